@@ -1,0 +1,67 @@
+# Set-up, build, run and test of Kalumbrixtor on Debian 12. Run as root on a fresh machine:
+# every target that needs packages installs the missing ones first.
+
+PACKAGES := build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n \
+            fonts-liberation2 xvfb xauth openbox xdotool imagemagick poppler-utils \
+            libbenchmark-dev clang-format
+JOBS     ?= $(shell nproc)
+BUILD    := build
+ASAN     := build-asan
+BENCH    := build-bench
+RUNDIR   := run
+
+.PHONY: deps build run test test-plain test-asan bench format clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(ASAN)/build.ninja:
+	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALU_SANITIZE=ON
+
+$(BENCH)/build.ninja:
+	cmake -S . -B $(BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALU_BENCH=ON
+
+build: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+# The program creates its data files in the working folder, so it runs in run/.
+run: deps build
+	@mkdir -p $(RUNDIR)
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  cd $(RUNDIR) && ../$(BUILD)/kalumbrixtor; \
+	else \
+	  echo "No display found: starting Kalumbrixtor on a virtual display (xvfb-run)."; \
+	  cd $(RUNDIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ../$(BUILD)/kalumbrixtor; \
+	fi
+
+test-plain: $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: $(ASAN)/build.ninja
+	cmake --build $(ASAN) -j $(JOBS)
+	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
+
+test: deps
+	$(MAKE) test-plain
+	$(MAKE) test-asan
+
+bench: deps $(BENCH)/build.ninja
+	cmake --build $(BENCH) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_generation
+	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_answer_to_next_task
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN) $(BENCH)

@@ -1,0 +1,182 @@
+#include "engine/task_generation.h"
+
+#include "common/clock.h"
+#include "common/text_codec.h"
+#include "engine/answer_check.h"
+
+namespace {
+
+enum class Variant { SumOrProduct, Difference, Quotient, QuotientWithRemainder };
+
+Variant variantOf(const RunState& s) {
+    if (s.operationSign == QLatin1String("-"))
+        return Variant::Difference;
+    if (s.operationSign == QLatin1String(":"))
+        return s.withRemainder ? Variant::QuotientWithRemainder : Variant::Quotient;
+    return Variant::SumOrProduct;
+}
+
+void drawPair(RunState& s, Variant variant) {
+    Lcg& g = s.generator;
+    const qint32 r1 = s.range1Max - s.range1Min + 1;
+    const qint32 r2 = s.range2Max - s.range2Min + 1;
+    switch (variant) {
+    case Variant::SumOrProduct:
+    case Variant::QuotientWithRemainder:
+        s.operand1 = s.range1Min + g.random(r1);
+        s.operand2 = s.range2Min + g.random(r2);
+        break;
+    case Variant::Difference:
+        s.operand1 = s.range1Min + g.random(r1);
+        // A small minuend limits the subtrahend, so the difference is never negative.
+        if (s.operand1 < s.range2Max)
+            s.operand2 = s.range2Min + g.random(s.operand1 - s.range2Min + 1);
+        else
+            s.operand2 = s.range2Min + g.random(r2);
+        break;
+    case Variant::Quotient: {
+        s.operand2 = s.range2Min + g.random(r2);
+        if (s.operand2 == 0)
+            s.operand2 = s.range2Min + g.random(r2) + 1;
+        // The multiplier is drawn from k1 .. k2 - 1: the dividend is always a multiple of the
+        // divisor, and the largest multiple only comes from the search.
+        const qint32 k1 = s.range1Min / s.operand2;
+        const qint32 k2 = s.range1Max / s.operand2;
+        s.operand1 = s.operand2 * (k1 + g.random(k2 - k1));
+        break;
+    }
+    }
+}
+
+bool fits(const RunState& s, Variant variant, qint32 p, qint32 q) {
+    if (pairUsed(s, p, q))
+        return false;
+    switch (variant) {
+    case Variant::Difference:
+        return q <= p;
+    case Variant::Quotient:
+        return q > 0 && p % q == 0;
+    default:
+        return true;
+    }
+}
+
+// Looks for a second operand for the first operand p, from range2Min upwards. The last q examined
+// becomes operand2 whether or not the search succeeded.
+bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
+    s.operand1 = p;
+    for (qint32 q = s.range2Min; q <= s.range2Max; ++q) {
+        s.operand2 = q;
+        if (variant == Variant::Quotient && q <= 0)
+            continue;
+        if (fits(s, variant, p, q))
+            return true;
+        if (variant != Variant::SumOrProduct && variant != Variant::QuotientWithRemainder &&
+            q == p)
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+QString operationText(const RunState& state) {
+    if (state.operationSign == QLatin1String(":") && state.withRemainder)
+        return QStringLiteral(": R");
+    return capped(state.operationSign, operationTextCapacity);
+}
+
+Generation generateTask(RunState& s, const Clock& clock) {
+    // The run flow never asks for more than taskLimit tasks; refuse rather than write past the
+    // tables if it ever did.
+    if (s.taskCounter >= taskLimit) {
+        s.noMoreTasks = true;
+        return Generation::NoMoreTasks;
+    }
+    s.generator.reseed(clock);
+    const Variant variant = variantOf(s);
+    if (variant == Variant::QuotientWithRemainder && s.range2Min == 0)
+        s.range2Min = 1;
+
+    for (int draws = 1; draws <= randomDrawLimit; ++draws) {
+        drawPair(s, variant);
+        if (!pairUsed(s, s.operand1, s.operand2))
+            break;
+    }
+    if (pairUsed(s, s.operand1, s.operand2)) {
+        bool found = searchSecondOperand(s, variant, s.operand1);
+        for (qint32 p = s.range1Min; !found && p <= s.range1Max; ++p)
+            found = searchSecondOperand(s, variant, p);
+        if (!found)
+            s.noMoreTasks = true;
+    }
+
+    s.taskCounter += 1;
+    s.usedPairs[s.taskCounter] = {s.operand1, s.operand2};
+    TaskRecord& task = s.taskList[s.taskCounter];
+    task.operand1 = s.operand1;
+    task.operand2 = s.operand2;
+    task.operation = operationText(s);
+    task.result = correctResult(s.operationSign, s.operand1, s.operand2);
+    task.remainder = s.withRemainder && s.operationSign == QLatin1String(":")
+                         ? correctRemainder(s.operand1, s.operand2)
+                         : -1;
+
+    if (s.noMoreTasks) {
+        // The pair just recorded is not a task of the run.
+        s.taskCounter -= 1;
+        return Generation::NoMoreTasks;
+    }
+    s.taskSolved = false;
+    return Generation::TaskPosed;
+}
+
+QStringList checkSubtractionRanges(RunState& s) {
+    QStringList warnings;
+    if (s.operationSign != QLatin1String("-"))
+        return warnings;
+    if (s.range2Min > s.range1Min || s.range2Max > s.range1Max) {
+        warnings << subtractionRangeWarning;
+        s.subtractionRangesOk = false;
+    }
+    return warnings;
+}
+
+QStringList checkDivisionRanges(RunState& s) {
+    QStringList warnings;
+    if (s.operationSign != QLatin1String(":") || s.withRemainder)
+        return warnings;
+    if (s.range1Max == 5)
+        warnings << dividendTooSmallWarning;
+    if (s.range2Max > 1000)
+        warnings << divisorTooLargeWarning;
+    bool tooFewDividends = false;
+    switch (s.range1Max) {
+    case 10:
+        tooFewDividends = s.range2Max > 5;
+        break;
+    case 20:
+        tooFewDividends = s.range2Max > 10;
+        break;
+    case 50:
+        tooFewDividends = s.range2Min > 10; // the lower bound, unlike the other rows
+        break;
+    case 100:
+    case 200:
+        tooFewDividends = s.range2Max > 20;
+        break;
+    case 500:
+        tooFewDividends = s.range2Max > 50;
+        break;
+    case 1000:
+        tooFewDividends = s.range2Max > 100;
+        break;
+    default:
+        break;
+    }
+    if (tooFewDividends)
+        warnings << divisionRangesWarning;
+    if (!warnings.isEmpty())
+        s.divisionRangesOk = false;
+    return warnings;
+}

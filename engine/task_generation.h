@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/run_state.h"
+
+#include <QStringList>
+
+class Clock;
+
+inline const QString noMoreTasksMessage = QStringLiteral(
+    "Bei dieser Rechenart und den gewählten Rechenbereichen habe ich \nkeine weiteren Aufgaben "
+    "für Dich !\nWähle bitte neu !");
+
+inline const QString subtractionRangeWarning = QStringLiteral(
+    "Wähle einen Bereich mit kleineren Werten für die \n2. Zahl (den Subtrahenden) oder einen "
+    "mit größeren Werten für die erste Zahl (den Minuenden) !");
+inline const QString dividendTooSmallWarning = QStringLiteral(
+    "    Wähle einen Bereich mit größeren Werten für die      \n    1. Zahl (den Dividenden)!");
+inline const QString divisorTooLargeWarning = QStringLiteral(
+    "Wähle einen Bereich mit kleineren Werten für die 2. Zahl (den Divisor) !   ");
+inline const QString divisionRangesWarning = QStringLiteral(
+    "Wähle einen Bereich mit größeren Werten für die\n1. Zahl (den Dividenden) oder mit "
+    "kleineren Werten \nfür die 2. Zahl (den Divisor) !");
+
+enum class Generation { TaskPosed, NoMoreTasks };
+
+// Poses the next task of the run: reseeds the generator from the clock, draws a pair that was not
+// posed yet (up to randomDrawLimit draws, then a deterministic search) and records it as task
+// taskCounter + 1 in usedPairs and taskList, with operand1 and operand2 set to it.
+//
+// When no free pair exists, noMoreTasks is set, taskCounter is taken back by one and
+// NoMoreTasks is returned; the caller tells the child and ends the run. For division with
+// remainder a range2Min of 0 is raised to 1 in the settings, and stays so.
+Generation generateTask(RunState& state, const Clock& clock);
+
+// The range checks return the warnings to show, in order, and clear subtractionRangesOk or
+// divisionRangesOk when there is any. They never set a flag back to true.
+QStringList checkSubtractionRanges(RunState& state);
+QStringList checkDivisionRanges(RunState& state);
+
+// The operation text stored in a task record: "+", "-", "*", ":" or ": R".
+QString operationText(const RunState& state);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "common/clock.h"
+
+#include <QPoint>
+#include <QString>
+
+#include <optional>
+
+class QPrinter;
+class QWidget;
+
+enum class MessageKind { Information, Warning, Confirmation };
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    QString title;
+    QString defaultSuffix; // without the dot, e.g. "ERG"
+    QString initialName;
+    QString filter;        // e.g. "Ergebnisse (*.ERG)"
+};
+
+// Everything the windows ask of the desktop that a test must control: message boxes, file and
+// print dialogs, and the clock. The program installs QtPlatform; tests install a scripted fake.
+class Platform : public Clock {
+public:
+    // A modal message box. With topLeft the box is placed with its top-left corner there
+    // (global coordinates); otherwise the platform places it.
+    virtual MessageAnswer showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
+                                      const QString& text,
+                                      std::optional<QPoint> topLeft = std::nullopt) = 0;
+    virtual std::optional<QString> openFileName(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFileName(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
+    // Both return false when the user cancels; the printer keeps its settings otherwise.
+    virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
+};

@@ -1,0 +1,60 @@
+#include "platform/window_scaling.h"
+
+#include "common/window_scale.h"
+
+#include <QGuiApplication>
+#include <QList>
+#include <QScreen>
+#include <QWidget>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+int scaled(int value, int percent) { return int(roundHalfEven(qint64(value) * percent, 100)); }
+
+QFont scaledFont(QFont font, int percent) {
+    if (font.pixelSize() > 0)
+        font.setPixelSize(qMax(1, scaled(font.pixelSize(), percent)));
+    else if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * percent / 100.0);
+    return font;
+}
+
+} // namespace
+
+void scaleWidgetTree(QWidget* window, int percent) {
+    if (percent == 100)
+        return;
+    QList<std::pair<QWidget*, QFont>> fonts;
+    fonts.append({window, scaledFont(window->font(), percent)});
+    const QList<QWidget*> children = window->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (child->testAttribute(Qt::WA_SetFont) &&
+            (child->font().resolveMask() & QFont::SizeResolved))
+            fonts.append({child, scaledFont(child->font(), percent)});
+    }
+    for (const auto& [widget, font] : fonts)
+        widget->setFont(font);
+    for (QWidget* child : children) {
+        if (child->isWindow())
+            continue;
+        const QRect r = child->geometry();
+        child->setGeometry(scaled(r.x(), percent), scaled(r.y(), percent),
+                           scaled(r.width(), percent), scaled(r.height(), percent));
+    }
+    window->resize(scaled(window->width(), percent), scaled(window->height(), percent));
+}
+
+int scaleWindowToScreen(QWidget* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    int percent = 100;
+    if (screen) {
+        percent = scalePercent(screen->geometry().width(),
+                               int(std::lround(screen->logicalDotsPerInchX())));
+    }
+    percent = qMax(percent, 10);
+    scaleWidgetTree(window, percent);
+    return percent;
+}

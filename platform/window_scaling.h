@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+// Scales a window, every control in it and their fonts by a percentage: positions and sizes
+// given in design pixels become screen pixels. Only fonts that set their own size are scaled;
+// the others follow their parent.
+void scaleWidgetTree(QWidget* window, int percent);
+
+// The percentage for the screen the window is on (see scalePercent), applied with
+// scaleWidgetTree. A screen that would shrink a window below a tenth is treated as a tenth.
+int scaleWindowToScreen(QWidget* window);

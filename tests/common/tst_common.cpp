@@ -1,0 +1,140 @@
+#include "common/clock.h"
+#include "common/random.h"
+#include "common/text_codec.h"
+#include "common/window_scale.h"
+#include "support/fixed_clock.h"
+
+#include <QTest>
+
+class TestCommon : public QObject {
+    Q_OBJECT
+private slots:
+    void scalePercent_data();
+    void scalePercent();
+    void roundHalfEvenOnNegatives();
+    void shortDate();
+    void windows1252();
+    void cappedTextInRecords();
+    void generatorSequences();
+    void generatorRangeLimits();
+};
+
+void TestCommon::scalePercent_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("percent");
+    // w > 640 on a normal screen: w / 640 * 100.
+    QTest::newRow("1280 at 96") << 1280 << 96 << 200;
+    QTest::newRow("800 at 96") << 800 << 96 << 125;
+    QTest::newRow("1000 at 72") << 1000 << 72 << 156;          // 156.25
+    QTest::newRow("656: 102.5 rounds to even") << 656 << 96 << 102;
+    QTest::newRow("688: 107.5 rounds to even") << 688 << 96 << 108;
+    // w > 640 on a dense screen: w / 640 * 96 / d * 100.
+    QTest::newRow("1280 at 120") << 1280 << 120 << 160;
+    QTest::newRow("1920 at 144") << 1920 << 144 << 200;
+    QTest::newRow("1024 at 120") << 1024 << 120 << 128;
+    QTest::newRow("800 at 192: 62.5 to even") << 800 << 192 << 62;
+    // w = 640: 100 - (d - 96).
+    QTest::newRow("640 at 96") << 640 << 96 << 100;
+    QTest::newRow("640 at 120") << 640 << 120 << 76;
+    QTest::newRow("640 at 72") << 640 << 72 << 124;
+    // w < 640: 100 - (640 / w - 1) * 100, twice the shrink above 96 dpi.
+    QTest::newRow("512 at 96") << 512 << 96 << 75;
+    QTest::newRow("600 at 96") << 600 << 96 << 93;             // 93.33
+    QTest::newRow("512 at 120") << 512 << 120 << 50;
+    QTest::newRow("600 at 120") << 600 << 120 << 87;           // 86.67
+    QTest::newRow("500 at 96") << 500 << 96 << 72;
+    QTest::newRow("400 at 96: 40 exactly") << 400 << 96 << 40;
+}
+
+void TestCommon::scalePercent() {
+    QFETCH(int, width);
+    QFETCH(int, dpi);
+    QFETCH(int, percent);
+    QCOMPARE(::scalePercent(width, dpi), percent);
+}
+
+void TestCommon::roundHalfEvenOnNegatives() {
+    QCOMPARE(roundHalfEven(-5, 2), -2); // -2.5
+    QCOMPARE(roundHalfEven(-7, 2), -4); // -3.5
+    QCOMPARE(roundHalfEven(-4, 3), -1); // -1.33
+    QCOMPARE(roundHalfEven(5, -2), -2);
+    QCOMPARE(roundHalfEven(15, 10), 2);
+    QCOMPARE(roundHalfEven(25, 10), 2);
+}
+
+void TestCommon::shortDate() {
+    QCOMPARE(shortenDateText("06.12.2026"), QString("06.12.26"));
+    QCOMPARE(shortenDateText("6.12.2026"), QString("6.12.26"));
+    QCOMPARE(shortenDateText("06.12.26"), QString("06.12.26"));
+    QCOMPARE(shortenDateText("1.1.2026"), QString("1.1.2026"));
+    FixedClock clock;
+    clock.date = QDate(2026, 3, 5);
+    QCOMPARE(shortDateText(clock), QString("05.03.26"));
+    QCOMPARE(germanDateText(QDate(2026, 12, 6)), QString("06.12.2026"));
+    QCOMPARE(longTimeText(QTime(7, 6, 9)), QString("07:06:09"));
+}
+
+void TestCommon::windows1252() {
+    const QByteArray bytes = toWindows1252(QString::fromUtf8("äöüß€ÄÖÜ„“–"));
+    QCOMPARE(bytes.toHex(' '), QByteArray("e4 f6 fc df 80 c4 d6 dc 84 93 96"));
+    QCOMPARE(fromWindows1252(bytes), QString::fromUtf8("äöüß€ÄÖÜ„“–"));
+    // Characters outside the code page become one '?' each, also outside the BMP.
+    QCOMPARE(toWindows1252(QString::fromUtf8("A✓B😀C")), QByteArray("A?B?C"));
+    // Bytes the code page leaves undefined still give one character each.
+    QCOMPARE(fromWindows1252(QByteArray("\x81\x8d" "a", 3)).size(), 3);
+}
+
+void TestCommon::cappedTextInRecords() {
+    QCOMPARE(capped("Annabell123", 8), QString("Annabell"));
+    char field[9];
+    std::memset(field, 'x', sizeof field);
+    writeCappedText(field, 8, QString::fromUtf8("Jürgen-Maximilian"));
+    QCOMPARE(QByteArray(field, 9).toHex(' '), QByteArray("08 4a fc 72 67 65 6e 2d 4d"));
+    QCOMPARE(readCappedText(field, 8), QString::fromUtf8("Jürgen-M"));
+    writeCappedText(field, 8, "Ben");
+    QCOMPARE(QByteArray(field, 9).toHex(' '), QByteArray("03 42 65 6e 00 00 00 00 00"));
+    // A damaged length byte is read as the capacity and never beyond the field.
+    field[0] = char(200);
+    QCOMPARE(readCappedText(field, 8).size(), 8);
+}
+
+void TestCommon::generatorSequences() {
+    // Worked by hand: seed <- seed * 134775813 + 1 (mod 2^32), value = (seed * n) >> 32.
+    // From seed 0: seed 1 gives 0; seed 134775814 gives 13477581400 >> 32 = 3; ...
+    Lcg a;
+    a.seed = 0;
+    QList<int> values;
+    for (int n : {100, 100, 100, 10, 6})
+        values.append(a.random(n));
+    QCOMPARE(values, QList<int>({0, 3, 86, 2, 1}));
+    QCOMPARE(a.seed, 1172187917u);
+
+    // 16:06:29.000 UTC gives the seed ((16 * 60 + 6) * 60 + 29) * 1000.
+    FixedClock clock;
+    Lcg b;
+    b.reseed(clock);
+    QCOMPARE(b.seed, 57989000u);
+    values.clear();
+    for (int n : {11, 11, 6, 6, 4})
+        values.append(b.random(n));
+    QCOMPARE(values, QList<int>({3, 3, 5, 5, 3}));
+    QCOMPARE(b.seed, 4244228661u);
+}
+
+void TestCommon::generatorRangeLimits() {
+    Lcg g;
+    g.seed = 12345;
+    QCOMPARE(g.random(0), 0);
+    QCOMPARE(g.random(-3), 0);
+    for (int i = 0; i < 10000; ++i) {
+        const int v = g.random(7);
+        QVERIFY(v >= 0 && v < 7);
+    }
+    FixedClock clock;
+    clock.utc = QTime(23, 59, 59, 999);
+    QCOMPARE(seedFromClock(clock), 86399999u);
+}
+
+QTEST_GUILESS_MAIN(TestCommon)
+#include "tst_common.moc"

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+#include <functional>
+
+// The platform of the tests: records every message box and answers it from a queue, answers
+// file dialogs from a queue, and keeps a clock that tests set. Nothing here ever opens a window.
+class FakePlatform : public Platform {
+public:
+    struct Message {
+        MessageKind kind;
+        MessageButtons buttons;
+        QString text;
+        std::optional<QPoint> topLeft;
+    };
+
+    QList<Message> messages;
+    // Answers for message boxes in order; when empty a box answers OK (or Yes).
+    QQueue<MessageAnswer> answers;
+    // Called while a message box "is open", e.g. to let a timer tick meanwhile.
+    std::function<void(const Message&)> whileMessageOpen;
+
+    QQueue<std::optional<QString>> openAnswers;
+    QQueue<std::optional<QString>> saveAnswers;
+    QList<FileDialogRequest> fileRequests;
+    QQueue<bool> printAnswers;
+    int printDialogs = 0;
+
+    QDate date{2026, 12, 6};
+    QTime local{17, 6, 29};
+    QTime utc{16, 6, 29, 0};
+    // Milliseconds the UTC clock moves on at each reading, so successive seeds differ.
+    int utcStepMs = 0;
+
+    QDate today() const override { return date; }
+    QTime localTime() const override { return local; }
+    QTime utcTime() const override;
+
+    MessageAnswer showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
+                              const QString& text, std::optional<QPoint> topLeft) override;
+    std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    bool printerSetup(QWidget* parent, QPrinter& printer) override;
+
+    QStringList messageTexts() const;
+    void clearMessages() { messages.clear(); }
+
+private:
+    mutable int utcReadings_ = 0;
+};

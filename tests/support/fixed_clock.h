@@ -1,0 +1,17 @@
+#pragma once
+
+#include "common/clock.h"
+
+// A clock that stands still unless a test moves it.
+class FixedClock : public Clock {
+public:
+    QDate date{2026, 12, 6};
+    QTime local{17, 6, 29};
+    QTime utc{16, 6, 29, 0};
+
+    QDate today() const override { return date; }
+    QTime localTime() const override { return local; }
+    QTime utcTime() const override { return utc; }
+
+    void setUtcMilliseconds(int msOfDay) { utc = QTime::fromMSecsSinceStartOfDay(msOfDay); }
+};
