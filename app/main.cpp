@@ -1,13 +1,17 @@
+#include "engine/run_state.h"
+#include "main_window/TForm1.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
     installGermanTranslation();
-    QMainWindow window;
-    window.showMaximized();
+
+    QtPlatform platform;
+    RunState state;
+    TForm1 mainWindow(state, platform);
+    mainWindow.showMaximized();
     return app.exec();
 }

@@ -1,0 +1,155 @@
+#pragma once
+
+#include "engine/run_state.h"
+#include "platform/platform.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <optional>
+
+class Platform;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+// The main window: the task area where a run takes place, the settings panel below it with the
+// competition panels, and the menu bar from which every other window is opened. It reads its
+// controls, calls the core and shows what the core returns; all run data live in the RunState.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(RunState& state, Platform& platform, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Task area.
+    QLabel* Panel_Grenze = nullptr;
+    QLabel* Panel_Aufgaben_Nr_zeigen = nullptr;
+    QLabel* Label_Aufgaben_Nr = nullptr;
+    QLabel* Panel_Punkte_zeigen = nullptr;
+    QLabel* Label_Punkte = nullptr;
+    QPushButton* But_Start = nullptr;
+    QPushButton* But_Stop = nullptr;
+    QPushButton* Button_Wettb_starten = nullptr;
+    QLabel* Panel_Zahl_1_zeigen = nullptr;
+    QLabel* Panel_Verknuepfung_zeigen = nullptr;
+    QLabel* Panel_Zahl_2_zeigen = nullptr;
+    QLabel* Gleichheitszeichen = nullptr;
+    QLineEdit* Eingabe_aufnehmen = nullptr;
+    QLabel* Label_Rest = nullptr;
+    QLineEdit* Edit_Rest = nullptr;
+    QTimer* Timer3 = nullptr;
+
+    // Settings panel.
+    QFrame* Panel_Einstellungen = nullptr;
+    QLabel* Label_Name = nullptr;
+    QLineEdit* Edit_Name = nullptr;
+    QLabel* Label_Rechenart = nullptr;
+    QComboBox* Verknuepfung = nullptr;
+    QLabel* Label_Zeit = nullptr;
+    QLineEdit* Edit_Zeit = nullptr;
+    QLabel* Label_Bereich_Zahl_1 = nullptr;
+    QComboBox* Edit_Zahl_1 = nullptr;
+    QLabel* Label_Bereich_Zahl_2 = nullptr;
+    QComboBox* Edit_Zahl_2 = nullptr;
+    QLabel* Panel_Wettbewerb_ini = nullptr;
+    std::array<QLabel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
+
+    // Menus.
+    QMenu* Datei1 = nullptr;
+    QMenu* Einstellungen1 = nullptr;
+    QMenu* Leistungen1 = nullptr;
+    QMenu* Aufgaben1 = nullptr;
+    QMenu* Info1 = nullptr;
+    QAction* beenden1 = nullptr;
+    QAction* RestZeitAnzeigeaus1 = nullptr;
+    QAction* RangNachWettbewerb = nullptr;
+    QAction* ffnen1 = nullptr;
+    QAction* Best1 = nullptr;
+    QAction* gespeichertenAufgabensatzzeigen1 = nullptr;
+    QAction* einleeresAufgabenblattdrucken1 = nullptr;
+    QAction* Info2 = nullptr;
+    QAction* Hilfe1 = nullptr;
+
+    // Handlers of the task area.
+    void But_StartClick();
+    void But_StopClick();
+    void Timer3Timer();
+    void RestZeitAnzeigeaus1Click();
+    void beenden1Click();
+
+    // Handlers of the settings panel.
+    void VerknuepfungClick();
+    void Edit_Zahl_1Change();
+    void Edit_Zahl_2Change();
+    void Edit_ZeitChange();
+    void Edit_ZeitExit();
+    void Edit_NameChange();
+
+    // The run flow.
+    void startRun();
+    void nextTask();
+    void endRun(RunEnd how);
+    void resetDisplay();
+    void lockSettings();
+    void unlockSettings();
+    void lockMenus();
+    void unlockMenus();
+
+    // The settings routines, also called by the competition presets.
+    void selectOperation();
+    void selectRange1();
+    void selectRange2();
+
+    // Competition panels.
+    void setCompetitionPanelsEnabled(bool enabled);
+    void greyCompetitionPanels();
+    void markChosenCompetition();
+    void clearCompetitionMarks();
+
+    // The seconds text that the end of the last run handed to the result dialog.
+    QString resultSecondsText() const { return resultSecondsText_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildTaskArea(QWidget* client);
+    void buildSettingsPanel(QWidget* client);
+    void buildMenus();
+    void FormCreate();
+    void arrangeControls();
+    void FormActivate();
+    void layoutClientArea();
+
+    // Key handling of the answer and remainder fields; true when the key is consumed.
+    bool Eingabe_aufnehmenKeyDown(QKeyEvent* key);
+    void Eingabe_aufnehmenKeyUp();
+    void Eingabe_aufnehmenExit();
+    bool Edit_RestKeyDown(QKeyEvent* key);
+    void submitRemainder();
+
+    void generateAndShowTask();
+    void scoreAnswer();
+    void continueAfterAnswer(bool fromRemainder);
+    void showRangeWarnings(const QStringList& warnings);
+    void runRangeChecks();
+    void showRemainingTime();
+    void setCaptionColour(QWidget* widget, const QColor& colour);
+    void showRemainderFields(bool visible);
+    void message(MessageKind kind, const QString& text, int yOffset = 10);
+    QPoint messagePosition(int yOffset) const;
+
+    RunState& state_;
+    Platform& platform_;
+    QWidget* client_ = nullptr;
+    bool runActive_ = false;
+    bool scalingHintOpen_ = false;
+    QString resultSecondsText_;
+};

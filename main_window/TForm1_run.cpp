@@ -1,0 +1,375 @@
+// The run flow of the main window: Start, answers, the next task, the countdown, Stop and the
+// end of a run.
+
+#include "main_window/TForm1.h"
+
+#include "common/text_codec.h"
+#include "engine/answer_check.h"
+#include "engine/task_generation.h"
+#include "main_window/settings_items.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString limitMessage =
+    QStringLiteral("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch Kondition "
+                   "hast, wähle bitte \nneue Einstellungen !");
+
+bool isReturn(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// Only digits and Backspace reach an answer field; other characters are dropped silently.
+// Keys without text (arrows, Delete) and shortcuts (paste) pass: the field's validator keeps
+// anything but digits out.
+bool isRefusedCharacter(const QKeyEvent* key) {
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (key->key() == Qt::Key_Backspace)
+        return false;
+    const QString text = key->text();
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TForm1::But_StartClick() {
+    if ((state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints)
+        return;
+    startRun();
+}
+
+void TForm1::But_StopClick() { endRun(RunEnd::StopOrTimeOut); }
+
+void TForm1::startRun() {
+    state_.subtractionRangesOk = true;
+    state_.divisionRangesOk = true;
+    state_.timeUp = false;
+
+    if (state_.timeLimit > 0)
+        state_.remainingSeconds = state_.timeLimit + 1;
+    else
+        Panel_Grenze->setText(QStringLiteral(" "));
+
+    if (!state_.competitionMode) {
+        state_.competitionTag = QStringLiteral("-");
+        runRangeChecks();
+    } else {
+        state_.competitionTag = capped(QString::number(state_.competitionNumber), competitionTagCapacity);
+    }
+
+    showRemainderFields(state_.withRemainder);
+    Edit_Rest->setEnabled(state_.withRemainder);
+
+    if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk) {
+        Edit_Rest->setEnabled(false);
+        return;
+    }
+
+    state_.noMoreTasks = false;
+    clearTaskList(state_);
+    state_.taskCounter = 0;
+    resetDisplay();
+    clearUsedPairs(state_);
+    runActive_ = true;
+    generateAndShowTask();
+    if (state_.noMoreTasks)
+        return; // the run has already ended
+
+    lockSettings();
+    setCompetitionPanelsEnabled(false);
+    greyCompetitionPanels();
+    if (state_.competitionChosen)
+        markChosenCompetition();
+    lockMenus();
+    Panel_Wettbewerb_ini->setEnabled(false);
+    setCaptionColour(Panel_Wettbewerb_ini, QColor(0x80, 0x80, 0x80));
+
+    Eingabe_aufnehmen->setEnabled(true);
+    state_.taskSolved = false;
+    Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
+
+    But_Stop->show();
+    But_Start->hide();
+    Eingabe_aufnehmen->setFocus();
+
+    if (state_.timeLimit > 0)
+        Timer3->start(1000);
+}
+
+void TForm1::generateAndShowTask() {
+    if (generateTask(state_, platform_) == Generation::NoMoreTasks) {
+        message(MessageKind::Information, noMoreTasksMessage);
+        endRun(RunEnd::AllTasksAnswered);
+        return;
+    }
+    Panel_Zahl_1_zeigen->setText(QString::number(state_.operand1));
+    Panel_Zahl_2_zeigen->setText(QString::number(state_.operand2));
+    state_.taskSolved = false;
+}
+
+void TForm1::nextTask() {
+    generateAndShowTask();
+    Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
+    if (Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
+        Eingabe_aufnehmen->setFocus();
+    Eingabe_aufnehmen->clear();
+    if (state_.noMoreTasks) {
+        Eingabe_aufnehmen->setEnabled(false);
+        if (Edit_Rest->isVisible())
+            Edit_Rest->setEnabled(false);
+    }
+}
+
+void TForm1::scoreAnswer() {
+    if (!checkAnswer(state_))
+        return;
+    Panel_Punkte_zeigen->setText(QString::number(state_.points));
+    Label_Punkte->setText(pointsWord(state_.points));
+}
+
+void TForm1::continueAfterAnswer(bool fromRemainder) {
+    if (state_.taskCounter == taskLimit) {
+        message(MessageKind::Information, limitMessage);
+        state_.limitReached = true;
+        endRun(RunEnd::AllTasksAnswered);
+    } else {
+        nextTask();
+    }
+    if (fromRemainder) {
+        Edit_Rest->clear();
+        if (Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
+            Eingabe_aufnehmen->setFocus();
+    }
+}
+
+bool TForm1::Eingabe_aufnehmenKeyDown(QKeyEvent* key) {
+    state_.limitReached = false;
+    if (key->key() == Qt::Key_Escape) {
+        Eingabe_aufnehmen->clear();
+        return true;
+    }
+    if (state_.timeUp) {
+        focusNextChild();
+        return true;
+    }
+    if (isReturn(key)) {
+        const QString text = Eingabe_aufnehmen->text();
+        if (!state_.taskSolved && !text.isEmpty() && runActive_) {
+            // The answer is taken from the field as it is now, never from an older copy.
+            state_.answerText = capped(text, answerTextCapacity);
+            state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
+            state_.resultsPending = true;
+            state_.tasksPending = true;
+            if (state_.withRemainder) {
+                Edit_Rest->setFocus();
+            } else {
+                scoreAnswer();
+                continueAfterAnswer(false);
+            }
+        }
+        return true;
+    }
+    return isRefusedCharacter(key);
+}
+
+void TForm1::Eingabe_aufnehmenKeyUp() {
+    const QString text = Eingabe_aufnehmen->text();
+    state_.answerText = capped(text, answerTextCapacity);
+    if (!text.isEmpty() && state_.taskCounter >= 0 && state_.taskCounter <= taskLimit)
+        state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
+}
+
+void TForm1::Eingabe_aufnehmenExit() {
+    if (Edit_Rest->isVisible() && !Eingabe_aufnehmen->text().isEmpty())
+        Edit_Rest->setFocus();
+}
+
+bool TForm1::Edit_RestKeyDown(QKeyEvent* key) {
+    if (key->key() == Qt::Key_Escape) {
+        Edit_Rest->clear();
+        return true;
+    }
+    if (isReturn(key)) {
+        if (!Edit_Rest->text().isEmpty())
+            submitRemainder();
+        return true;
+    }
+    return isRefusedCharacter(key);
+}
+
+void TForm1::submitRemainder() {
+    // Between runs the remainder field can be enabled by a refused Start; nothing to answer then.
+    if (!runActive_ || state_.taskSolved)
+        return;
+    state_.givenRemainder = Edit_Rest->text().toInt();
+    state_.taskList[size_t(state_.taskCounter)].givenRemainder = state_.givenRemainder;
+    scoreAnswer();
+    continueAfterAnswer(true);
+}
+
+void TForm1::Timer3Timer() {
+    if (state_.remainingSeconds <= 1) {
+        Timer3->stop();
+        if (state_.remainingSeconds == 1)
+            Panel_Grenze->clear();
+        state_.timeUp = true;
+        endRun(RunEnd::StopOrTimeOut);
+        return;
+    }
+    state_.remainingSeconds -= 1;
+    showRemainingTime();
+}
+
+void TForm1::showRemainingTime() {
+    if (state_.remainingTimeDisplayOn)
+        Panel_Grenze->setText(remainingTimeText(state_.remainingSeconds));
+    else
+        Panel_Grenze->clear();
+}
+
+void TForm1::RestZeitAnzeigeaus1Click() {
+    if (state_.remainingTimeDisplayOn) {
+        state_.remainingTimeDisplayOn = false;
+        Panel_Grenze->clear();
+        RestZeitAnzeigeaus1->setText(QStringLiteral("Rest-Zeit-Anzeige ein"));
+    } else {
+        state_.remainingTimeDisplayOn = true;
+        showRemainingTime();
+        RestZeitAnzeigeaus1->setText(QStringLiteral("Rest-Zeit-Anzeige aus"));
+    }
+}
+
+void TForm1::endRun(RunEnd how) {
+    runActive_ = false;
+    if (!state_.competitionChosen) {
+        unlockSettings();
+        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
+    } else {
+        lockSettings();
+        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb aus"));
+        setCompetitionPanelsEnabled(true);
+    }
+    Panel_Wettbewerb_ini->setEnabled(true);
+    setCaptionColour(Panel_Wettbewerb_ini, Qt::black);
+    unlockMenus();
+
+    if (state_.competitionChosen) {
+        Eingabe_aufnehmen->setEnabled(false);
+        Edit_Rest->setEnabled(false);
+        markChosenCompetition();
+    }
+
+    Label_Aufgaben_Nr->raise();
+    Label_Punkte->raise();
+    But_Stop->hide();
+    But_Start->show();
+
+    Timer3->stop();
+    resultSecondsText_ =
+        Edit_Zeit->text() == QLatin1String("0") ? QStringLiteral("...") : Edit_Zeit->text();
+
+    if (state_.taskCounter > 1)
+        state_.workedTaskCount = workedTasks(state_, how);
+
+    state_.taskCounter = 0;
+    resetDisplay();
+    clearUsedPairs(state_);
+
+    if (state_.competitionMode) {
+        But_Start->hide();
+        Button_Wettb_starten->show();
+    }
+    update();
+}
+
+void TForm1::resetDisplay() {
+    state_.points = 0;
+    Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
+    Label_Punkte->setVisible(state_.pointsDisplayOn);
+    Panel_Punkte_zeigen->setText(QStringLiteral("0"));
+    Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
+    Label_Punkte->setText(QStringLiteral("Punkte"));
+    Panel_Zahl_1_zeigen->setText(QStringLiteral("-----"));
+    Panel_Zahl_2_zeigen->setText(QStringLiteral("-----"));
+    Eingabe_aufnehmen->clear();
+    if (Edit_Rest->isVisible())
+        Edit_Rest->clear();
+    Timer3->stop();
+}
+
+void TForm1::lockSettings() {
+    for (QWidget* w : {static_cast<QWidget*>(Verknuepfung), static_cast<QWidget*>(Edit_Name),
+                       static_cast<QWidget*>(Edit_Zahl_1), static_cast<QWidget*>(Edit_Zahl_2),
+                       static_cast<QWidget*>(Edit_Zeit)})
+        w->setEnabled(false);
+}
+
+void TForm1::unlockSettings() {
+    for (QWidget* w : {static_cast<QWidget*>(Verknuepfung), static_cast<QWidget*>(Edit_Name),
+                       static_cast<QWidget*>(Edit_Zahl_1), static_cast<QWidget*>(Edit_Zahl_2),
+                       static_cast<QWidget*>(Edit_Zeit)})
+        w->setEnabled(true);
+    if (!state_.noMoreTasks) {
+        Eingabe_aufnehmen->setEnabled(false);
+        if (Edit_Rest->isVisible())
+            Edit_Rest->setEnabled(false);
+    }
+}
+
+void TForm1::lockMenus() {
+    for (QMenu* m : {Datei1, Einstellungen1, Leistungen1, Aufgaben1})
+        m->menuAction()->setEnabled(false);
+}
+
+void TForm1::unlockMenus() {
+    for (QMenu* m : {Datei1, Einstellungen1, Leistungen1, Aufgaben1})
+        m->menuAction()->setEnabled(true);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == client_ && e->type() == QEvent::Resize) {
+        layoutClientArea();
+        return false;
+    }
+    if (watched == Eingabe_aufnehmen) {
+        if (e->type() == QEvent::KeyPress)
+            return Eingabe_aufnehmenKeyDown(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::KeyRelease)
+            Eingabe_aufnehmenKeyUp();
+        if (e->type() == QEvent::FocusOut) {
+            // Only a move to another control of this window counts as leaving the field, not a
+            // message box or menu taking the focus for a while.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Eingabe_aufnehmenExit();
+        }
+        return false;
+    }
+    if (watched == Edit_Rest && e->type() == QEvent::KeyPress)
+        return Edit_RestKeyDown(static_cast<QKeyEvent*>(e));
+    if (watched == Edit_Zeit) {
+        if (e->type() == QEvent::KeyPress)
+            return isRefusedCharacter(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                Edit_ZeitExit();
+        }
+        return false;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}

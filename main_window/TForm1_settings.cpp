@@ -1,0 +1,95 @@
+// The settings panel of the main window: operation, operand ranges, time limit and name.
+
+#include "main_window/TForm1.h"
+
+#include "common/text_codec.h"
+#include "engine/task_generation.h"
+#include "main_window/settings_items.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+void TForm1::VerknuepfungClick() { selectOperation(); }
+
+void TForm1::selectOperation() {
+    const int index = operationItemIndex(Verknuepfung->currentText());
+    if (index < 0)
+        message(MessageKind::Information, operationListHint, 0);
+    applyOperationItem(state_, index);
+    if (index >= 0) {
+        showRemainderFields(state_.withRemainder);
+        Edit_Rest->setEnabled(false);
+    }
+    if (!state_.competitionMode)
+        runRangeChecks();
+    Panel_Zahl_1_zeigen->setText(QStringLiteral("-----"));
+    Panel_Zahl_2_zeigen->setText(QStringLiteral("-----"));
+    Panel_Verknuepfung_zeigen->setText(state_.operationSign);
+}
+
+void TForm1::showRemainderFields(bool visible) {
+    Edit_Rest->setVisible(visible);
+    Label_Rest->setVisible(visible);
+}
+
+void TForm1::Edit_Zahl_1Change() { selectRange1(); }
+
+void TForm1::Edit_Zahl_2Change() { selectRange2(); }
+
+void TForm1::selectRange1() {
+    const int index = rangeItemIndex(Edit_Zahl_1->currentText());
+    if (index < 0) {
+        message(MessageKind::Information, rangeListHint);
+    } else {
+        state_.range1Min = rangeItems()[index].lowerBound;
+        state_.range1Max = rangeItems()[index].upperBound;
+    }
+    if (!state_.competitionMode)
+        runRangeChecks();
+}
+
+void TForm1::selectRange2() {
+    const int index = rangeItemIndex(Edit_Zahl_2->currentText());
+    if (index < 0) {
+        message(MessageKind::Information, rangeListHint);
+    } else {
+        state_.range2Min = rangeItems()[index].lowerBound;
+        state_.range2Max = rangeItems()[index].upperBound;
+    }
+    if (!state_.competitionMode)
+        runRangeChecks();
+}
+
+void TForm1::runRangeChecks() {
+    showRangeWarnings(checkSubtractionRanges(state_));
+    showRangeWarnings(checkDivisionRanges(state_));
+}
+
+void TForm1::showRangeWarnings(const QStringList& warnings) {
+    for (const QString& warning : warnings)
+        message(MessageKind::Warning, warning);
+}
+
+void TForm1::Edit_ZeitChange() {
+    const TimeFieldChange change = evaluateTimeFieldChange(Edit_Zeit->text());
+    if (change.timeLimit)
+        state_.timeLimit = *change.timeLimit;
+    if (change.warn)
+        message(MessageKind::Warning, timeOutOfRangeWarning);
+}
+
+void TForm1::Edit_ZeitExit() {
+    if (!timeFieldAcceptable(Edit_Zeit->text())) {
+        state_.timeFieldOk = false;
+        message(MessageKind::Information, timeFieldExitHint);
+        Edit_Zeit->setFocus();
+    } else {
+        state_.timeFieldOk = true;
+    }
+}
+
+void TForm1::Edit_NameChange() {
+    setWindowTitle(mainWindowTitle(Edit_Name->text()));
+    state_.participantName = capped(Edit_Name->text(), participantNameCapacity);
+}

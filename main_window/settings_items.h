@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct RunState;
+
+// The five operations of the settings panel, in list order.
+const QStringList& operationItems();
+// Index of the item whose text equals text exactly, or -1.
+int operationItemIndex(const QString& text);
+// Sets operationSign and withRemainder from an operation item index (0..4).
+void applyOperationItem(RunState& state, int index);
+
+struct RangeItem {
+    QString text;
+    qint32 lowerBound;
+    qint32 upperBound;
+};
+// The fourteen operand ranges of both range lists, in list order. The bounds are part of the
+// table, never parsed from the text.
+const QList<RangeItem>& rangeItems();
+int rangeItemIndex(const QString& text);
+
+inline const QString operationListHint = QStringLiteral(
+    "Klicke bitte auf die Pfeiltaste rechts, und wähle   \neine der vorgegebenen Rechenarten !");
+inline const QString rangeListHint = QStringLiteral(
+    "Klicke bitte auf die Pfeiltaste rechts, und\nwähle einen der vorgegebenen Zahlen-Bereiche !");
+inline const QString timeOutOfRangeWarning =
+    QStringLiteral("Gib bitte eine Natürliche Zahl n ein mit 0 < n < 1201 !");
+inline const QString timeFieldExitHint =
+    QStringLiteral("Gib bitte im 'Zeitfeld' eine natürliche Zahl n ein\nmit 0 <= n < 1201");
+
+inline constexpr qint32 maxTimeLimit = 1200;
+
+// What a change of the time field means: the new time limit, if the text gives one, and whether
+// the child is warned. "0" and "" mean no limit; 1..1200 is taken; anything else keeps the old
+// limit and warns.
+struct TimeFieldChange {
+    std::optional<qint32> timeLimit;
+    bool warn = false;
+};
+TimeFieldChange evaluateTimeFieldChange(const QString& text);
+
+// Whether the time field may be left with this text: a number 0..1200.
+bool timeFieldAcceptable(const QString& text);
+
+// The countdown line of the top bar, e.g. "... 1 : 5" for 65 seconds.
+QString remainingTimeText(qint32 remainingSeconds);
+
+// "    Deverizozov mit   " followed by the name: the main window's title.
+QString mainWindowTitle(const QString& name);
