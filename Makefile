@@ -21,16 +21,13 @@ deps:
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $$missing; \
 	fi
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Configuring every time is quick and picks up folders that were added since.
+CONFIGURE_PLAIN := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CONFIGURE_ASAN  := cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALU_SANITIZE=ON >/dev/null
+CONFIGURE_BENCH := cmake -S . -B $(BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALU_BENCH=ON >/dev/null
 
-$(ASAN)/build.ninja:
-	cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALU_SANITIZE=ON
-
-$(BENCH)/build.ninja:
-	cmake -S . -B $(BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALU_BENCH=ON
-
-build: $(BUILD)/build.ninja
+build:
+	$(CONFIGURE_PLAIN)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The program creates its data files in the working folder, so it runs in run/.
@@ -43,11 +40,13 @@ run: deps build
 	  cd $(RUNDIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ../$(BUILD)/kalumbrixtor; \
 	fi
 
-test-plain: $(BUILD)/build.ninja
+test-plain:
+	$(CONFIGURE_PLAIN)
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-asan: $(ASAN)/build.ninja
+test-asan:
+	$(CONFIGURE_ASAN)
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
 
@@ -55,7 +54,8 @@ test: deps
 	$(MAKE) test-plain
 	$(MAKE) test-asan
 
-bench: deps $(BENCH)/build.ninja
+bench: deps
+	$(CONFIGURE_BENCH)
 	cmake --build $(BENCH) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_generation
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_answer_to_next_task

@@ -2,15 +2,25 @@
 
 #include <QDateTime>
 
-QDate SystemClock::today() const { return QDate::currentDate(); }
+QDate SystemClock::today() const {
+    return QDate::currentDate();
+}
 
-QTime SystemClock::localTime() const { return QTime::currentTime(); }
+QTime SystemClock::localTime() const {
+    return QTime::currentTime();
+}
 
-QTime SystemClock::utcTime() const { return QDateTime::currentDateTimeUtc().time(); }
+QTime SystemClock::utcTime() const {
+    return QDateTime::currentDateTimeUtc().time();
+}
 
-QString germanDateText(const QDate& date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
+QString germanDateText(const QDate& date) {
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
-QString longTimeText(const QTime& time) { return time.toString(QStringLiteral("HH:mm:ss")); }
+QString longTimeText(const QTime& time) {
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
 
 QString shortenDateText(const QString& dateText) {
     if (dateText.size() <= 8)
@@ -19,4 +29,6 @@ QString shortenDateText(const QString& dateText) {
     return dateText.left(6) + dateText.mid(8, 2);
 }
 
-QString shortDateText(const Clock& clock) { return shortenDateText(germanDateText(clock.today())); }
+QString shortDateText(const Clock& clock) {
+    return shortenDateText(germanDateText(clock.today()));
+}

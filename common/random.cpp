@@ -9,7 +9,9 @@ qint32 Lcg::random(qint32 n) {
     return static_cast<qint32>((quint64(seed) * quint64(n)) >> 32);
 }
 
-void Lcg::reseed(const Clock& clock) { seed = seedFromClock(clock); }
+void Lcg::reseed(const Clock& clock) {
+    seed = seedFromClock(clock);
+}
 
 quint32 seedFromClock(const Clock& clock) {
     const QTime t = clock.utcTime();

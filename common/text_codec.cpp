@@ -40,7 +40,9 @@ QString fromWindows1252(const QByteArray& bytes) {
     return text;
 }
 
-QString capped(const QString& text, int capacity) { return text.left(capacity); }
+QString capped(const QString& text, int capacity) {
+    return text.left(capacity);
+}
 
 void writeCappedText(char* field, int capacity, const QString& text) {
     const QByteArray bytes = toWindows1252(capped(text, capacity));

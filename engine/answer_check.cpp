@@ -12,7 +12,9 @@ qint32 correctResult(const QString& sign, qint32 a, qint32 b) {
     return 0;
 }
 
-qint32 correctRemainder(qint32 a, qint32 b) { return b == 0 ? 0 : a - (a / b) * b; }
+qint32 correctRemainder(qint32 a, qint32 b) {
+    return b == 0 ? 0 : a - (a / b) * b;
+}
 
 bool checkAnswer(RunState& s) {
     const qint32 result = correctResult(s.operationSign, s.operand1, s.operand2);

@@ -1,6 +1,8 @@
 #include "engine/run_state.h"
 
-void clearUsedPairs(RunState& state) { state.usedPairs.fill(OperandPair{}); }
+void clearUsedPairs(RunState& state) {
+    state.usedPairs.fill(OperandPair{});
+}
 
 bool pairUsed(const RunState& state, qint32 first, qint32 second) {
     const OperandPair wanted{first, second};

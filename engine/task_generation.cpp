@@ -71,8 +71,7 @@ bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
             continue;
         if (fits(s, variant, p, q))
             return true;
-        if (variant != Variant::SumOrProduct && variant != Variant::QuotientWithRemainder &&
-            q == p)
+        if (variant != Variant::SumOrProduct && variant != Variant::QuotientWithRemainder && q == p)
             return false;
     }
     return false;

@@ -15,8 +15,8 @@ inline const QString subtractionRangeWarning = QStringLiteral(
     "mit größeren Werten für die erste Zahl (den Minuenden) !");
 inline const QString dividendTooSmallWarning = QStringLiteral(
     "    Wähle einen Bereich mit größeren Werten für die      \n    1. Zahl (den Dividenden)!");
-inline const QString divisorTooLargeWarning = QStringLiteral(
-    "Wähle einen Bereich mit kleineren Werten für die 2. Zahl (den Divisor) !   ");
+inline const QString divisorTooLargeWarning =
+    QStringLiteral("Wähle einen Bereich mit kleineren Werten für die 2. Zahl (den Divisor) !   ");
 inline const QString divisionRangesWarning = QStringLiteral(
     "Wähle einen Bereich mit größeren Werten für die\n1. Zahl (den Dividenden) oder mit "
     "kleineren Werten \nfür die 2. Zahl (den Divisor) !");

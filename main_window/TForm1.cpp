@@ -177,9 +177,8 @@ void TForm1::buildTaskArea(QWidget* client) {
 
     Panel_Zahl_1_zeigen = makeNumberPanel(client, "Panel_Zahl_1_zeigen", QRect(150, 138, 64, 28),
                                           QStringLiteral("-----"), true);
-    Panel_Verknuepfung_zeigen =
-        makeNumberPanel(client, "Panel_Verknuepfung_zeigen", QRect(230, 138, 24, 28),
-                        QStringLiteral("+"), false);
+    Panel_Verknuepfung_zeigen = makeNumberPanel(
+        client, "Panel_Verknuepfung_zeigen", QRect(230, 138, 24, 28), QStringLiteral("+"), false);
     Panel_Zahl_2_zeigen = makeNumberPanel(client, "Panel_Zahl_2_zeigen", QRect(270, 138, 64, 28),
                                           QStringLiteral("-----"), true);
     Gleichheitszeichen = makeNumberPanel(client, "Gleichheitszeichen", QRect(350, 138, 24, 28),
@@ -209,8 +208,8 @@ void TForm1::buildSettingsPanel(QWidget* client) {
     QPalette p = Panel_Einstellungen->palette();
     p.setColor(QPalette::Window, designTeal);
     Panel_Einstellungen->setPalette(p);
-    Panel_Einstellungen->setGeometry(0, designClientHeight - settingsPanelHeight,
-                                     designClientWidth, settingsPanelHeight);
+    Panel_Einstellungen->setGeometry(0, designClientHeight - settingsPanelHeight, designClientWidth,
+                                     settingsPanelHeight);
     QWidget* panel = Panel_Einstellungen;
 
     Label_Name = makeLabel(panel, "Label_Name", QStringLiteral("Name:"), 24, 78);
@@ -396,12 +395,11 @@ void TForm1::FormCreate() {
 
     setWindowTitle(mainWindowTitle(QStringLiteral("Werda ?")));
 
-    for (QWidget* w : {static_cast<QWidget*>(Label_Aufgaben_Nr), static_cast<QWidget*>(Label_Punkte),
-                       static_cast<QWidget*>(Panel_Zahl_1_zeigen),
-                       static_cast<QWidget*>(Panel_Zahl_2_zeigen),
-                       static_cast<QWidget*>(Panel_Verknuepfung_zeigen),
-                       static_cast<QWidget*>(Gleichheitszeichen),
-                       static_cast<QWidget*>(Eingabe_aufnehmen)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Label_Aufgaben_Nr), static_cast<QWidget*>(Label_Punkte),
+          static_cast<QWidget*>(Panel_Zahl_1_zeigen), static_cast<QWidget*>(Panel_Zahl_2_zeigen),
+          static_cast<QWidget*>(Panel_Verknuepfung_zeigen),
+          static_cast<QWidget*>(Gleichheitszeichen), static_cast<QWidget*>(Eingabe_aufnehmen)})
         w->raise();
 }
 
@@ -420,8 +418,7 @@ void TForm1::arrangeControls() {
     besideLabel(Edit_Name, Label_Name);
     besideLabel(Verknuepfung, Label_Rechenart);
 
-    for (QWidget* w : {static_cast<QWidget*>(Button_Wettb_starten),
-                       static_cast<QWidget*>(But_Stop),
+    for (QWidget* w : {static_cast<QWidget*>(Button_Wettb_starten), static_cast<QWidget*>(But_Stop),
                        static_cast<QWidget*>(Panel_Wettbewerb_ini),
                        static_cast<QWidget*>(Edit_Zeit), static_cast<QWidget*>(Edit_Zahl_2)})
         w->move(c - w->width() - third, w->y());
@@ -483,7 +480,9 @@ void TForm1::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void TForm1::beenden1Click() { close(); }
+void TForm1::beenden1Click() {
+    close();
+}
 
 void TForm1::setCaptionColour(QWidget* widget, const QColor& colour) {
     QPalette p = widget->palette();

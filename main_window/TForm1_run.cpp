@@ -52,7 +52,9 @@ void TForm1::But_StartClick() {
     startRun();
 }
 
-void TForm1::But_StopClick() { endRun(RunEnd::StopOrTimeOut); }
+void TForm1::But_StopClick() {
+    endRun(RunEnd::StopOrTimeOut);
+}
 
 void TForm1::startRun() {
     state_.subtractionRangesOk = true;
@@ -68,7 +70,8 @@ void TForm1::startRun() {
         state_.competitionTag = QStringLiteral("-");
         runRangeChecks();
     } else {
-        state_.competitionTag = capped(QString::number(state_.competitionNumber), competitionTagCapacity);
+        state_.competitionTag =
+            capped(QString::number(state_.competitionNumber), competitionTagCapacity);
     }
 
     showRemainderFields(state_.withRemainder);

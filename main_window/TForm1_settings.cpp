@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
-void TForm1::VerknuepfungClick() { selectOperation(); }
+void TForm1::VerknuepfungClick() {
+    selectOperation();
+}
 
 void TForm1::selectOperation() {
     const int index = operationItemIndex(Verknuepfung->currentText());
@@ -33,9 +35,13 @@ void TForm1::showRemainderFields(bool visible) {
     Label_Rest->setVisible(visible);
 }
 
-void TForm1::Edit_Zahl_1Change() { selectRange1(); }
+void TForm1::Edit_Zahl_1Change() {
+    selectRange1();
+}
 
-void TForm1::Edit_Zahl_2Change() { selectRange2(); }
+void TForm1::Edit_Zahl_2Change() {
+    selectRange2();
+}
 
 void TForm1::selectRange1() {
     const int index = rangeItemIndex(Edit_Zahl_1->currentText());

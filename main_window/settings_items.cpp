@@ -4,14 +4,16 @@
 
 const QStringList& operationItems() {
     static const QStringList items{
-        QStringLiteral("Addieren (+)"),       QStringLiteral("Subtrahieren (-)"),
-        QStringLiteral("Multiplizieren (*)"), QStringLiteral("Dividieren (:)"),
+        QStringLiteral("Addieren (+)"),           QStringLiteral("Subtrahieren (-)"),
+        QStringLiteral("Multiplizieren (*)"),     QStringLiteral("Dividieren (:)"),
         QStringLiteral("Dividieren (:) m. Rest"),
     };
     return items;
 }
 
-int operationItemIndex(const QString& text) { return int(operationItems().indexOf(text)); }
+int operationItemIndex(const QString& text) {
+    return int(operationItems().indexOf(text));
+}
 
 void applyOperationItem(RunState& state, int index) {
     static const char* const signs[] = {"+", "-", "*", ":", ":"};

@@ -18,7 +18,7 @@ struct FileDialogRequest {
     QString title;
     QString defaultSuffix; // without the dot, e.g. "ERG"
     QString initialName;
-    QString filter;        // e.g. "Ergebnisse (*.ERG)"
+    QString filter; // e.g. "Ergebnisse (*.ERG)"
 };
 
 // Everything the windows ask of the desktop that a test must control: message boxes, file and

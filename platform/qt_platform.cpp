@@ -9,9 +9,15 @@
 #include <QPrinter>
 #include <QTranslator>
 
-QDate QtPlatform::today() const { return clock_.today(); }
-QTime QtPlatform::localTime() const { return clock_.localTime(); }
-QTime QtPlatform::utcTime() const { return clock_.utcTime(); }
+QDate QtPlatform::today() const {
+    return clock_.today();
+}
+QTime QtPlatform::localTime() const {
+    return clock_.localTime();
+}
+QTime QtPlatform::utcTime() const {
+    return clock_.utcTime();
+}
 
 MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
                                       const QString& text, std::optional<QPoint> topLeft) {
@@ -54,14 +60,13 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
         return MessageAnswer::No;
     default:
         // Closing a box by its title bar or Escape counts as its cautious answer.
-        return buttons == MessageButtons::YesNo  ? MessageAnswer::No
-               : buttons == MessageButtons::Ok ? MessageAnswer::Ok
-                                               : MessageAnswer::Cancel;
+        return buttons == MessageButtons::YesNo ? MessageAnswer::No
+               : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
+                                                : MessageAnswer::Cancel;
     }
 }
 
-std::optional<QString> QtPlatform::openFileName(QWidget* parent,
-                                                const FileDialogRequest& request) {
+std::optional<QString> QtPlatform::openFileName(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent, request.title, QString(), request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -74,8 +79,7 @@ std::optional<QString> QtPlatform::openFileName(QWidget* parent,
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtPlatform::saveFileName(QWidget* parent,
-                                                const FileDialogRequest& request) {
+std::optional<QString> QtPlatform::saveFileName(QWidget* parent, const FileDialogRequest& request) {
     QFileDialog dialog(parent, request.title, QString(), request.filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -12,7 +12,9 @@
 
 namespace {
 
-int scaled(int value, int percent) { return int(roundHalfEven(qint64(value) * percent, 100)); }
+int scaled(int value, int percent) {
+    return int(roundHalfEven(qint64(value) * percent, 100));
+}
 
 QFont scaledFont(QFont font, int percent) {
     if (font.pixelSize() > 0)

@@ -26,7 +26,7 @@ void TestCommon::scalePercent_data() {
     // w > 640 on a normal screen: w / 640 * 100.
     QTest::newRow("1280 at 96") << 1280 << 96 << 200;
     QTest::newRow("800 at 96") << 800 << 96 << 125;
-    QTest::newRow("1000 at 72") << 1000 << 72 << 156;          // 156.25
+    QTest::newRow("1000 at 72") << 1000 << 72 << 156; // 156.25
     QTest::newRow("656: 102.5 rounds to even") << 656 << 96 << 102;
     QTest::newRow("688: 107.5 rounds to even") << 688 << 96 << 108;
     // w > 640 on a dense screen: w / 640 * 96 / d * 100.
@@ -40,9 +40,9 @@ void TestCommon::scalePercent_data() {
     QTest::newRow("640 at 72") << 640 << 72 << 124;
     // w < 640: 100 - (640 / w - 1) * 100, twice the shrink above 96 dpi.
     QTest::newRow("512 at 96") << 512 << 96 << 75;
-    QTest::newRow("600 at 96") << 600 << 96 << 93;             // 93.33
+    QTest::newRow("600 at 96") << 600 << 96 << 93; // 93.33
     QTest::newRow("512 at 120") << 512 << 120 << 50;
-    QTest::newRow("600 at 120") << 600 << 120 << 87;           // 86.67
+    QTest::newRow("600 at 120") << 600 << 120 << 87; // 86.67
     QTest::newRow("500 at 96") << 500 << 96 << 72;
     QTest::newRow("400 at 96: 40 exactly") << 400 << 96 << 40;
 }
@@ -82,7 +82,11 @@ void TestCommon::windows1252() {
     // Characters outside the code page become one '?' each, also outside the BMP.
     QCOMPARE(toWindows1252(QString::fromUtf8("A✓B😀C")), QByteArray("A?B?C"));
     // Bytes the code page leaves undefined still give one character each.
-    QCOMPARE(fromWindows1252(QByteArray("\x81\x8d" "a", 3)).size(), 3);
+    QCOMPARE(fromWindows1252(QByteArray("\x81\x8d"
+                                        "a",
+                                        3))
+                 .size(),
+             3);
 }
 
 void TestCommon::cappedTextInRecords() {

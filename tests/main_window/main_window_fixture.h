@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/answer_check.h"
+#include "engine/run_state.h"
+#include "main_window/TForm1.h"
+#include "support/fake_platform.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+// A main window on the offscreen screen with its own run state and a fake platform whose clock
+// moves on a few milliseconds at every reading, as a real one would between tasks.
+struct MainWindowFixture {
+    RunState state;
+    FakePlatform platform;
+    std::unique_ptr<TForm1> form;
+
+    MainWindowFixture() {
+        platform.utcStepMs = 7;
+        form = std::make_unique<TForm1>(state, platform);
+        form->show();
+        form->activateWindow();
+        // Offscreen, activation is immediate; focus tests need the window active.
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("main window did not become active");
+    }
+
+    void chooseOperation(int item) {
+        form->Verknuepfung->setCurrentIndex(item);
+        form->VerknuepfungClick();
+    }
+    void chooseRanges(int item1, int item2) {
+        form->Edit_Zahl_1->setCurrentIndex(item1);
+        form->Edit_Zahl_2->setCurrentIndex(item2);
+    }
+    void setTime(const QString& seconds) { form->Edit_Zeit->setText(seconds); }
+
+    void start() { QTest::mouseClick(form->But_Start, Qt::LeftButton); }
+
+    qint32 rightAnswer() const {
+        return correctResult(state.operationSign, state.operand1, state.operand2);
+    }
+    void answer(const QString& text) {
+        QTest::keyClicks(form->Eingabe_aufnehmen, text);
+        QTest::keyClick(form->Eingabe_aufnehmen, Qt::Key_Return);
+    }
+    void answerRight() { answer(QString::number(rightAnswer())); }
+};

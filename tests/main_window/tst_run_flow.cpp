@@ -1,0 +1,396 @@
+#include "main_window_fixture.h"
+
+#include "engine/task_generation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QSet>
+
+class TestRunFlow : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpState();
+    void wholeRunEndsAtTheLimit();
+    void countdownAndTimeOut();
+    void timeOutWhileLimitMessageIsOpen();
+    void stopAfterThreeAnswers();
+    void stopRightAfterStart();
+    void scoringAndPointsDisplay();
+    void divisionWithRemainderMovesTheFocus();
+    void noMoreTasksEndsTheRun();
+    void answerFieldRefusesNonDigits();
+    void returnUsesTheFieldsCurrentText();
+    void menusLockedDuringRun();
+    void remainingTimeSwitch();
+    void closeQueryWithPendingData();
+    void startIgnoredWithPendingData();
+};
+
+void TestRunFlow::startUpState() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    QCOMPARE(w.windowTitle(), QString("    Deverizozov mit   Werda ?"));
+    QCOMPARE(w.Verknuepfung->currentText(), QString("Addieren (+)"));
+    QCOMPARE(w.Edit_Zahl_1->currentText(), QString("0 .. 10"));
+    QCOMPARE(w.Edit_Zahl_2->currentText(), QString("0 .. 10"));
+    QCOMPARE(w.Edit_Zeit->text(), QString("0"));
+    QCOMPARE(w.Edit_Name->text(), QString("Werda ?"));
+    QCOMPARE(f.state.participantName, QString("Werda ?"));
+    QCOMPARE(w.Panel_Zahl_1_zeigen->text(), QString("-----"));
+    QCOMPARE(w.Panel_Zahl_2_zeigen->text(), QString("-----"));
+    QCOMPARE(w.Panel_Verknuepfung_zeigen->text(), QString("+"));
+    QCOMPARE(w.Panel_Aufgaben_Nr_zeigen->text(), QString("0"));
+    QCOMPARE(w.Panel_Punkte_zeigen->text(), QString("0"));
+    QCOMPARE(w.Label_Punkte->text(), QString("Punkte"));
+    QCOMPARE(w.Panel_Wettbewerb_ini->text(), QString("Wettbewerb ein"));
+    QVERIFY(w.But_Start->isVisible());
+    QVERIFY(!w.But_Stop->isVisible());
+    QVERIFY(!w.Button_Wettb_starten->isVisible());
+    QVERIFY(!w.Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!w.Edit_Rest->isVisible());
+    QVERIFY(!w.Label_Rest->isVisible());
+    QCOMPARE(f.state.range1Min, 0);
+    QCOMPARE(f.state.range2Max, 10);
+    QCOMPARE(f.state.timeLimit, 0);
+    QVERIFY(f.state.timeFieldOk);
+    for (QLabel* panel : w.Panel_W)
+        QVERIFY(!panel->isEnabled());
+    // The settings panel spans the client area, so the scaling hint never shows.
+    QVERIFY(f.platform.messages.isEmpty());
+}
+
+void TestRunFlow::wholeRunEndsAtTheLimit() {
+    MainWindowFixture f;
+    f.chooseRanges(13, 13); // 1 000 ... 30 000: no chance of running out of pairs
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+    QSet<QPair<int, int>> posed;
+    for (int task = 1; task <= 160; ++task) {
+        QCOMPARE(f.form->Panel_Aufgaben_Nr_zeigen->text(), QString::number(task));
+        QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(f.state.operand1));
+        posed.insert({f.state.operand1, f.state.operand2});
+        // Every fourth answer is wrong.
+        if (task % 4 == 0)
+            f.answer(QString::number(f.rightAnswer() + 1));
+        else
+            f.answerRight();
+    }
+    QCOMPARE(posed.size(), 160);
+    QCOMPARE(f.platform.messages.size(), 1);
+    const FakePlatform::Message& limit = f.platform.messages.first();
+    QCOMPARE(limit.text, QString("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch "
+                                 "Kondition hast, wähle bitte \nneue Einstellungen !"));
+    QCOMPARE(limit.kind, MessageKind::Information);
+    QCOMPARE(limit.topLeft, f.form->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
+    QCOMPARE(f.state.workedTaskCount, 160);
+    QVERIFY(f.state.limitReached);
+    QCOMPARE(f.state.taskCounter, 0);
+    // The points were reset with the display after the run.
+    QCOMPARE(f.state.points, 0);
+    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString("-----"));
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(f.form->Edit_Zahl_1->isEnabled());
+    // The task list keeps the run: 120 right answers among 160.
+    int right = 0;
+    for (int k = 1; k <= 160; ++k)
+        right += f.state.taskList[k].givenAnswer == f.state.taskList[k].result;
+    QCOMPARE(right, 120);
+}
+
+void TestRunFlow::countdownAndTimeOut() {
+    MainWindowFixture f;
+    f.setTime("5");
+    f.start();
+    QVERIFY(f.form->Timer3->isActive());
+    QCOMPARE(f.form->Timer3->interval(), 1000);
+    const QString prefix("   Rest-Zeit (min:sec):                           ");
+    for (int left = 5; left >= 1; --left) {
+        f.form->Timer3Timer();
+        QCOMPARE(f.form->Panel_Grenze->text(), prefix + "0 : " + QString::number(left));
+    }
+    f.answerRight();
+    f.answerRight();
+    f.form->Timer3Timer(); // the sixth second ends the run
+    QVERIFY(f.state.timeUp);
+    QVERIFY(!f.form->Timer3->isActive());
+    QCOMPARE(f.form->Panel_Grenze->text(), QString());
+    QCOMPARE(f.state.workedTaskCount, 2); // the task on display was not answered
+    QCOMPARE(f.form->resultSecondsText(), QString("5"));
+    QVERIFY(f.form->But_Start->isVisible());
+
+    // 75 seconds start at 1 : 15; 65 seconds show 1 : 5 without a leading zero.
+    f.state.resultsPending = f.state.tasksPending = false;
+    f.setTime("75");
+    f.start();
+    f.form->Timer3Timer();
+    QCOMPARE(f.form->Panel_Grenze->text(), prefix + "1 : 15");
+    for (int i = 0; i < 10; ++i)
+        f.form->Timer3Timer();
+    QCOMPARE(f.form->Panel_Grenze->text(), prefix + "1 : 5");
+    f.form->But_StopClick();
+
+    // Back to no limit: no countdown, a single blank in the top bar, "..." as seconds.
+    f.setTime("0");
+    f.start();
+    QCOMPARE(f.form->Panel_Grenze->text(), QString(" "));
+    QVERIFY(!f.form->Timer3->isActive());
+    f.answerRight();
+    f.form->But_StopClick();
+    QCOMPARE(f.form->resultSecondsText(), QString("..."));
+}
+
+void TestRunFlow::timeOutWhileLimitMessageIsOpen() {
+    MainWindowFixture f;
+    f.chooseRanges(13, 13);
+    f.setTime("1200");
+    f.start();
+    for (int task = 1; task < 160; ++task)
+        f.answerRight();
+    // The time runs out while the limit message is on screen.
+    f.state.remainingSeconds = 1;
+    f.platform.whileMessageOpen = [&](const FakePlatform::Message&) { f.form->Timer3Timer(); };
+    f.answerRight();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.state.timeUp);
+    QCOMPARE(f.state.workedTaskCount, 159);
+    QCOMPARE(f.state.taskCounter, 0);
+    QVERIFY(f.form->But_Start->isVisible());
+}
+
+void TestRunFlow::stopAfterThreeAnswers() {
+    MainWindowFixture f;
+    f.start();
+    f.answerRight();
+    f.answer("999"); // wrong
+    f.answerRight();
+    QCOMPARE(f.state.taskCounter, 4);
+    QCOMPARE(f.state.points, 2);
+    QCOMPARE(f.form->Panel_Punkte_zeigen->text(), QString("2"));
+    QTest::mouseClick(f.form->But_Stop, Qt::LeftButton);
+    QCOMPARE(f.state.workedTaskCount, 3);
+    QVERIFY(f.state.resultsPending);
+    QVERIFY(f.state.tasksPending);
+    QCOMPARE(f.state.taskList[2].givenAnswer, 999);
+    QVERIFY(f.form->Verknuepfung->isEnabled());
+    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(f.platform.messages.isEmpty());
+}
+
+void TestRunFlow::stopRightAfterStart() {
+    MainWindowFixture f;
+    f.state.workedTaskCount = -7;
+    f.start();
+    QCOMPARE(f.state.taskCounter, 1);
+    f.form->But_StopClick();
+    QCOMPARE(f.state.workedTaskCount, -7); // no result to report
+    QVERIFY(!f.state.resultsPending);
+    QVERIFY(!f.state.tasksPending);
+    // Nothing is pending, so Start works again at once.
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+}
+
+void TestRunFlow::scoringAndPointsDisplay() {
+    MainWindowFixture f;
+    f.start();
+    f.answer("0" + QString::number(f.rightAnswer())); // a leading zero is wrong
+    QCOMPARE(f.state.points, 0);
+    QCOMPARE(f.form->Label_Punkte->text(), QString("Punkte"));
+    f.answerRight();
+    QCOMPARE(f.form->Panel_Punkte_zeigen->text(), QString("1"));
+    QCOMPARE(f.form->Label_Punkte->text(), QString("Punkt"));
+    f.answerRight();
+    QCOMPARE(f.form->Label_Punkte->text(), QString("Punkte"));
+
+    // Hidden points are still counted.
+    f.state.pointsDisplayOn = false;
+    f.form->But_StopClick();
+    f.state.fewerSaveHints = true;
+    f.start();
+    QVERIFY(!f.form->Panel_Punkte_zeigen->isVisible());
+    f.answerRight();
+    QCOMPARE(f.state.points, 1);
+}
+
+void TestRunFlow::divisionWithRemainderMovesTheFocus() {
+    MainWindowFixture f;
+    f.chooseOperation(4);
+    QVERIFY(f.form->Edit_Rest->isVisible());
+    QVERIFY(!f.form->Edit_Rest->isEnabled());
+    QVERIFY(f.form->Label_Rest->isVisible());
+    QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), QString(":"));
+    f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
+    f.start();
+    QVERIFY(f.form->Edit_Rest->isEnabled());
+    QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
+    QCOMPARE(f.state.taskList[1].operation, QString(": R"));
+
+    const int quotient = f.state.operand1 / f.state.operand2;
+    const int remainder = f.state.operand1 % f.state.operand2;
+    f.answer(QString::number(quotient));
+    QVERIFY(f.form->Edit_Rest->hasFocus());
+    QCOMPARE(f.state.taskCounter, 1); // waiting for the remainder
+    // Return in an empty remainder field does nothing.
+    QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+    QCOMPARE(f.state.taskCounter, 1);
+    // A leading zero in the remainder does no harm.
+    QTest::keyClicks(f.form->Edit_Rest, "0" + QString::number(remainder));
+    QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+    QCOMPARE(f.state.points, 1);
+    QCOMPARE(f.state.taskCounter, 2);
+    QCOMPARE(f.state.taskList[1].givenRemainder, remainder);
+    QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
+    QCOMPARE(f.form->Edit_Rest->text(), QString());
+
+    // A wrong remainder scores nothing.
+    const int q2 = f.state.operand1 / f.state.operand2;
+    const int r2 = f.state.operand1 % f.state.operand2;
+    f.answer(QString::number(q2));
+    QTest::keyClicks(f.form->Edit_Rest, QString::number(r2 + 1));
+    QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+    QCOMPARE(f.state.points, 1);
+    QCOMPARE(f.state.taskCounter, 3);
+
+    // Choosing plain division hides the remainder field again.
+    f.form->But_StopClick();
+    f.chooseOperation(3);
+    QVERIFY(!f.form->Edit_Rest->isVisible());
+    QVERIFY(!f.form->Label_Rest->isVisible());
+}
+
+void TestRunFlow::noMoreTasksEndsTheRun() {
+    MainWindowFixture f;
+    f.chooseRanges(0, 0); // 0 .. 5 + 0 .. 5: 36 different tasks
+    f.start();
+    QSet<QPair<int, int>> posed;
+    for (int task = 1; task <= 36; ++task) {
+        posed.insert({f.state.operand1, f.state.operand2});
+        f.answerRight();
+    }
+    QCOMPARE(posed.size(), 36);
+    QCOMPARE(f.platform.messageTexts(), QStringList{noMoreTasksMessage});
+    QCOMPARE(f.state.workedTaskCount, 36);
+    QVERIFY(f.state.noMoreTasks);
+    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString("-----"));
+    QVERIFY(f.form->But_Start->isVisible());
+}
+
+void TestRunFlow::answerFieldRefusesNonDigits() {
+    MainWindowFixture f;
+    f.start();
+    QLineEdit* field = f.form->Eingabe_aufnehmen;
+    QTest::keyClicks(field, "1a2-b 3,");
+    QCOMPARE(field->text(), QString("123"));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), QString("12"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    QCOMPARE(field->text(), QString());
+
+    // Pasted text with anything but digits is refused whole; digits are taken.
+    QApplication::clipboard()->setText("12a");
+    field->paste();
+    QCOMPARE(field->text(), QString());
+    QApplication::clipboard()->setText("-5");
+    field->paste();
+    QCOMPARE(field->text(), QString());
+    // Ten digits do not fit: the field keeps nine, so the value fits a 32-bit number.
+    QApplication::clipboard()->setText("9999999999");
+    field->paste();
+    QCOMPARE(field->text(), QString("999999999"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(f.state.taskList[1].givenAnswer, 999999999);
+    QCOMPARE(f.state.taskCounter, 2);
+
+    // Return on an empty field does nothing.
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(f.state.taskCounter, 2);
+}
+
+void TestRunFlow::returnUsesTheFieldsCurrentText() {
+    MainWindowFixture f;
+    f.start();
+    // Text that reached the field without a key release in between, as with a fast typist.
+    f.form->Eingabe_aufnehmen->setText(QString::number(f.rightAnswer()));
+    QTest::sendKeyEvent(QTest::Press, f.form->Eingabe_aufnehmen, Qt::Key_Return, '\r',
+                        Qt::NoModifier);
+    QCOMPARE(f.state.points, 1);
+    QCOMPARE(f.state.taskList[1].givenAnswer, f.state.taskList[1].result);
+}
+
+void TestRunFlow::menusLockedDuringRun() {
+    MainWindowFixture f;
+    f.start();
+    for (QMenu* m :
+         {f.form->Datei1, f.form->Einstellungen1, f.form->Leistungen1, f.form->Aufgaben1})
+        QVERIFY(!m->menuAction()->isEnabled());
+    QVERIFY(f.form->Info1->menuAction()->isEnabled());
+    QVERIFY(!f.form->Verknuepfung->isEnabled());
+    QVERIFY(!f.form->Edit_Zeit->isEnabled());
+    QVERIFY(!f.form->Edit_Name->isEnabled());
+    QVERIFY(!f.form->Panel_Wettbewerb_ini->isEnabled());
+    f.form->But_StopClick();
+    for (QMenu* m :
+         {f.form->Datei1, f.form->Einstellungen1, f.form->Leistungen1, f.form->Aufgaben1})
+        QVERIFY(m->menuAction()->isEnabled());
+    QVERIFY(f.form->Panel_Wettbewerb_ini->isEnabled());
+}
+
+void TestRunFlow::remainingTimeSwitch() {
+    MainWindowFixture f;
+    f.form->RestZeitAnzeigeaus1Click();
+    QCOMPARE(f.form->RestZeitAnzeigeaus1->text(), QString("Rest-Zeit-Anzeige ein"));
+    f.setTime("30");
+    f.start();
+    f.form->Timer3Timer();
+    QCOMPARE(f.form->Panel_Grenze->text(), QString());
+    f.form->But_StopClick();
+    f.form->RestZeitAnzeigeaus1Click();
+    QCOMPARE(f.form->RestZeitAnzeigeaus1->text(), QString("Rest-Zeit-Anzeige aus"));
+    QCOMPARE(f.form->Panel_Grenze->text(),
+             QString("   Rest-Zeit (min:sec):                           0 : 30"));
+}
+
+void TestRunFlow::closeQueryWithPendingData() {
+    MainWindowFixture f;
+    // Nothing pending: the window closes at once.
+    QVERIFY(f.form->close());
+    QVERIFY(f.platform.messages.isEmpty());
+
+    f.form->show();
+    f.start();
+    f.answerRight();
+    f.form->But_StopClick();
+    f.platform.answers.enqueue(MessageAnswer::Cancel);
+    QVERIFY(!f.form->close());
+    QVERIFY(f.form->isVisible());
+    QCOMPARE(f.platform.messages.size(), 1);
+    QCOMPARE(f.platform.messages[0].kind, MessageKind::Warning);
+    QCOMPARE(f.platform.messages[0].buttons, MessageButtons::OkCancel);
+    QVERIFY(f.platform.messages[0].text.startsWith(
+        "Wenn du das Programm verlassen willst, ohne vorher Dein letztes Ergebnis zu speichern, "
+        "so wähle bitte 'Ok' an.\n"));
+    f.platform.answers.enqueue(MessageAnswer::Ok);
+    f.form->beenden1->trigger();
+    QVERIFY(!f.form->isVisible());
+}
+
+void TestRunFlow::startIgnoredWithPendingData() {
+    MainWindowFixture f;
+    f.start();
+    f.answerRight();
+    f.form->But_StopClick();
+    f.start();
+    QVERIFY(!f.form->But_Stop->isVisible()); // ignored without a word
+    QVERIFY(f.platform.messages.isEmpty());
+    f.state.fewerSaveHints = true;
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+}
+
+QTEST_MAIN(TestRunFlow)
+#include "tst_run_flow.moc"
