@@ -26,6 +26,7 @@ private slots:
     void remainingTimeSwitch();
     void closeQueryWithPendingData();
     void startIgnoredWithPendingData();
+    void scalingHintOnActivation();
 };
 
 void TestRunFlow::startUpState() {
@@ -390,6 +391,33 @@ void TestRunFlow::startIgnoredWithPendingData() {
     f.state.fewerSaveHints = true;
     f.start();
     QVERIFY(f.form->But_Stop->isVisible());
+}
+
+void TestRunFlow::scalingHintOnActivation() {
+    MainWindowFixture f;
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(f.form.get(), &activate);
+    QVERIFY(f.platform.messages.isEmpty());
+
+    // A settings panel wider than the window: the hint, with the activation that follows its
+    // own closing not opening it again at once.
+    f.form->Panel_Einstellungen->resize(f.form->frameGeometry().width() * 102 / 100 + 1,
+                                        f.form->Panel_Einstellungen->height());
+    f.platform.whileMessageOpen = [&](const FakePlatform::Message&) {
+        QEvent again(QEvent::WindowActivate);
+        QApplication::sendEvent(f.form.get(), &again);
+    };
+    QApplication::sendEvent(f.form.get(), &activate);
+    QCOMPARE(f.platform.messages.size(), 1);
+    QCOMPARE(f.platform.messages[0].kind, MessageKind::Warning);
+    QVERIFY(f.platform.messages[0].text.startsWith(
+        "Falls Karten oder Buttons nicht sinnvoll plaziert\nzu sein scheinen"));
+    QVERIFY(f.platform.messages[0].text.endsWith("auf 100%!"));
+    // Later activations show it again for as long as the condition holds.
+    f.platform.whileMessageOpen = nullptr;
+    QCoreApplication::processEvents();
+    QApplication::sendEvent(f.form.get(), &activate);
+    QCOMPARE(f.platform.messages.size(), 2);
 }
 
 QTEST_MAIN(TestRunFlow)

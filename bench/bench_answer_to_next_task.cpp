@@ -1,0 +1,89 @@
+// Time from Return in the answer field to the next task on screen, through the real main window
+// on the offscreen platform: the key event, the check, the generation of the next task and the
+// repaint that shows it.
+
+#include "engine/answer_check.h"
+#include "engine/run_state.h"
+#include "main_window/TForm1.h"
+#include "support/fake_platform.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+void startFreshRun(TForm1& form, RunState& state) {
+    if (form.But_Stop->isVisible())
+        form.But_StopClick();
+    state.resultsPending = state.tasksPending = false;
+    form.But_StartClick();
+}
+
+// tasksPerRun stays below the number of different tasks the ranges allow, so every Return leads
+// to a new task rather than to the end of the run.
+void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
+    RunState state;
+    FakePlatform platform;
+    platform.utcStepMs = 3;
+    TForm1 form(state, platform);
+    form.show();
+    QApplication::processEvents();
+    form.Edit_Zahl_1->setCurrentIndex(rangeItem);
+    form.Edit_Zahl_2->setCurrentIndex(rangeItem);
+    startFreshRun(form, state);
+
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        if (state.taskCounter >= tasksPerRun)
+            startFreshRun(form, state);
+        form.Eingabe_aufnehmen->setText(
+            QString::number(correctResult(state.operationSign, state.operand1, state.operand2)));
+        QApplication::processEvents();
+        const int before = state.taskCounter;
+        bench.ResumeTiming();
+
+        QTest::sendKeyEvent(QTest::Press, form.Eingabe_aufnehmen, Qt::Key_Return, '\r',
+                            Qt::NoModifier);
+        QApplication::processEvents(); // paints the new task
+        benchmark::DoNotOptimize(form.Panel_Zahl_1_zeigen->text());
+
+        bench.PauseTiming();
+        if (state.taskCounter != before + 1)
+            bench.SkipWithError("Return did not lead to the next task");
+        bench.ResumeTiming();
+    }
+}
+
+} // namespace
+
+// Repetitions give the median over runs and, with the "max" statistic, the slowest run's mean.
+static void withStatistics(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMicrosecond)
+        ->Repetitions(5)
+        ->ReportAggregatesOnly(true)
+        ->ComputeStatistics("max", [](const std::vector<double>& v) {
+            return *std::max_element(v.begin(), v.end());
+        });
+}
+
+BENCHMARK_CAPTURE(returnToNextTask, small_ranges_0_to_10, 1, 100)->Apply(withStatistics);
+BENCHMARK_CAPTURE(returnToNextTask, large_ranges_1000_to_30000, 13, taskLimit - 1)
+    ->Apply(withStatistics);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
