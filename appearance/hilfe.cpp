@@ -94,7 +94,7 @@ TForm_Hilfe::TForm_Hilfe(QWidget* parent) : QDialog(parent) {
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
     // A page to read, not to work on: no caret, no selection, no editing, no context menu.
-    // Disabled, it also looks the part, in the desktop's colours for disabled text.
+    // Disabled, it also looks the part: greyed text on the menu background.
     Memo1->setReadOnly(true);
     Memo1->setTextInteractionFlags(Qt::NoTextInteraction);
     Memo1->setContextMenuPolicy(Qt::NoContextMenu);
