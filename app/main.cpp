@@ -1,17 +1,41 @@
+#include "appearance/hilfe.h"
+#include "appearance/info.h"
+#include "appearance/program_icon.h"
+#include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
 #include "platform/qt_platform.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
+    QApplication::setWindowIcon(programIcon());
     installGermanTranslation();
 
     QtPlatform platform;
     RunState state;
+
+    // Every window is created once, in this order, and lives until the program ends.
     TForm1 mainWindow(state, platform);
+    if (!mainWindow.bestListsReady()) {
+        platform.showMessage(
+            nullptr, MessageKind::Warning, MessageButtons::Ok,
+            QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
+                           "angelegt werden.\n\nBitte starte Kalumbrixtor in einem Ordner, in dem "
+                           "es Dateien anlegen darf.")
+                .arg(QDir::toNativeSeparators(QDir::currentPath())),
+            std::nullopt);
+        return 2;
+    }
+    TForm_Info info(&mainWindow);
+    TForm_Hilfe help(&mainWindow);
+    TForm_Namensfenster nameDialog(platform, &mainWindow);
+    mainWindow.attachInformationWindows(&info, &help);
+    mainWindow.attachNameDialog(&nameDialog);
+
     mainWindow.showMaximized();
     return app.exec();
 }

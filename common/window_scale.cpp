@@ -1,5 +1,7 @@
 #include "common/window_scale.h"
 
+#include <algorithm>
+
 long long roundHalfEven(long long numerator, long long denominator) {
     if (denominator < 0) {
         numerator = -numerator;
@@ -34,4 +36,14 @@ int scalePercent(int screenWidth, int dotsPerInch) {
     if (d <= 96)
         return int(roundHalfEven(200 * w - 64000, w));
     return int(roundHalfEven(300 * w - 128000, w));
+}
+
+int percentToFit(int percent, int windowWidth, int windowHeight, int availableWidth,
+                 int availableHeight) {
+    if (windowWidth <= 0 || windowHeight <= 0 || availableWidth <= 0 || availableHeight <= 0)
+        return percent;
+    // Rounded down: a window one pixel too large would still run off the screen.
+    const long long byWidth = 100LL * availableWidth / windowWidth;
+    const long long byHeight = 100LL * availableHeight / windowHeight;
+    return int(std::min<long long>({percent, byWidth, byHeight}));
 }

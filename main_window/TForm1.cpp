@@ -1,11 +1,13 @@
 #include "main_window/TForm1.h"
 
 #include "common/window_scale.h"
+#include "competition/best_list_file.h"
 #include "main_window/settings_items.h"
 #include "platform/window_scaling.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,6 +176,7 @@ void TForm1::buildTaskArea(QWidget* client) {
     Button_Wettb_starten->setObjectName(QStringLiteral("Button_Wettb_starten"));
     Button_Wettb_starten->setGeometry(364, 46, 258, 24);
     Button_Wettb_starten->hide();
+    connect(Button_Wettb_starten, &QPushButton::clicked, this, &TForm1::Button_Wettb_startenClick);
 
     Panel_Zahl_1_zeigen = makeNumberPanel(client, "Panel_Zahl_1_zeigen", QRect(150, 138, 64, 28),
                                           QStringLiteral("-----"), true);
@@ -296,13 +299,7 @@ void TForm1::buildMenus() {
 
     Einstellungen1 = bar->addMenu(QStringLiteral("&Einstellungen"));
     Einstellungen1->setObjectName(QStringLiteral("Einstellungen1"));
-    RestZeitAnzeigeaus1 = Einstellungen1->addAction(QStringLiteral("Rest-Zeit-Anzeige aus"), this,
-                                                    &TForm1::RestZeitAnzeigeaus1Click);
-    RestZeitAnzeigeaus1->setObjectName(QStringLiteral("RestZeitAnzeigeaus1"));
-    Einstellungen1->addSeparator();
-    RangNachWettbewerb =
-        Einstellungen1->addAction(QStringLiteral("Rang nach Wettbewerb nicht anzeigen"));
-    RangNachWettbewerb->setObjectName(QStringLiteral("RangNachWettbewerb"));
+    buildSettingsMenu();
 
     Leistungen1 = bar->addMenu(QStringLiteral("&Leistungen"));
     Leistungen1->setObjectName(QStringLiteral("Leistungen1"));
@@ -326,12 +323,15 @@ void TForm1::buildMenus() {
     Info1->setObjectName(QStringLiteral("Info1"));
     Info2 = Info1->addAction(QStringLiteral("&Info"));
     Info2->setObjectName(QStringLiteral("Info2"));
+    connect(Info2, &QAction::triggered, this, &TForm1::Info2Click);
 
     Hilfe1 = bar->addAction(QStringLiteral("&Hilfe"));
     Hilfe1->setObjectName(QStringLiteral("Hilfe1"));
+    connect(Hilfe1, &QAction::triggered, this, &TForm1::Hilfe1Click);
 
-    // The windows behind these items come with later parts of the program.
-    for (QAction* pending : {RangNachWettbewerb, ffnen1, Best1, gespeichertenAufgabensatzzeigen1,
+    // The windows behind these items come with later parts of the program; the help window and
+    // the about box are enabled once they are attached.
+    for (QAction* pending : {ffnen1, Best1, gespeichertenAufgabensatzzeigen1,
                              einleeresAufgabenblattdrucken1, Info2, Hilfe1})
         pending->setEnabled(false);
 }
@@ -347,6 +347,8 @@ void TForm1::FormCreate() {
     state_.showCompetitionRank = true;
     state_.competitionNumber = -1;
     state_.competitionTag = QStringLiteral("-");
+
+    bestListsReady_ = ensureBestListFiles(QDir::currentPath());
 
     scaleWindowToScreen(this);
     layoutClientArea();
@@ -378,6 +380,8 @@ void TForm1::FormCreate() {
     clearTaskList(state_);
 
     arrangeControls();
+
+    applyStartScheme(pickStartScheme(state_.generator, platform_));
 
     Verknuepfung->setCurrentIndex(0);
     Verknuepfung->setEditText(operationItems()[0]);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "appearance/colours.h"
+#include "appearance/point_rects.h"
 #include "engine/run_state.h"
 #include "platform/platform.h"
 
@@ -16,6 +18,9 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class TForm_Hilfe;
+class TForm_Info;
+class TForm_Namensfenster;
 
 // The main window: the task area where a run takes place, the settings panel below it with the
 // competition panels, and the menu bar from which every other window is opened. It reads its
@@ -66,7 +71,10 @@ public:
     QMenu* Aufgaben1 = nullptr;
     QMenu* Info1 = nullptr;
     QAction* beenden1 = nullptr;
+    QAction* Rechteckeaus1 = nullptr;
+    QAction* PunkteAnzeigeaus1 = nullptr;
     QAction* RestZeitAnzeigeaus1 = nullptr;
+    QAction* wenigerSpeichernHinweise1 = nullptr;
     QAction* RangNachWettbewerb = nullptr;
     QAction* ffnen1 = nullptr;
     QAction* Best1 = nullptr;
@@ -105,11 +113,44 @@ public:
     void selectRange1();
     void selectRange2();
 
-    // Competition panels.
+    // Appearance: colours, point rectangles, display switches, help and about.
+    Rgb mainWindowColour;
+    Rgb pointRectColour;
+    void applyMainWindowColour(Rgb colour);
+    void applySettingsPanelColour(Rgb colour);
+    void applySettingsFontColour(Rgb colour);
+    void applyNumbersWindowColour(Rgb colour);
+    void applyNumbersFontColour(Rgb colour);
+    void applyColourScheme(Rgb main, Rgb settingsPanel, Rgb numbersWindow, Rgb numbersFont,
+                           Rgb settingsFont, Rgb pointRects);
+    void applyStartScheme(int scheme);
+    void drawPointRect();
+    // The rectangles as they are painted now, computed from the window's present size.
+    QList<PointRect> pointRectsOnScreen() const;
+    void Rechteckeaus1Click();
+    void PunkteAnzeigeaus1Click();
+    void wenigerSpeichernHinweise1Click();
+    void Hilfe1Click();
+    void Info2Click();
+
+    // Competitions.
+    void Panel_Wettbewerb_iniClick();
+    void selectCompetition(int n); // the click handlers Panel_W1Click .. Panel_W16Click
+    void applyCompetitionPreset(int n);
+    void Button_Wettb_startenClick();
+    void RangNachWettbewerbClick();
+    void nameEntryClosed(bool cancelled, const QString& enteredText);
     void setCompetitionPanelsEnabled(bool enabled);
     void greyCompetitionPanels();
     void markChosenCompetition();
     void clearCompetitionMarks();
+
+    // The windows that are created after the main window and opened from it.
+    void attachNameDialog(TForm_Namensfenster* dialog);
+    void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
+
+    // False when the best lists could not be created in the working folder at start-up.
+    bool bestListsReady() const { return bestListsReady_; }
 
     // The seconds text that the end of the last run handed to the result dialog.
     QString resultSecondsText() const { return resultSecondsText_; }
@@ -123,6 +164,12 @@ private:
     void buildTaskArea(QWidget* client);
     void buildSettingsPanel(QWidget* client);
     void buildMenus();
+    void buildSettingsMenu();
+    void colourItemClick(ColourTarget target, Rgb colour);
+    QList<QWidget*> numberControls() const;
+    QList<QWidget*> settingsTextControls() const;
+    void paintPointRects();
+    void removePointRects();
     void FormCreate();
     void arrangeControls();
     void FormActivate();
@@ -151,5 +198,15 @@ private:
     QWidget* client_ = nullptr;
     bool runActive_ = false;
     bool scalingHintOpen_ = false;
+    bool bestListsReady_ = true;
+    TForm_Namensfenster* nameDialog_ = nullptr;
+    TForm_Info* infoWindow_ = nullptr;
+    TForm_Hilfe* helpWindow_ = nullptr;
+
+    struct ScoredRect {
+        qint32 points;
+        Rgb colour;
+    };
+    QList<ScoredRect> scoredRects_; // the point rectangles of this run
     QString resultSecondsText_;
 };

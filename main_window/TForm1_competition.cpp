@@ -1,31 +1,161 @@
-// The competition panels of the settings panel: their looks while a run is on and between runs.
+// Competitions in the main window: the switch for competition mode, the sixteen competition
+// panels with their presets, the start of a competition through the name dialog, and the looks
+// of the panels while a run is on and between runs.
 
 #include "main_window/TForm1.h"
 
+#include "common/text_codec.h"
+#include "competition/TForm_Namensfenster.h"
+#include "competition/competition_presets.h"
+#include "main_window/settings_items.h"
+
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+const QColor black(0x00, 0x00, 0x00);
+const QColor grey(0x80, 0x80, 0x80);
+const QColor red(0xFF, 0x00, 0x00);
+
+} // namespace
+
+void TForm1::attachNameDialog(TForm_Namensfenster* dialog) {
+    nameDialog_ = dialog;
+    connect(dialog, &TForm_Namensfenster::nameEntryClosed, this, &TForm1::nameEntryClosed);
+}
+
+void TForm1::Panel_Wettbewerb_iniClick() {
+    if (state_.competitionMode) {
+        state_.competitionMode = false;
+        state_.competitionChosen = false;
+        state_.competitionNumber = -1;
+        state_.competitionTag = QStringLiteral("-");
+        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe ein"));
+        setCompetitionPanelsEnabled(false);
+        greyCompetitionPanels();
+        for (QLabel* panel : Panel_W)
+            panel->setFrameShadow(QFrame::Raised);
+        unlockSettings();
+        unlockMenus();
+        But_Start->show();
+        Button_Wettb_starten->hide();
+    } else {
+        state_.competitionMode = true;
+        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe aus"));
+        setCompetitionPanelsEnabled(true);
+        lockSettings();
+        unlockMenus();
+        Button_Wettb_starten->show();
+        But_Start->hide();
+    }
+}
+
+void TForm1::selectCompetition(int n) {
+    if (!competitionPreset(n))
+        return;
+    state_.competitionChosen = true;
+    clearCompetitionMarks();
+    lockSettings();
+    applyCompetitionPreset(n);
+    QLabel* panel = Panel_W[size_t(n - 1)];
+    panel->setFrameShadow(QFrame::Sunken);
+    setCaptionColour(panel, red);
+}
+
+// Puts the preset into the settings controls and applies each through its own routine, so the
+// settings are exactly what a child choosing these items would get. The routines are called
+// directly (with the controls' signals held back), so a preset equal to the controls' text is
+// still applied: a lower bound raised by a division with remainder is reset as well.
+void TForm1::applyCompetitionPreset(int n) {
+    const std::optional<CompetitionPreset> preset = competitionPreset(n);
+    if (!preset)
+        return;
+    state_.competitionNumber = n;
+    {
+        const QSignalBlocker block(Verknuepfung);
+        Verknuepfung->setCurrentIndex(preset->operationItem);
+        Verknuepfung->setEditText(operationItems()[preset->operationItem]);
+    }
+    selectOperation();
+    {
+        const QSignalBlocker block(Edit_Zeit);
+        Edit_Zeit->setText(QString::fromLatin1(preset->timeText));
+    }
+    Edit_ZeitChange();
+    // The preset's time is always fit, even when the field was last left with an unfit value:
+    // the locked field could never be left again to put that right.
+    state_.timeFieldOk = true;
+    {
+        const QSignalBlocker block(Edit_Zahl_1);
+        Edit_Zahl_1->setCurrentIndex(preset->range1Item);
+        Edit_Zahl_1->setEditText(rangeItems()[preset->range1Item].text);
+    }
+    selectRange1();
+    {
+        const QSignalBlocker block(Edit_Zahl_2);
+        Edit_Zahl_2->setCurrentIndex(preset->range2Item);
+        Edit_Zahl_2->setEditText(rangeItems()[preset->range2Item].text);
+    }
+    selectRange2();
+    lockSettings();
+}
+
+void TForm1::Button_Wettb_startenClick() {
+    if (!state_.competitionMode || state_.competitionChosen) {
+        Button_Wettb_starten->hide();
+        if (nameDialog_)
+            nameDialog_->exec();
+        return;
+    }
+    platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
+                          QStringLiteral("Bitte wähle zunächst einen Wettbewerb!"));
+}
+
+void TForm1::nameEntryClosed(bool cancelled, const QString& enteredText) {
+    if (cancelled) {
+        But_Start->hide();
+        Button_Wettb_starten->show();
+        return;
+    }
+    But_Start->show();
+    Button_Wettb_starten->hide();
+    state_.participantName = capped(enteredText, participantNameCapacity);
+    setWindowTitle(mainWindowTitle(enteredText));
+}
+
+void TForm1::RangNachWettbewerbClick() {
+    state_.showCompetitionRank = !state_.showCompetitionRank;
+    RangNachWettbewerb->setText(state_.showCompetitionRank
+                                    ? QStringLiteral("Rang nach Wettbewerb nicht anzeigen")
+                                    : QStringLiteral("Rang nach Wettbewerb anzeigen"));
+}
 
 void TForm1::setCompetitionPanelsEnabled(bool enabled) {
     for (QLabel* panel : Panel_W) {
         panel->setEnabled(enabled);
         if (enabled)
-            setCaptionColour(panel, Qt::black);
+            setCaptionColour(panel, black);
     }
 }
 
 void TForm1::greyCompetitionPanels() {
     for (QLabel* panel : Panel_W)
-        setCaptionColour(panel, QColor(0x80, 0x80, 0x80));
+        setCaptionColour(panel, grey);
 }
 
 void TForm1::markChosenCompetition() {
     const int n = state_.competitionNumber;
     if (n >= 1 && n <= 16)
-        setCaptionColour(Panel_W[size_t(n - 1)], QColor(0xFF, 0x00, 0x00));
+        setCaptionColour(Panel_W[size_t(n - 1)], red);
 }
 
 void TForm1::clearCompetitionMarks() {
     for (QLabel* panel : Panel_W) {
         panel->setFrameShadow(QFrame::Raised);
-        setCaptionColour(panel, Qt::black);
+        setCaptionColour(panel, black);
     }
 }

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -142,6 +143,8 @@ void TForm1::scoreAnswer() {
         return;
     Panel_Punkte_zeigen->setText(QString::number(state_.points));
     Label_Punkte->setText(pointsWord(state_.points));
+    if (state_.pointRectsOn)
+        drawPointRect();
 }
 
 void TForm1::continueAfterAnswer(bool fromRemainder) {
@@ -296,7 +299,8 @@ void TForm1::endRun(RunEnd how) {
         But_Start->hide();
         Button_Wettb_starten->show();
     }
-    update();
+    removePointRects();
+    applyMainWindowColour(mainWindowColour);
 }
 
 void TForm1::resetDisplay() {
@@ -348,6 +352,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
         layoutClientArea();
         return false;
     }
+    if (watched == client_ && e->type() == QEvent::Paint) {
+        // The background is already filled; the rectangles go on it, behind the controls.
+        paintPointRects();
+        return false;
+    }
     if (watched == Eingabe_aufnehmen) {
         if (e->type() == QEvent::KeyPress)
             return Eingabe_aufnehmenKeyDown(static_cast<QKeyEvent*>(e));
@@ -361,6 +370,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
                 Eingabe_aufnehmenExit();
         }
         return false;
+    }
+    if (e->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        if (watched == Panel_Wettbewerb_ini) {
+            Panel_Wettbewerb_iniClick();
+            return true;
+        }
+        for (int i = 0; i < 16; ++i) {
+            if (watched == Panel_W[size_t(i)]) {
+                selectCompetition(i + 1);
+                return true;
+            }
+        }
     }
     if (watched == Edit_Rest && e->type() == QEvent::KeyPress)
         return Edit_RestKeyDown(static_cast<QKeyEvent*>(e));

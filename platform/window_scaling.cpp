@@ -49,14 +49,23 @@ void scaleWidgetTree(QWidget* window, int percent) {
     window->resize(scaled(window->width(), percent), scaled(window->height(), percent));
 }
 
-int scaleWindowToScreen(QWidget* window) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+int screenScalePercent(const QScreen* screen, const QSize& designSize) {
     int percent = 100;
     if (screen) {
         percent = scalePercent(screen->geometry().width(),
                                int(std::lround(screen->logicalDotsPerInchX())));
+        // Room for the title bar and the window frame, which the window's own size leaves out.
+        const QRect available = screen->availableGeometry();
+        constexpr int frameAllowance = 48;
+        percent = percentToFit(percent, designSize.width(), designSize.height(), available.width(),
+                               available.height() - frameAllowance);
     }
-    percent = qMax(percent, 10);
+    return qMax(percent, 10);
+}
+
+int scaleWindowToScreen(QWidget* window) {
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const int percent = screenScalePercent(screen, window->size());
     scaleWidgetTree(window, percent);
     return percent;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+class QScreen;
+class QSize;
 class QWidget;
 
 // Scales a window, every control in it and their fonts by a percentage: positions and sizes
@@ -7,6 +9,10 @@ class QWidget;
 // the others follow their parent.
 void scaleWidgetTree(QWidget* window, int percent);
 
-// The percentage for the screen the window is on (see scalePercent), applied with
-// scaleWidgetTree. A screen that would shrink a window below a tenth is treated as a tenth.
+// The percentage for the screen the window is on (see scalePercent), lowered where the window
+// would not fit into the screen's available area, applied with scaleWidgetTree. A screen that
+// would shrink a window below a tenth is treated as a tenth.
 int scaleWindowToScreen(QWidget* window);
+
+// The percentage scaleWindowToScreen applies to a window of the given design size on a screen.
+int screenScalePercent(const QScreen* screen, const QSize& designSize);

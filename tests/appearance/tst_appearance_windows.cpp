@@ -1,6 +1,7 @@
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "common/window_scale.h"
+#include "platform/window_scaling.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -50,10 +51,8 @@ const QStringList expectedHelpLines{
     QStringLiteral("                "),
 };
 
-int screenPercent(QWidget* window) {
-    QScreen* screen = window->screen();
-    return qMax(10,
-                scalePercent(screen->geometry().width(), qRound(screen->logicalDotsPerInchX())));
+int screenPercent(QWidget* window, QSize designSize) {
+    return screenScalePercent(window->screen(), designSize);
 }
 
 int scaled(int value, int percent) {
@@ -148,7 +147,7 @@ void TestAppearanceWindows::helpWindowGeometry() {
     auto* memo = help.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
     QVERIFY(memo);
     // 749 x 580 at 120 pixels per inch is 599 x 464 at 96, then scaled once to the screen.
-    const int percent = screenPercent(&help);
+    const int percent = screenPercent(&help, QSize(599, 464));
     const QSize expected(scaled(599, percent), scaled(464, percent));
     QCOMPARE(help.size(), expected);
     QCOMPARE(help.minimumSize(), expected);
@@ -180,7 +179,7 @@ void TestAppearanceWindows::helpWindowGeometry() {
 
 void TestAppearanceWindows::aboutBoxContents() {
     TForm_Info info;
-    const int percent = screenPercent(&info);
+    const int percent = screenPercent(&info, QSize(643, 464));
     QCOMPARE(info.size(), QSize(scaled(643, percent), scaled(464, percent)));
     QCOMPARE(info.minimumSize(), info.maximumSize());
 

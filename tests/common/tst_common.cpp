@@ -12,6 +12,7 @@ private slots:
     void scalePercent_data();
     void scalePercent();
     void roundHalfEvenOnNegatives();
+    void scaledWindowsFitTheScreen();
     void shortDate();
     void windows1252();
     void cappedTextInRecords();
@@ -61,6 +62,15 @@ void TestCommon::roundHalfEvenOnNegatives() {
     QCOMPARE(roundHalfEven(5, -2), -2);
     QCOMPARE(roundHalfEven(15, 10), 2);
     QCOMPARE(roundHalfEven(25, 10), 2);
+}
+
+void TestCommon::scaledWindowsFitTheScreen() {
+    // 1920 x 1080 gives 300 %: a 643 x 464 box would be 1929 x 1392.
+    QCOMPARE(percentToFit(300, 643, 464, 1920, 1032), 222);
+    QCOMPARE(percentToFit(200, 632, 460, 1280, 976), 200); // fits as it is
+    QCOMPARE(percentToFit(200, 640, 480, 1280, 960), 200); // exactly
+    QCOMPARE(percentToFit(200, 641, 480, 1280, 960), 199); // one pixel too wide
+    QCOMPARE(percentToFit(125, 0, 480, 800, 800), 125);    // nothing to fit
 }
 
 void TestCommon::shortDate() {

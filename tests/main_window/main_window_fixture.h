@@ -6,9 +6,11 @@
 #include "support/fake_platform.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +19,9 @@
 // A main window on the offscreen screen with its own run state and a fake platform whose clock
 // moves on a few milliseconds at every reading, as a real one would between tasks.
 struct MainWindowFixture {
+    // The program keeps its files in the working folder: each window gets a fresh one.
+    QTemporaryDir folder;
+    bool inFolder = QDir::setCurrent(folder.path());
     RunState state;
     FakePlatform platform;
     std::unique_ptr<TForm1> form;

@@ -1,0 +1,212 @@
+// The look of the main window: the colour menus and start schemes, the point rectangles and the
+// display switches, and the menu items that open the help window and the about box.
+
+#include "main_window/TForm1.h"
+
+#include "appearance/colours.h"
+#include "appearance/display_switches.h"
+#include "appearance/hilfe.h"
+#include "appearance/info.h"
+#include "appearance/point_rects.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+
+namespace {
+
+QColor toQColor(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+void setBackground(QWidget* widget, const QColor& colour, QPalette::ColorRole role) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::All, role, colour);
+    widget->setPalette(p);
+}
+
+} // namespace
+
+void TForm1::buildSettingsMenu() {
+    for (const ColourSubmenu& submenu : colourSubmenus()) {
+        QMenu* menu = Einstellungen1->addMenu(submenu.caption);
+        menu->setObjectName(submenu.objectName);
+        for (StandardColour colour : submenu.colours) {
+            QAction* item = menu->addAction(colourName(colour));
+            item->setObjectName(colourItemName(submenu, colour));
+            const ColourTarget target = submenu.target;
+            connect(item, &QAction::triggered, this,
+                    [this, target, colour] { colourItemClick(target, colourRgb(colour)); });
+        }
+    }
+    Einstellungen1->addSeparator();
+    Rechteckeaus1 = Einstellungen1->addAction(pointRectsSwitchStartCaption(), this,
+                                              &TForm1::Rechteckeaus1Click);
+    Rechteckeaus1->setObjectName(QStringLiteral("Rechteckeaus1"));
+    PunkteAnzeigeaus1 = Einstellungen1->addAction(pointsDisplaySwitchStartCaption(), this,
+                                                  &TForm1::PunkteAnzeigeaus1Click);
+    PunkteAnzeigeaus1->setObjectName(QStringLiteral("PunkteAnzeigeaus1"));
+    RestZeitAnzeigeaus1 = Einstellungen1->addAction(QStringLiteral("Rest-Zeit-Anzeige aus"), this,
+                                                    &TForm1::RestZeitAnzeigeaus1Click);
+    RestZeitAnzeigeaus1->setObjectName(QStringLiteral("RestZeitAnzeigeaus1"));
+    Einstellungen1->addSeparator();
+    wenigerSpeichernHinweise1 = Einstellungen1->addAction(fewerSaveHintsSwitchStartCaption(), this,
+                                                          &TForm1::wenigerSpeichernHinweise1Click);
+    wenigerSpeichernHinweise1->setObjectName(QStringLiteral("wenigerSpeichernHinweise1"));
+    RangNachWettbewerb =
+        Einstellungen1->addAction(QStringLiteral("Rang nach Wettbewerb nicht anzeigen"), this,
+                                  &TForm1::RangNachWettbewerbClick);
+    RangNachWettbewerb->setObjectName(QStringLiteral("RangNachWettbewerb"));
+}
+
+// Every colour item does what its submenu stands for; the point-rectangle colour only affects
+// rectangles drawn from now on.
+void TForm1::colourItemClick(ColourTarget target, Rgb colour) {
+    switch (target) {
+    case ColourTarget::MainWindow:
+        applyMainWindowColour(colour);
+        break;
+    case ColourTarget::SettingsPanel:
+        applySettingsPanelColour(colour);
+        break;
+    case ColourTarget::SettingsFont:
+        applySettingsFontColour(colour);
+        break;
+    case ColourTarget::NumbersWindow:
+        applyNumbersWindowColour(colour);
+        break;
+    case ColourTarget::NumbersFont:
+        applyNumbersFontColour(colour);
+        break;
+    case ColourTarget::PointRects:
+        pointRectColour = colour;
+        break;
+    }
+}
+
+void TForm1::applyMainWindowColour(Rgb colour) {
+    mainWindowColour = colour;
+    setBackground(client_, toQColor(colour), QPalette::Window);
+    // A new background paints over the rectangles, as every full repaint does.
+    scoredRects_.clear();
+    client_->update();
+}
+
+void TForm1::applySettingsPanelColour(Rgb colour) {
+    setBackground(Panel_Grenze, toQColor(colour), QPalette::Window);
+    setBackground(Panel_Einstellungen, toQColor(colour), QPalette::Window);
+}
+
+void TForm1::applySettingsFontColour(Rgb colour) {
+    for (QWidget* w : settingsTextControls())
+        setBackground(w, toQColor(colour), QPalette::WindowText);
+}
+
+void TForm1::applyNumbersWindowColour(Rgb colour) {
+    for (QWidget* w : numberControls()) {
+        const bool field = qobject_cast<QLineEdit*>(w) != nullptr;
+        setBackground(w, toQColor(colour), field ? QPalette::Base : QPalette::Window);
+    }
+}
+
+void TForm1::applyNumbersFontColour(Rgb colour) {
+    for (QWidget* w : numberControls()) {
+        const bool field = qobject_cast<QLineEdit*>(w) != nullptr;
+        setBackground(w, toQColor(colour), field ? QPalette::Text : QPalette::WindowText);
+    }
+}
+
+void TForm1::applyColourScheme(Rgb main, Rgb settingsPanel, Rgb numbersWindow, Rgb numbersFont,
+                               Rgb settingsFont, Rgb pointRects) {
+    applyMainWindowColour(main);
+    applySettingsPanelColour(settingsPanel);
+    applySettingsFontColour(settingsFont);
+    applyNumbersWindowColour(numbersWindow);
+    applyNumbersFontColour(numbersFont);
+    pointRectColour = pointRects;
+}
+
+void TForm1::applyStartScheme(int scheme) {
+    const ColourScheme& s = startSchemes()[size_t(scheme)];
+    applyColourScheme(colourRgb(s.mainWindow), colourRgb(s.settingsPanel),
+                      colourRgb(s.numbersWindow), colourRgb(s.numbersFont),
+                      colourRgb(s.settingsFont), colourRgb(s.pointRects));
+}
+
+QList<QWidget*> TForm1::numberControls() const {
+    return {
+        Panel_Aufgaben_Nr_zeigen,  Panel_Punkte_zeigen, Panel_Zahl_1_zeigen, Panel_Zahl_2_zeigen,
+        Panel_Verknuepfung_zeigen, Gleichheitszeichen,  Eingabe_aufnehmen,   Edit_Rest};
+}
+
+QList<QWidget*> TForm1::settingsTextControls() const {
+    return {Label_Name,           Label_Rechenart,      Label_Zeit,
+            Label_Bereich_Zahl_1, Label_Bereich_Zahl_2, Panel_Grenze};
+}
+
+// The rectangle of the point just scored is kept with its colour and painted with the window's
+// background, so a dialog moved over the window never wipes it out.
+void TForm1::drawPointRect() {
+    scoredRects_.append({state_.points, pointRectColour});
+    client_->update();
+}
+
+QList<PointRect> TForm1::pointRectsOnScreen() const {
+    QList<PointRect> rects;
+    for (const ScoredRect& scored : scoredRects_) {
+        const std::optional<PointRect> r =
+            pointRectGeometry(scored.points, frameGeometry().width(), client_->height(),
+                              Panel_Grenze->height(), Panel_Einstellungen->height(), scored.colour);
+        if (r)
+            rects.append(*r);
+    }
+    return rects;
+}
+
+void TForm1::paintPointRects() {
+    QPainter painter(client_);
+    for (const PointRect& r : pointRectsOnScreen()) {
+        painter.fillRect(r.x, r.y, r.width, r.height, toQColor(r.fill));
+        painter.setPen(QPen(toQColor(r.outline), 0));
+        painter.drawRect(r.x, r.y, r.width - 1, r.height - 1);
+    }
+}
+
+void TForm1::removePointRects() {
+    scoredRects_.clear();
+    client_->update();
+}
+
+void TForm1::Rechteckeaus1Click() {
+    Rechteckeaus1->setText(togglePointRects(state_.pointRectsOn));
+}
+
+void TForm1::PunkteAnzeigeaus1Click() {
+    PunkteAnzeigeaus1->setText(togglePointsDisplay(state_.pointsDisplayOn));
+    Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
+    Label_Punkte->setVisible(state_.pointsDisplayOn);
+}
+
+void TForm1::wenigerSpeichernHinweise1Click() {
+    wenigerSpeichernHinweise1->setText(toggleFewerSaveHints(state_.fewerSaveHints));
+}
+
+void TForm1::attachInformationWindows(TForm_Info* info, TForm_Hilfe* help) {
+    infoWindow_ = info;
+    helpWindow_ = help;
+    Info2->setEnabled(info != nullptr);
+    Hilfe1->setEnabled(help != nullptr);
+}
+
+void TForm1::Hilfe1Click() {
+    if (helpWindow_)
+        helpWindow_->exec();
+}
+
+void TForm1::Info2Click() {
+    if (infoWindow_)
+        infoWindow_->exec();
+}
