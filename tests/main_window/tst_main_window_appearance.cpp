@@ -1,0 +1,684 @@
+// The look of the real main window: the settings menu, the colour items, the start scheme, the
+// point rectangles on the window's background, the display switches and the two information
+// windows.
+
+#include "main_window_fixture.h"
+
+#include "appearance/hilfe.h"
+#include "appearance/info.h"
+#include "common/random.h"
+#include "support/fixed_clock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMap>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QSet>
+
+namespace {
+
+// The colour values the menus stand for, written out here rather than taken from the program.
+const QColor black(0x00, 0x00, 0x00);
+const QColor maroon(0x80, 0x00, 0x00);
+const QColor green(0x00, 0x80, 0x00);
+const QColor olive(0x80, 0x80, 0x00);
+const QColor navy(0x00, 0x00, 0x80);
+const QColor teal(0x00, 0x80, 0x80);
+const QColor gray(0x80, 0x80, 0x80);
+const QColor silver(0xC0, 0xC0, 0xC0);
+const QColor red(0xFF, 0x00, 0x00);
+const QColor white(0xFF, 0xFF, 0xFF);
+
+Rgb toRgb(const QColor& c) {
+    return Rgb{quint8(c.red()), quint8(c.green()), quint8(c.blue())};
+}
+
+QColor toColor(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+bool isField(const QWidget* w) {
+    return qobject_cast<const QLineEdit*>(w) != nullptr;
+}
+
+// What a control shows as its background and its text: panels and labels use the window roles,
+// the answer fields their base and text roles. Disabled controls paint with the disabled group,
+// so both groups have to carry the colour.
+QColor background(const QWidget* w, QPalette::ColorGroup group = QPalette::Active) {
+    return w->palette().color(group, isField(w) ? QPalette::Base : QPalette::Window);
+}
+
+QColor foreground(const QWidget* w, QPalette::ColorGroup group = QPalette::Active) {
+    return w->palette().color(group, isField(w) ? QPalette::Text : QPalette::WindowText);
+}
+
+// A main window built with a chosen UTC time of day, so that its start scheme is known. The clock
+// stands still while the window is created and then moves on a few milliseconds per reading, as
+// task generation needs.
+struct ClockedWindow {
+    QTemporaryDir folder;
+    bool inFolder = QDir::setCurrent(folder.path());
+    RunState state;
+    FakePlatform platform;
+    std::unique_ptr<TForm1> form;
+
+    explicit ClockedWindow(QTime utc) {
+        platform.utc = utc;
+        platform.utcStepMs = 0;
+        form = std::make_unique<TForm1>(state, platform);
+        platform.utcStepMs = 7;
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get()))
+            qWarning("main window did not become active");
+    }
+
+    QWidget* client() const { return form->centralWidget(); }
+    QAction* item(const char* name) const {
+        QAction* a = form->findChild<QAction*>(QString::fromLatin1(name));
+        if (!a)
+            qWarning("no menu item %s", name);
+        return a;
+    }
+    void trigger(const char* name) const {
+        if (QAction* a = item(name))
+            a->trigger();
+    }
+
+    void start() { QTest::mouseClick(form->But_Start, Qt::LeftButton); }
+    void stop() { QTest::mouseClick(form->But_Stop, Qt::LeftButton); }
+    qint32 rightAnswer() const {
+        return correctResult(state.operationSign, state.operand1, state.operand2);
+    }
+    void answer(const QString& text) {
+        QTest::keyClicks(form->Eingabe_aufnehmen, text);
+        QTest::keyClick(form->Eingabe_aufnehmen, Qt::Key_Return);
+    }
+    void answerRight() { answer(QString::number(rightAnswer())); }
+    void answerWrong() { answer(QString::number(rightAnswer() + 1)); }
+
+    // The rectangle the window should show for a point, from its present size.
+    std::optional<PointRect> expectedRect(int points, Rgb colour) const {
+        return pointRectGeometry(points, form->frameGeometry().width(), client()->height(),
+                                 form->Panel_Grenze->height(), form->Panel_Einstellungen->height(),
+                                 colour);
+    }
+
+    // The colour the window really shows at a point of the client area.
+    QColor pixelAt(QPoint clientPos) const {
+        const QImage image = form->grab().toImage();
+        return image.pixelColor(client()->mapTo(form.get(), clientPos));
+    }
+};
+
+// 00:00:00.000 UTC draws scheme 0, as worked out by hand for the generator.
+const QTime schemeZeroTime(0, 0, 0, 0);
+
+QPoint centreOf(const PointRect& r) {
+    return QPoint(r.x + r.width / 2, r.y + r.height / 2);
+}
+
+// The colour-carrying roles of every control in the task area and the settings panel, keyed by
+// control, role and colour group.
+QMap<QString, QColor> colourSnapshot(const TForm1& w) {
+    QMap<QString, QColor> snapshot;
+    auto take = [&](const QWidget* widget, QPalette::ColorRole role) {
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled}) {
+            const QString key = QStringLiteral("%1/%2/%3")
+                                    .arg(widget->objectName())
+                                    .arg(int(role))
+                                    .arg(group == QPalette::Active ? "active" : "disabled");
+            snapshot.insert(key, widget->palette().color(group, role));
+        }
+    };
+    take(w.centralWidget(), QPalette::Window);
+    for (const QWidget* panel : {static_cast<const QWidget*>(w.Panel_Grenze),
+                                 static_cast<const QWidget*>(w.Panel_Einstellungen)}) {
+        take(panel, QPalette::Window);
+        take(panel, QPalette::WindowText);
+    }
+    for (const QWidget* label :
+         {w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
+          w.Label_Bereich_Zahl_2, w.Label_Aufgaben_Nr, w.Label_Punkte, w.Label_Rest,
+          w.Panel_Wettbewerb_ini})
+        take(label, QPalette::WindowText);
+    for (const QWidget* panel : w.Panel_W)
+        take(panel, QPalette::WindowText);
+    for (const QWidget* panel :
+         {w.Panel_Aufgaben_Nr_zeigen, w.Panel_Punkte_zeigen, w.Panel_Zahl_1_zeigen,
+          w.Panel_Zahl_2_zeigen, w.Panel_Verknuepfung_zeigen, w.Gleichheitszeichen}) {
+        take(panel, QPalette::Window);
+        take(panel, QPalette::WindowText);
+    }
+    for (const QWidget* field : {w.Eingabe_aufnehmen, w.Edit_Rest, w.Edit_Name, w.Edit_Zeit}) {
+        take(field, QPalette::Base);
+        take(field, QPalette::Text);
+    }
+    take(w.But_Start, QPalette::ButtonText);
+    return snapshot;
+}
+
+QSet<QString> changedKeys(const QMap<QString, QColor>& before, const QMap<QString, QColor>& after) {
+    QSet<QString> changed;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (before.value(it.key()) != it.value())
+            changed.insert(it.key());
+    }
+    return changed;
+}
+
+QSet<QString> keysFor(const QList<QPair<const QWidget*, QPalette::ColorRole>>& targets) {
+    QSet<QString> keys;
+    for (const auto& [widget, role] : targets) {
+        for (const char* group : {"active", "disabled"})
+            keys.insert(
+                QStringLiteral("%1/%2/%3").arg(widget->objectName()).arg(int(role)).arg(group));
+    }
+    return keys;
+}
+
+// Shows a modal window through `open` while a zero timer inspects and closes it from inside its
+// loop. A watchdog closes whatever modal window is still open after three seconds, so a window
+// that will not close fails the test instead of hanging it.
+struct ModalResult {
+    QWidget* shownModal = nullptr;
+    bool closedFromInside = false;
+    bool watchdogFired = false;
+};
+
+ModalResult openAndClose(const std::function<void()>& open,
+                         const std::function<void(QWidget*)>& close) {
+    ModalResult result;
+    // Ties the zero timer to this call: if `open` returns without a modal loop, it never fires.
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
+        result.shownModal = QApplication::activeModalWidget();
+        if (result.shownModal) {
+            close(result.shownModal);
+            result.closedFromInside = true;
+        }
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        result.watchdogFired = true;
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    watchdog.start(3000);
+    open();
+    watchdog.stop();
+    return result;
+}
+
+} // namespace
+
+class TestMainWindowAppearance : public QObject {
+    Q_OBJECT
+private slots:
+    void menuBarAndSettingsMenu();
+    void colourItemsChangeTheirControlsOnly();
+    void startSchemeFollowsTheClock_data();
+    void startSchemeFollowsTheClock();
+    void pointRectanglesOfARun();
+    void mainWindowColourRemovesRectangles();
+    void pointRectSwitch();
+    void pointsDisplaySwitch();
+    void fewerSaveHintsSwitch();
+    void helpAndAboutOpenModally();
+};
+
+void TestMainWindowAppearance::menuBarAndSettingsMenu() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+
+    // The menu bar: five menus and "&Hilfe", which acts at once.
+    const QList<QAction*> bar = w.menuBar()->actions();
+    QStringList barTexts;
+    QStringList barNames;
+    for (QAction* a : bar) {
+        barTexts << a->text();
+        barNames << (a->menu() ? a->menu()->objectName() : a->objectName());
+    }
+    QCOMPARE(barTexts, (QStringList{"&Datei", "&Einstellungen", "&Leistungen", "&Aufgaben", "&Info",
+                                    "&Hilfe"}));
+    QCOMPARE(barNames, (QStringList{"Datei1", "Einstellungen1", "Leistungen1", "Aufgaben1", "Info1",
+                                    "Hilfe1"}));
+    QCOMPARE(bar.last(), w.Hilfe1);
+    QVERIFY(w.Hilfe1->menu() == nullptr);
+
+    auto itemList = [](QMenu* menu) {
+        QStringList items;
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "|" + a->text());
+        return items;
+    };
+    QCOMPARE(itemList(w.Datei1), (QStringList{"-", "beenden1|&Beenden"}));
+    QCOMPARE(itemList(w.Leistungen1),
+             (QStringList{"ffnen1|gespeicherte Leistungen  &zeigen/ drucken",
+                          "Best1|&Bestenlisten zu den Wettbewerben"}));
+    QCOMPARE(
+        itemList(w.Aufgaben1),
+        (QStringList{"gespeichertenAufgabensatzzeigen1|gespeicherten Aufgabensatz "
+                     "&zeigen/ drucken",
+                     "-", "einleeresAufgabenblattdrucken1|ein l&eeres Aufgabenblatt drucken"}));
+    QCOMPARE(itemList(w.Info1), (QStringList{"Info2|&Info"}));
+
+    // "&Einstellungen": the six colour submenus, then the switches.
+    const QStringList allColours{"Yellow",  "White",  "Lime", "Black", "Maroon", "Green",
+                                 "Olive",   "Purple", "Red",  "Teal",  "Blue",   "Gray",
+                                 "Fuchsia", "Silver", "Aqua", "Navy"};
+    auto without = [&](const QString& leftOut) {
+        QStringList colours = allColours;
+        colours.removeOne(leftOut);
+        return colours;
+    };
+    struct Submenu {
+        QString name;
+        QString caption;
+        QString digit;
+        QStringList colours;
+    };
+    const QList<Submenu> submenus{
+        {"FarbeHauptfenster1", "Farbe &Hauptfenster", "1", without("White")},
+        {"FarbeEinstellungsfenster1", "Farbe &Einstellungsfenster", "2", without("Black")},
+        {"FarbeSchriftimEinstellungsfenster1", "Farbe &Schrift im Einstellungsfenster", "6",
+         allColours},
+        {"FarbeZahlenfenster1", "Farbe Zahlen&fenster", "3", without("Black")},
+        {"FarbeZahlen1", "Farbe &Zahlen", "5", allColours},
+        {"FarbePunkteRechtecke1", "&Farbe Punkte-Rechtecke", "4", without("Red")},
+    };
+
+    const QList<QAction*> settings = w.Einstellungen1->actions();
+    QCOMPARE(settings.size(), 6 + 1 + 3 + 1 + 2);
+    int colourItems = 0;
+    for (int i = 0; i < 6; ++i) {
+        const Submenu& expected = submenus[i];
+        QMenu* menu = settings[i]->menu();
+        QVERIFY2(menu, qPrintable(expected.name));
+        QCOMPARE(menu->objectName(), expected.name);
+        QCOMPARE(menu->title(), expected.caption);
+        QStringList expectedItems;
+        for (const QString& colour : expected.colours)
+            expectedItems << colour + expected.digit + "|" + colour;
+        QCOMPARE(itemList(menu), expectedItems);
+        colourItems += int(menu->actions().size());
+    }
+    QCOMPARE(colourItems, 92);
+    QStringList rest;
+    for (int i = 6; i < settings.size(); ++i)
+        rest << (settings[i]->isSeparator()
+                     ? QStringLiteral("-")
+                     : settings[i]->objectName() + "|" + settings[i]->text());
+    QCOMPARE(rest, (QStringList{"-", "Rechteckeaus1|Punkte-&Rechtecke aus",
+                                "PunkteAnzeigeaus1|&Punkte-Anzeige aus",
+                                "RestZeitAnzeigeaus1|Rest-Zeit-Anzeige aus", "-",
+                                "wenigerSpeichernHinweise1|&Alle Speichern-Hinweise einblenden",
+                                "RangNachWettbewerb|Rang nach Wettbewerb nicht anzeigen"}));
+}
+
+void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
+    ClockedWindow f(schemeZeroTime);
+    TForm1& w = *f.form;
+    using Targets = QList<QPair<const QWidget*, QPalette::ColorRole>>;
+
+    Targets numbersWindow;
+    Targets numbersFont;
+    for (const QWidget* c : {static_cast<const QWidget*>(w.Panel_Aufgaben_Nr_zeigen),
+                             static_cast<const QWidget*>(w.Panel_Punkte_zeigen),
+                             static_cast<const QWidget*>(w.Panel_Zahl_1_zeigen),
+                             static_cast<const QWidget*>(w.Panel_Zahl_2_zeigen),
+                             static_cast<const QWidget*>(w.Panel_Verknuepfung_zeigen),
+                             static_cast<const QWidget*>(w.Gleichheitszeichen),
+                             static_cast<const QWidget*>(w.Eingabe_aufnehmen),
+                             static_cast<const QWidget*>(w.Edit_Rest)}) {
+        numbersWindow.append({c, isField(c) ? QPalette::Base : QPalette::Window});
+        numbersFont.append({c, isField(c) ? QPalette::Text : QPalette::WindowText});
+    }
+    Targets settingsFont;
+    for (const QWidget* c :
+         {static_cast<const QWidget*>(w.Label_Name), static_cast<const QWidget*>(w.Label_Rechenart),
+          static_cast<const QWidget*>(w.Label_Zeit),
+          static_cast<const QWidget*>(w.Label_Bereich_Zahl_1),
+          static_cast<const QWidget*>(w.Label_Bereich_Zahl_2),
+          static_cast<const QWidget*>(w.Panel_Grenze)})
+        settingsFont.append({c, QPalette::WindowText});
+
+    struct Case {
+        const char* item;
+        QColor colour;
+        Targets targets;
+    };
+    // Scheme 0 is green, green, white, olive, black, maroon: every choice below is a change.
+    const QList<Case> cases{
+        {"Teal1", teal, {{w.centralWidget(), QPalette::Window}}},
+        {"White2",
+         white,
+         {{w.Panel_Grenze, QPalette::Window}, {w.Panel_Einstellungen, QPalette::Window}}},
+        {"Red6", red, settingsFont},
+        {"Navy3", navy, numbersWindow},
+        {"Silver5", silver, numbersFont},
+        {"Olive4", olive, {}},
+    };
+    for (const Case& c : cases) {
+        const QMap<QString, QColor> before = colourSnapshot(w);
+        f.trigger(c.item);
+        const QMap<QString, QColor> after = colourSnapshot(w);
+        const QSet<QString> changed = changedKeys(before, after);
+        QVERIFY2(changed == keysFor(c.targets),
+                 qPrintable(QStringLiteral("%1 changed: %2")
+                                .arg(c.item)
+                                .arg(QStringList(changed.values()).join(' '))));
+        for (const QString& key : changed)
+            QVERIFY2(
+                after.value(key) == c.colour,
+                qPrintable(
+                    QStringLiteral("%1: %2 is %3").arg(c.item, key).arg(after.value(key).name())));
+    }
+    QCOMPARE(w.mainWindowColour, toRgb(teal));
+    QCOMPARE(w.pointRectColour, toRgb(olive));
+
+    // What the window paints: the client area, the top bar, the settings panel, a number panel
+    // and the (disabled) answer field.
+    const QPoint emptyClientSpot(4, w.Panel_Grenze->height() + 4);
+    QVERIFY(f.client()->childAt(emptyClientSpot) == nullptr);
+    QCOMPARE(f.pixelAt(emptyClientSpot), teal);
+    QCOMPARE(f.pixelAt(w.Panel_Grenze->geometry().center()), white);
+    const QPoint inSettingsPanel(w.Panel_Einstellungen->width() - 5,
+                                 w.Panel_Einstellungen->height() - 5);
+    QCOMPARE(w.Panel_Einstellungen->childAt(inSettingsPanel), nullptr);
+    QCOMPARE(f.pixelAt(w.Panel_Einstellungen->mapTo(f.client(), inSettingsPanel)), white);
+    QCOMPARE(f.pixelAt(w.Panel_Punkte_zeigen->geometry().topLeft() + QPoint(2, 2)), navy);
+    QVERIFY(!w.Eingabe_aufnehmen->isEnabled());
+    const QRect field = w.Eingabe_aufnehmen->geometry();
+    QCOMPARE(f.pixelAt(QPoint(field.right() - 5, field.center().y())), navy);
+
+    // The end of a run paints the window with the chosen main colour again.
+    f.start();
+    f.stop();
+    QCOMPARE(background(f.client()), teal);
+    QCOMPARE(f.pixelAt(emptyClientSpot), teal);
+}
+
+void TestMainWindowAppearance::startSchemeFollowsTheClock_data() {
+    QTest::addColumn<QTime>("utc");
+    QTest::addColumn<int>("scheme");
+    // The schemes these times draw, worked out by hand for the generator.
+    QTest::newRow("00:00:00.000") << QTime(0, 0, 0, 0) << 0;
+    QTest::newRow("12:00:00.000") << QTime(12, 0, 0, 0) << 1;
+    QTest::newRow("10:30:45.123") << QTime(10, 30, 45, 123) << 2;
+    QTest::newRow("00:37:00.017") << QTime(0, 37, 0, 17) << 3;
+}
+
+void TestMainWindowAppearance::startSchemeFollowsTheClock() {
+    QFETCH(QTime, utc);
+    QFETCH(int, scheme);
+
+    // The draw the window makes must be the program's draw for that clock.
+    FixedClock clock;
+    clock.utc = utc;
+    Lcg predicted;
+    QCOMPARE(pickStartScheme(predicted, clock), scheme);
+
+    struct Colours {
+        QColor main, settingsPanel, settingsFont, numbers, numbersFont, pointRects;
+    };
+    const Colours schemes[4] = {
+        {green, green, white, olive, black, maroon},
+        {green, maroon, white, maroon, white, black},
+        {gray, navy, white, navy, white, white},
+        {green, navy, white, navy, white, maroon},
+    };
+    const Colours& s = schemes[scheme];
+
+    ClockedWindow f(utc);
+    const TForm1& w = *f.form;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled}) {
+        QCOMPARE(background(f.client(), group), s.main);
+        QCOMPARE(background(w.Panel_Grenze, group), s.settingsPanel);
+        QCOMPARE(background(w.Panel_Einstellungen, group), s.settingsPanel);
+        for (const QWidget* label : {static_cast<const QWidget*>(w.Label_Name),
+                                     static_cast<const QWidget*>(w.Label_Rechenart),
+                                     static_cast<const QWidget*>(w.Label_Zeit),
+                                     static_cast<const QWidget*>(w.Label_Bereich_Zahl_1),
+                                     static_cast<const QWidget*>(w.Label_Bereich_Zahl_2),
+                                     static_cast<const QWidget*>(w.Panel_Grenze)})
+            QCOMPARE(foreground(label, group), s.settingsFont);
+        for (const QWidget* number : {static_cast<const QWidget*>(w.Panel_Aufgaben_Nr_zeigen),
+                                      static_cast<const QWidget*>(w.Panel_Punkte_zeigen),
+                                      static_cast<const QWidget*>(w.Panel_Zahl_1_zeigen),
+                                      static_cast<const QWidget*>(w.Panel_Zahl_2_zeigen),
+                                      static_cast<const QWidget*>(w.Panel_Verknuepfung_zeigen),
+                                      static_cast<const QWidget*>(w.Gleichheitszeichen),
+                                      static_cast<const QWidget*>(w.Eingabe_aufnehmen),
+                                      static_cast<const QWidget*>(w.Edit_Rest)}) {
+            QCOMPARE(background(number, group), s.numbers);
+            QCOMPARE(foreground(number, group), s.numbersFont);
+        }
+    }
+    QCOMPARE(w.mainWindowColour, toRgb(s.main));
+    QCOMPARE(w.pointRectColour, toRgb(s.pointRects));
+    // Task generation goes on from the generator the scheme was drawn with.
+    QCOMPARE(f.state.generator.seed, predicted.seed);
+}
+
+void TestMainWindowAppearance::pointRectanglesOfARun() {
+    ClockedWindow f(schemeZeroTime);
+    TForm1& w = *f.form;
+    const Rgb maroonRgb = toRgb(maroon);
+    QCOMPARE(w.pointRectColour, maroonRgb);
+    QVERIFY(w.pointRectsOnScreen().isEmpty());
+
+    f.start();
+    f.answerRight();
+    f.answerRight();
+    f.answerWrong();
+    f.answerRight();
+    QCOMPARE(f.state.points, 3);
+    QList<PointRect> rects = w.pointRectsOnScreen();
+    QCOMPARE(rects.size(), 3);
+    for (int p = 1; p <= 3; ++p)
+        QCOMPARE(rects[p - 1], *f.expectedRect(p, maroonRgb));
+    f.answerWrong();
+    QCOMPARE(w.pointRectsOnScreen().size(), 3);
+
+    // A new rectangle colour holds for the next rectangles only; white ones get a black edge.
+    // (The settings menu is locked during a run, so the item is triggered directly.)
+    f.trigger("White4");
+    f.answerRight();
+    rects = w.pointRectsOnScreen();
+    QCOMPARE(rects.size(), 4);
+    QCOMPARE(rects[0].fill, maroonRgb);
+    QCOMPARE(rects[0].outline, toRgb(white));
+    QCOMPARE(rects[3], *f.expectedRect(4, toRgb(white)));
+    QCOMPARE(rects[3].outline, toRgb(black));
+
+    // The rectangles are really painted behind the controls: fill inside, outline on the edge.
+    for (int i : {0, 3}) {
+        const PointRect& r = rects[i];
+        QVERIFY(f.client()->childAt(centreOf(r)) == nullptr);
+        QVERIFY(f.client()->childAt(QPoint(r.x + 1, r.y)) == nullptr);
+        QCOMPARE(f.pixelAt(centreOf(r)), toColor(r.fill));
+        QCOMPARE(f.pixelAt(QPoint(r.x + r.width / 2, r.y)), toColor(r.outline));
+        QCOMPARE(f.pixelAt(QPoint(r.x + r.width - 1, r.y + r.height / 2)), toColor(r.outline));
+    }
+
+    // A repaint keeps them; a new window size places them anew.
+    w.repaint();
+    QCOMPARE(w.pointRectsOnScreen(), rects);
+    const PointRect firstBefore = rects[0];
+    const QSize oldSize = w.size();
+    w.resize(oldSize.width() + 100, oldSize.height() + 60);
+    QTRY_COMPARE(w.size(), QSize(oldSize.width() + 100, oldSize.height() + 60));
+    rects = w.pointRectsOnScreen();
+    QCOMPARE(rects.size(), 4);
+    QVERIFY(rects[0] != firstBefore);
+    for (int p = 1; p <= 4; ++p)
+        QCOMPARE(rects[p - 1], *f.expectedRect(p, p < 4 ? maroonRgb : toRgb(white)));
+    QCOMPARE(f.pixelAt(centreOf(rects[0])), maroon);
+
+    // Stop ends the run and clears the field.
+    const QPoint firstCell = centreOf(rects[0]);
+    f.stop();
+    QVERIFY(w.pointRectsOnScreen().isEmpty());
+    QCOMPARE(f.pixelAt(firstCell), green);
+}
+
+void TestMainWindowAppearance::mainWindowColourRemovesRectangles() {
+    ClockedWindow f(schemeZeroTime);
+    TForm1& w = *f.form;
+    f.start();
+    f.answerRight();
+    f.answerRight();
+    QCOMPARE(w.pointRectsOnScreen().size(), 2);
+    const QPoint firstCell = centreOf(w.pointRectsOnScreen().first());
+    QCOMPARE(f.pixelAt(firstCell), maroon);
+    // The settings menu is locked during a run; the item is triggered directly.
+    f.trigger("Blue1");
+    QVERIFY(w.pointRectsOnScreen().isEmpty());
+    QCOMPARE(f.pixelAt(firstCell), QColor(0x00, 0x00, 0xFF));
+    // Points scored afterwards start again in their own cells.
+    f.answerRight();
+    QCOMPARE(w.pointRectsOnScreen(), QList<PointRect>{*f.expectedRect(3, toRgb(maroon))});
+}
+
+void TestMainWindowAppearance::pointRectSwitch() {
+    ClockedWindow f(schemeZeroTime);
+    TForm1& w = *f.form;
+    f.trigger("Rechteckeaus1");
+    QVERIFY(!f.state.pointRectsOn);
+    QCOMPARE(w.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
+
+    f.start();
+    f.answerRight();
+    f.answerRight();
+    QCOMPARE(f.state.points, 2);
+    QVERIFY(w.pointRectsOnScreen().isEmpty());
+    // Switched on again (directly, the menu being locked): only new points get rectangles.
+    f.trigger("Rechteckeaus1");
+    QVERIFY(f.state.pointRectsOn);
+    QCOMPARE(w.Rechteckeaus1->text(), QString("Punkte-&Rechtecke aus"));
+    f.answerRight();
+    QCOMPARE(w.pointRectsOnScreen(), QList<PointRect>{*f.expectedRect(3, toRgb(maroon))});
+
+    // Switched off, the rectangles on screen stay.
+    f.trigger("Rechteckeaus1");
+    f.answerRight();
+    QCOMPARE(f.state.points, 4);
+    QCOMPARE(w.pointRectsOnScreen().size(), 1);
+    QCOMPARE(w.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
+}
+
+void TestMainWindowAppearance::pointsDisplaySwitch() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    QAction* item = w.PunkteAnzeigeaus1;
+    QVERIFY(w.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(w.Label_Punkte->isVisible());
+
+    item->trigger();
+    QVERIFY(!f.state.pointsDisplayOn);
+    QCOMPARE(item->text(), QString("&Punkte-Anzeige ein"));
+    QVERIFY(!w.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(!w.Label_Punkte->isVisible());
+
+    // A run keeps the display hidden and counts anyway.
+    f.start();
+    QVERIFY(!w.Panel_Punkte_zeigen->isVisible());
+    f.answerRight();
+    f.answerRight();
+    QCOMPARE(f.state.points, 2);
+
+    // Switched on (directly, the menu being locked during the run): both at once, current count.
+    item->trigger();
+    QVERIFY(f.state.pointsDisplayOn);
+    QCOMPARE(item->text(), QString("&Punkte-&Anzeige aus"));
+    QVERIFY(w.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(w.Label_Punkte->isVisible());
+    QCOMPARE(w.Panel_Punkte_zeigen->text(), QString("2"));
+    QCOMPARE(w.Label_Punkte->text(), QString("Punkte"));
+
+    item->trigger();
+    QCOMPARE(item->text(), QString("&Punkte-Anzeige ein"));
+    QVERIFY(!w.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(!w.Label_Punkte->isVisible());
+}
+
+void TestMainWindowAppearance::fewerSaveHintsSwitch() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    QAction* item = w.wenigerSpeichernHinweise1;
+    f.start();
+    f.answerRight();
+    f.form->But_StopClick();
+    QVERIFY(f.state.resultsPending);
+    f.start();
+    QVERIFY(!w.But_Stop->isVisible()); // pending data: Start does nothing
+
+    item->trigger();
+    QVERIFY(f.state.fewerSaveHints);
+    QCOMPARE(item->text(), QString("Alle Speichern-Hinweise einblenden"));
+    f.start();
+    QVERIFY(w.But_Stop->isVisible());
+    f.answerRight();
+    f.form->But_StopClick();
+
+    item->trigger();
+    QVERIFY(!f.state.fewerSaveHints);
+    QCOMPARE(item->text(), QString("weniger Speichern-Hinweise einblenden"));
+    f.start();
+    QVERIFY(!w.But_Stop->isVisible());
+    QVERIFY(f.platform.messages.isEmpty());
+
+    item->trigger();
+    QCOMPARE(item->text(), QString("Alle Speichern-Hinweise einblenden"));
+}
+
+void TestMainWindowAppearance::helpAndAboutOpenModally() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    QVERIFY(!w.Hilfe1->isEnabled());
+    QVERIFY(!w.Info2->isEnabled());
+
+    TForm_Info info(&w);
+    TForm_Hilfe help(&w);
+    w.attachInformationWindows(&info, &help);
+    QVERIFY(w.Hilfe1->isEnabled());
+    QVERIFY(w.Info2->isEnabled());
+
+    // Both stay available during a run.
+    f.start();
+    QVERIFY(w.Hilfe1->isEnabled());
+    QVERIFY(w.Info1->menuAction()->isEnabled());
+    QVERIFY(w.Info2->isEnabled());
+
+    const ModalResult helpShown =
+        openAndClose([&] { w.Hilfe1->trigger(); }, [](QWidget* window) { window->close(); });
+    QVERIFY(!helpShown.watchdogFired);
+    // Found open as the modal window from inside the trigger, closed there.
+    QVERIFY(helpShown.closedFromInside);
+    QCOMPARE(helpShown.shownModal, static_cast<QWidget*>(&help));
+    QVERIFY(!help.isVisible());
+
+    const ModalResult infoShown =
+        openAndClose([&] { w.Info2->trigger(); },
+                     [](QWidget* window) {
+                         auto* ok = window->findChild<QPushButton*>(QStringLiteral("OKButton"));
+                         if (ok)
+                             QTest::mouseClick(ok, Qt::LeftButton);
+                     });
+    QVERIFY(!infoShown.watchdogFired);
+    QVERIFY(infoShown.closedFromInside);
+    QCOMPARE(infoShown.shownModal, static_cast<QWidget*>(&info));
+    QVERIFY(!info.isVisible());
+
+    // Neither window touches the run.
+    QCOMPARE(f.state.taskCounter, 1);
+    QVERIFY(w.But_Stop->isVisible());
+}
+
+QTEST_MAIN(TestMainWindowAppearance)
+#include "tst_main_window_appearance.moc"
