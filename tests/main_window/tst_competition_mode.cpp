@@ -117,6 +117,9 @@ private slots:
     void presetsFillTheSettings();
     void noRangeWarningWalkingThroughAllPresets();
     void rankSwitch();
+    void disabledPanelsIgnoreClicksWhileOff();
+    void disabledPanelsAndSwitchIgnoreClicksDuringARun();
+    void markedPanelShowsALoweredFrame();
 };
 
 void TestCompetitionMode::startUpAndBestListFiles() {
@@ -486,6 +489,51 @@ void TestCompetitionMode::rankSwitch() {
     QVERIFY(f.state.showCompetitionRank);
     QCOMPARE(item->text(), QString("Rang nach Wettbewerb nicht anzeigen"));
     QVERIFY(!f.state.competitionMode);
+}
+
+// While competition mode is off the panels are disabled: a click on one changes nothing.
+void TestCompetitionMode::disabledPanelsIgnoreClicksWhileOff() {
+    CompetitionFixture f;
+    f.choose(5);
+    QVERIFY(!f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, -1);
+    QVERIFY(f.markedPanels().isEmpty());
+    QVERIFY(f.settingsEnabled());
+    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Addieren (+)"));
+}
+
+// During a run the panels and the switch are disabled: the competition and its settings stay.
+void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(7);
+    QVERIFY(f.enterName("Ben", true));
+    f.start();
+    f.choose(1);
+    f.switchMode();
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.competitionNumber, 7);
+    QCOMPARE(f.state.operationSign, QString("*"));
+    QCOMPARE(f.markedPanels(), QList<int>{7});
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.state.competitionChosen);
+    QVERIFY(f.settingsDisabled());
+    QVERIFY(!f.form->But_Start->isVisible());
+}
+
+// Every marked panel, W 13 .. W 16 included, shows a lowered frame besides its red caption.
+void TestCompetitionMode::markedPanelShowsALoweredFrame() {
+    CompetitionFixture f;
+    f.switchMode();
+    QList<int> withoutFrame;
+    for (int n = 1; n <= 16; ++n) {
+        f.choose(n);
+        QVERIFY(marked(f.panel(n)));
+        QCOMPARE(caption(f.panel(n)), red);
+        if (f.panel(n)->frameWidth() == 0)
+            withoutFrame << n;
+    }
+    QCOMPARE(withoutFrame, QList<int>{});
 }
 
 QTEST_MAIN(TestCompetitionMode)
