@@ -261,7 +261,7 @@ void TForm1::buildSettingsPanel(QWidget* client) {
         w->setAutoFillBackground(true);
         w->setGeometry(24 + 48 * (i % 8), i < 8 ? 16 : 40, 48, 21);
         w->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        w->setLineWidth(i < 12 ? 1 : 0);
+        w->setLineWidth(1);
         if (i < 12)
             w->setFont(designFont(QStringLiteral("Arial"), 13, true));
         w->setAccessibleName(QStringLiteral("Wettbewerb %1").arg(i + 1));

@@ -371,8 +371,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
         }
         return false;
     }
+    // A filter sees the clicks of disabled panels too; they must do nothing, or a run could
+    // change its competition or leave competition mode half-way.
     if (e->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isEnabled()) {
         if (watched == Panel_Wettbewerb_ini) {
             Panel_Wettbewerb_iniClick();
             return true;

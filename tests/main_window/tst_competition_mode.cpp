@@ -1,0 +1,540 @@
+#include "main_window_fixture.h"
+
+#include "competition/TForm_Namensfenster.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+
+namespace {
+
+const QColor black(0x00, 0x00, 0x00);
+const QColor grey(0x80, 0x80, 0x80);
+const QColor red(0xFF, 0x00, 0x00);
+
+const QString chooseFirst = QStringLiteral("Bitte wähle zunächst einen Wettbewerb!");
+const QString titlePrefix = QStringLiteral("    Deverizozov mit   ");
+
+// The colour a caption is drawn in now (the palette's current group follows the enabled state).
+QColor caption(const QWidget* w) {
+    return w->palette().color(QPalette::WindowText);
+}
+
+bool marked(const QLabel* panel) {
+    return panel->frameShadow() == QFrame::Sunken;
+}
+
+// The main window with the name dialog attached, driven by clicks as a child would.
+struct CompetitionFixture : MainWindowFixture {
+    TForm_Namensfenster dialog{platform, form.get()};
+
+    CompetitionFixture() { form->attachNameDialog(&dialog); }
+
+    QLabel* panel(int n) const {
+        return form->findChild<QLabel*>(QStringLiteral("Panel_W%1").arg(n));
+    }
+    QLabel* modeSwitch() const { return form->findChild<QLabel*>("Panel_Wettbewerb_ini"); }
+    QPushButton* competitionButton() const {
+        return form->findChild<QPushButton*>("Button_Wettb_starten");
+    }
+    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+    void switchMode() { click(modeSwitch()); }
+    void choose(int n) { click(panel(n)); }
+
+    // Presses the competition button and, once the modal name dialog is up, types the name and
+    // leaves it with OK or Abbrechen. False if the dialog did not open or had to be cancelled by
+    // the watchdog.
+    bool enterName(const QString& name, bool ok) {
+        bool handled = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            if (!dialog.isVisible())
+                return;
+            QTest::keyClicks(dialog.findChild<QLineEdit*>("Edit_Namen"), name);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(ok ? "BitBtn_Ok" : "BitBtn_Abbruch"),
+                              Qt::LeftButton);
+            handled = !dialog.isVisible();
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, &dialog, [&] {
+            handled = false;
+            dialog.findChild<QPushButton*>("BitBtn_Abbruch")->click();
+        });
+        watchdog.start(3000);
+        click(competitionButton());
+        QCoreApplication::processEvents();
+        return handled && !dialog.isVisible();
+    }
+
+    bool settingsEnabled() const {
+        return form->Verknuepfung->isEnabled() && form->Edit_Name->isEnabled() &&
+               form->Edit_Zahl_1->isEnabled() && form->Edit_Zahl_2->isEnabled() &&
+               form->Edit_Zeit->isEnabled();
+    }
+    bool settingsDisabled() const {
+        return !form->Verknuepfung->isEnabled() && !form->Edit_Name->isEnabled() &&
+               !form->Edit_Zahl_1->isEnabled() && !form->Edit_Zahl_2->isEnabled() &&
+               !form->Edit_Zeit->isEnabled();
+    }
+    bool menusEnabled(bool enabled) const {
+        for (QMenu* m : {form->Datei1, form->Einstellungen1, form->Leistungen1, form->Aufgaben1})
+            if (m->menuAction()->isEnabled() != enabled)
+                return false;
+        return true;
+    }
+    // Numbers of the panels drawn with the lowered frame.
+    QList<int> markedPanels() const {
+        QList<int> numbers;
+        for (int n = 1; n <= 16; ++n)
+            if (marked(panel(n)))
+                numbers << n;
+        return numbers;
+    }
+    // Every panel enabled (or not), with the chosen one red and all others in `others`.
+    void checkPanels(bool enabled, const QColor& others, int chosen = -1) const {
+        for (int n = 1; n <= 16; ++n) {
+            QVERIFY2(panel(n)->isEnabled() == enabled, qPrintable(QString::number(n)));
+            QCOMPARE(caption(panel(n)), n == chosen ? red : others);
+        }
+    }
+};
+
+} // namespace
+
+class TestCompetitionMode : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpAndBestListFiles();
+    void switchOnAndOffWithoutChoice();
+    void choosingMarksExactlyOnePanel();
+    void nameDialogCancelAndOk();
+    void competitionRunAndItsEnd();
+    void switchOffFromNamedAllowsAFreeRun();
+    void remainderFieldFollowsThePreset();
+    void switchingOffKeepsThePresetEditable();
+    void presetsFillTheSettings_data();
+    void presetsFillTheSettings();
+    void noRangeWarningWalkingThroughAllPresets();
+    void rankSwitch();
+    void disabledPanelsIgnoreClicksWhileOff();
+    void disabledPanelsAndSwitchIgnoreClicksDuringARun();
+    void markedPanelShowsALoweredFrame();
+};
+
+void TestCompetitionMode::startUpAndBestListFiles() {
+    CompetitionFixture f;
+    QVERIFY(f.inFolder);
+    QVERIFY(f.form->bestListsReady());
+    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.state.competitionTag, QString("-"));
+    QVERIFY(f.state.showCompetitionRank);
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
+    QVERIFY(f.modeSwitch()->isEnabled());
+    QCOMPARE(caption(f.modeSwitch()), black);
+    f.checkPanels(false, grey);
+    QVERIFY(f.markedPanels().isEmpty());
+    QVERIFY(!f.competitionButton()->isVisible());
+    QCOMPARE(f.competitionButton()->text(), QString("zum Wettbewerb Namen eingeben"));
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.settingsEnabled());
+
+    const QDir folder(f.folder.path());
+    for (int n = 1; n <= 16; ++n) {
+        const QFileInfo file(folder.filePath(QStringLiteral("W%1.bli").arg(n)));
+        QVERIFY2(file.exists(), qPrintable(file.fileName()));
+        QCOMPARE(file.size(), 0);
+    }
+
+    // A second start in the same folder keeps what the lists hold and fills a gap.
+    const QByteArray record(40, 'x');
+    {
+        QFile w3(folder.filePath("W3.bli"));
+        QVERIFY(w3.open(QIODevice::WriteOnly));
+        w3.write(record);
+    }
+    QVERIFY(QFile::remove(folder.filePath("W16.bli")));
+    RunState secondState;
+    FakePlatform secondPlatform;
+    TForm1 second(secondState, secondPlatform);
+    QVERIFY(second.bestListsReady());
+    QFile w3(folder.filePath("W3.bli"));
+    QVERIFY(w3.open(QIODevice::ReadOnly));
+    QCOMPARE(w3.readAll(), record);
+    QVERIFY(QFileInfo::exists(folder.filePath("W16.bli")));
+    QCOMPARE(QFileInfo(folder.filePath("W16.bli")).size(), 0);
+}
+
+void TestCompetitionMode::switchOnAndOffWithoutChoice() {
+    CompetitionFixture f;
+    f.switchMode();
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(!f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe aus"));
+    f.checkPanels(true, black);
+    QVERIFY(f.settingsDisabled());
+    QVERIFY(f.menusEnabled(true));
+    QVERIFY(f.competitionButton()->isVisible());
+    QVERIFY(!f.form->But_Start->isVisible());
+
+    // The competition button without a competition: a hint, nothing else.
+    QSignalSpy closed(&f.dialog, &TForm_Namensfenster::nameEntryClosed);
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, &f.dialog,
+                     [&] { f.dialog.findChild<QPushButton*>("BitBtn_Abbruch")->click(); });
+    watchdog.start(3000);
+    f.click(f.competitionButton());
+    watchdog.stop();
+    QCOMPARE(f.platform.messageTexts(), QStringList{chooseFirst});
+    QCOMPARE(f.platform.messages[0].kind, MessageKind::Information);
+    QCOMPARE(f.platform.messages[0].buttons, MessageButtons::Ok);
+    QCOMPARE(closed.size(), 0);
+    QVERIFY(f.competitionButton()->isVisible());
+    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.state.competitionChosen);
+
+    f.switchMode();
+    QVERIFY(!f.state.competitionMode);
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe ein"));
+    f.checkPanels(false, grey);
+    QVERIFY(f.settingsEnabled());
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.competitionButton()->isVisible());
+    f.switchMode();
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe aus"));
+}
+
+void TestCompetitionMode::choosingMarksExactlyOnePanel() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(7);
+    QVERIFY(f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, 7);
+    QCOMPARE(f.markedPanels(), QList<int>{7});
+    f.checkPanels(true, black, 7);
+    QVERIFY(f.settingsDisabled());
+    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Multiplizieren (*)"));
+    QVERIFY(f.competitionButton()->isVisible());
+    QVERIFY(!f.form->But_Start->isVisible());
+
+    f.choose(7);
+    QCOMPARE(f.markedPanels(), QList<int>{7});
+    f.checkPanels(true, black, 7);
+    f.choose(2);
+    QCOMPARE(f.state.competitionNumber, 2);
+    QCOMPARE(f.markedPanels(), QList<int>{2});
+    f.checkPanels(true, black, 2);
+    QVERIFY(f.platform.messages.isEmpty());
+
+    // Switching off takes the mark away and greys every panel.
+    f.switchMode();
+    QVERIFY(!f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, -1);
+    QVERIFY(f.markedPanels().isEmpty());
+    f.checkPanels(false, grey);
+}
+
+void TestCompetitionMode::nameDialogCancelAndOk() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(3);
+    const QString title = f.form->windowTitle();
+
+    QVERIFY(f.enterName("Ben", false));
+    QVERIFY(f.competitionButton()->isVisible());
+    QVERIFY(!f.form->But_Start->isVisible());
+    QCOMPARE(f.state.participantName, QString("Werda ?"));
+    QCOMPARE(f.form->windowTitle(), title);
+    QVERIFY(f.state.competitionChosen);
+    QCOMPARE(f.markedPanels(), QList<int>{3});
+
+    const QString name("Friederike Annabella");
+    QVERIFY(f.enterName(name, true));
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.competitionButton()->isVisible());
+    QCOMPARE(f.state.participantName, QString("Friederike A"));
+    QCOMPARE(f.form->windowTitle(), titlePrefix + name);
+    QVERIFY(f.platform.messages.isEmpty());
+
+    // Another competition while named: its preset applies and the participant stays named.
+    f.choose(14);
+    QCOMPARE(f.state.competitionNumber, 14);
+    QCOMPARE(f.state.operationSign, QString("-"));
+    QCOMPARE(f.state.timeLimit, 120);
+    QCOMPARE(f.markedPanels(), QList<int>{14});
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.competitionButton()->isVisible());
+    QCOMPARE(f.state.participantName, QString("Friederike A"));
+}
+
+void TestCompetitionMode::competitionRunAndItsEnd() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(7);
+    QVERIFY(f.enterName("Ben", true));
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.competitionTag, QString("7"));
+    QCOMPARE(f.state.taskCounter, 1);
+    QCOMPARE(f.state.taskList[1].operation, QString("*"));
+    f.checkPanels(false, grey, 7);
+    QVERIFY(!f.modeSwitch()->isEnabled());
+    QCOMPARE(caption(f.modeSwitch()), grey);
+    QVERIFY(f.settingsDisabled());
+    QVERIFY(f.menusEnabled(false));
+    QVERIFY(f.form->Timer3->isActive());
+
+    QTest::mouseClick(f.form->But_Stop, Qt::LeftButton);
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, 7);
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb aus"));
+    QVERIFY(f.modeSwitch()->isEnabled());
+    QCOMPARE(caption(f.modeSwitch()), black);
+    f.checkPanels(true, black, 7);
+    QCOMPARE(f.markedPanels(), QList<int>{7});
+    QVERIFY(f.settingsDisabled());
+    QVERIFY(f.menusEnabled(true));
+    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!f.form->Edit_Rest->isEnabled());
+    QVERIFY(f.competitionButton()->isVisible());
+    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.form->But_Stop->isVisible());
+
+    // The next participant runs the same competition.
+    QVERIFY(f.enterName("Anna", true));
+    f.start();
+    QCOMPARE(f.state.competitionTag, QString("7"));
+    f.form->But_StopClick();
+
+    // Off by the switch, then a free run ends with the singular caption.
+    f.switchMode();
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe ein"));
+    QCOMPARE(f.state.competitionTag, QString("-"));
+    f.start();
+    QCOMPARE(f.state.competitionTag, QString("-"));
+    f.checkPanels(false, grey);
+    f.form->But_StopClick();
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.competitionButton()->isVisible());
+    f.checkPanels(false, grey);
+    QVERIFY(f.settingsEnabled());
+    QVERIFY(f.platform.messages.isEmpty());
+}
+
+void TestCompetitionMode::switchOffFromNamedAllowsAFreeRun() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(16);
+    QVERIFY(f.enterName("Ben", true));
+    f.switchMode();
+    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, -1);
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.competitionButton()->isVisible());
+    QVERIFY(f.settingsEnabled());
+    QVERIFY(f.markedPanels().isEmpty());
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.competitionTag, QString("-"));
+    QCOMPARE(f.state.taskList[1].operation, QString(": R")); // the preset left in the controls
+    f.checkPanels(false, grey);
+    f.form->But_StopClick();
+    QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
+    QVERIFY(f.settingsEnabled());
+}
+
+void TestCompetitionMode::remainderFieldFollowsThePreset() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(16);
+    QVERIFY(f.form->Edit_Rest->isVisible());
+    QVERIFY(!f.form->Edit_Rest->isEnabled());
+    QVERIFY(f.form->Label_Rest->isVisible());
+    QVERIFY(f.state.withRemainder);
+    f.choose(4); // plain division
+    QVERIFY(!f.form->Edit_Rest->isVisible());
+    QVERIFY(!f.form->Label_Rest->isVisible());
+    QVERIFY(!f.state.withRemainder);
+    QCOMPARE(f.state.operationSign, QString(":"));
+}
+
+void TestCompetitionMode::switchingOffKeepsThePresetEditable() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(14);
+    f.switchMode();
+    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Subtrahieren (-)"));
+    QCOMPARE(f.form->Edit_Zahl_1->currentText(), QString("100 .. 1 000"));
+    QCOMPARE(f.form->Edit_Zahl_2->currentText(), QString("20 .. 50"));
+    QCOMPARE(f.form->Edit_Zeit->text(), QString("120"));
+    QVERIFY(f.settingsEnabled());
+    // Editable means the child's changes take effect again.
+    f.setTime("30");
+    QCOMPARE(f.state.timeLimit, 30);
+    f.form->Edit_Zahl_1->setCurrentIndex(12);
+    QCOMPARE(f.state.range1Max, 10000);
+}
+
+void TestCompetitionMode::presetsFillTheSettings_data() {
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("range1");
+    QTest::addColumn<QString>("range2");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("sign");
+    QTest::addColumn<bool>("remainder");
+    QTest::addColumn<QList<int>>("bounds"); // range1Min, range1Max, range2Min, range2Max
+
+    const QString add("Addieren (+)"), sub("Subtrahieren (-)"), mul("Multiplizieren (*)"),
+        div("Dividieren (:)"), rest("Dividieren (:) m. Rest");
+    auto row = [](int n, const QString& op, const QString& r1, const QString& r2, int seconds,
+                  const char* sign, bool remainder, QList<int> bounds) {
+        QTest::addRow("W %d", n) << n << op << r1 << r2 << seconds << QString(sign) << remainder
+                                 << bounds;
+    };
+    row(1, add, "10 .. 20", "0 .. 20", 90, "+", false, {10, 20, 0, 20});
+    row(2, sub, "10 .. 20", "0 .. 10", 90, "-", false, {10, 20, 0, 10});
+    row(3, mul, "5 .. 10", "0 .. 10", 90, "*", false, {5, 10, 0, 10});
+    row(4, div, "20 .. 50", "0 .. 10", 90, ":", false, {20, 50, 0, 10});
+    row(5, add, "10 .. 20", "0 .. 20", 90, "+", false, {10, 20, 0, 20});
+    row(6, sub, "20 .. 50", "20 .. 50", 90, "-", false, {20, 50, 20, 50});
+    row(7, mul, "0 .. 10", "10 .. 20", 90, "*", false, {0, 10, 10, 20});
+    row(8, div, "50 .. 100", "10 .. 20", 90, ":", false, {50, 100, 10, 20});
+    row(9, add, "20 .. 50", "50 .. 100", 90, "+", false, {20, 50, 50, 100});
+    row(10, sub, "50 .. 100", "20 .. 50", 90, "-", false, {50, 100, 20, 50});
+    row(11, mul, "5 .. 10", "50 .. 100", 90, "*", false, {5, 10, 50, 100});
+    row(12, div, "50 .. 100", "10 .. 20", 90, ":", false, {50, 100, 10, 20});
+    row(13, add, "100 .. 500", "20 .. 50", 120, "+", false, {100, 500, 20, 50});
+    row(14, sub, "100 .. 1 000", "20 .. 50", 120, "-", false, {100, 1000, 20, 50});
+    row(15, mul, "5 .. 10", "20 .. 50", 120, "*", false, {5, 10, 20, 50});
+    row(16, rest, "50 .. 100", "5 .. 10", 120, ":", true, {50, 100, 5, 10});
+}
+
+// Each preset from a fresh window (ranges 0 .. 10 and addition): a division preset passes through
+// settings that the range checks would warn about, so a check running in competition mode shows.
+void TestCompetitionMode::presetsFillTheSettings() {
+    QFETCH(int, n);
+    QFETCH(QString, operation);
+    QFETCH(QString, range1);
+    QFETCH(QString, range2);
+    QFETCH(int, seconds);
+    QFETCH(QString, sign);
+    QFETCH(bool, remainder);
+    QFETCH(QList<int>, bounds);
+
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(n);
+    QCOMPARE(f.state.competitionNumber, n);
+    QCOMPARE(f.form->Verknuepfung->currentText(), operation);
+    QCOMPARE(f.form->Edit_Zahl_1->currentText(), range1);
+    QCOMPARE(f.form->Edit_Zahl_2->currentText(), range2);
+    QCOMPARE(f.form->Edit_Zeit->text(), QString::number(seconds));
+    QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), sign);
+    QCOMPARE(f.state.operationSign, sign);
+    QCOMPARE(f.state.withRemainder, remainder);
+    QCOMPARE(
+        (QList<int>{f.state.range1Min, f.state.range1Max, f.state.range2Min, f.state.range2Max}),
+        bounds);
+    QCOMPARE(f.state.timeLimit, seconds);
+    QVERIFY(f.settingsDisabled());
+
+    // The run starts without a range check and names its competition.
+    QVERIFY(f.enterName("Ben", true));
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.taskCounter, 1);
+    QCOMPARE(f.state.competitionTag, QString::number(n));
+    QCOMPARE(f.state.remainingSeconds, seconds + 1);
+    QVERIFY(f.platform.messages.isEmpty());
+    f.form->But_StopClick();
+}
+
+// Walking through the presets up and down passes many operation-and-range combinations the
+// range checks would warn about (e.g. subtraction 20 .. 50 - 50 .. 100 between W 9 and W 10).
+void TestCompetitionMode::noRangeWarningWalkingThroughAllPresets() {
+    CompetitionFixture f;
+    f.switchMode();
+    QList<int> order;
+    for (int n = 1; n <= 16; ++n)
+        order << n;
+    for (int n = 15; n >= 1; --n)
+        order << n;
+    for (int n : order) {
+        f.choose(n);
+        QCOMPARE(f.state.competitionNumber, n);
+        QCOMPARE(f.markedPanels(), QList<int>{n});
+    }
+    QVERIFY(f.platform.messages.isEmpty());
+    QVERIFY(f.state.subtractionRangesOk);
+    QVERIFY(f.state.divisionRangesOk);
+}
+
+void TestCompetitionMode::rankSwitch() {
+    CompetitionFixture f;
+    QAction* item = f.form->findChild<QAction*>("RangNachWettbewerb");
+    QVERIFY(item);
+    QCOMPARE(item->text(), QString("Rang nach Wettbewerb nicht anzeigen"));
+    item->trigger();
+    QVERIFY(!f.state.showCompetitionRank);
+    QCOMPARE(item->text(), QString("Rang nach Wettbewerb anzeigen"));
+    item->trigger();
+    QVERIFY(f.state.showCompetitionRank);
+    QCOMPARE(item->text(), QString("Rang nach Wettbewerb nicht anzeigen"));
+    QVERIFY(!f.state.competitionMode);
+}
+
+// While competition mode is off the panels are disabled: a click on one changes nothing.
+void TestCompetitionMode::disabledPanelsIgnoreClicksWhileOff() {
+    CompetitionFixture f;
+    f.choose(5);
+    QVERIFY(!f.state.competitionChosen);
+    QCOMPARE(f.state.competitionNumber, -1);
+    QVERIFY(f.markedPanels().isEmpty());
+    QVERIFY(f.settingsEnabled());
+    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Addieren (+)"));
+}
+
+// During a run the panels and the switch are disabled: the competition and its settings stay.
+void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
+    CompetitionFixture f;
+    f.switchMode();
+    f.choose(7);
+    QVERIFY(f.enterName("Ben", true));
+    f.start();
+    f.choose(1);
+    f.switchMode();
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.competitionNumber, 7);
+    QCOMPARE(f.state.operationSign, QString("*"));
+    QCOMPARE(f.markedPanels(), QList<int>{7});
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.state.competitionChosen);
+    QVERIFY(f.settingsDisabled());
+    QVERIFY(!f.form->But_Start->isVisible());
+}
+
+// Every marked panel, W 13 .. W 16 included, shows a lowered frame besides its red caption.
+void TestCompetitionMode::markedPanelShowsALoweredFrame() {
+    CompetitionFixture f;
+    f.switchMode();
+    QList<int> withoutFrame;
+    for (int n = 1; n <= 16; ++n) {
+        f.choose(n);
+        QVERIFY(marked(f.panel(n)));
+        QCOMPARE(caption(f.panel(n)), red);
+        if (f.panel(n)->frameWidth() == 0)
+            withoutFrame << n;
+    }
+    QCOMPARE(withoutFrame, QList<int>{});
+}
+
+QTEST_MAIN(TestCompetitionMode)
+#include "tst_competition_mode.moc"
