@@ -26,9 +26,15 @@ struct MainWindowFixture {
     FakePlatform platform;
     std::unique_ptr<TForm1> form;
 
-    MainWindowFixture() {
-        platform.utcStepMs = 7;
+    // With a UTC time the clock stands still while the window is created, so the start scheme
+    // drawn from it is known.
+    explicit MainWindowFixture(std::optional<QTime> utcAtStart = std::nullopt) {
+        if (utcAtStart) {
+            platform.utc = *utcAtStart;
+            platform.utcStepMs = 0;
+        }
         form = std::make_unique<TForm1>(state, platform);
+        platform.utcStepMs = 7;
         form->show();
         form->activateWindow();
         // Offscreen, activation is immediate; focus tests need the window active.
@@ -47,6 +53,7 @@ struct MainWindowFixture {
     void setTime(const QString& seconds) { form->Edit_Zeit->setText(seconds); }
 
     void start() { QTest::mouseClick(form->But_Start, Qt::LeftButton); }
+    void stop() { QTest::mouseClick(form->But_Stop, Qt::LeftButton); }
 
     qint32 rightAnswer() const {
         return correctResult(state.operationSign, state.operand1, state.operand2);
@@ -56,4 +63,5 @@ struct MainWindowFixture {
         QTest::keyClick(form->Eingabe_aufnehmen, Qt::Key_Return);
     }
     void answerRight() { answer(QString::number(rightAnswer())); }
+    void answerWrong() { answer(QString::number(rightAnswer() + 1)); }
 };

@@ -55,26 +55,19 @@ QColor foreground(const QWidget* w, QPalette::ColorGroup group = QPalette::Activ
     return w->palette().color(group, isField(w) ? QPalette::Text : QPalette::WindowText);
 }
 
+// The eight controls that show numbers, in the order they are coloured.
+QList<const QWidget*> numberControlsOf(const TForm1& w) {
+    return {w.Panel_Aufgaben_Nr_zeigen,  w.Panel_Punkte_zeigen,
+            w.Panel_Zahl_1_zeigen,       w.Panel_Zahl_2_zeigen,
+            w.Panel_Verknuepfung_zeigen, w.Gleichheitszeichen,
+            w.Eingabe_aufnehmen,         w.Edit_Rest};
+}
+
 // A main window built with a chosen UTC time of day, so that its start scheme is known. The clock
 // stands still while the window is created and then moves on a few milliseconds per reading, as
 // task generation needs.
-struct ClockedWindow {
-    QTemporaryDir folder;
-    bool inFolder = QDir::setCurrent(folder.path());
-    RunState state;
-    FakePlatform platform;
-    std::unique_ptr<TForm1> form;
-
-    explicit ClockedWindow(QTime utc) {
-        platform.utc = utc;
-        platform.utcStepMs = 0;
-        form = std::make_unique<TForm1>(state, platform);
-        platform.utcStepMs = 7;
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get()))
-            qWarning("main window did not become active");
-    }
+struct ClockedWindow : MainWindowFixture {
+    explicit ClockedWindow(QTime utc) : MainWindowFixture(utc) {}
 
     QWidget* client() const { return form->centralWidget(); }
     QAction* item(const char* name) const {
@@ -87,18 +80,6 @@ struct ClockedWindow {
         if (QAction* a = item(name))
             a->trigger();
     }
-
-    void start() { QTest::mouseClick(form->But_Start, Qt::LeftButton); }
-    void stop() { QTest::mouseClick(form->But_Stop, Qt::LeftButton); }
-    qint32 rightAnswer() const {
-        return correctResult(state.operationSign, state.operand1, state.operand2);
-    }
-    void answer(const QString& text) {
-        QTest::keyClicks(form->Eingabe_aufnehmen, text);
-        QTest::keyClick(form->Eingabe_aufnehmen, Qt::Key_Return);
-    }
-    void answerRight() { answer(QString::number(rightAnswer())); }
-    void answerWrong() { answer(QString::number(rightAnswer() + 1)); }
 
     // The rectangle the window should show for a point, from its present size.
     std::optional<PointRect> expectedRect(int points, Rgb colour) const {
@@ -327,14 +308,7 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
 
     Targets numbersWindow;
     Targets numbersFont;
-    for (const QWidget* c : {static_cast<const QWidget*>(w.Panel_Aufgaben_Nr_zeigen),
-                             static_cast<const QWidget*>(w.Panel_Punkte_zeigen),
-                             static_cast<const QWidget*>(w.Panel_Zahl_1_zeigen),
-                             static_cast<const QWidget*>(w.Panel_Zahl_2_zeigen),
-                             static_cast<const QWidget*>(w.Panel_Verknuepfung_zeigen),
-                             static_cast<const QWidget*>(w.Gleichheitszeichen),
-                             static_cast<const QWidget*>(w.Eingabe_aufnehmen),
-                             static_cast<const QWidget*>(w.Edit_Rest)}) {
+    for (const QWidget* c : numberControlsOf(w)) {
         numbersWindow.append({c, isField(c) ? QPalette::Base : QPalette::Window});
         numbersFont.append({c, isField(c) ? QPalette::Text : QPalette::WindowText});
     }
@@ -447,14 +421,7 @@ void TestMainWindowAppearance::startSchemeFollowsTheClock() {
                                      static_cast<const QWidget*>(w.Label_Bereich_Zahl_2),
                                      static_cast<const QWidget*>(w.Panel_Grenze)})
             QCOMPARE(foreground(label, group), s.settingsFont);
-        for (const QWidget* number : {static_cast<const QWidget*>(w.Panel_Aufgaben_Nr_zeigen),
-                                      static_cast<const QWidget*>(w.Panel_Punkte_zeigen),
-                                      static_cast<const QWidget*>(w.Panel_Zahl_1_zeigen),
-                                      static_cast<const QWidget*>(w.Panel_Zahl_2_zeigen),
-                                      static_cast<const QWidget*>(w.Panel_Verknuepfung_zeigen),
-                                      static_cast<const QWidget*>(w.Gleichheitszeichen),
-                                      static_cast<const QWidget*>(w.Eingabe_aufnehmen),
-                                      static_cast<const QWidget*>(w.Edit_Rest)}) {
+        for (const QWidget* number : numberControlsOf(w)) {
             QCOMPARE(background(number, group), s.numbers);
             QCOMPARE(foreground(number, group), s.numbersFont);
         }
