@@ -10,7 +10,7 @@ ASAN     := build-asan
 BENCH    := build-bench
 RUNDIR   := run
 
-.PHONY: deps build run test test-plain test-asan bench format clean
+.PHONY: deps build run test bench format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -22,7 +22,8 @@ deps:
 	fi
 
 # Configuring every time is quick and picks up folders that were added since.
-CONFIGURE_PLAIN := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CONFIGURE_PLAIN := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+                   -DKALU_SANITIZER_BUILD_DIR=$(CURDIR)/$(ASAN) >/dev/null
 CONFIGURE_ASAN  := cmake -S . -B $(ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALU_SANITIZE=ON >/dev/null
 CONFIGURE_BENCH := cmake -S . -B $(BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKALU_BENCH=ON >/dev/null
 
@@ -40,19 +41,14 @@ run: deps build
 	  cd $(RUNDIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ../$(BUILD)/kalumbrixtor; \
 	fi
 
-test-plain:
+# One ctest run in the plain build: the core and window tests, and the whole suite of the
+# AddressSanitizer + UndefinedBehaviorSanitizer build as the test "sanitizer_run".
+test: deps
+	$(CONFIGURE_ASAN)
+	cmake --build $(ASAN) -j $(JOBS)
 	$(CONFIGURE_PLAIN)
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-
-test-asan:
-	$(CONFIGURE_ASAN)
-	cmake --build $(ASAN) -j $(JOBS)
-	cd $(ASAN) && ctest --output-on-failure -j $(JOBS)
-
-test: deps
-	$(MAKE) test-plain
-	$(MAKE) test-asan
 
 bench: deps
 	$(CONFIGURE_BENCH)
