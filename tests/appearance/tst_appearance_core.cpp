@@ -17,13 +17,6 @@ Rgb hex(quint32 value) {
     return Rgb::fromValue(value);
 }
 
-QStringList names(const QList<StandardColour>& colours) {
-    QStringList result;
-    for (StandardColour c : colours)
-        result.append(colourName(c));
-    return result;
-}
-
 } // namespace
 
 class TestAppearanceCore : public QObject {
@@ -32,13 +25,9 @@ private slots:
     void namedColours_data();
     void namedColours();
     void unknownColourNames();
-    void startSchemeTable();
     void startSchemeFollowsClock_data();
     void startSchemeFollowsClock();
     void startSchemeDrawsAllFourOverTheDay();
-    void submenus_data();
-    void submenus();
-    void submenuItemNames();
     void pointRectCells_data();
     void pointRectCells();
     void pointRectOutline_data();
@@ -91,34 +80,6 @@ void TestAppearanceCore::unknownColourNames() {
     QVERIFY(!colourByName(u"Yellow1").has_value());
 }
 
-void TestAppearanceCore::startSchemeTable() {
-    struct Expected {
-        const char* main;
-        const char* settings;
-        const char* settingsFont;
-        const char* numbers;
-        const char* numbersFont;
-        const char* pointRects;
-    };
-    const Expected expected[] = {
-        {"Green", "Green", "White", "Olive", "Black", "Maroon"},
-        {"Green", "Maroon", "White", "Maroon", "White", "Black"},
-        {"Gray", "Navy", "White", "Navy", "White", "White"},
-        {"Green", "Navy", "White", "Navy", "White", "Maroon"},
-    };
-    QCOMPARE(startSchemes().size(), std::size(expected));
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const ColourScheme& s = startSchemes()[i];
-        const Expected& e = expected[i];
-        QCOMPARE(colourName(s.mainWindow), QString::fromLatin1(e.main));
-        QCOMPARE(colourName(s.settingsPanel), QString::fromLatin1(e.settings));
-        QCOMPARE(colourName(s.settingsFont), QString::fromLatin1(e.settingsFont));
-        QCOMPARE(colourName(s.numbersWindow), QString::fromLatin1(e.numbers));
-        QCOMPARE(colourName(s.numbersFont), QString::fromLatin1(e.numbersFont));
-        QCOMPARE(colourName(s.pointRects), QString::fromLatin1(e.pointRects));
-    }
-}
-
 void TestAppearanceCore::startSchemeFollowsClock_data() {
     QTest::addColumn<QTime>("utc");
     QTest::addColumn<int>("scheme");
@@ -165,83 +126,6 @@ void TestAppearanceCore::startSchemeDrawsAllFourOverTheDay() {
     // About 1420 starts; each scheme should come up roughly a quarter of the time.
     for (int count : counts)
         QVERIFY2(count > 250, qPrintable(QString::number(count)));
-}
-
-void TestAppearanceCore::submenus_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("objectName");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<int>("digit");
-    QTest::addColumn<int>("target");
-    QTest::addColumn<QStringList>("colours");
-    QTest::newRow("main window") << 0 << "FarbeHauptfenster1"
-                                 << "Farbe &Hauptfenster" << 1 << int(ColourTarget::MainWindow)
-                                 << QStringList{"Yellow", "Lime",    "Black",  "Maroon", "Green",
-                                                "Olive",  "Purple",  "Red",    "Teal",   "Blue",
-                                                "Gray",   "Fuchsia", "Silver", "Aqua",   "Navy"};
-    QTest::newRow("settings panel")
-        << 1 << "FarbeEinstellungsfenster1"
-        << "Farbe &Einstellungsfenster" << 2 << int(ColourTarget::SettingsPanel)
-        << QStringList{"Yellow", "White", "Lime", "Maroon",  "Green",  "Olive", "Purple", "Red",
-                       "Teal",   "Blue",  "Gray", "Fuchsia", "Silver", "Aqua",  "Navy"};
-    QTest::newRow("settings font")
-        << 2 << "FarbeSchriftimEinstellungsfenster1"
-        << "Farbe &Schrift im Einstellungsfenster" << 6 << int(ColourTarget::SettingsFont)
-        << QStringList{"Yellow", "White", "Lime", "Black", "Maroon",  "Green",  "Olive", "Purple",
-                       "Red",    "Teal",  "Blue", "Gray",  "Fuchsia", "Silver", "Aqua",  "Navy"};
-    QTest::newRow("numbers window")
-        << 3 << "FarbeZahlenfenster1"
-        << "Farbe Zahlen&fenster" << 3 << int(ColourTarget::NumbersWindow)
-        << QStringList{"Yellow", "White", "Lime", "Maroon",  "Green",  "Olive", "Purple", "Red",
-                       "Teal",   "Blue",  "Gray", "Fuchsia", "Silver", "Aqua",  "Navy"};
-    QTest::newRow("numbers font") << 4 << "FarbeZahlen1"
-                                  << "Farbe &Zahlen" << 5 << int(ColourTarget::NumbersFont)
-                                  << QStringList{"Yellow",  "White",  "Lime",  "Black",
-                                                 "Maroon",  "Green",  "Olive", "Purple",
-                                                 "Red",     "Teal",   "Blue",  "Gray",
-                                                 "Fuchsia", "Silver", "Aqua",  "Navy"};
-    QTest::newRow("point rectangles")
-        << 5 << "FarbePunkteRechtecke1"
-        << "&Farbe Punkte-Rechtecke" << 4 << int(ColourTarget::PointRects)
-        << QStringList{"Yellow", "White", "Lime", "Black",   "Maroon", "Green", "Olive", "Purple",
-                       "Teal",   "Blue",  "Gray", "Fuchsia", "Silver", "Aqua",  "Navy"};
-}
-
-void TestAppearanceCore::submenus() {
-    QFETCH(int, index);
-    QFETCH(QString, objectName);
-    QFETCH(QString, caption);
-    QFETCH(int, digit);
-    QFETCH(int, target);
-    QFETCH(QStringList, colours);
-    QCOMPARE(colourSubmenus().size(), 6);
-    const ColourSubmenu& menu = colourSubmenus().at(index);
-    QCOMPARE(menu.objectName, objectName);
-    QCOMPARE(menu.caption, caption);
-    QCOMPARE(menu.itemDigit, digit);
-    QCOMPARE(int(menu.target), target);
-    QCOMPARE(names(menu.colours), colours);
-}
-
-void TestAppearanceCore::submenuItemNames() {
-    const QList<ColourSubmenu>& menus = colourSubmenus();
-    QCOMPARE(colourItemName(menus.at(0), C::Yellow), QStringLiteral("Yellow1"));
-    QCOMPARE(colourItemName(menus.at(1), C::White), QStringLiteral("White2"));
-    QCOMPARE(colourItemName(menus.at(2), C::Red), QStringLiteral("Red6"));
-    QCOMPARE(colourItemName(menus.at(3), C::Navy), QStringLiteral("Navy3"));
-    QCOMPARE(colourItemName(menus.at(4), C::Black), QStringLiteral("Black5"));
-    QCOMPARE(colourItemName(menus.at(5), C::Navy), QStringLiteral("Navy4"));
-    // Item names must be unique across the whole menu, or a lookup by name finds the wrong one.
-    QSet<QString> seen;
-    int items = 0;
-    for (const ColourSubmenu& menu : menus) {
-        for (StandardColour c : menu.colours) {
-            seen.insert(colourItemName(menu, c));
-            ++items;
-        }
-    }
-    QCOMPARE(items, 15 + 15 + 16 + 15 + 16 + 15);
-    QCOMPARE(seen.size(), items);
 }
 
 void TestAppearanceCore::pointRectCells_data() {
