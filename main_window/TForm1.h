@@ -168,7 +168,7 @@ private:
     void colourItemClick(ColourTarget target, Rgb colour);
     QList<QWidget*> numberControls() const;
     QList<QWidget*> settingsTextControls() const;
-    void paintPointRects();
+    void paintPointRects(const QRect& exposed);
     void removePointRects();
     void FormCreate();
     void arrangeControls();
@@ -208,5 +208,6 @@ private:
         Rgb colour;
     };
     QList<ScoredRect> scoredRects_; // the point rectangles of this run
+    std::optional<PointRect> rectOnScreen(const ScoredRect& scored) const;
     QString resultSecondsText_;
 };

@@ -151,24 +151,31 @@ QList<QWidget*> TForm1::settingsTextControls() const {
 // background, so a dialog moved over the window never wipes it out.
 void TForm1::drawPointRect() {
     scoredRects_.append({state_.points, pointRectColour});
-    client_->update();
+    // Only the new cell needs painting; the next task is shown without repainting the field.
+    const std::optional<PointRect> r = rectOnScreen(scoredRects_.constLast());
+    if (r)
+        client_->update(r->x, r->y, r->width, r->height);
+}
+
+std::optional<PointRect> TForm1::rectOnScreen(const ScoredRect& scored) const {
+    return pointRectGeometry(scored.points, frameGeometry().width(), client_->height(),
+                             Panel_Grenze->height(), Panel_Einstellungen->height(), scored.colour);
 }
 
 QList<PointRect> TForm1::pointRectsOnScreen() const {
     QList<PointRect> rects;
     for (const ScoredRect& scored : scoredRects_) {
-        const std::optional<PointRect> r =
-            pointRectGeometry(scored.points, frameGeometry().width(), client_->height(),
-                              Panel_Grenze->height(), Panel_Einstellungen->height(), scored.colour);
-        if (r)
+        if (const std::optional<PointRect> r = rectOnScreen(scored))
             rects.append(*r);
     }
     return rects;
 }
 
-void TForm1::paintPointRects() {
+void TForm1::paintPointRects(const QRect& exposed) {
     QPainter painter(client_);
     for (const PointRect& r : pointRectsOnScreen()) {
+        if (!exposed.intersects(QRect(r.x, r.y, r.width, r.height)))
+            continue;
         painter.fillRect(r.x, r.y, r.width, r.height, toQColor(r.fill));
         painter.setPen(QPen(toQColor(r.outline), 0));
         painter.drawRect(r.x, r.y, r.width - 1, r.height - 1);

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QTimer>
 
@@ -354,7 +355,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     }
     if (watched == client_ && e->type() == QEvent::Paint) {
         // The background is already filled; the rectangles go on it, behind the controls.
-        paintPointRects();
+        paintPointRects(static_cast<QPaintEvent*>(e)->rect());
         return false;
     }
     if (watched == Eingabe_aufnehmen) {
