@@ -280,6 +280,8 @@ void TForm1::buildSettingsPanel(QWidget* client) {
     Panel_Wettbewerb_ini->setGeometry(472, 16, 149, 25);
     Panel_Wettbewerb_ini->installEventFilter(this);
 
+    for (QComboBox* box : {Verknuepfung, Edit_Zahl_1, Edit_Zahl_2})
+        box->installEventFilter(this);
     connect(Verknuepfung, &QComboBox::activated, this, &TForm1::VerknuepfungClick);
     connect(Edit_Zahl_1, &QComboBox::editTextChanged, this, &TForm1::Edit_Zahl_1Change);
     connect(Edit_Zahl_2, &QComboBox::editTextChanged, this, &TForm1::Edit_Zahl_2Change);

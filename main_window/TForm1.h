@@ -190,6 +190,7 @@ private:
     void showRemainingTime();
     void setCaptionColour(QWidget* widget, const QColor& colour);
     void showRemainderFields(bool visible);
+    void showItemInForce(QComboBox* box);
     void message(MessageKind kind, const QString& text, int yOffset = 10);
     QPoint messagePosition(int yOffset) const;
 

@@ -390,6 +390,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     }
     if (watched == Edit_Rest && e->type() == QEvent::KeyPress)
         return Edit_RestKeyDown(static_cast<QKeyEvent*>(e));
+    if (e->type() == QEvent::FocusOut &&
+        (watched == Verknuepfung || watched == Edit_Zahl_1 || watched == Edit_Zahl_2)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            showItemInForce(static_cast<QComboBox*>(watched));
+        return false;
+    }
     if (watched == Edit_Zeit) {
         if (e->type() == QEvent::KeyPress)
             return isRefusedCharacter(static_cast<QKeyEvent*>(e));

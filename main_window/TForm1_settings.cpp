@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 void TForm1::VerknuepfungClick() {
     selectOperation();
@@ -33,6 +34,27 @@ void TForm1::selectOperation() {
 void TForm1::showRemainderFields(bool visible) {
     Edit_Rest->setVisible(visible);
     Label_Rest->setVisible(visible);
+}
+
+// A text typed outside a list changes no setting. When the child leaves the box, it shows again
+// the item that is in force, so the box never claims settings that the next run will not use.
+void TForm1::showItemInForce(QComboBox* box) {
+    int item = -1;
+    if (box == Verknuepfung) {
+        if (operationItemIndex(box->currentText()) >= 0)
+            return;
+        item = operationItemFor(state_.operationSign, state_.withRemainder);
+    } else {
+        if (rangeItemIndex(box->currentText()) >= 0)
+            return;
+        item = box == Edit_Zahl_1 ? rangeItemFor(state_.range1Min, state_.range1Max)
+                                  : rangeItemFor(state_.range2Min, state_.range2Max);
+    }
+    if (item < 0)
+        return;
+    const QSignalBlocker block(box);
+    box->setCurrentIndex(item);
+    box->setEditText(box->itemText(item));
 }
 
 void TForm1::Edit_Zahl_1Change() {

@@ -23,6 +23,13 @@ void applyOperationItem(RunState& state, int index) {
     state.withRemainder = index == 4;
 }
 
+int operationItemFor(const QString& operationSign, bool withRemainder) {
+    if (operationSign == QLatin1String(":"))
+        return withRemainder ? 4 : 3;
+    static const QStringList signs{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*")};
+    return int(signs.indexOf(operationSign));
+}
+
 const QList<RangeItem>& rangeItems() {
     static const QList<RangeItem> items{
         {QStringLiteral("0 .. 5"), 0, 5},
@@ -47,6 +54,15 @@ int rangeItemIndex(const QString& text) {
     const QList<RangeItem>& items = rangeItems();
     for (int i = 0; i < items.size(); ++i) {
         if (items[i].text == text)
+            return i;
+    }
+    return -1;
+}
+
+int rangeItemFor(qint32 lowerBound, qint32 upperBound) {
+    const QList<RangeItem>& items = rangeItems();
+    for (int i = 0; i < items.size(); ++i) {
+        if (items[i].lowerBound == lowerBound && items[i].upperBound == upperBound)
             return i;
     }
     return -1;

@@ -14,6 +14,9 @@ int operationItemIndex(const QString& text);
 // Sets operationSign and withRemainder from an operation item index (0..4).
 void applyOperationItem(RunState& state, int index);
 
+// The operation item for a sign and the remainder flag, or -1.
+int operationItemFor(const QString& operationSign, bool withRemainder);
+
 struct RangeItem {
     QString text;
     qint32 lowerBound;
@@ -23,6 +26,9 @@ struct RangeItem {
 // table, never parsed from the text.
 const QList<RangeItem>& rangeItems();
 int rangeItemIndex(const QString& text);
+// The range item with exactly these bounds, or -1 (a lower bound raised by a division with
+// remainder matches none).
+int rangeItemFor(qint32 lowerBound, qint32 upperBound);
 
 inline const QString operationListHint = QStringLiteral(
     "Klicke bitte auf die Pfeiltaste rechts, und wähle   \neine der vorgegebenen Rechenarten !");

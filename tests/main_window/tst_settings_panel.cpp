@@ -40,6 +40,10 @@ void TestSettingsPanel::typedRangeTextOutsideTheList() {
     QTest::keyClicks(box->lineEdit(), "7");
     QCOMPARE(f.platform.messages.size(), 1);
     QCOMPARE(f.state.range1Max, 5);
+    // Leaving the box shows the range in force again, so the box tells what a run will use.
+    f.form->Edit_Name->setFocus();
+    QCOMPARE(box->currentText(), QString("0 .. 5"));
+    QCOMPARE(f.platform.messages.size(), 1);
     // The thirteenth item with three dots is matched by its exact text.
     f.form->Edit_Zahl_2->setEditText("1 000 ... 30 000");
     QCOMPARE(f.state.range2Min, 1000);
@@ -62,6 +66,9 @@ void TestSettingsPanel::typedOperationText() {
     QCOMPARE(f.platform.messages[0].topLeft,
              f.form->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 0)));
     QCOMPARE(f.state.operationSign, QString("+"));
+    f.form->Verknuepfung->setFocus();
+    f.form->Edit_Name->setFocus();
+    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Addieren (+)"));
 }
 
 void TestSettingsPanel::timeFieldOver1200() {
