@@ -77,12 +77,10 @@ void TForm1::startRun() {
     }
 
     showRemainderFields(state_.withRemainder);
-    Edit_Rest->setEnabled(state_.withRemainder);
-
-    if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk) {
-        Edit_Rest->setEnabled(false);
+    if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk)
         return;
-    }
+    // Enabled only once the run really begins: a remainder typed between runs has no task.
+    Edit_Rest->setEnabled(state_.withRemainder);
 
     state_.noMoreTasks = false;
     clearTaskList(state_);

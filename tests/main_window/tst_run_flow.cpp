@@ -224,6 +224,19 @@ void TestRunFlow::divisionWithRemainderMovesTheFocus() {
     QVERIFY(!f.form->Edit_Rest->isEnabled());
     QVERIFY(f.form->Label_Rest->isVisible());
     QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), QString(":"));
+    // A Start refused for an unfit time field leaves the remainder field shut.
+    f.form->Edit_Zeit->setFocus();
+    f.form->Edit_Zeit->clear();
+    f.form->Edit_Name->setFocus();
+    f.form->But_StartClick();
+    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.form->Edit_Rest->isEnabled());
+    QCOMPARE(f.state.taskCounter, 0);
+    f.setTime("0");
+    f.form->Edit_Zeit->setFocus();
+    f.form->Edit_Name->setFocus();
+    QVERIFY(f.state.timeFieldOk);
+
     f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
     f.start();
     QVERIFY(f.form->Edit_Rest->isEnabled());
