@@ -10,10 +10,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>

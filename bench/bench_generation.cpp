@@ -4,6 +4,7 @@
 // the summary afterwards times every case on its own and prints the median and the worst case.
 #include "common/clock.h"
 #include "engine/task_generation.h"
+#include "main_window/settings_items.h"
 
 #include <benchmark/benchmark.h>
 
@@ -34,9 +35,13 @@ struct Range {
     qint32 max;
 };
 
-const Range rangeItems[] = {{0, 5},     {0, 10},     {5, 10},       {0, 20},      {10, 20},
-                            {20, 50},   {0, 100},    {20, 100},     {50, 100},    {100, 200},
-                            {100, 500}, {100, 1000}, {1000, 10000}, {1000, 30000}};
+// The bounds of the 14 range items of the operand lists, as the settings panel offers them.
+QList<Range> rangeBounds() {
+    QList<Range> ranges;
+    for (const RangeItem& item : rangeItems())
+        ranges.append({item.lowerBound, item.upperBound});
+    return ranges;
+}
 
 struct Operation {
     const char* name;
@@ -74,8 +79,8 @@ std::vector<Case>& allCases() {
     static std::vector<Case> cases = [] {
         std::vector<Case> list;
         for (int op = 0; op < 5; ++op) {
-            for (const Range r1 : rangeItems) {
-                for (const Range r2 : rangeItems) {
+            for (const Range r1 : rangeBounds()) {
+                for (const Range r2 : rangeBounds()) {
                     for (int target : posedTargets) {
                         Case c{op, r1, r2, target, true, {}};
                         RunState& s = c.prepared;

@@ -167,6 +167,8 @@ private:
     void buildSettingsMenu();
     void colourItemClick(ColourTarget target, Rgb colour);
     QList<QWidget*> numberControls() const;
+    void colourNumberControls(Rgb colour, QPalette::ColorRole panelRole,
+                              QPalette::ColorRole fieldRole);
     QList<QWidget*> settingsTextControls() const;
     void paintPointRects(const QRect& exposed);
     void removePointRects();
@@ -187,6 +189,7 @@ private:
     void continueAfterAnswer(bool fromRemainder);
     void showRangeWarnings(const QStringList& warnings);
     void runRangeChecks();
+    void applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& upperBound);
     void showRemainingTime();
     void setCaptionColour(QWidget* widget, const QColor& colour);
     void showRemainderFields(bool visible);

@@ -106,16 +106,19 @@ void TForm1::applySettingsFontColour(Rgb colour) {
 }
 
 void TForm1::applyNumbersWindowColour(Rgb colour) {
-    for (QWidget* w : numberControls()) {
-        const bool field = qobject_cast<QLineEdit*>(w) != nullptr;
-        setBackground(w, toQColor(colour), field ? QPalette::Base : QPalette::Window);
-    }
+    colourNumberControls(colour, QPalette::Window, QPalette::Base);
 }
 
 void TForm1::applyNumbersFontColour(Rgb colour) {
+    colourNumberControls(colour, QPalette::WindowText, QPalette::Text);
+}
+
+// Panels show their colours in the window roles, the two answer fields in their base and text.
+void TForm1::colourNumberControls(Rgb colour, QPalette::ColorRole panelRole,
+                                  QPalette::ColorRole fieldRole) {
     for (QWidget* w : numberControls()) {
         const bool field = qobject_cast<QLineEdit*>(w) != nullptr;
-        setBackground(w, toQColor(colour), field ? QPalette::Text : QPalette::WindowText);
+        setBackground(w, toQColor(colour), field ? fieldRole : panelRole);
     }
 }
 

@@ -36,14 +36,7 @@ bool isRefusedCharacter(const QKeyEvent* key) {
         return false;
     if (key->key() == Qt::Key_Backspace)
         return false;
-    const QString text = key->text();
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return true;
-    }
-    return false;
+    return !isDecimalDigits(key->text());
 }
 
 } // namespace

@@ -66,24 +66,21 @@ void TForm1::Edit_Zahl_2Change() {
 }
 
 void TForm1::selectRange1() {
-    const int index = rangeItemIndex(Edit_Zahl_1->currentText());
-    if (index < 0) {
-        message(MessageKind::Information, rangeListHint);
-    } else {
-        state_.range1Min = rangeItems()[index].lowerBound;
-        state_.range1Max = rangeItems()[index].upperBound;
-    }
-    if (!state_.competitionMode)
-        runRangeChecks();
+    applyRangeText(Edit_Zahl_1, state_.range1Min, state_.range1Max);
 }
 
 void TForm1::selectRange2() {
-    const int index = rangeItemIndex(Edit_Zahl_2->currentText());
+    applyRangeText(Edit_Zahl_2, state_.range2Min, state_.range2Max);
+}
+
+// A text outside the list keeps the bounds in force and tells the child to pick from the list.
+void TForm1::applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& upperBound) {
+    const int index = rangeItemIndex(box->currentText());
     if (index < 0) {
         message(MessageKind::Information, rangeListHint);
     } else {
-        state_.range2Min = rangeItems()[index].lowerBound;
-        state_.range2Max = rangeItems()[index].upperBound;
+        lowerBound = rangeItems()[index].lowerBound;
+        upperBound = rangeItems()[index].upperBound;
     }
     if (!state_.competitionMode)
         runRangeChecks();

@@ -68,17 +68,21 @@ int rangeItemFor(qint32 lowerBound, qint32 upperBound) {
     return -1;
 }
 
+bool isDecimalDigits(const QString& text) {
+    for (QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
 namespace {
 
 // The field admits digits only, but a pasted or programmatic text may hold anything; only plain
 // decimal digits count as a number, and at most 9 of them so the conversion cannot overflow.
 std::optional<qint32> decimalValue(const QString& text) {
-    if (text.isEmpty() || text.size() > 9)
+    if (text.isEmpty() || text.size() > 9 || !isDecimalDigits(text))
         return std::nullopt;
-    for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-    }
     return text.toInt();
 }
 

@@ -41,6 +41,10 @@ inline const QString timeFieldExitHint =
 
 inline constexpr qint32 maxTimeLimit = 1200;
 
+// Whether every character is one of the digits 0..9 (true for an empty text). The answer, remainder
+// and time fields admit nothing else.
+bool isDecimalDigits(const QString& text);
+
 // What a change of the time field means: the new time limit, if the text gives one, and whether
 // the child is warned. "0" and "" mean no limit; 1..1200 is taken; anything else keeps the old
 // limit and warns.

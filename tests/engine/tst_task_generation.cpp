@@ -1,4 +1,5 @@
 #include "engine/task_generation.h"
+#include "main_window/settings_items.h"
 #include "support/fixed_clock.h"
 
 #include <QSet>
@@ -13,10 +14,13 @@ struct Range {
     qint32 max;
 };
 
-// The bounds of the 14 range items of the operand lists.
-const Range rangeItems[] = {{0, 5},     {0, 10},     {5, 10},       {0, 20},      {10, 20},
-                            {20, 50},   {0, 100},    {20, 100},     {50, 100},    {100, 200},
-                            {100, 500}, {100, 1000}, {1000, 10000}, {1000, 30000}};
+// The bounds of the 14 range items of the operand lists, as the settings panel offers them.
+QList<Range> rangeBounds() {
+    QList<Range> ranges;
+    for (const RangeItem& item : rangeItems())
+        ranges.append({item.lowerBound, item.upperBound});
+    return ranges;
+}
 
 const int msPerDay = 24 * 60 * 60 * 1000;
 
@@ -284,8 +288,8 @@ void TestTaskGeneration::searchOrderAtStandingClock() {
 // dividend is always a multiple of a divisor that is never 0, and no pair repeats.
 void TestTaskGeneration::divisionAlwaysExact() {
     int accepted = 0;
-    for (const Range r1 : rangeItems) {
-        for (const Range r2 : rangeItems) {
+    for (const Range r1 : rangeBounds()) {
+        for (const Range r2 : rangeBounds()) {
             RunState s;
             setUp(s, ":", false, r1, r2);
             checkDivisionRanges(s);
