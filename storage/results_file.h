@@ -1,0 +1,47 @@
+#pragma once
+
+#include "storage/result_record.h"
+
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+// What a results file on disk is, before a record is stored into it.
+struct ResultsFileState {
+    bool exists = false;
+    qint64 records = 0;       // whole records, counted in full width
+    bool wholeRecords = true; // the length is a multiple of 122 bytes
+    bool full() const { return records >= fullFileLimit; }
+};
+ResultsFileState inspectResultsFile(const QString& path);
+
+// The outcome of a file operation; on failure, reason is a German sentence that says why
+// (for the message that names the file).
+struct FileOutcome {
+    bool ok = true;
+    QString reason;
+};
+
+// Appends the record to the file, creating it when it does not exist. A failed append leaves
+// the file as long as it was. With emptyFirst the file is replaced by one holding only this
+// record (the answer Yes to the full-file question).
+FileOutcome storeResultRecord(const QString& path, const ResultRecord& record,
+                              bool emptyFirst = false);
+
+// The automatic results file of competition runs in the folder: W.Erg, then Wa.Erg, Waa.Erg,
+// ... Waaaaaaa.Erg, W1a.Erg ... W1aaaaaa.Erg, W2a.Erg, ... Files that are full or not made of
+// whole records are passed over; a missing file along the way is created empty.
+struct AutomaticResultsName {
+    QString path;           // empty when no name could be found or a file not created
+    int numberedCounter = 0; // the digit counter of the name found (0 for W.Erg, Wa.Erg, ...)
+    QString reason;          // why no name was found
+};
+AutomaticResultsName automaticResultsName(const QString& folder);
+// The base names in the order the search tries them after "W": "Wa", "Waa", ..., "W1a", ...
+// Empty after the last one.
+QString nextAutomaticBase(const QString& base, int& numberedCounter);
+
+// Whole records in file order, at most 20; a partial record at the end is ignored.
+std::optional<QList<ResultRecord>> loadResults(QIODevice& device);
+std::optional<QList<ResultRecord>> loadResults(const QString& path, QString* reason = nullptr);
