@@ -1,0 +1,160 @@
+#include "storage/results_file.h"
+
+#include "storage/file_access.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QString automaticExtension = QStringLiteral(".Erg");
+constexpr int automaticBaseLength = 8;
+// The digit counter of the automatic names is one byte wide.
+constexpr int lastNumberedCounter = 255;
+
+FileOutcome failure(const QString& reason) {
+    return FileOutcome{false, reason};
+}
+
+bool usableForStoring(const ResultsFileState& state) {
+    return !state.exists || (state.wholeRecords && !state.full());
+}
+
+FileOutcome replaceWithRecord(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failure(fileFailureReason(file, true));
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = fileFailureReason(file, true);
+        file.cancelWriting();
+        return failure(reason);
+    }
+    if (!file.commit())
+        return failure(fileFailureReason(file, true));
+    return FileOutcome{};
+}
+
+} // namespace
+
+ResultsFileState inspectResultsFile(const QString& path) {
+    ResultsFileState state;
+    const QFileInfo info(path);
+    state.exists = info.exists();
+    if (!state.exists)
+        return state;
+    if (!info.isFile()) {
+        // A folder or a device holds no records and must never be stored into.
+        state.wholeRecords = false;
+        return state;
+    }
+    state.records = info.size() / resultRecordSize;
+    state.wholeRecords = info.size() % resultRecordSize == 0;
+    return state;
+}
+
+FileOutcome storeResultRecord(const QString& path, const ResultRecord& record, bool emptyFirst) {
+    if (const QString refusal = notAFileReason(path); !refusal.isEmpty())
+        return failure(refusal);
+    const QByteArray bytes = encodeResultRecord(record);
+    if (emptyFirst)
+        return replaceWithRecord(path, bytes);
+
+    const bool existed = QFileInfo::exists(path);
+    // Unbuffered, so that a failed write leaves nothing behind in a buffer that a later flush
+    // or the truncation below could still push into the file.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return failure(fileFailureReason(file, true));
+    const qint64 oldSize = file.size();
+    const qint64 written = file.write(bytes);
+    if (written == bytes.size()) {
+        file.close();
+        return FileOutcome{};
+    }
+    QString reason = fileFailureReason(file, true);
+    if (written > 0 && file.error() == QFileDevice::NoError)
+        reason = QStringLiteral("Die Datei konnte nicht vollständig geschrieben werden.");
+    // Take back whatever part of the record reached the file.
+    if (existed)
+        file.resize(oldSize);
+    else
+        file.remove();
+    return failure(reason);
+}
+
+QString nextAutomaticBase(const QString& base, int& numberedCounter) {
+    QString next = base;
+    if (next.size() >= automaticBaseLength) {
+        if (numberedCounter >= lastNumberedCounter)
+            return QString();
+        ++numberedCounter;
+        next = QLatin1Char('W') + QString::number(numberedCounter);
+    }
+    if (next.size() < automaticBaseLength)
+        next += QLatin1Char('a');
+    return next;
+}
+
+AutomaticResultsName automaticResultsName(const QString& folder) {
+    const QDir dir(folder);
+    AutomaticResultsName found;
+    QString base = QStringLiteral("W");
+    QString path = dir.filePath(base + automaticExtension);
+    if (usableForStoring(inspectResultsFile(path))) {
+        found.path = path;
+        return found;
+    }
+    int counter = 0;
+    for (;;) {
+        base = nextAutomaticBase(base, counter);
+        if (base.isEmpty()) {
+            found.reason = QStringLiteral("Im Ordner %1 ist keine freie Leistungs-Datei W*.Erg "
+                                          "mehr zu finden.")
+                               .arg(QDir::toNativeSeparators(dir.absolutePath()));
+            return found;
+        }
+        path = dir.filePath(base + automaticExtension);
+        const ResultsFileState state = inspectResultsFile(path);
+        if (!state.exists) {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+                found.reason = fileFailureReason(file, true);
+                return found;
+            }
+            file.close();
+        }
+        if (usableForStoring(state)) {
+            found.path = path;
+            found.numberedCounter = counter;
+            return found;
+        }
+    }
+}
+
+std::optional<QList<ResultRecord>> loadResults(QIODevice& device) {
+    const std::optional<QByteArray> data =
+        readAtMost(device, qint64(fullFileLimit) * resultRecordSize);
+    if (!data)
+        return std::nullopt;
+    QList<ResultRecord> records;
+    for (qsizetype at = 0; at + resultRecordSize <= data->size(); at += resultRecordSize)
+        records.append(*decodeResultRecord(QByteArrayView(*data).sliced(at, resultRecordSize)));
+    return records;
+}
+
+std::optional<QList<ResultRecord>> loadResults(const QString& path, QString* reason) {
+    if (const QString refusal = notAFileReason(path); !refusal.isEmpty()) {
+        if (reason)
+            *reason = refusal;
+        return std::nullopt;
+    }
+    QFile file(path);
+    std::optional<QList<ResultRecord>> records;
+    if (file.open(QIODevice::ReadOnly))
+        records = loadResults(file);
+    if (!records && reason)
+        *reason = fileFailureReason(file, false);
+    return records;
+}
