@@ -5,6 +5,8 @@
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
 #include "platform/qt_platform.h"
+#include "review/TForm_Ergebnis_Meldung.h"
+#include "review/run_saving.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +19,8 @@ int main(int argc, char* argv[]) {
 
     QtPlatform platform;
     RunState state;
+    // The program keeps its files in the folder it was started in.
+    const QString dataFolder = QDir::currentPath();
 
     // Every window is created once, in this order, and lives until the program ends.
     TForm1 mainWindow(state, platform);
@@ -26,15 +30,20 @@ int main(int argc, char* argv[]) {
             QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
                            "angelegt werden.\n\nBitte starte Kalumbrixtor in einem Ordner, in dem "
                            "es Dateien anlegen darf.")
-                .arg(QDir::toNativeSeparators(QDir::currentPath())),
+                .arg(QDir::toNativeSeparators(dataFolder)),
             std::nullopt);
         return 2;
     }
     TForm_Info info(&mainWindow);
+    TForm_Ergebnis_Meldung resultDialog(state, platform, dataFolder, &mainWindow);
     TForm_Hilfe help(&mainWindow);
     TForm_Namensfenster nameDialog(platform, &mainWindow);
     mainWindow.attachInformationWindows(&info, &help);
     mainWindow.attachNameDialog(&nameDialog);
+    QObject::connect(&mainWindow, &TForm1::runEnded, [&](const RunResult& result) {
+        windUpRun(resultDialog, {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()},
+                  state, result);
+    });
 
     mainWindow.showMaximized();
     return app.exec();

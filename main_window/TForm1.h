@@ -4,6 +4,7 @@
 #include "appearance/point_rects.h"
 #include "engine/run_state.h"
 #include "platform/platform.h"
+#include "storage/run_result.h"
 
 #include <QMainWindow>
 
@@ -155,6 +156,14 @@ public:
     // The seconds text that the end of the last run handed to the result dialog.
     QString resultSecondsText() const { return resultSecondsText_; }
 
+    // Where messages that belong to the task stand: at the first operand, 10 pixels down.
+    QPoint messageAnchor() const { return messagePosition(10); }
+
+signals:
+    // A run in which more than one task was posed has ended. The receiver shows the result
+    // dialog and saves what is to be saved before this returns.
+    void runEnded(const RunResult& result);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
@@ -201,6 +210,9 @@ private:
     Platform& platform_;
     QWidget* client_ = nullptr;
     bool runActive_ = false;
+    // The last posed task was answered (the 160th, or no further task could be made): a time-out
+    // while the closing message is open must not count that task as unworked.
+    bool allTasksAnswered_ = false;
     bool scalingHintOpen_ = false;
     bool bestListsReady_ = true;
     TForm_Namensfenster* nameDialog_ = nullptr;

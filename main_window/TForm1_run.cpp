@@ -76,6 +76,7 @@ void TForm1::startRun() {
     Edit_Rest->setEnabled(state_.withRemainder);
 
     state_.noMoreTasks = false;
+    allTasksAnswered_ = false;
     clearTaskList(state_);
     state_.taskCounter = 0;
     resetDisplay();
@@ -108,6 +109,7 @@ void TForm1::startRun() {
 
 void TForm1::generateAndShowTask() {
     if (generateTask(state_, platform_) == Generation::NoMoreTasks) {
+        allTasksAnswered_ = true;
         message(MessageKind::Information, noMoreTasksMessage);
         endRun(RunEnd::AllTasksAnswered);
         return;
@@ -141,6 +143,7 @@ void TForm1::scoreAnswer() {
 
 void TForm1::continueAfterAnswer(bool fromRemainder) {
     if (state_.taskCounter == taskLimit) {
+        allTasksAnswered_ = true;
         message(MessageKind::Information, limitMessage);
         state_.limitReached = true;
         endRun(RunEnd::AllTasksAnswered);
@@ -277,11 +280,18 @@ void TForm1::endRun(RunEnd how) {
     But_Start->show();
 
     Timer3->stop();
-    resultSecondsText_ =
-        Edit_Zeit->text() == QLatin1String("0") ? QStringLiteral("...") : Edit_Zeit->text();
+    resultSecondsText_ = timeLimitText(Edit_Zeit->text());
 
-    if (state_.taskCounter > 1)
-        state_.workedTaskCount = workedTasks(state_, how);
+    if (state_.taskCounter > 1) {
+        state_.workedTaskCount =
+            workedTasks(state_, allTasksAnswered_ ? RunEnd::AllTasksAnswered : how);
+        emit runEnded(makeRunResult(state_, Edit_Zeit->text(), Edit_Zahl_1->currentIndex(),
+                                    Edit_Zahl_2->currentIndex()));
+    } else {
+        // Nothing was worked (a remainder may have been missing): nothing is left to save.
+        state_.resultsPending = false;
+        state_.tasksPending = false;
+    }
 
     state_.taskCounter = 0;
     resetDisplay();

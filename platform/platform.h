@@ -18,7 +18,10 @@ struct FileDialogRequest {
     QString title;
     QString defaultSuffix; // without the dot, e.g. "ERG"
     QString initialName;
-    QString filter; // e.g. "Ergebnisse (*.ERG)"
+    QString filter;    // e.g. "Leistungen (*.ERG)"
+    QString directory; // where the dialog opens; empty: the working folder
+    // Save dialogs only: ask before an existing file is replaced.
+    bool confirmOverwrite = true;
 };
 
 // Everything the windows ask of the desktop that a test must control: message boxes, file and

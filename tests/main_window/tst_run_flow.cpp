@@ -157,7 +157,8 @@ void TestRunFlow::timeOutWhileLimitMessageIsOpen() {
     f.answerRight();
     QCOMPARE(f.platform.messages.size(), 1);
     QVERIFY(f.state.timeUp);
-    QCOMPARE(f.state.workedTaskCount, 159);
+    // The 160th task was answered before the time ran out: it counts as worked.
+    QCOMPARE(f.state.workedTaskCount, 160);
     QCOMPARE(f.state.taskCounter, 0);
     QVERIFY(f.form->But_Start->isVisible());
 }

@@ -48,6 +48,16 @@ public:
     bool printDialog(QWidget* parent, QPrinter& printer) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
 
+    // Replace what the next message boxes and save dialogs answer.
+    void answerWith(const QList<MessageAnswer>& next) {
+        answers.clear();
+        answers.append(next);
+    }
+    void saveAs(const QList<std::optional<QString>>& next) {
+        saveAnswers.clear();
+        saveAnswers.append(next);
+    }
+
     QStringList messageTexts() const;
     void clearMessages() { messages.clear(); }
 

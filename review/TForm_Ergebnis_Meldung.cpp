@@ -1,0 +1,345 @@
+#include "review/TForm_Ergebnis_Meldung.h"
+
+#include "competition/best_list_file.h"
+#include "engine/run_state.h"
+#include "platform/platform.h"
+#include "platform/window_scaling.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+// The dialog as designed, before it is scaled to the screen and maximized.
+constexpr int designClientWidth = 649;
+constexpr int designClientHeight = 430;
+constexpr int rankLabelHeight = 66;
+
+// Navy, the colour of an active title bar, behind the numbers and in the separating bar.
+const QString numberPanelStyle =
+    QStringLiteral("QLabel { background-color: #000080; color: white; font-weight: bold;"
+                   " border: 2px inset #808080; }"
+                   "QLabel:focus { border: 2px solid #ffff00; }");
+
+QFont systemFont(int pixels, bool bold = false) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QFont arialFont(int pixels) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(true);
+    font.setKerning(false);
+    return font;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// A number panel is named by the number it shows, as a screen reader reads it; what the number
+// means goes into the description.
+QLabel* makeNumberPanel(QWidget* parent, const char* name, const QString& text, const QRect& r,
+                        const QString& meaning) {
+    auto* panel = new QLabel(text, parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setTextFormat(Qt::PlainText);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setStyleSheet(numberPanelStyle);
+    panel->setGeometry(r);
+    panel->setAccessibleDescription(meaning);
+    // Reachable with Tab, so that the numbers can be read out one after the other.
+    panel->setFocusPolicy(Qt::StrongFocus);
+    return panel;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(r);
+    // No button is the default: Return must not choose a save option by accident.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+bool isReturn(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platform,
+                                               const QString& dataFolder, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), state_(state),
+      platform_(platform), dataFolder_(dataFolder) {
+    setObjectName(QStringLiteral("Form_Ergebnis_Meldung"));
+    setWindowTitle(QStringLiteral("Ergebnis-Meldung"));
+    setFont(systemFont(13));
+    resize(designClientWidth, designClientHeight);
+
+    Label_Name = makeLabel(this, "Label_Name", QStringLiteral("Niemand, "), 72, 36);
+    Label_Name->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label_Name->setGeometry(72, 36, 66, 16);
+    Label_Du_hast_von = makeLabel(this, "Label_Du_hast_von", QStringLiteral("Du hast "), 150, 36);
+    Label_Du_hast_von->setFont(systemFont(13, true));
+    setTextColour(Label_Du_hast_von, Qt::black);
+    Label_Du_hast_von->adjustSize();
+    Label_von = makeLabel(this, "Label_von", QStringLiteral("von "), 246, 36);
+    Panel_Anzahl = makeNumberPanel(this, "Panel_Anzahl", QStringLiteral("72"),
+                                   QRect(304, 32, 60, 30), QStringLiteral("bearbeitete Aufgaben"));
+    Label_Aufgaben = makeLabel(this, "Label_Aufgaben", QStringLiteral("Aufgaben "), 396, 36);
+    Label_in = makeLabel(this, "Label_in", QStringLiteral("in"), 246, 92);
+    Panel_Sekunden = makeNumberPanel(this, "Panel_Sekunden", QStringLiteral("100"),
+                                     QRect(304, 88, 60, 30), QStringLiteral("Sekunden"));
+    Label_Sekunden = makeLabel(this, "Label_Sekunden", QStringLiteral("Sekunden"), 396, 92);
+    Panel_Richtige = makeNumberPanel(this, "Panel_Richtige", QStringLiteral("22"),
+                                     QRect(304, 144, 60, 30), QStringLiteral("gelöste Aufgaben"));
+    Label_geloest =
+        makeLabel(this, "Label_geloest", QStringLiteral("Aufgabe(n) gelöst ."), 396, 148);
+
+    Panel_trennen = new QLabel(this);
+    Panel_trennen->setObjectName(QStringLiteral("Panel_trennen"));
+    Panel_trennen->setStyleSheet(QStringLiteral("QLabel { background-color: #000080; }"));
+    Panel_trennen->setGeometry(8, 216, 633, 7);
+    Panel_trennen->setAccessibleName(QStringLiteral(" "));
+
+    Label_speicher_Frage = makeLabel(this, "Label_speicher_Frage",
+                                     QStringLiteral("Was willst Du speichern ?"), 232, 256);
+    Label_speicher_Frage->setFont(arialFont(19));
+    setTextColour(Label_speicher_Frage, Qt::red);
+    Label_speicher_Frage->adjustSize();
+
+    But_Leistung_sp = makeButton(this, "But_Leistung_sp", QStringLiteral("nur meine &Leistung"),
+                                 QRect(32, 312, 289, 25));
+    But_Aufgaben_sp =
+        makeButton(this, "But_Aufgaben_sp", QStringLiteral("nur die bearbeiteten &Aufgaben"),
+                   QRect(352, 312, 265, 25));
+    But_beides_sp =
+        makeButton(this, "But_beides_sp", QStringLiteral("meine Leistung &und die Aufgaben"),
+                   QRect(32, 368, 289, 25));
+    But_nichts_sp =
+        makeButton(this, "But_nichts_sp", QStringLiteral("&nichts"), QRect(352, 368, 265, 25));
+    But_zurueck =
+        makeButton(this, "But_zurueck", QStringLiteral("zurück"), QRect(288, 280, 89, 33));
+
+    Label_Rang_neues_Meldung = new QLabel(this);
+    Label_Rang_neues_Meldung->setObjectName(QStringLiteral("Label_Rang_neues_Meldung"));
+    Label_Rang_neues_Meldung->setTextFormat(Qt::PlainText);
+    Label_Rang_neues_Meldung->setFont(arialFont(12));
+    setTextColour(Label_Rang_neues_Meldung, Qt::red);
+    Label_Rang_neues_Meldung->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label_Rang_neues_Meldung->setWordWrap(true);
+    Label_Rang_neues_Meldung->setGeometry(224, 344, designClientWidth - 2 * 224, rankLabelHeight);
+    Label_Rang_neues_Meldung->hide();
+
+    // Read row by row, the window says one sentence; Tab follows it.
+    setTabOrder(Panel_Anzahl, Panel_Sekunden);
+    setTabOrder(Panel_Sekunden, Panel_Richtige);
+    setTabOrder(Panel_Richtige, But_zurueck);
+    setTabOrder(But_zurueck, But_Leistung_sp);
+    setTabOrder(But_Leistung_sp, But_Aufgaben_sp);
+    setTabOrder(But_Aufgaben_sp, But_beides_sp);
+    setTabOrder(But_beides_sp, But_nichts_sp);
+
+    connect(But_Leistung_sp, &QPushButton::clicked, this,
+            &TForm_Ergebnis_Meldung::But_Leistung_spClick);
+    connect(But_Aufgaben_sp, &QPushButton::clicked, this,
+            &TForm_Ergebnis_Meldung::But_Aufgaben_spClick);
+    connect(But_beides_sp, &QPushButton::clicked, this,
+            &TForm_Ergebnis_Meldung::But_beides_spClick);
+    connect(But_nichts_sp, &QPushButton::clicked, this,
+            &TForm_Ergebnis_Meldung::But_nichts_spClick);
+    connect(But_zurueck, &QPushButton::clicked, this, &TForm_Ergebnis_Meldung::But_zurueckClick);
+
+    FormCreate();
+}
+
+void TForm_Ergebnis_Meldung::FormCreate() {
+    scalePercent_ = scaleWindowToScreen(this);
+    state_.showCompetitionRank = true;
+}
+
+void TForm_Ergebnis_Meldung::showResult(const RunResult& result) {
+    result_ = result;
+    closeAllowed_ = false;
+    bestListRank_ = 0;
+    Panel_Sekunden->setText(timeLimitText(result.timeFieldText));
+    FormShow();
+    // The place is taken once per run: activations may come never or several times.
+    rankRun();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    FormActivate();
+    exec();
+}
+
+void TForm_Ergebnis_Meldung::FormShow() {
+    const bool competition = result_.competitionChosen;
+    Label_speicher_Frage->setVisible(!competition);
+    for (QPushButton* button : {But_Leistung_sp, But_Aufgaben_sp, But_beides_sp, But_nichts_sp})
+        button->setVisible(!competition);
+    But_zurueck->setVisible(competition);
+}
+
+void TForm_Ergebnis_Meldung::rankRun() {
+    if (!result_.competitionChosen || result_.points <= 0)
+        return;
+    RunState run;
+    run.competitionChosen = true;
+    run.competitionNumber = result_.competitionNumber;
+    run.participantName = result_.participantName;
+    run.operationSign = result_.operationSign;
+    run.withRemainder = result_.withRemainder;
+    run.points = result_.points;
+    const BestListUpdate update = rankCompetitionRun(
+        dataFolder_, run, result_.timeFieldText, result_.range1Item, result_.range2Item, platform_);
+    bestListRank_ = update.bestListRank;
+    if (update.ioError) {
+        platform_.showMessage(
+            this, MessageKind::Warning, MessageButtons::Ok,
+            QStringLiteral("Die Bestenliste %1 konnte nicht gelesen oder geschrieben werden.\n"
+                           "Deine Leistung steht deshalb nicht in der Bestenliste.")
+                .arg(bestListFileName(result_.competitionNumber)));
+    }
+}
+
+void TForm_Ergebnis_Meldung::FormActivate() {
+    Label_Name->setText(result_.participantName);
+    // The name ends where the design ends it, however long it is.
+    const int right = Label_Name->geometry().right();
+    const int nameWidth = Label_Name->sizeHint().width();
+    Label_Name->setGeometry(qMax(0, right + 1 - nameWidth), Label_Name->y(), nameWidth,
+                            Label_Name->height());
+    Label_Du_hast_von->setText(QStringLiteral("Du hast"));
+    Panel_Anzahl->setText(QString::number(result_.workedTaskCount));
+    Panel_Richtige->setText(QString::number(result_.points));
+
+    const int client = this->width();
+    const int margin = 20 * scalePercent_ / 100;
+    Panel_trennen->setGeometry(margin, Panel_trennen->y(), client - 2 * margin,
+                               Panel_trennen->height());
+    Label_Rang_neues_Meldung->setGeometry(
+        Label_Rang_neues_Meldung->x(), Label_Rang_neues_Meldung->y(),
+        qMax(0, client - 2 * Label_Rang_neues_Meldung->x()), Label_Rang_neues_Meldung->height());
+
+    Panel_Anzahl->setFocus(Qt::OtherFocusReason);
+
+    if (result_.competitionChosen && result_.points > 0 && bestListRank_ >= 1 &&
+        bestListRank_ <= bestListPlaces && state_.showCompetitionRank) {
+        Label_Rang_neues_Meldung->setText(
+            result_.participantName + QStringLiteral(", mit dieser Leistung stehst du jetzt auf") +
+            QStringLiteral("\nPlatz ") + QString::number(bestListRank_) +
+            QStringLiteral("\nder Bestenliste zum Wettbewerb W ") + result_.competitionTag +
+            QStringLiteral("!"));
+        Label_Rang_neues_Meldung->show();
+    } else {
+        Label_Rang_neues_Meldung->hide();
+    }
+}
+
+bool TForm_Ergebnis_Meldung::confirmed(const QString& question) {
+    const bool yes = platform_.showMessage(this, MessageKind::Warning, MessageButtons::YesNo,
+                                           question) == MessageAnswer::Yes;
+    // Back from the box, the dialog starts again with the focus on the numbers.
+    if (!yes)
+        FormActivate();
+    return yes;
+}
+
+void TForm_Ergebnis_Meldung::closeWithChoice() {
+    closeAllowed_ = true;
+    accept();
+}
+
+void TForm_Ergebnis_Meldung::But_Leistung_spClick() {
+    if (!confirmed(QStringLiteral("Willst Du wirklich nur Deine Leistungen und nicht die\nvon "
+                                  "Dir bearbeiteten Aufgaben speichern?")))
+        return;
+    state_.saveResultsChosen = true;
+    state_.saveTasksChosen = false;
+    state_.tasksPending = false;
+    closeWithChoice();
+}
+
+void TForm_Ergebnis_Meldung::But_Aufgaben_spClick() {
+    if (!confirmed(QStringLiteral("Willst Du wirklich nur die von Dir bearbeiteten Aufgaben\nund "
+                                  "nicht Deine Leistungen speichern?")))
+        return;
+    state_.saveResultsChosen = false;
+    state_.saveTasksChosen = true;
+    state_.resultsPending = false;
+    closeWithChoice();
+}
+
+void TForm_Ergebnis_Meldung::But_beides_spClick() {
+    state_.saveResultsChosen = true;
+    state_.saveTasksChosen = true;
+    closeWithChoice();
+}
+
+void TForm_Ergebnis_Meldung::But_nichts_spClick() {
+    if (!confirmed(QStringLiteral("Willst Du wirklich weder Deine Leistungen noch die\nvon Dir "
+                                  "bearbeiteten Aufgaben speichern?")))
+        return;
+    state_.saveResultsChosen = false;
+    state_.saveTasksChosen = false;
+    state_.resultsPending = false;
+    state_.tasksPending = false;
+    closeWithChoice();
+}
+
+void TForm_Ergebnis_Meldung::But_zurueckClick() {
+    closeWithChoice();
+}
+
+// Escape, Alt+F4 and the window manager all end here; only a choice lets the dialog close.
+void TForm_Ergebnis_Meldung::done(int result) {
+    if (!closeAllowed_)
+        return;
+    QDialog::done(result);
+}
+
+void TForm_Ergebnis_Meldung::closeEvent(QCloseEvent* event) {
+    if (!closeAllowed_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TForm_Ergebnis_Meldung::keyPressEvent(QKeyEvent* event) {
+    // Return presses the focused button and nothing else: while the numbers have the focus a
+    // child who presses Return once more after the last answer chooses nothing.
+    if (isReturn(event) && event->modifiers() == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+            button && button->isVisible() && button->isEnabled())
+            button->click();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool TForm_Ergebnis_Meldung::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && isVisible())
+        FormActivate();
+    return QDialog::event(event);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "storage/run_result.h"
+
+#include <QDialog>
+
+class Platform;
+class QLabel;
+class QPushButton;
+struct RunState;
+
+// The dialog at the end of a run in which more than one task was posed: it tells the child how
+// many tasks were worked in which time and how many were solved, announces a new best-list place
+// after a competition run and, after a free run, asks what to save. It writes only the two save
+// choices and the two pending flags of the run state; the saving is done after it has closed.
+class TForm_Ergebnis_Meldung : public QDialog {
+    Q_OBJECT
+public:
+    TForm_Ergebnis_Meldung(RunState& state, Platform& platform, const QString& dataFolder,
+                           QWidget* parent = nullptr);
+
+    // Shows the dialog modally for the run and returns once the child has made a choice (or,
+    // after a competition run, pressed "zurück").
+    void showResult(const RunResult& result);
+
+    // The best-list place the run reached: 0 none, 1..12 a place, 15 just below the places.
+    quint8 bestListRank() const { return bestListRank_; }
+
+    QLabel* Label_Name = nullptr;
+    QLabel* Label_Du_hast_von = nullptr;
+    QLabel* Label_von = nullptr;
+    QLabel* Panel_Anzahl = nullptr;
+    QLabel* Label_Aufgaben = nullptr;
+    QLabel* Label_in = nullptr;
+    QLabel* Panel_Sekunden = nullptr;
+    QLabel* Label_Sekunden = nullptr;
+    QLabel* Panel_Richtige = nullptr;
+    QLabel* Label_geloest = nullptr;
+    QLabel* Panel_trennen = nullptr;
+    QLabel* Label_speicher_Frage = nullptr;
+    QPushButton* But_Leistung_sp = nullptr;
+    QPushButton* But_Aufgaben_sp = nullptr;
+    QPushButton* But_beides_sp = nullptr;
+    QPushButton* But_nichts_sp = nullptr;
+    QPushButton* But_zurueck = nullptr;
+    QLabel* Label_Rang_neues_Meldung = nullptr;
+
+public slots:
+    void done(int result) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void rankRun();
+    void But_Leistung_spClick();
+    void But_Aufgaben_spClick();
+    void But_beides_spClick();
+    void But_nichts_spClick();
+    void But_zurueckClick();
+    bool confirmed(const QString& question);
+    void closeWithChoice();
+
+    RunState& state_;
+    Platform& platform_;
+    QString dataFolder_;
+    RunResult result_;
+    quint8 bestListRank_ = 0;
+    bool closeAllowed_ = false;
+    int scalePercent_ = 100;
+};

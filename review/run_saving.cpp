@@ -1,0 +1,208 @@
+#include "review/run_saving.h"
+
+#include "engine/run_state.h"
+#include "platform/platform.h"
+#include "review/TForm_Ergebnis_Meldung.h"
+#include "storage/result_record.h"
+#include "storage/results_file.h"
+#include "storage/task_set_file.h"
+
+#include <QDir>
+
+namespace {
+
+const QString noDataMessage = QStringLiteral("Zur Zeit liegen keine Daten vor !");
+const QString resultsLossWarning =
+    QStringLiteral("Wenn Du jetzt 'Ok' anclickst, gehen Deine Leistungsdaten\nzum letzten "
+                   "Durchgang verloren!");
+const QString tasksLossWarning =
+    QStringLiteral("Wenn Du jetzt 'Ok' anclickst, gehen die von Dir\nim letzten Durchgang "
+                   "bearbeiteten Aufgaben verloren!");
+const QString fullFileQuestion = QStringLiteral(
+    "Die gewählte Leistungs-Datei kann keinen Datensatz mehr aufnehmen! Sollen die Datensätze "
+    "dieser Datei gelöscht werden, so daß der neue Datensatz unter diesem Datei-Namen "
+    "gespeichert werden kann ?\n\nBei 'Nein' gib bitte einen neuen Dateinamen ein!");
+const QString tooManyFilesWarning = QStringLiteral(
+    "Liebe Kopfrechner,\nIm Ordner dieses Programms liegen nun schon sehr viele Dateien vom Typ "
+    "*.erg. Lösche sie bitte bald! Sonst kann ich keine neuen Dateien zum Speichern der "
+    "Leistungen anlegen!");
+const QString nowTheTasks = QStringLiteral("Und jetzt zum Speichern der Aufgaben!");
+
+void say(const SaveContext& context, MessageKind kind, const QString& text,
+         std::optional<QPoint> at = std::nullopt) {
+    context.platform.showMessage(context.parent, kind, MessageButtons::Ok, text, at);
+}
+
+bool giveUpConfirmed(const SaveContext& context, const QString& warning) {
+    return context.platform.showMessage(context.parent, MessageKind::Warning,
+                                        MessageButtons::OkCancel, warning) == MessageAnswer::Ok;
+}
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+void reportFailure(const SaveContext& context, const QString& what, const QString& path,
+                   const QString& reason, bool offerAgain) {
+    QString text = QStringLiteral("%1 konnten nicht in der Datei\n%2\ngespeichert werden.\n%3")
+                       .arg(what, shown(path), reason);
+    if (offerAgain)
+        text += QStringLiteral("\n\nBitte wähle einen anderen Dateinamen oder Ordner.");
+    say(context, MessageKind::Warning, text);
+}
+
+// A name the dialog returned with wildcards in it is a filter that was typed, not a file.
+bool hasWildcards(const QString& path) {
+    return path.contains(QLatin1Char('*')) || path.contains(QLatin1Char('?'));
+}
+
+std::optional<QString> askForFile(const SaveContext& context, const QString& title,
+                                  const QString& suffix, const QString& filter,
+                                  bool confirmOverwrite) {
+    FileDialogRequest request;
+    request.title = title;
+    request.defaultSuffix = suffix;
+    request.filter = filter;
+    request.directory = context.dataFolder;
+    request.confirmOverwrite = confirmOverwrite;
+    for (;;) {
+        std::optional<QString> path = context.platform.saveFileName(context.parent, request);
+        if (!path || !hasWildcards(*path))
+            return path;
+        say(context, MessageKind::Information,
+            QStringLiteral("Gib bitte einen Dateinamen ohne * und ? ein."));
+    }
+}
+
+// Stores the record into the chosen file; false when the child has to choose another name.
+bool storeInChosenFile(const SaveContext& context, const QString& path,
+                       const ResultRecord& record) {
+    const ResultsFileState file = inspectResultsFile(path);
+    bool emptyFirst = false;
+    if (file.exists && !file.wholeRecords) {
+        say(context, MessageKind::Warning,
+            QStringLiteral("Die Datei\n%1\nist keine Leistungs-Datei: ihre Länge passt nicht zu "
+                           "ganzen Datensätzen. Damit sie nicht beschädigt wird, speichere ich "
+                           "nichts in ihr.\n\nBitte wähle einen anderen Dateinamen.")
+                .arg(shown(path)));
+        return false;
+    }
+    if (file.exists && file.full()) {
+        if (context.platform.showMessage(context.parent, MessageKind::Warning,
+                                         MessageButtons::YesNo, fullFileQuestion,
+                                         context.fullFileQuestionAt) != MessageAnswer::Yes)
+            return false;
+        emptyFirst = true;
+    }
+    const FileOutcome stored = storeResultRecord(path, record, emptyFirst);
+    if (!stored.ok) {
+        reportFailure(context, QStringLiteral("Deine Leistungen"), path, stored.reason, true);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void windUpRun(TForm_Ergebnis_Meldung& dialog, const SaveContext& context, RunState& state,
+               const RunResult& result) {
+    dialog.showResult(result);
+    saveChosenParts(context, state, result);
+}
+
+void saveChosenParts(const SaveContext& context, RunState& state, const RunResult& result) {
+    if (result.competitionChosen) {
+        state.saveResultsChosen = true;
+        state.saveTasksChosen = true;
+    }
+    if (state.saveResultsChosen) {
+        if (result.competitionChosen) {
+            saveResultsAuto(context, state, result);
+        } else {
+            saveResultsInteractive(context, state, result);
+            if (state.saveTasksChosen)
+                say(context, MessageKind::Information, nowTheTasks);
+        }
+    }
+    if (state.saveTasksChosen) {
+        if (result.competitionChosen)
+            saveTasksAuto(context, state, result);
+        else
+            saveTasksInteractive(context, state, result);
+    }
+}
+
+void saveResultsInteractive(const SaveContext& context, RunState& state, const RunResult& result) {
+    if (result.taskCounter == 0 || !state.resultsPending) {
+        say(context, MessageKind::Information, noDataMessage);
+        return;
+    }
+    while (state.resultsPending) {
+        const std::optional<QString> path =
+            askForFile(context, QStringLiteral("Leistungen speichern"), QStringLiteral("ERG"),
+                       QStringLiteral("Leistungen (*.ERG)"), false);
+        if (!path) {
+            if (giveUpConfirmed(context, resultsLossWarning))
+                state.resultsPending = false;
+            continue;
+        }
+        // Dated when it is stored, not when the run ended.
+        if (storeInChosenFile(context, *path, buildResultRecord(result, context.platform)))
+            state.resultsPending = false;
+    }
+}
+
+void saveResultsAuto(const SaveContext& context, RunState& state, const RunResult& result) {
+    if (result.taskCounter == 0 || !state.resultsPending)
+        return;
+    // There is no dialog to try again with: a failure is reported and the record given up, so
+    // that the next child can start.
+    state.resultsPending = false;
+    const AutomaticResultsName name = automaticResultsName(context.dataFolder);
+    if (name.path.isEmpty()) {
+        say(context, MessageKind::Warning,
+            QStringLiteral("Deine Leistungen konnten nicht gespeichert werden.\n%1")
+                .arg(name.reason));
+        return;
+    }
+    const FileOutcome stored =
+        storeResultRecord(name.path, buildResultRecord(result, context.platform));
+    if (!stored.ok) {
+        reportFailure(context, QStringLiteral("Deine Leistungen"), name.path, stored.reason, false);
+        return;
+    }
+    if (name.numberedCounter > 5)
+        say(context, MessageKind::Warning, tooManyFilesWarning);
+}
+
+void saveTasksInteractive(const SaveContext& context, RunState& state, const RunResult& result) {
+    if (result.taskCounter == 0 || !state.tasksPending)
+        return;
+    while (state.tasksPending) {
+        const std::optional<QString> path =
+            askForFile(context, QStringLiteral("Aufgaben speichern"), QStringLiteral("AGB"),
+                       QStringLiteral("Aufgaben (*.AGB)"), true);
+        if (!path) {
+            if (giveUpConfirmed(context, tasksLossWarning))
+                state.tasksPending = false;
+            continue;
+        }
+        const FileOutcome written = writeTaskSet(*path, taskSetToSave(result, context.platform));
+        if (written.ok)
+            state.tasksPending = false;
+        else
+            reportFailure(context, QStringLiteral("Die Aufgaben"), *path, written.reason, true);
+    }
+}
+
+void saveTasksAuto(const SaveContext& context, RunState& state, const RunResult& result) {
+    if (result.taskCounter == 0 || !state.tasksPending)
+        return;
+    state.tasksPending = false;
+    // The participant's latest competition run replaces the earlier one, without asking.
+    const QString path =
+        QDir(context.dataFolder).filePath(automaticTaskSetName(result.participantName));
+    const FileOutcome written = writeTaskSet(path, taskSetToSave(result, context.platform));
+    if (!written.ok)
+        reportFailure(context, QStringLiteral("Die Aufgaben"), path, written.reason, false);
+}

@@ -1,0 +1,327 @@
+#include "competition/TForm_Namensfenster.h"
+#include "competition/best_list_file.h"
+#include "main_window/main_window_fixture.h"
+#include "review/TForm_Ergebnis_Meldung.h"
+#include "review/run_saving.h"
+#include "storage/result_record.h"
+#include "storage/results_file.h"
+#include "storage/task_set_file.h"
+
+#include <QAccessible>
+#include <QFile>
+
+#include <functional>
+
+namespace {
+
+// The main window with the result dialog and the name dialog connected as the program connects
+// them.
+struct ResultFixture : MainWindowFixture {
+    TForm_Ergebnis_Meldung dialog{state, platform, folder.path(), form.get()};
+    TForm_Namensfenster nameDialog{platform, form.get()};
+
+    ResultFixture() {
+        form->attachNameDialog(&nameDialog);
+        QObject::connect(form.get(), &TForm1::runEnded, form.get(), [this](const RunResult& r) {
+            windUpRun(dialog, {platform, form.get(), folder.path(), form->messageAnchor()}, state,
+                      r);
+        });
+    }
+
+    // Runs the action once the modal window is up; a watchdog ends a dialog that stays open, so
+    // a failing test fails instead of hanging.
+    void whenShown(QDialog* window, std::function<void()> action) {
+        auto* poll = new QTimer(window);
+        QObject::connect(poll, &QTimer::timeout, window, [window, poll, action] {
+            if (!window->isVisible())
+                return;
+            poll->deleteLater();
+            action();
+        });
+        poll->start(5);
+    }
+    void onResultDialog(std::function<void()> action) { whenShown(&dialog, std::move(action)); }
+
+    QString filePath(const QString& name) const { return folder.filePath(name); }
+    QByteArray bytesOf(const QString& name) const {
+        QFile file(filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+    void answerSome(int right, int wrong) {
+        for (int i = 0; i < right; ++i)
+            answerRight();
+        for (int i = 0; i < wrong; ++i)
+            answerWrong();
+    }
+    // A free run of the given answers, stopped with the next task on display; the action runs
+    // in the result dialog.
+    void freeRun(int right, int wrong, std::function<void()> inDialog) {
+        start();
+        answerSome(right, wrong);
+        onResultDialog(std::move(inDialog));
+        stop();
+    }
+    bool enterName(const QString& name) {
+        whenShown(&nameDialog, [this, name] {
+            QTest::keyClicks(nameDialog.findChild<QLineEdit*>("Edit_Namen"), name);
+            QTest::keyClick(nameDialog.findChild<QLineEdit*>("Edit_Namen"), Qt::Key_Return);
+        });
+        click(form->Button_Wettb_starten);
+        return state.participantName == name;
+    }
+};
+
+QString accessibleName(QWidget* w) {
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+}
+
+QList<QPushButton*> saveButtons(const TForm_Ergebnis_Meldung& d) {
+    return {d.But_Leistung_sp, d.But_Aufgaben_sp, d.But_beides_sp, d.But_nichts_sp};
+}
+
+} // namespace
+
+class TestResultDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void freeRunShowsItsNumbersAndFourChoices();
+    void choicesWithTheirConfirmations_data();
+    void choicesWithTheirConfirmations();
+    void onlyAChoiceClosesTheDialog();
+    void competitionRunRanksOnceAndAnnounces();
+    void freeRunSavedEndToEnd();
+    void competitionRunsSaveWithoutDialogs();
+};
+
+void TestResultDialog::freeRunShowsItsNumbersAndFourChoices() {
+    ResultFixture f;
+    f.setTime("0");
+    bool checked = false;
+    f.freeRun(4, 1, [&] {
+        QCOMPARE(f.dialog.Panel_Anzahl->text(), QString("5"));
+        QCOMPARE(f.dialog.Panel_Sekunden->text(), QString("..."));
+        QCOMPARE(f.dialog.Panel_Richtige->text(), QString("4"));
+        QCOMPARE(f.dialog.Label_Name->text(), QString("Werda ?"));
+        // A screen reader hears the numbers themselves.
+        QCOMPARE(accessibleName(f.dialog.Panel_Anzahl), QString("5"));
+        QCOMPARE(accessibleName(f.dialog.Panel_Richtige), QString("4"));
+        for (QPushButton* b : saveButtons(f.dialog))
+            QVERIFY(b->isVisible());
+        QVERIFY(!f.dialog.But_zurueck->isVisible());
+        QVERIFY(!f.dialog.Label_Rang_neues_Meldung->isVisible());
+        QCOMPARE(f.dialog.focusWidget(), f.dialog.Panel_Anzahl);
+        checked = true;
+        f.platform.answerWith({MessageAnswer::Yes, MessageAnswer::Ok});
+        f.click(f.dialog.But_nichts_sp);
+    });
+    QVERIFY(checked);
+    QVERIFY(!f.dialog.isVisible());
+    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    // Nothing pending: the next run starts.
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+}
+
+void TestResultDialog::choicesWithTheirConfirmations_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("asks");
+    QTest::addColumn<bool>("results"); // saveResultsChosen after Yes
+    QTest::addColumn<bool>("tasks");
+    QTest::addColumn<bool>("resultsPending");
+    QTest::addColumn<bool>("tasksPending");
+    QTest::newRow("Leistung") << "But_Leistung_sp" << true << true << false << true << false;
+    QTest::newRow("Aufgaben") << "But_Aufgaben_sp" << true << false << true << false << true;
+    QTest::newRow("beides") << "But_beides_sp" << false << true << true << true << true;
+    QTest::newRow("nichts") << "But_nichts_sp" << true << false << false << false << false;
+}
+
+// No leaves every flag and the dialog as they were; Yes sets the choice and closes.
+void TestResultDialog::choicesWithTheirConfirmations() {
+    QFETCH(QString, button);
+    QFETCH(bool, asks);
+    ResultFixture f;
+    RunResult run;
+    run.participantName = "Mia";
+    run.taskCounter = 4;
+    run.workedTaskCount = 3;
+    f.state.resultsPending = f.state.tasksPending = true;
+    f.state.saveResultsChosen = f.state.saveTasksChosen = false;
+    bool stayedOpen = !asks;
+    f.whenShown(&f.dialog, [&] {
+        auto* b = f.dialog.findChild<QPushButton*>(button);
+        if (asks) {
+            f.platform.answerWith({MessageAnswer::No});
+            f.click(b);
+            stayedOpen = f.dialog.isVisible() && f.state.resultsPending && f.state.tasksPending &&
+                         !f.state.saveResultsChosen && !f.state.saveTasksChosen &&
+                         f.dialog.focusWidget() == f.dialog.Panel_Anzahl;
+        }
+        f.platform.answerWith({MessageAnswer::Yes});
+        f.click(b);
+    });
+    f.dialog.showResult(run);
+    QVERIFY(stayedOpen);
+    QCOMPARE(f.platform.messages.size(), asks ? 2 : 0);
+    QFETCH(bool, results);
+    QFETCH(bool, tasks);
+    QFETCH(bool, resultsPending);
+    QFETCH(bool, tasksPending);
+    QCOMPARE(f.state.saveResultsChosen, results);
+    QCOMPARE(f.state.saveTasksChosen, tasks);
+    QCOMPARE(f.state.resultsPending, resultsPending);
+    QCOMPARE(f.state.tasksPending, tasksPending);
+}
+
+// Return while the numbers have the focus, Escape and closing the window do nothing; Tab
+// reaches the first button and Return presses it.
+void TestResultDialog::onlyAChoiceClosesTheDialog() {
+    ResultFixture f;
+    RunResult run;
+    run.taskCounter = 3;
+    bool stayed = false;
+    f.whenShown(&f.dialog, [&] {
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return);
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Escape);
+        f.dialog.close();
+        stayed = f.dialog.isVisible() && f.platform.messages.isEmpty();
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
+        QCOMPARE(f.dialog.focusWidget(), f.dialog.But_Leistung_sp);
+        f.platform.answerWith({MessageAnswer::Yes});
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return);
+    });
+    f.dialog.showResult(run);
+    QVERIFY(stayed);
+    QVERIFY(!f.dialog.isVisible());
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.state.saveResultsChosen && !f.state.saveTasksChosen);
+}
+
+void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
+    ResultFixture f;
+    BestListEntry better;
+    better.number = 7;
+    for (const char* name : {"Ada", "Bob"}) {
+        better.name = QString::fromLatin1(name);
+        better.points = 50;
+        updateBestList(f.folder.path(), 7, better);
+    }
+    RunResult run;
+    run.participantName = "Clara";
+    run.competitionChosen = true;
+    run.competitionNumber = 7;
+    run.competitionTag = "7";
+    run.taskCounter = 6;
+    run.workedTaskCount = 5;
+    run.points = 4;
+
+    QString announcement;
+    f.whenShown(&f.dialog, [&] {
+        QVERIFY(f.dialog.But_zurueck->isVisible());
+        for (QPushButton* b : saveButtons(f.dialog))
+            QVERIFY(!b->isVisible());
+        // A second activation does not rank the run again.
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&f.dialog, &activate);
+        if (f.dialog.Label_Rang_neues_Meldung->isVisible())
+            announcement = f.dialog.Label_Rang_neues_Meldung->text();
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return); // on the numbers: nothing
+        QVERIFY(f.dialog.isVisible());
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return);
+    });
+    f.dialog.showResult(run);
+    QCOMPARE(announcement, QString("Clara, mit dieser Leistung stehst du jetzt auf\nPlatz 3\nder "
+                                   "Bestenliste zum Wettbewerb W 7!"));
+    QCOMPARE(readBestList(bestListPath(f.folder.path(), 7))->size(), bestListStoredRecords);
+    QCOMPARE(readBestList(bestListPath(f.folder.path(), 7))->at(2).name, QString("Clara"));
+
+    // Announcement switched off: hidden although a place was reached; no points: no ranking.
+    for (bool switchedOff : {true, false}) {
+        f.state.showCompetitionRank = !switchedOff;
+        run.participantName = switchedOff ? "Dora" : "Emil";
+        run.points = switchedOff ? 60 : 0;
+        const QByteArray before = f.bytesOf("W7.bli");
+        bool hidden = false;
+        f.whenShown(&f.dialog, [&] {
+            hidden = !f.dialog.Label_Rang_neues_Meldung->isVisible();
+            f.click(f.dialog.But_zurueck);
+        });
+        f.dialog.showResult(run);
+        QVERIFY(hidden);
+        QCOMPARE(f.dialog.bestListRank(), quint8(switchedOff ? 1 : 0));
+        QCOMPARE(f.bytesOf("W7.bli") == before, !switchedOff);
+    }
+}
+
+// A free run, both parts saved through their dialogs, read back byte for byte; then Start.
+void TestResultDialog::freeRunSavedEndToEnd() {
+    ResultFixture f;
+    f.setTime("0");
+    f.platform.saveAs({f.filePath("Lena.ERG"), f.filePath("Lena.AGB")});
+    f.freeRun(2, 1, [&] { QTest::mouseClick(f.dialog.But_beides_sp, Qt::LeftButton); });
+    QCOMPARE(f.platform.messageTexts(), QStringList{"Und jetzt zum Speichern der Aufgaben!"});
+
+    ResultRecord expected;
+    expected.name = "Werda ?";
+    expected.date = "06.12.26";
+    expected.time = "17:06:29";
+    expected.timeLimitText = "...";
+    expected.operation = "+ / -";
+    expected.range1Text = "0 .. 10";
+    expected.range2Text = "0 .. 10";
+    expected.taskCount = 3;
+    expected.points = 2;
+    QCOMPARE(f.bytesOf("Lena.ERG"), encodeResultRecord(expected));
+
+    const QByteArray tasks = f.bytesOf("Lena.AGB");
+    QCOMPARE(tasks.size(), 4 * taskRecordSize);
+    const TaskRecord header = *decodeTaskRecord(QByteArrayView(tasks).first(taskRecordSize));
+    QCOMPARE(header.name, QString("Werda ?"));
+    QCOMPARE(header.points, quint8(2));
+    QCOMPARE(header.timeLimitText, QString("..."));
+    for (int k = 0; k < 4; ++k) {
+        const TaskRecord t =
+            *decodeTaskRecord(QByteArrayView(tasks).sliced(k * taskRecordSize, taskRecordSize));
+        QCOMPARE(t.operand1, f.state.taskList[size_t(k + 1)].operand1);
+        QCOMPARE(t.givenAnswer, f.state.taskList[size_t(k + 1)].givenAnswer);
+    }
+    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    f.start();
+    QVERIFY(f.form->But_Stop->isVisible());
+}
+
+// Two children one after the other in competition 1: W.Erg, each child's task set, the best
+// list; the second names himself and starts without a word from the program.
+void TestResultDialog::competitionRunsSaveWithoutDialogs() {
+    ResultFixture f;
+    f.click(f.form->Panel_Wettbewerb_ini);
+    f.click(f.form->Panel_W[0]);
+    for (const QString& child : {QString("Nora"), QString("Paul")}) {
+        QVERIFY(f.enterName(child));
+        f.start();
+        QVERIFY(f.form->But_Stop->isVisible());
+        f.answerSome(child == "Nora" ? 3 : 2, 0);
+        f.onResultDialog([&] { QTest::mouseClick(f.dialog.But_zurueck, Qt::LeftButton); });
+        f.stop();
+        QVERIFY(f.platform.fileRequests.isEmpty());
+        QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+        QCOMPARE(f.bytesOf(child + ".AGB").size(), (child == "Nora" ? 4 : 3) * taskRecordSize);
+        QVERIFY(f.form->Button_Wettb_starten->isVisible());
+    }
+    QCOMPARE(f.bytesOf("W.Erg").size(), 2 * resultRecordSize);
+    const QList<ResultRecord> saved = *loadResults(f.filePath("W.Erg"));
+    QCOMPARE(saved[1].name, QString("Paul"));
+    QCOMPARE(saved[1].operation, QString("+ / 1"));
+    const QList<BestListEntry> list = *readBestList(bestListPath(f.folder.path(), 1));
+    QCOMPARE(list[0].name, QString("Nora"));
+    QCOMPARE(list[1].name, QString("Paul"));
+    QVERIFY(f.platform.messages.isEmpty());
+}
+
+QTEST_MAIN(TestResultDialog)
+#include "tst_result_dialog.moc"

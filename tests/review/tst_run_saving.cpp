@@ -1,0 +1,195 @@
+#include "engine/run_state.h"
+#include "review/run_saving.h"
+#include "storage/result_record.h"
+#include "storage/results_file.h"
+#include "storage/task_set_file.h"
+#include "support/fake_platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct SaveFixture {
+    QTemporaryDir folder;
+    FakePlatform platform;
+    RunState state;
+    RunResult run;
+    SaveContext context{platform, nullptr, folder.path(), QPoint(150, 148)};
+
+    SaveFixture() {
+        run.participantName = "Timo";
+        run.operationSign = "+";
+        run.competitionTag = "-";
+        run.taskCounter = 4;
+        run.workedTaskCount = 3;
+        run.points = 2;
+        run.tasks = QList<TaskRecord>(4);
+        state.resultsPending = state.tasksPending = true;
+    }
+    QString path(const QString& name) const { return folder.filePath(name); }
+    qint64 size(const QString& name) const { return QFileInfo(path(name)).size(); }
+    void fill(const QString& name, int records) {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (int i = 0; i < records; ++i)
+            file.write(encodeResultRecord(ResultRecord{}));
+    }
+    void saveResults() {
+        state.resultsPending = true;
+        saveResultsInteractive(context, state, run);
+    }
+};
+
+const QString resultsLoss = "Wenn Du jetzt 'Ok' anclickst, gehen Deine Leistungsdaten\nzum "
+                            "letzten Durchgang verloren!";
+const QString tasksLoss = "Wenn Du jetzt 'Ok' anclickst, gehen die von Dir\nim letzten "
+                          "Durchgang bearbeiteten Aufgaben verloren!";
+
+} // namespace
+
+class TestRunSaving : public QObject {
+    Q_OBJECT
+private slots:
+    void resultsFileFillsUpAndIsEmptiedOnRequest();
+    void cancellingTheDialog_data();
+    void cancellingTheDialog();
+    void failedSaveKeepsTheDataAndSaysWhy();
+    void automaticResultsFilesAndTheWarning();
+    void failedCompetitionSaveLetsTheNextChildStart();
+};
+
+void TestRunSaving::resultsFileFillsUpAndIsEmptiedOnRequest() {
+    SaveFixture f;
+    for (int i = 0; i < 20; ++i) {
+        f.platform.saveAs({f.path("Klasse.ERG")});
+        f.saveResults();
+    }
+    QCOMPARE(f.size("Klasse.ERG"), 20 * resultRecordSize);
+    QVERIFY(f.platform.messages.isEmpty()); // appending never asks
+    QCOMPARE(f.platform.fileRequests.first().title, QString("Leistungen speichern"));
+    QCOMPARE(f.platform.fileRequests.first().defaultSuffix, QString("ERG"));
+    QVERIFY(!f.platform.fileRequests.first().confirmOverwrite);
+    QVERIFY(f.platform.fileRequests.first().initialName.isEmpty());
+
+    // The 21st: No brings the dialog back, where a second answer Yes empties the file.
+    f.platform.saveAs({f.path("Klasse.ERG"), f.path("Klasse.ERG")});
+    f.platform.answerWith({MessageAnswer::No, MessageAnswer::Yes});
+    f.saveResults();
+    QCOMPARE(f.platform.messages.size(), 2);
+    QVERIFY(f.platform.messages[0].text.startsWith("Die gewählte Leistungs-Datei kann keinen"));
+    QCOMPARE(f.platform.messages[0].topLeft, std::optional<QPoint>(QPoint(150, 148)));
+    QCOMPARE(f.size("Klasse.ERG"), resultRecordSize);
+    QVERIFY(!f.state.resultsPending);
+
+    // A file that is not made of whole records is never appended to.
+    QFile odd(f.path("fremd.ERG"));
+    QVERIFY(odd.open(QIODevice::WriteOnly) && odd.write(QByteArray(121, 'x')) == 121);
+    odd.close();
+    f.platform.clearMessages();
+    f.platform.saveAs({f.path("fremd.ERG"), f.path("neu.ERG")});
+    f.saveResults();
+    QCOMPARE(f.size("fremd.ERG"), 121);
+    QCOMPARE(f.size("neu.ERG"), resultRecordSize);
+    QCOMPARE(f.platform.messages.size(), 1);
+}
+
+void TestRunSaving::cancellingTheDialog_data() {
+    QTest::addColumn<bool>("tasks");
+    QTest::addColumn<bool>("giveUp");
+    QTest::newRow("results, OK loses") << false << true;
+    QTest::newRow("results, Cancel returns") << false << false;
+    QTest::newRow("tasks, OK loses") << true << true;
+    QTest::newRow("tasks, Cancel returns") << true << false;
+}
+
+void TestRunSaving::cancellingTheDialog() {
+    QFETCH(bool, tasks);
+    QFETCH(bool, giveUp);
+    SaveFixture f;
+    const QString name = tasks ? "Timo.AGB" : "Timo.ERG";
+    f.platform.saveAs({std::nullopt, f.path(name)});
+    f.platform.answerWith({giveUp ? MessageAnswer::Ok : MessageAnswer::Cancel});
+    if (tasks)
+        saveTasksInteractive(f.context, f.state, f.run);
+    else
+        saveResultsInteractive(f.context, f.state, f.run);
+    QCOMPARE(f.platform.messageTexts(), QStringList{tasks ? tasksLoss : resultsLoss});
+    QCOMPARE(f.platform.fileRequests.size(), giveUp ? 1 : 2);
+    QCOMPARE(QFile::exists(f.path(name)), !giveUp);
+    if (!giveUp)
+        QCOMPARE(f.size(name), tasks ? 4 * taskRecordSize : resultRecordSize);
+    QVERIFY(!(tasks ? f.state.tasksPending : f.state.resultsPending));
+    QVERIFY(tasks ? f.state.resultsPending : f.state.tasksPending); // the other stays
+}
+
+// A chosen name that cannot be written (here a folder) names the file and the reason; the data
+// stay pending while the message is up and the dialog comes back.
+void TestRunSaving::failedSaveKeepsTheDataAndSaysWhy() {
+    SaveFixture f;
+    QVERIFY(QDir(f.folder.path()).mkdir("Ordner.AGB"));
+    QVERIFY(QDir(f.folder.path()).mkdir("Ordner.ERG"));
+    bool pendingDuringMessage = false;
+    const bool* pending = nullptr;
+    f.platform.whileMessageOpen = [&](const FakePlatform::Message&) {
+        pendingDuringMessage = *pending;
+    };
+    for (const QString& name : {QString("Ordner.ERG"), QString("Ordner.AGB")}) {
+        pending = name.endsWith("ERG") ? &f.state.resultsPending : &f.state.tasksPending;
+        f.platform.clearMessages();
+        f.platform.saveAs({f.path(name), f.path("gut" + name.right(4))});
+        if (name.endsWith("ERG"))
+            saveResultsInteractive(f.context, f.state, f.run);
+        else
+            saveTasksInteractive(f.context, f.state, f.run);
+        QCOMPARE(f.platform.messages.size(), 1);
+        const QString text = f.platform.messages[0].text;
+        QVERIFY2(text.contains(QDir::toNativeSeparators(f.path(name))), qPrintable(text));
+        QVERIFY2(text.count('\n') >= 3, qPrintable(text)); // a reason below the name
+        QVERIFY(pendingDuringMessage);
+        QVERIFY(QFileInfo(f.path("gut" + name.right(4))).size() > 0);
+    }
+    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+}
+
+// Full files are passed over; from the sixth numbered series on the children are warned.
+void TestRunSaving::automaticResultsFilesAndTheWarning() {
+    SaveFixture f;
+    f.run.competitionChosen = true;
+    f.run.competitionTag = "3";
+    f.fill("W.Erg", 20);
+    f.state.saveResultsChosen = f.state.saveTasksChosen = false;
+    saveChosenParts(f.context, f.state, f.run);
+    QCOMPARE(f.size("Wa.Erg"), resultRecordSize);
+    QCOMPARE(f.size("Timo.AGB"), 4 * taskRecordSize);
+    QVERIFY(f.platform.messages.isEmpty());
+
+    QString base = "W";
+    int counter = 0;
+    while (counter < 6) {
+        f.fill(base + ".Erg", 20);
+        base = nextAutomaticBase(base, counter);
+    }
+    QCOMPARE(base, QString("W6a"));
+    f.state.resultsPending = true;
+    saveResultsAuto(f.context, f.state, f.run);
+    QCOMPARE(f.size("W6a.Erg"), resultRecordSize);
+    QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.platform.messages[0].text.startsWith("Liebe Kopfrechner,\n"));
+}
+
+void TestRunSaving::failedCompetitionSaveLetsTheNextChildStart() {
+    SaveFixture f;
+    f.run.competitionChosen = true;
+    f.context.dataFolder = f.path("fehlt");
+    saveChosenParts(f.context, f.state, f.run);
+    QCOMPARE(f.platform.messages.size(), 2); // one for each file
+    QVERIFY(f.platform.messages[1].text.contains("Timo.AGB"));
+    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QVERIFY(f.platform.fileRequests.isEmpty());
+}
+
+QTEST_MAIN(TestRunSaving)
+#include "tst_run_saving.moc"
