@@ -63,6 +63,7 @@ QLabel* makeNumberPanel(QWidget* parent, const char* name, const QString& text, 
     panel->setTextFormat(Qt::PlainText);
     panel->setAlignment(Qt::AlignCenter);
     panel->setStyleSheet(numberPanelStyle);
+    panel->setFont(systemFont(13, true));
     panel->setGeometry(r);
     panel->setAccessibleDescription(meaning);
     // Reachable with Tab, so that the numbers can be read out one after the other.

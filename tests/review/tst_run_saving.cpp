@@ -159,10 +159,15 @@ void TestRunSaving::automaticResultsFilesAndTheWarning() {
     SaveFixture f;
     f.run.competitionChosen = true;
     f.run.competitionTag = "3";
-    f.fill("W.Erg", 20);
-    f.state.saveResultsChosen = f.state.saveTasksChosen = false;
-    saveChosenParts(f.context, f.state, f.run);
-    QCOMPARE(f.size("Wa.Erg"), resultRecordSize);
+    // Records 21 and 41 open the next file.
+    for (int record = 1; record <= 41; ++record) {
+        f.state.resultsPending = f.state.tasksPending = true;
+        f.state.saveResultsChosen = f.state.saveTasksChosen = false;
+        saveChosenParts(f.context, f.state, f.run);
+    }
+    QCOMPARE(f.size("W.Erg"), 20 * resultRecordSize);
+    QCOMPARE(f.size("Wa.Erg"), 20 * resultRecordSize);
+    QCOMPARE(f.size("Waa.Erg"), resultRecordSize);
     QCOMPARE(f.size("Timo.AGB"), 4 * taskRecordSize);
     QVERIFY(f.platform.messages.isEmpty());
 
