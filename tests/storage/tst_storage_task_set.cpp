@@ -5,7 +5,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,7 +19,7 @@ const QByteArray annaFirstTask = QByteArray::fromHex("04 416E6E61 00000000"
                                                      "03 3A2052 00   02 3132"
                                                      "03000000 C01DFEFF 03 2E2E2E 00 000000");
 
-// A run state whose task k has operand1 k, as the run flow leaves it.
+// The state a run leaves: task k has operand1 k; Alexander's name has 9 letters.
 RunState stateWithTasks(int taskCounter, int worked) {
     RunState state;
     clearTaskList(state);
@@ -28,6 +27,7 @@ RunState stateWithTasks(int taskCounter, int worked) {
         state.taskList[k].operand1 = k;
     state.taskCounter = taskCounter;
     state.workedTaskCount = worked;
+    state.participantName = QStringLiteral("Alexander");
     return state;
 }
 
@@ -46,7 +46,6 @@ private slots:
     void recordBytes();
     void setSizes_data();
     void setSizes();
-    void longName();
     void automaticName_data();
     void automaticName();
     void writeAndLoad_data();
@@ -56,6 +55,9 @@ private slots:
 
 void TestStorageTaskSet::recordBytes() {
     RunState state = stateWithTasks(1, 0);
+    state.participantName = QStringLiteral("Anna");
+    state.points = 300;
+    state.competitionTag = QStringLiteral("12");
     TaskRecord& task = state.taskList[1];
     task.operand1 = 305419896;
     task.operand2 = 5;
@@ -64,25 +66,15 @@ void TestStorageTaskSet::recordBytes() {
     task.remainder = 2;
     task.givenAnswer = -123456;
     task.givenRemainder = -2;
-    state.participantName = QStringLiteral("Anna");
-    state.points = 300;
-    state.competitionTag = QStringLiteral("12");
     const QList<TaskRecord> set = taskSetToSave(makeRunResult(state, "0", 0, 0), FixedClock());
-    QCOMPARE(set.size(), 1);
-    QCOMPARE(annaFirstTask.size(), taskRecordSize);
-    QCOMPARE(encodeTaskRecord(set[0]), annaFirstTask);
+    QCOMPARE(bytesOf(set), annaFirstTask);
 
     // Bytes that readers ignore, and a length byte past its field.
     QByteArray damaged = annaFirstTask;
-    damaged.replace(5, 4, "xxxx");
-    damaged.replace(69, 3, "zzz");
-    damaged[48] = char(0xFF);
-    const std::optional<TaskRecord> read = decodeTaskRecord(damaged);
-    QVERIFY(read);
-    QCOMPARE(read->operation, QString::fromLatin1(": R\0", 4));
+    damaged.replace(5, 4, "xxxx").replace(69, 3, "zzz")[48] = char(0xFF);
+    QCOMPARE(decodeTaskRecord(damaged)->operation, QString::fromLatin1(": R\0", 4));
     damaged[48] = 3;
     QCOMPARE(encodeTaskRecord(*decodeTaskRecord(damaged)), annaFirstTask);
-    QCOMPARE(read->givenAnswer, -123456);
     QVERIFY(!decodeTaskRecord(annaFirstTask.left(71)));
 }
 
@@ -103,39 +95,29 @@ void TestStorageTaskSet::setSizes() {
     QFETCH(int, taskCounter);
     QFETCH(int, worked);
     QFETCH(int, records);
-    const RunResult result = makeRunResult(stateWithTasks(taskCounter, worked), "30", 0, 0);
+    const RunResult result = makeRunResult(stateWithTasks(taskCounter, worked), "1200", 0, 0);
     const QList<TaskRecord> set = taskSetToSave(result, FixedClock());
     QCOMPARE(set.size(), records);
     for (int i = 0; i < records; ++i)
         QCOMPARE(set[i].operand1, i + 1);
     if (records > 1) {
-        QCOMPARE(set[0].timeLimitText, QStringLiteral("30"));
+        QCOMPARE(set[0].name, QStringLiteral("Alexande"));
+        QCOMPARE(set[0].timeLimitText, QStringLiteral("1200"));
         QCOMPARE(set[1].name, QStringLiteral("---")); // the header goes into the first only
     }
-}
-
-void TestStorageTaskSet::longName() {
-    RunState state = stateWithTasks(2, 1);
-    state.participantName = QStringLiteral("Alexander");
-    const RunResult result = makeRunResult(state, "1200", 0, 0);
-    QCOMPARE(taskSetToSave(result, FixedClock())[0].name, QStringLiteral("Alexande"));
-    QCOMPARE(taskSetToSave(result, FixedClock())[0].timeLimitText, QStringLiteral("1200"));
-    QCOMPARE(automaticTaskSetName(result.participantName), QStringLiteral("Alexander.AGB"));
 }
 
 void TestStorageTaskSet::automaticName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("file");
-    QTest::newRow("plain") << "Anna"
-                           << "Anna.AGB";
-    QTest::newRow("umlaut and blank")
+    QTest::newRow("9 letters") << "Alexander"
+                               << "Alexander.AGB";
+    QTest::newRow("umlaut, blank")
         << QString::fromUtf8("Max Müller") << QString::fromUtf8("Max Müller.AGB");
-    QTest::newRow("hyphen and inner dot") << "Dr. Ben-Luca"
-                                          << "Dr. Ben-Luca.AGB";
+    QTest::newRow("hyphen, inner dot") << "Dr. Ben-Luca"
+                                       << "Dr. Ben-Luca.AGB";
     QTest::newRow("up and out") << "../../x"
                                 << "______x.AGB";
-    QTest::newRow("dot") << "."
-                         << "_.AGB";
     QTest::newRow("dot dot") << ".."
                              << "__.AGB";
     QTest::newRow("hidden") << ".Anna"
@@ -144,25 +126,20 @@ void TestStorageTaskSet::automaticName_data() {
                                  << "Max__Mo.AGB";
     QTest::newRow("empty") << ""
                            << "_.AGB";
-    QTest::newRow("forbidden characters") << "a\\b:c*d?\"<>|"
-                                          << "a_b_c_d_____.AGB";
-    QTest::newRow("control characters") << QString("Tab\t\x7f") + QChar(0) << "Tab___.AGB";
+    QTest::newRow("forbidden") << "a\\b:c*d?\"<>|"
+                               << "a_b_c_d_____.AGB";
+    QTest::newRow("control") << QString("Tab\t\x7f") + QChar(0) << "Tab___.AGB";
 }
 
 void TestStorageTaskSet::automaticName() {
     QFETCH(QString, name);
-    QFETCH(QString, file);
-    const QString made = automaticTaskSetName(name);
-    QCOMPARE(made, file);
-    QTemporaryDir dir;
-    QCOMPARE(QFileInfo(QDir(dir.path()).filePath(made)).absolutePath(), dir.path());
+    QTEST(automaticTaskSetName(name), "file");
 }
 
 void TestStorageTaskSet::writeAndLoad_data() {
     QTest::addColumn<int>("written");
     QTest::addColumn<int>("extraBytes");
     QTest::addColumn<int>("loaded");
-    QTest::newRow("4 records") << 4 << 0 << 4;
     QTest::newRow("trailing partial record") << 4 << 71 << 4;
     QTest::newRow("only a partial record") << 1 << -1 << 0;
     QTest::newRow("160 records") << 160 << 0 << 160;
@@ -172,57 +149,45 @@ void TestStorageTaskSet::writeAndLoad_data() {
 void TestStorageTaskSet::writeAndLoad() {
     QFETCH(int, written);
     QFETCH(int, extraBytes);
-    QFETCH(int, loaded);
     const QList<TaskRecord> set =
         taskSetToSave(makeRunResult(stateWithTasks(written, written - 1), "0", 0, 0), FixedClock());
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Satz.AGB"));
+    const QString path = dir.filePath("Satz.AGB");
     QVERIFY(writeTaskSet(path, set).ok);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QCOMPARE(file.readAll(), bytesOf(set));
-    if (extraBytes > 0)
-        file.write(QByteArray(extraBytes, 'x'));
-    else if (extraBytes < 0)
-        file.resize(file.size() + extraBytes);
+    QVERIFY(extraBytes < 0 ? file.resize(file.size() + extraBytes)
+                           : file.write(QByteArray(extraBytes, 'x')) == extraBytes);
     file.close();
-
-    const std::optional<QList<TaskRecord>> read = loadTaskSet(path);
-    QVERIFY(read);
-    QCOMPARE(bytesOf(*read), bytesOf(set.mid(0, loaded)));
+    QFETCH(int, loaded);
+    QCOMPARE(bytesOf(*loadTaskSet(path)), bytesOf(set.mid(0, loaded)));
 
     QByteArray huge = bytesOf(set) + QByteArray(1 << 20, 'x');
     QBuffer buffer(&huge);
     QVERIFY(buffer.open(QIODevice::ReadOnly));
-    QCOMPARE(loadTaskSet(buffer)->size(), qMin(written + (1 << 20) / 72, 160));
-    QVERIFY(buffer.pos() <= 160 * 72);
+    QCOMPARE(loadTaskSet(buffer)->size(), 160);
+    QVERIFY(buffer.pos() <= 160 * 72); // never more than it can use
 }
 
 void TestStorageTaskSet::failedWrite() {
     QTemporaryDir dir;
     const QList<TaskRecord> four(4);
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Ordner.AGB")));
-    const FileOutcome folder = writeTaskSet(dir.filePath(QStringLiteral("Ordner.AGB")), four);
-    QVERIFY(!folder.ok);
-    QCOMPARE(folder.reason, QStringLiteral("Die Datei ist ein Ordner."));
-    const FileOutcome nowhere = writeTaskSet(dir.filePath(QStringLiteral("fehlt/a.AGB")), four);
-    QCOMPARE(nowhere.reason, QStringLiteral("Den Ordner der Datei gibt es nicht."));
+    QVERIFY(QDir(dir.path()).mkdir("Ordner.AGB"));
+    QCOMPARE(writeTaskSet(dir.filePath("Ordner.AGB"), four).reason, "Die Datei ist ein Ordner.");
+    QCOMPARE(writeTaskSet(dir.filePath("fehlt/a.AGB"), four).reason,
+             "Den Ordner der Datei gibt es nicht.");
 
-    // An existing set is never replaced by one that no program run can write.
-    const QString path = dir.filePath(QStringLiteral("alt.AGB"));
+    // An existing set stays as it was when the new one cannot be written whole.
+    const QString path = dir.filePath("alt.AGB");
     QVERIFY(writeTaskSet(path, four).ok);
-    QVERIFY(!writeTaskSet(path, {}).ok);
-    QVERIFY(!writeTaskSet(path, QList<TaskRecord>(161)).ok);
+    QVERIFY(!writeTaskSet(path, {}).ok && !writeTaskSet(path, QList<TaskRecord>(161)).ok);
     {
-        const FileSizeLimit limit(100);
+        const FileSizeLimit limit(100); // writes stop short there
         QCOMPARE(writeTaskSet(path, QList<TaskRecord>(5)).reason,
-                 QStringLiteral("Die Datei konnte nicht geschrieben werden."));
+                 "Die Datei konnte nicht geschrieben werden.");
     }
     QCOMPARE(QFileInfo(path).size(), 4 * 72);
-
-    QString reason;
-    QVERIFY(!loadTaskSet(dir.filePath(QStringLiteral("fehlt.AGB")), &reason));
-    QCOMPARE(reason, QStringLiteral("Die Datei gibt es nicht."));
 }
 
 QTEST_GUILESS_MAIN(TestStorageTaskSet)
