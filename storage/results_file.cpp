@@ -26,7 +26,9 @@ FileOutcome replaceWithRecord(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failure(fileFailureReason(file, true));
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed before the commit: a commit can report success even when buffered bytes never
+    // reached the disk, and would then put a cut-short file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = fileFailureReason(file, true);
         file.cancelWriting();
         return failure(reason);

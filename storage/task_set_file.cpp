@@ -128,7 +128,9 @@ FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records) 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return FileOutcome{false, fileFailureReason(file, true)};
-    if (file.write(data) != data.size()) {
+    // Flushed before the commit: a commit can report success even when buffered bytes never
+    // reached the disk, and would then put a cut-short file in place of the old one.
+    if (file.write(data) != data.size() || !file.flush()) {
         const QString reason = fileFailureReason(file, true);
         file.cancelWriting();
         return FileOutcome{false, reason};
