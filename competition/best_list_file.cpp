@@ -24,7 +24,9 @@ bool writeRecords(const QString& path, const BestListEntry* first, int count) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(data) != data.size()) {
+    // A buffered write that fails (a full disk) shows only when the buffer is flushed, and the
+    // commit alone would still put the cut-short file in place of the old list.
+    if (file.write(data) != data.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

@@ -2,6 +2,7 @@
 #include "competition/best_list_file.h"
 #include "competition/competition_presets.h"
 #include "engine/run_state.h"
+#include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
 
 #include <QBuffer>
@@ -379,6 +380,17 @@ void TestBestList::ioErrors() {
     FailingDevice device;
     QVERIFY(device.open(QIODevice::ReadOnly));
     QVERIFY(!readBestList(device));
+
+    // A disk that fills up during the rewrite keeps the old list whole.
+    const QByteArray old = bytesOf(listOf("Ada 9"));
+    writeFile(bestListPath(dir.path(), 3), old);
+    {
+        FileSizeLimit full(100);
+        QVERIFY(updateBestList(dir.path(), 3, entryOf("Ben", 7)).ioError);
+    }
+    QFile kept(bestListPath(dir.path(), 3));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), old);
 }
 
 void TestBestList::ensureFiles() {
