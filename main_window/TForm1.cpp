@@ -331,11 +331,23 @@ void TForm1::buildMenus() {
     Hilfe1->setObjectName(QStringLiteral("Hilfe1"));
     connect(Hilfe1, &QAction::triggered, this, &TForm1::Hilfe1Click);
 
-    // The windows behind these items come with later parts of the program; the help window and
-    // the about box are enabled once they are attached.
+    connect(ffnen1, &QAction::triggered, this, &TForm1::resultsViewerRequested);
+    connect(Best1, &QAction::triggered, this, &TForm1::bestListViewerRequested);
+    connect(gespeichertenAufgabensatzzeigen1, &QAction::triggered, this,
+            &TForm1::taskSetViewerRequested);
+    connect(einleeresAufgabenblattdrucken1, &QAction::triggered, this,
+            &TForm1::emptyWorksheetRequested);
+
+    // Each item is enabled once the window behind it is attached.
     for (QAction* pending : {ffnen1, Best1, gespeichertenAufgabensatzzeigen1,
                              einleeresAufgabenblattdrucken1, Info2, Hilfe1})
         pending->setEnabled(false);
+}
+
+void TForm1::attachReviewWindows() {
+    for (QAction* item :
+         {ffnen1, Best1, gespeichertenAufgabensatzzeigen1, einleeresAufgabenblattdrucken1})
+        item->setEnabled(true);
 }
 
 // The program's initial condition, in the order the controls depend on each other.

@@ -149,6 +149,8 @@ public:
     // The windows that are created after the main window and opened from it.
     void attachNameDialog(TForm_Namensfenster* dialog);
     void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
+    // Enables the menu items that open the viewers; the items then send the signals below.
+    void attachReviewWindows();
 
     // False when the best lists could not be created in the working folder at start-up.
     bool bestListsReady() const { return bestListsReady_; }
@@ -163,6 +165,13 @@ signals:
     // A run in which more than one task was posed has ended. The receiver shows the result
     // dialog and saves what is to be saved before this returns.
     void runEnded(const RunResult& result);
+    // Menu items: "gespeicherte Leistungen  &zeigen/ drucken", "&Bestenlisten zu den
+    // Wettbewerben", "gespeicherten Aufgabensatz &zeigen/ drucken", "ein l&eeres Aufgabenblatt
+    // drucken".
+    void resultsViewerRequested();
+    void bestListViewerRequested();
+    void taskSetViewerRequested();
+    void emptyWorksheetRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
