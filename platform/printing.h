@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/printout.h"
+
+#include <QString>
+
+#include <memory>
+
+class Platform;
+class QPrinter;
+class QWidget;
+
+// Paints the printout on the printer: portrait pages, font "Arial" with a character cell of
+// printout.fontHeight layout units, every coordinate and pen width multiplied by the page's scale
+// (printable width in device pixels / 2400) and rounded. False when the printer could not be
+// started (the platform's printing service says why).
+bool renderPrintout(const Printout& printout, QPrinter& printer);
+
+// The printer every printout of the program goes to, shared by all viewers: the one chosen last
+// in a print dialog or the printer set-up, else the system's default printer.
+class PrinterChoice {
+public:
+    PrinterChoice();
+    ~PrinterChoice();
+    PrinterChoice(const PrinterChoice&) = delete;
+    PrinterChoice& operator=(const PrinterChoice&) = delete;
+
+    QPrinter& printer();
+
+    // The print dialog, then the printout; nothing when the dialog is cancelled.
+    void printWithDialog(Platform& platform, QWidget* parent, const Printout& printout);
+    // The printer set-up dialog; later printouts use what was chosen.
+    void setUp(Platform& platform, QWidget* parent);
+    // Straight to the current printer. When the system has no printer at all, the printout is
+    // written as a PDF file into the folder (named after baseName) and a message says where.
+    void printWithoutDialog(Platform& platform, QWidget* parent, const Printout& printout,
+                            const QString& folder, const QString& baseName);
+
+private:
+    std::unique_ptr<QPrinter> printer_;
+};
