@@ -254,31 +254,26 @@ void TForm1::buildSettingsPanel(QWidget* client) {
 
     for (int i = 0; i < 16; ++i) {
         const QString caption = QStringLiteral("W %1").arg(i + 1);
-        auto* w = new QLabel(caption, panel);
+        auto* w = new ClickablePanel(caption, panel);
         w->setObjectName(QStringLiteral("Panel_W%1").arg(i + 1));
-        w->setTextFormat(Qt::PlainText);
-        w->setAlignment(Qt::AlignCenter);
-        w->setAutoFillBackground(true);
         w->setGeometry(24 + 48 * (i % 8), i < 8 ? 16 : 40, 48, 21);
         w->setFrameStyle(QFrame::Panel | QFrame::Raised);
         w->setLineWidth(1);
         if (i < 12)
             w->setFont(designFont(QStringLiteral("Arial"), 13, true));
         w->setAccessibleName(QStringLiteral("Wettbewerb %1").arg(i + 1));
-        w->installEventFilter(this);
+        connect(w, &ClickablePanel::clicked, this, [this, i] { selectCompetition(i + 1); });
         Panel_W[size_t(i)] = w;
     }
 
-    Panel_Wettbewerb_ini = new QLabel(QStringLiteral("Wettbewerb ein"), panel);
+    Panel_Wettbewerb_ini = new ClickablePanel(QStringLiteral("Wettbewerb ein"), panel);
     Panel_Wettbewerb_ini->setObjectName(QStringLiteral("Panel_Wettbewerb_ini"));
-    Panel_Wettbewerb_ini->setTextFormat(Qt::PlainText);
-    Panel_Wettbewerb_ini->setAlignment(Qt::AlignCenter);
-    Panel_Wettbewerb_ini->setAutoFillBackground(true);
     Panel_Wettbewerb_ini->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel_Wettbewerb_ini->setLineWidth(2);
     Panel_Wettbewerb_ini->setFont(designFont(QStringLiteral("Arial"), 13, true));
     Panel_Wettbewerb_ini->setGeometry(472, 16, 149, 25);
-    Panel_Wettbewerb_ini->installEventFilter(this);
+    connect(Panel_Wettbewerb_ini, &ClickablePanel::clicked, this,
+            &TForm1::Panel_Wettbewerb_iniClick);
 
     for (QComboBox* box : {Verknuepfung, Edit_Zahl_1, Edit_Zahl_2})
         box->installEventFilter(this);

@@ -3,6 +3,7 @@
 #include "appearance/colours.h"
 #include "appearance/point_rects.h"
 #include "engine/run_state.h"
+#include "main_window/clickable_panel.h"
 #include "platform/platform.h"
 
 #include <QMainWindow>
@@ -61,8 +62,8 @@ public:
     QComboBox* Edit_Zahl_1 = nullptr;
     QLabel* Label_Bereich_Zahl_2 = nullptr;
     QComboBox* Edit_Zahl_2 = nullptr;
-    QLabel* Panel_Wettbewerb_ini = nullptr;
-    std::array<QLabel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
+    ClickablePanel* Panel_Wettbewerb_ini = nullptr;
+    std::array<ClickablePanel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
 
     // Menus.
     QMenu* Datei1 = nullptr;

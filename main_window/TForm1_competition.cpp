@@ -37,7 +37,7 @@ void TForm1::Panel_Wettbewerb_iniClick() {
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe ein"));
         setCompetitionPanelsEnabled(false);
         greyCompetitionPanels();
-        for (QLabel* panel : Panel_W)
+        for (ClickablePanel* panel : Panel_W)
             panel->setFrameShadow(QFrame::Raised);
         unlockSettings();
         unlockMenus();
@@ -61,7 +61,7 @@ void TForm1::selectCompetition(int n) {
     clearCompetitionMarks();
     lockSettings();
     applyCompetitionPreset(n);
-    QLabel* panel = Panel_W[size_t(n - 1)];
+    ClickablePanel* panel = Panel_W[size_t(n - 1)];
     panel->setFrameShadow(QFrame::Sunken);
     setCaptionColour(panel, red);
 }
@@ -135,7 +135,7 @@ void TForm1::RangNachWettbewerbClick() {
 }
 
 void TForm1::setCompetitionPanelsEnabled(bool enabled) {
-    for (QLabel* panel : Panel_W) {
+    for (ClickablePanel* panel : Panel_W) {
         panel->setEnabled(enabled);
         if (enabled)
             setCaptionColour(panel, black);
@@ -143,7 +143,7 @@ void TForm1::setCompetitionPanelsEnabled(bool enabled) {
 }
 
 void TForm1::greyCompetitionPanels() {
-    for (QLabel* panel : Panel_W)
+    for (ClickablePanel* panel : Panel_W)
         setCaptionColour(panel, grey);
 }
 
@@ -154,7 +154,7 @@ void TForm1::markChosenCompetition() {
 }
 
 void TForm1::clearCompetitionMarks() {
-    for (QLabel* panel : Panel_W) {
+    for (ClickablePanel* panel : Panel_W) {
         panel->setFrameShadow(QFrame::Raised);
         setCaptionColour(panel, black);
     }

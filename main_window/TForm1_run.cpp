@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -28,15 +27,32 @@ bool isReturn(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
-// Only digits and Backspace reach an answer field; other characters are dropped silently.
-// Keys without text (arrows, Delete) and shortcuts (paste) pass: the field's validator keeps
-// anything but digits out.
+// Of the printable characters only digits reach a digit field; the others are dropped silently.
+// Every other key passes: Tab and Backtab, Backspace and Delete, the arrows, and shortcuts such as
+// paste (the field's validator keeps anything but digits out). Tab, Backspace and Delete carry
+// texts too ("\t", "\b", "\x7f"), but not printable ones.
 bool isRefusedCharacter(const QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    if (key->key() == Qt::Key_Backspace)
-        return false;
-    return !isDecimalDigits(key->text());
+    const QString text = key->text();
+    for (const QChar c : text) {
+        if (!c.isPrint())
+            return false;
+    }
+    return !text.isEmpty() && !isDecimalDigits(text);
+}
+
+// A message box or menu takes the focus only for a while; the control is not left then.
+bool focusTakenForAWhile(const QEvent* e) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(e)->reason();
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+// Whether a focus-out means the child left the field for another control of this window. A field
+// that is disabled or hidden passes its focus on by itself; that is not leaving it either.
+bool leftByChild(const QObject* watched, const QEvent* e) {
+    const auto* w = static_cast<const QWidget*>(watched);
+    return !focusTakenForAWhile(e) && w->isEnabled() && w->isVisible();
 }
 
 } // namespace
@@ -44,6 +60,13 @@ bool isRefusedCharacter(const QKeyEvent* key) {
 void TForm1::But_StartClick() {
     if ((state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints)
         return;
+    // The time field may still hold an unfit value that was never left (Alt+S from inside it):
+    // Start checks it as leaving the field would, and the run waits for a fit value.
+    if (Edit_Zeit->isEnabled()) {
+        Edit_ZeitExit();
+        if (!state_.timeFieldOk)
+            return;
+    }
     startRun();
 }
 
@@ -120,7 +143,8 @@ void TForm1::generateAndShowTask() {
 void TForm1::nextTask() {
     generateAndShowTask();
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
-    if (Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
+    // A run that ended inside the generation has already put the focus on Start.
+    if (runActive_ && Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
         Eingabe_aufnehmen->setFocus();
     Eingabe_aufnehmen->clear();
     if (state_.noMoreTasks) {
@@ -253,6 +277,11 @@ void TForm1::RestZeitAnzeigeaus1Click() {
 
 void TForm1::endRun(RunEnd how) {
     runActive_ = false;
+    // The focus waits on the start control shown next. It must get there before the answer field
+    // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
+    QPushButton* nextStart = state_.competitionMode ? Button_Wettb_starten : But_Start;
+    nextStart->show();
+    nextStart->setFocus();
     if (!state_.competitionChosen) {
         unlockSettings();
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
@@ -354,48 +383,23 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             return Eingabe_aufnehmenKeyDown(static_cast<QKeyEvent*>(e));
         if (e->type() == QEvent::KeyRelease)
             Eingabe_aufnehmenKeyUp();
-        if (e->type() == QEvent::FocusOut) {
-            // Only a move to another control of this window counts as leaving the field, not a
-            // message box or menu taking the focus for a while.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Eingabe_aufnehmenExit();
-        }
+        if (e->type() == QEvent::FocusOut && runActive_ && leftByChild(watched, e))
+            Eingabe_aufnehmenExit();
         return false;
-    }
-    // A filter sees the clicks of disabled panels too; they must do nothing, or a run could
-    // change its competition or leave competition mode half-way.
-    if (e->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isEnabled()) {
-        if (watched == Panel_Wettbewerb_ini) {
-            Panel_Wettbewerb_iniClick();
-            return true;
-        }
-        for (int i = 0; i < 16; ++i) {
-            if (watched == Panel_W[size_t(i)]) {
-                selectCompetition(i + 1);
-                return true;
-            }
-        }
     }
     if (watched == Edit_Rest && e->type() == QEvent::KeyPress)
         return Edit_RestKeyDown(static_cast<QKeyEvent*>(e));
     if (e->type() == QEvent::FocusOut &&
         (watched == Verknuepfung || watched == Edit_Zahl_1 || watched == Edit_Zahl_2)) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (!focusTakenForAWhile(e))
             showItemInForce(static_cast<QComboBox*>(watched));
         return false;
     }
     if (watched == Edit_Zeit) {
         if (e->type() == QEvent::KeyPress)
             return isRefusedCharacter(static_cast<QKeyEvent*>(e));
-        if (e->type() == QEvent::FocusOut) {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Edit_ZeitExit();
-        }
+        if (e->type() == QEvent::FocusOut && leftByChild(watched, e))
+            Edit_ZeitExit();
         return false;
     }
     return QMainWindow::eventFilter(watched, e);
