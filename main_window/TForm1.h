@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 
+class FocusMarker;
 class Platform;
 class QComboBox;
 class QFrame;
@@ -186,6 +187,7 @@ private:
     void submitRemainder();
 
     void generateAndShowTask();
+    void describeTask();
     void scoreAnswer();
     void continueAfterAnswer(bool fromRemainder);
     void showRangeWarnings(const QStringList& warnings);
@@ -201,6 +203,7 @@ private:
     RunState& state_;
     Platform& platform_;
     QWidget* client_ = nullptr;
+    FocusMarker* focusMarker_ = nullptr;
     bool runActive_ = false;
     bool scalingHintOpen_ = false;
     bool bestListsReady_ = true;

@@ -116,13 +116,16 @@ void TForm1::Button_Wettb_startenClick() {
 }
 
 void TForm1::nameEntryClosed(bool cancelled, const QString& enteredText) {
+    // The focus goes to the button shown now, so Return goes on from where the child is.
     if (cancelled) {
         But_Start->hide();
         Button_Wettb_starten->show();
+        Button_Wettb_starten->setFocus();
         return;
     }
     But_Start->show();
     Button_Wettb_starten->hide();
+    But_Start->setFocus();
     state_.participantName = capped(enteredText, participantNameCapacity);
     setWindowTitle(mainWindowTitle(enteredText));
 }

@@ -138,6 +138,23 @@ void TForm1::generateAndShowTask() {
     Panel_Zahl_1_zeigen->setText(QString::number(state_.operand1));
     Panel_Zahl_2_zeigen->setText(QString::number(state_.operand2));
     state_.taskSolved = false;
+    describeTask();
+}
+
+// The answer field carries the task on display, so a screen reader says what is to be solved.
+void TForm1::describeTask() {
+    if (state_.taskCounter < 1) {
+        Eingabe_aufnehmen->setAccessibleDescription(QString());
+        Edit_Rest->setAccessibleDescription(QString());
+        return;
+    }
+    const QString task = QStringLiteral("Aufgabe %1: %2 %3 %4 =")
+                             .arg(state_.taskCounter)
+                             .arg(state_.operand1)
+                             .arg(state_.operationSign)
+                             .arg(state_.operand2);
+    Eingabe_aufnehmen->setAccessibleDescription(task);
+    Edit_Rest->setAccessibleDescription(task);
 }
 
 void TForm1::nextTask() {
@@ -333,6 +350,7 @@ void TForm1::resetDisplay() {
     Label_Punkte->setText(QStringLiteral("Punkte"));
     Panel_Zahl_1_zeigen->setText(QStringLiteral("-----"));
     Panel_Zahl_2_zeigen->setText(QStringLiteral("-----"));
+    describeTask();
     Eingabe_aufnehmen->clear();
     if (Edit_Rest->isVisible())
         Edit_Rest->clear();
@@ -386,6 +404,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
         if (e->type() == QEvent::FocusOut && runActive_ && leftByChild(watched, e))
             Eingabe_aufnehmenExit();
         return false;
+    }
+    if (e->type() == QEvent::KeyPress &&
+        (watched == But_Start || watched == But_Stop || watched == Button_Wettb_starten)) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (!isReturn(key) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // A Return held down in the answer field when the run ends must not start the next one.
+        if (!key->isAutoRepeat())
+            static_cast<QPushButton*>(watched)->click();
+        return true;
     }
     if (watched == Edit_Rest && e->type() == QEvent::KeyPress)
         return Edit_RestKeyDown(static_cast<QKeyEvent*>(e));

@@ -1,7 +1,36 @@
 #include "main_window/clickable_panel.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
+
+namespace {
+
+// A screen reader sees the panel as the button it is, named by its caption, with a press action.
+class ClickablePanelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickablePanelAccessible(ClickablePanel* panel)
+        : QAccessibleWidget(panel, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const ClickablePanel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<ClickablePanel*>(widget())->press();
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("ClickablePanel") && object && object->isWidgetType())
+        return new ClickablePanelAccessible(static_cast<ClickablePanel*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 ClickablePanel::ClickablePanel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
     setTextFormat(Qt::PlainText);
@@ -9,6 +38,13 @@ ClickablePanel::ClickablePanel(const QString& caption, QWidget* parent) : QLabel
     setAutoFillBackground(true);
     // Reached with Tab; a mouse click leaves the focus where it is, as it always did.
     setFocusPolicy(Qt::TabFocus);
+    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
+    Q_UNUSED(factoryInstalled);
+}
+
+void ClickablePanel::press() {
+    if (isEnabled())
+        emit clicked();
 }
 
 void ClickablePanel::mousePressEvent(QMouseEvent* event) {

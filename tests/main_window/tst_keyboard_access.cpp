@@ -1,7 +1,10 @@
 #include "main_window_fixture.h"
 
+#include "competition/TForm_Namensfenster.h"
+#include "main_window/focus_marker.h"
 #include "main_window/settings_items.h"
 
+#include <QAccessible>
 #include <QApplication>
 
 namespace {
@@ -16,6 +19,17 @@ void altS(QWidget* w) {
     QTest::qWait(150);
 }
 
+// Presses Tab (or Backtab) until the focus is on `target`; false if it never gets there.
+bool tabTo(QWidget* target, Qt::Key key = Qt::Key_Tab) {
+    for (int i = 0; i < 30 && focused() != target; ++i)
+        QTest::keyClick(focused(), key);
+    return focused() == target;
+}
+
+QString accessible(QWidget* w, QAccessible::Text t = QAccessible::Name) {
+    return QAccessible::queryAccessibleInterface(w)->text(t);
+}
+
 } // namespace
 
 class TestKeyboardAccess : public QObject {
@@ -25,6 +39,8 @@ private slots:
     void endOfRunFocusesTheStartControl();
     void startChecksTheTimeFieldItself();
     void panelClicksNeedPressAndReleaseInside();
+    void keyboardOnlyRunAndCompetition();
+    void screenReaderNames();
 };
 
 // Digits go in, other characters stay out, and Tab, Delete and the arrows do their usual work.
@@ -155,6 +171,106 @@ void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
     QVERIFY(!f.state.competitionChosen);
     doubleClick(f.form->Panel_W[2]);
     QCOMPARE(f.state.competitionNumber, 3);
+}
+
+// Free practice and a competition with the keys alone; the focus frame follows the focus.
+void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    TForm_Namensfenster dialog(f.platform, &w);
+    w.attachNameDialog(&dialog);
+    const FocusMarker* marker = w.findChild<FocusMarker*>();
+    QCOMPARE(focused(), w.But_Start);
+    QCOMPARE(marker->target(), w.But_Start);
+    QVERIFY(marker->isVisible());
+    QVERIFY(marker->geometry().contains(w.But_Start->geometry()));
+
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(w.But_Stop->isVisible());
+    QCOMPARE(focused(), w.Eingabe_aufnehmen);
+    f.answerRight();
+    f.answerRight();
+    QCOMPARE(f.state.points, 2);
+    altS(focused());
+    QCOMPARE(focused(), w.But_Start);
+    f.state.resultsPending = f.state.tasksPending = false;
+
+    QVERIFY(tabTo(w.Panel_Wettbewerb_ini));
+    QCOMPARE(marker->target(), w.Panel_Wettbewerb_ini);
+    QTest::keyClick(focused(), Qt::Key_Space);
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(tabTo(w.Panel_W[1]));
+    QTest::keyClick(focused(), Qt::Key_Space);
+    QCOMPARE(f.state.competitionNumber, 2);
+    QVERIFY(tabTo(w.Button_Wettb_starten, Qt::Key_Backtab));
+
+    QString focusInDialog;
+    QTimer::singleShot(0, &dialog, [&] {
+        focusInDialog = dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString();
+        QTest::keyClicks(dialog.focusWidget(), "Ben");
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+    });
+    QTimer::singleShot(3000, &dialog, [&] { // should the dialog stay open
+        dialog.findChild<QPushButton*>("BitBtn_Abbruch")->click();
+    });
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QCOMPARE(focusInDialog, QString("Edit_Namen"));
+    QCOMPARE(f.state.participantName, QString("Ben"));
+    QCOMPARE(w.focusWidget(), w.But_Start);
+    QApplication::setActiveWindow(&w); // offscreen, closing the dialog does not reactivate it
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(w.But_Stop->isVisible());
+    QCOMPARE(f.state.competitionTag, QString("2"));
+    altS(focused());
+    QCOMPARE(focused(), w.Button_Wettb_starten);
+    QVERIFY(!w.But_Start->isVisible());
+}
+
+// What a screen reader gets: panels named by what they show, the task in the answer field's
+// description, settings fields named by their labels, competitions by their captions.
+void TestKeyboardAccess::screenReaderNames() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    QCOMPARE(accessible(w.Edit_Name), QString("Name"));
+    QCOMPARE(accessible(w.Edit_Zeit), QString("Zeit in Sek"));
+    // A list box's name is its text on this desktop; its label comes as the labelling relation.
+    for (QComboBox* box : {w.Verknuepfung, w.Edit_Zahl_1, w.Edit_Zahl_2}) {
+        const auto labels =
+            QAccessible::queryAccessibleInterface(box)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels[0].first->object(), box == w.Verknuepfung  ? w.Label_Rechenart
+                                            : box == w.Edit_Zahl_1 ? w.Label_Bereich_Zahl_1
+                                                                   : w.Label_Bereich_Zahl_2);
+    }
+    QCOMPARE(accessible(w.Panel_Wettbewerb_ini), QString("Wettbewerb ein"));
+    for (int n = 1; n <= 16; ++n)
+        QCOMPARE(accessible(w.Panel_W[size_t(n - 1)]), QString("W %1").arg(n));
+    QCOMPARE(accessible(w.Panel_W[12], QAccessible::Description),
+             QString("Wettbewerb 13: Addieren (+), 1. Zahl 100 .. 500, 2. Zahl 20 .. 50, "
+                     "120 Sekunden"));
+
+    f.chooseRanges(13, 13);
+    f.start();
+    for (int task = 1; task <= 3; ++task) {
+        QCOMPARE(accessible(w.Panel_Aufgaben_Nr_zeigen), QString::number(task));
+        QCOMPARE(accessible(w.Panel_Zahl_1_zeigen), QString::number(f.state.operand1));
+        QCOMPARE(accessible(w.Panel_Verknuepfung_zeigen), QString("+"));
+        QCOMPARE(accessible(w.Panel_Zahl_2_zeigen), QString::number(f.state.operand2));
+        QCOMPARE(accessible(w.Panel_Zahl_2_zeigen, QAccessible::Description), QString("2. Zahl"));
+        QCOMPARE(accessible(w.Panel_Punkte_zeigen), QString::number(task - 1));
+        QCOMPARE(accessible(w.Eingabe_aufnehmen), QString("Ergebnis"));
+        QCOMPARE(
+            accessible(w.Eingabe_aufnehmen, QAccessible::Description),
+            QString("Aufgabe %1: %2 + %3 =").arg(task).arg(f.state.operand1).arg(f.state.operand2));
+        f.answerRight();
+    }
+    f.stop();
+    QCOMPARE(accessible(w.Eingabe_aufnehmen, QAccessible::Description), QString());
+    // The switch's press action is a click.
+    QAccessible::queryAccessibleInterface(w.Panel_Wettbewerb_ini)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(f.state.competitionMode);
 }
 
 QTEST_MAIN(TestKeyboardAccess)
