@@ -137,6 +137,13 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
     buildSettingsPanel(client_);
     buildMenus();
     focusMarker_ = new FocusMarker(client_);
+    // An unseen spot beside the answer field that holds the focus for a moment when a new task
+    // appears, so that the focus comes back to the field and a screen reader reads the task.
+    taskAnnouncer_ = new QWidget(client_);
+    taskAnnouncer_->setObjectName(QStringLiteral("taskAnnouncer"));
+    taskAnnouncer_->setFocusPolicy(Qt::NoFocus);
+    taskAnnouncer_->setGeometry(0, topBarHeight, 1, 1);
+    taskAnnouncer_->installEventFilter(this);
 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));

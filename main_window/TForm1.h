@@ -188,6 +188,7 @@ private:
 
     void generateAndShowTask();
     void describeTask();
+    void announceTask();
     void scoreAnswer();
     void continueAfterAnswer(bool fromRemainder);
     void showRangeWarnings(const QStringList& warnings);
@@ -204,6 +205,7 @@ private:
     Platform& platform_;
     QWidget* client_ = nullptr;
     FocusMarker* focusMarker_ = nullptr;
+    QWidget* taskAnnouncer_ = nullptr;
     bool runActive_ = false;
     bool scalingHintOpen_ = false;
     bool bestListsReady_ = true;

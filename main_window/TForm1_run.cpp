@@ -9,6 +9,7 @@
 #include "main_window/settings_items.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,8 @@ namespace {
 const QString limitMessage =
     QStringLiteral("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch Kondition "
                    "hast, wähle bitte \nneue Einstellungen !");
+
+constexpr int taskAnnouncementMs = 200;
 
 bool isReturn(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -141,6 +144,21 @@ void TForm1::generateAndShowTask() {
     describeTask();
 }
 
+// A screen reader speaks a field's name and description when the focus arrives there, but not
+// when the description of the focused field changes. So the focus steps aside to an unseen spot
+// and comes back a moment later. The moment must be long enough for the screen reader to have
+// seen the step aside (50 ms were too short for it, 150 ms were enough); keys typed meanwhile go
+// on to the answer field.
+void TForm1::announceTask() {
+    if (!runActive_ || !Eingabe_aufnehmen->hasFocus())
+        return;
+    taskAnnouncer_->setFocus();
+    QTimer::singleShot(taskAnnouncementMs, this, [this] {
+        if (taskAnnouncer_->hasFocus())
+            Eingabe_aufnehmen->setFocus();
+    });
+}
+
 // The answer field carries the task on display, so a screen reader says what is to be solved.
 void TForm1::describeTask() {
     if (state_.taskCounter < 1) {
@@ -164,6 +182,7 @@ void TForm1::nextTask() {
     if (runActive_ && Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
         Eingabe_aufnehmen->setFocus();
     Eingabe_aufnehmen->clear();
+    announceTask();
     if (state_.noMoreTasks) {
         Eingabe_aufnehmen->setEnabled(false);
         if (Edit_Rest->isVisible())
@@ -413,6 +432,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
         // A Return held down in the answer field when the run ends must not start the next one.
         if (!key->isAutoRepeat())
             static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+    if (watched == taskAnnouncer_ && e->type() == QEvent::KeyRelease)
+        return true; // the release of the Return that brought the new task
+    if (watched == taskAnnouncer_ && e->type() == QEvent::KeyPress) {
+        // Keys typed in that moment belong to the answer field.
+        Eingabe_aufnehmen->setFocus();
+        QCoreApplication::sendEvent(Eingabe_aufnehmen, e);
         return true;
     }
     if (watched == Edit_Rest && e->type() == QEvent::KeyPress)

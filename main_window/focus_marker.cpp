@@ -26,6 +26,10 @@ void FocusMarker::follow(QWidget* focused) {
         focused = focused->parentWidget();
     if (focused && !area_->isAncestorOf(focused))
         focused = nullptr;
+    // A control that is not meant to be focused holds the focus only for a moment: the frame
+    // stays where it was.
+    if (focused && focused->focusPolicy() == Qt::NoFocus)
+        return;
     if (focused == target_)
         return;
     if (target_)

@@ -41,6 +41,7 @@ private slots:
     void panelClicksNeedPressAndReleaseInside();
     void keyboardOnlyRunAndCompetition();
     void screenReaderNames();
+    void focusReturnsToTheFieldForEachTask();
 };
 
 // Digits go in, other characters stay out, and Tab, Delete and the arrows do their usual work.
@@ -271,6 +272,27 @@ void TestKeyboardAccess::screenReaderNames() {
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(f.state.competitionMode);
+}
+
+// After Return the focus steps aside and comes back by itself, so a screen reader reads the new
+// task; a key typed in that moment still reaches the answer field.
+void TestKeyboardAccess::focusReturnsToTheFieldForEachTask() {
+    MainWindowFixture f;
+    QLineEdit* field = f.form->Eingabe_aufnehmen;
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(!field->hasFocus());
+    QTRY_VERIFY(field->hasFocus());
+    QCOMPARE(f.state.taskCounter, 2);
+
+    QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(!field->hasFocus());
+    QTest::keyClicks(focused(), "7");
+    QVERIFY(field->hasFocus());
+    QCOMPARE(field->text(), QString("7"));
+    QCOMPARE(f.state.points, 2);
 }
 
 QTEST_MAIN(TestKeyboardAccess)
