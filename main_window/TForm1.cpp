@@ -458,8 +458,23 @@ void TForm1::FormCreate() {
 }
 
 // Places the fields beside their labels and the right-hand controls against the right edge, with
-// a third of a competition panel's width as the gap: the same look on every screen.
+// a third of a competition panel's width as the gap: the same look on every screen. It runs at
+// creation and again whenever the client area changes size, so the right-hand controls follow
+// the width the maximized window really has.
 void TForm1::arrangeControls() {
+    // Each label is as wide as its text in the scaled font, so no screen size cuts one off; a
+    // right-aligned label keeps its right edge.
+    for (QLabel* label :
+         {Label_Name, Label_Rechenart, Label_Zeit, Label_Bereich_Zahl_1, Label_Bereich_Zahl_2}) {
+        const int needed = label->sizeHint().width();
+        if (label->width() >= needed)
+            continue;
+        const int right = label->x() + label->width();
+        label->resize(needed, label->height());
+        if (label->alignment() & Qt::AlignRight)
+            label->move(right - needed, label->y());
+    }
+
     const int g = Panel_W[0]->width();
     const int c = client_->width();
     const int roundedThird = int(roundHalfEven(g, 3));

@@ -408,6 +408,7 @@ void TForm1::unlockMenus() {
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == client_ && e->type() == QEvent::Resize) {
         layoutClientArea();
+        arrangeControls();
         return false;
     }
     if (watched == client_ && e->type() == QEvent::Paint) {

@@ -42,6 +42,7 @@ private slots:
     void keyboardOnlyRunAndCompetition();
     void screenReaderNames();
     void focusReturnsToTheFieldForEachTask();
+    void rightHandControlsFollowTheWidth();
 };
 
 // Digits go in, other characters stay out, and Tab, Delete and the arrows do their usual work.
@@ -293,6 +294,26 @@ void TestKeyboardAccess::focusReturnsToTheFieldForEachTask() {
     QVERIFY(field->hasFocus());
     QCOMPARE(field->text(), QString("7"));
     QCOMPARE(f.state.points, 2);
+}
+
+// Wider or narrower, the right-hand controls end a third of a panel width before the right edge,
+// and every label has room for its whole text.
+void TestKeyboardAccess::rightHandControlsFollowTheWidth() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    const QWidget* client = w.centralWidget();
+    for (const int extra : {600, -100}) {
+        w.resize(w.width() + extra, w.height());
+        QTRY_COMPARE(client->width(), w.width());
+        const int right = client->width() - w.Panel_W[0]->width() / 3;
+        for (QWidget* c :
+             {static_cast<QWidget*>(w.But_Start), static_cast<QWidget*>(w.Edit_Zeit),
+              static_cast<QWidget*>(w.Edit_Zahl_2), static_cast<QWidget*>(w.Panel_Wettbewerb_ini)})
+            QCOMPARE(c->geometry().right() + 1, right);
+        for (QLabel* label : {w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
+                              w.Label_Bereich_Zahl_2})
+            QVERIFY(label->width() >= label->sizeHint().width());
+    }
 }
 
 QTEST_MAIN(TestKeyboardAccess)
