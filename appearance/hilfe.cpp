@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 
 namespace {
 
@@ -25,7 +26,7 @@ constexpr int lineHeight = at96(16);    // 13
 
 // The font's 16 pixels are its whole line, ascent and descent together; a Qt pixel size is the
 // smaller em. Taking the largest font whose line fits keeps the 31 lines inside the page, which
-// matters because the disabled text cannot be scrolled.
+// matters because the whole page should be seen at once.
 QFont fontWithLineHeight(QFont font, int height) {
     int pixelSize = height;
     font.setPixelSize(pixelSize);
@@ -93,22 +94,32 @@ TForm_Hilfe::TForm_Hilfe(QWidget* parent) : QDialog(parent) {
     Memo1->setGeometry(0, 0, clientWidth, clientHeight);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
-    // A page to read, not to work on: no caret, no selection, no editing, no context menu.
-    // Disabled, it also looks the part: greyed text on the menu background.
+    // A page to read, not to work on: no editing, no selection, no context menu, no caret drawn.
+    // It takes the focus when the window opens, and the arrow and page keys move an unseen
+    // cursor through the lines and scroll, so a screen reader reads the page line by line.
     Memo1->setReadOnly(true);
-    Memo1->setTextInteractionFlags(Qt::NoTextInteraction);
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByKeyboard);
+    Memo1->setCursorWidth(0);
     Memo1->setContextMenuPolicy(Qt::NoContextMenu);
-    Memo1->setFocusPolicy(Qt::NoFocus);
-    Memo1->setEnabled(false);
+    Memo1->setFocusPolicy(Qt::StrongFocus);
+    connect(Memo1, &QPlainTextEdit::selectionChanged, Memo1, [this] {
+        QTextCursor cursor = Memo1->textCursor();
+        if (cursor.hasSelection()) {
+            cursor.clearSelection();
+            Memo1->setTextCursor(cursor);
+        }
+    });
+    // It looks like inactive text on the menu background, as a page to read only.
     QPalette palette = Memo1->palette();
     const QColor menuColour = QApplication::palette("QMenu").color(QPalette::Window);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, QPalette::Base, menuColour);
     // Many styles draw disabled text so faint on this background that a child cannot read the
     // page. Halfway between normal and disabled text it still looks inactive and stays legible.
-    palette.setColor(QPalette::Disabled, QPalette::Text,
-                     halfway(palette.color(QPalette::Active, QPalette::Text),
-                             palette.color(QPalette::Disabled, QPalette::Text)));
+    const QColor text = halfway(palette.color(QPalette::Active, QPalette::Text),
+                                palette.color(QPalette::Disabled, QPalette::Text));
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Text, text);
     Memo1->setPalette(palette);
 
     FormCreate();

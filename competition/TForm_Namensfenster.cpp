@@ -43,7 +43,9 @@ TForm_Namensfenster::TForm_Namensfenster(Platform& platform, QWidget* parent)
                                      QStringLiteral("Abbrechen"), this);
     BitBtn_Abbruch->setObjectName(QStringLiteral("BitBtn_Abbruch"));
     BitBtn_Abbruch->setGeometry(240, 200, 105, 25);
-    BitBtn_Abbruch->setAutoDefault(false);
+    // Return presses the button that has the focus; in the name field it presses OK.
+    BitBtn_Ok->setAutoDefault(true);
+    BitBtn_Abbruch->setAutoDefault(true);
 
     connect(BitBtn_Ok, &QPushButton::clicked, this, &TForm_Namensfenster::BitBtn_OkClick);
     connect(BitBtn_Abbruch, &QPushButton::clicked, this, &TForm_Namensfenster::BitBtn_AbbruchClick);

@@ -2,6 +2,8 @@
 
 #include "common/window_scale.h"
 #include "competition/best_list_file.h"
+#include "competition/competition_presets.h"
+#include "main_window/focus_marker.h"
 #include "main_window/settings_items.h"
 #include "platform/window_scaling.h"
 
@@ -101,6 +103,18 @@ QComboBox* makeListBox(QWidget* parent, const char* name, const QRect& r, const 
     return box;
 }
 
+// What a competition fixes, for a screen reader: "Wettbewerb 1: Addieren (+), 1. Zahl 10 .. 20,
+// 2. Zahl 0 .. 20, 90 Sekunden".
+QString competitionDescription(int n) {
+    const std::optional<CompetitionPreset> preset = competitionPreset(n);
+    if (!preset)
+        return {};
+    return QStringLiteral("Wettbewerb %1: %2, 1. Zahl %3, 2. Zahl %4, %5 Sekunden")
+        .arg(n)
+        .arg(operationItems()[preset->operationItem], rangeItems()[preset->range1Item].text,
+             rangeItems()[preset->range2Item].text, QString::fromLatin1(preset->timeText));
+}
+
 } // namespace
 
 TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
@@ -122,6 +136,14 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
     buildTaskArea(client_);
     buildSettingsPanel(client_);
     buildMenus();
+    focusMarker_ = new FocusMarker(client_);
+    // An unseen spot beside the answer field that holds the focus for a moment when a new task
+    // appears, so that the focus comes back to the field and a screen reader reads the task.
+    taskAnnouncer_ = new QWidget(client_);
+    taskAnnouncer_->setObjectName(QStringLiteral("taskAnnouncer"));
+    taskAnnouncer_->setFocusPolicy(Qt::NoFocus);
+    taskAnnouncer_->setGeometry(0, topBarHeight, 1, 1);
+    taskAnnouncer_->installEventFilter(this);
 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
@@ -186,10 +208,13 @@ void TForm1::buildTaskArea(QWidget* client) {
                                           QStringLiteral("-----"), true);
     Gleichheitszeichen = makeNumberPanel(client, "Gleichheitszeichen", QRect(350, 138, 24, 28),
                                          QStringLiteral("="), true);
-    Panel_Zahl_1_zeigen->setAccessibleName(QStringLiteral("1. Zahl"));
-    Panel_Zahl_2_zeigen->setAccessibleName(QStringLiteral("2. Zahl"));
-    Panel_Punkte_zeigen->setAccessibleName(QStringLiteral("Punkte"));
-    Panel_Aufgaben_Nr_zeigen->setAccessibleName(QStringLiteral("Aufgabe Nummer"));
+    // A screen reader names each panel by what it shows and describes what the panel is.
+    Panel_Zahl_1_zeigen->setAccessibleDescription(QStringLiteral("1. Zahl"));
+    Panel_Verknuepfung_zeigen->setAccessibleDescription(QStringLiteral("Rechenzeichen"));
+    Panel_Zahl_2_zeigen->setAccessibleDescription(QStringLiteral("2. Zahl"));
+    Panel_Punkte_zeigen->setAccessibleDescription(QStringLiteral("Punkte"));
+    Panel_Aufgaben_Nr_zeigen->setAccessibleDescription(QStringLiteral("Aufgabe Nummer"));
+    Panel_Grenze->setAccessibleDescription(QStringLiteral("Rest-Zeit"));
 
     Eingabe_aufnehmen =
         makeDigitField(client, "Eingabe_aufnehmen", QRect(389, 138, 97, 28), 9, true);
@@ -254,31 +279,28 @@ void TForm1::buildSettingsPanel(QWidget* client) {
 
     for (int i = 0; i < 16; ++i) {
         const QString caption = QStringLiteral("W %1").arg(i + 1);
-        auto* w = new QLabel(caption, panel);
+        auto* w = new ClickablePanel(caption, panel);
         w->setObjectName(QStringLiteral("Panel_W%1").arg(i + 1));
-        w->setTextFormat(Qt::PlainText);
-        w->setAlignment(Qt::AlignCenter);
-        w->setAutoFillBackground(true);
         w->setGeometry(24 + 48 * (i % 8), i < 8 ? 16 : 40, 48, 21);
         w->setFrameStyle(QFrame::Panel | QFrame::Raised);
         w->setLineWidth(1);
         if (i < 12)
             w->setFont(designFont(QStringLiteral("Arial"), 13, true));
-        w->setAccessibleName(QStringLiteral("Wettbewerb %1").arg(i + 1));
-        w->installEventFilter(this);
+        w->setAccessibleDescription(competitionDescription(i + 1));
+        connect(w, &ClickablePanel::clicked, this, [this, i] { selectCompetition(i + 1); });
         Panel_W[size_t(i)] = w;
     }
 
-    Panel_Wettbewerb_ini = new QLabel(QStringLiteral("Wettbewerb ein"), panel);
+    Panel_Wettbewerb_ini = new ClickablePanel(QStringLiteral("Wettbewerb ein"), panel);
     Panel_Wettbewerb_ini->setObjectName(QStringLiteral("Panel_Wettbewerb_ini"));
-    Panel_Wettbewerb_ini->setTextFormat(Qt::PlainText);
-    Panel_Wettbewerb_ini->setAlignment(Qt::AlignCenter);
-    Panel_Wettbewerb_ini->setAutoFillBackground(true);
     Panel_Wettbewerb_ini->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel_Wettbewerb_ini->setLineWidth(2);
     Panel_Wettbewerb_ini->setFont(designFont(QStringLiteral("Arial"), 13, true));
     Panel_Wettbewerb_ini->setGeometry(472, 16, 149, 25);
-    Panel_Wettbewerb_ini->installEventFilter(this);
+    Panel_Wettbewerb_ini->setAccessibleDescription(
+        QStringLiteral("schaltet die Wettbewerbe ein oder aus"));
+    connect(Panel_Wettbewerb_ini, &ClickablePanel::clicked, this,
+            &TForm1::Panel_Wettbewerb_iniClick);
 
     for (QComboBox* box : {Verknuepfung, Edit_Zahl_1, Edit_Zahl_2})
         box->installEventFilter(this);
@@ -289,6 +311,29 @@ void TForm1::buildSettingsPanel(QWidget* client) {
     connect(Edit_Zahl_2, &QComboBox::activated, Edit_Zahl_2, [this] { Edit_Zahl_2->setFocus(); });
     connect(Edit_Zeit, &QLineEdit::textChanged, this, &TForm1::Edit_ZeitChange);
     connect(Edit_Name, &QLineEdit::textChanged, this, &TForm1::Edit_NameChange);
+
+    // Each settings field is named by its label, without the colon.
+    for (auto [label, field] : {std::pair<QLabel*, QWidget*>{Label_Name, Edit_Name},
+                                {Label_Rechenart, Verknuepfung},
+                                {Label_Zeit, Edit_Zeit},
+                                {Label_Bereich_Zahl_1, Edit_Zahl_1},
+                                {Label_Bereich_Zahl_2, Edit_Zahl_2}}) {
+        label->setBuddy(field);
+        field->setAccessibleName(label->text().chopped(1).simplified());
+    }
+
+    // Tab goes from the start controls through the task area and the settings to the competition
+    // switch and then the sixteen competitions; disabled and hidden controls are passed over.
+    QList<QWidget*> order{But_Start,   Button_Wettb_starten, Eingabe_aufnehmen, Edit_Rest,
+                          Edit_Name,   Verknuepfung,         Edit_Zeit,         Edit_Zahl_1,
+                          Edit_Zahl_2, Panel_Wettbewerb_ini};
+    for (ClickablePanel* w : Panel_W)
+        order << w;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    // Return and Enter press a focused push button, as Space does.
+    for (QPushButton* button : {But_Start, But_Stop, Button_Wettb_starten})
+        button->installEventFilter(this);
 }
 
 void TForm1::buildMenus() {
@@ -419,11 +464,29 @@ void TForm1::FormCreate() {
           static_cast<QWidget*>(Panel_Verknuepfung_zeigen),
           static_cast<QWidget*>(Gleichheitszeichen), static_cast<QWidget*>(Eingabe_aufnehmen)})
         w->raise();
+
+    // A child who opens the program and presses Return starts a run.
+    But_Start->setFocus();
 }
 
 // Places the fields beside their labels and the right-hand controls against the right edge, with
-// a third of a competition panel's width as the gap: the same look on every screen.
+// a third of a competition panel's width as the gap: the same look on every screen. It runs at
+// creation and again whenever the client area changes size, so the right-hand controls follow
+// the width the maximized window really has.
 void TForm1::arrangeControls() {
+    // Each label is as wide as its text in the scaled font, so no screen size cuts one off; a
+    // right-aligned label keeps its right edge.
+    for (QLabel* label :
+         {Label_Name, Label_Rechenart, Label_Zeit, Label_Bereich_Zahl_1, Label_Bereich_Zahl_2}) {
+        const int needed = label->sizeHint().width();
+        if (label->width() >= needed)
+            continue;
+        const int right = label->x() + label->width();
+        label->resize(needed, label->height());
+        if (label->alignment() & Qt::AlignRight)
+            label->move(right - needed, label->y());
+    }
+
     const int g = Panel_W[0]->width();
     const int c = client_->width();
     const int roundedThird = int(roundHalfEven(g, 3));

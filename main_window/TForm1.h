@@ -3,6 +3,7 @@
 #include "appearance/colours.h"
 #include "appearance/point_rects.h"
 #include "engine/run_state.h"
+#include "main_window/clickable_panel.h"
 #include "platform/platform.h"
 #include "storage/run_result.h"
 
@@ -11,6 +12,7 @@
 #include <array>
 #include <optional>
 
+class FocusMarker;
 class Platform;
 class QComboBox;
 class QFrame;
@@ -62,8 +64,8 @@ public:
     QComboBox* Edit_Zahl_1 = nullptr;
     QLabel* Label_Bereich_Zahl_2 = nullptr;
     QComboBox* Edit_Zahl_2 = nullptr;
-    QLabel* Panel_Wettbewerb_ini = nullptr;
-    std::array<QLabel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
+    ClickablePanel* Panel_Wettbewerb_ini = nullptr;
+    std::array<ClickablePanel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
 
     // Menus.
     QMenu* Datei1 = nullptr;
@@ -203,6 +205,8 @@ private:
     void submitRemainder();
 
     void generateAndShowTask();
+    void describeTask();
+    void announceTask();
     void scoreAnswer();
     void continueAfterAnswer(bool fromRemainder);
     void showRangeWarnings(const QStringList& warnings);
@@ -218,6 +222,8 @@ private:
     RunState& state_;
     Platform& platform_;
     QWidget* client_ = nullptr;
+    FocusMarker* focusMarker_ = nullptr;
+    QWidget* taskAnnouncer_ = nullptr;
     bool runActive_ = false;
     // The last posed task was answered (the 160th, or no further task could be made): a time-out
     // while the closing message is open must not count that task as unworked.

@@ -37,7 +37,7 @@ void TForm1::Panel_Wettbewerb_iniClick() {
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe ein"));
         setCompetitionPanelsEnabled(false);
         greyCompetitionPanels();
-        for (QLabel* panel : Panel_W)
+        for (ClickablePanel* panel : Panel_W)
             panel->setFrameShadow(QFrame::Raised);
         unlockSettings();
         unlockMenus();
@@ -61,7 +61,7 @@ void TForm1::selectCompetition(int n) {
     clearCompetitionMarks();
     lockSettings();
     applyCompetitionPreset(n);
-    QLabel* panel = Panel_W[size_t(n - 1)];
+    ClickablePanel* panel = Panel_W[size_t(n - 1)];
     panel->setFrameShadow(QFrame::Sunken);
     setCaptionColour(panel, red);
 }
@@ -116,13 +116,16 @@ void TForm1::Button_Wettb_startenClick() {
 }
 
 void TForm1::nameEntryClosed(bool cancelled, const QString& enteredText) {
+    // The focus goes to the button shown now, so Return goes on from where the child is.
     if (cancelled) {
         But_Start->hide();
         Button_Wettb_starten->show();
+        Button_Wettb_starten->setFocus();
         return;
     }
     But_Start->show();
     Button_Wettb_starten->hide();
+    But_Start->setFocus();
     state_.participantName = capped(enteredText, participantNameCapacity);
     setWindowTitle(mainWindowTitle(enteredText));
 }
@@ -135,7 +138,7 @@ void TForm1::RangNachWettbewerbClick() {
 }
 
 void TForm1::setCompetitionPanelsEnabled(bool enabled) {
-    for (QLabel* panel : Panel_W) {
+    for (ClickablePanel* panel : Panel_W) {
         panel->setEnabled(enabled);
         if (enabled)
             setCaptionColour(panel, black);
@@ -143,7 +146,7 @@ void TForm1::setCompetitionPanelsEnabled(bool enabled) {
 }
 
 void TForm1::greyCompetitionPanels() {
-    for (QLabel* panel : Panel_W)
+    for (ClickablePanel* panel : Panel_W)
         setCaptionColour(panel, grey);
 }
 
@@ -154,7 +157,7 @@ void TForm1::markChosenCompetition() {
 }
 
 void TForm1::clearCompetitionMarks() {
-    for (QLabel* panel : Panel_W) {
+    for (ClickablePanel* panel : Panel_W) {
         panel->setFrameShadow(QFrame::Raised);
         setCaptionColour(panel, black);
     }

@@ -9,11 +9,11 @@
 #include "main_window/settings_items.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPushButton>
 #include <QTimer>
@@ -24,19 +24,38 @@ const QString limitMessage =
     QStringLiteral("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch Kondition "
                    "hast, wähle bitte \nneue Einstellungen !");
 
+constexpr int taskAnnouncementMs = 200;
+
 bool isReturn(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
-// Only digits and Backspace reach an answer field; other characters are dropped silently.
-// Keys without text (arrows, Delete) and shortcuts (paste) pass: the field's validator keeps
-// anything but digits out.
+// Of the printable characters only digits reach a digit field; the others are dropped silently.
+// Every other key passes: Tab and Backtab, Backspace and Delete, the arrows, and shortcuts such as
+// paste (the field's validator keeps anything but digits out). Tab, Backspace and Delete carry
+// texts too ("\t", "\b", "\x7f"), but not printable ones.
 bool isRefusedCharacter(const QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
-    if (key->key() == Qt::Key_Backspace)
-        return false;
-    return !isDecimalDigits(key->text());
+    const QString text = key->text();
+    for (const QChar c : text) {
+        if (!c.isPrint())
+            return false;
+    }
+    return !text.isEmpty() && !isDecimalDigits(text);
+}
+
+// A message box or menu takes the focus only for a while; the control is not left then.
+bool focusTakenForAWhile(const QEvent* e) {
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(e)->reason();
+    return reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+}
+
+// Whether a focus-out means the child left the field for another control of this window. A field
+// that is disabled or hidden passes its focus on by itself; that is not leaving it either.
+bool leftByChild(const QObject* watched, const QEvent* e) {
+    const auto* w = static_cast<const QWidget*>(watched);
+    return !focusTakenForAWhile(e) && w->isEnabled() && w->isVisible();
 }
 
 } // namespace
@@ -44,6 +63,13 @@ bool isRefusedCharacter(const QKeyEvent* key) {
 void TForm1::But_StartClick() {
     if ((state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints)
         return;
+    // The time field may still hold an unfit value that was never left (Alt+S from inside it):
+    // Start checks it as leaving the field would, and the run waits for a fit value.
+    if (Edit_Zeit->isEnabled()) {
+        Edit_ZeitExit();
+        if (!state_.timeFieldOk)
+            return;
+    }
     startRun();
 }
 
@@ -117,14 +143,48 @@ void TForm1::generateAndShowTask() {
     Panel_Zahl_1_zeigen->setText(QString::number(state_.operand1));
     Panel_Zahl_2_zeigen->setText(QString::number(state_.operand2));
     state_.taskSolved = false;
+    describeTask();
+}
+
+// A screen reader speaks a field's name and description when the focus arrives there, but not
+// when the description of the focused field changes. So the focus steps aside to an unseen spot
+// and comes back a moment later. The moment must be long enough for the screen reader to have
+// seen the step aside (50 ms were too short for it, 150 ms were enough); keys typed meanwhile go
+// on to the answer field.
+void TForm1::announceTask() {
+    if (!runActive_ || !Eingabe_aufnehmen->hasFocus())
+        return;
+    taskAnnouncer_->setFocus();
+    QTimer::singleShot(taskAnnouncementMs, this, [this] {
+        if (taskAnnouncer_->hasFocus())
+            Eingabe_aufnehmen->setFocus();
+    });
+}
+
+// The answer field carries the task on display, so a screen reader says what is to be solved.
+void TForm1::describeTask() {
+    if (state_.taskCounter < 1) {
+        Eingabe_aufnehmen->setAccessibleDescription(QString());
+        Edit_Rest->setAccessibleDescription(QString());
+        return;
+    }
+    const QString task = QStringLiteral("Aufgabe %1: %2 %3 %4 =")
+                             .arg(state_.taskCounter)
+                             .arg(state_.operand1)
+                             .arg(state_.operationSign)
+                             .arg(state_.operand2);
+    Eingabe_aufnehmen->setAccessibleDescription(task);
+    Edit_Rest->setAccessibleDescription(task);
 }
 
 void TForm1::nextTask() {
     generateAndShowTask();
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
-    if (Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
+    // A run that ended inside the generation has already put the focus on Start.
+    if (runActive_ && Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
         Eingabe_aufnehmen->setFocus();
     Eingabe_aufnehmen->clear();
+    announceTask();
     if (state_.noMoreTasks) {
         Eingabe_aufnehmen->setEnabled(false);
         if (Edit_Rest->isVisible())
@@ -256,6 +316,11 @@ void TForm1::RestZeitAnzeigeaus1Click() {
 
 void TForm1::endRun(RunEnd how) {
     runActive_ = false;
+    // The focus waits on the start control shown next. It must get there before the answer field
+    // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
+    QPushButton* nextStart = state_.competitionMode ? Button_Wettb_starten : But_Start;
+    nextStart->show();
+    nextStart->setFocus();
     if (!state_.competitionChosen) {
         unlockSettings();
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
@@ -314,6 +379,7 @@ void TForm1::resetDisplay() {
     Label_Punkte->setText(QStringLiteral("Punkte"));
     Panel_Zahl_1_zeigen->setText(QStringLiteral("-----"));
     Panel_Zahl_2_zeigen->setText(QStringLiteral("-----"));
+    describeTask();
     Eingabe_aufnehmen->clear();
     if (Edit_Rest->isVisible())
         Edit_Rest->clear();
@@ -352,6 +418,7 @@ void TForm1::unlockMenus() {
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == client_ && e->type() == QEvent::Resize) {
         layoutClientArea();
+        arrangeControls();
         return false;
     }
     if (watched == client_ && e->type() == QEvent::Paint) {
@@ -364,48 +431,41 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             return Eingabe_aufnehmenKeyDown(static_cast<QKeyEvent*>(e));
         if (e->type() == QEvent::KeyRelease)
             Eingabe_aufnehmenKeyUp();
-        if (e->type() == QEvent::FocusOut) {
-            // Only a move to another control of this window counts as leaving the field, not a
-            // message box or menu taking the focus for a while.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Eingabe_aufnehmenExit();
-        }
+        if (e->type() == QEvent::FocusOut && runActive_ && leftByChild(watched, e))
+            Eingabe_aufnehmenExit();
         return false;
     }
-    // A filter sees the clicks of disabled panels too; they must do nothing, or a run could
-    // change its competition or leave competition mode half-way.
-    if (e->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->isEnabled()) {
-        if (watched == Panel_Wettbewerb_ini) {
-            Panel_Wettbewerb_iniClick();
-            return true;
-        }
-        for (int i = 0; i < 16; ++i) {
-            if (watched == Panel_W[size_t(i)]) {
-                selectCompetition(i + 1);
-                return true;
-            }
-        }
+    if (e->type() == QEvent::KeyPress &&
+        (watched == But_Start || watched == But_Stop || watched == Button_Wettb_starten)) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (!isReturn(key) || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        // A Return held down in the answer field when the run ends must not start the next one.
+        if (!key->isAutoRepeat())
+            static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+    if (watched == taskAnnouncer_ && e->type() == QEvent::KeyRelease)
+        return true; // the release of the Return that brought the new task
+    if (watched == taskAnnouncer_ && e->type() == QEvent::KeyPress) {
+        // Keys typed in that moment belong to the answer field.
+        Eingabe_aufnehmen->setFocus();
+        QCoreApplication::sendEvent(Eingabe_aufnehmen, e);
+        return true;
     }
     if (watched == Edit_Rest && e->type() == QEvent::KeyPress)
         return Edit_RestKeyDown(static_cast<QKeyEvent*>(e));
     if (e->type() == QEvent::FocusOut &&
         (watched == Verknuepfung || watched == Edit_Zahl_1 || watched == Edit_Zahl_2)) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        if (!focusTakenForAWhile(e))
             showItemInForce(static_cast<QComboBox*>(watched));
         return false;
     }
     if (watched == Edit_Zeit) {
         if (e->type() == QEvent::KeyPress)
             return isRefusedCharacter(static_cast<QKeyEvent*>(e));
-        if (e->type() == QEvent::FocusOut) {
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-                Edit_ZeitExit();
-        }
+        if (e->type() == QEvent::FocusOut && leftByChild(watched, e))
+            Edit_ZeitExit();
         return false;
     }
     return QMainWindow::eventFilter(watched, e);

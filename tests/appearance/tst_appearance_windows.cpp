@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 namespace {
@@ -133,13 +134,25 @@ void TestAppearanceWindows::helpTextCannotBeEditedOrSelected() {
     QTest::mouseMove(memo->viewport(), QPoint(300, 200));
     QTest::mouseRelease(memo->viewport(), Qt::LeftButton, {}, QPoint(300, 200));
 
+    QTest::keyClick(memo, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(memo, Qt::Key_End, Qt::ShiftModifier);
+
     QCOMPARE(memo->toPlainText(), before);
     QVERIFY(!memo->textCursor().hasSelection());
-    QVERIFY(!memo->hasFocus());
-    QVERIFY(!memo->isEnabled());
     QVERIFY(memo->isReadOnly());
-    QCOMPARE(memo->textInteractionFlags(), Qt::NoTextInteraction);
-    QCOMPARE(memo->focusPolicy(), Qt::NoFocus);
+
+    // The page has the focus when the window opens; the keys walk through its lines (which a
+    // screen reader follows) down to the last one, and the text shows as before.
+    QCOMPARE(QApplication::focusWidget(), memo);
+    QTest::keyClick(memo, Qt::Key_Home, Qt::ControlModifier);
+    for (int line = 0; line < 12; ++line)
+        QTest::keyClick(memo, Qt::Key_Down);
+    QCOMPARE(memo->textCursor().block().text(), expectedHelpLines.at(12));
+    QTest::keyClick(memo, Qt::Key_PageDown);
+    QTest::keyClick(memo, Qt::Key_PageDown);
+    QCOMPARE(memo->textCursor().blockNumber(), 30);
+    QCOMPARE(memo->palette().color(QPalette::Active, QPalette::Text),
+             memo->palette().color(QPalette::Disabled, QPalette::Text));
 }
 
 void TestAppearanceWindows::helpWindowGeometry() {

@@ -29,6 +29,7 @@ private slots:
     void refusesShorterNames();
     void cancels_data();
     void cancels();
+    void returnPressesTheFocusedButton();
     void refusesOtherWaysToClose();
     void reopeningStartsAfresh();
     void activationFromOwnWindowEmptiesTheField();
@@ -156,6 +157,25 @@ void TestNamensfenster::cancels() {
     QVERIFY(platform.messages.isEmpty());
     QCOMPARE(closed->size(), 1);
     QCOMPARE(closed->at(0).at(0).toBool(), true);
+}
+
+// Tab, Tab, Return: the focused "Abbrechen" cancels; Tab, Return: the focused OK takes the name.
+void TestNamensfenster::returnPressesTheFocusedButton() {
+    for (const int tabs : {2, 1}) {
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QTRY_COMPARE(QApplication::activeWindow(), dialog);
+        QTest::keyClicks(edit(), "Ben");
+        for (int i = 0; i < tabs; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button(tabs == 2 ? "BitBtn_Abbruch" : "BitBtn_Ok"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!dialog->isVisible());
+    }
+    QCOMPARE(closed->size(), 2);
+    QCOMPARE(closed->at(0).at(0).toBool(), true);
+    QCOMPARE(closed->at(1).at(0).toBool(), false);
+    QCOMPARE(closed->at(1).at(1).toString(), QStringLiteral("Ben"));
 }
 
 void TestNamensfenster::refusesOtherWaysToClose() {

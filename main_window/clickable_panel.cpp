@@ -1,0 +1,88 @@
+#include "main_window/clickable_panel.h"
+
+#include <QAccessibleWidget>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+// A screen reader sees the panel as the button it is, named by its caption, with a press action.
+class ClickablePanelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickablePanelAccessible(ClickablePanel* panel)
+        : QAccessibleWidget(panel, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<const ClickablePanel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            static_cast<ClickablePanel*>(widget())->press();
+    }
+};
+
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("ClickablePanel") && object && object->isWidgetType())
+        return new ClickablePanelAccessible(static_cast<ClickablePanel*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+ClickablePanel::ClickablePanel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignCenter);
+    setAutoFillBackground(true);
+    // Reached with Tab; a mouse click leaves the focus where it is, as it always did.
+    setFocusPolicy(Qt::TabFocus);
+    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
+    Q_UNUSED(factoryInstalled);
+}
+
+void ClickablePanel::press() {
+    if (isEnabled())
+        emit clicked();
+}
+
+void ClickablePanel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mousePressEvent(event);
+        return;
+    }
+    pressed_ = true;
+    event->accept();
+}
+
+void ClickablePanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mouseReleaseEvent(event);
+        return;
+    }
+    const bool click = pressed_ && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+// The second press of a double-click arrives as this event; its release ends no click.
+void ClickablePanel::mouseDoubleClickEvent(QMouseEvent* event) {
+    pressed_ = false;
+    event->accept();
+}
+
+void ClickablePanel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        // Holding the key down must not switch competition mode on and off again and again.
+        if (!event->isAutoRepeat())
+            emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}

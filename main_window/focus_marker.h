@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+// A frame drawn around whichever control of an area has the keyboard focus: white, black, white,
+// so it shows on every background colour the colour menus allow. It lies above the controls,
+// lets every mouse click through and follows the control when it moves, changes size or hides.
+class FocusMarker : public QWidget {
+    Q_OBJECT
+public:
+    explicit FocusMarker(QWidget* area);
+
+    // The control framed now, or nullptr.
+    QWidget* target() const { return target_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void follow(QWidget* focused);
+    void place();
+
+    QWidget* area_;
+    QPointer<QWidget> target_;
+};

@@ -1,0 +1,320 @@
+#include "main_window_fixture.h"
+
+#include "competition/TForm_Namensfenster.h"
+#include "main_window/focus_marker.h"
+#include "main_window/settings_items.h"
+
+#include <QAccessible>
+#include <QApplication>
+
+namespace {
+
+QWidget* focused() {
+    return QApplication::focusWidget();
+}
+
+// Alt+S presses Start or Stopp; a button's shortcut click takes a moment, as on screen.
+void altS(QWidget* w) {
+    QTest::keyClick(w, Qt::Key_S, Qt::AltModifier);
+    QTest::qWait(150);
+}
+
+// Presses Tab (or Backtab) until the focus is on `target`; false if it never gets there.
+bool tabTo(QWidget* target, Qt::Key key = Qt::Key_Tab) {
+    for (int i = 0; i < 30 && focused() != target; ++i)
+        QTest::keyClick(focused(), key);
+    return focused() == target;
+}
+
+QString accessible(QWidget* w, QAccessible::Text t = QAccessible::Name) {
+    return QAccessible::queryAccessibleInterface(w)->text(t);
+}
+
+} // namespace
+
+class TestKeyboardAccess : public QObject {
+    Q_OBJECT
+private slots:
+    void digitFieldsLetEditingKeysPass();
+    void endOfRunFocusesTheStartControl();
+    void startChecksTheTimeFieldItself();
+    void panelClicksNeedPressAndReleaseInside();
+    void keyboardOnlyRunAndCompetition();
+    void screenReaderNames();
+    void focusReturnsToTheFieldForEachTask();
+    void rightHandControlsFollowTheWidth();
+};
+
+// Digits go in, other characters stay out, and Tab, Delete and the arrows do their usual work.
+void TestKeyboardAccess::digitFieldsLetEditingKeysPass() {
+    MainWindowFixture f;
+    QLineEdit* time = f.form->Edit_Zeit;
+    QTest::mouseClick(time, Qt::LeftButton);
+    QTest::keyClick(time, Qt::Key_End);
+    QTest::keyClicks(time, "5x");
+    QTest::keyClick(time, Qt::Key_Home);
+    QTest::keyClick(time, Qt::Key_Delete);
+    QCOMPARE(time->text(), QString("5"));
+    QTest::keyClick(time, Qt::Key_Tab);
+    QVERIFY(!time->hasFocus());
+    QVERIFY(f.platform.messages.isEmpty());
+
+    // Emptied and left with Backtab: the field's exit check speaks and takes the focus back.
+    QTest::mouseClick(time, Qt::LeftButton);
+    QTest::keyClick(time, Qt::Key_End);
+    QTest::keyClick(time, Qt::Key_Backspace);
+    QTest::keyClick(time, Qt::Key_Backtab);
+    QCOMPARE(f.platform.messageTexts(), QStringList{timeFieldExitHint});
+    QVERIFY(time->hasFocus());
+    QTest::keyClicks(time, "0");
+    QTest::keyClick(time, Qt::Key_Tab);
+
+    f.chooseOperation(4); // division with remainder: answer and remainder field
+    f.start();
+    for (QLineEdit* field : {f.form->Eingabe_aufnehmen, f.form->Edit_Rest}) {
+        field->setFocus();
+        QTest::keyClicks(field, "812");
+        QTest::keyClick(field, Qt::Key_Left);
+        QTest::keyClick(field, Qt::Key_Left);
+        QTest::keyClick(field, Qt::Key_Delete);
+        QCOMPARE(field->text(), QString("82"));
+    }
+}
+
+// Whatever ends a run, the focus waits on the start control that is shown next, so the next keys
+// never overwrite the participant's name.
+void TestKeyboardAccess::endOfRunFocusesTheStartControl() {
+    MainWindowFixture f;
+    auto checkEnd = [&](QWidget* startControl) {
+        QVERIFY(!f.form->But_Stop->isVisible());
+        QCOMPARE(focused(), startControl);
+        QTest::keyClicks(focused(), "12");
+        QCOMPARE(f.form->Edit_Name->text(), QString("Werda ?"));
+        QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Werda ?"));
+        f.state.resultsPending = f.state.tasksPending = false;
+    };
+    f.start();
+    f.answerRight();
+    altS(f.form->Eingabe_aufnehmen);
+    checkEnd(f.form->But_Start);
+
+    f.setTime("2");
+    f.start();
+    for (int tick = 0; tick < 3; ++tick)
+        f.form->Timer3Timer();
+    checkEnd(f.form->But_Start);
+
+    f.setTime("0");
+    f.chooseRanges(0, 0); // 36 tasks, then no more
+    f.start();
+    for (int task = 0; task < 36; ++task)
+        f.answerRight();
+    checkEnd(f.form->But_Start);
+}
+
+// An unfit time that was never left stops Start with the field's message; disabling the field is
+// not leaving it.
+void TestKeyboardAccess::startChecksTheTimeFieldItself() {
+    MainWindowFixture f;
+    QLineEdit* time = f.form->Edit_Zeit;
+    QTest::mouseClick(time, Qt::LeftButton);
+    QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(time, "1500");
+    f.platform.clearMessages();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        altS(time);
+        QCOMPARE(f.platform.messageTexts(), QStringList{timeFieldExitHint});
+        QVERIFY(!f.form->But_Stop->isVisible());
+        QVERIFY(time->hasFocus());
+        f.platform.clearMessages();
+    }
+    QTest::keyClick(time, Qt::Key_Backspace);
+    altS(time);
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.remainingSeconds, 151);
+    QVERIFY(f.platform.messages.isEmpty());
+    altS(f.form->Eingabe_aufnehmen);
+
+    // Competition mode switched on while the cursor sits in an empty time field: no message.
+    QTest::mouseClick(time, Qt::LeftButton);
+    QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(time, Qt::Key_Backspace);
+    QTest::mouseClick(f.form->Panel_Wettbewerb_ini, Qt::LeftButton);
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.platform.messages.isEmpty());
+    // Back to free practice, Start still finds the empty field.
+    QTest::mouseClick(f.form->Panel_Wettbewerb_ini, Qt::LeftButton);
+    f.start();
+    QCOMPARE(f.platform.messageTexts(), QStringList{timeFieldExitHint});
+    QVERIFY(!f.form->But_Stop->isVisible());
+}
+
+// A click is a press and a release inside the same control; the second half of a double-click is
+// not a second click.
+void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
+    MainWindowFixture f;
+    QLabel* modeSwitch = f.form->Panel_Wettbewerb_ini;
+    QTest::mousePress(modeSwitch, Qt::LeftButton);
+    QTest::mouseRelease(modeSwitch, Qt::LeftButton, {}, QPoint(modeSwitch->width() + 500, 5));
+    QVERIFY(!f.state.competitionMode);
+
+    auto doubleClick = [](QWidget* w) { // what a real double-click delivers
+        QTest::mousePress(w, Qt::LeftButton);
+        QTest::mouseRelease(w, Qt::LeftButton);
+        QTest::mouseDClick(w, Qt::LeftButton);
+        QTest::mouseRelease(w, Qt::LeftButton);
+    };
+    doubleClick(modeSwitch);
+    QVERIFY(f.state.competitionMode);
+    QCOMPARE(modeSwitch->text(), QString("Wettbewerbe aus"));
+
+    QTest::mousePress(f.form->Panel_W[2], Qt::LeftButton);
+    QTest::mouseRelease(f.form->Panel_W[2], Qt::LeftButton, {}, QPoint(-200, 5));
+    QVERIFY(!f.state.competitionChosen);
+    doubleClick(f.form->Panel_W[2]);
+    QCOMPARE(f.state.competitionNumber, 3);
+}
+
+// Free practice and a competition with the keys alone; the focus frame follows the focus.
+void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    TForm_Namensfenster dialog(f.platform, &w);
+    w.attachNameDialog(&dialog);
+    const FocusMarker* marker = w.findChild<FocusMarker*>();
+    QCOMPARE(focused(), w.But_Start);
+    QCOMPARE(marker->target(), w.But_Start);
+    QVERIFY(marker->isVisible());
+    QVERIFY(marker->geometry().contains(w.But_Start->geometry()));
+
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(w.But_Stop->isVisible());
+    QCOMPARE(focused(), w.Eingabe_aufnehmen);
+    f.answerRight();
+    f.answerRight();
+    QCOMPARE(f.state.points, 2);
+    altS(focused());
+    QCOMPARE(focused(), w.But_Start);
+    f.state.resultsPending = f.state.tasksPending = false;
+
+    QVERIFY(tabTo(w.Panel_Wettbewerb_ini));
+    QCOMPARE(marker->target(), w.Panel_Wettbewerb_ini);
+    QTest::keyClick(focused(), Qt::Key_Space);
+    QVERIFY(f.state.competitionMode);
+    QVERIFY(tabTo(w.Panel_W[1]));
+    QTest::keyClick(focused(), Qt::Key_Space);
+    QCOMPARE(f.state.competitionNumber, 2);
+    QVERIFY(tabTo(w.Button_Wettb_starten, Qt::Key_Backtab));
+
+    QString focusInDialog;
+    QTimer::singleShot(0, &dialog, [&] {
+        focusInDialog = dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString();
+        QTest::keyClicks(dialog.focusWidget(), "Ben");
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
+    });
+    QTimer::singleShot(3000, &dialog, [&] { // should the dialog stay open
+        dialog.findChild<QPushButton*>("BitBtn_Abbruch")->click();
+    });
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QCOMPARE(focusInDialog, QString("Edit_Namen"));
+    QCOMPARE(f.state.participantName, QString("Ben"));
+    QCOMPARE(w.focusWidget(), w.But_Start);
+    QApplication::setActiveWindow(&w); // offscreen, closing the dialog does not reactivate it
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(w.But_Stop->isVisible());
+    QCOMPARE(f.state.competitionTag, QString("2"));
+    altS(focused());
+    QCOMPARE(focused(), w.Button_Wettb_starten);
+    QVERIFY(!w.But_Start->isVisible());
+}
+
+// What a screen reader gets: panels named by what they show, the task in the answer field's
+// description, settings fields named by their labels, competitions by their captions.
+void TestKeyboardAccess::screenReaderNames() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    QCOMPARE(accessible(w.Edit_Name), QString("Name"));
+    QCOMPARE(accessible(w.Edit_Zeit), QString("Zeit in Sek"));
+    // A list box's name is its text on this desktop; its label comes as the labelling relation.
+    for (QComboBox* box : {w.Verknuepfung, w.Edit_Zahl_1, w.Edit_Zahl_2}) {
+        const auto labels =
+            QAccessible::queryAccessibleInterface(box)->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels[0].first->object(), box == w.Verknuepfung  ? w.Label_Rechenart
+                                            : box == w.Edit_Zahl_1 ? w.Label_Bereich_Zahl_1
+                                                                   : w.Label_Bereich_Zahl_2);
+    }
+    QCOMPARE(accessible(w.Panel_Wettbewerb_ini), QString("Wettbewerb ein"));
+    for (int n = 1; n <= 16; ++n)
+        QCOMPARE(accessible(w.Panel_W[size_t(n - 1)]), QString("W %1").arg(n));
+    QCOMPARE(accessible(w.Panel_W[12], QAccessible::Description),
+             QString("Wettbewerb 13: Addieren (+), 1. Zahl 100 .. 500, 2. Zahl 20 .. 50, "
+                     "120 Sekunden"));
+
+    f.chooseRanges(13, 13);
+    f.start();
+    for (int task = 1; task <= 3; ++task) {
+        QCOMPARE(accessible(w.Panel_Aufgaben_Nr_zeigen), QString::number(task));
+        QCOMPARE(accessible(w.Panel_Zahl_1_zeigen), QString::number(f.state.operand1));
+        QCOMPARE(accessible(w.Panel_Verknuepfung_zeigen), QString("+"));
+        QCOMPARE(accessible(w.Panel_Zahl_2_zeigen), QString::number(f.state.operand2));
+        QCOMPARE(accessible(w.Panel_Zahl_2_zeigen, QAccessible::Description), QString("2. Zahl"));
+        QCOMPARE(accessible(w.Panel_Punkte_zeigen), QString::number(task - 1));
+        QCOMPARE(accessible(w.Eingabe_aufnehmen), QString("Ergebnis"));
+        QCOMPARE(
+            accessible(w.Eingabe_aufnehmen, QAccessible::Description),
+            QString("Aufgabe %1: %2 + %3 =").arg(task).arg(f.state.operand1).arg(f.state.operand2));
+        f.answerRight();
+    }
+    f.stop();
+    QCOMPARE(accessible(w.Eingabe_aufnehmen, QAccessible::Description), QString());
+    // The switch's press action is a click.
+    QAccessible::queryAccessibleInterface(w.Panel_Wettbewerb_ini)
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(f.state.competitionMode);
+}
+
+// After Return the focus steps aside and comes back by itself, so a screen reader reads the new
+// task; a key typed in that moment still reaches the answer field.
+void TestKeyboardAccess::focusReturnsToTheFieldForEachTask() {
+    MainWindowFixture f;
+    QLineEdit* field = f.form->Eingabe_aufnehmen;
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(!field->hasFocus());
+    QTRY_VERIFY(field->hasFocus());
+    QCOMPARE(f.state.taskCounter, 2);
+
+    QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
+    QTest::keyClick(focused(), Qt::Key_Return);
+    QVERIFY(!field->hasFocus());
+    QTest::keyClicks(focused(), "7");
+    QVERIFY(field->hasFocus());
+    QCOMPARE(field->text(), QString("7"));
+    QCOMPARE(f.state.points, 2);
+}
+
+// Wider or narrower, the right-hand controls end a third of a panel width before the right edge,
+// and every label has room for its whole text.
+void TestKeyboardAccess::rightHandControlsFollowTheWidth() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    const QWidget* client = w.centralWidget();
+    for (const int extra : {600, -100}) {
+        w.resize(w.width() + extra, w.height());
+        QTRY_COMPARE(client->width(), w.width());
+        const int right = client->width() - w.Panel_W[0]->width() / 3;
+        for (QWidget* c :
+             {static_cast<QWidget*>(w.But_Start), static_cast<QWidget*>(w.Edit_Zeit),
+              static_cast<QWidget*>(w.Edit_Zahl_2), static_cast<QWidget*>(w.Panel_Wettbewerb_ini)})
+            QCOMPARE(c->geometry().right() + 1, right);
+        for (QLabel* label : {w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
+                              w.Label_Bereich_Zahl_2})
+            QVERIFY(label->width() >= label->sizeHint().width());
+    }
+}
+
+QTEST_MAIN(TestKeyboardAccess)
+#include "tst_keyboard_access.moc"
