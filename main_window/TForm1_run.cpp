@@ -342,7 +342,9 @@ void TForm1::endRun(RunEnd how) {
     Label_Aufgaben_Nr->raise();
     Label_Punkte->raise();
     But_Stop->hide();
-    But_Start->show();
+    // In competition mode the competition button stands there instead (shown above).
+    if (!state_.competitionMode)
+        But_Start->show();
 
     Timer3->stop();
     resultSecondsText_ = timeLimitText(Edit_Zeit->text());
