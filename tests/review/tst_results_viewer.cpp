@@ -108,8 +108,8 @@ void TestResultsViewer::whenShown(std::function<void()> action) {
 }
 
 void TestResultsViewer::secondFileReplacesTheFirst() {
-    const QString first = writeFile("Klasse.ERG", {record("Anna", 1), record("Ben", 0),
-                                                   record("Cem", 7)});
+    const QString first =
+        writeFile("Klasse.ERG", {record("Anna", 1), record("Ben", 0), record("Cem", 7)});
     const QString second = writeFile("W.Erg", {record("Dana", 125)});
     viewer->show();
     QVERIFY(QTest::qWaitForWindowActive(viewer));
@@ -166,8 +166,8 @@ void TestResultsViewer::failedLoadKeepsWhatIsShown() {
 }
 
 void TestResultsViewer::mainMenuOpensModallyAndEscapeCloses() {
-    const QString path = writeFile("Klasse.ERG", {record("Anna", 1), record("Ben", 0),
-                                                  record("Cem", 7)});
+    const QString path =
+        writeFile("Klasse.ERG", {record("Anna", 1), record("Ben", 0), record("Cem", 7)});
     platform.openAnswers.enqueue(path);
     GridTexts whileShown;
     bool modal = false;
