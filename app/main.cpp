@@ -1,11 +1,14 @@
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "appearance/program_icon.h"
+#include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
+#include "platform/printing.h"
 #include "platform/qt_platform.h"
 #include "review/TForm_Ergebnis_Meldung.h"
+#include "review/TForm_Ergebnisse.h"
 #include "review/run_saving.h"
 
 #include <QApplication>
@@ -21,6 +24,8 @@ int main(int argc, char* argv[]) {
     RunState state;
     // The program keeps its files in the folder it was started in.
     const QString dataFolder = QDir::currentPath();
+    // Every printout goes to the printer chosen last, whichever window chose it.
+    PrinterChoice printers;
 
     // Every window is created once, in this order, and lives until the program ends.
     TForm1 mainWindow(state, platform);
@@ -34,12 +39,19 @@ int main(int argc, char* argv[]) {
             std::nullopt);
         return 2;
     }
+    TForm_Ergebnisse resultsViewer(platform, printers, dataFolder, &mainWindow);
     TForm_Info info(&mainWindow);
     TForm_Ergebnis_Meldung resultDialog(state, platform, dataFolder, &mainWindow);
     TForm_Hilfe help(&mainWindow);
     TForm_Namensfenster nameDialog(platform, &mainWindow);
+    TForm_Bestenlisten bestListViewer(platform, printers, dataFolder, &mainWindow);
     mainWindow.attachInformationWindows(&info, &help);
     mainWindow.attachNameDialog(&nameDialog);
+    mainWindow.attachReviewWindows();
+    QObject::connect(&mainWindow, &TForm1::resultsViewerRequested, &resultsViewer,
+                     &TForm_Ergebnisse::openFromMainMenu);
+    QObject::connect(&mainWindow, &TForm1::bestListViewerRequested, &bestListViewer,
+                     &TForm_Bestenlisten::openFromMainMenu);
     QObject::connect(&mainWindow, &TForm1::runEnded, [&](const RunResult& result) {
         windUpRun(resultDialog, {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()},
                   state, result);

@@ -1,0 +1,152 @@
+#include "platform/printing.h"
+
+#include "platform/platform.h"
+
+#include <QDir>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+
+namespace {
+
+constexpr double layoutUnitsAcross = 2400.0;
+
+int scaled(int units, double scale) {
+    return int(std::lround(units * scale));
+}
+
+// "Arial" (Liberation Sans where Arial is absent) sized so that its character cell, ascent plus
+// descent as the printer measures it, is cellHeight device pixels high, or as close below as the
+// font allows.
+QFont printerFont(int cellHeight, QPaintDevice* device) {
+    QFont font(QStringLiteral("Arial"));
+    font.setKerning(false);
+    font.setStyleHint(QFont::SansSerif);
+    auto heightAt = [&](int pixels) {
+        font.setPixelSize(pixels);
+        return QFontMetrics(font, device).height();
+    };
+    cellHeight = qMax(1, cellHeight);
+    // Start from the ratio of a large size, then step to the largest size that still fits.
+    const double ratio = double(heightAt(1000)) / 1000.0;
+    int pixels = qMax(1, int(cellHeight / (ratio > 0 ? ratio : 1.0)));
+    while (pixels > 1 && heightAt(pixels) > cellHeight)
+        --pixels;
+    while (heightAt(pixels + 1) <= cellHeight)
+        ++pixels;
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+bool renderPrintout(const Printout& printout, QPrinter& printer) {
+    printer.setPageOrientation(QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+
+    // The painter's origin is the top-left corner of the printable area, and its width is the
+    // printable width.
+    const double scale = printer.width() / layoutUnitsAcross;
+    const QFont font = printerFont(scaled(printout.fontHeight, scale), &printer);
+    painter.setFont(font);
+    const int ascent = QFontMetrics(font, &printer).ascent();
+    QPen pen(Qt::black);
+
+    bool ok = true;
+    for (const PrintOperation& operation : printout.operations) {
+        if (const auto* text = std::get_if<PrintText>(&operation)) {
+            painter.drawText(QPoint(scaled(text->x, scale), scaled(text->y, scale) + ascent),
+                             text->text);
+        } else if (const auto* line = std::get_if<PrintLine>(&operation)) {
+            pen.setWidth(qMax(1, scaled(line->penWidth, scale)));
+            painter.setPen(pen);
+            painter.drawLine(scaled(line->x1, scale), scaled(line->y1, scale),
+                             scaled(line->x2, scale), scaled(line->y2, scale));
+        } else if (!printer.newPage()) {
+            ok = false;
+            break;
+        }
+    }
+    return painter.end() && ok;
+}
+
+PrinterChoice::PrinterChoice() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    printer_->setPageOrientation(QPageLayout::Portrait);
+}
+
+PrinterChoice::~PrinterChoice() = default;
+
+QPrinter& PrinterChoice::printer() {
+    return *printer_;
+}
+
+void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const Printout& printout) {
+    if (!platform.printDialog(parent, *printer_))
+        return;
+    if (renderPrintout(printout, *printer_))
+        return;
+    QString text;
+    if (printer_->outputFormat() == QPrinter::PdfFormat)
+        text = QStringLiteral("Der Ausdruck konnte nicht in die Datei\n%1\ngeschrieben werden.\n"
+                              "Vielleicht ist der Ordner schreibgeschützt oder die Datei "
+                              "gesperrt.")
+                   .arg(shownPath(printer_->outputFileName()));
+    else
+        text = QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
+                              "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
+                   .arg(printer_->printerName());
+    platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok, text);
+}
+
+void PrinterChoice::setUp(Platform& platform, QWidget* parent) {
+    platform.printerSetup(parent, *printer_);
+}
+
+void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
+                                       const Printout& printout, const QString& folder,
+                                       const QString& baseName) {
+    // Without a printer of the system (or when the last choice was a file), the printout goes
+    // into a PDF file beside the data files, and the user is told where.
+    const bool toFile = QPrinterInfo::availablePrinters().isEmpty() || !printer_->isValid() ||
+                        printer_->outputFormat() == QPrinter::PdfFormat;
+    if (!toFile) {
+        if (!renderPrintout(printout, *printer_))
+            platform.showMessage(
+                parent, MessageKind::Warning, MessageButtons::Ok,
+                QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
+                               "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
+                    .arg(printer_->printerName()));
+        return;
+    }
+
+    const QString path = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setPageSize(printer_->pageLayout().pageSize());
+    pdf.setOutputFileName(path);
+    if (renderPrintout(printout, pdf)) {
+        const QString why = QPrinterInfo::availablePrinters().isEmpty()
+                                ? QStringLiteral("Es ist kein Drucker eingerichtet. ")
+                                : QString();
+        platform.showMessage(
+            parent, MessageKind::Information, MessageButtons::Ok,
+            why + QStringLiteral("Der Ausdruck steht als PDF-Datei in\n%1").arg(shownPath(path)));
+    } else {
+        platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok,
+                             QStringLiteral("Der Ausdruck konnte nicht als PDF-Datei\n%1\n"
+                                            "gespeichert werden. Vielleicht ist der Ordner "
+                                            "schreibgeschützt oder die Datei gesperrt.")
+                                 .arg(shownPath(path)));
+    }
+}

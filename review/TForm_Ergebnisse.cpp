@@ -1,0 +1,218 @@
+#include "review/TForm_Ergebnisse.h"
+
+#include "platform/platform.h"
+#include "platform/printing.h"
+#include "platform/window_scaling.h"
+#include "storage/results_file.h"
+
+#include <QDir>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+
+// The window before it is scaled to the screen; it is shown maximized.
+constexpr int designWidth = 640;
+constexpr int designHeight = 480;
+constexpr int designRowHeight = 19;
+constexpr std::array<int, resultsGridColumns> designColumnWidths = {28,  80,  70, 70, 50,
+                                                                    100, 100, 45, 45, 45};
+const QColor teal(0x00, 0x80, 0x80);
+const QColor buttonFace(0xc0, 0xc0, 0xc0);
+
+bool isFixed(int row, int column) {
+    return row < resultsGridFixedRows || column == 0;
+}
+
+} // namespace
+
+TForm_Ergebnisse::TForm_Ergebnisse(Platform& platform, PrinterChoice& printers,
+                                   const QString& dataFolder, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      platform_(platform), printers_(printers), dataFolder_(dataFolder) {
+    FormCreate();
+}
+
+void TForm_Ergebnisse::FormCreate() {
+    setObjectName(QStringLiteral("Form_Ergebnisse"));
+    setWindowTitle(resultsCaption(QString()));
+    resize(designWidth, designHeight);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* datei = MainMenu1->addMenu(QStringLiteral("&Datei"));
+    datei->setObjectName(QStringLiteral("Datei1"));
+    ffnen1 = datei->addAction(QStringLiteral("ö&ffnen"));
+    ffnen1->setObjectName(QStringLiteral("ffnen1"));
+    drucken1 = datei->addAction(QStringLiteral("&drucken"));
+    drucken1->setObjectName(QStringLiteral("drucken1"));
+    Druckereinrichten1 = datei->addAction(QStringLiteral("Drucker &einrichten"));
+    Druckereinrichten1->setObjectName(QStringLiteral("Druckereinrichten1"));
+    schliessen1 = datei->addAction(QStringLiteral("&schliessen"));
+    schliessen1->setObjectName(QStringLiteral("schliessen1"));
+    connect(ffnen1, &QAction::triggered, this, &TForm_Ergebnisse::ffnen1Click);
+    connect(drucken1, &QAction::triggered, this, &TForm_Ergebnisse::drucken1Click);
+    connect(Druckereinrichten1, &QAction::triggered, this,
+            &TForm_Ergebnisse::Druckereinrichten1Click);
+    connect(schliessen1, &QAction::triggered, this, &TForm_Ergebnisse::schliessen1Click);
+
+    StringGrid1 = new QTableWidget(resultsGridRows, resultsGridColumns, this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("gespeicherte Ergebnisse"));
+    // The fixed rows and the number column are cells of the grid itself, as a screen reader
+    // reads them row by row; the item view's own headers stay hidden.
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    StringGrid1->setShowGrid(true);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->setTextElideMode(Qt::ElideNone);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(13);
+    font.setBold(true);
+    StringGrid1->setFont(font);
+    QPalette palette = StringGrid1->palette();
+    palette.setColor(QPalette::Base, teal);
+    palette.setColor(QPalette::Text, Qt::black);
+    StringGrid1->setPalette(palette);
+    for (int r = 0; r < resultsGridRows; ++r) {
+        for (int c = 0; c < resultsGridColumns; ++c) {
+            auto* item = new QTableWidgetItem;
+            if (isFixed(r, c)) {
+                item->setFlags(Qt::ItemIsEnabled);
+                item->setBackground(buttonFace);
+            } else {
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            }
+            StringGrid1->setItem(r, c, item);
+        }
+    }
+    setTexts(emptyResultsGrid());
+    // The window sees the keys before the grid.
+    StringGrid1->installEventFilter(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(StringGrid1);
+
+    const int percent = scaleWindowToScreen(this);
+    // The widths are design pixels at the grid font's design size; they grow with the font so
+    // that the longest texts still fit.
+    for (int c = 0; c < resultsGridColumns; ++c)
+        StringGrid1->setColumnWidth(c, designColumnWidths[c] * percent / 100);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(designRowHeight * percent / 100);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+}
+
+void TForm_Ergebnisse::setTexts(const GridTexts& texts) {
+    for (int r = 0; r < resultsGridRows && r < texts.size(); ++r) {
+        for (int c = 0; c < resultsGridColumns && c < texts[r].size(); ++c) {
+            QTableWidgetItem* item = StringGrid1->item(r, c);
+            item->setText(texts[r][c]);
+            item->setData(Qt::AccessibleTextRole, texts[r][c]);
+        }
+    }
+}
+
+GridTexts TForm_Ergebnisse::shownTexts() const {
+    GridTexts texts(resultsGridRows, QStringList(resultsGridColumns));
+    for (int r = 0; r < resultsGridRows; ++r)
+        for (int c = 0; c < resultsGridColumns; ++c)
+            texts[r][c] = StringGrid1->item(r, c)->text();
+    return texts;
+}
+
+void TForm_Ergebnisse::emptyDataCells() {
+    setTexts(emptyResultsGrid());
+    shownRecords_ = 0;
+}
+
+void TForm_Ergebnisse::showResults(const QString& fileName, const QList<ResultRecord>& records) {
+    setWindowTitle(resultsCaption(QDir::toNativeSeparators(fileName)));
+    // The whole grid is written, so no row of a file shown before remains.
+    setTexts(resultsGrid(records));
+    shownRecords_ = int(qMin<qsizetype>(records.size(), resultsGridDataRows));
+}
+
+bool TForm_Ergebnisse::openAndShow() {
+    FileDialogRequest request;
+    request.title = QStringLiteral("Leistungen öffnen");
+    request.defaultSuffix = QStringLiteral("ERG");
+    request.filter = QStringLiteral("Leistungen (*.ERG *.erg *.Erg)");
+    request.directory = dataFolder_;
+    const std::optional<QString> path = platform_.openFileName(this, request);
+    if (!path)
+        return false;
+    QString reason;
+    const std::optional<QList<ResultRecord>> records = loadResults(*path, &reason);
+    if (!records) {
+        // What was shown before stays as it was.
+        platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
+                              QStringLiteral("Die Leistungen in der Datei\n%1\nkonnten nicht "
+                                             "gelesen werden.\n%2")
+                                  .arg(QDir::toNativeSeparators(*path), reason));
+        return false;
+    }
+    showResults(*path, *records);
+    return true;
+}
+
+void TForm_Ergebnisse::openFromMainMenu() {
+    if (!openAndShow())
+        return;
+    setWindowState(windowState() | Qt::WindowMaximized);
+    exec();
+}
+
+void TForm_Ergebnisse::ffnen1Click() {
+    openAndShow();
+}
+
+void TForm_Ergebnisse::drucken1Click() {
+    printers_.printWithDialog(platform_, this,
+                              resultsPrintout(shownTexts(), shownRecords_,
+                                              germanDateText(platform_.today()),
+                                              longTimeText(platform_.localTime())));
+}
+
+void TForm_Ergebnisse::Druckereinrichten1Click() {
+    printers_.setUp(platform_, this);
+}
+
+void TForm_Ergebnisse::schliessen1Click() {
+    reject();
+}
+
+void TForm_Ergebnisse::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        schliessen1Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TForm_Ergebnisse::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == StringGrid1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        schliessen1Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm_Ergebnisse::hideEvent(QHideEvent* event) {
+    // Closed, not minimized.
+    if (!event->spontaneous())
+        emptyDataCells();
+    QDialog::hideEvent(event);
+}

@@ -1,0 +1,206 @@
+#include "platform/printing.h"
+#include "support/fake_platform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Two pages: a framed title on the first, a thick line on the second.
+Printout twoPages() {
+    Printout p;
+    p.operations = {PrintText{280, 200, QStringLiteral("Kalumbrixtor Seite 1")},
+                    PrintLine{270, 460, 1660, 460, 3}, PrintNewPage{},
+                    PrintText{280, 200, QStringLiteral("Seite 2")},
+                    PrintLine{270, 460, 270, 1760, 3}};
+    return p;
+}
+
+int pdfPages(const QString& path) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    if (!info.waitForFinished(20000))
+        return -1;
+    for (const QByteArray& line : info.readAllStandardOutput().split('\n'))
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+// The pages as pictures at 50 pixels per inch, named prefix-1.png, prefix-2.png, ...
+QList<QImage> pdfPictures(const QString& path, const QString& prefix) {
+    QProcess convert;
+    convert.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
+                                               QStringLiteral("50"), path, prefix});
+    QList<QImage> pictures;
+    if (!convert.waitForFinished(20000))
+        return pictures;
+    for (int page = 1;; ++page) {
+        const QImage image(prefix + QStringLiteral("-%1.png").arg(page));
+        if (image.isNull())
+            break;
+        pictures.append(image);
+    }
+    return pictures;
+}
+
+// The bounding box of the dark pixels from row top down, empty for a blank page.
+QRect ink(const QImage& image, int top = 0) {
+    QRect box;
+    for (int y = top; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pdfHasItsPagesWithInk();
+    void textCellAndBaseline();
+    void withoutPrinterGoesToPdfInTheFolder();
+    void failuresAreReported();
+    void cancelledDialogPrintsNothing();
+
+private:
+    FakePlatform platform;
+    QTemporaryDir folder;
+};
+
+void TestPrinting::initTestCase() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        QSKIP("poppler-utils (pdfinfo, pdftoppm) are not installed");
+}
+
+void TestPrinting::pdfHasItsPagesWithInk() {
+    const QString path = folder.filePath(QStringLiteral("zwei.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QVERIFY(renderPrintout(twoPages(), printer));
+
+    QCOMPARE(pdfPages(path), 2);
+    const QList<QImage> pages = pdfPictures(path, folder.path() + QStringLiteral("/zwei"));
+    QCOMPARE(pages.size(), 2);
+    // Portrait, whatever the printer held before.
+    QVERIFY(pages[0].height() > pages[0].width());
+    // A layout unit is 1/2400 of the printable width, not of the paper's.
+    const QPageLayout layout = printer.pageLayout();
+    const double unit =
+        pages[0].width() * layout.paintRect().width() / layout.fullRect().width() / 2400.0;
+    for (const QImage& page : pages)
+        QVERIFY(!ink(page).isEmpty());
+    // The vertical line on page 2 runs from 460 to 1760 layout units down at x 270 (plus the
+    // printer's margin, less than 10 % of the page).
+    const QRect line = ink(pages[1], int(400 * unit));
+    QVERIFY2(qAbs(line.height() - 1300 * unit) < 3, qPrintable(QString::number(line.height())));
+    QVERIFY(line.left() > 270 * unit && line.left() < 270 * unit + pages[1].width() / 10);
+}
+
+void TestPrinting::textCellAndBaseline() {
+    // A big "X" whose cell has its top-left corner at (1000, 1000), 400 layout units high: its
+    // foot stands on the baseline, an ascent below the cell's top, and it is a cap height tall.
+    const QString path = folder.filePath(QStringLiteral("zelle.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    Printout big;
+    big.fontHeight = 400;
+    big.operations = {PrintText{1000, 1000, QStringLiteral("X")}};
+    QVERIFY(renderPrintout(big, printer));
+    const QList<QImage> pages = pdfPictures(path, folder.path() + QStringLiteral("/zelle"));
+    QCOMPARE(pages.size(), 1);
+
+    const QPageLayout layout = printer.pageLayout();
+    const double pxPerPoint = pages[0].width() / layout.fullRect().width();
+    const double unit = layout.paintRect().width() * pxPerPoint / 2400.0;
+    const double top = layout.paintRect().top() * pxPerPoint;
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(1000);
+    const QFontMetricsF metrics(font);
+    const double cell = 400 * unit;
+    const double baseline = top + 1000 * unit + cell * metrics.ascent() / metrics.height();
+    const double capHeight = cell * metrics.capHeight() / metrics.height();
+
+    const QRect x = ink(pages[0]);
+    QVERIFY2(qAbs(x.bottom() + 1 - baseline) <= 2,
+             qPrintable(QStringLiteral("%1 %2").arg(x.bottom() + 1).arg(baseline)));
+    QVERIFY2(qAbs(x.height() - capHeight) <= 2,
+             qPrintable(QStringLiteral("%1 %2").arg(x.height()).arg(capHeight)));
+}
+
+void TestPrinting::withoutPrinterGoesToPdfInTheFolder() {
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("this machine has a printer; the test would print on it");
+    platform.clearMessages();
+    PrinterChoice printers;
+    printers.printWithoutDialog(platform, nullptr, twoPages(), folder.path(),
+                                QStringLiteral("Aufgabenblatt"));
+    const QString path = folder.filePath(QStringLiteral("Aufgabenblatt.pdf"));
+    QCOMPARE(pdfPages(path), 2);
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].kind, MessageKind::Information);
+    QVERIFY(platform.messages[0].text.contains(path));
+}
+
+void TestPrinting::failuresAreReported() {
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("this machine has a printer; the test would print on it");
+    const QString missingFolder = folder.filePath(QStringLiteral("gibt-es-nicht"));
+    PrinterChoice printers;
+
+    platform.clearMessages();
+    printers.printWithoutDialog(platform, nullptr, twoPages(), missingFolder,
+                                QStringLiteral("Aufgabenblatt"));
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].kind, MessageKind::Warning);
+    QVERIFY(platform.messages[0].text.contains(missingFolder));
+
+    // The print dialog chose a file that cannot be written.
+    platform.clearMessages();
+    printers.printer().setOutputFormat(QPrinter::PdfFormat);
+    printers.printer().setOutputFileName(missingFolder + QStringLiteral("/x.pdf"));
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(true);
+    printers.printWithDialog(platform, nullptr, twoPages());
+    QCOMPARE(platform.messages.size(), 1);
+    QCOMPARE(platform.messages[0].kind, MessageKind::Warning);
+    QVERIFY(platform.messages[0].text.contains(missingFolder + QStringLiteral("/x.pdf")));
+}
+
+void TestPrinting::cancelledDialogPrintsNothing() {
+    PrinterChoice printers;
+    const QString path = folder.filePath(QStringLiteral("abgebrochen.pdf"));
+    printers.printer().setOutputFormat(QPrinter::PdfFormat);
+    printers.printer().setOutputFileName(path);
+    platform.clearMessages();
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(false);
+    printers.printWithDialog(platform, nullptr, twoPages());
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(platform.messages.isEmpty());
+
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(true);
+    printers.printWithDialog(platform, nullptr, twoPages());
+    QCOMPARE(pdfPages(path), 2);
+    QVERIFY(platform.messages.isEmpty());
+}
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
