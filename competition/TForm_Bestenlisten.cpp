@@ -122,8 +122,8 @@ void TForm_Bestenlisten::FormCreate() {
 
     const int percent = scaleWindowToScreen(this);
     // Design pixels at the grid font's design size; they grow with the font.
-    for (int c = 0; c < bestListGridColumns; ++c)
-        StringGrid1->setColumnWidth(c, designColumnWidths[c] * percent / 100);
+    scalePercent_ = percent;
+    fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
 }
 
 void TForm_Bestenlisten::setTexts(const BestListGrid& texts) {
@@ -134,6 +134,7 @@ void TForm_Bestenlisten::setTexts(const BestListGrid& texts) {
             item->setData(Qt::AccessibleTextRole, texts[r][c]);
         }
     }
+    fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
 }
 
 BestListGrid TForm_Bestenlisten::shownTexts() const {

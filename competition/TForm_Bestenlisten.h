@@ -52,4 +52,5 @@ private:
     Platform& platform_;
     PrinterChoice& printers_;
     QString dataFolder_;
+    int scalePercent_ = 100;
 };

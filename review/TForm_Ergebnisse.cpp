@@ -108,8 +108,8 @@ void TForm_Ergebnisse::FormCreate() {
     const int percent = scaleWindowToScreen(this);
     // The widths are design pixels at the grid font's design size; they grow with the font so
     // that the longest texts still fit.
-    for (int c = 0; c < resultsGridColumns; ++c)
-        StringGrid1->setColumnWidth(c, designColumnWidths[c] * percent / 100);
+    scalePercent_ = percent;
+    fitGridColumns(StringGrid1, designColumnWidths.data(), resultsGridColumns, scalePercent_);
     StringGrid1->verticalHeader()->setDefaultSectionSize(designRowHeight * percent / 100);
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
 }
@@ -122,6 +122,7 @@ void TForm_Ergebnisse::setTexts(const GridTexts& texts) {
             item->setData(Qt::AccessibleTextRole, texts[r][c]);
         }
     }
+    fitGridColumns(StringGrid1, designColumnWidths.data(), resultsGridColumns, scalePercent_);
 }
 
 GridTexts TForm_Ergebnisse::shownTexts() const {

@@ -57,4 +57,5 @@ private:
     PrinterChoice& printers_;
     QString dataFolder_;
     int shownRecords_ = 0;
+    int scalePercent_ = 100;
 };
