@@ -4,7 +4,10 @@
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
+#include "platform/printing.h"
 #include "platform/qt_platform.h"
+#include "review/TForm_Aufgaben.h"
+#include "review/TForm_Drucken.h"
 #include "review/TForm_Ergebnis_Meldung.h"
 #include "review/run_saving.h"
 
@@ -19,6 +22,7 @@ int main(int argc, char* argv[]) {
 
     QtPlatform platform;
     RunState state;
+    PrinterChoice printerChoice;
     // The program keeps its files in the folder it was started in.
     const QString dataFolder = QDir::currentPath();
 
@@ -36,10 +40,18 @@ int main(int argc, char* argv[]) {
     }
     TForm_Info info(&mainWindow);
     TForm_Ergebnis_Meldung resultDialog(state, platform, dataFolder, &mainWindow);
+    TForm_Aufgaben taskSetViewer(platform, printerChoice, dataFolder, &mainWindow);
+    TForm_Drucken printOptions(&mainWindow);
     TForm_Hilfe help(&mainWindow);
     TForm_Namensfenster nameDialog(platform, &mainWindow);
     mainWindow.attachInformationWindows(&info, &help);
     mainWindow.attachNameDialog(&nameDialog);
+    taskSetViewer.attachPrintOptions(&printOptions);
+    QObject::connect(&mainWindow, &TForm1::taskSetViewerRequested, &taskSetViewer,
+                     &TForm_Aufgaben::openFromMainMenu);
+    QObject::connect(&mainWindow, &TForm1::emptyWorksheetRequested, &taskSetViewer,
+                     &TForm_Aufgaben::printEmptyWorksheet);
+    mainWindow.attachReviewWindows();
     QObject::connect(&mainWindow, &TForm1::runEnded, [&](const RunResult& result) {
         windUpRun(resultDialog, {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()},
                   state, result);
