@@ -21,6 +21,7 @@ constexpr int designClientWidth = 640;
 constexpr int designClientHeight = 450;
 constexpr int columnWidths[taskGridColumns] = {80, 80, 41, 80, 42, 125, 125, 41};
 constexpr int fixedRows = 3;
+constexpr int rowHeight = 20;
 
 const QString captionBase = QStringLiteral("gespeicherte Aufgaben aus  ");
 
@@ -64,15 +65,15 @@ TForm_Aufgaben::TForm_Aufgaben(Platform& platform, PrinterChoice& printerChoice,
     StringGrid1->setAccessibleName(QStringLiteral("gespeicherte Aufgaben"));
     StringGrid1->horizontalHeader()->hide();
     StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     StringGrid1->setTabKeyNavigation(false);
     StringGrid1->setWordWrap(false);
     StringGrid1->setTextElideMode(Qt::ElideNone);
-    StringGrid1->setStyleSheet(QStringLiteral("QTableWidget { background-color: palette(button); "
-                                              "gridline-color: palette(mid); }"));
+    QPalette gridPalette = StringGrid1->palette();
+    gridPalette.setColor(QPalette::Base, gridPalette.color(QPalette::Button));
+    StringGrid1->setPalette(gridPalette);
     const QBrush fixedBrush = palette().brush(QPalette::Midlight);
     for (int row = 0; row < taskGridRows; ++row) {
         for (int column = 0; column < taskGridColumns; ++column) {
@@ -101,7 +102,8 @@ TForm_Aufgaben::TForm_Aufgaben(Platform& platform, PrinterChoice& printerChoice,
 }
 
 void TForm_Aufgaben::FormCreate() {
-    scaleWindowToScreen(this);
+    scalePercent_ = scaleWindowToScreen(this);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(rowHeight * scalePercent_ / 100);
 }
 
 void TForm_Aufgaben::attachPrintOptions(TForm_Drucken* dialog) {
@@ -158,7 +160,7 @@ void TForm_Aufgaben::setCell(int row, int column, const QString& text) {
 
 void TForm_Aufgaben::FormActivate() {
     for (int column = 0; column < taskGridColumns; ++column)
-        StringGrid1->setColumnWidth(column, columnWidths[column]);
+        StringGrid1->setColumnWidth(column, columnWidths[column] * scalePercent_ / 100);
     for (int column = 0; column < taskGridColumns; ++column)
         setCell(2, column, taskGridHeading(column));
     for (int row = fixedRows; row < taskGridRows; ++row)

@@ -67,4 +67,5 @@ private:
     QString taskSetFileName_;
     QList<TaskRecord> loadedTaskSet_;
     TaskSetGrid shownGrid_;
+    int scalePercent_ = 100;
 };

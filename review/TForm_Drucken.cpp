@@ -17,13 +17,7 @@ constexpr int designClientWidth = 641;
 constexpr int designClientHeight = 433;
 constexpr int headingLimit = 70;
 
-// Teal boxes with their captions and options in bold white.
-const QString groupStyle =
-    QStringLiteral("QGroupBox { background-color: #008080; color: white; font-weight: bold;"
-                   " border: 2px groove #c0c0c0; margin-top: 0px; padding-top: 14px; }"
-                   "QGroupBox::title { subcontrol-origin: padding; subcontrol-position: top left;"
-                   " left: 8px; top: 1px; }"
-                   "QRadioButton { color: white; background-color: #008080; }");
+constexpr QColor teal(0x00, 0x80, 0x80);
 
 QFont systemFont(int pixels) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -34,7 +28,16 @@ QFont systemFont(int pixels) {
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, const QRect& r) {
     auto* group = new QGroupBox(caption, parent);
     group->setObjectName(QString::fromLatin1(name));
-    group->setStyleSheet(groupStyle);
+    // Teal boxes with their captions in bold white, the options in white. Only the weight is set
+    // here, so the size follows the window and its scaling.
+    QPalette palette = group->palette();
+    palette.setColor(QPalette::Window, teal);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    group->setPalette(palette);
+    group->setAutoFillBackground(true);
+    QFont bold;
+    bold.setBold(true);
+    group->setFont(bold);
     group->setGeometry(r);
     return group;
 }
@@ -45,6 +48,9 @@ QRadioButton* makeOption(QGroupBox* group, const char* name, const QString& capt
     option->setObjectName(QString::fromLatin1(name));
     option->setGeometry(16, top, group->width() - 24, 20);
     option->setChecked(checked);
+    QFont normal;
+    normal.setBold(false);
+    option->setFont(normal);
     return option;
 }
 
@@ -74,9 +80,13 @@ TForm_Drucken::TForm_Drucken(QWidget* parent)
     Edit_Ueberschrift->setObjectName(QStringLiteral("Edit_Ueberschrift"));
     Edit_Ueberschrift->setGeometry(16, 104, 545, 24);
     Edit_Ueberschrift->setMaxLength(headingLimit);
-    Edit_Ueberschrift->setStyleSheet(
-        QStringLiteral("QLineEdit { color: black; background-color: white; font-weight: bold; }"
-                       "QLineEdit:disabled { color: #808080; background-color: #c0c0c0; }"));
+    QPalette editPalette = Edit_Ueberschrift->palette();
+    editPalette.setColor(QPalette::Active, QPalette::Text, Qt::black);
+    editPalette.setColor(QPalette::Inactive, QPalette::Text, Qt::black);
+    editPalette.setColor(QPalette::Base, Qt::white);
+    editPalette.setColor(QPalette::Disabled, QPalette::Base, QColor(0xc0, 0xc0, 0xc0));
+    editPalette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x40, 0x40, 0x40));
+    Edit_Ueberschrift->setPalette(editPalette);
     Edit_Ueberschrift->setAccessibleName(QStringLiteral("Überschrift"));
     Edit_Ueberschrift->setEnabled(false);
 
