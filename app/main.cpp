@@ -7,6 +7,8 @@
 #include "main_window/TForm1.h"
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
+#include "review/TForm_Aufgaben.h"
+#include "review/TForm_Drucken.h"
 #include "review/TForm_Ergebnis_Meldung.h"
 #include "review/TForm_Ergebnisse.h"
 #include "review/run_saving.h"
@@ -42,16 +44,23 @@ int main(int argc, char* argv[]) {
     TForm_Ergebnisse resultsViewer(platform, printers, dataFolder, &mainWindow);
     TForm_Info info(&mainWindow);
     TForm_Ergebnis_Meldung resultDialog(state, platform, dataFolder, &mainWindow);
+    TForm_Aufgaben taskSetViewer(platform, printers, dataFolder, &mainWindow);
+    TForm_Drucken printOptions(&mainWindow);
     TForm_Hilfe help(&mainWindow);
     TForm_Namensfenster nameDialog(platform, &mainWindow);
     TForm_Bestenlisten bestListViewer(platform, printers, dataFolder, &mainWindow);
     mainWindow.attachInformationWindows(&info, &help);
     mainWindow.attachNameDialog(&nameDialog);
+    taskSetViewer.attachPrintOptions(&printOptions);
     mainWindow.attachReviewWindows();
     QObject::connect(&mainWindow, &TForm1::resultsViewerRequested, &resultsViewer,
                      &TForm_Ergebnisse::openFromMainMenu);
     QObject::connect(&mainWindow, &TForm1::bestListViewerRequested, &bestListViewer,
                      &TForm_Bestenlisten::openFromMainMenu);
+    QObject::connect(&mainWindow, &TForm1::taskSetViewerRequested, &taskSetViewer,
+                     &TForm_Aufgaben::openFromMainMenu);
+    QObject::connect(&mainWindow, &TForm1::emptyWorksheetRequested, &taskSetViewer,
+                     &TForm_Aufgaben::printEmptyWorksheet);
     QObject::connect(&mainWindow, &TForm1::runEnded, [&](const RunResult& result) {
         windUpRun(resultDialog, {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()},
                   state, result);
