@@ -1,4 +1,5 @@
 #include "platform/printing.h"
+#include "storage/task_set_view.h"
 #include "support/fake_platform.h"
 
 #include <QApplication>
@@ -110,6 +111,25 @@ void TestPrinting::pdfHasItsPagesWithInk() {
     const QRect line = ink(pages[1], int(400 * unit));
     QVERIFY2(qAbs(line.height() - 1300 * unit) < 3, qPrintable(QString::number(line.height())));
     QVERIFY(line.left() > 270 * unit && line.left() < 270 * unit + pages[1].width() / 10);
+
+    // A worksheet of 30 tasks: two pages, both with ink.
+    QList<TaskRecord> tasks(31);
+    for (int k = 0; k < tasks.size(); ++k) {
+        tasks[k].operand1 = k;
+        tasks[k].operand2 = 3;
+        tasks[k].operation = QStringLiteral("+");
+        tasks[k].result = k + 3;
+    }
+    tasks[0].name = QStringLiteral("Lena");
+    const QString sheetPath = folder.filePath(QStringLiteral("blatt.pdf"));
+    printer.setOutputFileName(sheetPath);
+    QVERIFY(
+        renderPrintout(taskSheetPrintout(taskSetGrid(tasks), SheetOptions{},
+                                         QStringLiteral("06.12.2026"), QStringLiteral("17:06:29")),
+                       printer));
+    QCOMPARE(pdfPages(sheetPath), 2);
+    for (const QImage& page : pdfPictures(sheetPath, folder.path() + QStringLiteral("/blatt")))
+        QVERIFY(!ink(page).isEmpty());
 }
 
 void TestPrinting::textCellAndBaseline() {
