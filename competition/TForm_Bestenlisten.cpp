@@ -1,6 +1,7 @@
 #include "competition/TForm_Bestenlisten.h"
 
 #include "competition/best_list_file.h"
+#include "platform/grid_cells.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "platform/window_scaling.h"
@@ -127,22 +128,12 @@ void TForm_Bestenlisten::FormCreate() {
 }
 
 void TForm_Bestenlisten::setTexts(const BestListGrid& texts) {
-    for (int r = 0; r < bestListGridRows && r < texts.size(); ++r) {
-        for (int c = 0; c < bestListGridColumns && c < texts[r].size(); ++c) {
-            QTableWidgetItem* item = StringGrid1->item(r, c);
-            item->setText(texts[r][c]);
-            item->setData(Qt::AccessibleTextRole, texts[r][c]);
-        }
-    }
+    setGridTexts(StringGrid1, texts);
     fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
 }
 
 BestListGrid TForm_Bestenlisten::shownTexts() const {
-    BestListGrid texts(bestListGridRows, QStringList(bestListGridColumns));
-    for (int r = 0; r < bestListGridRows; ++r)
-        for (int c = 0; c < bestListGridColumns; ++c)
-            texts[r][c] = StringGrid1->item(r, c)->text();
-    return texts;
+    return gridTexts(StringGrid1);
 }
 
 void TForm_Bestenlisten::openFromMainMenu() {

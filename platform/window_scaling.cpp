@@ -2,11 +2,9 @@
 
 #include "common/window_scale.h"
 
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QList>
 #include <QScreen>
-#include <QTableWidget>
 #include <QWidget>
 
 #include <cmath>
@@ -70,35 +68,4 @@ int scaleWindowToScreen(QWidget* window) {
     const int percent = screenScalePercent(screen, window->size());
     scaleWidgetTree(window, percent);
     return percent;
-}
-
-void fitGridColumns(QTableWidget* grid, const int* designWidths, int columns, int percent) {
-    const QFontMetrics metrics(grid->font());
-    const int padding = metrics.horizontalAdvance(QLatin1Char(' '));
-    QList<int> design(columns);
-    QList<int> needed(columns);
-    int designTotal = 0;
-    int neededTotal = 0;
-    bool allFit = true;
-    for (int c = 0; c < columns; ++c) {
-        design[c] = designWidths[c] * percent / 100;
-        needed[c] = 0;
-        for (int r = 0; r < grid->rowCount(); ++r) {
-            if (const QTableWidgetItem* item = grid->item(r, c); item && !item->text().isEmpty())
-                needed[c] = qMax(needed[c], metrics.horizontalAdvance(item->text()) + padding);
-        }
-        allFit = allFit && needed[c] <= design[c];
-        designTotal += design[c];
-        neededTotal += needed[c];
-    }
-    for (int c = 0; c < columns; ++c) {
-        int width = design[c];
-        // A column too narrow for its text takes room from the roomy ones, so that the grid
-        // keeps its width as long as the texts allow.
-        if (!allFit) {
-            const int spare = qMax(0, designTotal - neededTotal);
-            width = needed[c] + (designTotal > 0 ? spare * design[c] / designTotal : 0);
-        }
-        grid->setColumnWidth(c, width);
-    }
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 class QScreen;
-class QTableWidget;
 class QSize;
 class QWidget;
 
@@ -17,7 +16,3 @@ int scaleWindowToScreen(QWidget* window);
 
 // The percentage scaleWindowToScreen applies to a window of the given design size on a screen.
 int screenScalePercent(const QScreen* screen, const QSize& designSize);
-
-// Sets each column of the grid to its design width at the given percentage, or wider where a
-// text in it needs more room, so that nothing the grid shows is cut.
-void fitGridColumns(QTableWidget* grid, const int* designWidths, int columns, int percent);

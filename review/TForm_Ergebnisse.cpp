@@ -1,5 +1,6 @@
 #include "review/TForm_Ergebnisse.h"
 
+#include "platform/grid_cells.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "platform/window_scaling.h"
@@ -115,22 +116,12 @@ void TForm_Ergebnisse::FormCreate() {
 }
 
 void TForm_Ergebnisse::setTexts(const GridTexts& texts) {
-    for (int r = 0; r < resultsGridRows && r < texts.size(); ++r) {
-        for (int c = 0; c < resultsGridColumns && c < texts[r].size(); ++c) {
-            QTableWidgetItem* item = StringGrid1->item(r, c);
-            item->setText(texts[r][c]);
-            item->setData(Qt::AccessibleTextRole, texts[r][c]);
-        }
-    }
+    setGridTexts(StringGrid1, texts);
     fitGridColumns(StringGrid1, designColumnWidths.data(), resultsGridColumns, scalePercent_);
 }
 
 GridTexts TForm_Ergebnisse::shownTexts() const {
-    GridTexts texts(resultsGridRows, QStringList(resultsGridColumns));
-    for (int r = 0; r < resultsGridRows; ++r)
-        for (int c = 0; c < resultsGridColumns; ++c)
-            texts[r][c] = StringGrid1->item(r, c)->text();
-    return texts;
+    return gridTexts(StringGrid1);
 }
 
 void TForm_Ergebnisse::emptyDataCells() {

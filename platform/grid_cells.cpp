@@ -1,0 +1,53 @@
+#include "platform/grid_cells.h"
+
+#include <QFontMetrics>
+#include <QTableWidget>
+
+void setGridTexts(QTableWidget* grid, const QList<QStringList>& texts) {
+    for (int r = 0; r < grid->rowCount() && r < texts.size(); ++r) {
+        for (int c = 0; c < grid->columnCount() && c < texts[r].size(); ++c) {
+            QTableWidgetItem* item = grid->item(r, c);
+            item->setText(texts[r][c]);
+            item->setData(Qt::AccessibleTextRole, texts[r][c]);
+        }
+    }
+}
+
+QList<QStringList> gridTexts(const QTableWidget* grid) {
+    QList<QStringList> texts(grid->rowCount(), QStringList(grid->columnCount()));
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c)
+            texts[r][c] = grid->item(r, c)->text();
+    return texts;
+}
+
+void fitGridColumns(QTableWidget* grid, const int* designWidths, int columns, int percent) {
+    const QFontMetrics metrics(grid->font());
+    const int padding = metrics.horizontalAdvance(QLatin1Char(' '));
+    QList<int> design(columns);
+    QList<int> needed(columns);
+    int designTotal = 0;
+    int neededTotal = 0;
+    bool allFit = true;
+    for (int c = 0; c < columns; ++c) {
+        design[c] = designWidths[c] * percent / 100;
+        needed[c] = 0;
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            if (const QTableWidgetItem* item = grid->item(r, c); item && !item->text().isEmpty())
+                needed[c] = qMax(needed[c], metrics.horizontalAdvance(item->text()) + padding);
+        }
+        allFit = allFit && needed[c] <= design[c];
+        designTotal += design[c];
+        neededTotal += needed[c];
+    }
+    for (int c = 0; c < columns; ++c) {
+        int width = design[c];
+        // A column too narrow for its text takes room from the roomy ones, so that the grid
+        // keeps its width as long as the texts allow.
+        if (!allFit) {
+            const int spare = qMax(0, designTotal - neededTotal);
+            width = needed[c] + (designTotal > 0 ? spare * design[c] / designTotal : 0);
+        }
+        grid->setColumnWidth(c, width);
+    }
+}
