@@ -1,5 +1,6 @@
 #include "competition/best_list_file.h"
 
+#include "common/file_access.h"
 #include "competition/competition_presets.h"
 #include "engine/run_state.h"
 
@@ -73,22 +74,14 @@ bool ensureBestListFiles(const QString& folder) {
 std::optional<QList<BestListEntry>> readBestList(QIODevice& device) {
     // A longer file is read no further than the records the program can use, so even a huge
     // foreign file is read quickly and in bounded memory.
-    const qint64 limit = qint64(bestListReadLimit) * bestListRecordSize;
-    QByteArray data(limit, Qt::Uninitialized);
-    qint64 total = 0;
-    while (total < limit) {
-        const qint64 got = device.read(data.data() + total, limit - total);
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break;
-        total += got;
-    }
-    data.truncate(total);
+    const std::optional<QByteArray> data =
+        readAtMost(device, qint64(bestListReadLimit) * bestListRecordSize);
+    if (!data)
+        return std::nullopt;
     QList<BestListEntry> records;
-    const qsizetype whole = data.size() / bestListRecordSize;
+    const qsizetype whole = data->size() / bestListRecordSize;
     for (qsizetype i = 0; i < whole; ++i) {
-        const QByteArrayView record(data.constData() + i * bestListRecordSize, bestListRecordSize);
+        const QByteArrayView record(data->constData() + i * bestListRecordSize, bestListRecordSize);
         records.append(*decodeBestListEntry(record));
     }
     return records;

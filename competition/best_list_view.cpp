@@ -1,7 +1,7 @@
 #include "competition/best_list_view.h"
 
 #include "competition/best_list_file.h"
-#include "storage/file_access.h"
+#include "common/file_access.h"
 #include "storage/results_view.h"
 
 #include <QFile>

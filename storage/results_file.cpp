@@ -1,6 +1,6 @@
 #include "storage/results_file.h"
 
-#include "storage/file_access.h"
+#include "common/file_access.h"
 
 #include <QDir>
 #include <QFile>

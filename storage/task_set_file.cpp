@@ -2,7 +2,7 @@
 
 #include "common/clock.h"
 #include "common/text_codec.h"
-#include "storage/file_access.h"
+#include "common/file_access.h"
 
 #include <QFile>
 #include <QSaveFile>

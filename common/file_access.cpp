@@ -1,4 +1,4 @@
-#include "storage/file_access.h"
+#include "common/file_access.h"
 
 #include <QDir>
 #include <QFileDevice>
