@@ -7,8 +7,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "Kalumbrixtor <kalumbrixtor@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Kopfrechentrainer für Schulkinder")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Kopfrechentrainer für Schulkinder
-Kalumbrixtor übt Kopfrechnen: Das Kind wählt eine Rechenart, die Zahlenbereiche
+    "Kalumbrixtor übt Kopfrechnen: Das Kind wählt eine Rechenart, die Zahlenbereiche
 und auf Wunsch ein Zeitlimit und löst Aufgaben, die sich in einem Durchgang nicht
 wiederholen. Sechzehn feste Wettbewerbe führen Bestenlisten; Ergebnisse und
 Aufgabensätze lassen sich speichern und als Arbeitsblatt drucken.
