@@ -46,7 +46,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$share/applications/$id.desktop")
 home="$tmp/home of a teacher"
 mkdir -p "$home" "$tmp/elsewhere"
 cd "$tmp/elsewhere" || fail "cd"
-HOME=$home PATH=$prefix/bin:$PATH sh -c "$exec_line" >"$tmp/run.log" 2>&1 &
+HOME=$home PATH=$prefix/bin:$PATH sh -c "exec $exec_line" >"$tmp/run.log" 2>&1 &
 pid=$!
 data=$home/Kalumbrixtor
 i=0
