@@ -77,8 +77,8 @@ fuzz: deps
 	  fi; \
 	  echo "$$t: no finding; corpus $$(ls $(FUZZ)/corpus/$$t | wc -l) files," \
 	       "$$(du -sk $(FUZZ)/corpus/$$t | cut -f1) KiB;" \
-	       "$$(grep -o 'stat::number_of_executed_units: [0-9]*' $(FUZZ)/$$t.log | grep -o '[0-9]*$$') runs," \
-	       "$$(grep -o 'stat::average_exec_per_sec: [0-9]*' $(FUZZ)/$$t.log | grep -o '[0-9]*$$') exec/s"; \
+	       "$$(grep -o 'stat::number_of_executed_units: *[0-9]*' $(FUZZ)/$$t.log | grep -o '[0-9]*$$') runs," \
+	       "$$(grep -o 'stat::average_exec_per_sec: *[0-9]*' $(FUZZ)/$$t.log | grep -o '[0-9]*$$') exec/s"; \
 	done
 
 format:
