@@ -3,15 +3,19 @@
 
 PACKAGES := build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n \
             fonts-liberation2 xvfb xauth openbox xdotool imagemagick poppler-utils \
-            libbenchmark-dev clang-format fontconfig desktop-file-utils appstream dpkg-dev file
+            libbenchmark-dev clang-format fontconfig desktop-file-utils appstream dpkg-dev file \
+            clang libclang-rt-14-dev
 JOBS     ?= $(shell nproc)
 BUILD    := build
 ASAN     := build-asan
 BENCH    := build-bench
+FUZZ     := build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := fuzz_best_list fuzz_results_file fuzz_task_set
 RUNDIR   := run
 PREFIX   ?= /usr/local
 
-.PHONY: deps build run test bench install package format clean
+.PHONY: deps build run test bench fuzz install package format clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -70,8 +74,30 @@ install: build
 package: deps build
 	cd $(BUILD) && cpack
 
+# Each reader under libFuzzer for FUZZ_SECONDS (not part of test). The corpus grows in
+# build-fuzz/corpus/<target>, seeded with files the program writes itself; a finding stops with
+# the fuzzer's report, and the input it saved (crash-*, timeout-*) becomes a regression test.
+fuzz: deps
+	cmake -S . -B $(FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	      -DKALU_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS) fuzz_seed_corpus
+	$(FUZZ)/fuzz/fuzz_seed_corpus $(FUZZ)/seeds
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ)/corpus/$$t $(FUZZ)/findings/$$t; \
+	  echo "== $$t: $(FUZZ_SECONDS) s"; \
+	  if ! $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	        -print_final_stats=1 -artifact_prefix=$(FUZZ)/findings/$$t/ \
+	        $(FUZZ)/corpus/$$t $(FUZZ)/seeds/$$t >$(FUZZ)/$$t.log 2>&1; then \
+	    tail -n 60 $(FUZZ)/$$t.log; echo "$$t: FINDING, see $(FUZZ)/findings/$$t/"; exit 1; \
+	  fi; \
+	  echo "$$t: no finding; corpus $$(ls $(FUZZ)/corpus/$$t | wc -l) files," \
+	       "$$(du -sk $(FUZZ)/corpus/$$t | cut -f1) KiB;" \
+	       "$$(grep -o 'stat::number_of_executed_units: *[0-9]*' $(FUZZ)/$$t.log | grep -o '[0-9]*$$') runs," \
+	       "$$(grep -o 'stat::average_exec_per_sec: *[0-9]*' $(FUZZ)/$$t.log | grep -o '[0-9]*$$') exec/s"; \
+	done
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCH)
+	rm -rf $(BUILD) $(ASAN) $(BENCH) $(FUZZ)

@@ -95,11 +95,23 @@ std::optional<QList<BestListEntry>> readBestList(const QString& path) {
 }
 
 BestListUpdate updateBestList(const QString& folder, int competitionNumber,
-                              const BestListEntry& entry) {
+                              const BestListEntry& entry, int lockTimeoutMs) {
     BestListUpdate update;
     if (competitionNumber < 1 || competitionNumber > competitionCount)
         return update;
     const QString path = bestListPath(folder, competitionNumber);
+    // A folder or a pipe in the list's place is neither read nor replaced: opening a pipe would
+    // wait for a writer that never comes.
+    if (!notAFileReason(path).isEmpty()) {
+        update.ioError = true;
+        return update;
+    }
+    const FileLock lock(path + QStringLiteral(".lock"), lockTimeoutMs);
+    if (lock.state() != FileLock::State::Held) {
+        update.busy = lock.state() == FileLock::State::Busy;
+        update.ioError = !update.busy;
+        return update;
+    }
 
     BestListTable table{};
     table[0] = entry;
@@ -159,12 +171,12 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
 
 BestListUpdate rankCompetitionRun(const QString& folder, const RunState& state,
                                   const QString& timeFieldText, int range1Item, int range2Item,
-                                  const Clock& clock) {
+                                  const Clock& clock, int lockTimeoutMs) {
     if (!state.competitionChosen || state.points <= 0)
         return BestListUpdate{};
     const std::optional<BestListEntry> entry =
         buildBestListEntry(state, timeFieldText, range1Item, range2Item, clock);
     if (!entry)
         return BestListUpdate{};
-    return updateBestList(folder, state.competitionNumber, *entry);
+    return updateBestList(folder, state.competitionNumber, *entry, lockTimeoutMs);
 }

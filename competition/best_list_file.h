@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_lock.h"
 #include "competition/best_list_entry.h"
 
 #include <QList>
@@ -38,6 +39,9 @@ struct BestListUpdate {
     quint8 bestListRank = 0;
     // The list could not be read or written; the rank is then 0 and the old list stays as it was.
     bool ioError = false;
+    // Another computer was updating the list for longer than the lock timeout; the rank is then
+    // 0 and the list stays as the other computer leaves it.
+    bool busy = false;
 };
 
 // Ranks the entry into the best list of the competition in the folder and rewrites the list as
@@ -46,12 +50,14 @@ struct BestListUpdate {
 // equal to a listed one goes below it. A missing list is created with the entry as its only
 // record (rank 0). The rewrite replaces the old file only once the new one is complete, so a
 // failed write leaves the old list intact. Competition numbers outside 1..16 change nothing.
+// Read, ranking and rewrite happen under the lock file "W<n>.bli.lock" next to the list; when
+// another program holds it for longer than lockTimeoutMs, the list is left alone (busy).
 BestListUpdate updateBestList(const QString& folder, int competitionNumber,
-                              const BestListEntry& entry);
+                              const BestListEntry& entry, int lockTimeoutMs = fileLockTimeoutMs);
 
 // What the end of a competition run does with the best list: build the entry and rank it, but
 // only for a run in a chosen competition that scored points. Any other run touches no file and
 // gives rank 0.
 BestListUpdate rankCompetitionRun(const QString& folder, const RunState& state,
                                   const QString& timeFieldText, int range1Item, int range2Item,
-                                  const Clock& clock);
+                                  const Clock& clock, int lockTimeoutMs = fileLockTimeoutMs);

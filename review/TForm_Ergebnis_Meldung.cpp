@@ -218,6 +218,16 @@ void TForm_Ergebnis_Meldung::rankRun() {
             QStringLiteral("Die Bestenliste %1 konnte nicht gelesen oder geschrieben werden.\n"
                            "Deine Leistung steht deshalb nicht in der Bestenliste.")
                 .arg(bestListFileName(result_.competitionNumber)));
+    } else if (update.busy) {
+        // The list is left to the other computer; the run's results and tasks are saved as
+        // usual after this dialog.
+        platform_.showMessage(
+            this, MessageKind::Warning, MessageButtons::Ok,
+            QStringLiteral("Die Bestenliste %1 wird gerade von einem anderen Computer "
+                           "bearbeitet.\nDeine Leistung steht deshalb nicht in der "
+                           "Bestenliste. Deine Leistungen und Aufgaben werden trotzdem "
+                           "gespeichert.")
+                .arg(bestListFileName(result_.competitionNumber)));
     }
 }
 

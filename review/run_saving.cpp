@@ -158,20 +158,20 @@ void saveResultsAuto(const SaveContext& context, RunState& state, const RunResul
     // There is no dialog to try again with: a failure is reported and the record given up, so
     // that the next child can start.
     state.resultsPending = false;
-    const AutomaticResultsName name = automaticResultsName(context.dataFolder);
-    if (name.path.isEmpty()) {
+    const AutomaticStore stored =
+        storeAutomaticResultRecord(context.dataFolder, buildResultRecord(result, context.platform));
+    if (stored.path.isEmpty()) {
         say(context, MessageKind::Warning,
             QStringLiteral("Deine Leistungen konnten nicht gespeichert werden.\n%1")
-                .arg(name.reason));
+                .arg(stored.outcome.reason));
         return;
     }
-    const FileOutcome stored =
-        storeResultRecord(name.path, buildResultRecord(result, context.platform));
-    if (!stored.ok) {
-        reportFailure(context, QStringLiteral("Deine Leistungen"), name.path, stored.reason, false);
+    if (!stored.outcome.ok) {
+        reportFailure(context, QStringLiteral("Deine Leistungen"), stored.path,
+                      stored.outcome.reason, false);
         return;
     }
-    if (name.numberedCounter > 5)
+    if (stored.numberedCounter > 5)
         say(context, MessageKind::Warning, tooManyFilesWarning);
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -56,12 +57,29 @@ ResultsFileState inspectResultsFile(const QString& path) {
     return state;
 }
 
-FileOutcome storeResultRecord(const QString& path, const ResultRecord& record, bool emptyFirst) {
+namespace {
+
+const QString busyReason =
+    QStringLiteral("Die Datei wird gerade von einem anderen Computer bearbeitet. Versuche es "
+                   "gleich noch einmal.");
+
+QString lockFailureReason(const QString& path) {
+    if (!QFileInfo(path).absoluteDir().exists())
+        return QStringLiteral("Den Ordner der Datei gibt es nicht.");
+    return QStringLiteral("Der Ordner ist schreibgeschützt oder die Datei ist gesperrt.");
+}
+
+// The store itself; the caller holds the lock.
+FileOutcome storeLocked(const QString& path, const ResultRecord& record, bool emptyFirst) {
     if (const QString refusal = notAFileReason(path); !refusal.isEmpty())
         return failure(refusal);
     const QByteArray bytes = encodeResultRecord(record);
     if (emptyFirst)
         return replaceWithRecord(path, bytes);
+    // Checked again here, under the lock: another computer may have filled the file since the
+    // child chose it.
+    if (!usableForStoring(inspectResultsFile(path)))
+        return failure(QStringLiteral("Die Datei ist voll oder keine Leistungs-Datei."));
 
     const bool existed = QFileInfo::exists(path);
     // Unbuffered, so that a failed write leaves nothing behind in a buffer that a later flush
@@ -84,6 +102,55 @@ FileOutcome storeResultRecord(const QString& path, const ResultRecord& record, b
     else
         file.remove();
     return failure(reason);
+}
+
+} // namespace
+
+QString resultsLockPath(const QString& path) {
+    // The names of the automatic series share one lock, also when a child picks one of them in
+    // the save dialog.
+    static const QRegularExpression automaticName(
+        QStringLiteral("^W(a{0,7}|[1-9][0-9]{0,2}a{1,6})\\.Erg$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QFileInfo info(path);
+    if (automaticName.match(info.fileName()).hasMatch())
+        return info.dir().filePath(QStringLiteral("W.Erg.lock"));
+    return path + QStringLiteral(".lock");
+}
+
+FileOutcome storeResultRecord(const QString& path, const ResultRecord& record, bool emptyFirst,
+                              int lockTimeoutMs) {
+    if (const QString refusal = notAFileReason(path); !refusal.isEmpty())
+        return failure(refusal);
+    const FileLock lock(resultsLockPath(path), lockTimeoutMs);
+    if (lock.state() == FileLock::State::Busy)
+        return failure(busyReason);
+    if (lock.state() == FileLock::State::Failed)
+        return failure(lockFailureReason(path));
+    return storeLocked(path, record, emptyFirst);
+}
+
+AutomaticStore storeAutomaticResultRecord(const QString& folder, const ResultRecord& record,
+                                          int lockTimeoutMs) {
+    AutomaticStore store;
+    const QString first = QDir(folder).filePath(QStringLiteral("W.Erg"));
+    const FileLock lock(resultsLockPath(first), lockTimeoutMs);
+    if (lock.state() != FileLock::State::Held) {
+        store.outcome = failure(lock.state() == FileLock::State::Busy
+                                    ? QStringLiteral("Die Leistungs-Dateien W*.Erg werden gerade "
+                                                     "von einem anderen Computer bearbeitet.")
+                                    : lockFailureReason(first));
+        return store;
+    }
+    const AutomaticResultsName name = automaticResultsName(folder);
+    if (name.path.isEmpty()) {
+        store.outcome = failure(name.reason);
+        return store;
+    }
+    store.path = name.path;
+    store.numberedCounter = name.numberedCounter;
+    store.outcome = storeLocked(name.path, record, false);
+    return store;
 }
 
 QString nextAutomaticBase(const QString& base, int& numberedCounter) {

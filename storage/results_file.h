@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_lock.h"
 #include "storage/result_record.h"
 
 #include <QList>
@@ -25,19 +26,34 @@ struct FileOutcome {
 
 // Appends the record to the file, creating it when it does not exist. A failed append leaves
 // the file as long as it was. With emptyFirst the file is replaced by one holding only this
-// record (the answer Yes to the full-file question).
+// record (the answer Yes to the full-file question). A file that meanwhile became full or is not
+// made of whole records is not appended to. The store runs under the file's lock (the lock of
+// the automatic files for their names, otherwise "<name>.lock"); a lock that another program
+// holds for longer than lockTimeoutMs makes it fail with a reason that says so.
 FileOutcome storeResultRecord(const QString& path, const ResultRecord& record,
-                              bool emptyFirst = false);
+                              bool emptyFirst = false, int lockTimeoutMs = fileLockTimeoutMs);
 
 // The automatic results file of competition runs in the folder: W.Erg, then Wa.Erg, Waa.Erg,
 // ... Waaaaaaa.Erg, W1a.Erg ... W1aaaaaa.Erg, W2a.Erg, ... Files that are full or not made of
 // whole records are passed over; a missing file along the way is created empty.
 struct AutomaticResultsName {
-    QString path;           // empty when no name could be found or a file not created
+    QString path;            // empty when no name could be found or a file not created
     int numberedCounter = 0; // the digit counter of the name found (0 for W.Erg, Wa.Erg, ...)
     QString reason;          // why no name was found
 };
 AutomaticResultsName automaticResultsName(const QString& folder);
+// Finds the automatic results file and appends the record to it, both under one lock
+// ("W.Erg.lock" in the folder), so that two computers never pass the same full file over into
+// different new ones or append past 20 records.
+struct AutomaticStore {
+    FileOutcome outcome;
+    QString path;            // the file stored into; empty when none was found
+    int numberedCounter = 0; // as in AutomaticResultsName
+};
+AutomaticStore storeAutomaticResultRecord(const QString& folder, const ResultRecord& record,
+                                          int lockTimeoutMs = fileLockTimeoutMs);
+// The lock file that guards storing into the results file at path.
+QString resultsLockPath(const QString& path);
 // The base names in the order the search tries them after "W": "Wa", "Waa", ..., "W1a", ...
 // Empty after the last one.
 QString nextAutomaticBase(const QString& base, int& numberedCounter);

@@ -1,0 +1,129 @@
+// Writes the seed files of the three fuzz targets into <folder>/<target>/: real files made by the
+// program's own writers, from an empty file to full ones.
+
+#include "common/clock.h"
+#include "competition/best_list_file.h"
+#include "storage/results_file.h"
+#include "storage/task_set_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+bool copyInto(const QString& from, const QString& folder, const QString& name) {
+    QFile::remove(QDir(folder).filePath(name));
+    return QFile::copy(from, QDir(folder).filePath(name));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+BestListEntry entry(const QString& name, int points) {
+    BestListEntry e;
+    e.number = 3;
+    e.name = name;
+    e.date = QStringLiteral("06.12.26");
+    e.time = QStringLiteral("17:06:29");
+    e.settingCode = QStringLiteral("*1033");
+    e.points = quint8(points);
+    return e;
+}
+
+bool bestListSeeds(const QString& out, const QString& work) {
+    // As the program leaves a list: empty, one entry (a list made anew), then full.
+    bool ok = ensureBestListFiles(work) && copyInto(bestListPath(work, 3), out, "empty.bli");
+    ok = ok && writeFile(QDir(out).filePath("one.bli"), encodeBestListEntry(entry("Anna", 7)));
+    const QStringList names = {"Anna",  "Ben", "Clara", "Dörte", "Emil", "Fatma", "Gülay",
+                               "Hanno", "Ida", "Jörg",  "Kim",   "Lea",  "Mats",  "Nele"};
+    for (int i = 0; i < names.size(); ++i)
+        ok = ok && !updateBestList(work, 3, entry(names[i], 40 + 7 * i % 30)).ioError;
+    return ok && copyInto(bestListPath(work, 3), out, "full.bli");
+}
+
+ResultRecord result(const QString& name, int tasks, int points, const QString& operation) {
+    ResultRecord r;
+    r.name = name;
+    r.date = QStringLiteral("06.12.26");
+    r.time = QStringLiteral("17:06:29");
+    r.timeLimitText = QStringLiteral("90");
+    r.operation = operation;
+    r.range1Text = QStringLiteral("0 .. 10");
+    r.range2Text = QStringLiteral("1 000 ... 30 000");
+    r.taskCount = quint8(tasks);
+    r.points = quint8(points);
+    return r;
+}
+
+bool resultsSeeds(const QString& out) {
+    const QString three = QDir(out).filePath("three.ERG");
+    const QString full = QDir(out).filePath("full.ERG");
+    QFile::remove(three);
+    QFile::remove(full);
+    bool ok = storeResultRecord(three, result("Timo", 3, 2, "+ / -")).ok &&
+              storeResultRecord(three, result("Ümit", 12, 7, ":R / -")).ok &&
+              storeResultRecord(three, result("Lea", 160, 155, "* / 3")).ok;
+    for (int i = 0; i < fullFileLimit; ++i)
+        ok = ok && storeResultRecord(full, result("Kind", i, i / 2, "- / -")).ok;
+    return ok;
+}
+
+TaskRecord task(qint32 a, qint32 b, const QString& operation, qint32 result, qint32 remainder,
+                qint32 given) {
+    TaskRecord t;
+    t.operand1 = a;
+    t.operand2 = b;
+    t.operation = operation;
+    t.result = result;
+    t.remainder = remainder;
+    t.givenAnswer = given;
+    t.givenRemainder = remainder >= 0 ? remainder : 0;
+    return t;
+}
+
+bool taskSetSeeds(const QString& out) {
+    struct FixedClock : Clock {
+        QDate today() const override { return QDate(2026, 12, 6); }
+        QTime localTime() const override { return QTime(17, 6, 29); }
+        QTime utcTime() const override { return QTime(16, 6, 29); }
+    } clock;
+    RunResult run;
+    run.participantName = QStringLiteral("Timo");
+    run.points = 2;
+    run.competitionTag = QStringLiteral("-");
+    run.timeFieldText = QStringLiteral("90");
+    run.tasks = {task(3, 4, "+", 7, -1, 7), task(30000, 5, "-", 29995, -1, 29990),
+                 task(17, 5, ": R", 3, 2, 3), task(6, 7, "*", 42, -1, 0)};
+    bool ok = writeTaskSet(QDir(out).filePath("four.AGB"), taskSetToSave(run, clock)).ok;
+    run.tasks.clear();
+    for (int i = 0; i < taskSetLimit; ++i)
+        run.tasks.append(task(i, i % 10 + 1, ":", i / (i % 10 + 1), -1, i));
+    run.timeFieldText.clear();
+    return ok && writeTaskSet(QDir(out).filePath("full.AGB"), taskSetToSave(run, clock)).ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seed_corpus <folder>\n");
+        return 2;
+    }
+    const QDir root(QString::fromLocal8Bit(argv[1]));
+    QTemporaryDir work;
+    for (const char* target : {"fuzz_best_list", "fuzz_results_file", "fuzz_task_set"}) {
+        if (!root.mkpath(QString::fromLatin1(target)))
+            return 1;
+    }
+    const bool ok = bestListSeeds(root.filePath("fuzz_best_list"), work.path()) &&
+                    resultsSeeds(root.filePath("fuzz_results_file")) &&
+                    taskSetSeeds(root.filePath("fuzz_task_set"));
+    return ok ? 0 : 1;
+}
