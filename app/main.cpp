@@ -5,6 +5,7 @@
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
+#include "platform/first_frame_report.h"
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
 #include "review/TForm_Aufgaben.h"
@@ -66,6 +67,7 @@ int main(int argc, char* argv[]) {
                   state, result);
     });
 
+    reportFirstFrameIfAsked(&mainWindow);
     mainWindow.showMaximized();
     return app.exec();
 }
