@@ -1,7 +1,7 @@
 // The floor the start-up probe measures the program against: a bare Qt Widgets main window of
 // about the main window's weight (a menu bar, ten labels, three combo boxes, a line edit and a
 // button), shown maximized like the main window, with the same first-frame report.
-#include "platform/first_frame_report.h"
+#include "platform/first_frame.h"
 
 #include <QApplication>
 #include <QComboBox>
