@@ -55,6 +55,7 @@ bench: deps
 	cmake --build $(BENCH) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_generation
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_answer_to_next_task
+	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_task_set_viewer
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window
 
 format:
