@@ -35,9 +35,15 @@ double nowMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-pid_t spawn(const std::vector<std::string>& args, const char* folder, int stdoutFd) {
+pid_t spawn(const std::vector<std::string>& args, const char* folder, int stdoutFd,
+            bool quiet = false) {
     const pid_t pid = fork();
     if (pid == 0) {
+        if (quiet) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDERR_FILENO);
+            close(null);
+        }
         if (folder && chdir(folder) != 0)
             _exit(126);
         if (stdoutFd >= 0) {
@@ -185,7 +191,7 @@ int main(int argc, char** argv) {
     setenv("KALU_EXIT_AFTER_FIRST_FRAME", "1", 1);
     pid_t openbox = -1;
     if (withWindowManager) {
-        openbox = spawn({"openbox", "--sm-disable"}, nullptr, -1);
+        openbox = spawn({"openbox", "--sm-disable"}, nullptr, -1, true);
         usleep(500 * 1000);
     }
 
@@ -230,8 +236,11 @@ int main(int argc, char** argv) {
     std::printf("peak memory program - bare: %+.1f MiB (at most +10.0 MiB: %s)\n", extra,
                 extra <= 10.0 ? "met" : "NOT met");
 
-    if (openbox > 0)
+    // The window manager ends before the display it runs on.
+    if (openbox > 0) {
         kill(openbox, SIGTERM);
+        waitpid(openbox, nullptr, 0);
+    }
     kill(xvfb, SIGTERM);
     while (wait(nullptr) > 0) {
     }
