@@ -65,6 +65,9 @@ bench: deps
 	cmake --build $(BENCH) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_generation
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_answer_to_next_task
+	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_task_set_viewer
+	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window
+	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window --wm
 
 # DESTDIR is honoured by cmake --install; PREFIX chooses where below it the files go.
 install: build

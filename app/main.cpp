@@ -5,6 +5,7 @@
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
+#include "platform/first_frame.h"
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
 #include "review/TForm_Aufgaben.h"
@@ -16,10 +17,38 @@
 #include <QApplication>
 #include <QDir>
 
+#include <memory>
+
+namespace {
+
+// The windows that only a menu item, a finished run or the competition button opens, in the
+// order they are created. None of them shows anything in the main window's first frame.
+struct LaterWindows {
+    LaterWindows(RunState& state, QtPlatform& platform, PrinterChoice& printers,
+                 const QString& dataFolder, TForm1* mainWindow)
+        : resultsViewer(platform, printers, dataFolder, mainWindow),
+          resultDialog(state, platform, dataFolder, mainWindow),
+          taskSetViewer(platform, printers, dataFolder, mainWindow), printOptions(mainWindow),
+          nameDialog(platform, mainWindow),
+          bestListViewer(platform, printers, dataFolder, mainWindow) {
+        mainWindow->attachNameDialog(&nameDialog);
+        taskSetViewer.attachPrintOptions(&printOptions);
+        mainWindow->attachReviewWindows();
+    }
+
+    TForm_Ergebnisse resultsViewer;
+    TForm_Ergebnis_Meldung resultDialog;
+    TForm_Aufgaben taskSetViewer;
+    TForm_Drucken printOptions;
+    TForm_Namensfenster nameDialog;
+    TForm_Bestenlisten bestListViewer;
+};
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
-    QApplication::setWindowIcon(programIcon());
     installGermanTranslation();
 
     QtPlatform platform;
@@ -29,9 +58,12 @@ int main(int argc, char* argv[]) {
     // Every printout goes to the printer chosen last, whichever window chose it.
     PrinterChoice printers;
 
-    // Every window is created once, in this order, and lives until the program ends.
+    // Every window is created once and lives until the program ends. The main window and the
+    // two windows its menu bar shows as enabled come first; the others follow right after the
+    // main window's first frame, or at their first use if that comes earlier.
     TForm1 mainWindow(state, platform);
     if (!mainWindow.bestListsReady()) {
+        QApplication::setWindowIcon(programIcon());
         platform.showMessage(
             nullptr, MessageKind::Warning, MessageButtons::Ok,
             QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
@@ -41,31 +73,37 @@ int main(int argc, char* argv[]) {
             std::nullopt);
         return 2;
     }
-    TForm_Ergebnisse resultsViewer(platform, printers, dataFolder, &mainWindow);
     TForm_Info info(&mainWindow);
-    TForm_Ergebnis_Meldung resultDialog(state, platform, dataFolder, &mainWindow);
-    TForm_Aufgaben taskSetViewer(platform, printers, dataFolder, &mainWindow);
-    TForm_Drucken printOptions(&mainWindow);
     TForm_Hilfe help(&mainWindow);
-    TForm_Namensfenster nameDialog(platform, &mainWindow);
-    TForm_Bestenlisten bestListViewer(platform, printers, dataFolder, &mainWindow);
     mainWindow.attachInformationWindows(&info, &help);
-    mainWindow.attachNameDialog(&nameDialog);
-    taskSetViewer.attachPrintOptions(&printOptions);
-    mainWindow.attachReviewWindows();
-    QObject::connect(&mainWindow, &TForm1::resultsViewerRequested, &resultsViewer,
-                     &TForm_Ergebnisse::openFromMainMenu);
-    QObject::connect(&mainWindow, &TForm1::bestListViewerRequested, &bestListViewer,
-                     &TForm_Bestenlisten::openFromMainMenu);
-    QObject::connect(&mainWindow, &TForm1::taskSetViewerRequested, &taskSetViewer,
-                     &TForm_Aufgaben::openFromMainMenu);
-    QObject::connect(&mainWindow, &TForm1::emptyWorksheetRequested, &taskSetViewer,
-                     &TForm_Aufgaben::printEmptyWorksheet);
-    QObject::connect(&mainWindow, &TForm1::runEnded, [&](const RunResult& result) {
-        windUpRun(resultDialog, {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()},
-                  state, result);
+
+    std::unique_ptr<LaterWindows> later;
+    auto laterWindows = [&]() -> LaterWindows& {
+        if (!later)
+            later =
+                std::make_unique<LaterWindows>(state, platform, printers, dataFolder, &mainWindow);
+        return *later;
+    };
+    QObject::connect(&mainWindow, &TForm1::resultsViewerRequested, &mainWindow,
+                     [&] { laterWindows().resultsViewer.openFromMainMenu(); });
+    QObject::connect(&mainWindow, &TForm1::bestListViewerRequested, &mainWindow,
+                     [&] { laterWindows().bestListViewer.openFromMainMenu(); });
+    QObject::connect(&mainWindow, &TForm1::taskSetViewerRequested, &mainWindow,
+                     [&] { laterWindows().taskSetViewer.openFromMainMenu(); });
+    QObject::connect(&mainWindow, &TForm1::emptyWorksheetRequested, &mainWindow,
+                     [&] { laterWindows().taskSetViewer.printEmptyWorksheet(); });
+    QObject::connect(&mainWindow, &TForm1::runEnded, &mainWindow, [&](const RunResult& result) {
+        windUpRun(laterWindows().resultDialog,
+                  {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()}, state, result);
     });
 
+    reportFirstFrameIfAsked(&mainWindow);
+    // Decoding the icon's images (and loading the image plugins) would delay the first frame;
+    // every window, made before or after, takes the icon from the application.
+    afterFirstFrame(&mainWindow, [&] {
+        QApplication::setWindowIcon(programIcon());
+        laterWindows();
+    });
     mainWindow.showMaximized();
     return app.exec();
 }

@@ -1,6 +1,5 @@
 #include "appearance/hilfe.h"
 
-#include "appearance/program_icon.h"
 #include "appearance/screen_centre.h"
 #include "platform/window_scaling.h"
 
@@ -84,7 +83,7 @@ QStringList TForm_Hilfe::helpLines() {
 TForm_Hilfe::TForm_Hilfe(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm_Hilfe"));
     setWindowTitle(QStringLiteral("Hilfe"));
-    setWindowIcon(programIcon());
+    // The window takes the program's icon from the application (see app/main.cpp).
 
     setFont(fontWithLineHeight(QFontDatabase::systemFont(QFontDatabase::GeneralFont), lineHeight));
     resize(clientWidth, clientHeight);

@@ -35,7 +35,7 @@ QLabel* boldBlackLabel(QWidget* parent, const QString& objectName, const QString
 TForm_Info::TForm_Info(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm_Info"));
     setWindowTitle(QStringLiteral("Info"));
-    setWindowIcon(programIcon());
+    // The window takes the program's icon from the application (see app/main.cpp).
 
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(13);

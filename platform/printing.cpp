@@ -81,36 +81,40 @@ bool renderPrintout(const Printout& printout, QPrinter& printer) {
     return painter.end() && ok;
 }
 
-PrinterChoice::PrinterChoice() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
-    printer_->setPageOrientation(QPageLayout::Portrait);
-}
+// The printer is made at its first use: making it loads the system's printing service and its
+// libraries, which would otherwise delay the main window at every start.
+PrinterChoice::PrinterChoice() = default;
 
 PrinterChoice::~PrinterChoice() = default;
 
 QPrinter& PrinterChoice::printer() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setPageOrientation(QPageLayout::Portrait);
+    }
     return *printer_;
 }
 
 void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const Printout& printout) {
-    if (!platform.printDialog(parent, *printer_))
+    if (!platform.printDialog(parent, printer()))
         return;
-    if (renderPrintout(printout, *printer_))
+    if (renderPrintout(printout, printer()))
         return;
     QString text;
-    if (printer_->outputFormat() == QPrinter::PdfFormat)
+    if (printer().outputFormat() == QPrinter::PdfFormat)
         text = QStringLiteral("Der Ausdruck konnte nicht in die Datei\n%1\ngeschrieben werden.\n"
                               "Vielleicht ist der Ordner schreibgeschützt oder die Datei "
                               "gesperrt.")
-                   .arg(shownPath(printer_->outputFileName()));
+                   .arg(shownPath(printer().outputFileName()));
     else
         text = QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
                               "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
-                   .arg(printer_->printerName());
+                   .arg(printer().printerName());
     platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok, text);
 }
 
 void PrinterChoice::setUp(Platform& platform, QWidget* parent) {
-    platform.printerSetup(parent, *printer_);
+    platform.printerSetup(parent, printer());
 }
 
 void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
@@ -118,22 +122,22 @@ void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
                                        const QString& baseName) {
     // Without a printer of the system (or when the last choice was a file), the printout goes
     // into a PDF file beside the data files, and the user is told where.
-    const bool toFile = QPrinterInfo::availablePrinters().isEmpty() || !printer_->isValid() ||
-                        printer_->outputFormat() == QPrinter::PdfFormat;
+    const bool toFile = QPrinterInfo::availablePrinters().isEmpty() || !printer().isValid() ||
+                        printer().outputFormat() == QPrinter::PdfFormat;
     if (!toFile) {
-        if (!renderPrintout(printout, *printer_))
+        if (!renderPrintout(printout, printer()))
             platform.showMessage(
                 parent, MessageKind::Warning, MessageButtons::Ok,
                 QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
                                "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
-                    .arg(printer_->printerName()));
+                    .arg(printer().printerName()));
         return;
     }
 
     const QString path = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setPageSize(printer_->pageLayout().pageSize());
+    pdf.setPageSize(printer().pageLayout().pageSize());
     pdf.setOutputFileName(path);
     if (renderPrintout(printout, pdf)) {
         const QString why = QPrinterInfo::availablePrinters().isEmpty()

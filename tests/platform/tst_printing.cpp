@@ -75,6 +75,7 @@ private slots:
     void withoutPrinterGoesToPdfInTheFolder();
     void failuresAreReported();
     void cancelledDialogPrintsNothing();
+    void printerIsMadeOnceAtFirstUse();
 
 private:
     FakePlatform platform;
@@ -220,6 +221,19 @@ void TestPrinting::cancelledDialogPrintsNothing() {
     printers.printWithDialog(platform, nullptr, twoPages());
     QCOMPARE(pdfPages(path), 2);
     QVERIFY(platform.messages.isEmpty());
+}
+
+// The printer is made at its first use and then kept, with every choice made on it.
+void TestPrinting::printerIsMadeOnceAtFirstUse() {
+    PrinterChoice printers;
+    QPrinter& first = printers.printer();
+    QCOMPARE(first.pageLayout().orientation(), QPageLayout::Portrait);
+    QCOMPARE(first.resolution(), 1200);
+    const QString path = folder.filePath(QStringLiteral("gewaehlt.pdf"));
+    first.setOutputFormat(QPrinter::PdfFormat);
+    first.setOutputFileName(path);
+    QCOMPARE(&printers.printer(), &first);
+    QCOMPARE(printers.printer().outputFileName(), path);
 }
 
 QTEST_MAIN(TestPrinting)
