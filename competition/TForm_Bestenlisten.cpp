@@ -83,36 +83,17 @@ void TForm_Bestenlisten::FormCreate() {
     connect(schliessen1, &QAction::triggered, this, &TForm_Bestenlisten::schliessen1Click);
     connect(Hilfe1, &QAction::triggered, this, &TForm_Bestenlisten::Hilfe1Click);
 
-    StringGrid1 = new QTableWidget(bestListGridRows, bestListGridColumns, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setAccessibleName(QStringLiteral("Bestenliste"));
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
+    StringGrid1 = makeViewerGrid(this, QStringLiteral("Bestenliste"), bestListGridRows,
+                                 bestListGridColumns, silver, fixedCellColour,
+                                 [](int r, int c) { return r < fixedRows || c == 0; });
     StringGrid1->setFrameShape(QFrame::NoFrame);
     // Display only: nothing is edited or selected, but the grid takes the focus so that the
     // arrow keys move through the cells and a screen reader reads each one.
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    StringGrid1->setTabKeyNavigation(false);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setTextElideMode(Qt::ElideNone);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(13);
     font.setBold(true);
     StringGrid1->setFont(font);
-    QPalette palette = StringGrid1->palette();
-    palette.setColor(QPalette::Base, silver);
-    palette.setColor(QPalette::Text, Qt::black);
-    StringGrid1->setPalette(palette);
-    for (int r = 0; r < bestListGridRows; ++r) {
-        for (int c = 0; c < bestListGridColumns; ++c) {
-            auto* item = new QTableWidgetItem;
-            item->setFlags(Qt::ItemIsEnabled);
-            if (r < fixedRows || c == 0)
-                item->setBackground(fixedCellColour);
-            StringGrid1->setItem(r, c, item);
-        }
-    }
     setTexts(initialBestListGrid());
 
     auto* layout = new QVBoxLayout(this);

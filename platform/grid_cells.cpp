@@ -1,7 +1,39 @@
 #include "platform/grid_cells.h"
 
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QTableWidget>
+
+QTableWidget* makeViewerGrid(QWidget* parent, const QString& accessibleName, int rows, int columns,
+                             const QColor& background, const QColor& fixedColour,
+                             const std::function<bool(int row, int column)>& isFixed) {
+    auto* grid = new QTableWidget(rows, columns, parent);
+    grid->setObjectName(QStringLiteral("StringGrid1"));
+    grid->setAccessibleName(accessibleName);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTabKeyNavigation(false);
+    grid->setWordWrap(false);
+    grid->setTextElideMode(Qt::ElideNone);
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Text, Qt::black);
+    grid->setPalette(palette);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            auto* item = new QTableWidgetItem;
+            if (isFixed(r, c)) {
+                item->setFlags(Qt::ItemIsEnabled);
+                item->setBackground(fixedColour);
+            } else {
+                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            }
+            grid->setItem(r, c, item);
+        }
+    }
+    return grid;
+}
 
 void setGridTexts(QTableWidget* grid, const QList<QStringList>& texts) {
     for (int r = 0; r < grid->rowCount() && r < texts.size(); ++r) {

@@ -3,7 +3,20 @@
 #include <QList>
 #include <QStringList>
 
+class QColor;
+class QString;
 class QTableWidget;
+class QWidget;
+
+#include <functional>
+
+// A viewer's grid: rows x columns cells that already exist, read-only, without the item view's
+// own headers (the fixed rows and columns are cells, so a screen reader reads them in order),
+// texts never wrapped or shortened, on the given background. Fixed cells get fixedColour and
+// cannot be selected.
+QTableWidget* makeViewerGrid(QWidget* parent, const QString& accessibleName, int rows, int columns,
+                             const QColor& background, const QColor& fixedColour,
+                             const std::function<bool(int row, int column)>& isFixed);
 
 // The viewers show their files in a QTableWidget whose cells all exist from the start. These
 // write and read the cells' texts row by row; a written text is also the cell's accessible text,

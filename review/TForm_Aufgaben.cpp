@@ -1,5 +1,6 @@
 #include "review/TForm_Aufgaben.h"
 
+#include "platform/grid_cells.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "platform/window_scaling.h"
@@ -60,30 +61,11 @@ TForm_Aufgaben::TForm_Aufgaben(Platform& platform, PrinterChoice& printerChoice,
     Schlieen1 = Drucken1->addAction(QStringLiteral("&schließen"));
     Schlieen1->setObjectName(QStringLiteral("Schlieen1"));
 
-    StringGrid1 = new QTableWidget(taskGridRows, taskGridColumns, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setAccessibleName(QStringLiteral("gespeicherte Aufgaben"));
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1 = makeViewerGrid(this, QStringLiteral("gespeicherte Aufgaben"), taskGridRows,
+                                 taskGridColumns, palette().color(QPalette::Button),
+                                 palette().color(QPalette::Midlight), isFixedCell);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid1->setTabKeyNavigation(false);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setTextElideMode(Qt::ElideNone);
-    QPalette gridPalette = StringGrid1->palette();
-    gridPalette.setColor(QPalette::Base, gridPalette.color(QPalette::Button));
-    StringGrid1->setPalette(gridPalette);
-    const QBrush fixedBrush = palette().brush(QPalette::Midlight);
-    for (int row = 0; row < taskGridRows; ++row) {
-        for (int column = 0; column < taskGridColumns; ++column) {
-            auto* item = new QTableWidgetItem;
-            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            if (isFixedCell(row, column))
-                item->setBackground(fixedBrush);
-            StringGrid1->setItem(row, column, item);
-        }
-    }
     StringGrid1->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);

@@ -64,38 +64,16 @@ void TForm_Ergebnisse::FormCreate() {
             &TForm_Ergebnisse::Druckereinrichten1Click);
     connect(schliessen1, &QAction::triggered, this, &TForm_Ergebnisse::schliessen1Click);
 
-    StringGrid1 = new QTableWidget(resultsGridRows, resultsGridColumns, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setAccessibleName(QStringLiteral("gespeicherte Ergebnisse"));
     // The fixed rows and the number column are cells of the grid itself, as a screen reader
-    // reads them row by row; the item view's own headers stay hidden.
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // reads them row by row.
+    StringGrid1 = makeViewerGrid(this, QStringLiteral("gespeicherte Ergebnisse"), resultsGridRows,
+                                 resultsGridColumns, teal, buttonFace, isFixed);
     StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     StringGrid1->setShowGrid(true);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->setTextElideMode(Qt::ElideNone);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPixelSize(13);
     font.setBold(true);
     StringGrid1->setFont(font);
-    QPalette palette = StringGrid1->palette();
-    palette.setColor(QPalette::Base, teal);
-    palette.setColor(QPalette::Text, Qt::black);
-    StringGrid1->setPalette(palette);
-    for (int r = 0; r < resultsGridRows; ++r) {
-        for (int c = 0; c < resultsGridColumns; ++c) {
-            auto* item = new QTableWidgetItem;
-            if (isFixed(r, c)) {
-                item->setFlags(Qt::ItemIsEnabled);
-                item->setBackground(buttonFace);
-            } else {
-                item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-            }
-            StringGrid1->setItem(r, c, item);
-        }
-    }
     setTexts(emptyResultsGrid());
     // The window sees the keys before the grid.
     StringGrid1->installEventFilter(this);
