@@ -40,6 +40,14 @@ private:
     std::unique_ptr<QThread> thread_;
 };
 
+// The about box and the help window, which the main window's menu items open.
+struct InformationWindows {
+    explicit InformationWindows(TForm1* mainWindow) : info(mainWindow), help(mainWindow) {}
+
+    TForm_Info info;
+    TForm_Hilfe help;
+};
+
 // The windows that only a menu item, a finished run or the competition button opens, in the
 // order they are created. None of them shows anything in the main window's first frame.
 struct LaterWindows {
@@ -81,9 +89,9 @@ int main(int argc, char* argv[]) {
     // Every printout goes to the printer chosen last, whichever window chose it.
     PrinterChoice printers;
 
-    // Every window is created once and lives until the program ends. The main window and the
-    // two windows its menu bar shows as enabled come first; the others follow right after the
-    // main window's first frame, or at their first use if that comes earlier.
+    // Every window is created once and lives until the program ends. The main window comes
+    // first; the others follow right after its first frame, or at their first use if that comes
+    // earlier. The items for the about box and the help window are enabled from the start.
     TForm1 mainWindow(state, platform);
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
@@ -96,9 +104,14 @@ int main(int argc, char* argv[]) {
             std::nullopt);
         return 2;
     }
-    TForm_Info info(&mainWindow);
-    TForm_Hilfe help(&mainWindow);
-    mainWindow.attachInformationWindows(&info, &help);
+    std::unique_ptr<InformationWindows> information;
+    auto informationWindows = [&]() -> InformationWindows& {
+        if (!information)
+            information = std::make_unique<InformationWindows>(&mainWindow);
+        return *information;
+    };
+    mainWindow.attachInformationWindows([&] { return &informationWindows().info; },
+                                        [&] { return &informationWindows().help; });
 
     std::unique_ptr<LaterWindows> later;
     auto laterWindows = [&]() -> LaterWindows& {
@@ -125,6 +138,7 @@ int main(int argc, char* argv[]) {
     // every window, made before or after, takes the icon from the application.
     afterFirstFrame(&mainWindow, [&] {
         QApplication::setWindowIcon(programIcon());
+        informationWindows();
         laterWindows();
     });
     mainWindow.showMaximized();
