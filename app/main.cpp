@@ -15,11 +15,38 @@
 #include "review/run_saving.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
+#include <QFontDatabase>
+#include <QThread>
 
 #include <memory>
 
 namespace {
+
+// Connects to the session bus on a thread of its own. The first control that gets a text starts
+// the accessibility bridge, which waits for that connection; where no bus address is set, a
+// helper process has to find or start a bus first, and the waiting takes milliseconds.
+class SessionBusConnector {
+public:
+    SessionBusConnector() : thread_(QThread::create([] { QDBusConnection::sessionBus(); })) {
+        thread_->start();
+    }
+    ~SessionBusConnector() { thread_->wait(); }
+    SessionBusConnector(const SessionBusConnector&) = delete;
+    SessionBusConnector& operator=(const SessionBusConnector&) = delete;
+
+private:
+    std::unique_ptr<QThread> thread_;
+};
+
+// The about box and the help window, which the main window's menu items open.
+struct InformationWindows {
+    explicit InformationWindows(TForm1* mainWindow) : info(mainWindow), help(mainWindow) {}
+
+    TForm_Info info;
+    TForm_Hilfe help;
+};
 
 // The windows that only a menu item, a finished run or the competition button opens, in the
 // order they are created. None of them shows anything in the main window's first frame.
@@ -48,6 +75,10 @@ struct LaterWindows {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Two waits at start-up overlap: while the bus connection is made on the other thread, this
+    // one reads the list of installed fonts, as the first control that measures its text would.
+    SessionBusConnector busConnector;
+    QFontDatabase::families();
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
     installGermanTranslation();
 
@@ -58,9 +89,9 @@ int main(int argc, char* argv[]) {
     // Every printout goes to the printer chosen last, whichever window chose it.
     PrinterChoice printers;
 
-    // Every window is created once and lives until the program ends. The main window and the
-    // two windows its menu bar shows as enabled come first; the others follow right after the
-    // main window's first frame, or at their first use if that comes earlier.
+    // Every window is created once and lives until the program ends. The main window comes
+    // first; the others follow right after its first frame, or at their first use if that comes
+    // earlier. The items for the about box and the help window are enabled from the start.
     TForm1 mainWindow(state, platform);
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
@@ -73,9 +104,14 @@ int main(int argc, char* argv[]) {
             std::nullopt);
         return 2;
     }
-    TForm_Info info(&mainWindow);
-    TForm_Hilfe help(&mainWindow);
-    mainWindow.attachInformationWindows(&info, &help);
+    std::unique_ptr<InformationWindows> information;
+    auto informationWindows = [&]() -> InformationWindows& {
+        if (!information)
+            information = std::make_unique<InformationWindows>(&mainWindow);
+        return *information;
+    };
+    mainWindow.attachInformationWindows([&] { return &informationWindows().info; },
+                                        [&] { return &informationWindows().help; });
 
     std::unique_ptr<LaterWindows> later;
     auto laterWindows = [&]() -> LaterWindows& {
@@ -102,6 +138,7 @@ int main(int argc, char* argv[]) {
     // every window, made before or after, takes the icon from the application.
     afterFirstFrame(&mainWindow, [&] {
         QApplication::setWindowIcon(programIcon());
+        informationWindows();
         laterWindows();
     });
     mainWindow.showMaximized();

@@ -9,11 +9,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 
 namespace {
 
 constexpr int minimumNameLength = 3;
+
+// The check mark or the cross ("ok" or "cancel") from the images built into the widget styles, in
+// their three sizes. Taken directly, not through QStyle::standardIcon: that first looks the icon
+// up in the desktop's icon theme, which reads the theme's index and costs more memory (about
+// half a MiB) than the whole dialog.
+QIcon buttonIcon(QLatin1StringView kind) {
+    QIcon icon;
+    for (int size : {16, 32, 128})
+        icon.addFile(
+            QStringLiteral(":/qt-project.org/styles/commonstyle/images/standardbutton-%1-%2.png")
+                .arg(kind)
+                .arg(size),
+            QSize(size, size));
+    return icon;
+}
 
 } // namespace
 
@@ -33,14 +47,13 @@ TForm_Namensfenster::TForm_Namensfenster(Platform& platform, QWidget* parent)
     Edit_Namen->setObjectName(QStringLiteral("Edit_Namen"));
     Edit_Namen->setGeometry(88, 144, 257, Edit_Namen->sizeHint().height());
 
-    BitBtn_Ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                                QStringLiteral("OK"), this);
+    BitBtn_Ok = new QPushButton(buttonIcon(QLatin1StringView("ok")), QStringLiteral("OK"), this);
     BitBtn_Ok->setObjectName(QStringLiteral("BitBtn_Ok"));
     BitBtn_Ok->setGeometry(88, 200, 81, 25);
     BitBtn_Ok->setDefault(true);
 
-    BitBtn_Abbruch = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                     QStringLiteral("Abbrechen"), this);
+    BitBtn_Abbruch =
+        new QPushButton(buttonIcon(QLatin1StringView("cancel")), QStringLiteral("Abbrechen"), this);
     BitBtn_Abbruch->setObjectName(QStringLiteral("BitBtn_Abbruch"));
     BitBtn_Abbruch->setGeometry(240, 200, 105, 25);
     // Return presses the button that has the focus; in the name field it presses OK.

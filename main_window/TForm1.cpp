@@ -15,8 +15,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTimer>
+#include <QValidator>
 
 namespace {
 
@@ -74,18 +74,39 @@ QLabel* makeNumberPanel(QWidget* parent, const char* name, const QRect& r, const
     return panel;
 }
 
-QLineEdit* makeDigitField(QWidget* parent, const char* name, const QRect& r, int maxLength,
-                          bool serif) {
+// Accepts the digits 0 to 9 and nothing else; text with any other character is refused as a
+// whole. A plain loop: a regular expression would load and compile its engine at start-up.
+class DigitValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        for (const QChar c : std::as_const(input)) {
+            if (c < u'0' || c > u'9') {
+                pos = int(input.size());
+                return Invalid;
+            }
+        }
+        return Acceptable;
+    }
+};
+
+// The font of the task's answer and remainder fields.
+QFont serifDigitFont() {
+    return designFont(QStringLiteral("Times New Roman"), 19);
+}
+
+// A field for digits in the window's font. The answer and remainder fields get their serif font
+// only once the window is scaled (see TForm1::FormCreate): a line edit lays out its text at every
+// font change, and the font at design size would be loaded just for that.
+QLineEdit* makeDigitField(QWidget* parent, const char* name, const QRect& r, int maxLength) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
     field->setGeometry(r);
     field->setMaxLength(maxLength);
     // Pasted text with anything but digits is refused as a whole, so no conversion can fail.
-    field->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field));
+    field->setValidator(new DigitValidator(field));
     field->setContextMenuPolicy(Qt::DefaultContextMenu);
-    if (serif)
-        field->setFont(designFont(QStringLiteral("Times New Roman"), 19));
     return field;
 }
 
@@ -216,14 +237,13 @@ void TForm1::buildTaskArea(QWidget* client) {
     Panel_Aufgaben_Nr_zeigen->setAccessibleDescription(QStringLiteral("Aufgabe Nummer"));
     Panel_Grenze->setAccessibleDescription(QStringLiteral("Rest-Zeit"));
 
-    Eingabe_aufnehmen =
-        makeDigitField(client, "Eingabe_aufnehmen", QRect(389, 138, 97, 28), 9, true);
+    Eingabe_aufnehmen = makeDigitField(client, "Eingabe_aufnehmen", QRect(389, 138, 97, 28), 9);
     Eingabe_aufnehmen->setAccessibleName(QStringLiteral("Ergebnis"));
     Eingabe_aufnehmen->installEventFilter(this);
 
     Label_Rest = makeLabel(client, "Label_Rest", QStringLiteral("Rest:"), 342, 185, true, true);
     Label_Rest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit_Rest = makeDigitField(client, "Edit_Rest", QRect(390, 178, 96, 28), 9, true);
+    Edit_Rest = makeDigitField(client, "Edit_Rest", QRect(390, 178, 96, 28), 9);
     Edit_Rest->setAccessibleName(QStringLiteral("Rest"));
     Edit_Rest->installEventFilter(this);
 }
@@ -257,7 +277,7 @@ void TForm1::buildSettingsPanel(QWidget* client) {
 
     Label_Zeit = makeLabel(panel, "Label_Zeit", QStringLiteral("Zeit in Sek:"), 469, 78);
     Label_Zeit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit_Zeit = makeDigitField(panel, "Edit_Zeit", QRect(561, 76, 56, 24), 4, false);
+    Edit_Zeit = makeDigitField(panel, "Edit_Zeit", QRect(561, 76, 56, 24), 4);
     Edit_Zeit->setToolTip(
         QStringLiteral("Nach der hier eingegebenen Zeit wird automatisch abgebrochen"));
     Edit_Zeit->installEventFilter(this);
@@ -409,7 +429,9 @@ void TForm1::FormCreate() {
 
     bestListsReady_ = ensureBestListFiles(QDir::currentPath());
 
-    scaleWindowToScreen(this);
+    const int percent = scaleWindowToScreen(this);
+    for (QLineEdit* field : {Eingabe_aufnehmen, Edit_Rest})
+        field->setFont(scaledFont(serifDigitFont(), percent));
     layoutClientArea();
 
     clearUsedPairs(state_);

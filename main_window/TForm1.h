@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class FocusMarker;
@@ -151,6 +152,10 @@ public:
     // The windows that are created after the main window and opened from it.
     void attachNameDialog(TForm_Namensfenster* dialog);
     void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
+    // The same for windows made only when needed: both items are enabled at once, and each asks
+    // for its window through the given function when it is first chosen.
+    void attachInformationWindows(std::function<TForm_Info*()> info,
+                                  std::function<TForm_Hilfe*()> help);
     // Enables the menu items that open the viewers; the items then send the signals below.
     void attachReviewWindows();
 
@@ -233,6 +238,8 @@ private:
     TForm_Namensfenster* nameDialog_ = nullptr;
     TForm_Info* infoWindow_ = nullptr;
     TForm_Hilfe* helpWindow_ = nullptr;
+    std::function<TForm_Info*()> makeInfoWindow_;
+    std::function<TForm_Hilfe*()> makeHelpWindow_;
 
     struct ScoredRect {
         qint32 points;

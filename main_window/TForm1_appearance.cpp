@@ -207,16 +207,32 @@ void TForm1::wenigerSpeichernHinweise1Click() {
 void TForm1::attachInformationWindows(TForm_Info* info, TForm_Hilfe* help) {
     infoWindow_ = info;
     helpWindow_ = help;
+    makeInfoWindow_ = nullptr;
+    makeHelpWindow_ = nullptr;
     Info2->setEnabled(info != nullptr);
     Hilfe1->setEnabled(help != nullptr);
 }
 
+void TForm1::attachInformationWindows(std::function<TForm_Info*()> info,
+                                      std::function<TForm_Hilfe*()> help) {
+    infoWindow_ = nullptr;
+    helpWindow_ = nullptr;
+    makeInfoWindow_ = std::move(info);
+    makeHelpWindow_ = std::move(help);
+    Info2->setEnabled(bool(makeInfoWindow_));
+    Hilfe1->setEnabled(bool(makeHelpWindow_));
+}
+
 void TForm1::Hilfe1Click() {
+    if (!helpWindow_ && makeHelpWindow_)
+        helpWindow_ = makeHelpWindow_();
     if (helpWindow_)
         helpWindow_->exec();
 }
 
 void TForm1::Info2Click() {
+    if (!infoWindow_ && makeInfoWindow_)
+        infoWindow_ = makeInfoWindow_();
     if (infoWindow_)
         infoWindow_->exec();
 }

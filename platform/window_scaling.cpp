@@ -16,6 +16,8 @@ int scaled(int value, int percent) {
     return int(roundHalfEven(qint64(value) * percent, 100));
 }
 
+} // namespace
+
 QFont scaledFont(QFont font, int percent) {
     if (font.pixelSize() > 0)
         font.setPixelSize(qMax(1, scaled(font.pixelSize(), percent)));
@@ -23,8 +25,6 @@ QFont scaledFont(QFont font, int percent) {
         font.setPointSizeF(font.pointSizeF() * percent / 100.0);
     return font;
 }
-
-} // namespace
 
 void scaleWidgetTree(QWidget* window, int percent) {
     if (percent == 100)

@@ -1,5 +1,6 @@
 #pragma once
 
+class QFont;
 class QScreen;
 class QSize;
 class QWidget;
@@ -8,6 +9,10 @@ class QWidget;
 // given in design pixels become screen pixels. Only fonts that set their own size are scaled;
 // the others follow their parent.
 void scaleWidgetTree(QWidget* window, int percent);
+
+// A font as scaleWidgetTree scales it: a pixel or point size set in the font grows by the
+// percentage.
+QFont scaledFont(QFont font, int percent);
 
 // The percentage for the screen the window is on (see scalePercent), lowered where the window
 // would not fit into the screen's available area, applied with scaleWidgetTree. A screen that

@@ -210,6 +210,7 @@ private slots:
     void pointsDisplaySwitch();
     void fewerSaveHintsSwitch();
     void helpAndAboutOpenModally();
+    void helpAndAboutMadeAtFirstUse();
 };
 
 void TestMainWindowAppearance::menuBarAndSettingsMenu() {
@@ -645,6 +646,59 @@ void TestMainWindowAppearance::helpAndAboutOpenModally() {
     // Neither window touches the run.
     QCOMPARE(f.state.taskCounter, 1);
     QVERIFY(w.But_Stop->isVisible());
+}
+
+void TestMainWindowAppearance::helpAndAboutMadeAtFirstUse() {
+    MainWindowFixture f;
+    TForm1& w = *f.form;
+    std::unique_ptr<TForm_Info> info;
+    std::unique_ptr<TForm_Hilfe> help;
+    int infoMade = 0;
+    int helpMade = 0;
+    w.attachInformationWindows(
+        [&] {
+            ++infoMade;
+            info = std::make_unique<TForm_Info>(&w);
+            return info.get();
+        },
+        [&] {
+            ++helpMade;
+            help = std::make_unique<TForm_Hilfe>(&w);
+            return help.get();
+        });
+    // Enabled before either window exists.
+    QVERIFY(w.Hilfe1->isEnabled());
+    QVERIFY(w.Info2->isEnabled());
+    QCOMPARE(infoMade, 0);
+    QCOMPARE(helpMade, 0);
+
+    for (int time = 1; time <= 2; ++time) {
+        const ModalResult helpShown =
+            openAndClose([&] { w.Hilfe1->trigger(); }, [](QWidget* window) { window->close(); });
+        QVERIFY(!helpShown.watchdogFired);
+        QVERIFY(helpShown.closedFromInside);
+        QCOMPARE(helpShown.shownModal, static_cast<QWidget*>(help.get()));
+        QCOMPARE(helpMade, 1); // made once, at the first use, and kept
+        QCOMPARE(infoMade, 0);
+    }
+
+    for (int time = 1; time <= 2; ++time) {
+        const ModalResult infoShown =
+            openAndClose([&] { w.Info2->trigger(); }, [](QWidget* window) { window->close(); });
+        QVERIFY(!infoShown.watchdogFired);
+        QVERIFY(infoShown.closedFromInside);
+        QCOMPARE(infoShown.shownModal, static_cast<QWidget*>(info.get()));
+        QCOMPARE(infoMade, 1);
+        QCOMPARE(helpMade, 1);
+    }
+
+    // Windows attached directly replace the functions.
+    TForm_Info otherInfo(&w);
+    w.attachInformationWindows(&otherInfo, nullptr);
+    QVERIFY(w.Info2->isEnabled());
+    QVERIFY(!w.Hilfe1->isEnabled());
+    w.Hilfe1->trigger();
+    QCOMPARE(helpMade, 1);
 }
 
 QTEST_MAIN(TestMainWindowAppearance)
