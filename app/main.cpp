@@ -15,30 +15,11 @@
 #include "review/run_saving.h"
 
 #include <QApplication>
-#include <QDBusConnection>
 #include <QDir>
-#include <QFontDatabase>
-#include <QThread>
 
 #include <memory>
 
 namespace {
-
-// Connects to the session bus on a thread of its own. The first control that gets a text starts
-// the accessibility bridge, which waits for that connection; where no bus address is set, a
-// helper process has to find or start a bus first, and the waiting takes milliseconds.
-class SessionBusConnector {
-public:
-    SessionBusConnector() : thread_(QThread::create([] { QDBusConnection::sessionBus(); })) {
-        thread_->start();
-    }
-    ~SessionBusConnector() { thread_->wait(); }
-    SessionBusConnector(const SessionBusConnector&) = delete;
-    SessionBusConnector& operator=(const SessionBusConnector&) = delete;
-
-private:
-    std::unique_ptr<QThread> thread_;
-};
 
 // The about box and the help window, which the main window's menu items open.
 struct InformationWindows {
@@ -75,10 +56,6 @@ struct LaterWindows {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    // Two waits at start-up overlap: while the bus connection is made on the other thread, this
-    // one reads the list of installed fonts, as the first control that measures its text would.
-    SessionBusConnector busConnector;
-    QFontDatabase::families();
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
     installGermanTranslation();
 
