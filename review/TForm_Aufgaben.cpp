@@ -66,7 +66,6 @@ TForm_Aufgaben::TForm_Aufgaben(Platform& platform, PrinterChoice& printerChoice,
                                  palette().color(QPalette::Midlight), isFixedCell);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid1->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -206,14 +205,4 @@ void TForm_Aufgaben::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-// Escape in the grid closes the window as it does anywhere else in it.
-bool TForm_Aufgaben::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == StringGrid1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        close();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }

@@ -75,8 +75,6 @@ void TForm_Ergebnisse::FormCreate() {
     font.setBold(true);
     StringGrid1->setFont(font);
     setTexts(emptyResultsGrid());
-    // The window sees the keys before the grid.
-    StringGrid1->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -169,15 +167,6 @@ void TForm_Ergebnisse::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-bool TForm_Ergebnisse::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == StringGrid1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        schliessen1Click();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TForm_Ergebnisse::hideEvent(QHideEvent* event) {
