@@ -25,6 +25,7 @@ public:
         ms = (ms + 1) % (24 * 60 * 60 * 1000);
         return QTime::fromMSecsSinceStartOfDay(ms);
     }
+    qint64 monotonicMs() const override { return ms; }
 
 private:
     mutable int ms = 12 * 60 * 60 * 1000;

@@ -1,6 +1,7 @@
 #include "common/clock.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 
 QDate SystemClock::today() const {
     return QDate::currentDate();
@@ -12,6 +13,15 @@ QTime SystemClock::localTime() const {
 
 QTime SystemClock::utcTime() const {
     return QDateTime::currentDateTimeUtc().time();
+}
+
+qint64 SystemClock::monotonicMs() const {
+    static const QElapsedTimer sinceStart = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return sinceStart.elapsed();
 }
 
 QString germanDateText(const QDate& date) {

@@ -13,6 +13,9 @@ public:
     virtual QTime localTime() const = 0;
     // Time of day in UTC with milliseconds; seeds the random generator.
     virtual QTime utcTime() const = 0;
+    // Milliseconds on a clock that never jumps (no date or daylight-saving change moves it);
+    // only differences of two readings mean anything. Answer times are measured with it.
+    virtual qint64 monotonicMs() const = 0;
 };
 
 class SystemClock : public Clock {
@@ -20,6 +23,7 @@ public:
     QDate today() const override;
     QTime localTime() const override;
     QTime utcTime() const override;
+    qint64 monotonicMs() const override;
 };
 
 // German short date (dd.MM.yyyy) and long time (HH:mm:ss), the same on every machine.

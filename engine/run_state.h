@@ -1,7 +1,10 @@
 #pragma once
 
 #include "common/random.h"
+#include "engine/answered_task.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -93,6 +96,16 @@ struct RunState {
     std::array<TaskRecord, taskLimit + 1> taskList{};
 
     Lcg generator;
+
+    // Learning history of the run: when it started (local time), when the task on display was
+    // shown (monotonic milliseconds), and every answer given so far, in order.
+    QDateTime runStartedAt;
+    qint64 taskShownAtMs = 0;
+    QList<AnsweredTask> answeredTasks;
+
+    // A practice run takes its tasks from this list, in order, instead of drawing them; the
+    // run ends when the list is used up. Empty for every other run.
+    QList<OperandPair> practiceTasks;
 };
 
 void clearUsedPairs(RunState& state);

@@ -92,6 +92,7 @@ bool taskSetSeeds(const QString& out) {
         QDate today() const override { return QDate(2026, 12, 6); }
         QTime localTime() const override { return QTime(17, 6, 29); }
         QTime utcTime() const override { return QTime(16, 6, 29); }
+        qint64 monotonicMs() const override { return 0; }
     } clock;
     RunResult run;
     run.participantName = QStringLiteral("Timo");

@@ -18,6 +18,9 @@ QTime QtPlatform::localTime() const {
 QTime QtPlatform::utcTime() const {
     return clock_.utcTime();
 }
+qint64 QtPlatform::monotonicMs() const {
+    return clock_.monotonicMs();
+}
 
 MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
                                       const QString& text, std::optional<QPoint> topLeft) {

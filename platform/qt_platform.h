@@ -7,6 +7,7 @@ public:
     QDate today() const override;
     QTime localTime() const override;
     QTime utcTime() const override;
+    qint64 monotonicMs() const override;
 
     MessageAnswer showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
                               const QString& text, std::optional<QPoint> topLeft) override;

@@ -21,6 +21,8 @@ RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int
     result.taskCounter = state.taskCounter;
     result.workedTaskCount = state.workedTaskCount;
     result.points = state.points;
+    result.startedAt = state.runStartedAt;
+    result.answers = state.answeredTasks;
 
     // The set ends with the task that was on display. A run that posed a task keeps at least
     // that one; counters out of step with each other never read past the last task element.

@@ -28,6 +28,9 @@ struct RunResult {
     // The records a task set of this run holds: elements 1..N of the task list, with
     // N = workedTaskCount + 1, at most 160. Header fields are filled in when the set is saved.
     QList<TaskRecord> tasks;
+    // For the learning history: the start of the run (local time) and every answer with its time.
+    QDateTime startedAt;
+    QList<AnsweredTask> answers;
 };
 
 RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int range1Item,

@@ -40,6 +40,9 @@ public:
     QDate today() const override { return date; }
     QTime localTime() const override { return local; }
     QTime utcTime() const override;
+    // Stands still unless a test moves it.
+    qint64 monotonic = 0;
+    qint64 monotonicMs() const override { return monotonic; }
 
     MessageAnswer showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
                               const QString& text, std::optional<QPoint> topLeft) override;

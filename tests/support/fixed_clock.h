@@ -12,6 +12,8 @@ public:
     QDate today() const override { return date; }
     QTime localTime() const override { return local; }
     QTime utcTime() const override { return utc; }
+    qint64 monotonic = 0;
+    qint64 monotonicMs() const override { return monotonic; }
 
     void setUtcMilliseconds(int msOfDay) { utc = QTime::fromMSecsSinceStartOfDay(msOfDay); }
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/answered_task.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+struct RunResult;
+
+// One finished run as the learning history keeps it: who, when, what was set, how it went, and
+// every answer with its time.
+struct HistoryRun {
+    qint64 id = 0; // given by the store
+    QString participant;
+    QDateTime startedAt; // local time
+    QString operation;   // "+", "-", "*", ":" or ": R"
+    QString range1;      // "0 .. 10"
+    QString range2;
+    qint32 timeLimit = 0;   // seconds, 0 = no limit
+    qint32 competition = 0; // 1..16, 0 = free run
+    qint32 tasksWorked = 0;
+    qint32 points = 0;
+    QList<AnsweredTask> answers;
+};
+
+// The run as the history records it. Only runs with at least one answer are worth recording.
+HistoryRun historyRunOf(const RunResult& result);
+
+// Empty when a store call worked, otherwise a German reason for the message.
+using HistoryError = std::optional<QString>;
+
+// Where the learning history lives. The program keeps it in a database file; tests use an
+// in-memory store or a plain fake.
+class HistoryStore {
+public:
+    virtual ~HistoryStore() = default;
+
+    // The file as a message names it (native path), or a description of the store.
+    virtual QString location() const = 0;
+
+    // Writes the run and its answers, all or nothing.
+    virtual HistoryError record(const HistoryRun& run) = 0;
+
+    // The names of everyone in the history, sorted.
+    virtual HistoryError participants(QStringList& names) = 0;
+
+    // One child's runs, oldest first, each with its answers. An empty operation means all.
+    virtual HistoryError runs(const QString& participant, const QString& operation,
+                              QList<HistoryRun>& out) = 0;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/run_state.h"
+#include "history/history.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <array>
+
+// What the learning-progress window shows, worked out from plain history data. The chart and the
+// grids only draw what these return.
+
+// One point per run of the chart.
+struct RunFigures {
+    QDateTime startedAt;
+    qint32 answers = 0;
+    qint32 rightAnswers = 0;
+    double solvedPerMinute = 0; // right answers per minute of answering time
+    double rightShare = 0;      // 0..1
+};
+QList<RunFigures> runFigures(const QList<HistoryRun>& runs);
+
+// All answers to one task (the same two operands) over the runs given.
+struct TaskFigures {
+    qint32 operand1 = 0;
+    qint32 operand2 = 0;
+    qint32 attempts = 0;
+    qint32 misses = 0;
+    double meanMs = 0;
+    double errorRate() const { return attempts > 0 ? double(misses) / attempts : 0; }
+};
+QList<TaskFigures> taskFigures(const QList<HistoryRun>& runs);
+
+// The n tasks missed most often (ties: higher error rate, then slower) and the n slowest tasks
+// by mean time (ties: more attempts), from taskFigures.
+QList<TaskFigures> mostMissed(const QList<TaskFigures>& tasks, int n = 10);
+QList<TaskFigures> slowest(const QList<TaskFigures>& tasks, int n = 10);
+
+// The times table of operands 1..10: cell [a - 1][b - 1] holds the figures of a * b; a cell
+// never asked has zero attempts.
+using TimesTable = std::array<std::array<TaskFigures, 10>, 10>;
+TimesTable timesTable(const QList<HistoryRun>& runs);
+
+// The tasks of a practice run: the missed tasks, latest first, each once; then the right answers
+// that took more than 1.5 times the median time of the right answers, slowest first, each task
+// once and none already chosen; at most cap tasks.
+QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap = taskLimit);
+
+// The answers of the runs as CSV: UTF-8, semicolon-separated, one header line, one line per
+// answer, fields with a semicolon, quote or line break quoted.
+QByteArray answersCsv(const QList<HistoryRun>& runs);
