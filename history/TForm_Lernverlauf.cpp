@@ -1,0 +1,465 @@
+#include "history/TForm_Lernverlauf.h"
+
+#include "history/history_stats.h"
+#include "main_window/focus_marker.h"
+#include "main_window/settings_items.h"
+#include "platform/platform.h"
+#include "platform/window_scaling.h"
+#include "storage/task_set_file.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+namespace {
+
+constexpr int designWidth = 800;
+constexpr int designHeight = 600;
+constexpr int listLength = 10;
+
+// The operations in the order of the main window's list, with the signs the history keeps.
+const QStringList& operationSigns() {
+    static const QStringList signs{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
+                                   QStringLiteral(":"), QStringLiteral(": R")};
+    return signs;
+}
+
+const QLocale& german() {
+    static const QLocale locale(QLocale::German, QLocale::Germany);
+    return locale;
+}
+
+QString decimal(double value) {
+    return german().toString(value, 'f', 1);
+}
+
+QString secondsText(double ms) {
+    return decimal(ms / 1000.0) + QStringLiteral(" s");
+}
+
+QString percentText(double share) {
+    return QString::number(qRound(share * 100.0)) + QStringLiteral(" %");
+}
+
+// "7 * 8", "17 : 5 R": the task as the child saw it.
+QString taskText(const TaskFigures& task, const QString& operation) {
+    const bool remainder = operation == QLatin1String(": R");
+    QString text =
+        QStringLiteral("%1 %2 %3")
+            .arg(task.operand1)
+            .arg(remainder ? QStringLiteral(":") : operation, QString::number(task.operand2));
+    if (remainder)
+        text += QStringLiteral(" R");
+    return text;
+}
+
+// Never asked stays white; otherwise green for no error over yellow to red for every answer
+// wrong, light enough that the black time stays readable.
+QColor errorColour(const TaskFigures& task) {
+    if (task.attempts == 0)
+        return Qt::white;
+    return QColor::fromHsv(int(std::lround(120.0 * (1.0 - task.errorRate()))), 110, 250);
+}
+
+QTableWidgetItem* readOnlyItem(const QString& text, const QString& accessibleText,
+                               const QString& meaning) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setData(Qt::AccessibleTextRole, accessibleText);
+    item->setData(Qt::AccessibleDescriptionRole, meaning);
+    return item;
+}
+
+// A table that Tab leaves at once; the arrow keys move through the cells, which a screen reader
+// reads one by one.
+QTableWidget* makeTable(QWidget* parent, const QString& objectName, const QString& name,
+                        const QStringList& headings) {
+    auto* table = new QTableWidget(0, int(headings.size()), parent);
+    table->setObjectName(objectName);
+    table->setAccessibleName(name);
+    table->setHorizontalHeaderLabels(headings);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setTabKeyNavigation(false);
+    table->setFocusPolicy(Qt::StrongFocus);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return table;
+}
+
+} // namespace
+
+TForm_Lernverlauf::TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      store_(store), platform_(platform) {
+    FormCreate();
+}
+
+void TForm_Lernverlauf::FormCreate() {
+    setObjectName(QStringLiteral("Form_Lernverlauf"));
+    setWindowTitle(QStringLiteral("Lernverlauf"));
+    resize(designWidth, designHeight);
+    QFont font = this->font();
+    font.setPixelSize(14);
+    setFont(font);
+
+    Label_Name = new QLabel(QStringLiteral("&Kind:"), this);
+    Label_Name->setObjectName(QStringLiteral("Label_Name"));
+    Auswahl_Name = new QComboBox(this);
+    Auswahl_Name->setObjectName(QStringLiteral("Auswahl_Name"));
+    Auswahl_Name->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Auswahl_Name->setMinimumContentsLength(12);
+    Label_Name->setBuddy(Auswahl_Name);
+    Auswahl_Name->setAccessibleName(QStringLiteral("Kind"));
+
+    Label_Rechenart = new QLabel(QStringLiteral("&Rechenart:"), this);
+    Label_Rechenart->setObjectName(QStringLiteral("Label_Rechenart"));
+    Auswahl_Rechenart = new QComboBox(this);
+    Auswahl_Rechenart->setObjectName(QStringLiteral("Auswahl_Rechenart"));
+    Auswahl_Rechenart->addItems(operationItems());
+    Label_Rechenart->setBuddy(Auswahl_Rechenart);
+    Auswahl_Rechenart->setAccessibleName(QStringLiteral("Rechenart"));
+
+    auto* choice = new QHBoxLayout;
+    choice->addWidget(Label_Name);
+    choice->addWidget(Auswahl_Name);
+    choice->addSpacing(24);
+    choice->addWidget(Label_Rechenart);
+    choice->addWidget(Auswahl_Rechenart);
+    choice->addStretch(1);
+
+    Reihe_Tempo = new QLineSeries;
+    Reihe_Tempo->setName(QStringLiteral("Aufgaben pro Minute"));
+    Reihe_Tempo->setPointsVisible(true);
+    Reihe_Richtig = new QLineSeries;
+    Reihe_Richtig->setName(QStringLiteral("Anteil richtig (%)"));
+    Reihe_Richtig->setPointsVisible(true);
+    auto* chart = new QChart;
+    chart->addSeries(Reihe_Tempo);
+    chart->addSeries(Reihe_Richtig);
+    auto* dates = new QDateTimeAxis;
+    dates->setFormat(QStringLiteral("dd.MM.yyyy"));
+    dates->setTitleText(QStringLiteral("Tag"));
+    auto* speed = new QValueAxis;
+    speed->setTitleText(Reihe_Tempo->name());
+    speed->setLabelFormat(QStringLiteral("%.0f"));
+    auto* share = new QValueAxis;
+    share->setTitleText(Reihe_Richtig->name());
+    share->setRange(0, 100);
+    share->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(dates, Qt::AlignBottom);
+    chart->addAxis(speed, Qt::AlignLeft);
+    chart->addAxis(share, Qt::AlignRight);
+    Reihe_Tempo->attachAxis(dates);
+    Reihe_Tempo->attachAxis(speed);
+    Reihe_Richtig->attachAxis(dates);
+    Reihe_Richtig->attachAxis(share);
+    chart->legend()->setAlignment(Qt::AlignTop);
+    Diagramm = new QChartView(chart, this);
+    Diagramm->setObjectName(QStringLiteral("Diagramm"));
+    Diagramm->setRenderHint(QPainter::Antialiasing);
+    // Focusable, so that a screen reader reads the description with the latest figures.
+    Diagramm->setFocusPolicy(Qt::StrongFocus);
+    Diagramm->setAccessibleName(QStringLiteral("Diagramm: Aufgaben pro Minute und Anteil richtig"));
+    Diagramm->setMinimumHeight(220);
+
+    Einmaleins = new QTableWidget(10, 10, this);
+    Einmaleins->setObjectName(QStringLiteral("Einmaleins"));
+    Einmaleins->setAccessibleName(
+        QStringLiteral("Einmaleins: mittlere Zeit je Aufgabe, Farbe nach Fehlern"));
+    QStringList numbers;
+    for (int n = 1; n <= 10; ++n)
+        numbers.append(QString::number(n));
+    Einmaleins->setHorizontalHeaderLabels(numbers);
+    Einmaleins->setVerticalHeaderLabels(numbers);
+    Einmaleins->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Einmaleins->setSelectionMode(QAbstractItemView::SingleSelection);
+    Einmaleins->setTabKeyNavigation(false);
+    Einmaleins->setFocusPolicy(Qt::StrongFocus);
+    Einmaleins->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    Einmaleins->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    Fehler_Liste = makeTable(
+        this, QStringLiteral("Fehler_Liste"), QStringLiteral("Die häufigsten Fehler"),
+        {QStringLiteral("Aufgabe"), QStringLiteral("Fehler"), QStringLiteral("Versuche")});
+    Langsam_Liste = makeTable(
+        this, QStringLiteral("Langsam_Liste"), QStringLiteral("Die langsamsten Aufgaben"),
+        {QStringLiteral("Aufgabe"), QStringLiteral("mittlere Zeit"), QStringLiteral("Versuche")});
+    auto* tables = new QHBoxLayout;
+    tables->addWidget(Einmaleins);
+    tables->addWidget(Fehler_Liste);
+    tables->addWidget(Langsam_Liste);
+
+    But_CSV = new QPushButton(QStringLiteral("&Als CSV speichern"), this);
+    But_CSV->setObjectName(QStringLiteral("But_CSV"));
+    But_Fehler_ueben = new QPushButton(QStringLiteral("&Fehler üben"), this);
+    But_Fehler_ueben->setObjectName(QStringLiteral("But_Fehler_ueben"));
+    But_Schliessen = new QPushButton(QStringLiteral("&Schließen"), this);
+    But_Schliessen->setObjectName(QStringLiteral("But_Schliessen"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
+        // Return presses the button that has the focus, none other.
+        button->setAutoDefault(true);
+        button->setFocusPolicy(Qt::StrongFocus);
+        buttons->addWidget(button);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addLayout(choice);
+    layout->addWidget(Diagramm, 3);
+    layout->addLayout(tables, 2);
+    layout->addLayout(buttons);
+
+    setTabOrder(Auswahl_Name, Auswahl_Rechenart);
+    setTabOrder(Auswahl_Rechenart, Diagramm);
+    setTabOrder(Diagramm, Einmaleins);
+    setTabOrder(Einmaleins, Fehler_Liste);
+    setTabOrder(Fehler_Liste, Langsam_Liste);
+    setTabOrder(Langsam_Liste, But_CSV);
+    setTabOrder(But_CSV, But_Fehler_ueben);
+    setTabOrder(But_Fehler_ueben, But_Schliessen);
+
+    connect(Auswahl_Name, &QComboBox::currentIndexChanged, this,
+            &TForm_Lernverlauf::Auswahl_NameChange);
+    connect(Auswahl_Rechenart, &QComboBox::currentIndexChanged, this,
+            &TForm_Lernverlauf::Auswahl_RechenartChange);
+    connect(But_CSV, &QPushButton::clicked, this, &TForm_Lernverlauf::But_CSVClick);
+    connect(But_Fehler_ueben, &QPushButton::clicked, this,
+            &TForm_Lernverlauf::But_Fehler_uebenClick);
+    connect(But_Schliessen, &QPushButton::clicked, this, &TForm_Lernverlauf::But_SchliessenClick);
+
+    focusMarker_ = new FocusMarker(this);
+    scaleWindowToScreen(this);
+    // The chart draws its texts in its own fonts, which the scaling does not reach.
+    QFont chartFont = this->font();
+    chart->legend()->setFont(chartFont);
+    for (QAbstractAxis* axis : chart->axes()) {
+        axis->setLabelsFont(chartFont);
+        axis->setTitleFont(chartFont);
+    }
+    chartFont.setBold(true);
+    chart->setTitleFont(chartFont);
+    showFigures();
+}
+
+QString TForm_Lernverlauf::chosenName() const {
+    return Auswahl_Name->currentText();
+}
+
+QString TForm_Lernverlauf::chosenOperation() const {
+    const int index = Auswahl_Rechenart->currentIndex();
+    return operationSigns().value(index, operationSigns().first());
+}
+
+void TForm_Lernverlauf::openFromMainMenu() {
+    reload();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    exec();
+}
+
+void TForm_Lernverlauf::reload() {
+    QStringList names;
+    const HistoryError error = store_.participants(names);
+    {
+        const QSignalBlocker blocker(Auswahl_Name);
+        Auswahl_Name->clear();
+        if (!error)
+            Auswahl_Name->addItems(names);
+        const int last = int(names.indexOf(lastChosenName_));
+        Auswahl_Name->setCurrentIndex(last >= 0 ? last : (names.isEmpty() ? -1 : 0));
+    }
+    if (error) {
+        runs_.clear();
+        showFigures();
+        storeFailed(*error);
+        return;
+    }
+    Auswahl_NameChange();
+}
+
+void TForm_Lernverlauf::Auswahl_NameChange() {
+    if (!chosenName().isEmpty())
+        lastChosenName_ = chosenName();
+    Auswahl_RechenartChange();
+}
+
+void TForm_Lernverlauf::Auswahl_RechenartChange() {
+    runs_.clear();
+    HistoryError error;
+    if (!chosenName().isEmpty())
+        error = store_.runs(chosenName(), chosenOperation(), runs_);
+    if (error)
+        runs_.clear();
+    showFigures();
+    if (error)
+        storeFailed(*error);
+}
+
+void TForm_Lernverlauf::storeFailed(const QString& reason) {
+    platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
+                          QStringLiteral("Der Lernverlauf in der Datei\n%1\nkonnte nicht "
+                                         "gelesen werden.\n%2")
+                              .arg(store_.location(), reason));
+}
+
+void TForm_Lernverlauf::showFigures() {
+    showChart();
+    showTables();
+    But_CSV->setEnabled(!chosenName().isEmpty());
+    But_Fehler_ueben->setEnabled(!chosenName().isEmpty());
+}
+
+void TForm_Lernverlauf::showChart() {
+    const QList<RunFigures> figures = runFigures(runs_);
+    QList<QPointF> speed, share;
+    double top = 0;
+    for (const RunFigures& run : figures) {
+        const qreal x = qreal(run.startedAt.toMSecsSinceEpoch());
+        speed.append({x, run.solvedPerMinute});
+        share.append({x, run.rightShare * 100.0});
+        top = qMax(top, run.solvedPerMinute);
+    }
+    Reihe_Tempo->replace(speed);
+    Reihe_Richtig->replace(share);
+
+    QChart* chart = Diagramm->chart();
+    const auto dates = chart->axes(Qt::Horizontal);
+    const auto values = chart->axes(Qt::Vertical);
+    // A single run, or none, still gets a day before and after, so the point is not on the edge.
+    QDateTime first = figures.isEmpty() ? QDateTime::currentDateTime() : figures.first().startedAt;
+    QDateTime last = figures.isEmpty() ? first : figures.last().startedAt;
+    if (first.secsTo(last) < 2 * 86400) {
+        first = first.addDays(-1);
+        last = last.addDays(1);
+    }
+    dates.first()->setRange(first, last);
+    // Whole steps of five on the left, at least up to ten, so small values do not look huge.
+    values.first()->setRange(0, qMax(10.0, std::ceil(top / 5.0) * 5.0));
+
+    if (figures.isEmpty()) {
+        const QString calm = QStringLiteral("Noch keine Läufe mit dieser Rechenart.");
+        chart->setTitle(calm);
+        Diagramm->setAccessibleDescription(calm);
+        return;
+    }
+    chart->setTitle(QString());
+    const RunFigures& latest = figures.last();
+    Diagramm->setAccessibleDescription(
+        QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
+            .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
+                 latest.startedAt.toString(QStringLiteral("HH:mm")),
+                 decimal(latest.solvedPerMinute), percentText(latest.rightShare)));
+}
+
+void TForm_Lernverlauf::showTables() {
+    const QString operation = chosenOperation();
+    const bool timesTableShown = operation == QLatin1String("*");
+    Einmaleins->setVisible(timesTableShown);
+    Fehler_Liste->setVisible(!timesTableShown);
+    Langsam_Liste->setVisible(!timesTableShown);
+
+    if (timesTableShown) {
+        const TimesTable table = timesTable(runs_);
+        for (int a = 0; a < 10; ++a) {
+            for (int b = 0; b < 10; ++b) {
+                const TaskFigures& task = table[a][b];
+                TaskFigures shown = task;
+                shown.operand1 = a + 1;
+                shown.operand2 = b + 1;
+                const QString name = taskText(shown, operation);
+                QTableWidgetItem* item =
+                    task.attempts == 0
+                        ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
+                                       QStringLiteral("Einmaleins"))
+                        : readOnlyItem(secondsText(task.meanMs),
+                                       QStringLiteral("%1: %2, %3 falsch, %4 Versuche")
+                                           .arg(name, secondsText(task.meanMs),
+                                                percentText(task.errorRate()),
+                                                QString::number(task.attempts)),
+                                       QStringLiteral("Einmaleins"));
+                item->setTextAlignment(Qt::AlignCenter);
+                item->setBackground(errorColour(task));
+                item->setForeground(Qt::black);
+                Einmaleins->setItem(a, b, item);
+            }
+        }
+        return;
+    }
+
+    const QList<TaskFigures> tasks = taskFigures(runs_);
+    const auto fill = [&](QTableWidget* list, const QList<TaskFigures>& rows, bool byTime) {
+        list->setRowCount(int(rows.size()));
+        const QString middle = list->horizontalHeaderItem(1)->text();
+        for (int r = 0; r < rows.size(); ++r) {
+            const TaskFigures& task = rows[r];
+            const QString value = byTime ? secondsText(task.meanMs) : QString::number(task.misses);
+            const QString attempts = QString::number(task.attempts);
+            const QString name = taskText(task, operation);
+            list->setItem(r, 0, readOnlyItem(name, name, QStringLiteral("Aufgabe")));
+            list->setItem(r, 1, readOnlyItem(value, value, middle));
+            list->setItem(r, 2, readOnlyItem(attempts, attempts, QStringLiteral("Versuche")));
+        }
+    };
+    fill(Fehler_Liste, mostMissed(tasks, listLength), false);
+    fill(Langsam_Liste, slowest(tasks, listLength), true);
+}
+
+void TForm_Lernverlauf::But_CSVClick() {
+    const QString name = chosenName();
+    QList<HistoryRun> all;
+    if (const HistoryError error = store_.runs(name, QString(), all)) {
+        storeFailed(*error);
+        return;
+    }
+    FileDialogRequest request;
+    request.title = QStringLiteral("Lernverlauf als CSV speichern");
+    request.defaultSuffix = QStringLiteral("csv");
+    // The same replacements as for a task set's automatic name keep the file in the folder.
+    request.initialName = QStringLiteral("Lernverlauf ") + automaticTaskSetName(name).chopped(4) +
+                          QStringLiteral(".csv");
+    request.filter = QStringLiteral("CSV-Dateien (*.csv)");
+    const std::optional<QString> path = platform_.saveFileName(this, request);
+    if (!path)
+        return;
+    QSaveFile file(*path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(answersCsv(all)) < 0 || !file.commit()) {
+        file.cancelWriting();
+        platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
+                              QStringLiteral("Der Lernverlauf konnte nicht in der Datei\n%1\n"
+                                             "gespeichert werden.\n%2")
+                                  .arg(QDir::toNativeSeparators(*path), file.errorString()));
+    }
+}
+
+void TForm_Lernverlauf::But_Fehler_uebenClick() {
+    const QList<OperandPair> tasks = practiceSelection(runs_);
+    if (tasks.isEmpty()) {
+        platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
+                              QStringLiteral("%1 hat bei dieser Rechenart keine Aufgaben zum Üben.")
+                                  .arg(chosenName()));
+        return;
+    }
+    const QString name = chosenName();
+    const QString operation = chosenOperation();
+    accept();
+    emit practiceRequested(name, operation, tasks);
+}
+
+void TForm_Lernverlauf::But_SchliessenClick() {
+    reject();
+}

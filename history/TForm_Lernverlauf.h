@@ -1,0 +1,75 @@
+#pragma once
+
+#include "engine/run_state.h"
+#include "history/history.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+class FocusMarker;
+class HistoryStore;
+class Platform;
+class QChart;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QTableWidget;
+
+// The learning progress of one child in one operation: how fast and how sure the runs were over
+// time, which tasks go wrong or take long (for "*" the whole times table at a glance), the
+// answers as CSV for parents and teachers, and a practice run of the weak tasks. The window only
+// reads the history.
+class TForm_Lernverlauf : public QDialog {
+    Q_OBJECT
+public:
+    TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent = nullptr);
+
+    // Reads the names, chooses the child chosen last (or the first) and shows the window modally
+    // and maximized.
+    void openFromMainMenu();
+    // The names and the chosen child's figures, read afresh; what openFromMainMenu shows.
+    void reload();
+
+    QLabel* Label_Name = nullptr;
+    QComboBox* Auswahl_Name = nullptr;
+    QLabel* Label_Rechenart = nullptr;
+    QComboBox* Auswahl_Rechenart = nullptr;
+    QChartView* Diagramm = nullptr;
+    QLineSeries* Reihe_Tempo = nullptr;
+    QLineSeries* Reihe_Richtig = nullptr;
+    QTableWidget* Einmaleins = nullptr;
+    QTableWidget* Fehler_Liste = nullptr;
+    QTableWidget* Langsam_Liste = nullptr;
+    QPushButton* But_CSV = nullptr;
+    QPushButton* But_Fehler_ueben = nullptr;
+    QPushButton* But_Schliessen = nullptr;
+
+signals:
+    // The child should practise these tasks of the operation ("+", "-", "*", ":" or ": R").
+    void practiceRequested(QString participant, QString operation, QList<OperandPair> tasks);
+
+private:
+    void FormCreate();
+    void Auswahl_NameChange();
+    void Auswahl_RechenartChange();
+    void But_CSVClick();
+    void But_Fehler_uebenClick();
+    void But_SchliessenClick();
+
+    QString chosenName() const;
+    QString chosenOperation() const;
+    void showFigures();
+    void showChart();
+    void showTables();
+    void storeFailed(const QString& reason);
+
+    HistoryStore& store_;
+    Platform& platform_;
+    FocusMarker* focusMarker_ = nullptr;
+    // The chosen child's runs of the chosen operation, oldest first.
+    QList<HistoryRun> runs_;
+    QString lastChosenName_;
+};

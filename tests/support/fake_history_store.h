@@ -1,0 +1,49 @@
+#pragma once
+
+#include "history/history.h"
+
+
+#include <algorithm>
+
+// A learning history in memory. With failure set, every call fails with that reason.
+class FakeHistoryStore : public HistoryStore {
+public:
+    QList<HistoryRun> stored;
+    HistoryError failure;
+
+    QString location() const override { return QStringLiteral("/nirgends/Lernverlauf.sqlite"); }
+
+    HistoryError record(const HistoryRun& run) override {
+        if (!failure)
+            stored.append(run);
+        return failure;
+    }
+
+    HistoryError participants(QStringList& names) override {
+        names.clear();
+        if (failure)
+            return failure;
+        for (const HistoryRun& run : stored) {
+            if (!names.contains(run.participant))
+                names.append(run.participant);
+        }
+        names.sort();
+        return {};
+    }
+
+    HistoryError runs(const QString& participant, const QString& operation,
+                      QList<HistoryRun>& out) override {
+        out.clear();
+        if (failure)
+            return failure;
+        for (const HistoryRun& run : stored) {
+            if (run.participant == participant &&
+                (operation.isEmpty() || run.operation == operation))
+                out.append(run);
+        }
+        std::stable_sort(out.begin(), out.end(), [](const HistoryRun& a, const HistoryRun& b) {
+            return a.startedAt < b.startedAt;
+        });
+        return {};
+    }
+};
