@@ -2,7 +2,6 @@
 
 #include "history/history.h"
 
-
 #include <algorithm>
 
 // A learning history in memory. With failure set, every call fails with that reason.

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "engine/run_state.h"
+
+#include <QList>
+#include <QString>
+
+class TForm1;
+
+// Starts a practice run in the main window for the child chosen in the learning history. The run
+// belongs to that child: a different name in the main window is replaced first.
+void startPractice(TForm1& mainWindow, const QString& participant, const QString& operation,
+                   const QList<OperandPair>& tasks);

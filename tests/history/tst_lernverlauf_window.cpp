@@ -1,0 +1,261 @@
+#include "history/TForm_Lernverlauf.h"
+#include "history/history_stats.h"
+#include "history/practice_start.h"
+#include "main_window/focus_marker.h"
+#include "main_window/main_window_fixture.h"
+#include "support/fake_history_store.h"
+
+#include <QAccessible>
+#include <QChartView>
+#include <QLineSeries>
+#include <QSignalSpy>
+#include <QTableWidget>
+
+namespace {
+
+AnsweredTask answer(int a, int b, int result, bool correct, qint64 ms) {
+    AnsweredTask t;
+    t.operand1 = a;
+    t.operand2 = b;
+    t.correctResult = result;
+    t.givenAnswer = QString::number(correct ? result : result + 1);
+    t.correct = correct;
+    t.answerMs = ms;
+    return t;
+}
+
+HistoryRun run(const QString& name, const QString& operation, const QDateTime& at,
+               const QList<AnsweredTask>& answers) {
+    HistoryRun r;
+    r.participant = name;
+    r.operation = operation;
+    r.startedAt = at;
+    r.answers = answers;
+    return r;
+}
+
+const QDateTime first(QDate(2026, 12, 7), QTime(10, 0));
+const QDateTime second(QDate(2026, 12, 8), QTime(14, 3));
+
+} // namespace
+
+class TestLernverlaufWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { delete window; }
+    void showsTheChosenFigures();
+    void keyboardReachesEveryControl();
+    void savesTheChildsAnswersAsCsv_data();
+    void savesTheChildsAnswersAsCsv();
+    void practisesTheMissedTasks_data();
+    void practisesTheMissedTasks();
+    void storeFailureStaysCalm();
+
+private:
+    void chooseMia() {
+        Auswahl_Name()->setFocus();
+        QTest::keyClick(Auswahl_Name(), Qt::Key_Down);
+    }
+    QComboBox* Auswahl_Name() { return window->Auswahl_Name; }
+
+    FakeHistoryStore store;
+    FakePlatform platform;
+    TForm_Lernverlauf* window = nullptr;
+};
+
+void TestLernverlaufWindow::init() {
+    // Mia: 3 of 4 right in 60 s, then 2 of 2 in 20 s; 7 + 8 missed once. Ben: nothing to practise.
+    store.failure.reset();
+    store.stored = {
+        run("Mia", "+", second, {answer(7, 8, 15, true, 10000), answer(6, 6, 12, true, 10000)}),
+        run("Mia", "+", first,
+            {answer(7, 8, 15, false, 15000), answer(3, 4, 7, true, 15000),
+             answer(2, 2, 4, true, 15000), answer(5, 5, 10, true, 15000)}),
+        run("Mia", "*", second,
+            {answer(7, 8, 56, false, 2000), answer(7, 8, 56, true, 2800),
+             answer(2, 3, 6, true, 1000)}),
+        run("Ben", "+", first, {answer(1, 1, 2, true, 3000), answer(2, 1, 3, true, 3000)}),
+    };
+    platform.clearMessages();
+    window = new TForm_Lernverlauf(store, platform);
+}
+
+void TestLernverlaufWindow::showsTheChosenFigures() {
+    window->reload();
+    window->show();
+    QCOMPARE(Auswahl_Name()->count(), 2);
+    QCOMPARE(Auswahl_Name()->currentText(), QString("Ben"));
+    chooseMia();
+    QCOMPARE(Auswahl_Name()->currentText(), QString("Mia"));
+
+    const QList<QPointF> speed = window->Reihe_Tempo->points();
+    const QList<QPointF> right = window->Reihe_Richtig->points();
+    QCOMPARE(speed.size(), 2);
+    QCOMPARE(right.size(), 2);
+    QCOMPARE(speed[0], QPointF(first.toMSecsSinceEpoch(), 3.0));
+    QCOMPARE(speed[1], QPointF(second.toMSecsSinceEpoch(), 6.0));
+    QCOMPARE(right[0].y(), 75.0);
+    QCOMPARE(right[1].y(), 100.0);
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(window->Diagramm)->text(QAccessible::Description),
+        QString("Letzter Lauf am 08.12.2026 um 14:03: 6,0 Aufgaben pro Minute, 100 % richtig."));
+
+    QVERIFY(!window->Einmaleins->isVisible());
+    QCOMPARE(window->Fehler_Liste->rowCount(), 1);
+    QCOMPARE(window->Fehler_Liste->item(0, 0)->text(), QString("7 + 8"));
+    QCOMPARE(window->Fehler_Liste->item(0, 1)->text(), QString("1"));
+    QCOMPARE(window->Fehler_Liste->item(0, 2)->text(), QString("2"));
+    QCOMPARE(window->Langsam_Liste->rowCount(), 5);
+    QCOMPARE(window->Langsam_Liste->item(0, 1)->text(), QString("15,0 s"));
+
+    window->Auswahl_Rechenart->setFocus();
+    QTest::keyClick(window->Auswahl_Rechenart, Qt::Key_Down);
+    QTest::keyClick(window->Auswahl_Rechenart, Qt::Key_Down);
+    QVERIFY(window->Einmaleins->isVisible());
+    QVERIFY(!window->Fehler_Liste->isVisible());
+    const QTableWidgetItem* missedHalf = window->Einmaleins->item(6, 7);
+    const QTableWidgetItem* neverMissed = window->Einmaleins->item(1, 2);
+    QCOMPARE(missedHalf->text(), QString("2,4 s"));
+    QCOMPARE(neverMissed->text(), QString("1,0 s"));
+    QCOMPARE(missedHalf->data(Qt::AccessibleTextRole).toString(),
+             QString("7 * 8: 2,4 s, 50 % falsch, 2 Versuche"));
+    QVERIFY(neverMissed->background().color().hue() > missedHalf->background().color().hue());
+    QVERIFY(window->Einmaleins->item(0, 0)->text().isEmpty());
+    QVERIFY(window->Einmaleins->item(0, 0)->background().color() !=
+            neverMissed->background().color());
+
+    QTest::keyClick(window->Auswahl_Rechenart, Qt::Key_Down);
+    QCOMPARE(window->Reihe_Tempo->count(), 0);
+    QCOMPARE(window->Fehler_Liste->rowCount(), 0);
+    QCOMPARE(window->Diagramm->accessibleDescription(),
+             QString("Noch keine Läufe mit dieser Rechenart."));
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void TestLernverlaufWindow::keyboardReachesEveryControl() {
+    window->reload();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    Auswahl_Name()->setFocus();
+    const auto* marker = window->findChild<FocusMarker*>();
+    const QList<QWidget*> order{window->Auswahl_Rechenart, window->Diagramm,
+                                window->Fehler_Liste,      window->Langsam_Liste,
+                                window->But_CSV,           window->But_Fehler_ueben,
+                                window->But_Schliessen};
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+        QCOMPARE(marker->target(), next);
+        QVERIFY(marker->isVisible());
+    }
+    // Escape closes from a table as well, and Return presses the focused button.
+    window->Fehler_Liste->setFocus();
+    QTest::keyClick(window->Fehler_Liste, Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
+    window->show();
+    window->But_Schliessen->setFocus();
+    QTest::keyClick(window->But_Schliessen, Qt::Key_Return);
+    QVERIFY(!window->isVisible());
+}
+
+void TestLernverlaufWindow::savesTheChildsAnswersAsCsv_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("subfolder");
+    QTest::addColumn<QString>("initialName");
+    QTest::newRow("written") << "Mia"
+                             << ""
+                             << "Lernverlauf Mia.csv";
+    QTest::newRow("unsafe name") << "Lea/..:x"
+                                 << ""
+                                 << "Lernverlauf Lea____x.csv";
+    QTest::newRow("missing folder") << "Mia"
+                                    << "fehlt/"
+                                    << "Lernverlauf Mia.csv";
+}
+
+void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
+    QFETCH(QString, name);
+    QFETCH(QString, subfolder);
+    QFETCH(QString, initialName);
+    store.stored.append(run("Lea/..:x", "-", first, {answer(9, 4, 5, true, 900)}));
+    QTemporaryDir folder;
+    const QString path = folder.filePath(subfolder + "verlauf.csv");
+    platform.saveAs({path});
+    window->reload();
+    window->show();
+    Auswahl_Name()->setCurrentText(name);
+    QTest::mouseClick(window->But_CSV, Qt::LeftButton);
+
+    QCOMPARE(platform.fileRequests.last().initialName, initialName);
+    QCOMPARE(platform.fileRequests.last().defaultSuffix, QString("csv"));
+    QFile file(path);
+    if (!subfolder.isEmpty()) {
+        QVERIFY(!file.exists());
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY(platform.messages[0].text.contains(QDir::toNativeSeparators(path)));
+        return;
+    }
+    QVERIFY(platform.messages.isEmpty());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    QList<HistoryRun> all;
+    store.runs(name, QString(), all);
+    QCOMPARE(lines.first(), answersCsv({}).trimmed());
+    // Every answer of the child in every operation, and no one else's.
+    qsizetype answers = 0;
+    for (const HistoryRun& r : all)
+        answers += r.answers.size();
+    QCOMPARE(lines.size(), 1 + answers);
+}
+
+void TestLernverlaufWindow::practisesTheMissedTasks_data() {
+    QTest::addColumn<bool>("byMouse");
+    QTest::newRow("mouse") << true;
+    QTest::newRow("Return") << false;
+}
+
+void TestLernverlaufWindow::practisesTheMissedTasks() {
+    QFETCH(bool, byMouse);
+    MainWindowFixture f;
+    connect(window, &TForm_Lernverlauf::practiceRequested, f.form.get(),
+            [&](const QString& name, const QString& operation, const QList<OperandPair>& tasks) {
+                startPractice(*f.form, name, operation, tasks);
+            });
+    QSignalSpy requests(window, &TForm_Lernverlauf::practiceRequested);
+    QTimer::singleShot(0, window, [&] {
+        // Ben answered everything right and equally fast: nothing to practise, nothing starts.
+        QTest::mouseClick(window->But_Fehler_ueben, Qt::LeftButton);
+        QCOMPARE(platform.messageTexts(),
+                 QStringList{"Ben hat bei dieser Rechenart keine Aufgaben zum Üben."});
+        QVERIFY(window->isVisible());
+        chooseMia();
+        if (byMouse) {
+            QTest::mouseClick(window->But_Fehler_ueben, Qt::LeftButton);
+        } else {
+            window->But_Fehler_ueben->setFocus();
+            QTest::keyClick(window->But_Fehler_ueben, Qt::Key_Return);
+        }
+    });
+    QTimer::singleShot(5000, window, [this] { window->reject(); }); // a watchdog
+    window->openFromMainMenu();
+    QVERIFY(!window->isVisible());
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(f.form->Edit_Name->text(), QString("Mia"));
+    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text().trimmed(), QString("7"));
+    QCOMPARE(f.form->Panel_Zahl_2_zeigen->text().trimmed(), QString("8"));
+}
+
+void TestLernverlaufWindow::storeFailureStaysCalm() {
+    store.failure = QString("Die Datenbank ist gesperrt.");
+    window->reload();
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY(platform.messages[0].text.contains(store.location()));
+    QVERIFY(platform.messages[0].text.contains(*store.failure));
+    QCOMPARE(Auswahl_Name()->count(), 0);
+    QVERIFY(!window->But_Fehler_ueben->isEnabled());
+    QCOMPARE(window->Reihe_Tempo->count(), 0);
+}
+
+QTEST_MAIN(TestLernverlaufWindow)
+#include "tst_lernverlauf_window.moc"
