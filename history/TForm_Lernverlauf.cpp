@@ -23,11 +23,14 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <cmath>
+
 namespace {
 
 constexpr int designWidth = 800;
 constexpr int designHeight = 600;
 constexpr int listLength = 10;
+constexpr qint64 maxDateSteps = 8;
 
 // The operations in the order of the main window's list, with the signs the history keeps.
 const QStringList& operationSigns() {
@@ -159,6 +162,8 @@ void TForm_Lernverlauf::FormCreate() {
     auto* share = new QValueAxis;
     share->setTitleText(Reihe_Richtig->name());
     share->setRange(0, 100);
+    share->setTickCount(5);
+    speed->setTickCount(5);
     share->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(speed, Qt::AlignLeft);
@@ -338,18 +343,24 @@ void TForm_Lernverlauf::showChart() {
     Reihe_Richtig->replace(share);
 
     QChart* chart = Diagramm->chart();
-    const auto dates = chart->axes(Qt::Horizontal);
-    const auto values = chart->axes(Qt::Vertical);
-    // A single run, or none, still gets a day before and after, so the point is not on the edge.
-    QDateTime first = figures.isEmpty() ? QDateTime::currentDateTime() : figures.first().startedAt;
-    QDateTime last = figures.isEmpty() ? first : figures.last().startedAt;
-    if (first.secsTo(last) < 2 * 86400) {
-        first = first.addDays(-1);
-        last = last.addDays(1);
+    // The date axis runs from midnight to midnight with a label on whole days only, so no date
+    // appears twice; a single run still gets a day on either side.
+    const QDate firstDay = figures.isEmpty() ? platform_.today() : figures.first().startedAt.date();
+    const QDate lastDay = figures.isEmpty() ? firstDay : figures.last().startedAt.date();
+    QDate from = firstDay;
+    qint64 days = firstDay.daysTo(lastDay) + 1;
+    if (days < 3) {
+        from = from.addDays(-1);
+        days += 2;
     }
-    dates.first()->setRange(first, last);
-    // Whole steps of five on the left, at least up to ten, so small values do not look huge.
-    values.first()->setRange(0, qMax(10.0, std::ceil(top / 5.0) * 5.0));
+    const qint64 step = (days + maxDateSteps - 1) / maxDateSteps;
+    days = (days + step - 1) / step * step;
+    auto* dates = static_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).first());
+    dates->setRange(from.startOfDay(), from.addDays(days).startOfDay());
+    dates->setTickCount(int(days / step) + 1);
+    // Four whole steps on the left, so its grid lines meet those of the right axis at 25 % each.
+    const double speedStep = qMax(1.0, std::ceil(top / 4.0));
+    chart->axes(Qt::Vertical).first()->setRange(0, 4 * speedStep);
 
     if (figures.isEmpty()) {
         const QString calm = QStringLiteral("Noch keine Läufe mit dieser Rechenart.");
