@@ -77,6 +77,34 @@ bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
     return false;
 }
 
+// Records the pair in operand1 and operand2 as task taskCounter + 1.
+void recordTask(RunState& s) {
+    s.taskCounter += 1;
+    s.usedPairs[s.taskCounter] = {s.operand1, s.operand2};
+    TaskRecord& task = s.taskList[s.taskCounter];
+    task.operand1 = s.operand1;
+    task.operand2 = s.operand2;
+    task.operation = operationText(s);
+    task.result = correctResult(s.operationSign, s.operand1, s.operand2);
+    task.remainder = s.withRemainder && s.operationSign == QLatin1String(":")
+                         ? correctRemainder(s.operand1, s.operand2)
+                         : -1;
+}
+
+// A practice run poses its list in order; nothing is drawn and the settings stay as they are.
+Generation posePracticeTask(RunState& s) {
+    if (s.taskCounter >= s.practiceTasks.size()) {
+        s.noMoreTasks = true;
+        return Generation::NoMoreTasks;
+    }
+    const OperandPair& next = s.practiceTasks[s.taskCounter];
+    s.operand1 = next.first;
+    s.operand2 = next.second;
+    recordTask(s);
+    s.taskSolved = false;
+    return Generation::TaskPosed;
+}
+
 } // namespace
 
 QString operationText(const RunState& state) {
@@ -92,6 +120,8 @@ Generation generateTask(RunState& s, const Clock& clock) {
         s.noMoreTasks = true;
         return Generation::NoMoreTasks;
     }
+    if (!s.practiceTasks.isEmpty())
+        return posePracticeTask(s);
     s.generator.reseed(clock);
     const Variant variant = variantOf(s);
     if (variant == Variant::QuotientWithRemainder && s.range2Min == 0)
@@ -110,16 +140,7 @@ Generation generateTask(RunState& s, const Clock& clock) {
             s.noMoreTasks = true;
     }
 
-    s.taskCounter += 1;
-    s.usedPairs[s.taskCounter] = {s.operand1, s.operand2};
-    TaskRecord& task = s.taskList[s.taskCounter];
-    task.operand1 = s.operand1;
-    task.operand2 = s.operand2;
-    task.operation = operationText(s);
-    task.result = correctResult(s.operationSign, s.operand1, s.operand2);
-    task.remainder = s.withRemainder && s.operationSign == QLatin1String(":")
-                         ? correctRemainder(s.operand1, s.operand2)
-                         : -1;
+    recordTask(s);
 
     if (s.noMoreTasks) {
         // The pair just recorded is not a task of the run.

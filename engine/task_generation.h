@@ -30,6 +30,10 @@ enum class Generation { TaskPosed, NoMoreTasks };
 // When no free pair exists, noMoreTasks is set, taskCounter is taken back by one and
 // NoMoreTasks is returned; the caller tells the child and ends the run. For division with
 // remainder a range2Min of 0 is raised to 1 in the settings, and stays so.
+//
+// A practice run (practiceTasks not empty) draws nothing: task k is element k - 1 of the list,
+// recorded as a drawn task is. When the list is used up, noMoreTasks is set and NoMoreTasks
+// returned, taskCounter unchanged.
 Generation generateTask(RunState& state, const Clock& clock);
 
 // The range checks return the warnings to show, in order, and clear subtractionRangesOk or

@@ -1,7 +1,12 @@
 #include "engine/answer_check.h"
+#include "engine/answer_timing.h"
 #include "engine/run_state.h"
 
+#include "support/fixed_clock.h"
+
 #include <QTest>
+
+#include <limits>
 
 namespace {
 
@@ -39,6 +44,8 @@ private slots:
     void pairsKeepTheirOrder();
     void clearTaskListKeepsGivenValues();
     void workedTaskCount();
+    void answerTimes_data();
+    void answerTimes();
 };
 
 void TestAnswerCheck::checkAnswer_data() {
@@ -166,6 +173,51 @@ void TestAnswerCheck::workedTaskCount() {
     QCOMPARE(workedTasks(s, RunEnd::AllTasksAnswered), 160);
     s.taskCounter = 1;
     QCOMPARE(workedTasks(s, RunEnd::StopOrTimeOut), 0);
+}
+
+void TestAnswerCheck::answerTimes_data() {
+    QTest::addColumn<bool>("withRemainder");
+    QTest::addColumn<qint64>("shownAt");
+    QTest::addColumn<qint64>("answeredAt");
+    QTest::addColumn<qint64>("answerMs");
+    QTest::addColumn<int>("correctRemainder");
+    QTest::addColumn<QString>("givenRemainder");
+    QTest::newRow("plain") << false << qint64(1000) << qint64(3500) << qint64(2500) << -1 << "";
+    QTest::newRow("remainder") << true << qint64(0) << qint64(900) << qint64(900) << 2 << "02";
+    QTest::newRow("clock behind") << false << qint64(500) << qint64(400) << qint64(0) << -1 << "";
+    QTest::newRow("extremes") << false << std::numeric_limits<qint64>::min()
+                              << std::numeric_limits<qint64>::max()
+                              << std::numeric_limits<qint64>::max() << -1 << "";
+}
+
+// A run starts its history afresh; each answer keeps its task, as typed, and its time.
+void TestAnswerCheck::answerTimes() {
+    QFETCH(bool, withRemainder);
+    QFETCH(qint64, shownAt);
+    QFETCH(qint64, answeredAt);
+    RunState s;
+    s.answeredTasks = {AnsweredTask{}};
+    FixedClock clock;
+    beginRunHistory(s, clock);
+    QVERIFY(s.answeredTasks.isEmpty());
+    QCOMPARE(s.runStartedAt, QDateTime(QDate(2026, 12, 6), QTime(17, 6, 29)));
+    poseTask(s, ":", withRemainder, 17, 5);
+    s.answerText = "3";
+    clock.monotonic = shownAt;
+    markTaskShown(s, clock);
+    clock.monotonic = answeredAt;
+    recordAnswer(s, clock, false, "02");
+    QCOMPARE(s.answeredTasks.size(), 1);
+    const AnsweredTask& a = s.answeredTasks[0];
+    QCOMPARE(a.taskNo, 1);
+    QCOMPARE(a.operand1, 17);
+    QCOMPARE(a.operand2, 5);
+    QCOMPARE(a.correctResult, 3);
+    QTEST(a.correctRemainder, "correctRemainder");
+    QCOMPARE(a.givenAnswer, QString("3"));
+    QTEST(a.givenRemainder, "givenRemainder");
+    QVERIFY(!a.correct);
+    QTEST(a.answerMs, "answerMs");
 }
 
 QTEST_GUILESS_MAIN(TestAnswerCheck)

@@ -1,0 +1,36 @@
+#include "history/history.h"
+
+#include "storage/run_result.h"
+
+namespace {
+
+QString rangeText(qint32 lowerBound, qint32 upperBound) {
+    return QStringLiteral("%1 .. %2").arg(lowerBound).arg(upperBound);
+}
+
+// The seconds of the time field; no limit ("...", only zeros, empty or unreadable) is 0.
+qint32 timeLimitSeconds(const QString& timeFieldText) {
+    bool ok = false;
+    const qint32 seconds = timeLimitText(timeFieldText).toInt(&ok);
+    return ok && seconds > 0 ? seconds : 0;
+}
+
+} // namespace
+
+HistoryRun historyRunOf(const RunResult& result) {
+    HistoryRun run;
+    run.participant = result.participantName;
+    run.startedAt = result.startedAt;
+    run.operation = result.operationSign == QLatin1String(":") && result.withRemainder
+                        ? QStringLiteral(": R")
+                        : result.operationSign;
+    run.range1 = rangeText(result.range1Min, result.range1Max);
+    run.range2 = rangeText(result.range2Min, result.range2Max);
+    run.timeLimit = timeLimitSeconds(result.timeFieldText);
+    run.competition =
+        result.competitionChosen && result.competitionNumber > 0 ? result.competitionNumber : 0;
+    run.tasksWorked = result.workedTaskCount;
+    run.points = result.points;
+    run.answers = result.answers;
+    return run;
+}
