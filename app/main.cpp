@@ -4,6 +4,8 @@
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
+#include "history/history_recorder.h"
+#include "history/sqlite_history_store.h"
 #include "main_window/TForm1.h"
 #include "platform/first_frame.h"
 #include "platform/printing.h"
@@ -50,6 +52,17 @@ struct LaterWindows {
     TForm_Drucken printOptions;
     TForm_Namensfenster nameDialog;
     TForm_Bestenlisten bestListViewer;
+};
+
+// The learning history in the data folder. It is made at the end of the first run that is
+// recorded, so the start of the program never loads the database driver.
+struct HistoryRecording {
+    HistoryRecording(const QString& dataFolder, Platform& platform, QWidget* parent)
+        : store(QDir(dataFolder).filePath(QStringLiteral("Lernverlauf.sqlite"))),
+          recorder(store, platform, parent) {}
+
+    SqliteHistoryStore store;
+    HistoryRecorder recorder;
 };
 
 } // namespace
@@ -105,6 +118,14 @@ int main(int argc, char* argv[]) {
                      [&] { laterWindows().taskSetViewer.openFromMainMenu(); });
     QObject::connect(&mainWindow, &TForm1::emptyWorksheetRequested, &mainWindow,
                      [&] { laterWindows().taskSetViewer.printEmptyWorksheet(); });
+    // The run goes into the history first, then the result dialog and the saves follow; a
+    // history that cannot be written changes neither.
+    std::unique_ptr<HistoryRecording> history;
+    recordEndedRuns(mainWindow, [&]() -> HistoryRecorder& {
+        if (!history)
+            history = std::make_unique<HistoryRecording>(dataFolder, platform, &mainWindow);
+        return history->recorder;
+    });
     QObject::connect(&mainWindow, &TForm1::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,
                   {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()}, state, result);

@@ -368,6 +368,8 @@ void TForm1::buildMenus() {
     ffnen1->setObjectName(QStringLiteral("ffnen1"));
     Best1 = Leistungen1->addAction(QStringLiteral("&Bestenlisten zu den Wettbewerben"));
     Best1->setObjectName(QStringLiteral("Best1"));
+    Lernverlaufzeigen1 = Leistungen1->addAction(QStringLiteral("&Lernverlauf zeigen"));
+    Lernverlaufzeigen1->setObjectName(QStringLiteral("Lernverlaufzeigen1"));
 
     Aufgaben1 = bar->addMenu(QStringLiteral("&Aufgaben"));
     Aufgaben1->setObjectName(QStringLiteral("Aufgaben1"));
@@ -396,6 +398,7 @@ void TForm1::buildMenus() {
             &TForm1::taskSetViewerRequested);
     connect(einleeresAufgabenblattdrucken1, &QAction::triggered, this,
             &TForm1::emptyWorksheetRequested);
+    connect(Lernverlaufzeigen1, &QAction::triggered, this, &TForm1::historyViewerRequested);
 
     // Each item is enabled once the window behind it is attached.
     for (QAction* pending : {ffnen1, Best1, gespeichertenAufgabensatzzeigen1,

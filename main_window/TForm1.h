@@ -80,10 +80,12 @@ public:
     QAction* RestZeitAnzeigeaus1 = nullptr;
     QAction* wenigerSpeichernHinweise1 = nullptr;
     QAction* RangNachWettbewerb = nullptr;
+    QAction* Lernverlaufaufzeichnen1 = nullptr;
     QAction* ffnen1 = nullptr;
     QAction* Best1 = nullptr;
     QAction* gespeichertenAufgabensatzzeigen1 = nullptr;
     QAction* einleeresAufgabenblattdrucken1 = nullptr;
+    QAction* Lernverlaufzeigen1 = nullptr;
     QAction* Info2 = nullptr;
     QAction* Hilfe1 = nullptr;
 
@@ -162,6 +164,9 @@ public:
     // False when the best lists could not be created in the working folder at start-up.
     bool bestListsReady() const { return bestListsReady_; }
 
+    // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
+    bool historyRecordingOn() const;
+
     // The seconds text that the end of the last run handed to the result dialog.
     QString resultSecondsText() const { return resultSecondsText_; }
 
@@ -179,6 +184,8 @@ signals:
     void bestListViewerRequested();
     void taskSetViewerRequested();
     void emptyWorksheetRequested();
+    // Menu item "&Lernverlauf zeigen".
+    void historyViewerRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

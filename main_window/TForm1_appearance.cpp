@@ -60,6 +60,15 @@ void TForm1::buildSettingsMenu() {
         Einstellungen1->addAction(QStringLiteral("Rang nach Wettbewerb nicht anzeigen"), this,
                                   &TForm1::RangNachWettbewerbClick);
     RangNachWettbewerb->setObjectName(QStringLiteral("RangNachWettbewerb"));
+    Einstellungen1->addSeparator();
+    Lernverlaufaufzeichnen1 = Einstellungen1->addAction(QStringLiteral("&Lernverlauf aufzeichnen"));
+    Lernverlaufaufzeichnen1->setObjectName(QStringLiteral("Lernverlaufaufzeichnen1"));
+    Lernverlaufaufzeichnen1->setCheckable(true);
+    Lernverlaufaufzeichnen1->setChecked(true);
+}
+
+bool TForm1::historyRecordingOn() const {
+    return Lernverlaufaufzeichnen1->isChecked();
 }
 
 // Every colour item does what its submenu stands for; the point-rectangle colour only affects

@@ -1,0 +1,29 @@
+#include "history/history_recorder.h"
+
+#include "main_window/TForm1.h"
+#include "platform/platform.h"
+
+HistoryRecorder::HistoryRecorder(HistoryStore& store, Platform& platform, QWidget* parent)
+    : store_(store), platform_(platform), parent_(parent) {}
+
+void HistoryRecorder::record(const RunResult& result) {
+    if (givenUp_ || result.answers.isEmpty())
+        return;
+    const HistoryError error = store_.record(historyRunOf(result));
+    if (!error)
+        return;
+    // One message is enough: the same file would fail again after every run.
+    givenUp_ = true;
+    platform_.showMessage(parent_, MessageKind::Warning, MessageButtons::Ok,
+                          QStringLiteral("Der Lernverlauf kann nicht aufgezeichnet werden:\n%1\n%2"
+                                         "\n\nKalumbrixtor arbeitet ohne Lernverlauf weiter.")
+                              .arg(store_.location(), *error));
+}
+
+void recordEndedRuns(TForm1& window, std::function<HistoryRecorder&()> recorder) {
+    QObject::connect(&window, &TForm1::runEnded, &window,
+                     [&window, recorder = std::move(recorder)](const RunResult& result) {
+                         if (window.historyRecordingOn())
+                             recorder().record(result);
+                     });
+}

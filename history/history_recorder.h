@@ -1,0 +1,36 @@
+#pragma once
+
+#include "history/history.h"
+#include "storage/run_result.h"
+
+#include <functional>
+
+class HistoryStore;
+class Platform;
+class QWidget;
+class TForm1;
+
+// Writes every finished run with answers into the learning history. The history is an extra:
+// when it cannot be written, the child is told once and the program goes on without it, so a
+// broken file never stands between a run and its result dialog or its saves.
+class HistoryRecorder {
+public:
+    HistoryRecorder(HistoryStore& store, Platform& platform, QWidget* parent);
+
+    void record(const RunResult& result);
+
+    // True once a run could not be recorded; nothing is recorded from then on.
+    bool givenUp() const { return givenUp_; }
+
+private:
+    HistoryStore& store_;
+    Platform& platform_;
+    QWidget* parent_;
+    bool givenUp_ = false;
+};
+
+// Records each run the main window ends while its menu item "Lernverlauf aufzeichnen" is checked.
+// The recorder is asked for only then, so it can be made at the first run that needs it.
+// Connect this before anything else that handles the end of a run: the run is then in the
+// history before the result dialog opens.
+void recordEndedRuns(TForm1& window, std::function<HistoryRecorder&()> recorder);

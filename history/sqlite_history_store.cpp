@@ -1,0 +1,442 @@
+#include "history/sqlite_history_store.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+const QString notHistory =
+    QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.");
+const QString locked = QStringLiteral("Die Datei ist gesperrt.");
+const QString cannotWrite = QStringLiteral("Die Datei kann nicht beschrieben werden.");
+const QString cannotRead = QStringLiteral("Die Datei kann nicht gelesen werden.");
+const QString newerVersion = QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
+const QString isFolder = QStringLiteral("Unter dem Namen der Datei steht ein Ordner.");
+const QString diskFull = QStringLiteral("Der Datenträger ist voll.");
+const QString noDriver = QStringLiteral("Der Datenbanktreiber für SQLite fehlt.");
+
+const char* const startedAtFormat = "yyyy-MM-ddTHH:mm:ss";
+
+// SQLite's primary result codes, as the driver reports them in nativeErrorCode.
+enum SqliteCode {
+    sqlitePerm = 3,
+    sqliteBusy = 5,
+    sqliteLocked = 6,
+    sqliteReadOnly = 8,
+    sqliteIoErr = 10,
+    sqliteCorrupt = 11,
+    sqliteFull = 13,
+    sqliteCantOpen = 14,
+    sqliteAuth = 23,
+    sqliteNotADb = 26,
+};
+
+quint32 bigEndian32(const QByteArray& bytes, int at) {
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+// Rolls back whatever the transaction wrote unless it was committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(QSqlDatabase& db) : db_(db) {}
+    ~WriteTransaction() {
+        if (begun_ && !committed_)
+            QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    }
+    // IMMEDIATE takes the write lock before the content is checked, so no other program can
+    // create or change the schema between the check and the insert.
+    bool begin(QSqlError& error) {
+        QSqlQuery q(db_);
+        begun_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!begun_)
+            error = q.lastError();
+        return begun_;
+    }
+    bool commit(QSqlError& error) {
+        QSqlQuery q(db_);
+        committed_ = q.exec(QStringLiteral("COMMIT"));
+        if (!committed_)
+            error = q.lastError();
+        return committed_;
+    }
+
+private:
+    QSqlDatabase& db_;
+    bool begun_ = false;
+    bool committed_ = false;
+};
+
+// The driver stores a null text as NULL; the history keeps an empty field as an empty text.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QString runColumns() {
+    return QStringLiteral("id, participant, started_at, operation, range1, range2, time_limit, "
+                          "competition, tasks_worked, points");
+}
+
+} // namespace
+
+SqliteHistoryStore::SqliteHistoryStore(const QString& path, int busyTimeoutMs)
+    : path_(path), busyTimeoutMs_(busyTimeoutMs) {
+    static std::atomic<int> nextConnection{0};
+    connectionName_ = QStringLiteral("kalumbrixtor-history-%1").arg(nextConnection++);
+}
+
+SqliteHistoryStore::~SqliteHistoryStore() {
+    const bool added = db_.isValid();
+    close();
+    // The connection can only be removed once no handle to it is left.
+    db_ = QSqlDatabase();
+    if (added)
+        QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QString SqliteHistoryStore::location() const {
+    return inMemory() ? path_ : QDir::toNativeSeparators(QFileInfo(path_).absoluteFilePath());
+}
+
+bool SqliteHistoryStore::inMemory() const {
+    return path_ == QLatin1String(":memory:");
+}
+
+HistoryError SqliteHistoryStore::checkFile() const {
+    if (inMemory())
+        return std::nullopt;
+    const QFileInfo info(path_);
+    if (!info.exists())
+        return std::nullopt;
+    if (info.isDir())
+        return isFolder;
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        return cannotRead;
+    const qint64 size = file.size();
+    // An empty file holds nothing that could be lost; SQLite treats it as a new database.
+    if (size == 0)
+        return std::nullopt;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return notHistory;
+    const quint32 pageField = quint8(header[16]) << 8 | quint8(header[17]);
+    const quint32 pageSize = pageField == 1 ? 65536 : pageField;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return notHistory;
+    // After a crash the journal beside the file restores its end; SQLite replays it at the next
+    // read, so the length is only judged without one.
+    const QFileInfo journal(path_ + QStringLiteral("-journal"));
+    if (journal.exists() && journal.size() > 0)
+        return std::nullopt;
+    if (size % pageSize != 0)
+        return notHistory;
+    // The page count in the header is only kept up to date when these two counters agree.
+    const quint32 pages = bigEndian32(header, 28);
+    if (pages > 0 && bigEndian32(header, 24) == bigEndian32(header, 92) &&
+        size < qint64(pages) * pageSize)
+        return notHistory;
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::open(Access wanted) {
+    if (access_ == Access::Write || access_ == wanted)
+        return std::nullopt;
+    close();
+    if (!db_.isValid()) {
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        if (!db_.isValid())
+            return noDriver;
+        db_.setDatabaseName(path_);
+    }
+    // A memory database lives as long as its connection, so it is opened once for everything.
+    if (inMemory())
+        wanted = Access::Write;
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs_);
+    if (wanted == Access::Read)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db_.setConnectOptions(options);
+    if (!db_.open())
+        return reasonFor(db_.lastError(), wanted == Access::Write);
+    access_ = wanted;
+    return std::nullopt;
+}
+
+void SqliteHistoryStore::close() {
+    if (db_.isValid())
+        db_.close();
+    access_ = Access::Closed;
+}
+
+HistoryError SqliteHistoryStore::content(Content& what, int& version) {
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return reasonFor(q.lastError(), false);
+    version = q.value(0).toInt();
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return reasonFor(q.lastError(), false);
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString();
+    if (tables.isEmpty() && version == 0)
+        what = Content::Empty;
+    else if (version >= 1 && tables.contains(QStringLiteral("runs")) &&
+             tables.contains(QStringLiteral("answers")))
+        what = Content::History;
+    else
+        what = Content::Foreign;
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::createSchema() {
+    const QStringList statements{
+        QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, participant TEXT, started_at "
+                       "TEXT, operation TEXT, range1 TEXT, range2 TEXT, time_limit INTEGER, "
+                       "competition INTEGER, tasks_worked INTEGER, points INTEGER)"),
+        QStringLiteral("CREATE TABLE answers (run_id INTEGER, task_no INTEGER, operand1 INTEGER, "
+                       "operand2 INTEGER, correct_result INTEGER, correct_remainder INTEGER, "
+                       "given_answer TEXT, given_remainder TEXT, correct INTEGER, "
+                       "answer_ms INTEGER)"),
+        // The window asks for one child's runs of one operation in time order, then for their
+        // answers.
+        QStringLiteral("CREATE INDEX runs_by_child ON runs (participant, operation, started_at)"),
+        QStringLiteral("CREATE INDEX answers_by_run ON answers (run_id)"),
+        QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion)};
+    QSqlQuery q(db_);
+    for (const QString& statement : statements)
+        if (!q.exec(statement))
+            return reasonFor(q.lastError(), true);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
+    if (HistoryError error = checkFile())
+        return error;
+    if (HistoryError error = open(Access::Write))
+        return error;
+
+    WriteTransaction transaction(db_);
+    QSqlError sqlError;
+    if (!transaction.begin(sqlError))
+        return reasonFor(sqlError, true);
+    Content what = Content::Empty;
+    int version = 0;
+    if (HistoryError error = content(what, version))
+        return error;
+    // A file someone else made, or one whose later layout this program does not know, keeps
+    // what it holds.
+    if (what == Content::Foreign)
+        return notHistory;
+    if (version > schemaVersion)
+        return newerVersion;
+    if (what == Content::Empty)
+        if (HistoryError error = createSchema())
+            return error;
+
+    QSqlQuery insertRun(db_);
+    if (!insertRun.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
+                                          "range1, range2, time_limit, competition, "
+                                          "tasks_worked, points) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                                          "?)")))
+        return reasonFor(insertRun.lastError(), true);
+    insertRun.addBindValue(run.participant);
+    insertRun.addBindValue(run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)));
+    insertRun.addBindValue(run.operation);
+    insertRun.addBindValue(run.range1);
+    insertRun.addBindValue(run.range2);
+    insertRun.addBindValue(run.timeLimit);
+    insertRun.addBindValue(run.competition);
+    insertRun.addBindValue(run.tasksWorked);
+    insertRun.addBindValue(run.points);
+    if (!insertRun.exec())
+        return reasonFor(insertRun.lastError(), true);
+    const qint64 runId = insertRun.lastInsertId().toLongLong();
+
+    QSqlQuery insertAnswer(db_);
+    if (!insertAnswer.prepare(QStringLiteral(
+            "INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
+            "correct_remainder, given_answer, given_remainder, correct, answer_ms) VALUES (?, ?, "
+            "?, ?, ?, ?, ?, ?, ?, ?)")))
+        return reasonFor(insertAnswer.lastError(), true);
+    for (const AnsweredTask& answer : run.answers) {
+        insertAnswer.bindValue(0, runId);
+        insertAnswer.bindValue(1, answer.taskNo);
+        insertAnswer.bindValue(2, answer.operand1);
+        insertAnswer.bindValue(3, answer.operand2);
+        insertAnswer.bindValue(4, answer.correctResult);
+        insertAnswer.bindValue(5, answer.correctRemainder);
+        insertAnswer.bindValue(6, notNull(answer.givenAnswer));
+        insertAnswer.bindValue(7, notNull(answer.givenRemainder));
+        insertAnswer.bindValue(8, answer.correct ? 1 : 0);
+        insertAnswer.bindValue(9, answer.answerMs);
+        if (!insertAnswer.exec())
+            return reasonFor(insertAnswer.lastError(), true);
+    }
+    if (!transaction.commit(sqlError))
+        return reasonFor(sqlError, true);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::participants(QStringList& names) {
+    names.clear();
+    if (!inMemory() && !QFileInfo::exists(path_))
+        return std::nullopt;
+    if (HistoryError error = checkFile())
+        return error;
+    if (HistoryError error = open(Access::Read))
+        return error;
+    Content what = Content::Empty;
+    int version = 0;
+    if (HistoryError error = content(what, version))
+        return error;
+    if (what == Content::Foreign)
+        return notHistory;
+    if (what == Content::Empty)
+        return std::nullopt;
+
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT DISTINCT participant FROM runs")))
+        return reasonFor(q.lastError(), false);
+    while (q.next())
+        names << q.value(0).toString();
+    // As a German reader expects a list of names: Ä beside A, case aside, then exact order.
+    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::runs(const QString& participant, const QString& operation,
+                                      QList<HistoryRun>& out) {
+    out.clear();
+    if (!inMemory() && !QFileInfo::exists(path_))
+        return std::nullopt;
+    if (HistoryError error = checkFile())
+        return error;
+    if (HistoryError error = open(Access::Read))
+        return error;
+    Content what = Content::Empty;
+    int version = 0;
+    if (HistoryError error = content(what, version))
+        return error;
+    if (what == Content::Foreign)
+        return notHistory;
+    if (what == Content::Empty)
+        return std::nullopt;
+
+    const bool allOperations = operation.isEmpty();
+    const QString filter = allOperations ? QStringLiteral("r.participant = ?")
+                                         : QStringLiteral("r.participant = ? AND r.operation = ?");
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE %2 ORDER BY r.started_at, r.id")
+                       .arg(runColumns(), filter)))
+        return reasonFor(q.lastError(), false);
+    q.addBindValue(participant);
+    if (!allOperations)
+        q.addBindValue(operation);
+    if (!q.exec())
+        return reasonFor(q.lastError(), false);
+    QHash<qint64, qsizetype> indexOfRun;
+    while (q.next()) {
+        HistoryRun run;
+        run.id = q.value(0).toLongLong();
+        run.participant = q.value(1).toString();
+        run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
+        run.operation = q.value(3).toString();
+        run.range1 = q.value(4).toString();
+        run.range2 = q.value(5).toString();
+        run.timeLimit = q.value(6).toInt();
+        run.competition = q.value(7).toInt();
+        run.tasksWorked = q.value(8).toInt();
+        run.points = q.value(9).toInt();
+        indexOfRun.insert(run.id, out.size());
+        out << run;
+    }
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
+    if (out.isEmpty())
+        return std::nullopt;
+
+    // CROSS JOIN keeps the runs as the outer loop, so SQLite finds the child's runs by their
+    // index and then each run's answers by theirs, instead of walking every answer.
+    QSqlQuery a(db_);
+    a.setForwardOnly(true);
+    if (!a.prepare(QStringLiteral("SELECT a.run_id, a.task_no, a.operand1, a.operand2, "
+                                  "a.correct_result, a.correct_remainder, a.given_answer, "
+                                  "a.given_remainder, a.correct, a.answer_ms FROM runs r CROSS "
+                                  "JOIN answers a ON a.run_id = r.id WHERE %1")
+                       .arg(filter)))
+        return reasonFor(a.lastError(), false);
+    a.addBindValue(participant);
+    if (!allOperations)
+        a.addBindValue(operation);
+    if (!a.exec())
+        return reasonFor(a.lastError(), false);
+    while (a.next()) {
+        const auto found = indexOfRun.constFind(a.value(0).toLongLong());
+        if (found == indexOfRun.cend())
+            continue;
+        AnsweredTask answer;
+        answer.taskNo = a.value(1).toInt();
+        answer.operand1 = a.value(2).toInt();
+        answer.operand2 = a.value(3).toInt();
+        answer.correctResult = a.value(4).toInt();
+        answer.correctRemainder = a.value(5).toInt();
+        answer.givenAnswer = a.value(6).toString();
+        answer.givenRemainder = a.value(7).toString();
+        answer.correct = a.value(8).toInt() != 0;
+        answer.answerMs = a.value(9).toLongLong();
+        out[*found].answers << answer;
+    }
+    if (a.lastError().isValid())
+        return reasonFor(a.lastError(), false);
+    for (HistoryRun& run : out)
+        std::stable_sort(
+            run.answers.begin(), run.answers.end(),
+            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
+    bool known = false;
+    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
+    if (known) {
+        switch (code) {
+        case sqliteBusy:
+        case sqliteLocked:
+            return locked;
+        case sqliteCorrupt:
+        case sqliteNotADb:
+            return notHistory;
+        case sqliteFull:
+            return diskFull;
+        case sqlitePerm:
+        case sqliteReadOnly:
+        case sqliteAuth:
+            return cannotWrite;
+        case sqliteCantOpen:
+        case sqliteIoErr:
+            return writing ? cannotWrite : cannotRead;
+        default:
+            break;
+        }
+    }
+    return QStringLiteral("Die Datenbank meldet einen Fehler: %1").arg(error.text());
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "history/history.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlError;
+
+// The learning history in an SQLite file. The file is opened at the first call, not before, so
+// the program starts without loading the database driver. Reading a file that does not exist
+// yet gives an empty history and leaves the folder as it was; only recording creates the file.
+// A file that is not a history of this program, or one from a newer version, is never written.
+class SqliteHistoryStore : public HistoryStore {
+public:
+    // How long a call waits for another program that holds the file, in milliseconds.
+    static constexpr int defaultBusyTimeoutMs = 5000;
+    // The schema this program writes; a file with a higher number is only read.
+    static constexpr int schemaVersion = 1;
+
+    // path: the database file, or ":memory:" for a history that lives only as long as the store.
+    explicit SqliteHistoryStore(const QString& path, int busyTimeoutMs = defaultBusyTimeoutMs);
+    ~SqliteHistoryStore() override;
+    SqliteHistoryStore(const SqliteHistoryStore&) = delete;
+    SqliteHistoryStore& operator=(const SqliteHistoryStore&) = delete;
+
+    QString location() const override;
+    HistoryError record(const HistoryRun& run) override;
+    HistoryError participants(QStringList& names) override;
+    HistoryError runs(const QString& participant, const QString& operation,
+                      QList<HistoryRun>& out) override;
+
+private:
+    enum class Access { Closed, Read, Write };
+    enum class Content { Empty, History, Foreign };
+
+    bool inMemory() const;
+    // Checks the file's first page before SQLite sees it, so that SQLite never works on a file
+    // that is not a database or lost its end.
+    HistoryError checkFile() const;
+    HistoryError open(Access wanted);
+    void close();
+    HistoryError content(Content& what, int& version);
+    HistoryError createSchema();
+    HistoryError reasonFor(const QSqlError& error, bool writing) const;
+
+    QString path_;
+    QString connectionName_;
+    int busyTimeoutMs_;
+    Access access_ = Access::Closed;
+    QSqlDatabase db_;
+};

@@ -1,0 +1,147 @@
+#include "history/history_recorder.h"
+#include "history/sqlite_history_store.h"
+#include "main_window/main_window_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+
+namespace {
+
+// Keeps what the recorder hands over, as a history that always works.
+class ListStore : public HistoryStore {
+public:
+    QList<HistoryRun> recorded;
+    QString location() const override { return QStringLiteral("Liste"); }
+    HistoryError record(const HistoryRun& run) override {
+        recorded << run;
+        return std::nullopt;
+    }
+    HistoryError participants(QStringList&) override { return std::nullopt; }
+    HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
+        return std::nullopt;
+    }
+};
+
+// The main window with the recording wired as the program wires it, and in place of the result
+// dialog and the saves a handler that counts the ends of runs and clears what they would save.
+struct RecordingFixture : MainWindowFixture {
+    explicit RecordingFixture(HistoryStore& store) : recorder(store, platform, form.get()) {
+        recordEndedRuns(*form, [this]() -> HistoryRecorder& { return recorder; });
+        QObject::connect(form.get(), &TForm1::runEnded, form.get(), [this] {
+            messagesAtRunEnds << platform.messages.size();
+            state.resultsPending = false;
+            state.tasksPending = false;
+        });
+    }
+
+    void wholeRun() {
+        start();
+        answerRight();
+        answerWrong();
+        stop();
+    }
+
+    // Opens a menu of the menu bar with its Alt key and chooses an item by its letter.
+    void chooseFromMenu(Qt::Key menuKey, Qt::Key itemKey) {
+        QTest::keyClick(form.get(), menuKey, Qt::AltModifier);
+        QWidget* popup = QApplication::activePopupWidget();
+        QVERIFY(popup);
+        QTest::keyClick(popup, itemKey);
+    }
+
+    HistoryRecorder recorder;
+    QList<qsizetype> messagesAtRunEnds;
+};
+
+} // namespace
+
+class TestHistoryRecording : public QObject {
+    Q_OBJECT
+private slots:
+    void menuItems();
+    void recordingSwitch_data();
+    void recordingSwitch();
+    void damagedFileKeepsRunsGoing();
+};
+
+void TestHistoryRecording::menuItems() {
+    ListStore store;
+    RecordingFixture f(store);
+    TForm1& w = *f.form;
+    QCOMPARE(w.Einstellungen1->actions().last(), w.Lernverlaufaufzeichnen1);
+    QCOMPARE(w.Lernverlaufaufzeichnen1->text(), QStringLiteral("&Lernverlauf aufzeichnen"));
+    QVERIFY(w.Lernverlaufaufzeichnen1->isCheckable());
+    QVERIFY(w.historyRecordingOn());
+    QCOMPARE(w.Leistungen1->actions().last(), w.Lernverlaufzeigen1);
+    QCOMPARE(w.Lernverlaufzeigen1->text(), QStringLiteral("&Lernverlauf zeigen"));
+
+    QSignalSpy viewerRequests(&w, &TForm1::historyViewerRequested);
+    f.chooseFromMenu(Qt::Key_L, Qt::Key_L);
+    QCOMPARE(viewerRequests.size(), 1);
+
+    // During a run neither menu opens, so neither item can be chosen.
+    f.start();
+    for (Qt::Key menuKey : {Qt::Key_E, Qt::Key_L}) {
+        QTest::keyClick(&w, menuKey, Qt::AltModifier);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+    }
+    QCOMPARE(viewerRequests.size(), 1);
+    QVERIFY(w.historyRecordingOn());
+    f.stop();
+}
+
+void TestHistoryRecording::recordingSwitch_data() {
+    QTest::addColumn<bool>("switchedOff");
+    QTest::newRow("on") << false;
+    QTest::newRow("off") << true;
+}
+
+void TestHistoryRecording::recordingSwitch() {
+    QFETCH(bool, switchedOff);
+    ListStore store;
+    RecordingFixture f(store);
+    if (switchedOff) {
+        f.chooseFromMenu(Qt::Key_E, Qt::Key_L);
+        QVERIFY(!f.form->historyRecordingOn());
+    }
+    f.form->Edit_Name->setText(QStringLiteral("Anna"));
+    f.wholeRun();
+    QCOMPARE(f.messagesAtRunEnds.size(), 1);
+    QCOMPARE(store.recorded.size(), switchedOff ? 0 : 1);
+    if (!switchedOff) {
+        QCOMPARE(store.recorded[0].participant, QStringLiteral("Anna"));
+        QCOMPARE(store.recorded[0].answers.size(), 2);
+    }
+}
+
+// A history file that cannot be written costs one message, never a run, and keeps its bytes.
+void TestHistoryRecording::damagedFileKeepsRunsGoing() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    const QByteArray damaged = QByteArray("SQLite format 3") + QByteArray(3000, '\x17');
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+    file.close();
+    SqliteHistoryStore store(path);
+    RecordingFixture f(store);
+
+    f.wholeRun();
+    f.wholeRun();
+
+    QCOMPARE(f.messagesAtRunEnds, QList<qsizetype>({1, 1}));
+    QCOMPARE(f.platform.messageTexts(),
+             QStringList{QStringLiteral("Der Lernverlauf kann nicht aufgezeichnet werden:\n%1\nDie "
+                                        "Datei ist keine Lernverlauf-Datenbank oder ist "
+                                        "beschädigt.\n\nKalumbrixtor arbeitet ohne Lernverlauf "
+                                        "weiter.")
+                             .arg(QDir::toNativeSeparators(path))});
+    QCOMPARE(f.state.workedTaskCount, 2);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), damaged);
+}
+
+QTEST_MAIN(TestHistoryRecording)
+#include "tst_history_recording.moc"
