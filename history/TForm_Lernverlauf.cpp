@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLocale>
@@ -217,7 +218,7 @@ void TForm_Lernverlauf::FormCreate() {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
-        // Return presses the button that has the focus, none other.
+        // Return presses the button that has the focus, none other (see keyPressEvent).
         button->setAutoDefault(true);
         button->setFocusPolicy(Qt::StrongFocus);
         buttons->addWidget(button);
@@ -469,6 +470,16 @@ void TForm_Lernverlauf::But_Fehler_uebenClick() {
     const QString operation = chosenOperation();
     accept();
     emit practiceRequested(name, operation, tasks);
+}
+
+void TForm_Lernverlauf::keyPressEvent(QKeyEvent* event) {
+    // A focused button takes Return itself. Anywhere else the dialog would press its default
+    // button, and a child pressing Return in a list box would save a file or start a run.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TForm_Lernverlauf::But_SchliessenClick() {

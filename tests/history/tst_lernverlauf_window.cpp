@@ -78,6 +78,7 @@ void TestLernverlaufWindow::init() {
         run("Ben", "+", first, {answer(1, 1, 2, true, 3000), answer(2, 1, 3, true, 3000)}),
     };
     platform.clearMessages();
+    platform.fileRequests.clear();
     window = new TForm_Lernverlauf(store, platform);
 }
 
@@ -138,6 +139,10 @@ void TestLernverlaufWindow::keyboardReachesEveryControl() {
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
     Auswahl_Name()->setFocus();
+    // Return outside a button presses none.
+    QTest::keyClick(Auswahl_Name(), Qt::Key_Return);
+    QVERIFY(platform.fileRequests.isEmpty());
+    QVERIFY(window->isVisible());
     const auto* marker = window->findChild<FocusMarker*>();
     const QList<QWidget*> order{window->Auswahl_Rechenart, window->Diagramm,
                                 window->Fehler_Liste,      window->Langsam_Liste,
