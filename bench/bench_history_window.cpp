@@ -1,15 +1,17 @@
 // The learning-progress window for a child with a long history, on the offscreen platform.
 //
-// openForChild: from the menu item to the window filled for the child (80 runs of 100 answers in
-// one operation, read from the store, figured and drawn into the chart and the lists) and the
-// chart painted once (grabbed). The target is under 200 ms.
+// openForChild: the window made, as at its first use, filled for the child (80 runs of 100
+// answers of "*", read from the store, figured and drawn into the chart and the times table),
+// shown, and the chart painted once (grabbed). The target is under 200 ms.
 #include "history/TForm_Lernverlauf.h"
 #include "support/fake_history_store.h"
 #include "support/fake_platform.h"
 
 #include <QApplication>
 #include <QChartView>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineSeries>
 #include <QPixmap>
 
 #include <benchmark/benchmark.h>
@@ -51,17 +53,18 @@ FakeHistoryStore& longHistory() {
 
 void openForChild(benchmark::State& state) {
     FakePlatform platform;
-    TForm_Lernverlauf window(longHistory(), platform);
-    window.resize(1024, 768);
-    window.show();
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
+        TForm_Lernverlauf window(longHistory(), platform);
+        window.Auswahl_Rechenart->setCurrentIndex(2); // "*"
+        window.resize(1024, 768);
         window.reload();
+        window.show();
         const QPixmap chart = window.Diagramm->grab();
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        if (chart.isNull() || !platform.messages.isEmpty()) {
-            state.SkipWithError("the chart was not drawn");
+        if (chart.isNull() || window.Reihe_Tempo->count() != 80 || !platform.messages.isEmpty()) {
+            state.SkipWithError("the chart was not drawn with every run");
             break;
         }
     }
