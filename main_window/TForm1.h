@@ -167,6 +167,14 @@ public:
     // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
 
+public slots:
+    // A practice run of the given tasks, in order, with the operation "+", "-", "*", ":" or
+    // ": R". Ignored while a run is on, for an unknown operation or no tasks, and, as Start is,
+    // while the last run's data wait to be saved. Competition mode goes off first. The run ends
+    // when the list is used up and is shown, scored and saved like any free run.
+    void startPracticeRun(const QString& operation, const QList<OperandPair>& tasks);
+
+public:
     // The seconds text that the end of the last run handed to the result dialog.
     QString resultSecondsText() const { return resultSecondsText_; }
 

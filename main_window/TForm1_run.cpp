@@ -1,10 +1,11 @@
 // The run flow of the main window: Start, answers, the next task, the countdown, Stop and the
-// end of a run.
+// end of a run, and the practice run that the learning history starts.
 
 #include "main_window/TForm1.h"
 
 #include "common/text_codec.h"
 #include "engine/answer_check.h"
+#include "engine/answer_timing.h"
 #include "engine/task_generation.h"
 #include "main_window/settings_items.h"
 
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QPaintEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -23,6 +25,9 @@ namespace {
 const QString limitMessage =
     QStringLiteral("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch Kondition "
                    "hast, wähle bitte \nneue Einstellungen !");
+
+const QString practiceDoneMessage =
+    QStringLiteral("Das waren alle Aufgaben zum Üben. Gut gemacht !");
 
 constexpr int taskAnnouncementMs = 200;
 
@@ -89,7 +94,9 @@ void TForm1::startRun() {
 
     if (!state_.competitionMode) {
         state_.competitionTag = QStringLiteral("-");
-        runRangeChecks();
+        // A practice run's tasks come from its list, not from the ranges.
+        if (state_.practiceTasks.isEmpty())
+            runRangeChecks();
     } else {
         state_.competitionTag =
             capped(QString::number(state_.competitionNumber), competitionTagCapacity);
@@ -107,6 +114,7 @@ void TForm1::startRun() {
     state_.taskCounter = 0;
     resetDisplay();
     clearUsedPairs(state_);
+    beginRunHistory(state_, platform_);
     runActive_ = true;
     generateAndShowTask();
     if (state_.noMoreTasks)
@@ -136,7 +144,8 @@ void TForm1::startRun() {
 void TForm1::generateAndShowTask() {
     if (generateTask(state_, platform_) == Generation::NoMoreTasks) {
         allTasksAnswered_ = true;
-        message(MessageKind::Information, noMoreTasksMessage);
+        message(MessageKind::Information,
+                state_.practiceTasks.isEmpty() ? noMoreTasksMessage : practiceDoneMessage);
         endRun(RunEnd::AllTasksAnswered);
         return;
     }
@@ -144,6 +153,7 @@ void TForm1::generateAndShowTask() {
     Panel_Zahl_2_zeigen->setText(QString::number(state_.operand2));
     state_.taskSolved = false;
     describeTask();
+    markTaskShown(state_, platform_);
 }
 
 // A screen reader speaks a field's name and description when the focus arrives there, but not
@@ -193,7 +203,10 @@ void TForm1::nextTask() {
 }
 
 void TForm1::scoreAnswer() {
-    if (!checkAnswer(state_))
+    const bool right = checkAnswer(state_);
+    // The learning history keeps the remainder as typed; the check takes its number.
+    recordAnswer(state_, platform_, right, Edit_Rest->text());
+    if (!right)
         return;
     Panel_Punkte_zeigen->setText(QString::number(state_.points));
     Label_Punkte->setText(pointsWord(state_.points));
@@ -202,7 +215,10 @@ void TForm1::scoreAnswer() {
 }
 
 void TForm1::continueAfterAnswer(bool fromRemainder) {
-    if (state_.taskCounter == taskLimit) {
+    // A practice list that ends with the 160th task ends with its own message, not the limit's.
+    const bool practiceUsedUp =
+        !state_.practiceTasks.isEmpty() && state_.taskCounter >= state_.practiceTasks.size();
+    if (state_.taskCounter == taskLimit && !practiceUsedUp) {
         allTasksAnswered_ = true;
         message(MessageKind::Information, limitMessage);
         state_.limitReached = true;
@@ -316,6 +332,8 @@ void TForm1::RestZeitAnzeigeaus1Click() {
 
 void TForm1::endRun(RunEnd how) {
     runActive_ = false;
+    // The next Start draws its tasks again.
+    state_.practiceTasks.clear();
     // The focus waits on the start control shown next. It must get there before the answer field
     // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
     QPushButton* nextStart = state_.competitionMode ? Button_Wettb_starten : But_Start;
@@ -370,6 +388,43 @@ void TForm1::endRun(RunEnd how) {
     }
     removePointRects();
     applyMainWindowColour(mainWindowColour);
+}
+
+void TForm1::startPracticeRun(const QString& operation, const QList<OperandPair>& tasks) {
+    static const QStringList operations{QStringLiteral("+"), QStringLiteral("-"),
+                                        QStringLiteral("*"), QStringLiteral(":"),
+                                        QStringLiteral(": R")};
+    const int item = int(operations.indexOf(operation)); // the item of the operation list
+    if (runActive_ || item < 0 || tasks.isEmpty())
+        return;
+    // The same rule as Start: unsaved data of the last run keep the next one from starting.
+    if ((state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints)
+        return;
+    raise();
+    activateWindow();
+    // A practice run is a free run: competition mode goes off as by the child's own click.
+    if (state_.competitionMode)
+        Panel_Wettbewerb_iniClick();
+    if (Edit_Zeit->isEnabled()) {
+        Edit_ZeitExit();
+        if (!state_.timeFieldOk)
+            return;
+    }
+    // The operation as choosing it in the list would set it, without the range checks.
+    {
+        const QSignalBlocker block(Verknuepfung);
+        Verknuepfung->setCurrentIndex(item);
+        Verknuepfung->setEditText(operationItems()[item]);
+    }
+    applyOperationItem(state_, item);
+    showRemainderFields(state_.withRemainder);
+    Edit_Rest->setEnabled(false);
+    Panel_Verknuepfung_zeigen->setText(state_.operationSign);
+
+    state_.practiceTasks = tasks;
+    startRun();
+    if (!runActive_)
+        state_.practiceTasks.clear();
 }
 
 void TForm1::resetDisplay() {

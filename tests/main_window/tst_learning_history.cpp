@@ -1,0 +1,193 @@
+#include "main_window_fixture.h"
+
+#include "engine/task_generation.h"
+#include "main_window/settings_items.h"
+
+#include <optional>
+
+namespace {
+
+const QString practiceDone = QStringLiteral("Das waren alle Aufgaben zum Üben. Gut gemacht !");
+
+// The main window with the result of its last run kept.
+struct HistoryFixture : MainWindowFixture {
+    std::optional<RunResult> result;
+    HistoryFixture() {
+        QObject::connect(form.get(), &TForm1::runEnded, form.get(),
+                         [this](const RunResult& r) { result = r; });
+    }
+    // Answers the task on display, the remainder (when asked) in its own field, ms after the task
+    // was shown; with a remainder, half of that passes between the two Returns.
+    void answerTask(bool right, qint64 ms, const QString& remainderPrefix = "") {
+        const qint32 a = state.operand1;
+        const qint32 b = state.operand2;
+        const qint32 value = correctResult(state.operationSign, a, b) + (right ? 0 : 1);
+        const bool withRemainder = state.withRemainder;
+        platform.monotonic += withRemainder ? ms / 2 : ms;
+        answer(QString::number(value));
+        if (withRemainder) {
+            QVERIFY(form->Edit_Rest->hasFocus());
+            platform.monotonic += ms - ms / 2;
+            QTest::keyClicks(form->Edit_Rest,
+                             remainderPrefix + QString::number(correctRemainder(a, b)));
+            QTest::keyClick(form->Edit_Rest, Qt::Key_Return);
+        }
+    }
+};
+
+} // namespace
+
+class TestLearningHistory : public QObject {
+    Q_OBJECT
+private slots:
+    void answerTimes_data();
+    void answerTimes();
+    void practiceRun_data();
+    void practiceRun();
+    void practiceRunRefused();
+};
+
+void TestLearningHistory::answerTimes_data() {
+    QTest::addColumn<bool>("withRemainder");
+    QTest::newRow("plain") << false;
+    QTest::newRow("with remainder") << true;
+}
+
+// From the task shown to the Return that submits it (with a remainder, the Return in the
+// remainder field); the task left on display at Stop has no answer.
+void TestLearningHistory::answerTimes() {
+    QFETCH(bool, withRemainder);
+    HistoryFixture f;
+    if (withRemainder) {
+        f.chooseOperation(4);
+        f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
+    }
+    f.platform.monotonic = 100000;
+    f.start();
+    const qint32 a = f.state.operand1;
+    const qint32 b = f.state.operand2;
+    f.answerTask(true, 2500, "0");
+    f.answerTask(false, 800);
+    f.platform.monotonic += 5000;
+    f.stop();
+
+    QVERIFY(f.result);
+    QCOMPARE(f.result->startedAt, QDateTime(f.platform.date, f.platform.local));
+    const QList<AnsweredTask>& answers = f.result->answers;
+    QCOMPARE(answers.size(), 2);
+    QCOMPARE(answers[0].taskNo, 1);
+    QCOMPARE(answers[0].operand1, a);
+    QCOMPARE(answers[0].operand2, b);
+    QCOMPARE(answers[0].correctResult, correctResult(f.result->operationSign, a, b));
+    QCOMPARE(answers[0].givenAnswer, QString::number(answers[0].correctResult));
+    QCOMPARE(answers[0].correctRemainder, withRemainder ? correctRemainder(a, b) : -1);
+    QCOMPARE(answers[0].givenRemainder,
+             withRemainder ? "0" + QString::number(correctRemainder(a, b)) : QString());
+    QVERIFY(answers[0].correct);
+    QCOMPARE(answers[0].answerMs, qint64(2500));
+    QCOMPARE(answers[1].taskNo, 2);
+    QVERIFY(!answers[1].correct);
+    QCOMPARE(answers[1].answerMs, qint64(800));
+
+    // The next run starts its own history.
+    f.state.resultsPending = f.state.tasksPending = false;
+    f.start();
+    f.answerTask(true, 300);
+    f.stop();
+    QCOMPARE(f.result->answers.size(), 1);
+    QCOMPARE(f.result->answers[0].answerMs, qint64(300));
+}
+
+void TestLearningHistory::practiceRun_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("operationItem");
+    QTest::addColumn<bool>("competitionMode");
+    QTest::addColumn<QList<OperandPair>>("tasks");
+    QTest::newRow("times") << "*" << 2 << false << QList<OperandPair>{{3, 4}, {7, 8}};
+    // Ranges that would warn for a subtraction (0 .. 5 - 0 .. 10) are not checked.
+    QTest::newRow("minus") << "-" << 1 << false << QList<OperandPair>{{9, 4}, {7, 7}};
+    QTest::newRow("remainder, competition mode on")
+        << ": R" << 4 << true << QList<OperandPair>{{17, 5}, {9, 4}};
+}
+
+void TestLearningHistory::practiceRun() {
+    QFETCH(QString, operation);
+    QFETCH(int, operationItem);
+    QFETCH(bool, competitionMode);
+    QFETCH(QList<OperandPair>, tasks);
+    HistoryFixture f;
+    f.chooseRanges(0, 1);
+    if (competitionMode)
+        f.form->Panel_Wettbewerb_iniClick();
+    f.platform.clearMessages();
+
+    f.form->startPracticeRun(operation, tasks);
+    QVERIFY(!f.state.competitionMode);
+    QCOMPARE(f.form->Verknuepfung->currentText(), operationItems()[operationItem]);
+    QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), operation.left(1));
+    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
+    QCOMPARE(f.form->Panel_Aufgaben_Nr_zeigen->text(), QString("1"));
+    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(tasks[0].first));
+    QCOMPARE(f.form->Panel_Zahl_2_zeigen->text(), QString::number(tasks[0].second));
+    f.answerTask(true, 1000);
+    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(tasks[1].first));
+    QCOMPARE(f.form->Panel_Zahl_2_zeigen->text(), QString::number(tasks[1].second));
+    f.answerTask(false, 2000);
+
+    QCOMPARE(f.platform.messageTexts(), QStringList{practiceDone});
+    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(f.result);
+    QCOMPARE(f.result->operationSign, operation.left(1));
+    QCOMPARE(f.result->withRemainder, operation == ": R");
+    QVERIFY(!f.result->competitionChosen);
+    QCOMPARE(f.result->workedTaskCount, 2);
+    QCOMPARE(f.result->points, 1);
+    QCOMPARE(f.result->tasks[1].operand1, tasks[1].first);
+    QCOMPARE(f.result->tasks[0].operation, operation);
+    QCOMPARE(f.result->answers.size(), 2);
+    for (int k = 0; k < 2; ++k) {
+        QCOMPARE(f.result->answers[k].operand1, tasks[k].first);
+        QCOMPARE(f.result->answers[k].operand2, tasks[k].second);
+        QCOMPARE(f.result->answers[k].correct, k == 0);
+        QCOMPARE(f.result->answers[k].answerMs, qint64(1000 * (k + 1)));
+    }
+
+    // The next Start draws from the ranges again.
+    QVERIFY(f.state.practiceTasks.isEmpty());
+    f.state.resultsPending = f.state.tasksPending = false;
+    f.chooseOperation(0);
+    f.start();
+    QCOMPARE(f.state.taskCounter, 1);
+    QVERIFY(f.state.operand1 <= 5 && f.state.operand2 <= 10);
+    f.stop();
+}
+
+// Refused without a word: during a run, with unsaved data, without tasks or operation.
+void TestLearningHistory::practiceRunRefused() {
+    HistoryFixture f;
+    f.form->startPracticeRun("x", {{1, 2}});
+    f.form->startPracticeRun("+", {});
+    QVERIFY(!f.form->But_Stop->isVisible());
+    f.start();
+    const OperandPair posed{f.state.operand1, f.state.operand2};
+    f.form->startPracticeRun("*", {{1, 2}, {3, 4}});
+    QVERIFY(f.state.practiceTasks.isEmpty());
+    QCOMPARE(f.state.usedPairs[1], posed);
+    QCOMPARE(f.form->Verknuepfung->currentText(), operationItems()[0]);
+    f.answerTask(true, 10);
+    f.stop();
+    QVERIFY(f.state.resultsPending);
+    f.form->startPracticeRun("*", {{1, 2}, {3, 4}});
+    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(f.state.practiceTasks.isEmpty());
+    QVERIFY(f.platform.messages.isEmpty());
+    f.state.fewerSaveHints = true;
+    f.form->startPracticeRun("*", {{1, 2}, {3, 4}});
+    QVERIFY(f.form->But_Stop->isVisible());
+    QCOMPARE(f.state.operand1, 1);
+}
+
+QTEST_MAIN(TestLearningHistory)
+#include "tst_learning_history.moc"
