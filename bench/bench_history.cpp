@@ -1,0 +1,254 @@
+// The learning history at the size a school computer reaches after years of use: 10 000 runs
+// with 100 answers each, of 25 children over the five operations, some children far more
+// diligent than others. Timed: recording a full run of 160 answers into that file, and what the
+// learning-progress window does when it opens: a fresh store loading one child's runs of one
+// operation with all their answers, for a child with an ordinary amount of data and for the one
+// with the most.
+#include "history/sqlite_history_store.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const QStringList operations{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
+                             QStringLiteral(":"), QStringLiteral(": R")};
+
+struct Sample {
+    QString participant;
+    QString operation;
+    qsizetype runs = 0;
+};
+
+QString childName(int n) {
+    return QStringLiteral("Kind %1 Müller").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// A task as a child of the second to fourth class meets it, and how long the answer took.
+AnsweredTask makeAnswer(QRandomGenerator& random, const QString& operation, int taskNo) {
+    AnsweredTask a;
+    a.taskNo = taskNo;
+    const bool division = operation.startsWith(QLatin1Char(':'));
+    if (operation == QLatin1String("*") || division) {
+        a.operand1 = random.bounded(1, 11);
+        a.operand2 = random.bounded(1, 11);
+    } else {
+        a.operand1 = random.bounded(0, 101);
+        a.operand2 = random.bounded(0, 101);
+    }
+    if (operation == QLatin1String("+"))
+        a.correctResult = a.operand1 + a.operand2;
+    else if (operation == QLatin1String("-"))
+        a.correctResult = a.operand1 - a.operand2;
+    else if (operation == QLatin1String("*"))
+        a.correctResult = a.operand1 * a.operand2;
+    else
+        a.correctResult = a.operand1 / a.operand2;
+    if (operation == QLatin1String(": R")) {
+        a.correctRemainder = a.operand1 % a.operand2;
+        a.givenRemainder = QString::number(a.correctRemainder);
+    }
+    a.correct = random.bounded(100) < 85;
+    a.givenAnswer = QString::number(a.correct ? a.correctResult : a.correctResult + 1);
+    // Mostly two to five seconds, now and then much longer.
+    a.answerMs = qint64(1500 + 1000 * std::exp(random.generateDouble() * 2.2));
+    return a;
+}
+
+HistoryRun makeRun(QRandomGenerator& random, const QString& participant, const QString& operation,
+                   const QDateTime& at, int answers) {
+    HistoryRun run;
+    run.participant = participant;
+    run.operation = operation;
+    run.startedAt = at;
+    run.range1 = QStringLiteral("0 .. 100");
+    run.range2 = QStringLiteral("0 .. 100");
+    run.timeLimit = 300;
+    for (int i = 1; i <= answers; ++i) {
+        run.answers << makeAnswer(random, operation, i);
+        run.points += run.answers.last().correct ? 1 : 0;
+    }
+    run.tasksWorked = answers;
+    return run;
+}
+
+struct History {
+    QTemporaryDir dir;
+    QString path;
+    Sample ordinary;
+    Sample busiest;
+};
+
+History* history = nullptr;
+
+// The store writes the schema with the first run; the other runs go in with one transaction on a
+// connection of its own, as only a benchmark would write them.
+void buildHistory(History& h) {
+    h.path = h.dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    QRandomGenerator random(20261208);
+    const QDateTime firstDay(QDate(2024, 9, 2), QTime(8, 0));
+    constexpr int runCount = 10000;
+    constexpr int answersPerRun = 100;
+    auto runOf = [&](int i) {
+        // Squaring makes the low-numbered children the diligent ones.
+        const double u = random.generateDouble();
+        const int child = int(25 * u * u);
+        const QString& operation = operations[random.bounded(operations.size())];
+        return makeRun(random, childName(child), operation, firstDay.addSecs(qint64(i) * 5400),
+                       answersPerRun);
+    };
+    {
+        SqliteHistoryStore store(h.path);
+        if (HistoryError error = store.record(runOf(0)))
+            qFatal("%s", qPrintable(*error));
+    }
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bulk"));
+        db.setDatabaseName(h.path);
+        if (!db.open() || !db.transaction())
+            qFatal("cannot open the benchmark history");
+        QSqlQuery runInsert(db);
+        runInsert.prepare(QStringLiteral(
+            "INSERT INTO runs (participant, started_at, operation, range1, range2, time_limit, "
+            "competition, tasks_worked, points) VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?)"));
+        QSqlQuery answerInsert(db);
+        answerInsert.prepare(QStringLiteral(
+            "INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
+            "correct_remainder, given_answer, given_remainder, correct, answer_ms) VALUES (?, ?, "
+            "?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (int i = 1; i < runCount; ++i) {
+            const HistoryRun run = runOf(i);
+            const QVariantList runValues{
+                run.participant, run.startedAt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
+                run.operation,   run.range1,
+                run.range2,      run.timeLimit,
+                run.tasksWorked, run.points};
+            for (int v = 0; v < runValues.size(); ++v)
+                runInsert.bindValue(v, runValues[v]);
+            if (!runInsert.exec())
+                qFatal("run insert failed");
+            const qint64 id = runInsert.lastInsertId().toLongLong();
+            for (const AnsweredTask& a : run.answers) {
+                const QVariantList values{id,
+                                          a.taskNo,
+                                          a.operand1,
+                                          a.operand2,
+                                          a.correctResult,
+                                          a.correctRemainder,
+                                          a.givenAnswer,
+                                          a.givenRemainder,
+                                          a.correct ? 1 : 0,
+                                          a.answerMs};
+                for (int v = 0; v < values.size(); ++v)
+                    answerInsert.bindValue(v, values[v]);
+                if (!answerInsert.exec())
+                    qFatal("answer insert failed");
+            }
+        }
+        if (!db.commit())
+            qFatal("commit failed");
+
+        // The child and operation with the most runs, and one from the middle of the field.
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT participant, operation, count(*) AS n FROM runs GROUP BY "
+                              "participant, operation ORDER BY n DESC"));
+        QList<Sample> samples;
+        while (q.next())
+            samples.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toInt()});
+        h.busiest = samples.first();
+        h.ordinary = samples[samples.size() / 2];
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
+}
+
+void BM_RecordRun(benchmark::State& state) {
+    SqliteHistoryStore store(history->path);
+    QRandomGenerator random(7);
+    const HistoryRun run = makeRun(random, childName(3), QStringLiteral("*"),
+                                   QDateTime(QDate(2027, 3, 1), QTime(10, 0)), 160);
+    for (auto _ : state)
+        if (HistoryError error = store.record(run))
+            state.SkipWithError(qPrintable(*error));
+}
+BENCHMARK(BM_RecordRun)->Unit(benchmark::kMillisecond);
+
+// The first run the program records: the store is new and opens the file first.
+void BM_RecordRunWithFreshStore(benchmark::State& state) {
+    QRandomGenerator random(8);
+    const HistoryRun run = makeRun(random, childName(4), QStringLiteral("+"),
+                                   QDateTime(QDate(2027, 3, 2), QTime(10, 0)), 160);
+    for (auto _ : state) {
+        SqliteHistoryStore store(history->path);
+        if (HistoryError error = store.record(run))
+            state.SkipWithError(qPrintable(*error));
+    }
+}
+BENCHMARK(BM_RecordRunWithFreshStore)->Unit(benchmark::kMillisecond);
+
+void loadRuns(benchmark::State& state, const Sample& sample, bool allOperations) {
+    qsizetype answers = 0;
+    qsizetype runs = 0;
+    for (auto _ : state) {
+        SqliteHistoryStore store(history->path);
+        QList<HistoryRun> out;
+        if (HistoryError error =
+                store.runs(sample.participant, allOperations ? QString() : sample.operation, out))
+            state.SkipWithError(qPrintable(*error));
+        runs = out.size();
+        answers = 0;
+        for (const HistoryRun& run : out)
+            answers += run.answers.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.counters["runs"] = double(runs);
+    state.counters["answers"] = double(answers);
+}
+
+void BM_LoadOrdinaryChild(benchmark::State& state) {
+    loadRuns(state, history->ordinary, false);
+}
+BENCHMARK(BM_LoadOrdinaryChild)->Unit(benchmark::kMillisecond);
+
+void BM_LoadBusiestChild(benchmark::State& state) {
+    loadRuns(state, history->busiest, false);
+}
+BENCHMARK(BM_LoadBusiestChild)->Unit(benchmark::kMillisecond);
+
+void BM_LoadBusiestChildAllOperations(benchmark::State& state) {
+    loadRuns(state, history->busiest, true);
+}
+BENCHMARK(BM_LoadBusiestChildAllOperations)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    History h;
+    history = &h;
+    QElapsedTimer timer;
+    timer.start();
+    buildHistory(h);
+    std::printf("History of 10000 runs and 1000000 answers built in %.1f s (%.1f MB); ordinary "
+                "sample %s %s with %lld runs, busiest %s %s with %lld runs\n",
+                timer.elapsed() / 1000.0, QFileInfo(h.path).size() / 1e6,
+                qPrintable(h.ordinary.participant), qPrintable(h.ordinary.operation),
+                qint64(h.ordinary.runs), qPrintable(h.busiest.participant),
+                qPrintable(h.busiest.operation), qint64(h.busiest.runs));
+    std::fflush(stdout);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
