@@ -4,7 +4,9 @@
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
+#include "history/TForm_Lernverlauf.h"
 #include "history/history_recorder.h"
+#include "history/practice_start.h"
 #include "history/sqlite_history_store.h"
 #include "main_window/TForm1.h"
 #include "platform/first_frame.h"
@@ -121,10 +123,26 @@ int main(int argc, char* argv[]) {
     // The run goes into the history first, then the result dialog and the saves follow; a
     // history that cannot be written changes neither.
     std::unique_ptr<HistoryRecording> history;
-    recordEndedRuns(mainWindow, [&]() -> HistoryRecorder& {
+    auto historyRecording = [&]() -> HistoryRecording& {
         if (!history)
             history = std::make_unique<HistoryRecording>(dataFolder, platform, &mainWindow);
-        return history->recorder;
+        return *history;
+    };
+    recordEndedRuns(mainWindow, [&]() -> HistoryRecorder& { return historyRecording().recorder; });
+    // The learning-progress window reads the store the recorder writes; it is made at its first
+    // use, as it loads the chart library's scene and the database driver.
+    std::unique_ptr<TForm_Lernverlauf> progress;
+    QObject::connect(&mainWindow, &TForm1::historyViewerRequested, &mainWindow, [&] {
+        if (!progress) {
+            progress = std::make_unique<TForm_Lernverlauf>(historyRecording().store, platform,
+                                                           &mainWindow);
+            QObject::connect(progress.get(), &TForm_Lernverlauf::practiceRequested, &mainWindow,
+                             [&](const QString& participant, const QString& operation,
+                                 const QList<OperandPair>& tasks) {
+                                 startPractice(mainWindow, participant, operation, tasks);
+                             });
+        }
+        progress->openFromMainMenu();
     });
     QObject::connect(&mainWindow, &TForm1::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,
