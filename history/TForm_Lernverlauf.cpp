@@ -218,8 +218,8 @@ void TForm_Lernverlauf::FormCreate() {
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
-        // Return presses the button that has the focus, none other (see keyPressEvent).
-        button->setAutoDefault(true);
+        // Not the dialog's default on focus; keyPressEvent presses the focused one on Return.
+        button->setAutoDefault(false);
         button->setFocusPolicy(Qt::StrongFocus);
         buttons->addWidget(button);
     }
@@ -260,6 +260,11 @@ void TForm_Lernverlauf::FormCreate() {
     }
     chartFont.setBold(true);
     chart->setTitleFont(chartFont);
+    // The desktop gives headings a font of their own; here they are as large as the cells.
+    for (QTableWidget* table : {Einmaleins, Fehler_Liste, Langsam_Liste}) {
+        table->horizontalHeader()->setFont(this->font());
+        table->verticalHeader()->setFont(this->font());
+    }
     showFigures();
 }
 
@@ -473,9 +478,11 @@ void TForm_Lernverlauf::But_Fehler_uebenClick() {
 }
 
 void TForm_Lernverlauf::keyPressEvent(QKeyEvent* event) {
-    // A focused button takes Return itself. Anywhere else the dialog would press its default
-    // button, and a child pressing Return in a list box would save a file or start a run.
+    // Return presses the focused button and nothing else: no button is the dialog's default, so
+    // Return in a list box neither saves a file nor starts a run.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
         event->accept();
         return;
     }
