@@ -127,7 +127,8 @@ void TForm_Lernverlauf::FormCreate() {
     Auswahl_Name->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Auswahl_Name->setMinimumContentsLength(12);
     Label_Name->setBuddy(Auswahl_Name);
-    Auswahl_Name->setAccessibleName(QStringLiteral("Kind"));
+    // A screen reader names a list box by the item shown; what it chooses is its description.
+    Auswahl_Name->setAccessibleDescription(QStringLiteral("Kind"));
 
     Label_Rechenart = new QLabel(QStringLiteral("&Rechenart:"), this);
     Label_Rechenart->setObjectName(QStringLiteral("Label_Rechenart"));
@@ -135,7 +136,7 @@ void TForm_Lernverlauf::FormCreate() {
     Auswahl_Rechenart->setObjectName(QStringLiteral("Auswahl_Rechenart"));
     Auswahl_Rechenart->addItems(operationItems());
     Label_Rechenart->setBuddy(Auswahl_Rechenart);
-    Auswahl_Rechenart->setAccessibleName(QStringLiteral("Rechenart"));
+    Auswahl_Rechenart->setAccessibleDescription(QStringLiteral("Rechenart"));
 
     auto* choice = new QHBoxLayout;
     choice->addWidget(Label_Name);
@@ -180,6 +181,7 @@ void TForm_Lernverlauf::FormCreate() {
     // Focusable, so that a screen reader reads the description with the latest figures.
     Diagramm->setFocusPolicy(Qt::StrongFocus);
     Diagramm->setAccessibleName(QStringLiteral("Diagramm: Aufgaben pro Minute und Anteil richtig"));
+    Diagramm->viewport()->setAccessibleName(Diagramm->accessibleName());
     Diagramm->setMinimumHeight(220);
 
     Einmaleins = new QTableWidget(10, 10, this);
@@ -371,16 +373,22 @@ void TForm_Lernverlauf::showChart() {
     if (figures.isEmpty()) {
         const QString calm = QStringLiteral("Noch keine Läufe mit dieser Rechenart.");
         chart->setTitle(calm);
-        Diagramm->setAccessibleDescription(calm);
+        setChartDescription(calm);
         return;
     }
     chart->setTitle(QString());
     const RunFigures& latest = figures.last();
-    Diagramm->setAccessibleDescription(
+    setChartDescription(
         QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
             .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
                  latest.startedAt.toString(QStringLiteral("HH:mm")),
                  decimal(latest.solvedPerMinute), percentText(latest.rightShare)));
+}
+
+// The view and its drawing area both report the focus; both carry the text.
+void TForm_Lernverlauf::setChartDescription(const QString& text) {
+    Diagramm->setAccessibleDescription(text);
+    Diagramm->viewport()->setAccessibleDescription(text);
 }
 
 void TForm_Lernverlauf::showTables() {

@@ -67,6 +67,7 @@ private:
     void showFigures();
     void showChart();
     void showTables();
+    void setChartDescription(const QString& text);
     void storeFailed(const QString& reason);
 
     HistoryStore& store_;
