@@ -71,12 +71,9 @@ void TestHistoryRecording::menuItems() {
     ListStore store;
     RecordingFixture f(store);
     TForm1& w = *f.form;
-    QCOMPARE(w.Einstellungen1->actions().last(), w.Lernverlaufaufzeichnen1);
-    QCOMPARE(w.Lernverlaufaufzeichnen1->text(), QStringLiteral("&Lernverlauf aufzeichnen"));
+    // Texts and places of the items are checked with the whole menu bar.
     QVERIFY(w.Lernverlaufaufzeichnen1->isCheckable());
     QVERIFY(w.historyRecordingOn());
-    QCOMPARE(w.Leistungen1->actions().last(), w.Lernverlaufzeigen1);
-    QCOMPARE(w.Lernverlaufzeigen1->text(), QStringLiteral("&Lernverlauf zeigen"));
 
     QSignalSpy viewerRequests(&w, &TForm1::historyViewerRequested);
     f.chooseFromMenu(Qt::Key_L, Qt::Key_L);

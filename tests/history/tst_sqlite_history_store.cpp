@@ -20,63 +20,45 @@ const QString notHistory =
 
 HistoryRun makeRun(const QString& participant, const QString& operation, const QDateTime& at,
                    int answerCount) {
-    HistoryRun run;
-    run.participant = participant;
-    run.startedAt = at;
-    run.operation = operation;
-    run.range1 = QStringLiteral("0 .. 100");
-    run.range2 = QStringLiteral("1 .. 10");
-    run.timeLimit = 90;
-    run.competition = operation == QLatin1String("+") ? 0 : 7;
-    run.tasksWorked = answerCount;
+    HistoryRun run{
+        0, participant, at, operation, QStringLiteral("0 .. 100"), QStringLiteral("1 .. 10"), 90,
+        7, answerCount, 0,  {}};
     for (int i = 1; i <= answerCount; ++i) {
-        AnsweredTask a;
-        a.taskNo = i;
-        a.operand1 = 17 * i % 101;
-        a.operand2 = i % 10 + 1;
-        a.correctResult = a.operand1 / a.operand2;
-        a.correctRemainder = operation == QLatin1String(": R") ? a.operand1 % a.operand2 : -1;
-        a.correct = i % 3 != 0;
-        a.givenAnswer = a.correct ? QString::number(a.correctResult) : QStringLiteral("1ä;\"x\"");
-        if (a.correctRemainder >= 0)
-            a.givenRemainder = QString::number(a.correctRemainder);
-        a.answerMs = 500 + 37 * i;
-        run.points += a.correct ? 1 : 0;
+        const bool right = i % 3 != 0;
+        const int remainder = operation == QLatin1String(": R") ? i % 4 : -1;
+        AnsweredTask a{i, 17 * i % 101, i % 10 + 1, i * 3, remainder, {}, {}, right, 500 + 37 * i};
+        a.givenAnswer = right ? QString::number(i * 3) : QStringLiteral("1ä;\"x\"");
+        a.givenRemainder = remainder < 0 ? QString() : QString::number(remainder);
         run.answers << a;
+        run.points += right;
     }
     return run;
 }
 
-void compareRuns(const QList<HistoryRun>& got, const QList<HistoryRun>& want) {
-    QCOMPARE(got.size(), want.size());
-    for (qsizetype r = 0; r < got.size(); ++r) {
-        const HistoryRun& g = got[r];
-        const HistoryRun& w = want[r];
-        QVERIFY(g.id > 0);
-        QCOMPARE(g.participant, w.participant);
-        QCOMPARE(g.startedAt, w.startedAt);
-        QCOMPARE(g.operation, w.operation);
-        QCOMPARE(g.range1, w.range1);
-        QCOMPARE(g.range2, w.range2);
-        QCOMPARE(g.timeLimit, w.timeLimit);
-        QCOMPARE(g.competition, w.competition);
-        QCOMPARE(g.tasksWorked, w.tasksWorked);
-        QCOMPARE(g.points, w.points);
-        QCOMPARE(g.answers.size(), w.answers.size());
-        for (qsizetype i = 0; i < g.answers.size(); ++i) {
-            const AnsweredTask& x = g.answers[i];
-            const AnsweredTask& y = w.answers[i];
-            QCOMPARE(x.taskNo, y.taskNo);
-            QCOMPARE(x.operand1, y.operand1);
-            QCOMPARE(x.operand2, y.operand2);
-            QCOMPARE(x.correctResult, y.correctResult);
-            QCOMPARE(x.correctRemainder, y.correctRemainder);
-            QCOMPARE(x.givenAnswer, y.givenAnswer);
-            QCOMPARE(x.givenRemainder, y.givenRemainder);
-            QCOMPARE(x.correct, y.correct);
-            QCOMPARE(x.answerMs, y.answerMs);
-        }
+// Every field of the runs and their answers, one line per run, so a difference shows where.
+QStringList described(const QList<HistoryRun>& runs) {
+    QStringList lines;
+    for (const HistoryRun& r : runs) {
+        QString line = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
+                           .arg(r.participant, r.startedAt.toString(Qt::ISODate), r.operation,
+                                r.range1, r.range2)
+                           .arg(r.timeLimit)
+                           .arg(r.competition)
+                           .arg(r.tasksWorked)
+                           .arg(r.points);
+        for (const AnsweredTask& a : r.answers)
+            line += QStringLiteral(" [%1 %2 %3 %4 %5 %6 %7 %8 %9]")
+                        .arg(a.taskNo)
+                        .arg(a.operand1)
+                        .arg(a.operand2)
+                        .arg(a.correctResult)
+                        .arg(a.correctRemainder)
+                        .arg(a.givenAnswer, a.givenRemainder)
+                        .arg(a.correct)
+                        .arg(a.answerMs);
+        lines << line;
     }
+    return lines;
 }
 
 // A second program's view of the file, for what the store itself does not show.
@@ -114,7 +96,6 @@ class TestSqliteHistoryStore : public QObject {
 private slots:
     void recordAndReadBack_data();
     void recordAndReadBack();
-    void readingCreatesNoFile();
     void failedInsertLeavesNothing();
     void faults_data();
     void faults();
@@ -137,12 +118,16 @@ void TestSqliteHistoryStore::recordAndReadBack() {
     const HistoryRun other = makeRun(QStringLiteral("zoe"), QStringLiteral(": R"), morning, 2);
     {
         SqliteHistoryStore store(path);
+        // Reading before the first run finds nothing and leaves the folder empty.
+        QStringList names{QStringLiteral("alt")};
+        QCOMPARE(store.participants(names), HistoryError());
+        QVERIFY(names.isEmpty() && QDir(dir.path()).isEmpty());
         for (const HistoryRun& run : {late, other, early})
             QCOMPARE(store.record(run), HistoryError());
         if (!onDisk) {
             QList<HistoryRun> got;
             QCOMPARE(store.runs(odd, QStringLiteral(": R"), got), HistoryError());
-            compareRuns(got, {late});
+            QCOMPARE(described(got), described({late}));
             return;
         }
     }
@@ -155,28 +140,15 @@ void TestSqliteHistoryStore::recordAndReadBack() {
     QCOMPARE(names, QStringList({QStringLiteral("Anna"), odd, QStringLiteral("zoe")}));
     QList<HistoryRun> got;
     QCOMPARE(store.runs(odd, QStringLiteral(": R"), got), HistoryError());
-    compareRuns(got, {late});
+    QCOMPARE(described(got), described({late}));
     QCOMPARE(store.runs(odd, QString(), got), HistoryError());
-    compareRuns(got, {early, late});
+    QCOMPARE(described(got), described({early, late}));
     QCOMPARE(store.runs(QStringLiteral("Zoe"), QString(), got), HistoryError());
     QVERIFY(got.isEmpty());
     RawConnection raw(path);
     QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
     QCOMPARE(raw.value(QStringLiteral("SELECT started_at FROM runs WHERE id = 1")).toString(),
              QStringLiteral("2026-12-08T10:03:12"));
-}
-
-void TestSqliteHistoryStore::readingCreatesNoFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
-    SqliteHistoryStore store(path);
-    QStringList names{QStringLiteral("alt")};
-    QList<HistoryRun> runs{HistoryRun()};
-    QCOMPARE(store.participants(names), HistoryError());
-    QCOMPARE(store.runs(QStringLiteral("Anna"), QString(), runs), HistoryError());
-    QVERIFY(names.isEmpty());
-    QVERIFY(runs.isEmpty());
-    QVERIFY(QDir(dir.path()).isEmpty());
 }
 
 // A run is written whole or not at all: an answer the file refuses takes the run with it.
@@ -197,8 +169,6 @@ void TestSqliteHistoryStore::failedInsertLeavesNothing() {
     QStringList names;
     QCOMPARE(store.participants(names), HistoryError());
     QCOMPARE(names, QStringList{QStringLiteral("Anna")});
-    RawConnection raw(path);
-    QCOMPARE(raw.value(QStringLiteral("SELECT count(*) FROM answers")).toInt(), 4);
 }
 
 enum class Fault { RandomBytes, Truncated, DamagedPage, Foreign, Newer, Folder, Locked, Journal };

@@ -241,7 +241,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
     QCOMPARE(itemList(w.Datei1), (QStringList{"-", "beenden1|&Beenden"}));
     QCOMPARE(itemList(w.Leistungen1),
              (QStringList{"ffnen1|gespeicherte Leistungen  &zeigen/ drucken",
-                          "Best1|&Bestenlisten zu den Wettbewerben"}));
+                          "Best1|&Bestenlisten zu den Wettbewerben",
+                          "Lernverlaufzeigen1|&Lernverlauf zeigen"}));
     QCOMPARE(
         itemList(w.Aufgaben1),
         (QStringList{"gespeichertenAufgabensatzzeigen1|gespeicherten Aufgabensatz "
@@ -275,7 +276,7 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
     };
 
     const QList<QAction*> settings = w.Einstellungen1->actions();
-    QCOMPARE(settings.size(), 6 + 1 + 3 + 1 + 2);
+    QCOMPARE(settings.size(), 6 + 1 + 3 + 1 + 2 + 1 + 1);
     int colourItems = 0;
     for (int i = 0; i < 6; ++i) {
         const Submenu& expected = submenus[i];
@@ -299,7 +300,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
                                 "PunkteAnzeigeaus1|&Punkte-Anzeige aus",
                                 "RestZeitAnzeigeaus1|Rest-Zeit-Anzeige aus", "-",
                                 "wenigerSpeichernHinweise1|&Alle Speichern-Hinweise einblenden",
-                                "RangNachWettbewerb|Rang nach Wettbewerb nicht anzeigen"}));
+                                "RangNachWettbewerb|Rang nach Wettbewerb nicht anzeigen", "-",
+                                "Lernverlaufaufzeichnen1|&Lernverlauf aufzeichnen"}));
 }
 
 void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
