@@ -163,6 +163,8 @@ public:
 
     // False when the best lists could not be created in the working folder at start-up.
     bool bestListsReady() const { return bestListsReady_; }
+    // Whether a run is on (from Start, a competition or a practice list).
+    bool runActive() const { return runActive_; }
 
     // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;

@@ -209,13 +209,17 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
 
 void TestLernverlaufWindow::practisesTheMissedTasks_data() {
     QTest::addColumn<bool>("byMouse");
-    QTest::newRow("mouse") << true;
-    QTest::newRow("Return") << false;
+    QTest::addColumn<bool>("lastRunUnsaved");
+    QTest::newRow("mouse") << true << false;
+    QTest::newRow("Return") << false << false;
+    QTest::newRow("last run unsaved") << true << true;
 }
 
 void TestLernverlaufWindow::practisesTheMissedTasks() {
     QFETCH(bool, byMouse);
+    QFETCH(bool, lastRunUnsaved);
     MainWindowFixture f;
+    f.state.resultsPending = lastRunUnsaved;
     connect(window, &TForm_Lernverlauf::practiceRequested, f.form.get(),
             [&](const QString& name, const QString& operation, const QList<OperandPair>& tasks) {
                 startPractice(*f.form, name, operation, tasks);
@@ -239,6 +243,11 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
     window->openFromMainMenu();
     QVERIFY(!window->isVisible());
     QCOMPARE(requests.size(), 1);
+    if (lastRunUnsaved) {
+        QVERIFY(!f.form->runActive());
+        QCOMPARE(f.state.participantName, QString("Werda ?"));
+        return;
+    }
     QCOMPARE(f.form->Edit_Name->text(), QString("Mia"));
     QCOMPARE(f.form->Panel_Zahl_1_zeigen->text().trimmed(), QString("7"));
     QCOMPARE(f.form->Panel_Zahl_2_zeigen->text().trimmed(), QString("8"));
