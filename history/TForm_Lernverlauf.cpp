@@ -288,11 +288,12 @@ void TForm_Lernverlauf::openFromMainMenu() {
 void TForm_Lernverlauf::reload() {
     QStringList names;
     const HistoryError error = store_.participants(names);
+    if (error)
+        names.clear();
     {
         const QSignalBlocker blocker(Auswahl_Name);
         Auswahl_Name->clear();
-        if (!error)
-            Auswahl_Name->addItems(names);
+        Auswahl_Name->addItems(names);
         const int last = int(names.indexOf(lastChosenName_));
         Auswahl_Name->setCurrentIndex(last >= 0 ? last : (names.isEmpty() ? -1 : 0));
     }
