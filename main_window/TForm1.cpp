@@ -52,22 +52,22 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x,
         p.setColor(QPalette::WindowText, Qt::white);
         label->setPalette(p);
     }
-    label->adjustSize();
+    // Sized to its text once the window has its scaled fonts and geometry (TForm1::FormCreate).
     label->move(x, y);
     return label;
 }
 
 // A panel that shows a number: a filled, centred label that a screen reader reads as text.
 QLabel* makeNumberPanel(QWidget* parent, const char* name, const QRect& r, const QString& text,
-                        bool serif) {
+                        const QFont* ownFont = nullptr) {
     auto* panel = new QLabel(text, parent);
     panel->setObjectName(QString::fromLatin1(name));
     panel->setTextFormat(Qt::PlainText);
     panel->setAlignment(Qt::AlignCenter);
     panel->setAutoFillBackground(true);
     panel->setGeometry(r);
-    if (serif)
-        panel->setFont(designFont(QStringLiteral("Times New Roman"), 19));
+    if (ownFont)
+        panel->setFont(*ownFont);
     QPalette p = panel->palette();
     p.setColor(QPalette::Window, QColor(0x80, 0x80, 0x00));
     panel->setPalette(p);
@@ -139,6 +139,15 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
+    // The window is scaled to the screen by the size it has as designed, menu bar included. The
+    // percentage is known before the controls exist, so they get their fonts at the scaled size
+    // right away: a font that is first laid out at design size and then at the scaled size costs
+    // twice, and the start of the program waits for it.
+    buildMenus();
+    designHeight_ = designClientHeight + menuBar()->sizeHint().height();
+    percent_ = screenScalePercent(screen(), QSize(designClientWidth, designHeight_));
+    setFont(sized(designFont(QStringLiteral("Arial"), 13)));
+
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("clientArea"));
     client_->setAutoFillBackground(true);
@@ -150,7 +159,6 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
 
     buildTaskArea(client_);
     buildSettingsPanel(client_);
-    buildMenus();
     focusMarker_ = new FocusMarker(client_);
     // An unseen spot beside the answer field that holds the focus for a moment when a new task
     // appears, so that the focus comes back to the field and a screen reader reads the task.
@@ -165,7 +173,7 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
     Timer3->setInterval(1000);
     connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
 
-    resize(designClientWidth, designClientHeight + menuBar()->sizeHint().height());
+    resize(designClientWidth, designHeight_);
     client_->resize(designClientWidth, designClientHeight);
     layoutClientArea();
     FormCreate();
@@ -173,30 +181,32 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
+QFont TForm1::sized(const QFont& designSizeFont) const {
+    return scaledFont(designSizeFont, percent_);
+}
+
 void TForm1::buildTaskArea(QWidget* client) {
     Panel_Grenze = new QLabel(client);
     Panel_Grenze->setObjectName(QStringLiteral("Panel_Grenze"));
     Panel_Grenze->setTextFormat(Qt::PlainText);
-    Panel_Grenze->setFont(designFont(QStringLiteral("Arial"), 13, true));
+    Panel_Grenze->setFont(sized(designFont(QStringLiteral("Arial"), 13, true)));
     Panel_Grenze->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel_Grenze->setAutoFillBackground(true);
     Panel_Grenze->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Panel_Grenze->setGeometry(0, 0, designClientWidth, topBarHeight);
 
     Panel_Aufgaben_Nr_zeigen = makeNumberPanel(client, "Panel_Aufgaben_Nr_zeigen",
-                                               QRect(52, 49, 37, 24), QStringLiteral("0"), false);
+                                               QRect(52, 49, 37, 24), QStringLiteral("0"));
     Label_Aufgaben_Nr =
         makeLabel(client, "Label_Aufgaben_Nr", QStringLiteral(". Aufgabe"), 98, 54, true, true);
-    Panel_Punkte_zeigen = makeNumberPanel(client, "Panel_Punkte_zeigen", QRect(198, 49, 38, 24),
-                                          QStringLiteral("0"), false);
+    Panel_Punkte_zeigen =
+        makeNumberPanel(client, "Panel_Punkte_zeigen", QRect(198, 49, 38, 24), QStringLiteral("0"));
     Label_Punkte = makeLabel(client, "Label_Punkte", QStringLiteral("Punkte"), 248, 54, true, true);
-    // Room for the longer of the two words, so "Punkt" and "Punkte" never get cut.
-    Label_Punkte->setMinimumWidth(Label_Punkte->width());
 
     But_Start = new QPushButton(QStringLiteral("&Start"), client);
     But_Start->setObjectName(QStringLiteral("But_Start"));
     But_Start->setGeometry(552, 46, 70, 26);
-    But_Start->setFont(designFont(QStringLiteral("Arial"), 13, true));
+    But_Start->setFont(sized(designFont(QStringLiteral("Arial"), 13, true)));
     QPalette red = But_Start->palette();
     red.setColor(QPalette::ButtonText, QColor(0xFF, 0x00, 0x00));
     But_Start->setPalette(red);
@@ -215,14 +225,15 @@ void TForm1::buildTaskArea(QWidget* client) {
     Button_Wettb_starten->hide();
     connect(Button_Wettb_starten, &QPushButton::clicked, this, &TForm1::Button_Wettb_startenClick);
 
+    const QFont serif = sized(serifDigitFont());
     Panel_Zahl_1_zeigen = makeNumberPanel(client, "Panel_Zahl_1_zeigen", QRect(150, 138, 64, 28),
-                                          QStringLiteral("-----"), true);
-    Panel_Verknuepfung_zeigen = makeNumberPanel(
-        client, "Panel_Verknuepfung_zeigen", QRect(230, 138, 24, 28), QStringLiteral("+"), false);
+                                          QStringLiteral("-----"), &serif);
+    Panel_Verknuepfung_zeigen = makeNumberPanel(client, "Panel_Verknuepfung_zeigen",
+                                                QRect(230, 138, 24, 28), QStringLiteral("+"));
     Panel_Zahl_2_zeigen = makeNumberPanel(client, "Panel_Zahl_2_zeigen", QRect(270, 138, 64, 28),
-                                          QStringLiteral("-----"), true);
+                                          QStringLiteral("-----"), &serif);
     Gleichheitszeichen = makeNumberPanel(client, "Gleichheitszeichen", QRect(350, 138, 24, 28),
-                                         QStringLiteral("="), true);
+                                         QStringLiteral("="), &serif);
     // A screen reader names each panel by what it shows and describes what the panel is.
     Panel_Zahl_1_zeigen->setAccessibleDescription(QStringLiteral("1. Zahl"));
     Panel_Verknuepfung_zeigen->setAccessibleDescription(QStringLiteral("Rechenzeichen"));
@@ -299,7 +310,7 @@ void TForm1::buildSettingsPanel(QWidget* client) {
         w->setFrameStyle(QFrame::Panel | QFrame::Raised);
         w->setLineWidth(1);
         if (i < 12)
-            w->setFont(designFont(QStringLiteral("Arial"), 13, true));
+            w->setFont(sized(designFont(QStringLiteral("Arial"), 13, true)));
         w->setAccessibleDescription(competitionDescription(i + 1));
         connect(w, &ClickablePanel::clicked, this, [this, i] { selectCompetition(i + 1); });
         Panel_W[size_t(i)] = w;
@@ -309,7 +320,7 @@ void TForm1::buildSettingsPanel(QWidget* client) {
     Panel_Wettbewerb_ini->setObjectName(QStringLiteral("Panel_Wettbewerb_ini"));
     Panel_Wettbewerb_ini->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel_Wettbewerb_ini->setLineWidth(2);
-    Panel_Wettbewerb_ini->setFont(designFont(QStringLiteral("Arial"), 13, true));
+    Panel_Wettbewerb_ini->setFont(sized(designFont(QStringLiteral("Arial"), 13, true)));
     Panel_Wettbewerb_ini->setGeometry(472, 16, 149, 25);
     Panel_Wettbewerb_ini->setAccessibleDescription(
         QStringLiteral("schaltet die Wettbewerbe ein oder aus"));
@@ -426,9 +437,15 @@ void TForm1::FormCreate() {
 
     bestListsReady_ = ensureBestListFiles(QDir::currentPath());
 
-    const int percent = scaleWindowToScreen(this);
+    // The fonts are already at the scaled size; positions and sizes follow them now.
+    scaleWidgetGeometry(this, percent_);
     for (QLineEdit* field : {Eingabe_aufnehmen, Edit_Rest})
-        field->setFont(scaledFont(serifDigitFont(), percent));
+        field->setFont(sized(serifDigitFont()));
+    for (QLabel* label : {Label_Aufgaben_Nr, Label_Punkte, Label_Rest, Label_Name, Label_Rechenart,
+                          Label_Zeit, Label_Bereich_Zahl_1, Label_Bereich_Zahl_2})
+        label->adjustSize();
+    // Room for the longer of the two words, so "Punkt" and "Punkte" never get cut.
+    Label_Punkte->setMinimumWidth(Label_Punkte->width());
     layoutClientArea();
 
     clearUsedPairs(state_);

@@ -203,6 +203,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A font given at design size, at the size of the window scaled to its screen.
+    QFont sized(const QFont& designSizeFont) const;
     void buildTaskArea(QWidget* client);
     void buildSettingsPanel(QWidget* client);
     void buildMenus();
@@ -243,6 +245,10 @@ private:
 
     RunState& state_;
     Platform& platform_;
+    // Percentage of the design size the window has on its screen, and its design height with
+    // the menu bar.
+    int percent_ = 100;
+    int designHeight_ = 0;
     QWidget* client_ = nullptr;
     FocusMarker* focusMarker_ = nullptr;
     QWidget* taskAnnouncer_ = nullptr;

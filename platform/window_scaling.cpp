@@ -39,6 +39,13 @@ void scaleWidgetTree(QWidget* window, int percent) {
     }
     for (const auto& [widget, font] : fonts)
         widget->setFont(font);
+    scaleWidgetGeometry(window, percent);
+}
+
+void scaleWidgetGeometry(QWidget* window, int percent) {
+    if (percent == 100)
+        return;
+    const QList<QWidget*> children = window->findChildren<QWidget*>();
     for (QWidget* child : children) {
         if (child->isWindow())
             continue;

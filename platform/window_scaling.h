@@ -10,6 +10,9 @@ class QWidget;
 // the others follow their parent.
 void scaleWidgetTree(QWidget* window, int percent);
 
+// Only the positions and sizes of scaleWidgetTree, for a window whose fonts are already scaled.
+void scaleWidgetGeometry(QWidget* window, int percent);
+
 // A font as scaleWidgetTree scales it: a pixel or point size set in the font grows by the
 // percentage.
 QFont scaledFont(QFont font, int percent);
