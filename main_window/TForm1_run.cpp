@@ -333,6 +333,7 @@ void TForm1::RestZeitAnzeigeaus1Click() {
 void TForm1::endRun(RunEnd how) {
     runActive_ = false;
     // The next Start draws its tasks again.
+    const bool practiceRun = !state_.practiceTasks.isEmpty();
     state_.practiceTasks.clear();
     // The focus waits on the start control shown next. It must get there before the answer field
     // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
@@ -367,7 +368,9 @@ void TForm1::endRun(RunEnd how) {
     Timer3->stop();
     resultSecondsText_ = timeLimitText(Edit_Zeit->text());
 
-    if (state_.taskCounter > 1) {
+    // A practice list of one task, answered, is a worked run too: the child's answer is kept.
+    const bool practiceOfOneDone = practiceRun && allTasksAnswered_ && state_.taskCounter == 1;
+    if (state_.taskCounter > 1 || practiceOfOneDone) {
         state_.workedTaskCount =
             workedTasks(state_, allTasksAnswered_ ? RunEnd::AllTasksAnswered : how);
         emit runEnded(makeRunResult(state_, Edit_Zeit->text(), Edit_Zahl_1->currentIndex(),

@@ -2,7 +2,6 @@
 #include "history/history_stats.h"
 #include "storage/run_result.h"
 
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -78,7 +77,6 @@ private slots:
     void practiceSelection_data();
     void practiceSelection();
     void practiceSelectionOrdersRunsByStart();
-    void practiceSelectionOnALongHistory();
     void answersCsv();
 };
 
@@ -248,28 +246,6 @@ void TestHistoryStats::practiceSelectionOrdersRunsByStart() {
     runs[1].startedAt = QDateTime();
     QCOMPARE(pairsText(::practiceSelection(runs)), QString("1x1 3x3 2x2"));
     QCOMPARE(::practiceSelection(runs).size(), 3);
-}
-
-// About 100 000 answers of one child: no quadratic work.
-void TestHistoryStats::practiceSelectionOnALongHistory() {
-    QList<HistoryRun> runs;
-    for (int r = 0; r < 1000; ++r) {
-        QList<AnsweredTask> answers;
-        for (int k = 0; k < 100; ++k)
-            answers << answer(r, k, (r + k) % 7 != 0, 1000 + (r * 31 + k * 17) % 5000, k + 1);
-        runs << run(answers, "*", 1 + r % 28);
-    }
-    QElapsedTimer timer;
-    timer.start();
-    const QList<OperandPair> tasks = ::practiceSelection(runs, 100000);
-    const QList<TaskFigures> figures = ::taskFigures(runs);
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
-    QCOMPARE(figures.size(), 100000);
-    QVERIFY(tasks.size() > 14000);
-    QSet<QPair<int, int>> distinct;
-    for (const OperandPair& p : tasks)
-        distinct.insert({p.first, p.second});
-    QCOMPARE(distinct.size(), tasks.size());
 }
 
 void TestHistoryStats::answersCsv() {

@@ -108,6 +108,8 @@ void TestLearningHistory::practiceRun_data() {
     QTest::newRow("minus") << "-" << 1 << false << QList<OperandPair>{{9, 4}, {7, 7}};
     QTest::newRow("remainder, competition mode on")
         << ": R" << 4 << true << QList<OperandPair>{{17, 5}, {9, 4}};
+    // One answered task is a worked run, kept like any other.
+    QTest::newRow("one task") << "+" << 0 << false << QList<OperandPair>{{6, 7}};
 }
 
 void TestLearningHistory::practiceRun() {
@@ -128,12 +130,12 @@ void TestLearningHistory::practiceRun() {
     QVERIFY(f.form->But_Stop->isVisible());
     QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
     QCOMPARE(f.form->Panel_Aufgaben_Nr_zeigen->text(), QString("1"));
-    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(tasks[0].first));
-    QCOMPARE(f.form->Panel_Zahl_2_zeigen->text(), QString::number(tasks[0].second));
-    f.answerTask(true, 1000);
-    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(tasks[1].first));
-    QCOMPARE(f.form->Panel_Zahl_2_zeigen->text(), QString::number(tasks[1].second));
-    f.answerTask(false, 2000);
+    const int n = int(tasks.size());
+    for (int k = 0; k < n; ++k) {
+        QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(tasks[k].first));
+        QCOMPARE(f.form->Panel_Zahl_2_zeigen->text(), QString::number(tasks[k].second));
+        f.answerTask(k == 0, 1000 * (k + 1));
+    }
 
     QCOMPARE(f.platform.messageTexts(), QStringList{practiceDone});
     QVERIFY(f.form->But_Start->isVisible());
@@ -142,12 +144,12 @@ void TestLearningHistory::practiceRun() {
     QCOMPARE(f.result->operationSign, operation.left(1));
     QCOMPARE(f.result->withRemainder, operation == ": R");
     QVERIFY(!f.result->competitionChosen);
-    QCOMPARE(f.result->workedTaskCount, 2);
+    QCOMPARE(f.result->workedTaskCount, n);
     QCOMPARE(f.result->points, 1);
-    QCOMPARE(f.result->tasks[1].operand1, tasks[1].first);
+    QCOMPARE(f.result->tasks[n - 1].operand1, tasks[n - 1].first);
     QCOMPARE(f.result->tasks[0].operation, operation);
-    QCOMPARE(f.result->answers.size(), 2);
-    for (int k = 0; k < 2; ++k) {
+    QCOMPARE(f.result->answers.size(), n);
+    for (int k = 0; k < n; ++k) {
         QCOMPARE(f.result->answers[k].operand1, tasks[k].first);
         QCOMPARE(f.result->answers[k].operand2, tasks[k].second);
         QCOMPARE(f.result->answers[k].correct, k == 0);
