@@ -66,7 +66,6 @@ bench: deps
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_generation
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_answer_to_next_task
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_task_set_viewer
-	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_history_window
 	$(BENCH)/bench/bench_history
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window --wm

@@ -3,14 +3,22 @@
 // diligent than others. Timed: recording a full run of 160 answers into that file, and what the
 // learning-progress window does when it opens: a fresh store loading one child's runs of one
 // operation with all their answers, for a child with an ordinary amount of data and for the one
-// with the most.
+// with the most; and the window itself opened on that file for the child with the most runs, its
+// chart drawn.
+#include "history/TForm_Lernverlauf.h"
 #include "history/sqlite_history_store.h"
+#include "main_window/settings_items.h"
+#include "support/fake_platform.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QChartView>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineSeries>
+#include <QPixmap>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -231,10 +239,39 @@ void BM_LoadBusiestChildAllOperations(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadBusiestChildAllOperations)->Unit(benchmark::kMillisecond);
 
+// From the window's making to its chart on the screen, as at its first use: a fresh store on the
+// file, the names read, the child with the most runs chosen (first in the list), its runs of the
+// operation loaded, figured and drawn.
+void BM_OpenWindowBusiestChild(benchmark::State& state) {
+    FakePlatform platform;
+    const int operationItem =
+        operationItemFor(history->busiest.operation.left(1), history->busiest.operation.size() > 1);
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        SqliteHistoryStore store(history->path);
+        TForm_Lernverlauf window(store, platform);
+        window.Auswahl_Rechenart->setCurrentIndex(operationItem);
+        window.resize(1280, 1024);
+        window.reload();
+        window.show();
+        const QPixmap chart = window.Diagramm->grab();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (chart.isNull() || window.Auswahl_Name->currentText() != history->busiest.participant ||
+            window.Reihe_Tempo->count() != history->busiest.runs || !platform.messages.isEmpty()) {
+            state.SkipWithError("the window did not show the busiest child's runs");
+            break;
+        }
+    }
+    state.counters["runs"] = double(history->busiest.runs);
+}
+BENCHMARK(BM_OpenWindowBusiestChild)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     History h;
     history = &h;
     QElapsedTimer timer;

@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -69,12 +70,17 @@ QString taskText(const TaskFigures& task, const QString& operation) {
     return text;
 }
 
-// Never asked stays white; otherwise green for no error over yellow to red for every answer
-// wrong, light enough that the black time stays readable.
-QColor errorColour(const TaskFigures& task) {
+// Never asked stays white. The hue tells how often the task went wrong: green for never over
+// yellow to red for always. The strength tells how long it took, from pale for the quickest task
+// of the table to strong for the slowest; light enough throughout that the black time stays
+// readable.
+QColor timesTableColour(const TaskFigures& task, double quickestMs, double slowestMs) {
     if (task.attempts == 0)
         return Qt::white;
-    return QColor::fromHsv(int(std::lround(120.0 * (1.0 - task.errorRate()))), 110, 250);
+    const double slowness =
+        slowestMs > quickestMs ? (task.meanMs - quickestMs) / (slowestMs - quickestMs) : 0.0;
+    return QColor::fromHsv(int(std::lround(120.0 * (1.0 - task.errorRate()))),
+                           int(std::lround(50 + 150 * std::clamp(slowness, 0.0, 1.0))), 250);
 }
 
 QTableWidgetItem* readOnlyItem(const QString& text, const QString& accessibleText,
@@ -217,8 +223,13 @@ void TForm_Lernverlauf::FormCreate() {
     But_Fehler_ueben->setObjectName(QStringLiteral("But_Fehler_ueben"));
     But_Schliessen = new QPushButton(QStringLiteral("&Schließen"), this);
     But_Schliessen->setObjectName(QStringLiteral("But_Schliessen"));
+    Label_Legende = new QLabel(QStringLiteral("Grün: meist richtig, rot: oft falsch. Je kräftiger "
+                                              "die Farbe, desto länger hat die Aufgabe gedauert."),
+                               this);
+    Label_Legende->setObjectName(QStringLiteral("Label_Legende"));
+    Label_Legende->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(Label_Legende, 1);
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
         // Not the dialog's default on focus; keyPressEvent presses the focused one on Return.
         button->setAutoDefault(false);
@@ -396,11 +407,24 @@ void TForm_Lernverlauf::showTables() {
     const QString operation = chosenOperation();
     const bool timesTableShown = operation == QLatin1String("*");
     Einmaleins->setVisible(timesTableShown);
+    Label_Legende->setVisible(timesTableShown);
     Fehler_Liste->setVisible(!timesTableShown);
     Langsam_Liste->setVisible(!timesTableShown);
 
     if (timesTableShown) {
         const TimesTable table = timesTable(runs_);
+        double quickestMs = 0;
+        double slowestMs = 0;
+        bool anyAsked = false;
+        for (const auto& row : table) {
+            for (const TaskFigures& task : row) {
+                if (task.attempts == 0)
+                    continue;
+                quickestMs = anyAsked ? std::min(quickestMs, task.meanMs) : task.meanMs;
+                slowestMs = anyAsked ? std::max(slowestMs, task.meanMs) : task.meanMs;
+                anyAsked = true;
+            }
+        }
         for (int a = 0; a < 10; ++a) {
             for (int b = 0; b < 10; ++b) {
                 const TaskFigures& task = table[a][b];
@@ -419,7 +443,7 @@ void TForm_Lernverlauf::showTables() {
                                                 QString::number(task.attempts)),
                                        QStringLiteral("Einmaleins"));
                 item->setTextAlignment(Qt::AlignCenter);
-                item->setBackground(errorColour(task));
+                item->setBackground(timesTableColour(task, quickestMs, slowestMs));
                 item->setForeground(Qt::black);
                 Einmaleins->setItem(a, b, item);
             }

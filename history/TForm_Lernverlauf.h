@@ -41,6 +41,7 @@ public:
     QLineSeries* Reihe_Tempo = nullptr;
     QLineSeries* Reihe_Richtig = nullptr;
     QTableWidget* Einmaleins = nullptr;
+    QLabel* Label_Legende = nullptr; // how the times table is coloured
     QTableWidget* Fehler_Liste = nullptr;
     QTableWidget* Langsam_Liste = nullptr;
     QPushButton* But_CSV = nullptr;

@@ -119,7 +119,11 @@ void TestLernverlaufWindow::showsTheChosenFigures() {
                  ->cellAt(6, 7)
                  ->text(QAccessible::Name),
              QString("7 * 8: 2,4 s, 50 % falsch, 2 Versuche"));
+    // Hue by error rate, strength by time: 7 * 8 is missed more and slower than 2 * 3.
     QVERIFY(neverMissed->background().color().hue() > missedHalf->background().color().hue());
+    QVERIFY(missedHalf->background().color().hsvSaturation() >
+            neverMissed->background().color().hsvSaturation());
+    QVERIFY(window->Label_Legende->isVisible());
     QVERIFY(window->Einmaleins->item(0, 0)->text().isEmpty());
     QVERIFY(window->Einmaleins->item(0, 0)->background().color() !=
             neverMissed->background().color());
