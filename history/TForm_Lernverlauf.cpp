@@ -230,6 +230,7 @@ void TForm_Lernverlauf::FormCreate() {
     Label_Legende->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Label_Legende, 1);
+    buttons->addStretch(); // keeps the buttons at the right while the legend is hidden
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
         // Not the dialog's default on focus; keyPressEvent presses the focused one on Return.
         button->setAutoDefault(false);
