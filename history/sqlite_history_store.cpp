@@ -289,8 +289,9 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::participants(QStringList& names) {
-    names.clear();
+// A file that is not there yet, or a history without runs, is nothing to read but no fault.
+HistoryError SqliteHistoryStore::openForReading(bool& readable) {
+    readable = false;
     if (!inMemory() && !QFileInfo::exists(path_))
         return std::nullopt;
     if (HistoryError error = checkFile())
@@ -303,8 +304,15 @@ HistoryError SqliteHistoryStore::participants(QStringList& names) {
         return error;
     if (what == Content::Foreign)
         return notHistory;
-    if (what == Content::Empty)
-        return std::nullopt;
+    readable = what != Content::Empty;
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::participants(QStringList& names) {
+    names.clear();
+    bool readable = false;
+    if (HistoryError error = openForReading(readable); error || !readable)
+        return error;
 
     QSqlQuery q(db_);
     q.setForwardOnly(true);
@@ -325,20 +333,9 @@ HistoryError SqliteHistoryStore::participants(QStringList& names) {
 HistoryError SqliteHistoryStore::runs(const QString& participant, const QString& operation,
                                       QList<HistoryRun>& out) {
     out.clear();
-    if (!inMemory() && !QFileInfo::exists(path_))
-        return std::nullopt;
-    if (HistoryError error = checkFile())
+    bool readable = false;
+    if (HistoryError error = openForReading(readable); error || !readable)
         return error;
-    if (HistoryError error = open(Access::Read))
-        return error;
-    Content what = Content::Empty;
-    int version = 0;
-    if (HistoryError error = content(what, version))
-        return error;
-    if (what == Content::Foreign)
-        return notHistory;
-    if (what == Content::Empty)
-        return std::nullopt;
 
     const bool allOperations = operation.isEmpty();
     const QString filter = allOperations ? QStringLiteral("r.participant = ?")

@@ -41,6 +41,7 @@ private:
     HistoryError open(Access wanted);
     void close();
     HistoryError content(Content& what, int& version);
+    HistoryError openForReading(bool& readable);
     HistoryError createSchema();
     HistoryError reasonFor(const QSqlError& error, bool writing) const;
 
