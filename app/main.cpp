@@ -4,10 +4,9 @@
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
-#include "history/TForm_Lernverlauf.h"
+#include "history/history_module.h"
 #include "history/history_recorder.h"
 #include "history/practice_start.h"
-#include "history/sqlite_history_store.h"
 #include "main_window/TForm1.h"
 #include "platform/first_frame.h"
 #include "platform/printing.h"
@@ -57,13 +56,22 @@ struct LaterWindows {
 };
 
 // The learning history in the data folder. It is made at the end of the first run that is
-// recorded, so the start of the program never loads the database driver.
+// recorded, or when the learning-progress window is first asked for, so the start of the program
+// loads neither the history module nor the database driver.
 struct HistoryRecording {
     HistoryRecording(const QString& dataFolder, Platform& platform, QWidget* parent)
-        : store(QDir(dataFolder).filePath(QStringLiteral("Lernverlauf.sqlite"))),
-          recorder(store, platform, parent) {}
+        : module(loadHistoryModule(historyModuleFolders(), unavailable)),
+          store(module ? module->createStore(path(dataFolder))
+                       : std::make_unique<UnavailableHistoryStore>(path(dataFolder), unavailable)),
+          recorder(*store, platform, parent) {}
 
-    SqliteHistoryStore store;
+    static QString path(const QString& dataFolder) {
+        return QDir(dataFolder).filePath(QStringLiteral("Lernverlauf.sqlite"));
+    }
+
+    QString unavailable; // why the module could not be loaded
+    const HistoryModule* module;
+    std::unique_ptr<HistoryStore> store;
     HistoryRecorder recorder;
 };
 
@@ -131,17 +139,23 @@ int main(int argc, char* argv[]) {
     recordEndedRuns(mainWindow, [&]() -> HistoryRecorder& { return historyRecording().recorder; });
     // The learning-progress window reads the store the recorder writes; it is made at its first
     // use, as it loads the chart library's scene and the database driver.
-    std::unique_ptr<TForm_Lernverlauf> progress;
+    std::unique_ptr<HistoryViewer> progress;
     QObject::connect(&mainWindow, &TForm1::historyViewerRequested, &mainWindow, [&] {
-        if (!progress) {
-            progress = std::make_unique<TForm_Lernverlauf>(historyRecording().store, platform,
-                                                           &mainWindow);
-            QObject::connect(progress.get(), &TForm_Lernverlauf::practiceRequested, &mainWindow,
-                             [&](const QString& participant, const QString& operation,
-                                 const QList<OperandPair>& tasks) {
-                                 startPractice(mainWindow, participant, operation, tasks);
-                             });
+        HistoryRecording& recording = historyRecording();
+        if (!recording.module) {
+            platform.showMessage(&mainWindow, MessageKind::Warning, MessageButtons::Ok,
+                                 QStringLiteral("Der Lernverlauf kann nicht gezeigt werden:\n%1")
+                                     .arg(recording.unavailable),
+                                 std::nullopt);
+            return;
         }
+        if (!progress)
+            progress = recording.module->createViewer(
+                *recording.store, platform, &mainWindow,
+                [&](const QString& participant, const QString& operation,
+                    const QList<OperandPair>& tasks) {
+                    startPractice(mainWindow, participant, operation, tasks);
+                });
         progress->openFromMainMenu();
     });
     QObject::connect(&mainWindow, &TForm1::runEnded, &mainWindow, [&](const RunResult& result) {

@@ -20,6 +20,8 @@ share=$prefix/share
 for f in bin/kalumbrixtor bin/kalumbrixtor-start; do
     [ -x "$prefix/$f" ] || fail "$f is not installed as a program"
 done
+# The program loads its learning-history module from lib/kalumbrixtor beside its bin folder.
+[ -s "$prefix/lib/kalumbrixtor/libkalumbrixtor-lernverlauf.so" ] || fail "the history module is missing"
 for f in applications/$id.desktop metainfo/$id.metainfo.xml icons/hicolor/scalable/apps/$id.svg \
          icons/hicolor/32x32/apps/$id.png icons/hicolor/64x64/apps/$id.png \
          icons/hicolor/256x256/apps/$id.png; do

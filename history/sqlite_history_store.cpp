@@ -93,8 +93,12 @@ QString runColumns() {
 
 SqliteHistoryStore::SqliteHistoryStore(const QString& path, int busyTimeoutMs)
     : path_(path), busyTimeoutMs_(busyTimeoutMs) {
+    // Unique in the process even where two copies of this code are loaded (a test that links the
+    // store and also loads the history module): the counter is per copy, the address is not.
     static std::atomic<int> nextConnection{0};
-    connectionName_ = QStringLiteral("kalumbrixtor-history-%1").arg(nextConnection++);
+    connectionName_ = QStringLiteral("kalumbrixtor-history-%1-%2")
+                          .arg(quintptr(this), 0, 16)
+                          .arg(nextConnection++);
 }
 
 SqliteHistoryStore::~SqliteHistoryStore() {

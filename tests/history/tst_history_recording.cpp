@@ -1,3 +1,4 @@
+#include "history/history_module.h"
 #include "history/history_recorder.h"
 #include "history/sqlite_history_store.h"
 #include "main_window/main_window_fixture.h"
@@ -65,6 +66,7 @@ private slots:
     void recordingSwitch_data();
     void recordingSwitch();
     void damagedFileKeepsRunsGoing();
+    void historyModule();
 };
 
 void TestHistoryRecording::menuItems() {
@@ -138,6 +140,33 @@ void TestHistoryRecording::damagedFileKeepsRunsGoing() {
     QCOMPARE(f.state.workedTaskCount, 2);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), damaged);
+}
+
+// The program loads the store and the window from the module; a missing module is a reason, not
+// a crash.
+void TestHistoryRecording::historyModule() {
+    QString reason;
+    QCOMPARE(loadHistoryModule({QStringLiteral("/nirgends")}, reason), nullptr);
+    QVERIFY2(reason.contains(historyModuleFileName) && reason.contains(QStringLiteral("fehlt")),
+             qPrintable(reason));
+
+    const HistoryModule* module = loadHistoryModule(
+        {QStringLiteral("/nirgends"), QStringLiteral(KALU_HISTORY_MODULE_DIR)}, reason);
+    QVERIFY2(module, qPrintable(reason));
+    QTemporaryDir folder;
+    const std::unique_ptr<HistoryStore> store =
+        module->createStore(folder.filePath(QStringLiteral("Lernverlauf.sqlite")));
+    HistoryRun run;
+    run.participant = QStringLiteral("Jörg");
+    run.operation = QStringLiteral("*");
+    run.answers = {AnsweredTask{1, 7, 8, 56, -1, QStringLiteral("54"), {}, false, 2100}};
+    QVERIFY(!store->record(run));
+    QStringList names;
+    QVERIFY(!store->participants(names));
+    QCOMPARE(names, QStringList{QStringLiteral("Jörg")});
+
+    MainWindowFixture f;
+    QVERIFY(module->createViewer(*store, f.platform, f.form.get(), {}));
 }
 
 QTEST_MAIN(TestHistoryRecording)

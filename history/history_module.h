@@ -1,0 +1,62 @@
+#pragma once
+
+#include "engine/run_state.h"
+#include "history/history.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class Platform;
+class QWidget;
+
+// The learning-progress window as the program sees it.
+class HistoryViewer {
+public:
+    virtual ~HistoryViewer() = default;
+    // Reads the history afresh and shows the window modally.
+    virtual void openFromMainMenu() = 0;
+};
+
+// What "Fehler üben" asks of the main window: a practice run of these tasks for this child.
+using PracticeRequest = std::function<void(const QString& participant, const QString& operation,
+                                           const QList<OperandPair>& tasks)>;
+
+// The history module holds the database store and the learning-progress window. They bring in
+// Qt SQL and Qt Charts with its graphics libraries, which the program only loads when a run is
+// recorded or the window is opened: the start of the program does not pay for them.
+struct HistoryModule {
+    std::unique_ptr<HistoryStore> (*createStore)(const QString& path);
+    std::unique_ptr<HistoryViewer> (*createViewer)(HistoryStore& store, Platform& platform,
+                                                   QWidget* parent, PracticeRequest practice);
+};
+
+// The module's file name, and the folders the program looks for it in: its own folder (a build)
+// and lib/kalumbrixtor beside its bin folder (an installation).
+inline const QString historyModuleFileName = QStringLiteral("libkalumbrixtor-lernverlauf.so");
+QStringList historyModuleFolders();
+
+// Loads the module from the first of the folders that has it, once; it stays loaded until the
+// program ends. Without it: nullptr, and reason says why in German.
+const HistoryModule* loadHistoryModule(const QStringList& folders, QString& reason);
+
+// A history that cannot be reached: every call reports the reason, so the program tells the child
+// once and goes on without recording, as it does for a damaged file.
+class UnavailableHistoryStore : public HistoryStore {
+public:
+    UnavailableHistoryStore(const QString& path, const QString& reason)
+        : path_(path), reason_(reason) {}
+    QString location() const override;
+    HistoryError record(const HistoryRun&) override { return reason_; }
+    HistoryError participants(QStringList&) override { return reason_; }
+    HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
+        return reason_;
+    }
+
+private:
+    QString path_;
+    QString reason_;
+};
