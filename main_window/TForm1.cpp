@@ -90,9 +90,8 @@ QFont serifDigitFont() {
     return designFont(QStringLiteral("Times New Roman"), 19);
 }
 
-// A field for digits in the window's font. The answer and remainder fields get their serif font
-// only once the window is scaled (see TForm1::FormCreate): a line edit lays out its text at every
-// font change, and the font at design size would be loaded just for that.
+// A field for digits in the window's font; the answer and remainder fields get their serif font
+// in TForm1::FormCreate.
 QLineEdit* makeDigitField(QWidget* parent, const char* name, const QRect& r, int maxLength) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QString::fromLatin1(name));
