@@ -30,16 +30,24 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
+// The factory must be there before the first panel's label part is made: with a screen reader
+// running, setting the caption already asks for the panel's accessible interface, and the one
+// made then (a plain label) is kept.
+const QString& withAccessibleFactory(const QString& caption) {
+    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
+    Q_UNUSED(factoryInstalled);
+    return caption;
+}
+
 } // namespace
 
-ClickablePanel::ClickablePanel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+ClickablePanel::ClickablePanel(const QString& caption, QWidget* parent)
+    : QLabel(withAccessibleFactory(caption), parent) {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignCenter);
     setAutoFillBackground(true);
     // Reached with Tab; a mouse click leaves the focus where it is, as it always did.
     setFocusPolicy(Qt::TabFocus);
-    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
-    Q_UNUSED(factoryInstalled);
 }
 
 void ClickablePanel::press() {
