@@ -34,6 +34,10 @@ QFont designFont(const QString& family, int pixels, bool bold = false) {
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setKerning(false);
+    // Hinting runs the font renderer's auto-hinter over every glyph and, once per face, over the
+    // whole font, which was a good part of the time to the first frame. At the window's scaled
+    // sizes the unhinted glyphs look the same.
+    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 

@@ -3,6 +3,8 @@
 #include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 
 namespace {
 
@@ -30,24 +32,40 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
     return nullptr;
 }
 
-// The factory must be there before the first panel's label part is made: with a screen reader
-// running, setting the caption already asks for the panel's accessible interface, and the one
-// made then (a plain label) is kept.
-const QString& withAccessibleFactory(const QString& caption) {
-    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
-    Q_UNUSED(factoryInstalled);
-    return caption;
-}
-
 } // namespace
 
 ClickablePanel::ClickablePanel(const QString& caption, QWidget* parent)
-    : QLabel(withAccessibleFactory(caption), parent) {
-    setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignCenter);
+    : QFrame(parent), caption_(caption) {
+    // A screen reader that asks for the panel's interface must get the button, never a plain
+    // frame; the first interface made for a widget is kept.
+    static const bool factoryInstalled = (QAccessible::installFactory(accessibleFactory), true);
+    Q_UNUSED(factoryInstalled);
     setAutoFillBackground(true);
     // Reached with Tab; a mouse click leaves the focus where it is, as it always did.
     setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickablePanel::setText(const QString& caption) {
+    if (caption == caption_)
+        return;
+    caption_ = caption;
+    update();
+    if (accessibleName().isEmpty()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QSize ClickablePanel::sizeHint() const {
+    const int frame = 2 * frameWidth();
+    return fontMetrics().size(0, caption_) + QSize(frame, frame);
+}
+
+void ClickablePanel::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    style()->drawItemText(&painter, contentsRect(), Qt::AlignCenter, palette(), isEnabled(),
+                          caption_, foregroundRole());
 }
 
 void ClickablePanel::press() {
@@ -57,7 +75,7 @@ void ClickablePanel::press() {
 
 void ClickablePanel::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
-        QLabel::mousePressEvent(event);
+        QFrame::mousePressEvent(event);
         return;
     }
     pressed_ = true;
@@ -66,7 +84,7 @@ void ClickablePanel::mousePressEvent(QMouseEvent* event) {
 
 void ClickablePanel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
-        QLabel::mouseReleaseEvent(event);
+        QFrame::mouseReleaseEvent(event);
         return;
     }
     const bool click = pressed_ && rect().contains(event->position().toPoint());
@@ -92,5 +110,5 @@ void ClickablePanel::keyPressEvent(QKeyEvent* event) {
             emit clicked();
         return;
     }
-    QLabel::keyPressEvent(event);
+    QFrame::keyPressEvent(event);
 }

@@ -3,9 +3,8 @@
 #include <QAccessible>
 #include <QTest>
 
-// With a screen reader running, the first panel of the program is a button like all the others,
-// though its caption is set before the panel is complete. Its own program, so that no panel was
-// made before.
+// With a screen reader running, the first panel of the program is a button like all the others.
+// Its own program, so that no panel was made before.
 class TestClickablePanelRole : public QObject {
     Q_OBJECT
 private slots:

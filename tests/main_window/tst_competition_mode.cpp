@@ -21,7 +21,7 @@ QColor caption(const QWidget* w) {
     return w->palette().color(QPalette::WindowText);
 }
 
-bool marked(const QLabel* panel) {
+bool marked(const QFrame* panel) {
     return panel->frameShadow() == QFrame::Sunken;
 }
 
@@ -31,10 +31,12 @@ struct CompetitionFixture : MainWindowFixture {
 
     CompetitionFixture() { form->attachNameDialog(&dialog); }
 
-    QLabel* panel(int n) const {
-        return form->findChild<QLabel*>(QStringLiteral("Panel_W%1").arg(n));
+    ClickablePanel* panel(int n) const {
+        return form->findChild<ClickablePanel*>(QStringLiteral("Panel_W%1").arg(n));
     }
-    QLabel* modeSwitch() const { return form->findChild<QLabel*>("Panel_Wettbewerb_ini"); }
+    ClickablePanel* modeSwitch() const {
+        return form->findChild<ClickablePanel*>("Panel_Wettbewerb_ini");
+    }
     QPushButton* competitionButton() const {
         return form->findChild<QPushButton*>("Button_Wettb_starten");
     }

@@ -153,7 +153,7 @@ void TestKeyboardAccess::startChecksTheTimeFieldItself() {
 // not a second click.
 void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
     MainWindowFixture f;
-    QLabel* modeSwitch = f.form->Panel_Wettbewerb_ini;
+    ClickablePanel* modeSwitch = f.form->Panel_Wettbewerb_ini;
     QTest::mousePress(modeSwitch, Qt::LeftButton);
     QTest::mouseRelease(modeSwitch, Qt::LeftButton, {}, QPoint(modeSwitch->width() + 500, 5));
     QVERIFY(!f.state.competitionMode);

@@ -121,10 +121,10 @@ QMap<QString, QColor> colourSnapshot(const TForm1& w) {
         take(panel, QPalette::Window);
         take(panel, QPalette::WindowText);
     }
-    for (const QWidget* label :
-         {w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
-          w.Label_Bereich_Zahl_2, w.Label_Aufgaben_Nr, w.Label_Punkte, w.Label_Rest,
-          static_cast<QLabel*>(w.Panel_Wettbewerb_ini)})
+    for (const QWidget* label : std::initializer_list<const QWidget*>{
+             w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
+             w.Label_Bereich_Zahl_2, w.Label_Aufgaben_Nr, w.Label_Punkte, w.Label_Rest,
+             static_cast<QWidget*>(w.Panel_Wettbewerb_ini)})
         take(label, QPalette::WindowText);
     for (const QWidget* panel : w.Panel_W)
         take(panel, QPalette::WindowText);

@@ -56,7 +56,7 @@ void TestRunFlow::startUpState() {
     QCOMPARE(f.state.range2Max, 10);
     QCOMPARE(f.state.timeLimit, 0);
     QVERIFY(f.state.timeFieldOk);
-    for (QLabel* panel : w.Panel_W)
+    for (const ClickablePanel* panel : w.Panel_W)
         QVERIFY(!panel->isEnabled());
     // The settings panel spans the client area, so the scaling hint never shows.
     QVERIFY(f.platform.messages.isEmpty());
