@@ -11,6 +11,7 @@
 #include "platform/first_frame.h"
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
+#include "platform/session_bus.h"
 #include "review/TForm_Aufgaben.h"
 #include "review/TForm_Drucken.h"
 #include "review/TForm_Ergebnis_Meldung.h"
@@ -78,8 +79,13 @@ struct HistoryRecording {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The menus stay in their windows on every desktop: they are scaled with the window for
+    // children, and a desktop's global menu would show them small and far from it. It also
+    // spares the start of the program a question to the session bus about that global menu.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
+    const SessionBusOpener sessionBus;
     installGermanTranslation();
 
     QtPlatform platform;
