@@ -138,18 +138,25 @@ QString competitionDescription(int n) {
 TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), state_(state), platform_(platform) {
     setObjectName(QStringLiteral("Form1"));
-    setFont(designFont(QStringLiteral("Arial"), 13));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
     // The window is scaled to the screen by the size it has as designed, menu bar included. The
-    // percentage is known before the controls exist, so they get their fonts at the scaled size
-    // right away: a font that is first laid out at design size and then at the scaled size costs
-    // twice, and the start of the program waits for it.
+    // controls get their fonts at the scaled size right away: a font that is laid out at one size
+    // and then at another costs twice, and the start of the program waits for it. So the menu
+    // bar is measured at the percentage the screen's width gives, and only a window that would
+    // then not fit on the screen gets a smaller one.
     buildMenus();
-    designHeight_ = designClientHeight + menuBar()->sizeHint().height();
-    percent_ = screenScalePercent(screen(), QSize(designClientWidth, designHeight_));
-    setFont(sized(designFont(QStringLiteral("Arial"), 13)));
+    const QFont baseFont = designFont(QStringLiteral("Arial"), 13);
+    percent_ = screenScalePercent(screen(), QSize(designClientWidth, designClientHeight));
+    setFont(sized(baseFont));
+    designHeight_ = designClientHeight +
+                    int(roundHalfEven(qint64(menuBar()->sizeHint().height()) * 100, percent_));
+    const int fitting = screenScalePercent(screen(), QSize(designClientWidth, designHeight_));
+    if (fitting < percent_) {
+        percent_ = fitting;
+        setFont(sized(baseFont));
+    }
 
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("clientArea"));
