@@ -213,7 +213,7 @@ int main(int argc, char** argv) {
                 "alternated, after one warm-up start each; load average before: %.2f\n",
                 display.c_str(), withWindowManager ? " with openbox" : "", starts, loadAverage());
     // For reference only, without a window manager: the bare window at its own size, as
-    // maximizing leaves it there. It paints about a fifth of the pixels the main window paints.
+    // maximizing leaves it there. It paints about a quarter of the pixels the main window paints.
     struct Subject {
         const char* name;
         std::vector<std::string> command;

@@ -144,8 +144,8 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
     // The window is scaled to the screen by the size it has as designed, menu bar included. The
     // controls get their fonts at the scaled size right away: a font that is laid out at one size
     // and then at another costs twice, and the start of the program waits for it. So the menu
-    // bar is measured at the percentage the screen's width gives, and only a window that would
-    // then not fit on the screen gets a smaller one.
+    // bar is measured at the percentage the screen gives the window without it, and only a
+    // window that then does not fit on the screen gets a smaller one.
     buildMenus();
     const QFont baseFont = designFont(QStringLiteral("Arial"), 13);
     percent_ = screenScalePercent(screen(), QSize(designClientWidth, designClientHeight));
