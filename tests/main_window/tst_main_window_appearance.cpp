@@ -201,6 +201,7 @@ class TestMainWindowAppearance : public QObject {
     Q_OBJECT
 private slots:
     void menuBarAndSettingsMenu();
+    void windowFitsTheScreenWithItsMenuBar();
     void colourItemsChangeTheirControlsOnly();
     void startSchemeFollowsTheClock_data();
     void startSchemeFollowsTheClock();
@@ -302,6 +303,18 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
                                 "wenigerSpeichernHinweise1|&Alle Speichern-Hinweise einblenden",
                                 "RangNachWettbewerb|Rang nach Wettbewerb nicht anzeigen", "-",
                                 "Lernverlaufaufzeichnen1|&Lernverlauf aufzeichnen"}));
+}
+
+// The window is scaled with the menu bar it has at its scaled font: it fits the screen with room
+// for the title bar and frame, and its client area keeps the design's proportions.
+void TestMainWindowAppearance::windowFitsTheScreenWithItsMenuBar() {
+    MainWindowFixture f;
+    const TForm1& w = *f.form;
+    const QRect available = w.screen()->availableGeometry();
+    QVERIFY2(w.height() <= available.height() - 48, qPrintable(QString::number(w.height())));
+    const int clientHeight = w.height() - w.menuBar()->sizeHint().height();
+    QVERIFY2(qAbs(clientHeight - qRound(434.0 * w.width() / 632)) <= 1,
+             qPrintable(QString::number(clientHeight)));
 }
 
 void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
