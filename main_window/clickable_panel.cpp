@@ -56,11 +56,6 @@ void ClickablePanel::setText(const QString& caption) {
     }
 }
 
-QSize ClickablePanel::sizeHint() const {
-    const int frame = 2 * frameWidth();
-    return fontMetrics().size(0, caption_) + QSize(frame, frame);
-}
-
 void ClickablePanel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);

@@ -18,7 +18,6 @@ public:
 
     QString text() const { return caption_; }
     void setText(const QString& caption);
-    QSize sizeHint() const override;
 
     // What a click does, for the accessibility interface's press action; nothing while disabled.
     void press();
