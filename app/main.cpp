@@ -1,6 +1,7 @@
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "appearance/program_icon.h"
+#include "common/file_access.h"
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_state.h"
@@ -90,8 +91,22 @@ int main(int argc, char* argv[]) {
 
     QtPlatform platform;
     RunState state;
+    ignoreFileSizeSignal();
     // The program keeps its files in the folder it was started in.
     const QString dataFolder = QDir::currentPath();
+    if (const QString undecodable = undecodableName(currentFolderBytes()); !undecodable.isEmpty()) {
+        QApplication::setWindowIcon(programIcon());
+        platform.showMessage(
+            nullptr, MessageKind::Warning, MessageButtons::Ok,
+            QStringLiteral("Der Name des Ordners\n%1\nenthält Zeichen, die Kalumbrixtor nicht "
+                           "lesen kann (hier als \\x.. gezeigt). In diesem Ordner kann es deshalb "
+                           "keine Dateien anlegen.\n\nBitte gib dem Ordner einen Namen aus "
+                           "gewöhnlichen Buchstaben und Ziffern, oder starte Kalumbrixtor in "
+                           "einem anderen Ordner.")
+                .arg(undecodable),
+            std::nullopt);
+        return 2;
+    }
     // Every printout goes to the printer chosen last, whichever window chose it.
     PrinterChoice printers;
 
@@ -104,9 +119,9 @@ int main(int argc, char* argv[]) {
         platform.showMessage(
             nullptr, MessageKind::Warning, MessageButtons::Ok,
             QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
-                           "angelegt werden.\n\nBitte starte Kalumbrixtor in einem Ordner, in dem "
-                           "es Dateien anlegen darf.")
-                .arg(QDir::toNativeSeparators(dataFolder)),
+                           "angelegt werden.\n%2\n\nBitte starte Kalumbrixtor in einem Ordner, "
+                           "in dem es Dateien anlegen darf.")
+                .arg(QDir::toNativeSeparators(dataFolder), mainWindow.bestListsFailure()),
             std::nullopt);
         return 2;
     }

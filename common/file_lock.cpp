@@ -1,11 +1,122 @@
 #include "common/file_lock.h"
 
-FileLock::FileLock(const QString& lockPath, int timeoutMs) : lock_(lockPath) {
-    lock_.setStaleLockTime(staleFileLockMs);
-    if (lock_.tryLock(timeoutMs))
-        state_ = State::Held;
-    else if (lock_.error() == QLockFile::LockFailedError)
-        state_ = State::Busy;
-    else
-        state_ = State::Failed;
+#include "common/file_access.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSysInfo>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int retryPauseMs = 50;
+
+QByteArray lockContent() {
+    return QByteArray::number(qint64(::getpid())) + '\n' +
+           QCoreApplication::applicationName().toUtf8() + '\n' +
+           QSysInfo::machineHostName().toUtf8() + '\n';
+}
+
+// Something else in the lock file's place: the message names it, since it is not the file the
+// child's data go to.
+QString foreignObject(const QString& path, const QString& reason) {
+    return QStringLiteral("An der Stelle der Sperrdatei %1 liegt etwas anderes. %2")
+        .arg(QFileInfo(path).fileName(), reason);
+}
+
+} // namespace
+
+FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
+    const QByteArray name = QFile::encodeName(lockPath);
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        const int fd =
+            ::open(name.constData(),
+                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            const QByteArray content = lockContent();
+            const bool written =
+                ::write(fd, content.constData(), size_t(content.size())) == ssize_t(content.size());
+            const int err = errno;
+            ::close(fd);
+            if (written) {
+                state_ = State::Held;
+                return;
+            }
+            // A lock without its owner written in it would look like a foreign one to others.
+            ::unlink(name.constData());
+            reason_ = reasonForError(err, true);
+            return;
+        }
+        if (errno != EEXIST) {
+            // The folder's own trouble (full, read-only, missing) is the real cause.
+            reason_ = reasonForError(errno, true);
+            return;
+        }
+        switch (inspectExisting()) {
+        case Existing::Foreign:
+            return;
+        case Existing::Gone:
+            continue;
+        case Existing::Stale:
+            ::unlink(name.constData());
+            continue;
+        case Existing::Live:
+            break;
+        }
+        if (deadline.hasExpired()) {
+            state_ = State::Busy;
+            return;
+        }
+        QThread::msleep(retryPauseMs);
+    }
+}
+
+FileLock::~FileLock() {
+    if (state_ == State::Held)
+        ::unlink(QFile::encodeName(path_).constData());
+}
+
+FileLock::Existing FileLock::inspectExisting() {
+    QFile file;
+    const QString refusal = openForReading(file, path_, FileOrigin::Own);
+    if (!refusal.isEmpty()) {
+        if (!QFileInfo::exists(path_) && !QFileInfo(path_).isSymLink())
+            return Existing::Gone;
+        // Something that is not a lock file: waiting for it would never end.
+        if (!notAFileReason(path_, FileOrigin::Own).isEmpty()) {
+            reason_ = foreignObject(path_, refusal);
+            return Existing::Foreign;
+        }
+        // Not readable for this user: another account's live lock, judged by age alone below.
+    }
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path_).constData(), &info) != 0)
+        return Existing::Gone;
+    const qint64 ageMs = QDateTime::currentMSecsSinceEpoch() -
+                         (qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000);
+    if (ageMs > staleFileLockMs)
+        return Existing::Stale;
+    if (!file.isOpen())
+        return Existing::Live;
+    const QList<QByteArray> lines = file.read(1024).split('\n');
+    if (lines.size() < 3)
+        return Existing::Live; // being written this very moment
+    bool numeric = false;
+    const qint64 pid = lines[0].toLongLong(&numeric);
+    // A lock of a program on this computer that no longer runs is taken over at once.
+    if (numeric && pid > 0 && QString::fromUtf8(lines[2]) == QSysInfo::machineHostName() &&
+        ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return Existing::Stale;
+    return Existing::Live;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 // A classroom shares one data folder between several computers. An update that reads a file,
@@ -17,21 +16,32 @@ inline constexpr int fileLockTimeoutMs = 3000;
 // is taken over at once; one from another computer only by its age.
 inline constexpr int staleFileLockMs = 10000;
 
+// The lock file holds the process id, the program's name and the computer's name, one a line.
+// It is created only where nothing is (never through a link), and an existing one is read
+// without blocking and only when it is a regular file: anything else in its place (a pipe, a
+// folder, a link) is reported at once instead of being waited for as a lock that never ends.
 class FileLock {
 public:
     enum class State {
         Held,   // this update may go on
         Busy,   // another program held the lock for the whole timeout
-        Failed, // the lock file could not be created (no folder, no write permission)
+        Failed, // the lock file could not be created, or something else is in its place
     };
 
     FileLock(const QString& lockPath, int timeoutMs);
+    ~FileLock();
     State state() const { return state_; }
+    // Why the lock failed, as a German sentence that names the lock file (State::Failed only).
+    QString reason() const { return reason_; }
 
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
 private:
-    QLockFile lock_;
+    enum class Existing { Gone, Live, Stale, Foreign };
+    Existing inspectExisting();
+
+    QString path_;
     State state_ = State::Failed;
+    QString reason_;
 };

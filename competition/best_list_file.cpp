@@ -7,7 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 #include <array>
 
@@ -17,21 +18,12 @@ namespace {
 // 14..16 what a longer file held beyond that.
 using BestListTable = std::array<BestListEntry, bestListReadLimit + 1>;
 
-bool writeRecords(const QString& path, const BestListEntry* first, int count) {
+QString writeRecords(const QString& path, const BestListEntry* first, int count) {
     QByteArray data;
     data.reserve(count * bestListRecordSize);
     for (int i = 0; i < count; ++i)
         data += encodeBestListEntry(first[i]);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // A buffered write that fails (a full disk) shows only when the buffer is flushed, and the
-    // commit alone would still put the cut-short file in place of the old list.
-    if (file.write(data) != data.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFile(path, data, FileOrigin::Own);
 }
 
 // The place the score reaches among the 12 places and the reserve: below every entry with at
@@ -58,15 +50,13 @@ QString bestListPath(const QString& folder, int competitionNumber) {
     return QDir(folder).filePath(bestListFileName(competitionNumber));
 }
 
-bool ensureBestListFiles(const QString& folder) {
+bool ensureBestListFiles(const QString& folder, QString* reason) {
     for (int n = 1; n <= competitionCount; ++n) {
-        const QString path = bestListPath(folder, n);
-        if (QFileInfo::exists(path))
-            continue;
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        if (const QString failed = createIfMissing(bestListPath(folder, n)); !failed.isEmpty()) {
+            if (reason)
+                *reason = failed;
             return false;
-        file.close();
+        }
     }
     return true;
 }
@@ -87,11 +77,18 @@ std::optional<QList<BestListEntry>> readBestList(QIODevice& device) {
     return records;
 }
 
-std::optional<QList<BestListEntry>> readBestList(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+std::optional<QList<BestListEntry>> readBestList(const QString& path, FileOrigin origin,
+                                                 QString* reason) {
+    QFile file;
+    if (const QString refusal = openForReading(file, path, origin); !refusal.isEmpty()) {
+        if (reason)
+            *reason = refusal;
         return std::nullopt;
-    return readBestList(file);
+    }
+    std::optional<QList<BestListEntry>> entries = readBestList(file);
+    if (!entries && reason)
+        *reason = reasonForError(EIO, false);
+    return entries;
 }
 
 BestListUpdate updateBestList(const QString& folder, int competitionNumber,
@@ -100,29 +97,32 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
     if (competitionNumber < 1 || competitionNumber > competitionCount)
         return update;
     const QString path = bestListPath(folder, competitionNumber);
-    // A folder or a pipe in the list's place is neither read nor replaced: opening a pipe would
-    // wait for a writer that never comes.
-    if (!notAFileReason(path).isEmpty()) {
+    // A folder, a pipe or a link in the list's place is neither read nor replaced.
+    if (const QString refusal = notAFileReason(path, FileOrigin::Own); !refusal.isEmpty()) {
         update.ioError = true;
+        update.reason = refusal;
         return update;
     }
     const FileLock lock(path + QStringLiteral(".lock"), lockTimeoutMs);
     if (lock.state() != FileLock::State::Held) {
         update.busy = lock.state() == FileLock::State::Busy;
         update.ioError = !update.busy;
+        update.reason = lock.reason();
         return update;
     }
 
     BestListTable table{};
     table[0] = entry;
 
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
         // A list deleted while the program ran starts again with this entry alone.
-        update.ioError = !writeRecords(path, &table[0], 1);
+        update.reason = writeRecords(path, &table[0], 1);
+        update.ioError = !update.reason.isEmpty();
         return update;
     }
 
-    const std::optional<QList<BestListEntry>> read = readBestList(path);
+    const std::optional<QList<BestListEntry>> read =
+        readBestList(path, FileOrigin::Own, &update.reason);
     if (!read) {
         update.ioError = true;
         return update;
@@ -160,7 +160,8 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
         }
     }
 
-    if (!writeRecords(path, &table[1], bestListStoredRecords)) {
+    update.reason = writeRecords(path, &table[1], bestListStoredRecords);
+    if (!update.reason.isEmpty()) {
         update.ioError = true;
         return update;
     }

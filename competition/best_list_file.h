@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_access.h"
 #include "common/file_lock.h"
 #include "competition/best_list_entry.h"
 
@@ -24,15 +25,18 @@ inline constexpr quint8 bestListRankBelowPlaces = 15;
 QString bestListFileName(int competitionNumber);
 QString bestListPath(const QString& folder, int competitionNumber);
 
-// Creates each of W1.bli .. W16.bli in the folder that does not exist yet, empty. Existing files
-// are not touched. False as soon as one cannot be created.
-bool ensureBestListFiles(const QString& folder);
+// Creates each of W1.bli .. W16.bli in the folder that does not exist yet, empty. Whatever is
+// already there (also one another computer created a moment ago) is not touched. False, and the
+// German // reason goes to reason as soon as one cannot be created.
+bool ensureBestListFiles(const QString& folder, QString* reason = nullptr);
 
 // The records of a best list in file order: as many whole 40-byte records as the data hold, at
 // most 16; a partial record at the end and everything past the 16th record are ignored. Nothing
 // when the file cannot be opened or read.
 std::optional<QList<BestListEntry>> readBestList(QIODevice& device);
-std::optional<QList<BestListEntry>> readBestList(const QString& path);
+std::optional<QList<BestListEntry>> readBestList(const QString& path,
+                                                 FileOrigin origin = FileOrigin::Chosen,
+                                                 QString* reason = nullptr);
 
 struct BestListUpdate {
     // 0 = not entered, 1..12 = place reached, 15 = would have been place 13, not entered.
@@ -42,6 +46,8 @@ struct BestListUpdate {
     // Another computer was updating the list for longer than the lock timeout; the rank is then
     // 0 and the list stays as the other computer leaves it.
     bool busy = false;
+    // Why the list could not be read or written, or the lock not taken (German).
+    QString reason;
 };
 
 // Ranks the entry into the best list of the competition in the folder and rewrites the list as

@@ -1,7 +1,7 @@
 #include "competition/best_list_view.h"
 
-#include "competition/best_list_file.h"
 #include "common/file_access.h"
+#include "competition/best_list_file.h"
 #include "storage/results_view.h"
 
 #include <QFile>
@@ -77,18 +77,7 @@ BestListGrid bestListGrid(BestListGrid grid, int competitionNumber,
 }
 
 std::optional<QList<BestListEntry>> loadBestListForView(const QString& path, QString* reason) {
-    if (const QString refusal = notAFileReason(path); !refusal.isEmpty()) {
-        if (reason)
-            *reason = refusal;
-        return std::nullopt;
-    }
-    QFile file(path);
-    std::optional<QList<BestListEntry>> entries;
-    if (file.open(QIODevice::ReadOnly))
-        entries = readBestList(file);
-    if (!entries && reason)
-        *reason = fileFailureReason(file, false);
-    return entries;
+    return readBestList(path, FileOrigin::Chosen, reason);
 }
 
 Printout bestListPrintout(const BestListGrid& grid, const QString& dateText,

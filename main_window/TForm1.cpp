@@ -445,7 +445,7 @@ void TForm1::FormCreate() {
     state_.competitionNumber = -1;
     state_.competitionTag = QStringLiteral("-");
 
-    bestListsReady_ = ensureBestListFiles(QDir::currentPath());
+    ensureBestListFiles(QDir::currentPath(), &bestListsFailure_);
 
     // The fonts are already at the scaled size; positions and sizes follow them now.
     scaleWidgetGeometry(this, percent_);

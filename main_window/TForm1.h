@@ -162,7 +162,9 @@ public:
     void attachReviewWindows();
 
     // False when the best lists could not be created in the working folder at start-up.
-    bool bestListsReady() const { return bestListsReady_; }
+    bool bestListsReady() const { return bestListsFailure_.isEmpty(); }
+    // Why the best lists could not be created (German), empty when they are there.
+    QString bestListsFailure() const { return bestListsFailure_; }
     // Whether a run is on (from Start, a competition or a practice list).
     bool runActive() const { return runActive_; }
 
@@ -257,7 +259,7 @@ private:
     // while the closing message is open must not count that task as unworked.
     bool allTasksAnswered_ = false;
     bool scalingHintOpen_ = false;
-    bool bestListsReady_ = true;
+    QString bestListsFailure_;
     TForm_Namensfenster* nameDialog_ = nullptr;
     TForm_Info* infoWindow_ = nullptr;
     TForm_Hilfe* helpWindow_ = nullptr;

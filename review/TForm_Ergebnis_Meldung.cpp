@@ -215,9 +215,9 @@ void TForm_Ergebnis_Meldung::rankRun() {
     if (update.ioError) {
         platform_.showMessage(
             this, MessageKind::Warning, MessageButtons::Ok,
-            QStringLiteral("Die Bestenliste %1 konnte nicht gelesen oder geschrieben werden.\n"
+            QStringLiteral("Die Bestenliste %1 konnte nicht gelesen oder geschrieben werden.\n%2\n"
                            "Deine Leistung steht deshalb nicht in der Bestenliste.")
-                .arg(bestListFileName(result_.competitionNumber)));
+                .arg(bestListFileName(result_.competitionNumber), update.reason));
     } else if (update.busy) {
         // The list is left to the other computer; the run's results and tasks are saved as
         // usual after this dialog.

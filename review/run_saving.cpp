@@ -202,7 +202,8 @@ void saveTasksAuto(const SaveContext& context, RunState& state, const RunResult&
     // The participant's latest competition run replaces the earlier one, without asking.
     const QString path =
         QDir(context.dataFolder).filePath(automaticTaskSetName(result.participantName));
-    const FileOutcome written = writeTaskSet(path, taskSetToSave(result, context.platform));
+    const FileOutcome written =
+        writeTaskSet(path, taskSetToSave(result, context.platform), FileOrigin::Own);
     if (!written.ok)
         reportFailure(context, QStringLiteral("Die Aufgaben"), path, written.reason, false);
 }

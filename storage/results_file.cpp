@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
@@ -23,32 +24,21 @@ bool usableForStoring(const ResultsFileState& state) {
     return !state.exists || (state.wholeRecords && !state.full());
 }
 
-FileOutcome replaceWithRecord(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(fileFailureReason(file, true));
-    // Flushed before the commit: a commit can report success even when buffered bytes never
-    // reached the disk, and would then put a cut-short file in place of the old one.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = fileFailureReason(file, true);
-        file.cancelWriting();
-        return failure(reason);
-    }
-    if (!file.commit())
-        return failure(fileFailureReason(file, true));
-    return FileOutcome{};
+FileOutcome outcomeOf(const QString& reason) {
+    return FileOutcome{reason.isEmpty(), reason};
 }
 
 } // namespace
 
-ResultsFileState inspectResultsFile(const QString& path) {
+ResultsFileState inspectResultsFile(const QString& path, FileOrigin origin) {
     ResultsFileState state;
     const QFileInfo info(path);
-    state.exists = info.exists();
+    state.exists = info.exists() || info.isSymLink();
     if (!state.exists)
         return state;
-    if (!info.isFile()) {
-        // A folder or a device holds no records and must never be stored into.
+    if (!notAFileReason(path, origin).isEmpty()) {
+        // A folder, a device or a link among the program's own files holds no records and must
+        // never be stored into.
         state.wholeRecords = false;
         return state;
     }
@@ -63,45 +53,19 @@ const QString busyReason =
     QStringLiteral("Die Datei wird gerade von einem anderen Computer bearbeitet. Versuche es "
                    "gleich noch einmal.");
 
-QString lockFailureReason(const QString& path) {
-    if (!QFileInfo(path).absoluteDir().exists())
-        return QStringLiteral("Den Ordner der Datei gibt es nicht.");
-    return QStringLiteral("Der Ordner ist schreibgeschützt oder die Datei ist gesperrt.");
-}
-
 // The store itself; the caller holds the lock.
-FileOutcome storeLocked(const QString& path, const ResultRecord& record, bool emptyFirst) {
-    if (const QString refusal = notAFileReason(path); !refusal.isEmpty())
+FileOutcome storeLocked(const QString& path, const ResultRecord& record, bool emptyFirst,
+                        FileOrigin origin) {
+    if (const QString refusal = notAFileReason(path, origin); !refusal.isEmpty())
         return failure(refusal);
     const QByteArray bytes = encodeResultRecord(record);
     if (emptyFirst)
-        return replaceWithRecord(path, bytes);
+        return outcomeOf(replaceFile(path, bytes, origin));
     // Checked again here, under the lock: another computer may have filled the file since the
     // child chose it.
-    if (!usableForStoring(inspectResultsFile(path)))
+    if (!usableForStoring(inspectResultsFile(path, origin)))
         return failure(QStringLiteral("Die Datei ist voll oder keine Leistungs-Datei."));
-
-    const bool existed = QFileInfo::exists(path);
-    // Unbuffered, so that a failed write leaves nothing behind in a buffer that a later flush
-    // or the truncation below could still push into the file.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return failure(fileFailureReason(file, true));
-    const qint64 oldSize = file.size();
-    const qint64 written = file.write(bytes);
-    if (written == bytes.size()) {
-        file.close();
-        return FileOutcome{};
-    }
-    QString reason = fileFailureReason(file, true);
-    if (written > 0 && file.error() == QFileDevice::NoError)
-        reason = QStringLiteral("Die Datei konnte nicht vollständig geschrieben werden.");
-    // Take back whatever part of the record reached the file.
-    if (existed)
-        file.resize(oldSize);
-    else
-        file.remove();
-    return failure(reason);
+    return outcomeOf(appendToFile(path, bytes, origin));
 }
 
 } // namespace
@@ -126,8 +90,8 @@ FileOutcome storeResultRecord(const QString& path, const ResultRecord& record, b
     if (lock.state() == FileLock::State::Busy)
         return failure(busyReason);
     if (lock.state() == FileLock::State::Failed)
-        return failure(lockFailureReason(path));
-    return storeLocked(path, record, emptyFirst);
+        return failure(lock.reason());
+    return storeLocked(path, record, emptyFirst, FileOrigin::Chosen);
 }
 
 AutomaticStore storeAutomaticResultRecord(const QString& folder, const ResultRecord& record,
@@ -139,7 +103,7 @@ AutomaticStore storeAutomaticResultRecord(const QString& folder, const ResultRec
         store.outcome = failure(lock.state() == FileLock::State::Busy
                                     ? QStringLiteral("Die Leistungs-Dateien W*.Erg werden gerade "
                                                      "von einem anderen Computer bearbeitet.")
-                                    : lockFailureReason(first));
+                                    : lock.reason());
         return store;
     }
     const AutomaticResultsName name = automaticResultsName(folder);
@@ -149,7 +113,7 @@ AutomaticStore storeAutomaticResultRecord(const QString& folder, const ResultRec
     }
     store.path = name.path;
     store.numberedCounter = name.numberedCounter;
-    store.outcome = storeLocked(name.path, record, false);
+    store.outcome = storeLocked(name.path, record, false, FileOrigin::Own);
     return store;
 }
 
@@ -171,7 +135,7 @@ AutomaticResultsName automaticResultsName(const QString& folder) {
     AutomaticResultsName found;
     QString base = QStringLiteral("W");
     QString path = dir.filePath(base + automaticExtension);
-    if (usableForStoring(inspectResultsFile(path))) {
+    if (usableForStoring(inspectResultsFile(path, FileOrigin::Own))) {
         found.path = path;
         return found;
     }
@@ -185,14 +149,14 @@ AutomaticResultsName automaticResultsName(const QString& folder) {
             return found;
         }
         path = dir.filePath(base + automaticExtension);
-        const ResultsFileState state = inspectResultsFile(path);
+        ResultsFileState state = inspectResultsFile(path, FileOrigin::Own);
         if (!state.exists) {
-            QFile file(path);
-            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-                found.reason = fileFailureReason(file, true);
+            if (const QString reason = createIfMissing(path); !reason.isEmpty()) {
+                found.reason = reason;
                 return found;
             }
-            file.close();
+            // Whatever is there now, made by this program or not, is judged like any other name.
+            state = inspectResultsFile(path, FileOrigin::Own);
         }
         if (usableForStoring(state)) {
             found.path = path;
@@ -214,16 +178,15 @@ std::optional<QList<ResultRecord>> loadResults(QIODevice& device) {
 }
 
 std::optional<QList<ResultRecord>> loadResults(const QString& path, QString* reason) {
-    if (const QString refusal = notAFileReason(path); !refusal.isEmpty()) {
+    QFile file;
+    if (const QString refusal = openForReading(file, path, FileOrigin::Chosen);
+        !refusal.isEmpty()) {
         if (reason)
             *reason = refusal;
         return std::nullopt;
     }
-    QFile file(path);
-    std::optional<QList<ResultRecord>> records;
-    if (file.open(QIODevice::ReadOnly))
-        records = loadResults(file);
+    std::optional<QList<ResultRecord>> records = loadResults(file);
     if (!records && reason)
-        *reason = fileFailureReason(file, false);
+        *reason = reasonForError(EIO, false);
     return records;
 }

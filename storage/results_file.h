@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_access.h"
 #include "common/file_lock.h"
 #include "storage/result_record.h"
 
@@ -15,7 +16,9 @@ struct ResultsFileState {
     bool wholeRecords = true; // the length is a multiple of 122 bytes
     bool full() const { return records >= fullFileLimit; }
 };
-ResultsFileState inspectResultsFile(const QString& path);
+// A link among the program's own files (FileOrigin::Own) counts as a file that is not made of
+// whole records, like a folder or a device: it is never stored into.
+ResultsFileState inspectResultsFile(const QString& path, FileOrigin origin = FileOrigin::Chosen);
 
 // The outcome of a file operation; on failure, reason is a German sentence that says why
 // (for the message that names the file).
@@ -25,11 +28,12 @@ struct FileOutcome {
 };
 
 // Appends the record to the file, creating it when it does not exist. A failed append leaves
-// the file as long as it was. With emptyFirst the file is replaced by one holding only this
-// record (the answer Yes to the full-file question). A file that meanwhile became full or is not
-// made of whole records is not appended to. The store runs under the file's lock (the lock of
-// the automatic files for their names, otherwise "<name>.lock"); a lock that another program
-// holds for longer than lockTimeoutMs makes it fail with a reason that says so.
+// the file as long as it was, and the record is synced to the disk before success is reported.
+// The path is the child's choice and may be a link. With emptyFirst the file is replaced by one
+// holding only this record (the answer Yes to the full-file question). A file that meanwhile became
+// full or is not made of whole records is not appended to. The store runs under the file's lock
+// (the lock of the automatic files for their names, otherwise "<name>.lock"); a lock that another
+// program holds for longer than lockTimeoutMs makes it fail with a reason that says so.
 FileOutcome storeResultRecord(const QString& path, const ResultRecord& record,
                               bool emptyFirst = false, int lockTimeoutMs = fileLockTimeoutMs);
 

@@ -1,12 +1,13 @@
 #include "storage/task_set_file.h"
 
 #include "common/clock.h"
-#include "common/text_codec.h"
 #include "common/file_access.h"
+#include "common/text_codec.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
+
+#include <cerrno>
 
 namespace {
 
@@ -115,29 +116,15 @@ QString automaticTaskSetName(const QString& participantName) {
     return name + QStringLiteral(".AGB");
 }
 
-FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records) {
+FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records, FileOrigin origin) {
     if (records.isEmpty() || records.size() > taskSetLimit)
         return FileOutcome{false, QStringLiteral("Ein Aufgabensatz hat 1 bis 160 Aufgaben.")};
-    if (const QString refusal = notAFileReason(path); !refusal.isEmpty())
-        return FileOutcome{false, refusal};
     QByteArray data;
     data.reserve(records.size() * taskRecordSize);
     for (const TaskRecord& record : records)
         data += encodeTaskRecord(record);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return FileOutcome{false, fileFailureReason(file, true)};
-    // Flushed before the commit: a commit can report success even when buffered bytes never
-    // reached the disk, and would then put a cut-short file in place of the old one.
-    if (file.write(data) != data.size() || !file.flush()) {
-        const QString reason = fileFailureReason(file, true);
-        file.cancelWriting();
-        return FileOutcome{false, reason};
-    }
-    if (!file.commit())
-        return FileOutcome{false, fileFailureReason(file, true)};
-    return FileOutcome{};
+    const QString reason = replaceFile(path, data, origin);
+    return FileOutcome{reason.isEmpty(), reason};
 }
 
 std::optional<QList<TaskRecord>> loadTaskSet(QIODevice& device) {
@@ -152,16 +139,15 @@ std::optional<QList<TaskRecord>> loadTaskSet(QIODevice& device) {
 }
 
 std::optional<QList<TaskRecord>> loadTaskSet(const QString& path, QString* reason) {
-    if (const QString refusal = notAFileReason(path); !refusal.isEmpty()) {
+    QFile file;
+    if (const QString refusal = openForReading(file, path, FileOrigin::Chosen);
+        !refusal.isEmpty()) {
         if (reason)
             *reason = refusal;
         return std::nullopt;
     }
-    QFile file(path);
-    std::optional<QList<TaskRecord>> records;
-    if (file.open(QIODevice::ReadOnly))
-        records = loadTaskSet(file);
+    std::optional<QList<TaskRecord>> records = loadTaskSet(file);
     if (!records && reason)
-        *reason = fileFailureReason(file, false);
+        *reason = reasonForError(EIO, false);
     return records;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_access.h"
 #include "storage/results_file.h"
 #include "storage/run_result.h"
 
@@ -32,8 +33,11 @@ QList<TaskRecord> taskSetToSave(const RunResult& result, const Clock& clock);
 // cannot hold or that would lead out of the folder become '_'; safe names stay as they are.
 QString automaticTaskSetName(const QString& participantName);
 
-// Replaces the file with the records; the old file stays intact when writing fails.
-FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records);
+// Replaces the file with the records; the old file stays intact when writing fails. The task set
+// of a competition run is the program's own file (FileOrigin::Own) and is never written through
+// a link; one the child named in the save dialog may be.
+FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records,
+                         FileOrigin origin = FileOrigin::Chosen);
 
 // Whole records in file order, at most 160; a partial record at the end is ignored.
 std::optional<QList<TaskRecord>> loadTaskSet(QIODevice& device);

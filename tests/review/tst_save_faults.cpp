@@ -81,7 +81,7 @@ void TestSaveFaults::endOfCompetitionRun_data() {
         << QStringList{listFailed, "Den Ordner der Datei gibt es nicht.",
                        "Den Ordner der Datei gibt es nicht."};
     QTest::newRow("disk full") << "disk full" << QStringList()
-                               << QStringList{listFailed, "nicht vollständig geschrieben",
+                               << QStringList{listFailed, "Der Datenträger ist voll",
                                               "Die Aufgaben konnten nicht in der Datei"};
     QTest::newRow("best list deleted after start-up") << "W3.bli missing" << all << QStringList();
     QTest::newRow("best list a directory")
@@ -198,7 +198,7 @@ void TestSaveFaults::chosenResultsFile_data() {
                                                  << "Den Ordner der Datei gibt es nicht.";
     // The disk takes part of the record, then refuses the rest; that part is taken back.
     QTest::newRow("disk full") << "disk full"
-                               << "nicht vollständig geschrieben";
+                               << "Der Datenträger ist voll";
     QTest::newRow("busy on another computer")
         << "locked"
         << "wird gerade von einem anderen Computer bearbeitet";

@@ -185,7 +185,7 @@ void TestStorageTaskSet::failedWrite() {
     {
         const FileSizeLimit limit(100); // writes stop short there
         QCOMPARE(writeTaskSet(path, QList<TaskRecord>(5)).reason,
-                 "Die Datei konnte nicht geschrieben werden.");
+                 "Der Datenträger ist voll, oder die Datei darf nicht größer werden.");
     }
     QCOMPARE(QFileInfo(path).size(), 4 * 72);
 }
