@@ -1,0 +1,242 @@
+// A data folder shared by a class: whatever somebody puts where the program expects one of its
+// own files (a link, a pipe, a device, a folder, a full disk) never leads a write out of the
+// folder, never blocks and is reported with what it is.
+
+#include "common/file_access.h"
+#include "competition/best_list_file.h"
+#include "storage/results_file.h"
+#include "storage/task_set_file.h"
+#include "support/hostile_objects.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+BestListEntry entryOf(const QString& name, int points) {
+    BestListEntry entry;
+    entry.number = 3;
+    entry.name = name;
+    entry.date = QStringLiteral("08.12.26");
+    entry.time = QStringLiteral("09:15:00");
+    entry.settingCode = QStringLiteral("+9043");
+    entry.points = quint8(points);
+    return entry;
+}
+
+ResultRecord resultOf(const QString& name) {
+    ResultRecord record;
+    record.name = name;
+    record.points = 12;
+    return record;
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+const QString linkReason = QStringLiteral("ist eine Verknüpfung");
+const QString notAFile = QStringLiteral("keine gewöhnliche Datei");
+const QString folderReason = QStringLiteral("ist ein Ordner");
+const QString fullReason = QStringLiteral("Der Datenträger ist voll.");
+const QString foreignLock = QStringLiteral("An der Stelle der Sperrdatei");
+
+// What the writer under test does in the folder; the reason it failed with, or "stored in NAME".
+QString runWriter(const QString& writer, const QString& folder) {
+    if (writer == "best list") {
+        const BestListUpdate update = updateBestList(folder, 3, entryOf("Ben", 40));
+        return update.ioError ? update.reason : update.busy ? "busy" : "stored in W3.bli";
+    }
+    if (writer == "automatic results") {
+        const AutomaticStore store = storeAutomaticResultRecord(folder, resultOf("Ben"));
+        return store.outcome.ok ? "stored in " + QFileInfo(store.path).fileName()
+                                : store.outcome.reason;
+    }
+    if (writer == "chosen results") {
+        const FileOutcome outcome =
+            storeResultRecord(QDir(folder).filePath("Klasse.ERG"), resultOf("Ben"));
+        return outcome.ok ? "stored in Klasse.ERG" : outcome.reason;
+    }
+    const FileOutcome outcome = writeTaskSet(QDir(folder).filePath(automaticTaskSetName("Ben")),
+                                             QList<TaskRecord>(3), FileOrigin::Own);
+    return outcome.ok ? "stored in Ben.AGB" : outcome.reason;
+}
+
+// The files each writer finds in the folder before it runs: an old best list, a results file
+// with room, an old task set.
+void plantUsualFiles(const QString& folder) {
+    QVERIFY(writeFile(QDir(folder).filePath("W3.bli"), QByteArray(40 * 13, '\0')));
+    QVERIFY(writeFile(QDir(folder).filePath("Klasse.ERG"), QByteArray(122 * 2, ' ')));
+    QVERIFY(writeFile(QDir(folder).filePath("Ben.AGB"), QByteArray(72 * 2, 'a')));
+}
+
+} // namespace
+
+class TestHostileFolder : public QObject {
+    Q_OBJECT
+private slots:
+    void writersInAHostileFolder_data();
+    void writersInAHostileFolder();
+    void chosenLinksAreTheUsersChoice();
+    void startsTogetherInAnEmptyFolder();
+    void fileSizeLimitFailsLikeAFullDisk();
+    void undecodableFolderNames_data();
+    void undecodableFolderNames();
+};
+
+void TestHostileFolder::writersInAHostileFolder_data() {
+    QTest::addColumn<QString>("writer");
+    QTest::addColumn<QString>("object"); // file name in the folder
+    QTest::addColumn<QString>("kind");   // what is put there, or "full disk"
+    QTest::addColumn<QString>("outcome");
+    const QList<std::pair<QString, QString>> kinds{{"link", linkReason},
+                                                   {"broken link", linkReason},
+                                                   {"fifo", notAFile},
+                                                   {"device", notAFile},
+                                                   {"folder", folderReason}};
+    for (const auto& [kind, reason] : kinds) {
+        QTest::addRow("best list, %s", qPrintable(kind)) << "best list"
+                                                         << "W3.bli" << kind << reason;
+        QTest::addRow("task set, %s", qPrintable(kind)) << "task set"
+                                                        << "Ben.AGB" << kind << reason;
+        // The search for a free automatic results file passes over what is not a file of its own,
+        // so the child's run is still stored.
+        QTest::addRow("automatic results, %s", qPrintable(kind))
+            << "automatic results"
+            << "W.Erg" << kind << "stored in Wa.Erg";
+        for (const auto& [writer, lock] : {std::pair<QString, QString>{"best list", "W3.bli.lock"},
+                                           {"automatic results", "W.Erg.lock"},
+                                           {"chosen results", "Klasse.ERG.lock"}}) {
+            QTest::addRow("%s, lock file is a %s", qPrintable(writer), qPrintable(kind))
+                << writer << lock << kind << foreignLock;
+        }
+    }
+    for (const QString writer : {"best list", "task set", "automatic results", "chosen results"})
+        QTest::addRow("%s, full disk", qPrintable(writer))
+            << writer << QString() << "full disk" << fullReason;
+}
+
+void TestHostileFolder::writersInAHostileFolder() {
+    QFETCH(QString, writer);
+    QFETCH(QString, object);
+    QFETCH(QString, kind);
+    QFETCH(QString, outcome);
+
+    QTemporaryDir outside;
+    const QString victim = outside.filePath("Zeugnisse.txt");
+    QVERIFY(writeFile(victim, "Zeugnisse der Klasse 3b\n"));
+    const auto outsideBefore = folderContents(outside.path());
+
+    FullDisk disk;
+    QTemporaryDir plain;
+    QString folder = plain.path();
+    if (kind == "full disk") {
+        if (!disk.mounted())
+            QSKIP("A small file system cannot be mounted here (the tests need root for it).");
+        folder = disk.path();
+    }
+    plantUsualFiles(folder);
+    const QString objectPath = QDir(folder).filePath(object);
+    if (!object.isEmpty()) {
+        QFile::remove(objectPath);
+        QVERIFY(plantHostile(kind, objectPath, victim));
+    }
+    if (kind == "full disk")
+        disk.fill();
+    const mode_t objectBefore = objectType(objectPath);
+    const auto folderBefore = folderContents(folder);
+
+    const QString result = runWriter(writer, folder);
+    QVERIFY2(result.contains(outcome), qPrintable(result));
+    if (result.startsWith("stored in "))
+        QCOMPARE(QFileInfo(QDir(folder).filePath(result.mid(10))).size(), 122);
+    else
+        QCOMPARE(folderContents(folder), folderBefore);
+    QCOMPARE(objectType(objectPath), objectBefore);
+    QCOMPARE(folderContents(outside.path()), outsideBefore);
+}
+
+void TestHostileFolder::chosenLinksAreTheUsersChoice() {
+    // A link the child picks in a save dialog is followed: the file it leads to gets the data.
+    QTemporaryDir folder;
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath("Klasse.ERG");
+    const QString link = folder.filePath("Klasse.ERG");
+    QVERIFY(QFile::link(target, link));
+    QVERIFY(storeResultRecord(link, resultOf("Mia")).ok);
+    QVERIFY(writeTaskSet(folder.filePath("Mia.AGB"), QList<TaskRecord>(2)).ok);
+    QVERIFY(QFile::link(folder.filePath("Mia.AGB"), folder.filePath("Satz.AGB")));
+    QVERIFY(writeTaskSet(folder.filePath("Satz.AGB"), QList<TaskRecord>(4)).ok);
+    QCOMPARE(QFileInfo(target).size(), 122);
+    QCOMPARE(objectType(link), mode_t(S_IFLNK));
+    QCOMPARE(QFileInfo(folder.filePath("Mia.AGB")).size(), 4 * 72);
+    QCOMPARE(objectType(folder.filePath("Satz.AGB")), mode_t(S_IFLNK));
+}
+
+void TestHostileFolder::startsTogetherInAnEmptyFolder() {
+    // Three programs started at the same moment in an empty folder each find the lists there,
+    // whichever of them created each one.
+    for (int trial = 0; trial < 200; ++trial) {
+        QTemporaryDir folder;
+        std::atomic<int> failures{0};
+        std::vector<std::thread> starts;
+        for (int i = 0; i < 3; ++i)
+            starts.emplace_back([&] {
+                if (!ensureBestListFiles(folder.path()))
+                    ++failures;
+            });
+        for (std::thread& start : starts)
+            start.join();
+        QCOMPARE(failures.load(), 0);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 16);
+    }
+}
+
+void TestHostileFolder::fileSizeLimitFailsLikeAFullDisk() {
+    // Past the limit the system ends the process unless the program ignores the signal; a child
+    // process shows whether the write is reported instead.
+    QTemporaryDir folder;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ignoreFileSizeSignal();
+        const rlimit limit{8 * 1024, 8 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const FileOutcome set =
+            writeTaskSet(folder.filePath("Ben.AGB"), QList<TaskRecord>(160), FileOrigin::Own);
+        const FileOutcome results = storeResultRecord(folder.filePath("Ben.ERG"), resultOf("Ben"));
+        ::_exit(!set.ok && set.reason.startsWith(fullReason.chopped(1)) && results.ok ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), qPrintable(QString("ended by signal %1").arg(WTERMSIG(status))));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(!QFileInfo::exists(folder.filePath("Ben.AGB")));
+}
+
+void TestHostileFolder::undecodableFolderNames_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << QByteArray("/home/lehrer/Klasse 3b") << QString();
+    QTest::newRow("umlauts") << QByteArray("/srv/Schüler/Übungen") << QString();
+    QTest::newRow("two stray bytes")
+        << QByteArray("/tmp/\xff\xfeklasse") << QString("/tmp/\\xFF\\xFEklasse");
+    QTest::newRow("Latin-1 umlaut")
+        << QByteArray("/srv/Sch\xfcler/ä") << QString("/srv/Sch\\xFCler/ä");
+    QTest::newRow("cut-off sequence") << QByteArray("/a/\xc3") << QString("/a/\\xC3");
+}
+
+void TestHostileFolder::undecodableFolderNames() {
+    QFETCH(QByteArray, name);
+    QTEST(undecodableName(name), "shown");
+}
+
+QTEST_GUILESS_MAIN(TestHostileFolder)
+#include "tst_hostile_folder.moc"
