@@ -24,12 +24,12 @@ using namespace badfiles;
 
 namespace {
 
-// Runs the action once the window is up and closes it afterwards; a window that never shows
-// ends the wait after the watchdog so that a failing test fails instead of hanging.
+// Runs the action once the window is up and active (its keys answer only then) and closes it
+// afterwards.
 void whenShown(QDialog* window, std::function<void()> action) {
     auto* poll = new QTimer(window);
     QObject::connect(poll, &QTimer::timeout, window, [window, poll, action] {
-        if (!window->isVisible())
+        if (!window->isVisible() || !window->isActiveWindow())
             return;
         poll->deleteLater();
         action();
