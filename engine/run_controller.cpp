@@ -1,0 +1,228 @@
+#include "engine/run_controller.h"
+
+#include "common/clock.h"
+#include "common/text_codec.h"
+#include "engine/answer_check.h"
+#include "engine/answer_timing.h"
+#include "engine/task_generation.h"
+
+namespace {
+
+const QString limitMessage =
+    QStringLiteral("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch Kondition "
+                   "hast, wähle bitte \nneue Einstellungen !");
+
+const QString practiceDoneMessage =
+    QStringLiteral("Das waren alle Aufgaben zum Üben. Gut gemacht !");
+
+} // namespace
+
+RunController::RunController(RunState& state, const Clock& clock, QObject* parent)
+    : QObject(parent), state_(state), clock_(clock) {
+    countdown_.setObjectName(QStringLiteral("Timer3"));
+    countdown_.setInterval(1000);
+    connect(&countdown_, &QTimer::timeout, this, &RunController::tick);
+    clearUsedPairs(state_);
+    clearTaskList(state_);
+    state_.noMoreTasks = false;
+    state_.taskSolved = false;
+    state_.points = 0;
+}
+
+bool RunController::savesPending() const {
+    return (state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints;
+}
+
+bool RunController::start() {
+    if (active() || savesPending())
+        return false;
+    const std::optional<RunFields> fields =
+        frontend_ ? frontend_->readyToStart() : std::optional<RunFields>(RunFields{});
+    return fields && begin(*fields);
+}
+
+bool RunController::startPractice(const QString& participant, Operation operation,
+                                  const QList<OperandPair>& tasks) {
+    if (active() || tasks.isEmpty() || savesPending())
+        return false;
+    const std::optional<RunFields> fields = frontend_
+                                                ? frontend_->readyToPractise(participant, operation)
+                                                : std::optional<RunFields>(RunFields{});
+    if (!fields)
+        return false;
+    state_.practiceTasks = tasks;
+    begin(*fields);
+    if (!active())
+        state_.practiceTasks.clear();
+    return active();
+}
+
+bool RunController::begin(const RunFields& fields) {
+    state_.subtractionRangesOk = true;
+    state_.divisionRangesOk = true;
+    state_.timeUp = false;
+    if (state_.timeLimit > 0)
+        state_.remainingSeconds = state_.timeLimit + 1;
+
+    if (!state_.competitionMode) {
+        state_.competitionTag = QStringLiteral("-");
+        // A practice run's tasks come from its list, not from the ranges.
+        if (state_.practiceTasks.isEmpty()) {
+            for (const QString& warning : checkSubtractionRanges(state_))
+                emit notice(NoticeKind::Warning, warning);
+            for (const QString& warning : checkDivisionRanges(state_))
+                emit notice(NoticeKind::Warning, warning);
+        }
+    } else {
+        state_.competitionTag =
+            capped(QString::number(state_.competitionNumber), competitionTagCapacity);
+    }
+    if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk)
+        return false;
+
+    fields_ = fields;
+    setPhase(Phase::Starting);
+    state_.noMoreTasks = false;
+    allTasksAnswered_ = false;
+    clearTaskList(state_);
+    state_.taskCounter = 0;
+    state_.points = 0;
+    countdown_.stop();
+    emit cleared();
+    clearUsedPairs(state_);
+    beginRunHistory(state_, clock_);
+    if (!poseTask())
+        return false; // the run has already ended
+
+    state_.taskSolved = false;
+    setPhase(Phase::AwaitingAnswer);
+    if (state_.timeLimit > 0)
+        countdown_.start(1000);
+    return true;
+}
+
+bool RunController::poseTask() {
+    if (generateTask(state_, clock_) == Generation::NoMoreTasks) {
+        allTasksAnswered_ = true;
+        emit notice(NoticeKind::Information,
+                    state_.practiceTasks.isEmpty() ? noMoreTasksMessage : practiceDoneMessage);
+        end(RunEnd::AllTasksAnswered);
+        return false;
+    }
+    state_.taskSolved = false;
+    emit taskPosed(state_.taskCounter, state_.operand1, state_.operand2);
+    markTaskShown(state_, clock_);
+    return true;
+}
+
+void RunController::answerTyped(const QString& text) {
+    state_.limitReached = false;
+    state_.answerText = capped(text, answerTextCapacity);
+    if (!text.isEmpty() && state_.taskCounter >= 0 && state_.taskCounter <= taskLimit)
+        state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
+}
+
+RunController::AfterAnswer RunController::submitAnswer(const QString& text) {
+    state_.limitReached = false;
+    if (state_.taskSolved || text.isEmpty() || !active())
+        return AfterAnswer::Ignored;
+    // The answer is taken as it is now, never from an older copy.
+    state_.answerText = capped(text, answerTextCapacity);
+    state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
+    state_.resultsPending = true;
+    state_.tasksPending = true;
+    if (state_.withRemainder) {
+        setPhase(Phase::AwaitingRemainder);
+        return AfterAnswer::RemainderAwaited;
+    }
+    score(QString());
+    return afterScoring();
+}
+
+RunController::AfterAnswer RunController::submitRemainder(const QString& text) {
+    // Between runs the remainder field can be enabled by a refused Start; nothing to answer then.
+    if (text.isEmpty() || !active() || state_.taskSolved)
+        return AfterAnswer::Ignored;
+    state_.givenRemainder = text.toInt();
+    state_.taskList[size_t(state_.taskCounter)].givenRemainder = state_.givenRemainder;
+    score(text);
+    return afterScoring();
+}
+
+void RunController::score(const QString& remainderText) {
+    const bool right = checkAnswer(state_);
+    // The learning history keeps the remainder as typed; the check takes its number.
+    recordAnswer(state_, clock_, right, remainderText);
+    if (right)
+        emit scored(state_.points);
+}
+
+RunController::AfterAnswer RunController::afterScoring() {
+    // A practice list that ends with the 160th task ends with its own message, not the limit's.
+    const bool practiceUsedUp =
+        !state_.practiceTasks.isEmpty() && state_.taskCounter >= state_.practiceTasks.size();
+    if (state_.taskCounter == taskLimit && !practiceUsedUp) {
+        allTasksAnswered_ = true;
+        emit notice(NoticeKind::Information, limitMessage);
+        state_.limitReached = true;
+        // The time may have run out while the message was open; the run has ended then already,
+        // and this end only tidies up again, as it always has.
+        end(RunEnd::AllTasksAnswered);
+        return AfterAnswer::LimitReached;
+    }
+    nextTask();
+    return AfterAnswer::NextTaskTried;
+}
+
+void RunController::nextTask() {
+    if (poseTask() && phase_ == Phase::AwaitingRemainder)
+        setPhase(Phase::AwaitingAnswer);
+}
+
+void RunController::stop() {
+    end(RunEnd::StopOrTimeOut);
+}
+
+void RunController::tick() {
+    if (state_.remainingSeconds <= 1) {
+        countdown_.stop();
+        if (state_.remainingSeconds == 1)
+            emit remainingTime(0);
+        state_.timeUp = true;
+        end(RunEnd::StopOrTimeOut);
+        return;
+    }
+    state_.remainingSeconds -= 1;
+    emit remainingTime(state_.remainingSeconds);
+}
+
+void RunController::end(RunEnd how) {
+    // The next Start draws its tasks again.
+    const bool practiceRun = !state_.practiceTasks.isEmpty();
+    state_.practiceTasks.clear();
+    setPhase(Phase::Idle);
+    countdown_.stop();
+
+    // A practice list of one task, answered, is a worked run too: the child's answer is kept.
+    const bool practiceOfOneDone = practiceRun && allTasksAnswered_ && state_.taskCounter == 1;
+    if (state_.taskCounter > 1 || practiceOfOneDone) {
+        state_.workedTaskCount =
+            workedTasks(state_, allTasksAnswered_ ? RunEnd::AllTasksAnswered : how);
+        emit runEnded(
+            makeRunResult(state_, fields_.timeFieldText, fields_.range1Item, fields_.range2Item));
+    } else {
+        // Nothing was worked (a remainder may have been missing): nothing is left to save.
+        state_.resultsPending = false;
+        state_.tasksPending = false;
+    }
+
+    state_.taskCounter = 0;
+    state_.points = 0;
+    emit cleared();
+    clearUsedPairs(state_);
+}
+
+void RunController::setPhase(Phase phase) {
+    phase_ = phase;
+    emit phaseChanged(phase);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "engine/operation.h"
+#include "engine/run_state.h"
+#include "storage/run_result.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+
+class Clock;
+
+// What the settings panel shows when a run starts; the fields are locked until it ends, and the
+// result of the run names them.
+struct RunFields {
+    QString timeFieldText;
+    int range1Item = -1;
+    int range2Item = -1;
+};
+
+// The screen that runs the controller. Before a run starts it gets the chance to check its
+// settings fields (and to tell the child what is wrong); a practice run first puts its
+// participant and operation into them.
+class RunFrontend {
+public:
+    virtual ~RunFrontend() = default;
+    virtual std::optional<RunFields> readyToStart() = 0;
+    virtual std::optional<RunFields> readyToPractise(const QString& participant,
+                                                     Operation operation) = 0;
+};
+
+enum class NoticeKind { Information, Warning };
+
+// One run from Start to its result: poses the tasks, scores the answers, counts the time down
+// and ends the run. It is the only writer of the run's fields of the RunState; the settings
+// stay the settings panel's. Everything it has to show goes out as a signal, synchronously, so a
+// screen that shows a modal message for a notice sees the run go on (the countdown ticks) until
+// the message is closed.
+class RunController : public QObject {
+    Q_OBJECT
+public:
+    enum class Phase {
+        Idle,              // no run
+        Starting,          // the checks passed, the first task is being drawn
+        AwaitingAnswer,    // a task is on display
+        AwaitingRemainder, // the quotient is in, the remainder is asked for
+    };
+    Q_ENUM(Phase)
+
+    // What an answer did to the run.
+    enum class AfterAnswer {
+        Ignored,          // no run, nothing typed, or the task was solved already
+        RemainderAwaited, // the quotient is kept; the remainder decides
+        NextTaskTried,    // scored; the next task is on display, or none was left and the run ended
+        LimitReached,     // scored; that was the last task a run may have, the run ended
+    };
+
+    RunController(RunState& state, const Clock& clock, QObject* parent = nullptr);
+
+    void setFrontend(RunFrontend* frontend) { frontend_ = frontend; }
+
+    Phase phase() const { return phase_; }
+    bool active() const { return phase_ != Phase::Idle; }
+    // The last run's data wait to be saved, so no new run starts (unless fewer save hints are
+    // asked for).
+    bool savesPending() const;
+    QTimer* countdown() { return &countdown_; }
+
+    // Start: a free or competition run with the settings in force. Returns whether it runs.
+    bool start();
+    // A practice run of the given tasks, in order; refused while a run is on, for no tasks, and
+    // as Start is while the last run's data wait to be saved.
+    bool startPractice(const QString& participant, Operation operation,
+                       const QList<OperandPair>& tasks);
+    // The answer field's text has changed under the child's keys.
+    void answerTyped(const QString& text);
+    AfterAnswer submitAnswer(const QString& text);
+    AfterAnswer submitRemainder(const QString& text);
+    void stop();
+    // One second of the countdown.
+    void tick();
+
+signals:
+    void phaseChanged(RunController::Phase phase);
+    // The figures are back to zero: no task on display, no points.
+    void cleared();
+    void taskPosed(qint32 number, qint32 operand1, qint32 operand2);
+    void scored(qint32 points);
+    // Seconds left; 0 when the time ran out.
+    void remainingTime(qint32 seconds);
+    void notice(NoticeKind kind, const QString& text);
+    // A run in which more than one task was posed (or a practice of one, answered) has ended.
+    // Receivers show the result and save before this returns.
+    void runEnded(const RunResult& result);
+
+private:
+    bool begin(const RunFields& fields);
+    bool poseTask();
+    void nextTask();
+    void score(const QString& remainderText);
+    AfterAnswer afterScoring();
+    void end(RunEnd how);
+    void setPhase(Phase phase);
+
+    RunState& state_;
+    const Clock& clock_;
+    RunFrontend* frontend_ = nullptr;
+    QTimer countdown_;
+    Phase phase_ = Phase::Idle;
+    RunFields fields_;
+    // The last posed task was answered (the 160th, or no further task could be made): a time-out
+    // while the closing message is open must not count that task as unworked.
+    bool allTasksAnswered_ = false;
+};
