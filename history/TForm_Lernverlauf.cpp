@@ -1,8 +1,8 @@
 #include "history/TForm_Lernverlauf.h"
 
+#include "engine/operation.h"
 #include "history/history_stats.h"
 #include "main_window/focus_marker.h"
-#include "main_window/settings_items.h"
 #include "platform/platform.h"
 #include "platform/window_scaling.h"
 #include "storage/task_set_file.h"
@@ -33,13 +33,6 @@ constexpr int designWidth = 800;
 constexpr int designHeight = 600;
 constexpr int listLength = 10;
 constexpr qint64 maxDateSteps = 8;
-
-// The operations in the order of the main window's list, with the signs the history keeps.
-const QStringList& operationSigns() {
-    static const QStringList signs{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                                   QStringLiteral(":"), QStringLiteral(": R")};
-    return signs;
-}
 
 const QLocale& german() {
     static const QLocale locale(QLocale::German, QLocale::Germany);
@@ -140,7 +133,8 @@ void TForm_Lernverlauf::FormCreate() {
     Label_Rechenart->setObjectName(QStringLiteral("Label_Rechenart"));
     Auswahl_Rechenart = new QComboBox(this);
     Auswahl_Rechenart->setObjectName(QStringLiteral("Auswahl_Rechenart"));
-    Auswahl_Rechenart->addItems(operationItems());
+    for (Operation operation : allOperations)
+        Auswahl_Rechenart->addItem(operationName(operation));
     Label_Rechenart->setBuddy(Auswahl_Rechenart);
     Auswahl_Rechenart->setAccessibleDescription(QStringLiteral("Rechenart"));
 
@@ -288,7 +282,7 @@ QString TForm_Lernverlauf::chosenName() const {
 
 QString TForm_Lernverlauf::chosenOperation() const {
     const int index = Auswahl_Rechenart->currentIndex();
-    return operationSigns().value(index, operationSigns().first());
+    return operationText(operationFromIndex(index).value_or(Operation::Add));
 }
 
 void TForm_Lernverlauf::openFromMainMenu() {

@@ -1,7 +1,7 @@
 #include "history/history_stats.h"
 
 #include "common/clock.h"
-#include "main_window/settings_items.h"
+#include "engine/operation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -93,11 +93,9 @@ QString csvTextField(const QString& text) {
 }
 
 // The operation as the settings panel names it, e.g. "Addieren (+)".
-QString operationName(const QString& operation) {
-    static const QStringList signs{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                                   QStringLiteral(":"), QStringLiteral(": R")};
-    const qsizetype index = signs.indexOf(operation);
-    return index >= 0 ? operationItems()[index] : csvTextField(operation);
+QString operationNameOf(const QString& operation) {
+    const std::optional<Operation> known = operationFromText(operation);
+    return known ? operationName(*known) : csvTextField(operation);
 }
 
 } // namespace
@@ -279,7 +277,7 @@ QByteArray answersCsv(const QList<HistoryRun>& runs) {
         const QString runFields = csvTextField(run.participant) + sep +
                                   (dated ? germanDateText(run.startedAt.date()) : QString()) + sep +
                                   (dated ? longTimeText(run.startedAt.time()) : QString()) + sep +
-                                  operationName(run.operation) + sep;
+                                  operationNameOf(run.operation) + sep;
         for (const AnsweredTask& a : run.answers) {
             text += runFields;
             text += QString::number(a.taskNo) + sep + QString::number(a.operand1) + sep +

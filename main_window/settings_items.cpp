@@ -1,13 +1,15 @@
 #include "main_window/settings_items.h"
 
+#include "engine/operation.h"
 #include "engine/run_state.h"
 
 const QStringList& operationItems() {
-    static const QStringList items{
-        QStringLiteral("Addieren (+)"),           QStringLiteral("Subtrahieren (-)"),
-        QStringLiteral("Multiplizieren (*)"),     QStringLiteral("Dividieren (:)"),
-        QStringLiteral("Dividieren (:) m. Rest"),
-    };
+    static const QStringList items = [] {
+        QStringList names;
+        for (Operation operation : allOperations)
+            names << operationName(operation);
+        return names;
+    }();
     return items;
 }
 
@@ -16,18 +18,18 @@ int operationItemIndex(const QString& text) {
 }
 
 void applyOperationItem(RunState& state, int index) {
-    static const char* const signs[] = {"+", "-", "*", ":", ":"};
-    if (index < 0 || index > 4)
+    const std::optional<Operation> operation = operationFromIndex(index);
+    if (!operation)
         return;
-    state.operationSign = QString::fromLatin1(signs[index]);
-    state.withRemainder = index == 4;
+    state.operationSign = operationSign(*operation);
+    state.withRemainder = *operation == Operation::DivideWithRemainder;
 }
 
 int operationItemFor(const QString& operationSign, bool withRemainder) {
-    if (operationSign == QLatin1String(":"))
-        return withRemainder ? 4 : 3;
-    static const QStringList signs{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*")};
-    return int(signs.indexOf(operationSign));
+    const std::optional<Operation> operation = operationFromText(
+        withRemainder && operationSign == QLatin1String(":") ? QStringLiteral(": R")
+                                                             : operationSign);
+    return operation ? operationIndex(*operation) : -1;
 }
 
 const QList<RangeItem>& rangeItems() {
