@@ -4,10 +4,10 @@
 #include "common/file_access.h"
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
+#include "engine/run_controller.h"
 #include "engine/run_state.h"
 #include "history/history_module.h"
 #include "history/history_recorder.h"
-#include "history/practice_start.h"
 #include "main_window/TForm1.h"
 #include "platform/first_frame.h"
 #include "platform/printing.h"
@@ -91,6 +91,7 @@ int main(int argc, char* argv[]) {
 
     QtPlatform platform;
     RunState state;
+    RunController run(state, platform);
     ignoreFileSizeSignal();
     // The program keeps its files in the folder it was started in.
     const QString dataFolder = QDir::currentPath();
@@ -113,7 +114,7 @@ int main(int argc, char* argv[]) {
     // Every window is created once and lives until the program ends. The main window comes
     // first; the others follow right after its first frame, or at their first use if that comes
     // earlier. The items for the about box and the help window are enabled from the start.
-    TForm1 mainWindow(state, platform);
+    TForm1 mainWindow(state, run, platform, dataFolder);
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
         platform.showMessage(
@@ -157,7 +158,9 @@ int main(int argc, char* argv[]) {
             history = std::make_unique<HistoryRecording>(dataFolder, platform, &mainWindow);
         return *history;
     };
-    recordEndedRuns(mainWindow, [&]() -> HistoryRecorder& { return historyRecording().recorder; });
+    recordEndedRuns(
+        run, [&] { return mainWindow.historyRecordingOn(); },
+        [&]() -> HistoryRecorder& { return historyRecording().recorder; });
     // The learning-progress window reads the store the recorder writes; it is made at its first
     // use, as it loads the chart library's scene and the database driver.
     std::unique_ptr<HistoryViewer> progress;
@@ -175,11 +178,12 @@ int main(int argc, char* argv[]) {
                 *recording.store, platform, &mainWindow,
                 [&](const QString& participant, const QString& operation,
                     const QList<OperandPair>& tasks) {
-                    startPractice(mainWindow, participant, operation, tasks);
+                    if (const std::optional<Operation> known = operationFromText(operation))
+                        run.startPractice(participant, *known, tasks);
                 });
         progress->openFromMainMenu();
     });
-    QObject::connect(&mainWindow, &TForm1::runEnded, &mainWindow, [&](const RunResult& result) {
+    QObject::connect(&run, &RunController::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,
                   {platform, &mainWindow, dataFolder, mainWindow.messageAnchor()}, state, result);
     });

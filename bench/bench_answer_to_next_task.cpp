@@ -3,13 +3,14 @@
 // repaint that shows it.
 
 #include "engine/answer_check.h"
+#include "engine/run_controller.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
+#include "main_window/digit_field.h"
 #include "support/fake_platform.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,7 +37,9 @@ void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
     RunState state;
     FakePlatform platform;
     platform.utcStepMs = 3;
-    TForm1 form(state, platform);
+    RunController run(state, platform);
+    const QTemporaryDir folder; // the best lists go there
+    TForm1 form(state, run, platform, folder.path());
     form.show();
     QApplication::processEvents();
     form.Edit_Zahl_1->setCurrentIndex(rangeItem);
@@ -84,9 +87,6 @@ BENCHMARK_CAPTURE(returnToNextTask, large_ranges_1000_to_30000, 13, taskLimit - 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The main window creates the best lists in the working folder: keep them out of the way.
-    QTemporaryDir folder;
-    QDir::setCurrent(folder.path());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,8 +1,8 @@
 #include "history/TForm_Lernverlauf.h"
 
+#include "appearance/focus_marker.h"
 #include "engine/operation.h"
 #include "history/history_stats.h"
-#include "main_window/focus_marker.h"
 #include "platform/platform.h"
 #include "platform/window_scaling.h"
 #include "storage/task_set_file.h"

@@ -1,6 +1,6 @@
 #include "history/history_recorder.h"
 
-#include "main_window/TForm1.h"
+#include "engine/run_controller.h"
 #include "platform/platform.h"
 
 HistoryRecorder::HistoryRecorder(HistoryStore& store, Platform& platform, QWidget* parent)
@@ -20,10 +20,12 @@ void HistoryRecorder::record(const RunResult& result) {
                               .arg(store_.location(), *error));
 }
 
-void recordEndedRuns(TForm1& window, std::function<HistoryRecorder&()> recorder) {
-    QObject::connect(&window, &TForm1::runEnded, &window,
-                     [&window, recorder = std::move(recorder)](const RunResult& result) {
-                         if (window.historyRecordingOn())
+void recordEndedRuns(RunController& run, std::function<bool()> recordingOn,
+                     std::function<HistoryRecorder&()> recorder) {
+    QObject::connect(&run, &RunController::runEnded, &run,
+                     [recordingOn = std::move(recordingOn),
+                      recorder = std::move(recorder)](const RunResult& result) {
+                         if (recordingOn())
                              recorder().record(result);
                      });
 }

@@ -1,22 +1,24 @@
 #include "main_window/TForm1.h"
 
+#include "appearance/focus_marker.h"
 #include "common/window_scale.h"
 #include "competition/best_list_file.h"
 #include "competition/competition_presets.h"
-#include "main_window/focus_marker.h"
+#include "main_window/digit_field.h"
+#include "main_window/point_rect_area.h"
+#include "main_window/return_presses_button.h"
 #include "main_window/settings_items.h"
+#include "main_window/task_announcer.h"
 #include "platform/window_scaling.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QValidator>
 
 namespace {
 
@@ -78,33 +80,9 @@ QLabel* makeNumberPanel(QWidget* parent, const char* name, const QRect& r, const
     return panel;
 }
 
-// Accepts the digits 0 to 9 and nothing else; text with any other character is refused as a
-// whole. No regular expression: it would load and compile its engine at start-up.
-class DigitValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-
-    State validate(QString& input, int&) const override {
-        return isDecimalDigits(input) ? Acceptable : Invalid;
-    }
-};
-
 // The font of the task's answer and remainder fields.
 QFont serifDigitFont() {
     return designFont(QStringLiteral("Times New Roman"), 19);
-}
-
-// A field for digits in the window's font; the answer and remainder fields get their serif font
-// in TForm1::FormCreate.
-QLineEdit* makeDigitField(QWidget* parent, const char* name, const QRect& r, int maxLength) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setGeometry(r);
-    field->setMaxLength(maxLength);
-    // Pasted text with anything but digits is refused as a whole, so no conversion can fail.
-    field->setValidator(new DigitValidator(field));
-    field->setContextMenuPolicy(Qt::DefaultContextMenu);
-    return field;
 }
 
 QComboBox* makeListBox(QWidget* parent, const char* name, const QRect& r, const QStringList& items,
@@ -135,8 +113,9 @@ QString competitionDescription(int n) {
 
 } // namespace
 
-TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
-    : QMainWindow(parent), state_(state), platform_(platform) {
+TForm1::TForm1(RunState& state, RunController& run, Platform& platform, const QString& dataFolder,
+               QWidget* parent)
+    : QMainWindow(parent), state_(state), run_(run), platform_(platform), dataFolder_(dataFolder) {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -158,30 +137,25 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
         setFont(sized(baseFont));
     }
 
-    client_ = new QWidget(this);
+    client_ = new PointRectArea(
+        this, [this](qint32 points, Rgb colour) { return pointRectAt(points, colour); });
     client_->setObjectName(QStringLiteral("clientArea"));
     client_->setAutoFillBackground(true);
     QPalette p = client_->palette();
     p.setColor(QPalette::Window, designGreen);
     client_->setPalette(p);
     setCentralWidget(client_);
-    client_->installEventFilter(this);
+    connect(client_, &PointRectArea::resized, this, [this] {
+        layoutClientArea();
+        arrangeControls();
+    });
 
     buildTaskArea(client_);
     buildSettingsPanel(client_);
     focusMarker_ = new FocusMarker(client_);
-    // An unseen spot beside the answer field that holds the focus for a moment when a new task
-    // appears, so that the focus comes back to the field and a screen reader reads the task.
-    taskAnnouncer_ = new QWidget(client_);
-    taskAnnouncer_->setObjectName(QStringLiteral("taskAnnouncer"));
-    taskAnnouncer_->setFocusPolicy(Qt::NoFocus);
+    taskAnnouncer_ = new TaskAnnouncer(client_, Eingabe_aufnehmen);
     taskAnnouncer_->setGeometry(0, topBarHeight, 1, 1);
-    taskAnnouncer_->installEventFilter(this);
-
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setInterval(1000);
-    connect(Timer3, &QTimer::timeout, this, &TForm1::Timer3Timer);
+    connectRun();
 
     resize(designClientWidth, designHeight_);
     client_->resize(designClientWidth, designClientHeight);
@@ -190,6 +164,23 @@ TForm1::TForm1(RunState& state, Platform& platform, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::connectRun() {
+    run_.setFrontend(this);
+    connect(&run_, &RunController::phaseChanged, this, &TForm1::showPhase);
+    connect(&run_, &RunController::cleared, this, &TForm1::runCleared);
+    connect(&run_, &RunController::taskPosed, this, &TForm1::showTask);
+    connect(&run_, &RunController::scored, this, &TForm1::showPoints);
+    connect(&run_, &RunController::remainingTime, this, &TForm1::showTimeLeft);
+    connect(&run_, &RunController::notice, this, [this](NoticeKind kind, const QString& text) {
+        message(kind == NoticeKind::Warning ? MessageKind::Warning : MessageKind::Information,
+                text);
+    });
+    connect(Eingabe_aufnehmen, &DigitField::submitted, this, &TForm1::Eingabe_aufnehmenKeyDown);
+    connect(Eingabe_aufnehmen, &DigitField::typed, this, &TForm1::Eingabe_aufnehmenKeyUp);
+    connect(Eingabe_aufnehmen, &DigitField::left, this, &TForm1::Eingabe_aufnehmenExit);
+    connect(Edit_Rest, &DigitField::submitted, this, &TForm1::Edit_RestKeyDown);
+}
 
 QFont TForm1::sized(const QFont& designSizeFont) const {
     return scaledFont(designSizeFont, percent_);
@@ -237,11 +228,11 @@ void TForm1::buildTaskArea(QWidget* client) {
 
     const QFont serif = sized(serifDigitFont());
     Panel_Zahl_1_zeigen = makeNumberPanel(client, "Panel_Zahl_1_zeigen", QRect(150, 138, 64, 28),
-                                          QStringLiteral("-----"), &serif);
+                                          noTaskShown, &serif);
     Panel_Verknuepfung_zeigen = makeNumberPanel(client, "Panel_Verknuepfung_zeigen",
                                                 QRect(230, 138, 24, 28), QStringLiteral("+"));
     Panel_Zahl_2_zeigen = makeNumberPanel(client, "Panel_Zahl_2_zeigen", QRect(270, 138, 64, 28),
-                                          QStringLiteral("-----"), &serif);
+                                          noTaskShown, &serif);
     Gleichheitszeichen = makeNumberPanel(client, "Gleichheitszeichen", QRect(350, 138, 24, 28),
                                          QStringLiteral("="), &serif);
     // A screen reader names each panel by what it shows and describes what the panel is.
@@ -252,15 +243,17 @@ void TForm1::buildTaskArea(QWidget* client) {
     Panel_Aufgaben_Nr_zeigen->setAccessibleDescription(QStringLiteral("Aufgabe Nummer"));
     Panel_Grenze->setAccessibleDescription(QStringLiteral("Rest-Zeit"));
 
-    Eingabe_aufnehmen = makeDigitField(client, "Eingabe_aufnehmen", QRect(389, 138, 97, 28), 9);
+    Eingabe_aufnehmen = new DigitField(client, "Eingabe_aufnehmen", QRect(389, 138, 97, 28), 9);
     Eingabe_aufnehmen->setAccessibleName(QStringLiteral("Ergebnis"));
-    Eingabe_aufnehmen->installEventFilter(this);
+    Eingabe_aufnehmen->takeReturnAndEscape();
+    // Once the time is up, the keys go on to the next control.
+    Eingabe_aufnehmen->passKeysOnWhile([this] { return state_.timeUp; });
 
     Label_Rest = makeLabel(client, "Label_Rest", QStringLiteral("Rest:"), 342, 185, true, true);
     Label_Rest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit_Rest = makeDigitField(client, "Edit_Rest", QRect(390, 178, 96, 28), 9);
+    Edit_Rest = new DigitField(client, "Edit_Rest", QRect(390, 178, 96, 28), 9);
     Edit_Rest->setAccessibleName(QStringLiteral("Rest"));
-    Edit_Rest->installEventFilter(this);
+    Edit_Rest->takeReturnAndEscape();
 }
 
 void TForm1::buildSettingsPanel(QWidget* client) {
@@ -292,10 +285,10 @@ void TForm1::buildSettingsPanel(QWidget* client) {
 
     Label_Zeit = makeLabel(panel, "Label_Zeit", QStringLiteral("Zeit in Sek:"), 469, 78);
     Label_Zeit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Edit_Zeit = makeDigitField(panel, "Edit_Zeit", QRect(561, 76, 56, 24), 4);
+    Edit_Zeit = new DigitField(panel, "Edit_Zeit", QRect(561, 76, 56, 24), 4);
     Edit_Zeit->setToolTip(
         QStringLiteral("Nach der hier eingegebenen Zeit wird automatisch abgebrochen"));
-    Edit_Zeit->installEventFilter(this);
+    connect(Edit_Zeit, &DigitField::left, this, &TForm1::Edit_ZeitExit);
 
     QStringList ranges;
     for (const RangeItem& item : rangeItems())
@@ -366,9 +359,9 @@ void TForm1::buildSettingsPanel(QWidget* client) {
         order << w;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    // Return and Enter press a focused push button, as Space does.
+    auto* returnPresses = new ReturnPressesButton(this);
     for (QPushButton* button : {But_Start, But_Stop, Button_Wettb_starten})
-        button->installEventFilter(this);
+        returnPresses->watch(button);
 }
 
 void TForm1::buildMenus() {
@@ -445,7 +438,7 @@ void TForm1::FormCreate() {
     state_.competitionNumber = -1;
     state_.competitionTag = QStringLiteral("-");
 
-    ensureBestListFiles(QDir::currentPath(), &bestListsFailure_);
+    ensureBestListFiles(dataFolder_, &bestListsFailure_);
 
     // The fonts are already at the scaled size; positions and sizes follow them now.
     scaleWidgetGeometry(this, percent_);
@@ -458,8 +451,6 @@ void TForm1::FormCreate() {
     Label_Punkte->setMinimumWidth(Label_Punkte->width());
     layoutClientArea();
 
-    clearUsedPairs(state_);
-    state_.noMoreTasks = false;
     resetDisplay();
 
     state_.pointsDisplayOn = true;
@@ -478,11 +469,9 @@ void TForm1::FormCreate() {
     Edit_Zahl_2->setCurrentIndex(1);
     Edit_Zahl_2->setEditText(rangeItems()[1].text);
 
-    state_.taskSolved = false;
     state_.timeFieldOk = true;
 
     But_Stop->hide();
-    clearTaskList(state_);
 
     arrangeControls();
 

@@ -2,6 +2,7 @@
 
 #include "appearance/colours.h"
 #include "appearance/point_rects.h"
+#include "engine/run_controller.h"
 #include "engine/run_state.h"
 #include "main_window/clickable_panel.h"
 #include "platform/platform.h"
@@ -13,26 +14,31 @@
 #include <functional>
 #include <optional>
 
+class DigitField;
 class FocusMarker;
 class Platform;
+class PointRectArea;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
+class TaskAnnouncer;
 class TForm_Hilfe;
 class TForm_Info;
 class TForm_Namensfenster;
 
 // The main window: the task area where a run takes place, the settings panel below it with the
 // competition panels, and the menu bar from which every other window is opened. It reads its
-// controls, calls the core and shows what the core returns; all run data live in the RunState.
-class TForm1 : public QMainWindow {
+// controls, calls the core and shows what the core returns; the run itself is the RunController's,
+// and all run data live in the RunState.
+class TForm1 : public QMainWindow, private RunFrontend {
     Q_OBJECT
 public:
-    TForm1(RunState& state, Platform& platform, QWidget* parent = nullptr);
+    // The best lists are made in dataFolder if they are not there yet.
+    TForm1(RunState& state, RunController& run, Platform& platform, const QString& dataFolder,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Task area.
@@ -48,10 +54,9 @@ public:
     QLabel* Panel_Verknuepfung_zeigen = nullptr;
     QLabel* Panel_Zahl_2_zeigen = nullptr;
     QLabel* Gleichheitszeichen = nullptr;
-    QLineEdit* Eingabe_aufnehmen = nullptr;
+    DigitField* Eingabe_aufnehmen = nullptr;
     QLabel* Label_Rest = nullptr;
-    QLineEdit* Edit_Rest = nullptr;
-    QTimer* Timer3 = nullptr;
+    DigitField* Edit_Rest = nullptr;
 
     // Settings panel.
     QFrame* Panel_Einstellungen = nullptr;
@@ -60,7 +65,7 @@ public:
     QLabel* Label_Rechenart = nullptr;
     QComboBox* Verknuepfung = nullptr;
     QLabel* Label_Zeit = nullptr;
-    QLineEdit* Edit_Zeit = nullptr;
+    DigitField* Edit_Zeit = nullptr;
     QLabel* Label_Bereich_Zahl_1 = nullptr;
     QComboBox* Edit_Zahl_1 = nullptr;
     QLabel* Label_Bereich_Zahl_2 = nullptr;
@@ -92,7 +97,6 @@ public:
     // Handlers of the task area.
     void But_StartClick();
     void But_StopClick();
-    void Timer3Timer();
     void RestZeitAnzeigeaus1Click();
     void beenden1Click();
 
@@ -104,10 +108,7 @@ public:
     void Edit_ZeitExit();
     void Edit_NameChange();
 
-    // The run flow.
-    void startRun();
-    void nextTask();
-    void endRun(RunEnd how);
+    // The run as the window shows it.
     void resetDisplay();
     void lockSettings();
     void unlockSettings();
@@ -130,7 +131,6 @@ public:
     void applyColourScheme(Rgb main, Rgb settingsPanel, Rgb numbersWindow, Rgb numbersFont,
                            Rgb settingsFont, Rgb pointRects);
     void applyStartScheme(int scheme);
-    void drawPointRect();
     // The rectangles as they are painted now, computed from the window's present size.
     QList<PointRect> pointRectsOnScreen() const;
     void Rechteckeaus1Click();
@@ -165,30 +165,13 @@ public:
     bool bestListsReady() const { return bestListsFailure_.isEmpty(); }
     // Why the best lists could not be created (German), empty when they are there.
     QString bestListsFailure() const { return bestListsFailure_; }
-    // Whether a run is on (from Start, a competition or a practice list).
-    bool runActive() const { return runActive_; }
-
     // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
-
-public slots:
-    // A practice run of the given tasks, in order, with the operation "+", "-", "*", ":" or
-    // ": R". Ignored while a run is on, for an unknown operation or no tasks, and, as Start is,
-    // while the last run's data wait to be saved. Competition mode goes off first. The run ends
-    // when the list is used up and is shown, scored and saved like any free run.
-    void startPracticeRun(const QString& operation, const QList<OperandPair>& tasks);
-
-public:
-    // The seconds text that the end of the last run handed to the result dialog.
-    QString resultSecondsText() const { return resultSecondsText_; }
 
     // Where messages that belong to the task stand: at the first operand, 10 pixels down.
     QPoint messageAnchor() const { return messagePosition(10); }
 
 signals:
-    // A run in which more than one task was posed has ended. The receiver shows the result
-    // dialog and saves what is to be saved before this returns.
-    void runEnded(const RunResult& result);
     // Menu items: "gespeicherte Leistungen  &zeigen/ drucken", "&Bestenlisten zu den
     // Wettbewerben", "gespeicherten Aufgabensatz &zeigen/ drucken", "ein l&eeres Aufgabenblatt
     // drucken".
@@ -216,25 +199,35 @@ private:
     void colourNumberControls(Rgb colour, QPalette::ColorRole panelRole,
                               QPalette::ColorRole fieldRole);
     QList<QWidget*> settingsTextControls() const;
-    void paintPointRects(const QRect& exposed);
-    void removePointRects();
+    std::optional<PointRect> pointRectAt(qint32 points, Rgb colour) const;
     void FormCreate();
     void arrangeControls();
     void FormActivate();
     void layoutClientArea();
 
-    // Key handling of the answer and remainder fields; true when the key is consumed.
-    bool Eingabe_aufnehmenKeyDown(QKeyEvent* key);
-    void Eingabe_aufnehmenKeyUp();
-    void Eingabe_aufnehmenExit();
-    bool Edit_RestKeyDown(QKeyEvent* key);
-    void submitRemainder();
+    // What the settings fields say for a run about to start; nullopt keeps it from starting.
+    std::optional<RunFields> readyToStart() override;
+    std::optional<RunFields> readyToPractise(const QString& participant,
+                                             Operation operation) override;
+    void prepareTaskArea();
+    void connectRun();
 
-    void generateAndShowTask();
+    // The answer and remainder fields: Return, a released key, leaving the field.
+    void Eingabe_aufnehmenKeyDown(const QString& text);
+    void Eingabe_aufnehmenKeyUp(const QString& text);
+    void Eingabe_aufnehmenExit();
+    void Edit_RestKeyDown(const QString& text);
+
+    // What the run controller tells.
+    void showPhase(RunController::Phase phase);
+    void runStarted();
+    void runEnding();
+    void runCleared();
+    void showTask();
+    void showNextTask();
+    void showPoints(qint32 points);
+    void showTimeLeft(qint32 seconds);
     void describeTask();
-    void announceTask();
-    void scoreAnswer();
-    void continueAfterAnswer(bool fromRemainder);
     void showRangeWarnings(const QStringList& warnings);
     void runRangeChecks();
     void applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& upperBound);
@@ -246,18 +239,17 @@ private:
     QPoint messagePosition(int yOffset) const;
 
     RunState& state_;
+    RunController& run_;
     Platform& platform_;
+    QString dataFolder_;
+    RunController::Phase shownPhase_ = RunController::Phase::Idle;
     // Percentage of the design size the window has on its screen, and its design height with
     // the menu bar.
     int percent_ = 100;
     int designHeight_ = 0;
-    QWidget* client_ = nullptr;
+    PointRectArea* client_ = nullptr;
     FocusMarker* focusMarker_ = nullptr;
-    QWidget* taskAnnouncer_ = nullptr;
-    bool runActive_ = false;
-    // The last posed task was answered (the 160th, or no further task could be made): a time-out
-    // while the closing message is open must not count that task as unworked.
-    bool allTasksAnswered_ = false;
+    TaskAnnouncer* taskAnnouncer_ = nullptr;
     bool scalingHintOpen_ = false;
     QString bestListsFailure_;
     TForm_Namensfenster* nameDialog_ = nullptr;
@@ -265,12 +257,4 @@ private:
     TForm_Hilfe* helpWindow_ = nullptr;
     std::function<TForm_Info*()> makeInfoWindow_;
     std::function<TForm_Hilfe*()> makeHelpWindow_;
-
-    struct ScoredRect {
-        qint32 points;
-        Rgb colour;
-    };
-    QList<ScoredRect> scoredRects_; // the point rectangles of this run
-    std::optional<PointRect> rectOnScreen(const ScoredRect& scored) const;
-    QString resultSecondsText_;
 };

@@ -8,13 +8,14 @@
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "appearance/point_rects.h"
+#include "main_window/digit_field.h"
+#include "main_window/point_rect_area.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 
 namespace {
 
@@ -100,8 +101,7 @@ void TForm1::applyMainWindowColour(Rgb colour) {
     mainWindowColour = colour;
     setBackground(client_, toQColor(colour), QPalette::Window);
     // A new background paints over the rectangles, as every full repaint does.
-    scoredRects_.clear();
-    client_->update();
+    client_->clearRects();
 }
 
 void TForm1::applySettingsPanelColour(Rgb colour) {
@@ -159,44 +159,13 @@ QList<QWidget*> TForm1::settingsTextControls() const {
             Label_Bereich_Zahl_1, Label_Bereich_Zahl_2, Panel_Grenze};
 }
 
-// The rectangle of the point just scored is kept with its colour and painted with the window's
-// background, so a dialog moved over the window never wipes it out.
-void TForm1::drawPointRect() {
-    scoredRects_.append({state_.points, pointRectColour});
-    // Only the new cell needs painting; the next task is shown without repainting the field.
-    const std::optional<PointRect> r = rectOnScreen(scoredRects_.constLast());
-    if (r)
-        client_->update(r->x, r->y, r->width, r->height);
-}
-
-std::optional<PointRect> TForm1::rectOnScreen(const ScoredRect& scored) const {
-    return pointRectGeometry(scored.points, frameGeometry().width(), client_->height(),
-                             Panel_Grenze->height(), Panel_Einstellungen->height(), scored.colour);
+std::optional<PointRect> TForm1::pointRectAt(qint32 points, Rgb colour) const {
+    return pointRectGeometry(points, frameGeometry().width(), client_->height(),
+                             Panel_Grenze->height(), Panel_Einstellungen->height(), colour);
 }
 
 QList<PointRect> TForm1::pointRectsOnScreen() const {
-    QList<PointRect> rects;
-    for (const ScoredRect& scored : scoredRects_) {
-        if (const std::optional<PointRect> r = rectOnScreen(scored))
-            rects.append(*r);
-    }
-    return rects;
-}
-
-void TForm1::paintPointRects(const QRect& exposed) {
-    QPainter painter(client_);
-    for (const PointRect& r : pointRectsOnScreen()) {
-        if (!exposed.intersects(QRect(r.x, r.y, r.width, r.height)))
-            continue;
-        painter.fillRect(r.x, r.y, r.width, r.height, toQColor(r.fill));
-        painter.setPen(QPen(toQColor(r.outline), 0));
-        painter.drawRect(r.x, r.y, r.width - 1, r.height - 1);
-    }
-}
-
-void TForm1::removePointRects() {
-    scoredRects_.clear();
-    client_->update();
+    return client_->rectsOnScreen();
 }
 
 void TForm1::Rechteckeaus1Click() {

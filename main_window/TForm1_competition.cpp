@@ -7,6 +7,7 @@
 #include "common/text_codec.h"
 #include "competition/TForm_Namensfenster.h"
 #include "competition/competition_presets.h"
+#include "main_window/digit_field.h"
 #include "main_window/settings_items.h"
 
 #include <QComboBox>

@@ -3,10 +3,13 @@
 #include "main_window/TForm1.h"
 
 #include "common/text_codec.h"
+#include "engine/operation.h"
 #include "engine/task_generation.h"
+#include "main_window/digit_field.h"
 #include "main_window/settings_items.h"
 
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -26,8 +29,8 @@ void TForm1::selectOperation() {
     }
     if (!state_.competitionMode)
         runRangeChecks();
-    Panel_Zahl_1_zeigen->setText(QStringLiteral("-----"));
-    Panel_Zahl_2_zeigen->setText(QStringLiteral("-----"));
+    Panel_Zahl_1_zeigen->setText(noTaskShown);
+    Panel_Zahl_2_zeigen->setText(noTaskShown);
     Panel_Verknuepfung_zeigen->setText(state_.operationSign);
 }
 
@@ -117,4 +120,16 @@ void TForm1::Edit_ZeitExit() {
 void TForm1::Edit_NameChange() {
     setWindowTitle(mainWindowTitle(Edit_Name->text()));
     state_.participantName = capped(Edit_Name->text(), participantNameCapacity);
+}
+
+// A list box left with a text outside its list shows the item in force again. A message box or a
+// menu takes the focus only for a while; the box is not left then.
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::FocusOut &&
+        (watched == Verknuepfung || watched == Edit_Zahl_1 || watched == Edit_Zahl_2)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            showItemInForce(static_cast<QComboBox*>(watched));
+    }
+    return QMainWindow::eventFilter(watched, e);
 }

@@ -30,8 +30,10 @@ public:
 // dialog and the saves a handler that counts the ends of runs and clears what they would save.
 struct RecordingFixture : MainWindowFixture {
     explicit RecordingFixture(HistoryStore& store) : recorder(store, platform, form.get()) {
-        recordEndedRuns(*form, [this]() -> HistoryRecorder& { return recorder; });
-        QObject::connect(form.get(), &TForm1::runEnded, form.get(), [this] {
+        recordEndedRuns(
+            run, [this] { return form->historyRecordingOn(); },
+            [this]() -> HistoryRecorder& { return recorder; });
+        QObject::connect(&run, &RunController::runEnded, form.get(), [this] {
             messagesAtRunEnds << platform.messages.size();
             state.resultsPending = false;
             state.tasksPending = false;

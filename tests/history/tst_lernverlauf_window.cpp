@@ -1,7 +1,6 @@
+#include "appearance/focus_marker.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_stats.h"
-#include "history/practice_start.h"
-#include "main_window/focus_marker.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
 
@@ -226,7 +225,7 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
     f.state.resultsPending = lastRunUnsaved;
     connect(window, &TForm_Lernverlauf::practiceRequested, f.form.get(),
             [&](const QString& name, const QString& operation, const QList<OperandPair>& tasks) {
-                startPractice(*f.form, name, operation, tasks);
+                f.run.startPractice(name, *operationFromText(operation), tasks);
             });
     QSignalSpy requests(window, &TForm_Lernverlauf::practiceRequested);
     QTimer::singleShot(0, window, [&] {
@@ -248,7 +247,7 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
     QVERIFY(!window->isVisible());
     QCOMPARE(requests.size(), 1);
     if (lastRunUnsaved) {
-        QVERIFY(!f.form->runActive());
+        QVERIFY(!f.run.active());
         QCOMPARE(f.state.participantName, QString("Werda ?"));
         return;
     }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/answer_check.h"
+#include "engine/run_controller.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
+#include "main_window/digit_field.h"
 #include "support/fake_platform.h"
 
 #include <QComboBox>
@@ -16,14 +18,14 @@
 
 #include <memory>
 
-// A main window on the offscreen screen with its own run state and a fake platform whose clock
-// moves on a few milliseconds at every reading, as a real one would between tasks.
+// A main window on the offscreen screen with its own run state, run controller and data folder,
+// and a fake platform whose clock moves on a few milliseconds at every reading, as a real one
+// would between tasks.
 struct MainWindowFixture {
-    // The program keeps its files in the working folder: each window gets a fresh one.
     QTemporaryDir folder;
-    bool inFolder = QDir::setCurrent(folder.path());
     RunState state;
     FakePlatform platform;
+    RunController run{state, platform};
     std::unique_ptr<TForm1> form;
 
     // With a UTC time the clock stands still while the window is created, so the start scheme
@@ -33,7 +35,7 @@ struct MainWindowFixture {
             platform.utc = *utcAtStart;
             platform.utcStepMs = 0;
         }
-        form = std::make_unique<TForm1>(state, platform);
+        form = std::make_unique<TForm1>(state, run, platform, folder.path());
         platform.utcStepMs = 7;
         form->show();
         form->activateWindow();

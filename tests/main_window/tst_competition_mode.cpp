@@ -125,9 +125,12 @@ private slots:
 };
 
 void TestCompetitionMode::startUpAndBestListFiles() {
+    // The lists are made in the data folder the window is given, never in the working folder.
+    const QString workingFolder = QDir::currentPath();
     CompetitionFixture f;
-    QVERIFY(f.inFolder);
     QVERIFY(f.form->bestListsReady());
+    QVERIFY(workingFolder != f.folder.path());
+    QVERIFY(!QFileInfo::exists(QDir(workingFolder).filePath("W1.bli")));
     QVERIFY(!f.state.competitionMode);
     QVERIFY(!f.state.competitionChosen);
     QCOMPARE(f.state.competitionNumber, -1);
@@ -160,7 +163,8 @@ void TestCompetitionMode::startUpAndBestListFiles() {
     QVERIFY(QFile::remove(folder.filePath("W16.bli")));
     RunState secondState;
     FakePlatform secondPlatform;
-    TForm1 second(secondState, secondPlatform);
+    RunController secondRun(secondState, secondPlatform);
+    TForm1 second(secondState, secondRun, secondPlatform, folder.path());
     QVERIFY(second.bestListsReady());
     QFile w3(folder.filePath("W3.bli"));
     QVERIFY(w3.open(QIODevice::ReadOnly));
@@ -288,7 +292,7 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QCOMPARE(caption(f.modeSwitch()), grey);
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(false));
-    QVERIFY(f.form->Timer3->isActive());
+    QVERIFY(f.run.countdown()->isActive());
 
     QTest::mouseClick(f.form->But_Stop, Qt::LeftButton);
     QVERIFY(f.state.competitionMode);

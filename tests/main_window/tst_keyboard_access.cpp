@@ -1,7 +1,7 @@
 #include "main_window_fixture.h"
 
+#include "appearance/focus_marker.h"
 #include "competition/TForm_Namensfenster.h"
-#include "main_window/focus_marker.h"
 #include "main_window/settings_items.h"
 
 #include <QAccessible>
@@ -101,7 +101,7 @@ void TestKeyboardAccess::endOfRunFocusesTheStartControl() {
     f.setTime("2");
     f.start();
     for (int tick = 0; tick < 3; ++tick)
-        f.form->Timer3Timer();
+        f.run.tick();
     checkEnd(f.form->But_Start);
 
     f.setTime("0");

@@ -13,8 +13,13 @@ const QString practiceDone = QStringLiteral("Das waren alle Aufgaben zum Üben. 
 struct HistoryFixture : MainWindowFixture {
     std::optional<RunResult> result;
     HistoryFixture() {
-        QObject::connect(form.get(), &TForm1::runEnded, form.get(),
+        QObject::connect(&run, &RunController::runEnded, form.get(),
                          [this](const RunResult& r) { result = r; });
+    }
+    // A practice list as the learning history hands it over, for the name in the name field.
+    void practise(const QString& operation, const QList<OperandPair>& tasks) {
+        if (const std::optional<Operation> known = operationFromText(operation))
+            run.startPractice(form->Edit_Name->text(), *known, tasks);
     }
     // Answers the task on display, the remainder (when asked) in its own field, ms after the task
     // was shown; with a remainder, half of that passes between the two Returns.
@@ -123,7 +128,7 @@ void TestLearningHistory::practiceRun() {
         f.form->Panel_Wettbewerb_iniClick();
     f.platform.clearMessages();
 
-    f.form->startPracticeRun(operation, tasks);
+    f.practise(operation, tasks);
     QVERIFY(!f.state.competitionMode);
     QCOMPARE(f.form->Verknuepfung->currentText(), operationItems()[operationItem]);
     QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), operation.left(1));
@@ -169,24 +174,24 @@ void TestLearningHistory::practiceRun() {
 // Refused without a word: during a run, with unsaved data, without tasks or operation.
 void TestLearningHistory::practiceRunRefused() {
     HistoryFixture f;
-    f.form->startPracticeRun("x", {{1, 2}});
-    f.form->startPracticeRun("+", {});
+    f.practise("x", {{1, 2}});
+    f.practise("+", {});
     QVERIFY(!f.form->But_Stop->isVisible());
     f.start();
     const OperandPair posed{f.state.operand1, f.state.operand2};
-    f.form->startPracticeRun("*", {{1, 2}, {3, 4}});
+    f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(f.state.practiceTasks.isEmpty());
     QCOMPARE(f.state.usedPairs[1], posed);
     QCOMPARE(f.form->Verknuepfung->currentText(), operationItems()[0]);
     f.answerTask(true, 10);
     f.stop();
     QVERIFY(f.state.resultsPending);
-    f.form->startPracticeRun("*", {{1, 2}, {3, 4}});
+    f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(!f.form->But_Stop->isVisible());
     QVERIFY(f.state.practiceTasks.isEmpty());
     QVERIFY(f.platform.messages.isEmpty());
     f.state.fewerSaveHints = true;
-    f.form->startPracticeRun("*", {{1, 2}, {3, 4}});
+    f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(f.form->But_Stop->isVisible());
     QCOMPARE(f.state.operand1, 1);
 }

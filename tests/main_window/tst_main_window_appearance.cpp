@@ -134,7 +134,8 @@ QMap<QString, QColor> colourSnapshot(const TForm1& w) {
         take(panel, QPalette::Window);
         take(panel, QPalette::WindowText);
     }
-    for (const QWidget* field : {w.Eingabe_aufnehmen, w.Edit_Rest, w.Edit_Name, w.Edit_Zeit}) {
+    for (const QWidget* field : std::initializer_list<const QWidget*>{
+             w.Eingabe_aufnehmen, w.Edit_Rest, w.Edit_Name, w.Edit_Zeit}) {
         take(field, QPalette::Base);
         take(field, QPalette::Text);
     }

@@ -136,7 +136,7 @@ void TestSettingsPanel::timeFieldChangeTo0() {
     f.setTime("0");
     QCOMPARE(f.state.timeLimit, 0);
     f.start();
-    QVERIFY(!f.form->Timer3->isActive());
+    QVERIFY(!f.run.countdown()->isActive());
 }
 
 void TestSettingsPanel::rangeWarningsAtChangeAndStart() {

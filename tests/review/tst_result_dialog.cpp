@@ -22,7 +22,7 @@ struct ResultFixture : MainWindowFixture {
 
     ResultFixture() {
         form->attachNameDialog(&nameDialog);
-        QObject::connect(form.get(), &TForm1::runEnded, form.get(), [this](const RunResult& r) {
+        QObject::connect(&run, &RunController::runEnded, form.get(), [this](const RunResult& r) {
             windUpRun(dialog, {platform, form.get(), folder.path(), form->messageAnchor()}, state,
                       r);
         });

@@ -1,4 +1,4 @@
-#include "main_window/focus_marker.h"
+#include "appearance/focus_marker.h"
 
 #include <QApplication>
 #include <QComboBox>
