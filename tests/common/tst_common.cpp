@@ -14,6 +14,7 @@ private slots:
     void roundHalfEvenOnNegatives();
     void scaledWindowsFitTheScreen();
     void shortDate();
+    void windows1252_data();
     void windows1252();
     void cappedTextInRecords();
     void generatorSequences();
@@ -85,18 +86,39 @@ void TestCommon::shortDate() {
     QCOMPARE(longTimeText(QTime(7, 6, 9)), QString("07:06:09"));
 }
 
-void TestCommon::windows1252() {
-    const QByteArray bytes = toWindows1252(QString::fromUtf8("äöüß€ÄÖÜ„“–"));
-    QCOMPARE(bytes.toHex(' '), QByteArray("e4 f6 fc df 80 c4 d6 dc 84 93 96"));
-    QCOMPARE(fromWindows1252(bytes), QString::fromUtf8("äöüß€ÄÖÜ„“–"));
+void TestCommon::windows1252_data() {
+    QTest::addColumn<QString>("text");       // in memory
+    QTest::addColumn<QByteArray>("written"); // toWindows1252(text)
+    QTest::addColumn<QByteArray>("bytes");   // in a file
+    QTest::addColumn<QString>("read");       // fromWindows1252(bytes)
+
+    const QString german = QString::fromUtf8("äöüß€ÄÖÜ„“–");
+    const QByteArray germanBytes = QByteArray::fromHex("e4f6fcdf80c4d6dc849396");
+    QTest::newRow("German letters, euro, quotes, dash")
+        << german << germanBytes << germanBytes << german;
     // Characters outside the code page become one '?' each, also outside the BMP.
-    QCOMPARE(toWindows1252(QString::fromUtf8("A✓B😀C")), QByteArray("A?B?C"));
-    // Bytes the code page leaves undefined still give one character each.
-    QCOMPARE(fromWindows1252(QByteArray("\x81\x8d"
-                                        "a",
-                                        3))
-                 .size(),
-             3);
+    QTest::newRow("outside the code page") << QString::fromUtf8("A✓B😀C") << QByteArray("A?B?C")
+                                           << QByteArray("A?B?C") << QString("A?B?C");
+    // The five bytes the code page leaves undefined read as '?', never as control characters,
+    // and the control characters some converters make of them are not written back.
+    for (const char* hex : {"81", "8d", "8f", "90", "9d"}) {
+        const QByteArray undefined = QByteArray::fromHex(hex);
+        QTest::newRow(qPrintable(QStringLiteral("undefined byte %1").arg(hex)))
+            << QString(QChar(quint8(undefined.at(0)))) << QByteArray("?") << undefined
+            << QString("?");
+    }
+    QTest::newRow("undefined bytes among letters")
+        << QString::fromUtf8("B\u0081n\u009dö") << QByteArray::fromHex("423f6e3ff6")
+        << QByteArray::fromHex("42816e9df6") << QString::fromUtf8("B?n?ö");
+}
+
+void TestCommon::windows1252() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, read);
+    QCOMPARE(fromWindows1252(bytes), read);
+    QCOMPARE(toWindows1252(text).toHex(' '), written.toHex(' '));
 }
 
 void TestCommon::cappedTextInRecords() {
