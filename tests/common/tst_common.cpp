@@ -1,4 +1,5 @@
 #include "common/clock.h"
+#include "common/printout.h"
 #include "common/random.h"
 #include "common/text_codec.h"
 #include "common/window_scale.h"
@@ -19,6 +20,11 @@ private slots:
     void cappedTextInRecords();
     void generatorSequences();
     void generatorRangeLimits();
+    void printedPages_data();
+    void printedPages();
+    void pagesOfThePrintout();
+    void printFileNames_data();
+    void printFileNames();
 };
 
 void TestCommon::scalePercent_data() {
@@ -170,6 +176,86 @@ void TestCommon::generatorRangeLimits() {
     FixedClock clock;
     clock.utc = QTime(23, 59, 59, 999);
     QCOMPARE(seedFromClock(clock), 86399999u);
+}
+
+void TestCommon::printedPages_data() {
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<QList<PageSpan>>("spans");
+    QTest::addColumn<bool>("lastPageFirst");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<QList<int>>("printed");
+
+    using Spans = QList<PageSpan>;
+    QTest::newRow("every page") << 7 << Spans{} << false << 1 << true
+                                << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("from 2 to 3") << 7 << Spans{{2, 3}} << false << 1 << true << QList<int>{2, 3};
+    QTest::newRow("a list") << 7 << Spans{{1, 1}, {3, 4}, {7, 7}} << false << 1 << true
+                            << QList<int>{1, 3, 4, 7};
+    QTest::newRow("overlapping spans print a page once")
+        << 7 << Spans{{4, 5}, {2, 4}} << false << 1 << true << QList<int>{2, 3, 4, 5};
+    QTest::newRow("past the last page")
+        << 2 << Spans{{2, 9}} << false << 1 << true << QList<int>{2};
+    QTest::newRow("no chosen page exists")
+        << 1 << Spans{{2, 3}} << false << 1 << true << QList<int>{};
+    QTest::newRow("last page first")
+        << 7 << Spans{{2, 4}} << true << 1 << true << QList<int>{4, 3, 2};
+    QTest::newRow("3 copies, collated")
+        << 2 << Spans{} << false << 3 << true << QList<int>{1, 2, 1, 2, 1, 2};
+    QTest::newRow("2 copies, not collated, reversed")
+        << 3 << Spans{} << true << 2 << false << QList<int>{3, 3, 2, 2, 1, 1};
+    QTest::newRow("no copies count as one")
+        << 2 << Spans{} << false << 0 << true << QList<int>{1, 2};
+}
+
+void TestCommon::printedPages() {
+    QFETCH(int, pageCount);
+    QFETCH(QList<PageSpan>, spans);
+    QFETCH(bool, lastPageFirst);
+    QFETCH(int, copies);
+    QFETCH(bool, collate);
+    QFETCH(QList<int>, printed);
+    QCOMPARE(::printedPages(pageCount, PageSelection{spans, lastPageFirst, copies, collate}),
+             printed);
+}
+
+// The chosen pages keep their own operations, in the order given, one page each.
+void TestCommon::pagesOfThePrintout() {
+    Printout printout;
+    printout.fontHeight = 60;
+    printout.operations = {PrintText{1, 1, "eins"}, PrintLine{0, 0, 9, 9, 3}, PrintNewPage{},
+                           PrintNewPage{}, PrintText{3, 3, "drei"}};
+    QCOMPARE(printout.pageCount(), 3);
+
+    const Printout chosen = withPages(printout, {3, 2, 1});
+    QCOMPARE(chosen.fontHeight, 60);
+    QCOMPARE(chosen.pageCount(), 3);
+    const QList<PrintOperation> expected{PrintText{3, 3, "drei"}, PrintNewPage{}, PrintNewPage{},
+                                         PrintText{1, 1, "eins"}, PrintLine{0, 0, 9, 9, 3}};
+    QCOMPARE(chosen.operations, expected);
+}
+
+void TestCommon::printFileNames_data() {
+    QTest::addColumn<QStringList>("parts");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("worksheet") << QStringList{"Aufgaben", "Ben", "07.12.26", "Übungsblatt"}
+                               << QString::fromUtf8("Aufgaben Ben 07.12.26 Übungsblatt.pdf");
+    QTest::newRow("empty parts are left out") << QStringList{"Aufgaben", "", " ", "Lösungsblatt"}
+                                              << QString::fromUtf8("Aufgaben Lösungsblatt.pdf");
+    QTest::newRow("a name that would leave the folder")
+        << QStringList{"Aufgaben", "../x/y", "a\\b:c"} << QString("Aufgaben .._x_y a_b_c.pdf");
+    QTest::newRow("characters no file name holds")
+        << QStringList{"Leistungen", "A*B?\"<>|", QString("C") + QChar(0x01)}
+        << QString("Leistungen A_B_____ C_.pdf");
+    QTest::newRow("a leading dot would hide the file")
+        << QStringList{".hidden"} << QString("_hidden.pdf");
+}
+
+void TestCommon::printFileNames() {
+    QFETCH(QStringList, parts);
+    QFETCH(QString, name);
+    QCOMPARE(printFileName(parts), name);
 }
 
 QTEST_GUILESS_MAIN(TestCommon)
