@@ -1,3 +1,4 @@
+#include "storage/task_set_file.h"
 #include "storage/task_set_view.h"
 
 #include <QTest>
@@ -137,6 +138,7 @@ private slots:
     void headerModes_data();
     void headerModes();
     void emptyWorksheet();
+    void undefinedBytesInTheGrid();
 };
 
 // The task under test is the second task of its set; the first task decides the operation and
@@ -446,6 +448,17 @@ void TestTaskSetView::emptyWorksheet() {
     headingOnly.header = SheetHeader::Heading;
     headingOnly.heading = QStringLiteral("Klasse 3b");
     QCOMPARE(pagesOf(printed({}, headingOnly)), QList<Page>{expected});
+}
+
+// A name from a file with bytes that Windows-1252 leaves undefined shows them as '?', in the grid
+// and so in what a screen reader reads from it.
+void TestTaskSetView::undefinedBytesInTheGrid() {
+    QByteArray header = encodeTaskRecord(savedSet(1)[0]);
+    header.replace(0, 9, QByteArray::fromHex("0542818d8f9d000000"));
+    const std::optional<TaskRecord> record = decodeTaskRecord(header);
+    QVERIFY(record);
+    const TaskSetGrid grid = taskSetGrid({*record, savedSet(2)[1]});
+    QCOMPARE(grid.cell(0, 0), QString("B????"));
 }
 
 QTEST_GUILESS_MAIN(TestTaskSetView)
