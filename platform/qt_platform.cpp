@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -96,8 +97,21 @@ std::optional<QString> QtPlatform::saveFileName(QWidget* parent, const FileDialo
     return dialog.selectedFiles().constFirst();
 }
 
-bool QtPlatform::printDialog(QWidget* parent, QPrinter& printer) {
+bool QtPlatform::printDialog(QWidget* parent, QPrinter& printer,
+                             const PrintDialogRequest& request) {
+    // The file is named after what is printed, not after the last printout.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(request.suggestedFile);
     QPrintDialog dialog(&printer, parent);
+    const int pages = qMax(1, request.pageCount);
+    dialog.setMinMax(1, pages);
+    dialog.setFromTo(1, pages);
+    // With a printer chosen the dialog's file field is idle; it still offers the name for the
+    // moment the user switches to a PDF file.
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+            file->setText(request.suggestedFile);
+    }
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/printing.h"
+#include "platform/qt_platform.h"
 #include "storage/task_set_view.h"
 #include "support/fake_platform.h"
 
@@ -6,13 +7,21 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLineEdit>
+#include <QPageRanges>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -64,6 +73,49 @@ QRect ink(const QImage& image, int top = 0) {
     return box;
 }
 
+// A printout of n pages, each with its number as text.
+Printout numberedPages(int n) {
+    Printout p;
+    for (int page = 1; page <= n; ++page) {
+        if (page > 1)
+            p.operations.append(PrintNewPage{});
+        p.operations.append(PrintText{280, 200, QStringLiteral("Seite %1").arg(page)});
+    }
+    return p;
+}
+
+// The text of every page of the PDF, in order.
+QStringList pdfPageTexts(const QString& path) {
+    QStringList texts;
+    for (int page = 1; page <= pdfPages(path); ++page) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                    QString::number(page), path, QStringLiteral("-")});
+        text.waitForFinished(20000);
+        texts.append(QString::fromUtf8(text.readAllStandardOutput()).simplified());
+    }
+    return texts;
+}
+
+// Runs action on the print dialog once it is open; closes it after 5 s so a failing test fails
+// instead of hanging.
+void whenPrintDialogOpen(std::function<void(QPrintDialog*)> action) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->deleteLater();
+        action(dialog);
+    });
+    poll->start(10);
+    QTimer::singleShot(5000, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+}
+
 } // namespace
 
 class TestPrinting : public QObject {
@@ -76,6 +128,12 @@ private slots:
     void failuresAreReported();
     void cancelledDialogPrintsNothing();
     void printerIsMadeOnceAtFirstUse();
+    void dialogPageRange_data();
+    void dialogPageRange();
+    void dialogOffersEachPrintoutsFile();
+    void chosenPagesOnPdf_data();
+    void chosenPagesOnPdf();
+    void noChosenPageExists();
 
 private:
     FakePlatform platform;
@@ -198,7 +256,8 @@ void TestPrinting::failuresAreReported() {
     printers.printer().setOutputFileName(missingFolder + QStringLiteral("/x.pdf"));
     platform.printAnswers.clear();
     platform.printAnswers.enqueue(true);
-    printers.printWithDialog(platform, nullptr, twoPages());
+    printers.printWithDialog(platform, nullptr, twoPages(),
+                             missingFolder + QStringLiteral("/x.pdf"));
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].kind, MessageKind::Warning);
     QVERIFY(platform.messages[0].text.contains(missingFolder + QStringLiteral("/x.pdf")));
@@ -212,13 +271,13 @@ void TestPrinting::cancelledDialogPrintsNothing() {
     platform.clearMessages();
     platform.printAnswers.clear();
     platform.printAnswers.enqueue(false);
-    printers.printWithDialog(platform, nullptr, twoPages());
+    printers.printWithDialog(platform, nullptr, twoPages(), path);
     QVERIFY(!QFile::exists(path));
     QVERIFY(platform.messages.isEmpty());
 
     platform.printAnswers.clear();
     platform.printAnswers.enqueue(true);
-    printers.printWithDialog(platform, nullptr, twoPages());
+    printers.printWithDialog(platform, nullptr, twoPages(), path);
     QCOMPARE(pdfPages(path), 2);
     QVERIFY(platform.messages.isEmpty());
 }
@@ -234,6 +293,126 @@ void TestPrinting::printerIsMadeOnceAtFirstUse() {
     first.setOutputFileName(path);
     QCOMPARE(&printers.printer(), &first);
     QCOMPARE(printers.printer().outputFileName(), path);
+}
+
+void TestPrinting::dialogPageRange_data() {
+    QTest::addColumn<int>("from"); // 0: "Alle Seiten"
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QStringList>("printed");
+
+    QTest::newRow("all pages") << 0 << 0 << QStringList{"Seite 1", "Seite 2", "Seite 3", "Seite 4",
+                                                        "Seite 5", "Seite 6", "Seite 7"};
+    QTest::newRow("pages 2 to 3") << 2 << 3 << QStringList{"Seite 2", "Seite 3"};
+    QTest::newRow("the last page") << 7 << 7 << QStringList{"Seite 7"};
+}
+
+// The pages chosen in the print dialog, and only those, are printed, into the file the dialog
+// offered; the dialog offers no page beyond the printout's last.
+void TestPrinting::dialogPageRange() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QStringList, printed);
+    const QString path = folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Übungsblatt.pdf"));
+    QFile::remove(path);
+    QtPlatform qtPlatform;
+    PrinterChoice printers;
+    QString offeredFile;
+    int lastOffered = -1;
+    whenPrintDialogOpen([&](QPrintDialog* dialog) {
+        offeredFile = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
+        lastOffered = dialog->findChild<QSpinBox*>(QStringLiteral("to"))->maximum();
+        if (from > 0) {
+            dialog->findChild<QRadioButton*>(QStringLiteral("printRange"))->setChecked(true);
+            dialog->findChild<QSpinBox*>(QStringLiteral("from"))->setValue(from);
+            dialog->findChild<QSpinBox*>(QStringLiteral("to"))->setValue(to);
+        }
+        dialog->accept();
+    });
+    printers.printWithDialog(qtPlatform, nullptr, numberedPages(7), path);
+    QCOMPARE(offeredFile, path);
+    QCOMPARE(lastOffered, 7);
+    QCOMPARE(pdfPageTexts(path), printed);
+}
+
+// Each printout offers its own file: the name of the one before is not offered again.
+void TestPrinting::dialogOffersEachPrintoutsFile() {
+    QtPlatform qtPlatform;
+    PrinterChoice printers;
+    QStringList offered;
+    const QStringList names{
+        folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Übungsblatt.pdf")),
+        folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Lösungsblatt.pdf"))};
+    for (const QString& name : names) {
+        QFile::remove(name);
+        whenPrintDialogOpen([&](QPrintDialog* dialog) {
+            offered.append(dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text());
+            dialog->accept();
+        });
+        printers.printWithDialog(qtPlatform, nullptr, twoPages(), name);
+        QCOMPARE(pdfPages(name), 2);
+    }
+    QCOMPARE(offered, names);
+}
+
+void TestPrinting::chosenPagesOnPdf_data() {
+    QTest::addColumn<QString>("ranges"); // as the dialog leaves them on the printer
+    QTest::addColumn<bool>("lastPageFirst");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<QStringList>("printed");
+
+    QTest::newRow("a list of pages") << "1,3-4,7" << false << 1 << false
+                                     << QStringList{"Seite 1", "Seite 3", "Seite 4", "Seite 7"};
+    QTest::newRow("a range past the end")
+        << "6-9" << false << 1 << false << QStringList{"Seite 6", "Seite 7"};
+    QTest::newRow("reversed") << "2-4" << true << 1 << false
+                              << QStringList{"Seite 4", "Seite 3", "Seite 2"};
+    QTest::newRow("two copies, collated")
+        << "1-2" << false << 2 << true << QStringList{"Seite 1", "Seite 2", "Seite 1", "Seite 2"};
+    QTest::newRow("two copies, not collated")
+        << "1-2" << false << 2 << false << QStringList{"Seite 1", "Seite 1", "Seite 2", "Seite 2"};
+}
+
+// Lists of pages, the order and the copies, as a print dialog leaves them on a printer that
+// writes a PDF file (which arranges neither order nor copies itself).
+void TestPrinting::chosenPagesOnPdf() {
+    QFETCH(QString, ranges);
+    QFETCH(bool, lastPageFirst);
+    QFETCH(int, copies);
+    QFETCH(bool, collate);
+    QFETCH(QStringList, printed);
+    const QString path = folder.filePath(QStringLiteral("auswahl.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setPageRanges(QPageRanges::fromString(ranges));
+    printer.setPageOrder(lastPageFirst ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    printer.setCopyCount(copies);
+    printer.setCollateCopies(collate);
+    QVERIFY(renderPrintout(numberedPages(7), printer, chosenPages(printer)));
+    QCOMPARE(pdfPageTexts(path), printed);
+}
+
+// A choice of pages that the printout does not have prints nothing and says so.
+void TestPrinting::noChosenPageExists() {
+    PrinterChoice printers;
+    const QString path = folder.filePath(QStringLiteral("keine.pdf"));
+    QFile::remove(path);
+    platform.clearMessages();
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(true);
+    platform.whilePrintDialogOpen = [](QPrinter& printer) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(QStringLiteral("3-4")));
+    };
+    printers.printWithDialog(platform, nullptr, twoPages(), path);
+    platform.whilePrintDialogOpen = nullptr;
+    QCOMPARE(platform.printRequests.last().pageCount, 2);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(platform.messageTexts(),
+             QStringList{"Der Ausdruck hat nur 2 Seiten; die gewählten Seiten gibt es darin "
+                         "nicht.\nEs wurde nichts gedruckt."});
 }
 
 QTEST_MAIN(TestPrinting)
