@@ -130,6 +130,15 @@ QPrinter& PrinterChoice::printer() {
     return *printer_;
 }
 
+void PrinterChoice::keepPortrait(Platform& platform, QWidget* parent) {
+    if (printer().pageLayout().orientation() != QPageLayout::Landscape)
+        return;
+    printer().setPageOrientation(QPageLayout::Portrait);
+    platform.showMessage(parent, MessageKind::Information, MessageButtons::Ok,
+                         QStringLiteral("Die Ausdrucke sind immer im Hochformat. Das gewählte "
+                                        "Querformat wird nicht verwendet."));
+}
+
 void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const Printout& printout,
                                     const QString& suggestedFile) {
     QPrinter& chosen = printer();
@@ -142,6 +151,7 @@ void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const P
     if (!platform.printDialog(parent, chosen,
                               PrintDialogRequest{printout.pageCount(), suggestedFile}))
         return;
+    keepPortrait(platform, parent);
 
     const PageSelection selection = chosenPages(chosen);
     if (printedPages(printout.pageCount(), selection).isEmpty()) {
@@ -163,7 +173,8 @@ void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const P
 }
 
 void PrinterChoice::setUp(Platform& platform, QWidget* parent) {
-    platform.printerSetup(parent, printer());
+    if (platform.printerSetup(parent, printer()))
+        keepPortrait(platform, parent);
 }
 
 void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
@@ -174,16 +185,23 @@ void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
     const bool toFile = QPrinterInfo::availablePrinters().isEmpty() || !printer().isValid() ||
                         printer().outputFormat() == QPrinter::PdfFormat;
     if (!toFile) {
-        if (!renderPrintout(printout, printer()))
+        // The chosen printer with its paper, on a printer of its own: the pages, copies and
+        // server options of the last print dialog belonged to that printout.
+        QPrinter direct(QPrinter::HighResolution);
+        direct.setPrinterName(printer().printerName());
+        direct.setPageLayout(printer().pageLayout());
+        direct.setDocName(baseName);
+        if (!renderPrintout(printout, direct))
             platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok,
-                                 printerFailureText(printer().printerName()));
+                                 printerFailureText(direct.printerName()));
         return;
     }
 
     const QString path = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setPageSize(printer().pageLayout().pageSize());
+    pdf.setPageLayout(printer().pageLayout());
+    pdf.setDocName(baseName);
     pdf.setOutputFileName(path);
     if (renderPrintout(printout, pdf)) {
         const QString why = QPrinterInfo::availablePrinters().isEmpty()

@@ -38,13 +38,19 @@ public:
     // dialog offers suggestedFile when the printout goes to a PDF file.
     void printWithDialog(Platform& platform, QWidget* parent, const Printout& printout,
                          const QString& suggestedFile);
-    // The printer set-up dialog; later printouts use what was chosen.
+    // The printer set-up dialog; later printouts, with or without a dialog, go to the printer
+    // and paper chosen there.
     void setUp(Platform& platform, QWidget* parent);
-    // Straight to the current printer. When the system has no printer at all, the printout is
-    // written as a PDF file into the folder (named after baseName) and a message says where.
+    // Every page, once, straight to the printer of the last set-up or print dialog. When that
+    // is a PDF file or the system has no printer, the printout is written as a PDF file into
+    // the folder (named after baseName) and a message says where.
     void printWithoutDialog(Platform& platform, QWidget* parent, const Printout& printout,
                             const QString& folder, const QString& baseName);
 
 private:
+    // Every printout is portrait; a landscape page chosen in a dialog is turned back, and the
+    // user is told.
+    void keepPortrait(Platform& platform, QWidget* parent);
+
     std::unique_ptr<QPrinter> printer_;
 };

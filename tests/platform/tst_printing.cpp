@@ -4,16 +4,19 @@
 #include "support/fake_platform.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QPageRanges>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -33,6 +36,13 @@ Printout twoPages() {
                     PrintText{280, 200, QStringLiteral("Seite 2")},
                     PrintLine{270, 460, 270, 1760, 3}};
     return p;
+}
+
+QString pdfInfo(const QString& path) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished(20000);
+    return QString::fromUtf8(info.readAllStandardOutput());
 }
 
 int pdfPages(const QString& path) {
@@ -106,6 +116,7 @@ void whenPrintDialogOpen(std::function<void(QPrintDialog*)> action) {
         auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
+        poll->stop();
         poll->deleteLater();
         action(dialog);
     });
@@ -134,6 +145,9 @@ private slots:
     void chosenPagesOnPdf_data();
     void chosenPagesOnPdf();
     void noChosenPageExists();
+    void setUpServesLaterPrintouts_data();
+    void setUpServesLaterPrintouts();
+    void printerSetupOffersThePrinters();
 
 private:
     FakePlatform platform;
@@ -413,6 +427,132 @@ void TestPrinting::noChosenPageExists() {
     QCOMPARE(platform.messageTexts(),
              QStringList{"Der Ausdruck hat nur 2 Seiten; die gewählten Seiten gibt es darin "
                          "nicht.\nEs wurde nichts gedruckt."});
+}
+
+void TestPrinting::setUpServesLaterPrintouts_data() {
+    QTest::addColumn<QString>("chosenIn"); // "Drucker einrichten" or the print dialog
+    QTest::addColumn<int>("paper");        // QPageSize::PageSizeId
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QString>("pageRange");   // chosen in that dialog, empty for all pages
+    QTest::addColumn<QString>("pdfPageSize"); // of the later printout without a dialog, in points
+    QTest::addColumn<int>("messages");        // that every printout is portrait
+
+    QTest::newRow("set-up: letter") << "Drucker einrichten" << int(QPageSize::Letter) << false << ""
+                                    << "612 x 792" << 0;
+    QTest::newRow("set-up: A5 landscape")
+        << "Drucker einrichten" << int(QPageSize::A5) << true << ""
+        << "420 x 595" << 1;
+    QTest::newRow("print dialog: letter landscape, page 2")
+        << "drucken" << int(QPageSize::Letter) << true << "2"
+        << "612 x 792" << 1;
+}
+
+// The paper chosen in "Drucker einrichten" or in a print dialog serves the printout without a
+// dialog (the empty worksheet); landscape is refused with a message; a page range belonged to
+// its own printout only.
+void TestPrinting::setUpServesLaterPrintouts() {
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("this machine has a printer; the test would print on it");
+    QFETCH(QString, chosenIn);
+    QFETCH(int, paper);
+    QFETCH(bool, landscape);
+    QFETCH(QString, pageRange);
+    QFETCH(QString, pdfPageSize);
+    QFETCH(int, messages);
+    PrinterChoice printers;
+    platform.clearMessages();
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(true);
+    const QString dialogFile = folder.filePath(QStringLiteral("mit Dialog.pdf"));
+    platform.whilePrintDialogOpen = [&](QPrinter& printer) {
+        if (chosenIn == "drucken")
+            printer.setOutputFileName(dialogFile);
+        printer.setPageSize(QPageSize(QPageSize::PageSizeId(paper)));
+        printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        if (!pageRange.isEmpty()) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setPageRanges(QPageRanges::fromString(pageRange));
+        }
+    };
+    if (chosenIn == "drucken")
+        printers.printWithDialog(platform, nullptr, twoPages(), dialogFile);
+    else
+        printers.setUp(platform, nullptr);
+    platform.whilePrintDialogOpen = nullptr;
+    QCOMPARE(platform.messages.size(), messages);
+    if (messages > 0)
+        QCOMPARE(platform.messages[0].text,
+                 QString("Die Ausdrucke sind immer im Hochformat. Das gewählte Querformat wird "
+                         "nicht verwendet."));
+    if (chosenIn == "drucken") {
+        QCOMPARE(pdfPageTexts(dialogFile), QStringList{"Seite 2"});
+        QVERIFY(pdfInfo(dialogFile).contains(pdfPageSize + " pts"));
+    }
+
+    platform.clearMessages();
+    printers.printWithoutDialog(platform, nullptr, twoPages(), folder.path(),
+                                QStringLiteral("ohne Dialog"));
+    const QString path = folder.filePath(QStringLiteral("ohne Dialog.pdf"));
+    QCOMPARE(pdfPages(path), 2);
+    QVERIFY2(pdfInfo(path).contains(pdfPageSize + " pts"), qPrintable(pdfInfo(path)));
+}
+
+// Runs action on the modal dialog of type T once it is open.
+template <typename T> void whenModalOpen(std::function<void(T*)> action) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(dialog);
+    });
+    poll->start(10);
+}
+
+// "Drucker einrichten" lists the printers of the system and the PDF file, offers paper but not
+// landscape, and changes the program's printer only when it is confirmed.
+void TestPrinting::printerSetupOffersThePrinters() {
+    QtPlatform qtPlatform;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    for (const bool confirm : {false, true}) {
+        QStringList listed;
+        QString title;
+        bool landscapeOffered = true;
+        whenModalOpen<QDialog>([&](QDialog* dialog) {
+            title = dialog->windowTitle();
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("Drucker"));
+            for (int i = 0; printers && i < printers->count(); ++i)
+                listed.append(printers->itemText(i));
+            if (printers)
+                printers->setCurrentIndex(printers->count() - 1);
+            // Letter paper in the page set-up it opens.
+            whenModalOpen<QPageSetupDialog>([&](QPageSetupDialog* setup) {
+                auto* landscape = setup->findChild<QRadioButton*>(QStringLiteral("landscape"));
+                landscapeOffered = !landscape || landscape->isEnabled();
+                auto* sizes = setup->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+                for (int i = 0; i < sizes->count(); ++i) {
+                    if (sizes->itemData(i).value<QPageSize>().id() == QPageSize::Letter)
+                        sizes->setCurrentIndex(i);
+                }
+                setup->accept();
+            });
+            if (auto* paper = dialog->findChild<QPushButton*>(QStringLiteral("Papier")))
+                QTest::mouseClick(paper, Qt::LeftButton);
+            confirm ? dialog->accept() : dialog->reject();
+        });
+        QCOMPARE(qtPlatform.printerSetup(nullptr, printer), confirm);
+        QCOMPARE(title, QString("Drucker einrichten"));
+        QCOMPARE(listed,
+                 QPrinterInfo::availablePrinterNames() + QStringList{"In PDF-Datei drucken"});
+        QVERIFY(!landscapeOffered);
+        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+        QCOMPARE(printer.pageLayout().pageSize().id(), confirm ? QPageSize::Letter : QPageSize::A4);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    }
 }
 
 QTEST_MAIN(TestPrinting)
