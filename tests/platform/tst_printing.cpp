@@ -108,12 +108,12 @@ QStringList pdfPageTexts(const QString& path) {
     return texts;
 }
 
-// Runs action on the print dialog once it is open; closes it after 5 s so a failing test fails
-// instead of hanging.
-void whenPrintDialogOpen(std::function<void(QPrintDialog*)> action) {
+// Runs action on the modal dialog of type T once it is open; when none has come after 5 s, the
+// open dialog is closed, so that a failing test fails instead of hanging.
+template <typename T> void whenModalOpen(std::function<void(T*)> action) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
         poll->stop();
@@ -121,7 +121,8 @@ void whenPrintDialogOpen(std::function<void(QPrintDialog*)> action) {
         action(dialog);
     });
     poll->start(10);
-    QTimer::singleShot(5000, [] {
+    // Ends with the poll, so it never closes a dialog of a later test.
+    QTimer::singleShot(5000, poll, [] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             dialog->reject();
     });
@@ -332,7 +333,7 @@ void TestPrinting::dialogPageRange() {
     PrinterChoice printers;
     QString offeredFile;
     int lastOffered = -1;
-    whenPrintDialogOpen([&](QPrintDialog* dialog) {
+    whenModalOpen<QPrintDialog>([&](QPrintDialog* dialog) {
         offeredFile = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
         lastOffered = dialog->findChild<QSpinBox*>(QStringLiteral("to"))->maximum();
         if (from > 0) {
@@ -358,7 +359,7 @@ void TestPrinting::dialogOffersEachPrintoutsFile() {
         folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Lösungsblatt.pdf"))};
     for (const QString& name : names) {
         QFile::remove(name);
-        whenPrintDialogOpen([&](QPrintDialog* dialog) {
+        whenModalOpen<QPrintDialog>([&](QPrintDialog* dialog) {
             offered.append(dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text());
             dialog->accept();
         });
@@ -377,14 +378,9 @@ void TestPrinting::chosenPagesOnPdf_data() {
 
     QTest::newRow("a list of pages") << "1,3-4,7" << false << 1 << false
                                      << QStringList{"Seite 1", "Seite 3", "Seite 4", "Seite 7"};
-    QTest::newRow("a range past the end")
-        << "6-9" << false << 1 << false << QStringList{"Seite 6", "Seite 7"};
-    QTest::newRow("reversed") << "2-4" << true << 1 << false
-                              << QStringList{"Seite 4", "Seite 3", "Seite 2"};
-    QTest::newRow("two copies, collated")
-        << "1-2" << false << 2 << true << QStringList{"Seite 1", "Seite 2", "Seite 1", "Seite 2"};
-    QTest::newRow("two copies, not collated")
-        << "1-2" << false << 2 << false << QStringList{"Seite 1", "Seite 1", "Seite 2", "Seite 2"};
+    // The order and the copies come from the printer too; how they combine is the core's.
+    QTest::newRow("reversed, two copies, not collated")
+        << "2-3" << true << 2 << false << QStringList{"Seite 3", "Seite 3", "Seite 2", "Seite 2"};
 }
 
 // Lists of pages, the order and the copies, as a print dialog leaves them on a printer that
@@ -495,20 +491,6 @@ void TestPrinting::setUpServesLaterPrintouts() {
     const QString path = folder.filePath(QStringLiteral("ohne Dialog.pdf"));
     QCOMPARE(pdfPages(path), 2);
     QVERIFY2(pdfInfo(path).contains(pdfPageSize + " pts"), qPrintable(pdfInfo(path)));
-}
-
-// Runs action on the modal dialog of type T once it is open.
-template <typename T> void whenModalOpen(std::function<void(T*)> action) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action(dialog);
-    });
-    poll->start(10);
 }
 
 // "Drucker einrichten" lists the printers of the system and the PDF file, offers paper but not
