@@ -24,6 +24,13 @@ struct FileDialogRequest {
     bool confirmOverwrite = true;
 };
 
+struct PrintDialogRequest {
+    // The dialog offers pages 1..pageCount to choose from.
+    int pageCount = 1;
+    // The PDF file offered when the printout goes to a file.
+    QString suggestedFile;
+};
+
 // Everything the windows ask of the desktop that a test must control: message boxes, file and
 // print dialogs, and the clock. The program installs QtPlatform; tests install a scripted fake.
 class Platform : public Clock {
@@ -37,7 +44,10 @@ public:
                                                 const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(QWidget* parent,
                                                 const FileDialogRequest& request) = 0;
-    // Both return false when the user cancels; the printer keeps its settings otherwise.
-    virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
+    // Both return false when the user cancels; the printer keeps its settings otherwise. The
+    // print dialog sets the pages, copies and the file of one printout; the printer set-up
+    // chooses the printer (or a PDF file) and its paper for the printouts that follow.
+    virtual bool printDialog(QWidget* parent, QPrinter& printer,
+                             const PrintDialogRequest& request) = 0;
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
 };

@@ -13,7 +13,8 @@ public:
                               const QString& text, std::optional<QPoint> topLeft) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    bool printDialog(QWidget* parent, QPrinter& printer,
+                     const PrintDialogRequest& request) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
 
 private:

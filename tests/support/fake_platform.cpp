@@ -26,12 +26,17 @@ std::optional<QString> FakePlatform::saveFileName(QWidget*, const FileDialogRequ
     return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.dequeue();
 }
 
-bool FakePlatform::printDialog(QWidget*, QPrinter&) {
+bool FakePlatform::printDialog(QWidget*, QPrinter& printer, const PrintDialogRequest& request) {
     ++printDialogs;
+    printRequests.append(request);
+    if (whilePrintDialogOpen)
+        whilePrintDialogOpen(printer);
     return printAnswers.isEmpty() ? false : printAnswers.dequeue();
 }
 
-bool FakePlatform::printerSetup(QWidget*, QPrinter&) {
+bool FakePlatform::printerSetup(QWidget*, QPrinter& printer) {
+    if (whilePrintDialogOpen)
+        whilePrintDialogOpen(printer);
     return printAnswers.isEmpty() ? false : printAnswers.dequeue();
 }
 

@@ -30,6 +30,10 @@ public:
     QList<FileDialogRequest> fileRequests;
     QQueue<bool> printAnswers;
     int printDialogs = 0;
+    QList<PrintDialogRequest> printRequests;
+    // Called while a print or printer set-up dialog "is open", to make the user's choices on the
+    // printer.
+    std::function<void(QPrinter&)> whilePrintDialogOpen;
 
     QDate date{2026, 12, 6};
     QTime local{17, 6, 29};
@@ -48,7 +52,8 @@ public:
                               const QString& text, std::optional<QPoint> topLeft) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-    bool printDialog(QWidget* parent, QPrinter& printer) override;
+    bool printDialog(QWidget* parent, QPrinter& printer,
+                     const PrintDialogRequest& request) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
 
     // Replace what the next message boxes and save dialogs answer.
