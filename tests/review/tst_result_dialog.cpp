@@ -86,6 +86,17 @@ QList<QPushButton*> saveButtons(const TForm_Ergebnis_Meldung& d) {
     return {d.But_Leistung_sp, d.But_Aufgaben_sp, d.But_beides_sp, d.But_nichts_sp};
 }
 
+// Notes that a window was minimised, however briefly.
+struct MinimisedSeen : QObject {
+    bool minimised = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange &&
+            static_cast<QWidget*>(watched)->isMinimized())
+            minimised = true;
+        return false;
+    }
+};
+
 // A competition run of Clara in competition 16 that reaches place 3 of its best list.
 RunResult rankedCompetitionRun(ResultFixture& f, const QString& name = "Clara") {
     BestListEntry better;
@@ -285,12 +296,17 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
         run.points = switchedOff ? 60 : 0;
         const QByteArray before = f.bytesOf("W7.bli");
         bool hidden = false;
+        bool closedByAltZ = false;
         f.whenShown(&f.dialog, [&] {
             hidden = !f.dialog.Label_Rang_neues_Meldung->isVisible();
             // "zurück" has its mnemonic like the save buttons.
             QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Z, Qt::AltModifier);
+            closedByAltZ = QTest::qWaitFor([&] { return f.dialog.result() == QDialog::Accepted; });
+            if (!closedByAltZ)
+                f.click(f.dialog.But_zurueck);
         });
         f.dialog.showResult(run);
+        QVERIFY(closedByAltZ);
         QVERIFY(hidden);
         QCOMPARE(f.dialog.bestListRank(), quint8(switchedOff ? 1 : 0));
         QCOMPARE(f.bytesOf("W7.bli") == before, !switchedOff);
@@ -415,11 +431,17 @@ void TestResultDialog::minimisedWindowsComeBack() {
     ResultFixture f;
     RunResult run;
     run.taskCounter = 3;
+    bool arrived = false;
     bool back = false;
     f.whenShown(&f.dialog, [&] {
         QWindow* minimised =
             (mainWindow ? static_cast<QWidget*>(f.form.get()) : &f.dialog)->windowHandle();
+        MinimisedSeen seen;
+        f.form->installEventFilter(&seen);
+        f.dialog.installEventFilter(&seen);
         minimised->setWindowStates(minimised->windowStates() | Qt::WindowMinimized);
+        // The state arrives as the window manager's would, a moment later.
+        arrived = QTest::qWaitFor([&] { return seen.minimised; });
         back = QTest::qWaitFor([&] {
             return !f.dialog.isMinimized() && !f.form->isMinimized() &&
                    f.dialog.windowState().testFlag(Qt::WindowMaximized);
@@ -427,6 +449,7 @@ void TestResultDialog::minimisedWindowsComeBack() {
         f.click(f.dialog.But_beides_sp);
     });
     f.dialog.showResult(run);
+    QVERIFY(arrived);
     QVERIFY(back);
 }
 
