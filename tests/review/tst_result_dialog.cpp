@@ -296,16 +296,20 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
         run.points = switchedOff ? 60 : 0;
         const QByteArray before = f.bytesOf("W7.bli");
         bool hidden = false;
+        bool active = false;
         bool closedByAltZ = false;
         f.whenShown(&f.dialog, [&] {
             hidden = !f.dialog.Label_Rang_neues_Meldung->isVisible();
-            // "zurück" has its mnemonic like the save buttons.
+            // "zurück" has its mnemonic like the save buttons; a mnemonic is a shortcut of the
+            // active window.
+            active = QTest::qWaitForWindowActive(&f.dialog);
             QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Z, Qt::AltModifier);
             closedByAltZ = QTest::qWaitFor([&] { return f.dialog.result() == QDialog::Accepted; });
             if (!closedByAltZ)
                 f.click(f.dialog.But_zurueck);
         });
         f.dialog.showResult(run);
+        QVERIFY(active);
         QVERIFY(closedByAltZ);
         QVERIFY(hidden);
         QCOMPARE(f.dialog.bestListRank(), quint8(switchedOff ? 1 : 0));
@@ -380,7 +384,7 @@ void TestResultDialog::competitionRunsSaveWithoutDialogs() {
 
 void TestResultDialog::rankAnnouncementShowsWhole_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("width"); // 0: maximized
+    QTest::addColumn<int>("width"); // design pixels, scaled as the dialog is; 0: maximized
     QTest::newRow("maximized") << "Clara" << 0;
     QTest::newRow("as designed") << "Clara" << 649;
     QTest::newRow("long name, as designed") << "Maximiliane-Charlotte" << 649;
@@ -401,8 +405,13 @@ void TestResultDialog::rankAnnouncementShowsWhole() {
     int needed = 0;
     f.whenShown(&f.dialog, [&] {
         if (width > 0) {
+            // The announcement stands 224 design pixels from the left.
+            const int pixels = width * label->x() / 224;
             f.dialog.setWindowState(Qt::WindowNoState);
-            f.dialog.resize(width, 430);
+            f.dialog.resize(pixels, f.dialog.height());
+            // A window manager takes a moment to agree.
+            if (!QTest::qWaitFor([&] { return f.dialog.width() == pixels; }))
+                qWarning("the dialog kept its width %d", f.dialog.width());
         }
         text = label->isVisible() ? label->text() : QString();
         shown = label->geometry();
