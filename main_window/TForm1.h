@@ -258,6 +258,8 @@ private:
     // The last posed task was answered (the 160th, or no further task could be made): a time-out
     // while the closing message is open must not count that task as unworked.
     bool allTasksAnswered_ = false;
+    // Messages of the running run that are on screen; the end of the run closes them.
+    int runMessagesOpen_ = 0;
     bool scalingHintOpen_ = false;
     QString bestListsFailure_;
     TForm_Namensfenster* nameDialog_ = nullptr;

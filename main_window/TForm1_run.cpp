@@ -332,6 +332,10 @@ void TForm1::RestZeitAnzeigeaus1Click() {
 
 void TForm1::endRun(RunEnd how) {
     runActive_ = false;
+    // A message of the run still on screen (the time ran out while it was open) belongs to the
+    // run: it goes now, before the result dialog, and does not come back after the saves.
+    if (runMessagesOpen_ > 0)
+        platform_.closeMessages(this);
     // The next Start draws its tasks again.
     const bool practiceRun = !state_.practiceTasks.isEmpty();
     state_.practiceTasks.clear();

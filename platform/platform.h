@@ -36,10 +36,16 @@ struct PrintDialogRequest {
 class Platform : public Clock {
 public:
     // A modal message box. With topLeft the box is placed with its top-left corner there
-    // (global coordinates); otherwise the platform places it.
-    virtual MessageAnswer showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
-                                      const QString& text,
-                                      std::optional<QPoint> topLeft = std::nullopt) = 0;
+    // (global coordinates); otherwise the platform places it. defaultAnswer is the button that
+    // Return presses; without it the first button (OK, Yes) is the default. A question whose
+    // other answer gives data up names its safe answer here.
+    virtual MessageAnswer
+    showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons, const QString& text,
+                std::optional<QPoint> topLeft = std::nullopt,
+                std::optional<MessageAnswer> defaultAnswer = std::nullopt) = 0;
+    // Closes the message boxes open over parent as if Escape had been pressed in them: each
+    // showMessage returns its cautious answer (No, Cancel or OK).
+    virtual void closeMessages(QWidget* parent) = 0;
     virtual std::optional<QString> openFileName(QWidget* parent,
                                                 const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFileName(QWidget* parent,

@@ -30,8 +30,27 @@ qint64 QtPlatform::monotonicMs() const {
     return clock_.monotonicMs();
 }
 
+namespace {
+
+QMessageBox::StandardButton standardButton(MessageAnswer answer) {
+    switch (answer) {
+    case MessageAnswer::Ok:
+        return QMessageBox::Ok;
+    case MessageAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageAnswer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
 MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
-                                      const QString& text, std::optional<QPoint> topLeft) {
+                                      const QString& text, std::optional<QPoint> topLeft,
+                                      std::optional<MessageAnswer> defaultAnswer) {
     QMessageBox box(parent);
     box.setWindowTitle(QApplication::applicationName());
     box.setText(text);
@@ -57,12 +76,18 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
+    // The order of the buttons stays the platform's; only the one Return presses changes.
+    if (defaultAnswer)
+        box.setDefaultButton(standardButton(*defaultAnswer));
     if (topLeft) {
         // The box must know its size before it can be moved; it then stays on the screen.
         box.adjustSize();
         box.move(*topLeft);
     }
-    switch (box.exec()) {
+    openBoxes_.append(&box);
+    const int pressed = box.exec();
+    openBoxes_.removeOne(&box);
+    switch (pressed) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     case QMessageBox::Yes:
@@ -70,10 +95,20 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
     case QMessageBox::No:
         return MessageAnswer::No;
     default:
-        // Closing a box by its title bar or Escape counts as its cautious answer.
+        // Closing a box by its title bar, by Escape or by closeMessages counts as its cautious
+        // answer.
         return buttons == MessageButtons::YesNo ? MessageAnswer::No
                : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
                                                 : MessageAnswer::Cancel;
+    }
+}
+
+void QtPlatform::closeMessages(QWidget* parent) {
+    // A copy: closing a box can activate a window whose handler opens another one.
+    const QList<QMessageBox*> boxes = openBoxes_;
+    for (QMessageBox* box : boxes) {
+        if (box->parentWidget() == parent)
+            box->reject();
     }
 }
 

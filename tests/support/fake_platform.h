@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/qt_platform.h"
 
 #include <QList>
 #include <QQueue>
@@ -17,13 +18,20 @@ public:
         MessageButtons buttons;
         QString text;
         std::optional<QPoint> topLeft;
+        std::optional<MessageAnswer> defaultAnswer;
+        // Closed by the program (closeMessages) while it was open.
+        bool closedByProgram = false;
     };
 
     QList<Message> messages;
-    // Answers for message boxes in order; when empty a box answers OK (or Yes).
+    // Answers for message boxes in order; when empty a box answers OK (or Yes). A box that the
+    // program closes answers as Escape would, without taking an answer from the queue.
     QQueue<MessageAnswer> answers;
     // Called while a message box "is open", e.g. to let a timer tick meanwhile.
     std::function<void(const Message&)> whileMessageOpen;
+    // Shows every message in Qt's real box after recording it, for tests that press keys in it;
+    // the answer queue and whileMessageOpen are not used then.
+    bool realMessageBoxes = false;
 
     QQueue<std::optional<QString>> openAnswers;
     QQueue<std::optional<QString>> saveAnswers;
@@ -49,7 +57,9 @@ public:
     qint64 monotonicMs() const override { return monotonic; }
 
     MessageAnswer showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
-                              const QString& text, std::optional<QPoint> topLeft) override;
+                              const QString& text, std::optional<QPoint> topLeft,
+                              std::optional<MessageAnswer> defaultAnswer) override;
+    void closeMessages(QWidget* parent) override;
     std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer,
@@ -67,8 +77,16 @@ public:
     }
 
     QStringList messageTexts() const;
+    // The texts of the messages open right now (shown, not answered and not closed).
+    QStringList openMessageTexts() const;
     void clearMessages() { messages.clear(); }
 
 private:
     mutable int utcReadings_ = 0;
+    struct OpenMessage {
+        qsizetype index;
+        QWidget* parent;
+    };
+    QList<OpenMessage> open_;
+    QtPlatform realBoxes_;
 };
