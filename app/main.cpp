@@ -10,6 +10,7 @@
 #include "history/history_recorder.h"
 #include "main_window/TForm1.h"
 #include "platform/first_frame.h"
+#include "platform/modal_windows.h"
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
 #include "platform/session_bus.h"
@@ -88,6 +89,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
     const SessionBusOpener sessionBus;
     installGermanTranslation();
+    keepModalWindowsInView(app);
 
     QtPlatform platform;
     RunState state;

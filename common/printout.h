@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <variant>
 
@@ -46,3 +47,33 @@ struct Printout {
         return pages;
     }
 };
+
+// Pages first..last of a printout, counted from 1, both included.
+struct PageSpan {
+    int first = 1;
+    int last = 1;
+    friend bool operator==(const PageSpan&, const PageSpan&) = default;
+};
+
+// What a print dialog chose about the pages of one printout.
+struct PageSelection {
+    QList<PageSpan> spans; // empty: every page
+    bool lastPageFirst = false;
+    int copies = 1;
+    bool collateCopies = true;
+};
+
+// The page numbers of a printout of pageCount pages in the order they go on paper: each chosen
+// page that exists once, ascending, or descending when lastPageFirst; then repeated for the
+// copies, the whole set again when collated, else each page in turn. Empty when none of the
+// chosen pages exists.
+QList<int> printedPages(int pageCount, const PageSelection& selection);
+
+// The printout made of the given pages of printout (numbers from printedPages), one after the
+// other with a page break between them.
+Printout withPages(const Printout& printout, const QList<int>& pages);
+
+// "<parts joined by blanks>.pdf", the name under which a printout is offered as a PDF file.
+// Empty parts are left out; characters that a file name cannot hold, or that would lead into
+// another folder, become '_'.
+QString printFileName(const QStringList& parts);

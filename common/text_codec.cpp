@@ -5,6 +5,18 @@
 
 #include <cstring>
 
+namespace {
+
+// The converter gives the five bytes that Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) as the control characters of the same number, and takes those back. Every character the
+// code page defines in 0x80..0x9F lies elsewhere in Unicode (the euro sign, quotes, dashes), so
+// any character of that control block stands for an undefined byte.
+bool isUndefinedByteCharacter(QChar c) {
+    return c.unicode() >= 0x80 && c.unicode() <= 0x9F;
+}
+
+} // namespace
+
 QByteArray toWindows1252(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
@@ -16,7 +28,7 @@ QByteArray toWindows1252(const QString& text) {
             len = 2;
         QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
         const QByteArray one = encoder.encode(QStringView(text).mid(i, len));
-        if (encoder.hasError() || one.size() != 1)
+        if (encoder.hasError() || one.size() != 1 || isUndefinedByteCharacter(text[i]))
             out.append('?');
         else
             out.append(one);
@@ -28,7 +40,8 @@ QByteArray toWindows1252(const QString& text) {
 QString fromWindows1252(const QByteArray& bytes) {
     QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
-    // The five bytes that Windows-1252 leaves undefined must still give one character each.
+    // Every byte must give exactly one character, whatever the converter made of the undefined
+    // ones.
     if (text.size() != bytes.size()) {
         text.clear();
         for (char c : bytes) {
@@ -36,6 +49,10 @@ QString fromWindows1252(const QByteArray& bytes) {
             const QString ch = one.decode(QByteArray(1, c));
             text += ch.size() == 1 ? ch : QStringLiteral("?");
         }
+    }
+    for (QChar& c : text) {
+        if (isUndefinedByteCharacter(c))
+            c = QLatin1Char('?');
     }
     return text;
 }

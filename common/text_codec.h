@@ -9,6 +9,8 @@
 // A character that Windows-1252 cannot hold becomes '?', so the result always has exactly one
 // byte per character of the input.
 QByteArray toWindows1252(const QString& text);
+// One character per byte; the five bytes the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90,
+// 0x9D) read as '?', so that no control character reaches a grid or a screen reader.
 QString fromWindows1252(const QByteArray& bytes);
 
 // A text of capacity n keeps at most its first n characters.

@@ -135,6 +135,7 @@ void TForm_Bestenlisten::FormActivate() {
     for (int r = bestListFirstPlaceRow; r < bestListGridRows; ++r)
         texts[r] = blank[r];
     setTexts(texts);
+    shownCompetition_ = 0;
 }
 
 void TForm_Bestenlisten::BestenlistezuWClick(int competitionNumber) {
@@ -153,12 +154,20 @@ void TForm_Bestenlisten::BestenlistezuWClick(int competitionNumber) {
     setWindowTitle(QStringLiteral("Bestenlisten zu den Wettbewerben"));
     setTexts(bestListGrid(shownTexts(), competitionNumber, *entries,
                           germanDateText(platform_.today()), longTimeText(platform_.localTime())));
+    shownCompetition_ = competitionNumber;
 }
 
 void TForm_Bestenlisten::drucken1Click() {
+    // "Bestenliste W 5 06.12.26.pdf": the list changes with every competition run, so the day
+    // of printing belongs to the name.
+    const QString fileName = printFileName(
+        {QStringLiteral("Bestenliste"),
+         shownCompetition_ > 0 ? QStringLiteral("W %1").arg(shownCompetition_) : QString(),
+         shortenDateText(germanDateText(platform_.today()))});
     printers_.printWithDialog(platform_, this,
                               bestListPrintout(shownTexts(), germanDateText(platform_.today()),
-                                               longTimeText(platform_.localTime())));
+                                               longTimeText(platform_.localTime())),
+                              QDir(dataFolder_).filePath(fileName));
 }
 
 void TForm_Bestenlisten::Druckereinrichten1Click() {

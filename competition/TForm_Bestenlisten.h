@@ -52,5 +52,7 @@ private:
     Platform& platform_;
     PrinterChoice& printers_;
     QString dataFolder_;
+    // The competition whose list is shown, 0 while the list area is blank.
+    int shownCompetition_ = 0;
     int scalePercent_ = 100;
 };

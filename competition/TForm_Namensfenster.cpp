@@ -68,7 +68,7 @@ TForm_Namensfenster::TForm_Namensfenster(Platform& platform, QWidget* parent)
 
 void TForm_Namensfenster::FormCreate() {
     Label1->setText(QStringLiteral("Vor dem Start eines Wettbewerbs gib bitte deinen Namen ein \n"
-                                   "und wähle dann 'Ok' an.\n"
+                                   "und wähle dann 'OK' an.\n"
                                    "Die erste Aufgabe erscheint direkt nach Anclicken des \n"
                                    "Start-Buttons.\n\n"
                                    "Viel Erfolg!"));
@@ -93,8 +93,8 @@ void TForm_Namensfenster::BitBtn_OkClick() {
     }
     platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
                           QStringLiteral("Gib bitte deinen Namen (mit mindestens 3 Zeichen) zum "
-                                         "Starten eines Wettbewerbs ein und wähle dann 'Ok' oder "
-                                         "clicke auf 'Abbruch'!"));
+                                         "Starten eines Wettbewerbs ein und wähle dann 'OK' oder "
+                                         "clicke auf 'Abbrechen'!"));
     // Closing the message box gives the focus back to this dialog. Not every desktop reports
     // that as an activation, so the dialog starts afresh here itself.
     FormActivate();

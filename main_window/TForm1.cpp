@@ -581,13 +581,15 @@ bool TForm1::event(QEvent* e) {
 
 void TForm1::closeEvent(QCloseEvent* e) {
     if (state_.resultsPending || state_.tasksPending) {
+        // OK gives the last run up: Cancel is the default.
         const MessageAnswer answer = platform_.showMessage(
             this, MessageKind::Warning, MessageButtons::OkCancel,
             QStringLiteral(
                 "Wenn du das Programm verlassen willst, ohne vorher Dein letztes Ergebnis zu "
-                "speichern, so wähle bitte 'Ok' an.\nWenn du Dein letztes Ergebnis aber speichern "
-                "willst, so wähle hier 'Abbruch' an, beende den Durchgang über 'Stopp' und "
-                "speichere dein Ergebnis."));
+                "speichern, so wähle bitte 'OK' an.\nWenn du Dein letztes Ergebnis aber speichern "
+                "willst, so wähle hier 'Abbrechen' an, beende den Durchgang über 'Stopp' und "
+                "speichere dein Ergebnis."),
+            std::nullopt, MessageAnswer::Cancel);
         if (answer != MessageAnswer::Ok) {
             e->ignore();
             return;
@@ -612,5 +614,10 @@ QPoint TForm1::messagePosition(int yOffset) const {
 }
 
 void TForm1::message(MessageKind kind, const QString& text, int yOffset) {
+    const bool ofRun = run_.active();
+    if (ofRun)
+        ++runMessagesOpen_;
     platform_.showMessage(this, kind, MessageButtons::Ok, text, messagePosition(yOffset));
+    if (ofRun)
+        --runMessagesOpen_;
 }

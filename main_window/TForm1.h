@@ -250,6 +250,8 @@ private:
     PointRectArea* client_ = nullptr;
     FocusMarker* focusMarker_ = nullptr;
     TaskAnnouncer* taskAnnouncer_ = nullptr;
+    // Messages of the running run that are on screen; the end of the run closes them.
+    int runMessagesOpen_ = 0;
     bool scalingHintOpen_ = false;
     QString bestListsFailure_;
     TForm_Namensfenster* nameDialog_ = nullptr;

@@ -113,6 +113,10 @@ void TForm1::runStarted() {
 }
 
 void TForm1::runEnding() {
+    // A message of the run still on screen (the time ran out while it was open) belongs to the
+    // run: it goes now, before the result dialog, and does not come back after the saves.
+    if (runMessagesOpen_ > 0)
+        platform_.closeMessages(this);
     // The focus waits on the start control shown next. It must get there before the answer field
     // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
     QPushButton* nextStart = state_.competitionMode ? Button_Wettb_starten : But_Start;

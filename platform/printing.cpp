@@ -3,9 +3,11 @@
 #include "platform/platform.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -47,9 +49,28 @@ QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+QString printerFailureText(const QString& printerName) {
+    return QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
+                          "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
+        .arg(printerName);
+}
+
+QString noChosenPageText(int pageCount) {
+    const QString pages = pageCount == 1 ? QStringLiteral("nur eine Seite")
+                                         : QStringLiteral("nur %1 Seiten").arg(pageCount);
+    return QStringLiteral("Der Ausdruck hat %1; die gewählten Seiten gibt es darin nicht.\n"
+                          "Es wurde nichts gedruckt.")
+        .arg(pages);
+}
+
 } // namespace
 
-bool renderPrintout(const Printout& printout, QPrinter& printer) {
+bool renderPrintout(const Printout& printout, QPrinter& printer, const PageSelection& selection) {
+    const QList<int> pages = printedPages(printout.pageCount(), selection);
+    if (pages.isEmpty())
+        return false;
+    const Printout chosen = withPages(printout, pages);
+
     printer.setPageOrientation(QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&printer))
@@ -58,13 +79,13 @@ bool renderPrintout(const Printout& printout, QPrinter& printer) {
     // The painter's origin is the top-left corner of the printable area, and its width is the
     // printable width.
     const double scale = printer.width() / layoutUnitsAcross;
-    const QFont font = printerFont(scaled(printout.fontHeight, scale), &printer);
+    const QFont font = printerFont(scaled(chosen.fontHeight, scale), &printer);
     painter.setFont(font);
     const int ascent = QFontMetrics(font, &printer).ascent();
     QPen pen(Qt::black);
 
     bool ok = true;
-    for (const PrintOperation& operation : printout.operations) {
+    for (const PrintOperation& operation : chosen.operations) {
         if (const auto* text = std::get_if<PrintText>(&operation)) {
             painter.drawText(QPoint(scaled(text->x, scale), scaled(text->y, scale) + ascent),
                              text->text);
@@ -81,6 +102,20 @@ bool renderPrintout(const Printout& printout, QPrinter& printer) {
     return painter.end() && ok;
 }
 
+PageSelection chosenPages(const QPrinter& printer) {
+    PageSelection selection;
+    if (printer.printRange() == QPrinter::PageRange) {
+        for (const QPageRanges::Range& range : printer.pageRanges().toRangeList())
+            selection.spans.append(PageSpan{range.from, range.to});
+    }
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        selection.lastPageFirst = printer.pageOrder() == QPrinter::LastPageFirst;
+        selection.copies = printer.copyCount();
+        selection.collateCopies = printer.collateCopies();
+    }
+    return selection;
+}
+
 // The printer is made at its first use: making it loads the system's printing service and its
 // libraries, which would otherwise delay the main window at every start.
 PrinterChoice::PrinterChoice() = default;
@@ -95,26 +130,51 @@ QPrinter& PrinterChoice::printer() {
     return *printer_;
 }
 
-void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const Printout& printout) {
-    if (!platform.printDialog(parent, printer()))
+void PrinterChoice::keepPortrait(Platform& platform, QWidget* parent) {
+    if (printer().pageLayout().orientation() != QPageLayout::Landscape)
         return;
-    if (renderPrintout(printout, printer()))
+    printer().setPageOrientation(QPageLayout::Portrait);
+    platform.showMessage(parent, MessageKind::Information, MessageButtons::Ok,
+                         QStringLiteral("Die Ausdrucke sind immer im Hochformat. Das gewählte "
+                                        "Querformat wird nicht verwendet."));
+}
+
+void PrinterChoice::printWithDialog(Platform& platform, QWidget* parent, const Printout& printout,
+                                    const QString& suggestedFile) {
+    QPrinter& chosen = printer();
+    // Pages and copies belong to one printout: each dialog starts from every page, once.
+    chosen.setPrintRange(QPrinter::AllPages);
+    chosen.setPageRanges(QPageRanges());
+    chosen.setCopyCount(1);
+    // The print job's title in the printer queue.
+    chosen.setDocName(QFileInfo(suggestedFile).completeBaseName());
+    if (!platform.printDialog(parent, chosen,
+                              PrintDialogRequest{printout.pageCount(), suggestedFile}))
+        return;
+    keepPortrait(platform, parent);
+
+    const PageSelection selection = chosenPages(chosen);
+    if (printedPages(printout.pageCount(), selection).isEmpty()) {
+        platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok,
+                             noChosenPageText(printout.pageCount()));
+        return;
+    }
+    if (renderPrintout(printout, chosen, selection))
         return;
     QString text;
-    if (printer().outputFormat() == QPrinter::PdfFormat)
+    if (chosen.outputFormat() == QPrinter::PdfFormat)
         text = QStringLiteral("Der Ausdruck konnte nicht in die Datei\n%1\ngeschrieben werden.\n"
                               "Vielleicht ist der Ordner schreibgeschützt oder die Datei "
                               "gesperrt.")
-                   .arg(shownPath(printer().outputFileName()));
+                   .arg(shownPath(chosen.outputFileName()));
     else
-        text = QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
-                              "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
-                   .arg(printer().printerName());
+        text = printerFailureText(chosen.printerName());
     platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok, text);
 }
 
 void PrinterChoice::setUp(Platform& platform, QWidget* parent) {
-    platform.printerSetup(parent, printer());
+    if (platform.printerSetup(parent, printer()))
+        keepPortrait(platform, parent);
 }
 
 void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
@@ -125,19 +185,23 @@ void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
     const bool toFile = QPrinterInfo::availablePrinters().isEmpty() || !printer().isValid() ||
                         printer().outputFormat() == QPrinter::PdfFormat;
     if (!toFile) {
-        if (!renderPrintout(printout, printer()))
-            platform.showMessage(
-                parent, MessageKind::Warning, MessageButtons::Ok,
-                QStringLiteral("Der Ausdruck konnte nicht an den Drucker \"%1\" geschickt "
-                               "werden.\nBitte prüfe den Drucker und versuche es noch einmal.")
-                    .arg(printer().printerName()));
+        // The chosen printer with its paper, on a printer of its own: the pages, copies and
+        // server options of the last print dialog belonged to that printout.
+        QPrinter direct(QPrinter::HighResolution);
+        direct.setPrinterName(printer().printerName());
+        direct.setPageLayout(printer().pageLayout());
+        direct.setDocName(baseName);
+        if (!renderPrintout(printout, direct))
+            platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok,
+                                 printerFailureText(direct.printerName()));
         return;
     }
 
     const QString path = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setPageSize(printer().pageLayout().pageSize());
+    pdf.setPageLayout(printer().pageLayout());
+    pdf.setDocName(baseName);
     pdf.setOutputFileName(path);
     if (renderPrintout(printout, pdf)) {
         const QString why = QPrinterInfo::availablePrinters().isEmpty()

@@ -1,12 +1,20 @@
 #include "platform/qt_platform.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTranslator>
 
 QDate QtPlatform::today() const {
@@ -22,8 +30,27 @@ qint64 QtPlatform::monotonicMs() const {
     return clock_.monotonicMs();
 }
 
+namespace {
+
+QMessageBox::StandardButton standardButton(MessageAnswer answer) {
+    switch (answer) {
+    case MessageAnswer::Ok:
+        return QMessageBox::Ok;
+    case MessageAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageAnswer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::NoButton;
+}
+
+} // namespace
+
 MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, MessageButtons buttons,
-                                      const QString& text, std::optional<QPoint> topLeft) {
+                                      const QString& text, std::optional<QPoint> topLeft,
+                                      std::optional<MessageAnswer> defaultAnswer) {
     QMessageBox box(parent);
     box.setWindowTitle(QApplication::applicationName());
     box.setText(text);
@@ -49,12 +76,18 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
+    // The order of the buttons stays the platform's; only the one Return presses changes.
+    if (defaultAnswer)
+        box.setDefaultButton(standardButton(*defaultAnswer));
     if (topLeft) {
         // The box must know its size before it can be moved; it then stays on the screen.
         box.adjustSize();
         box.move(*topLeft);
     }
-    switch (box.exec()) {
+    openBoxes_.append(&box);
+    const int pressed = box.exec();
+    openBoxes_.removeOne(&box);
+    switch (pressed) {
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     case QMessageBox::Yes:
@@ -62,10 +95,20 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
     case QMessageBox::No:
         return MessageAnswer::No;
     default:
-        // Closing a box by its title bar or Escape counts as its cautious answer.
+        // Closing a box by its title bar, by Escape or by closeMessages counts as its cautious
+        // answer.
         return buttons == MessageButtons::YesNo ? MessageAnswer::No
                : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
                                                 : MessageAnswer::Cancel;
+    }
+}
+
+void QtPlatform::closeMessages(QWidget* parent) {
+    // A copy: closing a box can activate a window whose handler opens another one.
+    const QList<QMessageBox*> boxes = openBoxes_;
+    for (QMessageBox* box : boxes) {
+        if (box->parentWidget() == parent)
+            box->reject();
     }
 }
 
@@ -96,14 +139,97 @@ std::optional<QString> QtPlatform::saveFileName(QWidget* parent, const FileDialo
     return dialog.selectedFiles().constFirst();
 }
 
-bool QtPlatform::printDialog(QWidget* parent, QPrinter& printer) {
+bool QtPlatform::printDialog(QWidget* parent, QPrinter& printer,
+                             const PrintDialogRequest& request) {
+    // The file is named after what is printed, not after the last printout.
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        printer.setOutputFileName(request.suggestedFile);
     QPrintDialog dialog(&printer, parent);
+    const int pages = qMax(1, request.pageCount);
+    dialog.setMinMax(1, pages);
+    dialog.setFromTo(1, pages);
+    // With a printer chosen the dialog's file field is idle; it still offers the name for the
+    // moment the user switches to a PDF file.
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+            file->setText(request.suggestedFile);
+    }
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtPlatform::printerSetup(QWidget* parent, QPrinter& printer) {
-    QPageSetupDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
+    dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
+
+    // The system's printers, then the PDF file; the entry's data is the printer's name, empty for
+    // the file.
+    auto* printers = new QComboBox(&dialog);
+    printers->setObjectName(QStringLiteral("Drucker"));
+    printers->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    printers->setMinimumContentsLength(30);
+    for (const QString& name : QPrinterInfo::availablePrinterNames())
+        printers->addItem(name, name);
+    printers->addItem(QStringLiteral("In PDF-Datei drucken"), QString());
+    int current = printers->count() - 1;
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        const int index = printers->findData(printer.printerName());
+        if (index >= 0)
+            current = index;
+    }
+    printers->setCurrentIndex(current);
+    auto* label = new QLabel(QStringLiteral("&Drucker:"), &dialog);
+    label->setBuddy(printers);
+
+    // Paper and margins are chosen on a printer of their own, so that cancelling this dialog
+    // leaves the program's printer as it was.
+    QPageLayout layout = printer.pageLayout();
+    auto* paper = new QPushButton(QStringLiteral("&Papier und Ränder …"), &dialog);
+    paper->setObjectName(QStringLiteral("Papier"));
+    paper->setAutoDefault(false);
+    QObject::connect(paper, &QPushButton::clicked, &dialog, [&] {
+        QPrinter scratch(QPrinter::HighResolution);
+        const QString name = printers->currentData().toString();
+        if (name.isEmpty())
+            scratch.setOutputFormat(QPrinter::PdfFormat);
+        else
+            scratch.setPrinterName(name);
+        scratch.setPageLayout(layout);
+        QPageSetupDialog setup(&scratch, &dialog);
+        // Every printout is portrait, so landscape is not offered. Should a landscape page come
+        // back all the same, the printer choice turns it and says so.
+        for (const char* name : {"landscape", "reverseLandscape"}) {
+            if (auto* option = setup.findChild<QRadioButton*>(QLatin1String(name)))
+                option->setEnabled(false);
+        }
+        if (setup.exec() == QDialog::Accepted)
+            layout = scratch.pageLayout();
+    });
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    auto* form = new QGridLayout(&dialog);
+    form->addWidget(label, 0, 0);
+    form->addWidget(printers, 0, 1);
+    form->addWidget(paper, 1, 1, Qt::AlignLeft);
+    form->addWidget(buttons, 2, 0, 1, 2);
+    printers->setFocus();
+
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QString name = printers->currentData().toString();
+    if (name.isEmpty()) {
+        // The name of the file is chosen with each printout.
+        printer.setOutputFileName(QString());
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    } else {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(name);
+    }
+    printer.setPageLayout(layout);
+    return true;
 }
 
 void installGermanTranslation() {

@@ -170,7 +170,9 @@ void TForm_Aufgaben::Drucken2Click() {
     const Printout printout =
         taskSheetPrintout(shownGrid_, options, germanDateText(platform_.today()),
                           longTimeText(platform_.localTime()));
-    printerChoice_.printWithDialog(platform_, this, printout);
+    printerChoice_.printWithDialog(
+        platform_, this, printout,
+        QDir(dataFolder_).filePath(taskSheetFileName(loadedTaskSet_, options)));
 }
 
 void TForm_Aufgaben::Druckereinrichten1Click() {

@@ -2,14 +2,20 @@
 
 #include "platform/window_scaling.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleFactory>
 #include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -18,6 +24,28 @@ constexpr int designClientHeight = 433;
 constexpr int headingLimit = 70;
 
 constexpr QColor teal(0x00, 0x80, 0x80);
+// The window's text as designed, before it is scaled to the screen.
+constexpr int designTextPixels = 13;
+
+// The style draws a radio button's circle at a fixed size, which at 200 % is too small to tell
+// a checked option from an unchecked one on teal. Here the circle grows with the option's text.
+class TextSizedIndicators : public QProxyStyle {
+public:
+    explicit TextSizedIndicators(QObject* owner)
+        : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {
+        setParent(owner);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        const int size = QProxyStyle::pixelMetric(metric, option, widget);
+        if ((metric != PM_ExclusiveIndicatorWidth && metric != PM_ExclusiveIndicatorHeight) ||
+            !widget)
+            return size;
+        const int textPixels = QFontInfo(widget->font()).pixelSize();
+        return qMax(1, int(std::lround(double(size) * textPixels / designTextPixels)));
+    }
+};
 
 QFont systemFont(int pixels) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -43,10 +71,12 @@ QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, 
 }
 
 QRadioButton* makeOption(QGroupBox* group, const char* name, const QString& caption, int top,
-                         bool checked = false) {
+                         QStyle* style, bool checked = false) {
     auto* option = new QRadioButton(caption, group);
+    option->setStyle(style);
     option->setObjectName(QString::fromLatin1(name));
-    option->setGeometry(16, top, group->width() - 24, 20);
+    // As wide as the box allows: the circle that grows with the text takes room from the text.
+    option->setGeometry(12, top, group->width() - 16, 20);
     option->setChecked(checked);
     QFont normal;
     normal.setBold(false);
@@ -62,20 +92,22 @@ TForm_Drucken::TForm_Drucken(QWidget* parent)
     setObjectName(QStringLiteral("Form_Drucken"));
     setWindowTitle(
         QStringLiteral("     Einstellungen zum Drucken von gespeicherten oder aktuellen Aufgaben"));
-    setFont(systemFont(13));
+    setFont(systemFont(designTextPixels));
     resize(designClientWidth, designClientHeight);
+    QStyle* options = new TextSizedIndicators(this);
 
     Group_Name =
         makeGroup(this, "Group_Name", QStringLiteral("Name-Überschrift"), QRect(32, 32, 577, 145));
-    Radio_B_mit_Namen = makeOption(
-        Group_Name, "Radio_B_mit_Namen",
-        QStringLiteral("  mit gespeichertem Namen, mit den erzielten Punkten, ..."), 24, true);
+    Radio_B_mit_Namen =
+        makeOption(Group_Name, "Radio_B_mit_Namen",
+                   QStringLiteral("  mit gespeichertem Namen, mit den erzielten Punkten, ..."), 24,
+                   options, true);
     Radio_B_mit_Ueberschrift =
         makeOption(Group_Name, "Radio_B_mit_Ueberschrift",
-                   QStringLiteral("  mit einer noch einzugebenden Überschrift"), 48);
+                   QStringLiteral("  mit einer noch einzugebenden Überschrift"), 48, options);
     Radio_B_ohne_Namen_Ueberschrift =
         makeOption(Group_Name, "Radio_B_ohne_Namen_Ueberschrift",
-                   QStringLiteral("  ohne Namen, ...  und ohne Überschrift"), 72);
+                   QStringLiteral("  ohne Namen, ...  und ohne Überschrift"), 72, options);
     Edit_Ueberschrift = new QLineEdit(Group_Name);
     Edit_Ueberschrift->setObjectName(QStringLiteral("Edit_Ueberschrift"));
     Edit_Ueberschrift->setGeometry(16, 104, 545, 24);
@@ -92,38 +124,38 @@ TForm_Drucken::TForm_Drucken(QWidget* parent)
 
     Group_Zahl_1 =
         makeGroup(this, "Group_Zahl_1", QStringLiteral("Zahl 1"), QRect(32, 216, 161, 73));
-    Radio_B_mit_Zahl_1 =
-        makeOption(Group_Zahl_1, "Radio_B_mit_Zahl_1", QStringLiteral("  mit Zahl 1"), 24, true);
-    Radio_B_ohne_Zahl_1 =
-        makeOption(Group_Zahl_1, "Radio_B_ohne_Zahl_1", QStringLiteral("  ohne Zahl 1"), 46);
+    Radio_B_mit_Zahl_1 = makeOption(Group_Zahl_1, "Radio_B_mit_Zahl_1",
+                                    QStringLiteral("  mit Zahl 1"), 24, options, true);
+    Radio_B_ohne_Zahl_1 = makeOption(Group_Zahl_1, "Radio_B_ohne_Zahl_1",
+                                     QStringLiteral("  ohne Zahl 1"), 46, options);
 
     Group_Verknuepfung = makeGroup(this, "Group_Verknuepfung", QStringLiteral("+   -   *   :"),
                                    QRect(240, 216, 161, 73));
     Radio_B_mit_Verknuepfung = makeOption(Group_Verknuepfung, "Radio_B_mit_Verknuepfung",
-                                          QStringLiteral("  mit  +  -  *  :"), 24, true);
+                                          QStringLiteral("  mit  +  -  *  :"), 24, options, true);
     Radio_B_ohne_Verknuepfung = makeOption(Group_Verknuepfung, "Radio_B_ohne_Verknuepfung",
-                                           QStringLiteral("  ohne  +  -  *  :"), 46);
+                                           QStringLiteral("  ohne  +  -  *  :"), 46, options);
 
     Group_Zahl_2 =
         makeGroup(this, "Group_Zahl_2", QStringLiteral("Zahl 2"), QRect(448, 216, 161, 73));
-    Radio_B_mit_Zahl_2 =
-        makeOption(Group_Zahl_2, "Radio_B_mit_Zahl_2", QStringLiteral("  mit Zahl 2"), 24, true);
-    Radio_Bohne_Zahl_2 =
-        makeOption(Group_Zahl_2, "Radio_Bohne_Zahl_2", QStringLiteral("  ohne Zahl 2"), 46);
+    Radio_B_mit_Zahl_2 = makeOption(Group_Zahl_2, "Radio_B_mit_Zahl_2",
+                                    QStringLiteral("  mit Zahl 2"), 24, options, true);
+    Radio_Bohne_Zahl_2 = makeOption(Group_Zahl_2, "Radio_Bohne_Zahl_2",
+                                    QStringLiteral("  ohne Zahl 2"), 46, options);
 
     Group_B_Ergebnis =
         makeGroup(this, "Group_B_Ergebnis", QStringLiteral("Ergebnis"), QRect(32, 344, 161, 73));
     Radio_B_mit_Ergebnis = makeOption(Group_B_Ergebnis, "Radio_B_mit_Ergebnis",
-                                      QStringLiteral("  mit Ergebnis"), 24, true);
+                                      QStringLiteral("  mit Ergebnis"), 24, options, true);
     Radio_B_ohne_ERgebnis = makeOption(Group_B_Ergebnis, "Radio_B_ohne_ERgebnis",
-                                       QStringLiteral("  ohne Ergebnis"), 46);
+                                       QStringLiteral("  ohne Ergebnis"), 46, options);
 
     GroupBox1 = makeGroup(this, "GroupBox1", QStringLiteral("Eingabe u. Wertung"),
                           QRect(400, 344, 209, 73));
     Radio_B_mit_Eingabe = makeOption(GroupBox1, "Radio_B_mit_Eingabe",
-                                     QStringLiteral("  mit Eingabe u. Wertung"), 24, true);
+                                     QStringLiteral("  mit Eingabe u. Wertung"), 24, options, true);
     Radio_B_ohne_Eingabe = makeOption(GroupBox1, "Radio_B_ohne_Eingabe",
-                                      QStringLiteral("  ohne Eingabe u. Wertung"), 46);
+                                      QStringLiteral("  ohne Eingabe u. Wertung"), 46, options);
 
     BitBtn_ok = new QPushButton(QStringLiteral("ok"), this);
     BitBtn_ok->setObjectName(QStringLiteral("BitBtn_ok"));

@@ -10,13 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 
 namespace {
 
 // The dialog as designed, before it is scaled to the screen and maximized.
 constexpr int designClientWidth = 649;
 constexpr int designClientHeight = 430;
-constexpr int rankLabelHeight = 66;
 
 // Navy, the colour of an active title bar, behind the numbers and in the separating bar.
 const QString numberPanelStyle =
@@ -139,7 +139,7 @@ TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platfo
     But_nichts_sp =
         makeButton(this, "But_nichts_sp", QStringLiteral("&nichts"), QRect(352, 368, 265, 25));
     But_zurueck =
-        makeButton(this, "But_zurueck", QStringLiteral("zurück"), QRect(288, 280, 89, 33));
+        makeButton(this, "But_zurueck", QStringLiteral("&zurück"), QRect(288, 280, 89, 33));
 
     Label_Rang_neues_Meldung = new QLabel(this);
     Label_Rang_neues_Meldung->setObjectName(QStringLiteral("Label_Rang_neues_Meldung"));
@@ -148,7 +148,8 @@ TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platfo
     setTextColour(Label_Rang_neues_Meldung, Qt::red);
     Label_Rang_neues_Meldung->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label_Rang_neues_Meldung->setWordWrap(true);
-    Label_Rang_neues_Meldung->setGeometry(224, 344, designClientWidth - 2 * 224, rankLabelHeight);
+    Label_Rang_neues_Meldung->move(224, 344);
+    fitToWidth();
     Label_Rang_neues_Meldung->hide();
 
     // Read row by row, the window says one sentence; Tab follows it.
@@ -182,6 +183,7 @@ void TForm_Ergebnis_Meldung::showResult(const RunResult& result) {
     result_ = result;
     closeAllowed_ = false;
     bestListRank_ = 0;
+    focusAfterActivation_ = nullptr;
     Panel_Sekunden->setText(timeLimitText(result.timeFieldText));
     FormShow();
     // The place is taken once per run: activations may come never or several times.
@@ -242,15 +244,12 @@ void TForm_Ergebnis_Meldung::FormActivate() {
     Panel_Anzahl->setText(QString::number(result_.workedTaskCount));
     Panel_Richtige->setText(QString::number(result_.points));
 
-    const int client = this->width();
-    const int margin = 20 * scalePercent_ / 100;
-    Panel_trennen->setGeometry(margin, Panel_trennen->y(), client - 2 * margin,
-                               Panel_trennen->height());
-    Label_Rang_neues_Meldung->setGeometry(
-        Label_Rang_neues_Meldung->x(), Label_Rang_neues_Meldung->y(),
-        qMax(0, client - 2 * Label_Rang_neues_Meldung->x()), Label_Rang_neues_Meldung->height());
-
-    Panel_Anzahl->setFocus(Qt::OtherFocusReason);
+    // After a confirmation answered No the focus stays on the button that asked; otherwise the
+    // dialog starts at the numbers.
+    QWidget* focus = focusAfterActivation_ ? static_cast<QWidget*>(focusAfterActivation_)
+                                           : static_cast<QWidget*>(Panel_Anzahl);
+    focusAfterActivation_ = nullptr;
+    focus->setFocus(Qt::OtherFocusReason);
 
     if (result_.competitionChosen && result_.points > 0 && bestListRank_ >= 1 &&
         bestListRank_ <= bestListPlaces && state_.showCompetitionRank) {
@@ -263,14 +262,39 @@ void TForm_Ergebnis_Meldung::FormActivate() {
     } else {
         Label_Rang_neues_Meldung->hide();
     }
+    fitToWidth();
 }
 
-bool TForm_Ergebnis_Meldung::confirmed(const QString& question) {
-    const bool yes = platform_.showMessage(this, MessageKind::Warning, MessageButtons::YesNo,
-                                           question) == MessageAnswer::Yes;
-    // Back from the box, the dialog starts again with the focus on the numbers.
-    if (!yes)
+// The bar and the announcement span the dialog's width, whenever that width becomes known: the
+// window manager may maximize the dialog after it has been activated. The announcement is as
+// high as its wrapped lines, so its last line ("W 16!") is never cut off.
+void TForm_Ergebnis_Meldung::fitToWidth() {
+    const int client = width();
+    const int margin = 20 * scalePercent_ / 100;
+    Panel_trennen->setGeometry(margin, Panel_trennen->y(), qMax(0, client - 2 * margin),
+                               Panel_trennen->height());
+    QLabel* rank = Label_Rang_neues_Meldung;
+    const int rankWidth = qMax(1, client - 2 * rank->x());
+    rank->setGeometry(rank->x(), rank->y(), rankWidth, rank->heightForWidth(rankWidth));
+}
+
+void TForm_Ergebnis_Meldung::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitToWidth();
+}
+
+// Yes gives up a part of the run, so No is the default. After No (or Escape) the dialog is
+// activated again with the focus on the button that asked, where a keyboard user goes on.
+bool TForm_Ergebnis_Meldung::confirmed(QPushButton* asking, const QString& question) {
+    const bool yes =
+        platform_.showMessage(this, MessageKind::Warning, MessageButtons::YesNo, question,
+                              std::nullopt, MessageAnswer::No) == MessageAnswer::Yes;
+    if (!yes) {
+        focusAfterActivation_ = asking;
         FormActivate();
+        // The window manager activates the dialog once more when the box has gone.
+        focusAfterActivation_ = asking;
+    }
     return yes;
 }
 
@@ -280,7 +304,8 @@ void TForm_Ergebnis_Meldung::closeWithChoice() {
 }
 
 void TForm_Ergebnis_Meldung::But_Leistung_spClick() {
-    if (!confirmed(QStringLiteral("Willst Du wirklich nur Deine Leistungen und nicht die\nvon "
+    if (!confirmed(But_Leistung_sp,
+                   QStringLiteral("Willst Du wirklich nur Deine Leistungen und nicht die\nvon "
                                   "Dir bearbeiteten Aufgaben speichern?")))
         return;
     state_.saveResultsChosen = true;
@@ -290,7 +315,8 @@ void TForm_Ergebnis_Meldung::But_Leistung_spClick() {
 }
 
 void TForm_Ergebnis_Meldung::But_Aufgaben_spClick() {
-    if (!confirmed(QStringLiteral("Willst Du wirklich nur die von Dir bearbeiteten Aufgaben\nund "
+    if (!confirmed(But_Aufgaben_sp,
+                   QStringLiteral("Willst Du wirklich nur die von Dir bearbeiteten Aufgaben\nund "
                                   "nicht Deine Leistungen speichern?")))
         return;
     state_.saveResultsChosen = false;
@@ -306,7 +332,8 @@ void TForm_Ergebnis_Meldung::But_beides_spClick() {
 }
 
 void TForm_Ergebnis_Meldung::But_nichts_spClick() {
-    if (!confirmed(QStringLiteral("Willst Du wirklich weder Deine Leistungen noch die\nvon Dir "
+    if (!confirmed(But_nichts_sp,
+                   QStringLiteral("Willst Du wirklich weder Deine Leistungen noch die\nvon Dir "
                                   "bearbeiteten Aufgaben speichern?")))
         return;
     state_.saveResultsChosen = false;

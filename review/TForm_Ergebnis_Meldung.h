@@ -52,6 +52,7 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormCreate();
@@ -63,7 +64,8 @@ private:
     void But_beides_spClick();
     void But_nichts_spClick();
     void But_zurueckClick();
-    bool confirmed(const QString& question);
+    void fitToWidth();
+    bool confirmed(QPushButton* asking, const QString& question);
     void closeWithChoice();
 
     RunState& state_;
@@ -72,5 +74,6 @@ private:
     RunResult result_;
     quint8 bestListRank_ = 0;
     bool closeAllowed_ = false;
+    QPushButton* focusAfterActivation_ = nullptr;
     int scalePercent_ = 100;
 };

@@ -7,6 +7,7 @@
 #include "storage/results_file.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -103,6 +104,7 @@ GridTexts TForm_Ergebnisse::shownTexts() const {
 void TForm_Ergebnisse::emptyDataCells() {
     setTexts(emptyResultsGrid());
     shownRecords_ = 0;
+    shownFile_.clear();
 }
 
 void TForm_Ergebnisse::showResults(const QString& fileName, const QList<ResultRecord>& records) {
@@ -110,6 +112,7 @@ void TForm_Ergebnisse::showResults(const QString& fileName, const QList<ResultRe
     // The whole grid is written, so no row of a file shown before remains.
     setTexts(resultsGrid(records));
     shownRecords_ = int(qMin<qsizetype>(records.size(), resultsGridDataRows));
+    shownFile_ = fileName;
 }
 
 bool TForm_Ergebnisse::openAndShow() {
@@ -147,10 +150,16 @@ void TForm_Ergebnisse::ffnen1Click() {
 }
 
 void TForm_Ergebnisse::drucken1Click() {
+    // "Leistungen Klasse 3b 06.12.26.pdf": the results file and the day it was printed, since
+    // the file grows after every run.
+    const QString fileName =
+        printFileName({QStringLiteral("Leistungen"), QFileInfo(shownFile_).completeBaseName(),
+                       shortenDateText(germanDateText(platform_.today()))});
     printers_.printWithDialog(platform_, this,
                               resultsPrintout(shownTexts(), shownRecords_,
                                               germanDateText(platform_.today()),
-                                              longTimeText(platform_.localTime())));
+                                              longTimeText(platform_.localTime())),
+                              QDir(dataFolder_).filePath(fileName));
 }
 
 void TForm_Ergebnisse::Druckereinrichten1Click() {

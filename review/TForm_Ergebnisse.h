@@ -56,5 +56,7 @@ private:
     PrinterChoice& printers_;
     QString dataFolder_;
     int shownRecords_ = 0;
+    // The file the grid shows; empty while the data cells are empty.
+    QString shownFile_;
     int scalePercent_ = 100;
 };

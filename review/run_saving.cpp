@@ -13,10 +13,10 @@ namespace {
 
 const QString noDataMessage = QStringLiteral("Zur Zeit liegen keine Daten vor !");
 const QString resultsLossWarning =
-    QStringLiteral("Wenn Du jetzt 'Ok' anclickst, gehen Deine Leistungsdaten\nzum letzten "
+    QStringLiteral("Wenn Du jetzt 'OK' anclickst, gehen Deine Leistungsdaten\nzum letzten "
                    "Durchgang verloren!");
 const QString tasksLossWarning =
-    QStringLiteral("Wenn Du jetzt 'Ok' anclickst, gehen die von Dir\nim letzten Durchgang "
+    QStringLiteral("Wenn Du jetzt 'OK' anclickst, gehen die von Dir\nim letzten Durchgang "
                    "bearbeiteten Aufgaben verloren!");
 const QString fullFileQuestion = QStringLiteral(
     "Die gewählte Leistungs-Datei kann keinen Datensatz mehr aufnehmen! Sollen die Datensätze "
@@ -27,15 +27,22 @@ const QString tooManyFilesWarning = QStringLiteral(
     "*.erg. Lösche sie bitte bald! Sonst kann ich keine neuen Dateien zum Speichern der "
     "Leistungen anlegen!");
 const QString nowTheTasks = QStringLiteral("Und jetzt zum Speichern der Aufgaben!");
+// The save dialogs list the files the open dialogs list, whatever the case of the extension: the
+// automatic files are spelt W.Erg, and files come from other computers.
+const QString resultsFilter = QStringLiteral("Leistungen (*.ERG *.erg *.Erg)");
+const QString taskSetFilter = QStringLiteral("Aufgaben (*.AGB *.agb *.Agb)");
 
 void say(const SaveContext& context, MessageKind kind, const QString& text,
          std::optional<QPoint> at = std::nullopt) {
     context.platform.showMessage(context.parent, kind, MessageButtons::Ok, text, at);
 }
 
+// Return keeps the data: Cancel is the default, so a child who pressed Escape in the save
+// dialog and then Return gets the dialog back.
 bool giveUpConfirmed(const SaveContext& context, const QString& warning) {
     return context.platform.showMessage(context.parent, MessageKind::Warning,
-                                        MessageButtons::OkCancel, warning) == MessageAnswer::Ok;
+                                        MessageButtons::OkCancel, warning, std::nullopt,
+                                        MessageAnswer::Cancel) == MessageAnswer::Ok;
 }
 
 QString shown(const QString& path) {
@@ -88,9 +95,10 @@ bool storeInChosenFile(const SaveContext& context, const QString& path,
         return false;
     }
     if (file.exists && file.full()) {
-        if (context.platform.showMessage(context.parent, MessageKind::Warning,
-                                         MessageButtons::YesNo, fullFileQuestion,
-                                         context.fullFileQuestionAt) != MessageAnswer::Yes)
+        // Yes empties a file that may hold other children's records: No is the default.
+        if (context.platform.showMessage(
+                context.parent, MessageKind::Warning, MessageButtons::YesNo, fullFileQuestion,
+                context.fullFileQuestionAt, MessageAnswer::No) != MessageAnswer::Yes)
             return false;
         emptyFirst = true;
     }
@@ -140,7 +148,7 @@ void saveResultsInteractive(const SaveContext& context, RunState& state, const R
     while (state.resultsPending) {
         const std::optional<QString> path =
             askForFile(context, QStringLiteral("Leistungen speichern"), QStringLiteral("ERG"),
-                       QStringLiteral("Leistungen (*.ERG)"), false);
+                       resultsFilter, false);
         if (!path) {
             if (giveUpConfirmed(context, resultsLossWarning))
                 state.resultsPending = false;
@@ -161,9 +169,11 @@ void saveResultsAuto(const SaveContext& context, RunState& state, const RunResul
     const AutomaticStore stored =
         storeAutomaticResultRecord(context.dataFolder, buildResultRecord(result, context.platform));
     if (stored.path.isEmpty()) {
+        // No file of the series was reached: the folder is where the teacher must look.
         say(context, MessageKind::Warning,
-            QStringLiteral("Deine Leistungen konnten nicht gespeichert werden.\n%1")
-                .arg(stored.outcome.reason));
+            QStringLiteral("Deine Leistungen konnten in keiner Leistungs-Datei W*.Erg im Ordner\n"
+                           "%1\ngespeichert werden.\n%2")
+                .arg(shown(QDir(context.dataFolder).absolutePath()), stored.outcome.reason));
         return;
     }
     if (!stored.outcome.ok) {
@@ -181,7 +191,7 @@ void saveTasksInteractive(const SaveContext& context, RunState& state, const Run
     while (state.tasksPending) {
         const std::optional<QString> path =
             askForFile(context, QStringLiteral("Aufgaben speichern"), QStringLiteral("AGB"),
-                       QStringLiteral("Aufgaben (*.AGB)"), true);
+                       taskSetFilter, true);
         if (!path) {
             if (giveUpConfirmed(context, tasksLossWarning))
                 state.tasksPending = false;

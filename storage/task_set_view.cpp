@@ -238,3 +238,20 @@ Printout emptyWorksheetPrintout(const QString& dateText, const QString& timeText
     sheet.rows(0, 0, options, true);
     return sheet.take();
 }
+
+QString sheetKindText(const SheetOptions& options) {
+    if (options.withInput)
+        return QStringLiteral("Auswertung");
+    if (!options.withResult)
+        return QStringLiteral("Übungsblatt");
+    if (!options.withOperand1 || !options.withOperation || !options.withOperand2)
+        return QStringLiteral("Ergänzungsblatt");
+    return QStringLiteral("Lösungsblatt");
+}
+
+QString taskSheetFileName(const QList<TaskRecord>& records, const SheetOptions& options) {
+    if (records.isEmpty())
+        return printFileName({QStringLiteral("Aufgabenblatt")});
+    return printFileName({QStringLiteral("Aufgaben"), records.first().name, records.first().date,
+                          sheetKindText(options)});
+}

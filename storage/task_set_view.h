@@ -69,3 +69,14 @@ Printout taskSheetPrintout(const TaskSetGrid& grid, const SheetOptions& options,
 
 // One page of the worksheet's frame without tasks, name or heading.
 Printout emptyWorksheetPrintout(const QString& dateText, const QString& timeText);
+
+// What kind of sheet the options make, for the name of its PDF file: "Auswertung" with the
+// child's answers and marks, "Übungsblatt" without the results, "Ergänzungsblatt" with the
+// results but without an operand or the sign (the missing part is to be found), otherwise
+// "Lösungsblatt".
+QString sheetKindText(const SheetOptions& options);
+
+// The name a worksheet of the set is offered under as a PDF file, e.g.
+// "Aufgaben Ben 07.12.26 Übungsblatt.pdf": the name and date the set was saved with and the kind
+// of sheet. A set without records prints as the empty worksheet, "Aufgabenblatt.pdf".
+QString taskSheetFileName(const QList<TaskRecord>& records, const SheetOptions& options);

@@ -1,4 +1,5 @@
 #include "common/clock.h"
+#include "common/printout.h"
 #include "common/random.h"
 #include "common/text_codec.h"
 #include "common/window_scale.h"
@@ -14,10 +15,16 @@ private slots:
     void roundHalfEvenOnNegatives();
     void scaledWindowsFitTheScreen();
     void shortDate();
+    void windows1252_data();
     void windows1252();
     void cappedTextInRecords();
     void generatorSequences();
     void generatorRangeLimits();
+    void printedPages_data();
+    void printedPages();
+    void pagesOfThePrintout();
+    void printFileNames_data();
+    void printFileNames();
 };
 
 void TestCommon::scalePercent_data() {
@@ -85,18 +92,39 @@ void TestCommon::shortDate() {
     QCOMPARE(longTimeText(QTime(7, 6, 9)), QString("07:06:09"));
 }
 
-void TestCommon::windows1252() {
-    const QByteArray bytes = toWindows1252(QString::fromUtf8("äöüß€ÄÖÜ„“–"));
-    QCOMPARE(bytes.toHex(' '), QByteArray("e4 f6 fc df 80 c4 d6 dc 84 93 96"));
-    QCOMPARE(fromWindows1252(bytes), QString::fromUtf8("äöüß€ÄÖÜ„“–"));
+void TestCommon::windows1252_data() {
+    QTest::addColumn<QString>("text");       // in memory
+    QTest::addColumn<QByteArray>("written"); // toWindows1252(text)
+    QTest::addColumn<QByteArray>("bytes");   // in a file
+    QTest::addColumn<QString>("read");       // fromWindows1252(bytes)
+
+    const QString german = QString::fromUtf8("äöüß€ÄÖÜ„“–");
+    const QByteArray germanBytes = QByteArray::fromHex("e4f6fcdf80c4d6dc849396");
+    QTest::newRow("German letters, euro, quotes, dash")
+        << german << germanBytes << germanBytes << german;
     // Characters outside the code page become one '?' each, also outside the BMP.
-    QCOMPARE(toWindows1252(QString::fromUtf8("A✓B😀C")), QByteArray("A?B?C"));
-    // Bytes the code page leaves undefined still give one character each.
-    QCOMPARE(fromWindows1252(QByteArray("\x81\x8d"
-                                        "a",
-                                        3))
-                 .size(),
-             3);
+    QTest::newRow("outside the code page") << QString::fromUtf8("A✓B😀C") << QByteArray("A?B?C")
+                                           << QByteArray("A?B?C") << QString("A?B?C");
+    // The five bytes the code page leaves undefined read as '?', never as control characters,
+    // and the control characters some converters make of them are not written back.
+    for (const char* hex : {"81", "8d", "8f", "90", "9d"}) {
+        const QByteArray undefined = QByteArray::fromHex(hex);
+        QTest::newRow(qPrintable(QStringLiteral("undefined byte %1").arg(hex)))
+            << QString(QChar(quint8(undefined.at(0)))) << QByteArray("?") << undefined
+            << QString("?");
+    }
+    QTest::newRow("undefined bytes among letters")
+        << QString::fromUtf8("B\u0081n\u009dö") << QByteArray::fromHex("423f6e3ff6")
+        << QByteArray::fromHex("42816e9df6") << QString::fromUtf8("B?n?ö");
+}
+
+void TestCommon::windows1252() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, written);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, read);
+    QCOMPARE(fromWindows1252(bytes), read);
+    QCOMPARE(toWindows1252(text).toHex(' '), written.toHex(' '));
 }
 
 void TestCommon::cappedTextInRecords() {
@@ -148,6 +176,86 @@ void TestCommon::generatorRangeLimits() {
     FixedClock clock;
     clock.utc = QTime(23, 59, 59, 999);
     QCOMPARE(seedFromClock(clock), 86399999u);
+}
+
+void TestCommon::printedPages_data() {
+    QTest::addColumn<int>("pageCount");
+    QTest::addColumn<QList<PageSpan>>("spans");
+    QTest::addColumn<bool>("lastPageFirst");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<QList<int>>("printed");
+
+    using Spans = QList<PageSpan>;
+    QTest::newRow("every page") << 7 << Spans{} << false << 1 << true
+                                << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("from 2 to 3") << 7 << Spans{{2, 3}} << false << 1 << true << QList<int>{2, 3};
+    QTest::newRow("a list") << 7 << Spans{{1, 1}, {3, 4}, {7, 7}} << false << 1 << true
+                            << QList<int>{1, 3, 4, 7};
+    QTest::newRow("overlapping spans print a page once")
+        << 7 << Spans{{4, 5}, {2, 4}} << false << 1 << true << QList<int>{2, 3, 4, 5};
+    QTest::newRow("past the last page")
+        << 2 << Spans{{2, 9}} << false << 1 << true << QList<int>{2};
+    QTest::newRow("no chosen page exists")
+        << 1 << Spans{{2, 3}} << false << 1 << true << QList<int>{};
+    QTest::newRow("last page first")
+        << 7 << Spans{{2, 4}} << true << 1 << true << QList<int>{4, 3, 2};
+    QTest::newRow("3 copies, collated")
+        << 2 << Spans{} << false << 3 << true << QList<int>{1, 2, 1, 2, 1, 2};
+    QTest::newRow("2 copies, not collated, reversed")
+        << 3 << Spans{} << true << 2 << false << QList<int>{3, 3, 2, 2, 1, 1};
+    QTest::newRow("no copies count as one")
+        << 2 << Spans{} << false << 0 << true << QList<int>{1, 2};
+}
+
+void TestCommon::printedPages() {
+    QFETCH(int, pageCount);
+    QFETCH(QList<PageSpan>, spans);
+    QFETCH(bool, lastPageFirst);
+    QFETCH(int, copies);
+    QFETCH(bool, collate);
+    QFETCH(QList<int>, printed);
+    QCOMPARE(::printedPages(pageCount, PageSelection{spans, lastPageFirst, copies, collate}),
+             printed);
+}
+
+// The chosen pages keep their own operations, in the order given, one page each.
+void TestCommon::pagesOfThePrintout() {
+    Printout printout;
+    printout.fontHeight = 60;
+    printout.operations = {PrintText{1, 1, "eins"}, PrintLine{0, 0, 9, 9, 3}, PrintNewPage{},
+                           PrintNewPage{}, PrintText{3, 3, "drei"}};
+    QCOMPARE(printout.pageCount(), 3);
+
+    const Printout chosen = withPages(printout, {3, 2, 1});
+    QCOMPARE(chosen.fontHeight, 60);
+    QCOMPARE(chosen.pageCount(), 3);
+    const QList<PrintOperation> expected{PrintText{3, 3, "drei"}, PrintNewPage{}, PrintNewPage{},
+                                         PrintText{1, 1, "eins"}, PrintLine{0, 0, 9, 9, 3}};
+    QCOMPARE(chosen.operations, expected);
+}
+
+void TestCommon::printFileNames_data() {
+    QTest::addColumn<QStringList>("parts");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("worksheet") << QStringList{"Aufgaben", "Ben", "07.12.26", "Übungsblatt"}
+                               << QString::fromUtf8("Aufgaben Ben 07.12.26 Übungsblatt.pdf");
+    QTest::newRow("empty parts are left out") << QStringList{"Aufgaben", "", " ", "Lösungsblatt"}
+                                              << QString::fromUtf8("Aufgaben Lösungsblatt.pdf");
+    QTest::newRow("a name that would leave the folder")
+        << QStringList{"Aufgaben", "../x/y", "a\\b:c"} << QString("Aufgaben .._x_y a_b_c.pdf");
+    QTest::newRow("characters no file name holds")
+        << QStringList{"Leistungen", "A*B?\"<>|", QString("C") + QChar(0x01)}
+        << QString("Leistungen A_B_____ C_.pdf");
+    QTest::newRow("a leading dot would hide the file")
+        << QStringList{".hidden"} << QString("_hidden.pdf");
+}
+
+void TestCommon::printFileNames() {
+    QFETCH(QStringList, parts);
+    QFETCH(QString, name);
+    QCOMPARE(printFileName(parts), name);
 }
 
 QTEST_GUILESS_MAIN(TestCommon)

@@ -13,7 +13,7 @@ namespace {
 
 const QString shortNameMessage =
     QString::fromUtf8("Gib bitte deinen Namen (mit mindestens 3 Zeichen) zum Starten eines "
-                      "Wettbewerbs ein und wähle dann 'Ok' oder clicke auf 'Abbruch'!");
+                      "Wettbewerbs ein und wähle dann 'OK' oder clicke auf 'Abbrechen'!");
 
 } // namespace
 
@@ -62,7 +62,7 @@ void TestNamensfenster::presentation() {
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QCOMPARE(dialog->findChild<QLabel*>("Label1")->text(),
              QString::fromUtf8("Vor dem Start eines Wettbewerbs gib bitte deinen Namen ein \n"
-                               "und wähle dann 'Ok' an.\n"
+                               "und wähle dann 'OK' an.\n"
                                "Die erste Aufgabe erscheint direkt nach Anclicken des \n"
                                "Start-Buttons.\n\nViel Erfolg!"));
     QCOMPARE(button("BitBtn_Ok")->text(), QStringLiteral("OK"));

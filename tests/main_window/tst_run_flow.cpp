@@ -1,6 +1,8 @@
 #include "main_window_fixture.h"
 
 #include "engine/task_generation.h"
+#include "platform/qt_platform.h"
+#include "support/real_boxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,7 +16,8 @@ private slots:
     void startUpState();
     void wholeRunEndsAtTheLimit();
     void countdownAndTimeOut();
-    void timeOutWhileLimitMessageIsOpen();
+    void timeOutWhileARunMessageIsOpen_data();
+    void timeOutWhileARunMessageIsOpen();
     void stopAfterThreeAnswers();
     void stopRightAfterStart();
     void scoringAndPointsDisplay();
@@ -142,21 +145,55 @@ void TestRunFlow::countdownAndTimeOut() {
     f.form->But_StopClick();
 }
 
-void TestRunFlow::timeOutWhileLimitMessageIsOpen() {
+void TestRunFlow::timeOutWhileARunMessageIsOpen_data() {
+    QTest::addColumn<bool>("limit"); // the 160th task, or no further task (36 of 0 .. 5 + 0 .. 5)
+    QTest::addColumn<bool>("realBox");
+    QTest::newRow("limit message") << true << false;
+    QTest::newRow("no more tasks") << false << false;
+    QTest::newRow("no more tasks, Qt's box") << false << true;
+}
+
+// The time runs out while a message of the run is on screen: the run ends, and the message goes
+// with it before anything of the end of the run is shown, so it does not come back afterwards.
+void TestRunFlow::timeOutWhileARunMessageIsOpen() {
+    QFETCH(bool, limit);
+    QFETCH(bool, realBox);
     MainWindowFixture f;
-    f.chooseRanges(13, 13);
+    f.chooseRanges(limit ? 13 : 0, limit ? 13 : 0);
     f.setTime("1200");
     f.start();
-    for (int task = 1; task < 160; ++task)
+    const int tasks = limit ? 160 : 36;
+    for (int task = 1; task < tasks; ++task)
         f.answerRight();
-    // The time runs out while the limit message is on screen.
     f.state.remainingSeconds = 1;
-    f.platform.whileMessageOpen = [&](const FakePlatform::Message&) { f.run.tick(); };
+    std::unique_ptr<RealBoxes> boxes;
+    if (realBox) {
+        installGermanTranslation();
+        f.platform.realMessageBoxes = true;
+        boxes = std::make_unique<RealBoxes>();
+        boxes->actions.enqueue([&](QMessageBox*) { f.run.tick(); });
+    } else {
+        f.platform.whileMessageOpen = [&](const FakePlatform::Message&) { f.run.tick(); };
+    }
+    QStringList openAtEnd{"not ended"};
+    connect(&f.run, &RunController::runEnded, f.form.get(),
+            [&] { openAtEnd = f.platform.openMessageTexts() + RealBoxes::visibleBoxTexts(); });
     f.answerRight();
+    if (realBox)
+        QTRY_COMPARE(boxes->shown.size(), 1);
     QCOMPARE(f.platform.messages.size(), 1);
+    QVERIFY(f.platform.messages[0].text.startsWith(limit ? "Jetzt kann ich nicht mehr!"
+                                                         : noMoreTasksMessage));
+    QCOMPARE(openAtEnd, QStringList());
+    if (realBox) {
+        QVERIFY(!boxes->shown[0].stayedOpen);
+        QVERIFY(RealBoxes::visibleBoxTexts().isEmpty());
+    } else {
+        QVERIFY(f.platform.messages[0].closedByProgram);
+    }
     QVERIFY(f.state.timeUp);
-    // The 160th task was answered before the time ran out: it counts as worked.
-    QCOMPARE(f.state.workedTaskCount, 160);
+    // The last task was answered before the time ran out: it counts as worked.
+    QCOMPARE(f.state.workedTaskCount, tasks);
     QCOMPARE(f.state.taskCounter, 0);
     QVERIFY(f.form->But_Start->isVisible());
 }
@@ -386,7 +423,7 @@ void TestRunFlow::closeQueryWithPendingData() {
     QCOMPARE(f.platform.messages[0].buttons, MessageButtons::OkCancel);
     QVERIFY(f.platform.messages[0].text.startsWith(
         "Wenn du das Programm verlassen willst, ohne vorher Dein letztes Ergebnis zu speichern, "
-        "so wähle bitte 'Ok' an.\n"));
+        "so wähle bitte 'OK' an.\n"));
     f.platform.answers.enqueue(MessageAnswer::Ok);
     f.form->beenden1->trigger();
     QVERIFY(!f.form->isVisible());

@@ -1,18 +1,30 @@
 #include "platform/printing.h"
+#include "platform/qt_platform.h"
 #include "storage/task_set_view.h"
 #include "support/fake_platform.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLineEdit>
+#include <QPageRanges>
+#include <QPageSetupDialog>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -24,6 +36,13 @@ Printout twoPages() {
                     PrintText{280, 200, QStringLiteral("Seite 2")},
                     PrintLine{270, 460, 270, 1760, 3}};
     return p;
+}
+
+QString pdfInfo(const QString& path) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished(20000);
+    return QString::fromUtf8(info.readAllStandardOutput());
 }
 
 int pdfPages(const QString& path) {
@@ -64,6 +83,51 @@ QRect ink(const QImage& image, int top = 0) {
     return box;
 }
 
+// A printout of n pages, each with its number as text.
+Printout numberedPages(int n) {
+    Printout p;
+    for (int page = 1; page <= n; ++page) {
+        if (page > 1)
+            p.operations.append(PrintNewPage{});
+        p.operations.append(PrintText{280, 200, QStringLiteral("Seite %1").arg(page)});
+    }
+    return p;
+}
+
+// The text of every page of the PDF, in order.
+QStringList pdfPageTexts(const QString& path) {
+    QStringList texts;
+    for (int page = 1; page <= pdfPages(path); ++page) {
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                    QString::number(page), path, QStringLiteral("-")});
+        text.waitForFinished(20000);
+        texts.append(QString::fromUtf8(text.readAllStandardOutput()).simplified());
+    }
+    return texts;
+}
+
+// Runs action on the modal dialog of type T once it is open; when none has come after 5 s, the
+// open dialog is closed, so that a failing test fails instead of hanging.
+template <typename T> void whenModalOpen(std::function<void(T*)> action) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(dialog);
+    });
+    poll->start(10);
+    // Ends with the poll, so it never closes a dialog of a later test.
+    QTimer::singleShot(5000, poll, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+}
+
 } // namespace
 
 class TestPrinting : public QObject {
@@ -76,6 +140,15 @@ private slots:
     void failuresAreReported();
     void cancelledDialogPrintsNothing();
     void printerIsMadeOnceAtFirstUse();
+    void dialogPageRange_data();
+    void dialogPageRange();
+    void dialogOffersEachPrintoutsFile();
+    void chosenPagesOnPdf_data();
+    void chosenPagesOnPdf();
+    void noChosenPageExists();
+    void setUpServesLaterPrintouts_data();
+    void setUpServesLaterPrintouts();
+    void printerSetupOffersThePrinters();
 
 private:
     FakePlatform platform;
@@ -198,7 +271,8 @@ void TestPrinting::failuresAreReported() {
     printers.printer().setOutputFileName(missingFolder + QStringLiteral("/x.pdf"));
     platform.printAnswers.clear();
     platform.printAnswers.enqueue(true);
-    printers.printWithDialog(platform, nullptr, twoPages());
+    printers.printWithDialog(platform, nullptr, twoPages(),
+                             missingFolder + QStringLiteral("/x.pdf"));
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].kind, MessageKind::Warning);
     QVERIFY(platform.messages[0].text.contains(missingFolder + QStringLiteral("/x.pdf")));
@@ -212,13 +286,13 @@ void TestPrinting::cancelledDialogPrintsNothing() {
     platform.clearMessages();
     platform.printAnswers.clear();
     platform.printAnswers.enqueue(false);
-    printers.printWithDialog(platform, nullptr, twoPages());
+    printers.printWithDialog(platform, nullptr, twoPages(), path);
     QVERIFY(!QFile::exists(path));
     QVERIFY(platform.messages.isEmpty());
 
     platform.printAnswers.clear();
     platform.printAnswers.enqueue(true);
-    printers.printWithDialog(platform, nullptr, twoPages());
+    printers.printWithDialog(platform, nullptr, twoPages(), path);
     QCOMPARE(pdfPages(path), 2);
     QVERIFY(platform.messages.isEmpty());
 }
@@ -234,6 +308,233 @@ void TestPrinting::printerIsMadeOnceAtFirstUse() {
     first.setOutputFileName(path);
     QCOMPARE(&printers.printer(), &first);
     QCOMPARE(printers.printer().outputFileName(), path);
+}
+
+void TestPrinting::dialogPageRange_data() {
+    QTest::addColumn<int>("from"); // 0: "Alle Seiten"
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QStringList>("printed");
+
+    QTest::newRow("all pages") << 0 << 0 << QStringList{"Seite 1", "Seite 2", "Seite 3", "Seite 4",
+                                                        "Seite 5", "Seite 6", "Seite 7"};
+    QTest::newRow("pages 2 to 3") << 2 << 3 << QStringList{"Seite 2", "Seite 3"};
+    QTest::newRow("the last page") << 7 << 7 << QStringList{"Seite 7"};
+}
+
+// The pages chosen in the print dialog, and only those, are printed, into the file the dialog
+// offered; the dialog offers no page beyond the printout's last.
+void TestPrinting::dialogPageRange() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QStringList, printed);
+    const QString path = folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Übungsblatt.pdf"));
+    QFile::remove(path);
+    QtPlatform qtPlatform;
+    PrinterChoice printers;
+    QString offeredFile;
+    int lastOffered = -1;
+    whenModalOpen<QPrintDialog>([&](QPrintDialog* dialog) {
+        offeredFile = dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text();
+        lastOffered = dialog->findChild<QSpinBox*>(QStringLiteral("to"))->maximum();
+        if (from > 0) {
+            dialog->findChild<QRadioButton*>(QStringLiteral("printRange"))->setChecked(true);
+            dialog->findChild<QSpinBox*>(QStringLiteral("from"))->setValue(from);
+            dialog->findChild<QSpinBox*>(QStringLiteral("to"))->setValue(to);
+        }
+        dialog->accept();
+    });
+    printers.printWithDialog(qtPlatform, nullptr, numberedPages(7), path);
+    QCOMPARE(offeredFile, path);
+    QCOMPARE(lastOffered, 7);
+    QCOMPARE(pdfPageTexts(path), printed);
+}
+
+// Each printout offers its own file: the name of the one before is not offered again.
+void TestPrinting::dialogOffersEachPrintoutsFile() {
+    QtPlatform qtPlatform;
+    PrinterChoice printers;
+    QStringList offered;
+    const QStringList names{
+        folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Übungsblatt.pdf")),
+        folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Lösungsblatt.pdf"))};
+    for (const QString& name : names) {
+        QFile::remove(name);
+        whenModalOpen<QPrintDialog>([&](QPrintDialog* dialog) {
+            offered.append(dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text());
+            dialog->accept();
+        });
+        printers.printWithDialog(qtPlatform, nullptr, twoPages(), name);
+        QCOMPARE(pdfPages(name), 2);
+    }
+    QCOMPARE(offered, names);
+}
+
+void TestPrinting::chosenPagesOnPdf_data() {
+    QTest::addColumn<QString>("ranges"); // as the dialog leaves them on the printer
+    QTest::addColumn<bool>("lastPageFirst");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<QStringList>("printed");
+
+    QTest::newRow("a list of pages") << "1,3-4,7" << false << 1 << false
+                                     << QStringList{"Seite 1", "Seite 3", "Seite 4", "Seite 7"};
+    // The order and the copies come from the printer too; how they combine is the core's.
+    QTest::newRow("reversed, two copies, not collated")
+        << "2-3" << true << 2 << false << QStringList{"Seite 3", "Seite 3", "Seite 2", "Seite 2"};
+}
+
+// Lists of pages, the order and the copies, as a print dialog leaves them on a printer that
+// writes a PDF file (which arranges neither order nor copies itself).
+void TestPrinting::chosenPagesOnPdf() {
+    QFETCH(QString, ranges);
+    QFETCH(bool, lastPageFirst);
+    QFETCH(int, copies);
+    QFETCH(bool, collate);
+    QFETCH(QStringList, printed);
+    const QString path = folder.filePath(QStringLiteral("auswahl.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setPageRanges(QPageRanges::fromString(ranges));
+    printer.setPageOrder(lastPageFirst ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    printer.setCopyCount(copies);
+    printer.setCollateCopies(collate);
+    QVERIFY(renderPrintout(numberedPages(7), printer, chosenPages(printer)));
+    QCOMPARE(pdfPageTexts(path), printed);
+}
+
+// A choice of pages that the printout does not have prints nothing and says so.
+void TestPrinting::noChosenPageExists() {
+    PrinterChoice printers;
+    const QString path = folder.filePath(QStringLiteral("keine.pdf"));
+    QFile::remove(path);
+    platform.clearMessages();
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(true);
+    platform.whilePrintDialogOpen = [](QPrinter& printer) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(QStringLiteral("3-4")));
+    };
+    printers.printWithDialog(platform, nullptr, twoPages(), path);
+    platform.whilePrintDialogOpen = nullptr;
+    QCOMPARE(platform.printRequests.last().pageCount, 2);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(platform.messageTexts(),
+             QStringList{"Der Ausdruck hat nur 2 Seiten; die gewählten Seiten gibt es darin "
+                         "nicht.\nEs wurde nichts gedruckt."});
+}
+
+void TestPrinting::setUpServesLaterPrintouts_data() {
+    QTest::addColumn<QString>("chosenIn"); // "Drucker einrichten" or the print dialog
+    QTest::addColumn<int>("paper");        // QPageSize::PageSizeId
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QString>("pageRange");   // chosen in that dialog, empty for all pages
+    QTest::addColumn<QString>("pdfPageSize"); // of the later printout without a dialog, in points
+    QTest::addColumn<int>("messages");        // that every printout is portrait
+
+    QTest::newRow("set-up: letter") << "Drucker einrichten" << int(QPageSize::Letter) << false << ""
+                                    << "612 x 792" << 0;
+    QTest::newRow("set-up: A5 landscape")
+        << "Drucker einrichten" << int(QPageSize::A5) << true << ""
+        << "420 x 595" << 1;
+    QTest::newRow("print dialog: letter landscape, page 2")
+        << "drucken" << int(QPageSize::Letter) << true << "2"
+        << "612 x 792" << 1;
+}
+
+// The paper chosen in "Drucker einrichten" or in a print dialog serves the printout without a
+// dialog (the empty worksheet); landscape is refused with a message; a page range belonged to
+// its own printout only.
+void TestPrinting::setUpServesLaterPrintouts() {
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("this machine has a printer; the test would print on it");
+    QFETCH(QString, chosenIn);
+    QFETCH(int, paper);
+    QFETCH(bool, landscape);
+    QFETCH(QString, pageRange);
+    QFETCH(QString, pdfPageSize);
+    QFETCH(int, messages);
+    PrinterChoice printers;
+    platform.clearMessages();
+    platform.printAnswers.clear();
+    platform.printAnswers.enqueue(true);
+    const QString dialogFile = folder.filePath(QStringLiteral("mit Dialog.pdf"));
+    platform.whilePrintDialogOpen = [&](QPrinter& printer) {
+        if (chosenIn == "drucken")
+            printer.setOutputFileName(dialogFile);
+        printer.setPageSize(QPageSize(QPageSize::PageSizeId(paper)));
+        printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        if (!pageRange.isEmpty()) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setPageRanges(QPageRanges::fromString(pageRange));
+        }
+    };
+    if (chosenIn == "drucken")
+        printers.printWithDialog(platform, nullptr, twoPages(), dialogFile);
+    else
+        printers.setUp(platform, nullptr);
+    platform.whilePrintDialogOpen = nullptr;
+    QCOMPARE(platform.messages.size(), messages);
+    if (messages > 0)
+        QCOMPARE(platform.messages[0].text,
+                 QString("Die Ausdrucke sind immer im Hochformat. Das gewählte Querformat wird "
+                         "nicht verwendet."));
+    if (chosenIn == "drucken") {
+        QCOMPARE(pdfPageTexts(dialogFile), QStringList{"Seite 2"});
+        QVERIFY(pdfInfo(dialogFile).contains(pdfPageSize + " pts"));
+    }
+
+    platform.clearMessages();
+    printers.printWithoutDialog(platform, nullptr, twoPages(), folder.path(),
+                                QStringLiteral("ohne Dialog"));
+    const QString path = folder.filePath(QStringLiteral("ohne Dialog.pdf"));
+    QCOMPARE(pdfPages(path), 2);
+    QVERIFY2(pdfInfo(path).contains(pdfPageSize + " pts"), qPrintable(pdfInfo(path)));
+}
+
+// "Drucker einrichten" lists the printers of the system and the PDF file, offers paper but not
+// landscape, and changes the program's printer only when it is confirmed.
+void TestPrinting::printerSetupOffersThePrinters() {
+    QtPlatform qtPlatform;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    for (const bool confirm : {false, true}) {
+        QStringList listed;
+        QString title;
+        bool landscapeOffered = true;
+        whenModalOpen<QDialog>([&](QDialog* dialog) {
+            title = dialog->windowTitle();
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("Drucker"));
+            for (int i = 0; printers && i < printers->count(); ++i)
+                listed.append(printers->itemText(i));
+            if (printers)
+                printers->setCurrentIndex(printers->count() - 1);
+            // Letter paper in the page set-up it opens.
+            whenModalOpen<QPageSetupDialog>([&](QPageSetupDialog* setup) {
+                auto* landscape = setup->findChild<QRadioButton*>(QStringLiteral("landscape"));
+                landscapeOffered = !landscape || landscape->isEnabled();
+                auto* sizes = setup->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+                for (int i = 0; i < sizes->count(); ++i) {
+                    if (sizes->itemData(i).value<QPageSize>().id() == QPageSize::Letter)
+                        sizes->setCurrentIndex(i);
+                }
+                setup->accept();
+            });
+            if (auto* paper = dialog->findChild<QPushButton*>(QStringLiteral("Papier")))
+                QTest::mouseClick(paper, Qt::LeftButton);
+            confirm ? dialog->accept() : dialog->reject();
+        });
+        QCOMPARE(qtPlatform.printerSetup(nullptr, printer), confirm);
+        QCOMPARE(title, QString("Drucker einrichten"));
+        QCOMPARE(listed,
+                 QPrinterInfo::availablePrinterNames() + QStringList{"In PDF-Datei drucken"});
+        QVERIFY(!landscapeOffered);
+        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+        QCOMPARE(printer.pageLayout().pageSize().id(), confirm ? QPageSize::Letter : QPageSize::A4);
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Portrait);
+    }
 }
 
 QTEST_MAIN(TestPrinting)

@@ -1,14 +1,19 @@
 #include "competition/TForm_Namensfenster.h"
 #include "competition/best_list_file.h"
 #include "main_window/main_window_fixture.h"
+#include "platform/modal_windows.h"
+#include "platform/qt_platform.h"
 #include "review/TForm_Ergebnis_Meldung.h"
 #include "review/run_saving.h"
 #include "storage/result_record.h"
 #include "storage/results_file.h"
 #include "storage/task_set_file.h"
+#include "support/real_boxes.h"
 
 #include <QAccessible>
 #include <QFile>
+#include <QRegularExpression>
+#include <QWindow>
 
 #include <functional>
 
@@ -81,16 +86,60 @@ QList<QPushButton*> saveButtons(const TForm_Ergebnis_Meldung& d) {
     return {d.But_Leistung_sp, d.But_Aufgaben_sp, d.But_beides_sp, d.But_nichts_sp};
 }
 
+// Notes that a window was minimised, however briefly.
+struct MinimisedSeen : QObject {
+    bool minimised = false;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange &&
+            static_cast<QWidget*>(watched)->isMinimized())
+            minimised = true;
+        return false;
+    }
+};
+
+// A competition run of Clara in competition 16 that reaches place 3 of its best list.
+RunResult rankedCompetitionRun(ResultFixture& f, const QString& name = "Clara") {
+    BestListEntry better;
+    better.number = 16;
+    for (const char* other : {"Ada", "Bob"}) {
+        better.name = QString::fromLatin1(other);
+        better.points = 50;
+        updateBestList(f.folder.path(), 16, better);
+    }
+    RunResult run;
+    run.participantName = name;
+    run.competitionChosen = true;
+    run.competitionNumber = 16;
+    run.competitionTag = "16";
+    run.taskCounter = 6;
+    run.workedTaskCount = 5;
+    run.points = 4;
+    return run;
+}
+
 } // namespace
 
 class TestResultDialog : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() {
+        // Real message boxes show Qt's German button texts, as in the program.
+        installGermanTranslation();
+        keepModalWindowsInView(*qApp);
+    }
     void freeRunShowsItsNumbersAndFourChoices();
     void choicesWithTheirConfirmations_data();
     void choicesWithTheirConfirmations();
     void onlyAChoiceClosesTheDialog();
     void competitionRunRanksOnceAndAnnounces();
+    void rankAnnouncementShowsWhole_data();
+    void rankAnnouncementShowsWhole();
+    void minimisedWindowsComeBack_data();
+    void minimisedWindowsComeBack();
+    void focusReturnsToTheAskingButton_data();
+    void focusReturnsToTheAskingButton();
+    void keysInQuestionsKeepTheData_data();
+    void keysInQuestionsKeepTheData();
     void freeRunSavedEndToEnd();
     void competitionRunsSaveWithoutDialogs();
 };
@@ -156,7 +205,7 @@ void TestResultDialog::choicesWithTheirConfirmations() {
             f.click(b);
             stayedOpen = f.dialog.isVisible() && f.state.resultsPending && f.state.tasksPending &&
                          !f.state.saveResultsChosen && !f.state.saveTasksChosen &&
-                         f.dialog.focusWidget() == f.dialog.Panel_Anzahl;
+                         f.dialog.focusWidget() == b;
         }
         f.platform.answerWith({MessageAnswer::Yes});
         f.click(b);
@@ -247,11 +296,21 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
         run.points = switchedOff ? 60 : 0;
         const QByteArray before = f.bytesOf("W7.bli");
         bool hidden = false;
+        bool active = false;
+        bool closedByAltZ = false;
         f.whenShown(&f.dialog, [&] {
             hidden = !f.dialog.Label_Rang_neues_Meldung->isVisible();
-            f.click(f.dialog.But_zurueck);
+            // "zurück" has its mnemonic like the save buttons; a mnemonic is a shortcut of the
+            // active window.
+            active = QTest::qWaitForWindowActive(&f.dialog);
+            QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Z, Qt::AltModifier);
+            closedByAltZ = QTest::qWaitFor([&] { return f.dialog.result() == QDialog::Accepted; });
+            if (!closedByAltZ)
+                f.click(f.dialog.But_zurueck);
         });
         f.dialog.showResult(run);
+        QVERIFY(active);
+        QVERIFY(closedByAltZ);
         QVERIFY(hidden);
         QCOMPARE(f.dialog.bestListRank(), quint8(switchedOff ? 1 : 0));
         QCOMPARE(f.bytesOf("W7.bli") == before, !switchedOff);
@@ -321,6 +380,211 @@ void TestResultDialog::competitionRunsSaveWithoutDialogs() {
     QCOMPARE(list[0].name, QString("Nora"));
     QCOMPARE(list[1].name, QString("Paul"));
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void TestResultDialog::rankAnnouncementShowsWhole_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("width"); // design pixels, scaled as the dialog is; 0: maximized
+    QTest::newRow("maximized") << "Clara" << 0;
+    QTest::newRow("as designed") << "Clara" << 649;
+    QTest::newRow("long name, as designed") << "Maximiliane-Charlotte" << 649;
+    QTest::newRow("narrower") << "Clara" << 560;
+}
+
+// At whatever width the dialog gets, the announcement is as wide as the rule gives it and high
+// enough for all its wrapped lines, down to "W 16!".
+void TestResultDialog::rankAnnouncementShowsWhole() {
+    QFETCH(QString, name);
+    QFETCH(int, width);
+    ResultFixture f;
+    const RunResult run = rankedCompetitionRun(f, name);
+    QLabel* label = f.dialog.Label_Rang_neues_Meldung;
+    QString text;
+    QRect shown;
+    int client = 0;
+    int needed = 0;
+    f.whenShown(&f.dialog, [&] {
+        if (width > 0) {
+            // The announcement stands 224 design pixels from the left.
+            const int pixels = width * label->x() / 224;
+            f.dialog.setWindowState(Qt::WindowNoState);
+            f.dialog.resize(pixels, f.dialog.height());
+            // A window manager takes a moment to agree.
+            if (!QTest::qWaitFor([&] { return f.dialog.width() == pixels; }))
+                qWarning("the dialog kept its width %d", f.dialog.width());
+        }
+        text = label->isVisible() ? label->text() : QString();
+        shown = label->geometry();
+        client = f.dialog.width();
+        needed = label->heightForWidth(shown.width());
+        f.click(f.dialog.But_zurueck);
+    });
+    f.dialog.showResult(run);
+    QCOMPARE(text, name + ", mit dieser Leistung stehst du jetzt auf\nPlatz 3\nder Bestenliste zum "
+                          "Wettbewerb W 16!");
+    QCOMPARE(shown.width(), client - 2 * shown.x());
+    QVERIFY2(shown.height() >= needed,
+             qPrintable(QStringLiteral("%1 pixels for %2").arg(shown.height()).arg(needed)));
+}
+
+void TestResultDialog::minimisedWindowsComeBack_data() {
+    QTest::addColumn<bool>("mainWindow");
+    QTest::newRow("the dialog minimised") << false;
+    QTest::newRow("the main window minimised") << true;
+}
+
+// The window manager minimises (here through the window, as it reports it): neither the dialog
+// nor the main window below it stays minimised while the dialog is open.
+void TestResultDialog::minimisedWindowsComeBack() {
+    QFETCH(bool, mainWindow);
+    ResultFixture f;
+    RunResult run;
+    run.taskCounter = 3;
+    bool arrived = false;
+    bool back = false;
+    f.whenShown(&f.dialog, [&] {
+        QWindow* minimised =
+            (mainWindow ? static_cast<QWidget*>(f.form.get()) : &f.dialog)->windowHandle();
+        MinimisedSeen seen;
+        f.form->installEventFilter(&seen);
+        f.dialog.installEventFilter(&seen);
+        minimised->setWindowStates(minimised->windowStates() | Qt::WindowMinimized);
+        // The state arrives as the window manager's would, a moment later.
+        arrived = QTest::qWaitFor([&] { return seen.minimised; });
+        back = QTest::qWaitFor([&] {
+            return !f.dialog.isMinimized() && !f.form->isMinimized() &&
+                   f.dialog.windowState().testFlag(Qt::WindowMaximized);
+        });
+        f.click(f.dialog.But_beides_sp);
+    });
+    f.dialog.showResult(run);
+    QVERIFY(arrived);
+    QVERIFY(back);
+}
+
+void TestResultDialog::focusReturnsToTheAskingButton_data() {
+    QTest::addColumn<int>("tabs"); // from the numbers to the button
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("next"); // where the next Tab goes
+    QTest::newRow("Leistung, Alt+N") << 3 << "But_Leistung_sp"
+                                     << "Alt+N"
+                                     << "But_Aufgaben_sp";
+    QTest::newRow("Aufgaben, Escape") << 4 << "But_Aufgaben_sp"
+                                      << "Escape"
+                                      << "But_beides_sp";
+    QTest::newRow("nichts, Nein clicked") << 6 << "But_nichts_sp"
+                                          << "Nein"
+                                          << "Panel_Anzahl";
+}
+
+// A keyboard user reaches a button with Tab, presses Return, and says No in the real box: the
+// focus is back on that button, also after the window manager has activated the dialog again,
+// and the next Tab goes on from there.
+void TestResultDialog::focusReturnsToTheAskingButton() {
+    QFETCH(int, tabs);
+    QFETCH(QString, button);
+    QFETCH(QString, answer);
+    QFETCH(QString, next);
+    ResultFixture f;
+    f.platform.realMessageBoxes = true;
+    RealBoxes boxes;
+    boxes.actions.enqueue(answer == "Alt+N"    ? RealBoxes::press(Qt::Key_N, Qt::AltModifier)
+                          : answer == "Escape" ? RealBoxes::press(Qt::Key_Escape)
+                                               : RealBoxes::click(QMessageBox::No));
+    RunResult run;
+    run.taskCounter = 4;
+    f.state.resultsPending = f.state.tasksPending = true;
+    auto* asking = f.dialog.findChild<QPushButton*>(button);
+    QWidget* afterNo = nullptr;
+    QWidget* afterActivation = nullptr;
+    QWidget* afterTab = nullptr;
+    f.whenShown(&f.dialog, [&] {
+        for (int i = 0; i < tabs; ++i)
+            QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return);
+        afterNo = f.dialog.focusWidget();
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&f.dialog, &activate);
+        afterActivation = f.dialog.focusWidget();
+        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
+        afterTab = f.dialog.focusWidget();
+        f.click(f.dialog.But_beides_sp);
+    });
+    f.dialog.showResult(run);
+    QCOMPARE(boxes.shown.size(), 1);
+    QVERIFY(!boxes.shown[0].stayedOpen);
+    QCOMPARE(afterNo, asking);
+    QCOMPARE(afterActivation, asking);
+    QCOMPARE(afterTab->objectName(), next);
+    QVERIFY(f.state.saveResultsChosen && f.state.saveTasksChosen); // the last click chose
+}
+
+void TestResultDialog::keysInQuestionsKeepTheData_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter of the number pad") << int(Qt::Key_Enter);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+}
+
+// Every question whose other answer gives data up is answered by the key alone with its safe
+// answer, in Qt's real boxes: the confirmation keeps the dialog open, the full file keeps its
+// records, the loss warnings bring the save dialog back, the close query keeps the program
+// open. A name in quotes in a message is a button the child sees, spelt as shown.
+void TestResultDialog::keysInQuestionsKeepTheData() {
+    QFETCH(int, key);
+    const auto press =
+        RealBoxes::press(Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    ResultFixture f;
+    f.setTime("0");
+    QFile full(f.filePath("Klasse.ERG"));
+    QVERIFY(full.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 20; ++i)
+        full.write(encodeResultRecord(ResultRecord{}));
+    full.close();
+    const QByteArray classRecords = f.bytesOf("Klasse.ERG");
+
+    f.platform.realMessageBoxes = true;
+    RealBoxes boxes;
+    // The confirmation of "nichts"; then, after "beides", the full file, the results' loss
+    // warning, "Und jetzt ..." (OK), the tasks' loss warning; last the close query.
+    for (int i = 0; i < 6; ++i)
+        boxes.actions.enqueue(press);
+    f.platform.saveAs({f.filePath("Klasse.ERG"), std::nullopt, f.filePath("Neu.ERG"), std::nullopt,
+                       f.filePath("Neu.AGB")});
+    bool stayedAfterNichts = false;
+    f.freeRun(3, 1, [&] {
+        f.click(f.dialog.But_nichts_sp);
+        stayedAfterNichts = f.dialog.isVisible() && f.state.resultsPending && f.state.tasksPending;
+        f.click(f.dialog.But_beides_sp);
+    });
+    QVERIFY(stayedAfterNichts);
+    QCOMPARE(f.bytesOf("Klasse.ERG"), classRecords);
+    QCOMPARE(f.bytesOf("Neu.ERG").size(), resultRecordSize);
+    QCOMPARE(f.bytesOf("Neu.AGB").size(), 5 * taskRecordSize);
+    QCOMPARE(f.platform.fileRequests.size(), 5);
+
+    // Data pending again: the close query keeps the program open.
+    f.state.resultsPending = true;
+    QVERIFY(!f.form->close());
+    QVERIFY(f.form->isVisible());
+
+    QCOMPARE(boxes.shown.size(), 6);
+    QStringList captions;
+    for (const QPushButton* b : f.form->findChildren<QPushButton*>())
+        captions.append(b->text().remove('&'));
+    const QRegularExpression quoted("'([^']+)'");
+    for (const RealBoxes::Shown& box : boxes.shown) {
+        QVERIFY2(!box.stayedOpen, qPrintable(box.text));
+        for (const QRegularExpressionMatch& m : quoted.globalMatch(box.text)) {
+            QVERIFY2(box.buttons.contains(m.captured(1)) || captions.contains(m.captured(1)),
+                     qPrintable(m.captured(1) + " in: " + box.text));
+        }
+    }
+    QVERIFY(boxes.shown[1].text.startsWith("Die gewählte Leistungs-Datei kann keinen"));
+    QCOMPARE(boxes.shown[1].defaultButton, QString("Nein"));
+    QCOMPARE(boxes.shown[2].defaultButton, QString("Abbrechen"));
+    QCOMPARE(boxes.shown[5].defaultButton, QString("Abbrechen"));
 }
 
 QTEST_MAIN(TestResultDialog)

@@ -202,6 +202,8 @@ void TestResultsViewer::printsWhatIsShown() {
     platform.printAnswers.enqueue(true);
     viewer->drucken1->trigger();
     QCOMPARE(platform.printDialogs, 1);
+    QCOMPARE(platform.printRequests.last().suggestedFile,
+             folder.filePath("Leistungen Klasse 06.12.26.pdf"));
 
     QProcess text;
     text.start("pdftotext", {"-layout", pdf, "-"});

@@ -1,4 +1,7 @@
 #include "engine/run_state.h"
+#include "platform/printing.h"
+#include "review/TForm_Aufgaben.h"
+#include "review/TForm_Ergebnisse.h"
 #include "review/run_saving.h"
 #include "storage/result_record.h"
 #include "storage/results_file.h"
@@ -43,9 +46,9 @@ struct SaveFixture {
     }
 };
 
-const QString resultsLoss = "Wenn Du jetzt 'Ok' anclickst, gehen Deine Leistungsdaten\nzum "
+const QString resultsLoss = "Wenn Du jetzt 'OK' anclickst, gehen Deine Leistungsdaten\nzum "
                             "letzten Durchgang verloren!";
-const QString tasksLoss = "Wenn Du jetzt 'Ok' anclickst, gehen die von Dir\nim letzten "
+const QString tasksLoss = "Wenn Du jetzt 'OK' anclickst, gehen die von Dir\nim letzten "
                           "Durchgang bearbeiteten Aufgaben verloren!";
 
 } // namespace
@@ -56,6 +59,7 @@ private slots:
     void resultsFileFillsUpAndIsEmptiedOnRequest();
     void cancellingTheDialog_data();
     void cancellingTheDialog();
+    void saveDialogsListWhatOpenDialogsList();
     void failedSaveKeepsTheDataAndSaysWhy();
     void automaticResultsFilesAndTheWarning();
     void failedCompetitionSaveLetsTheNextChildStart();
@@ -125,6 +129,23 @@ void TestRunSaving::cancellingTheDialog() {
     QVERIFY(tasks ? f.state.resultsPending : f.state.tasksPending); // the other stays
 }
 
+// Files of every spelling the viewers open (W.Erg, Klasse.erg, ...) are listed when saving too.
+void TestRunSaving::saveDialogsListWhatOpenDialogsList() {
+    SaveFixture f;
+    PrinterChoice printers;
+    TForm_Ergebnisse resultsViewer(f.platform, printers, f.folder.path());
+    TForm_Aufgaben taskSetViewer(f.platform, printers, f.folder.path());
+    resultsViewer.openFromMainMenu();
+    taskSetViewer.openFromMainMenu();
+    f.platform.saveAs({f.path("Timo.ERG"), f.path("Timo.AGB")});
+    saveResultsInteractive(f.context, f.state, f.run);
+    saveTasksInteractive(f.context, f.state, f.run);
+    const QList<FileDialogRequest>& asked = f.platform.fileRequests;
+    QCOMPARE(asked.size(), 4);
+    QCOMPARE(asked[2].filter, asked[0].filter);
+    QCOMPARE(asked[3].filter, asked[1].filter);
+}
+
 // A chosen name that cannot be written (here a folder) names the file and the reason; the data
 // stay pending while the message is up and the dialog comes back.
 void TestRunSaving::failedSaveKeepsTheDataAndSaysWhy() {
@@ -191,6 +212,9 @@ void TestRunSaving::failedCompetitionSaveLetsTheNextChildStart() {
     f.context.dataFolder = f.path("fehlt");
     saveChosenParts(f.context, f.state, f.run);
     QCOMPARE(f.platform.messages.size(), 2); // one for each file
+    // No results file could be reached: the message names the folder where they belong.
+    QVERIFY2(f.platform.messages[0].text.contains(QDir::toNativeSeparators(f.path("fehlt"))),
+             qPrintable(f.platform.messages[0].text));
     QVERIFY(f.platform.messages[1].text.contains("Timo.AGB"));
     QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
     QVERIFY(f.platform.fileRequests.isEmpty());

@@ -246,7 +246,7 @@ void TestSaveFaults::chosenResultsFile() {
     const QStringList shown = platform.messageTexts();
     QCOMPARE(shown.size(), 2);
     QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
-    QVERIFY(shown[1].startsWith("Wenn Du jetzt 'Ok' anclickst"));
+    QVERIFY(shown[1].startsWith("Wenn Du jetzt 'OK' anclickst"));
     QCOMPARE(platform.fileRequests.size(), 2);
     QVERIFY(!state.resultsPending);
     QCOMPARE(snapshot(root.path()), before);

@@ -280,6 +280,9 @@ void TestTaskSetViewer::printAsksTheOptionsFirst() {
     f.viewer.openFromMainMenu();
     QCOMPARE(dialogsWhileOptionsOpen, 0);
     QCOMPARE(f.platform.printDialogs, 1);
+    // Without the answers: the solutions of Ada's set, offered in the data folder.
+    QCOMPARE(f.platform.printRequests.last().suggestedFile,
+             f.folder.filePath(QString::fromUtf8("Aufgaben Ada 06.12.26 Lösungsblatt.pdf")));
     QVERIFY(!f.options.isVisible());
     QVERIFY(!f.options.choices().withInput);
     QCOMPARE(f.options.choices().heading, QString("Rechnen"));

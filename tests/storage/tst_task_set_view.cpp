@@ -1,3 +1,4 @@
+#include "storage/task_set_file.h"
 #include "storage/task_set_view.h"
 
 #include <QTest>
@@ -137,6 +138,9 @@ private slots:
     void headerModes_data();
     void headerModes();
     void emptyWorksheet();
+    void sheetFileNames_data();
+    void sheetFileNames();
+    void undefinedBytesInTheGrid();
 };
 
 // The task under test is the second task of its set; the first task decides the operation and
@@ -446,6 +450,63 @@ void TestTaskSetView::emptyWorksheet() {
     headingOnly.header = SheetHeader::Heading;
     headingOnly.heading = QStringLiteral("Klasse 3b");
     QCOMPARE(pagesOf(printed({}, headingOnly)), QList<Page>{expected});
+}
+
+void TestTaskSetView::sheetFileNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("columns"); // the options switched off
+    QTest::addColumn<QString>("fileName");
+
+    QTest::newRow("everything: the child's sheet with marks")
+        << "Ben"
+        << ""
+        << "Aufgaben Ben 06.12.26 Auswertung.pdf";
+    QTest::newRow("without input: solutions") << "Ben"
+                                              << "input"
+                                              << QString::fromUtf8("Aufgaben Ben 06.12.26 "
+                                                                   "Lösungsblatt.pdf");
+    QTest::newRow("without results: exercises")
+        << "Ben"
+        << "input result" << QString::fromUtf8("Aufgaben Ben 06.12.26 Übungsblatt.pdf");
+    QTest::newRow("without an operand: find it")
+        << "Ben"
+        << "input operand2" << QString::fromUtf8("Aufgaben Ben 06.12.26 Ergänzungsblatt.pdf");
+    QTest::newRow("without the sign: find it")
+        << "Ben"
+        << "input operation" << QString::fromUtf8("Aufgaben Ben 06.12.26 Ergänzungsblatt.pdf");
+    QTest::newRow("a set without a name")
+        << ""
+        << "input result" << QString::fromUtf8("Aufgaben 06.12.26 Übungsblatt.pdf");
+    QTest::newRow("a name no file name can hold") << "A/B:C"
+                                                  << ""
+                                                  << "Aufgaben A_B_C 06.12.26 Auswertung.pdf";
+}
+
+// The PDF file a worksheet is offered under says whose set, of which day, and what kind of sheet.
+void TestTaskSetView::sheetFileNames() {
+    QFETCH(QString, name);
+    QFETCH(QString, columns);
+    QFETCH(QString, fileName);
+    QList<TaskRecord> set = savedSet(3);
+    set[0].name = name;
+    SheetOptions options;
+    options.withInput = !columns.contains("input");
+    options.withResult = !columns.contains("result");
+    options.withOperand2 = !columns.contains("operand2");
+    options.withOperation = !columns.contains("operation");
+    QCOMPARE(taskSheetFileName(set, options), fileName);
+    QCOMPARE(taskSheetFileName({}, options), QString("Aufgabenblatt.pdf"));
+}
+
+// A name from a file with bytes that Windows-1252 leaves undefined shows them as '?', in the grid
+// and so in what a screen reader reads from it.
+void TestTaskSetView::undefinedBytesInTheGrid() {
+    QByteArray header = encodeTaskRecord(savedSet(1)[0]);
+    header.replace(0, 9, QByteArray::fromHex("0542818d8f9d000000"));
+    const std::optional<TaskRecord> record = decodeTaskRecord(header);
+    QVERIFY(record);
+    const TaskSetGrid grid = taskSetGrid({*record, savedSet(2)[1]});
+    QCOMPARE(grid.cell(0, 0), QString("B????"));
 }
 
 QTEST_GUILESS_MAIN(TestTaskSetView)
