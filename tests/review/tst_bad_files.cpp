@@ -11,6 +11,7 @@
 #include "storage/results_file.h"
 #include "storage/task_set_file.h"
 #include "support/fake_platform.h"
+#include "support/when_active.h"
 
 #include <QApplication>
 #include <QTableWidget>
@@ -27,15 +28,10 @@ namespace {
 // Runs the action once the window is up and active (its keys answer only then) and closes it
 // afterwards.
 void whenShown(QDialog* window, std::function<void()> action) {
-    auto* poll = new QTimer(window);
-    QObject::connect(poll, &QTimer::timeout, window, [window, poll, action] {
-        if (!window->isVisible() || !window->isActiveWindow())
-            return;
-        poll->deleteLater();
+    whenActive(window, [window, action = std::move(action)] {
         action();
         window->reject();
     });
-    poll->start(5);
 }
 
 QByteArray bestListRecord() {

@@ -9,6 +9,7 @@
 #include "storage/results_file.h"
 #include "storage/task_set_file.h"
 #include "support/real_boxes.h"
+#include "support/when_active.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -36,14 +37,7 @@ struct ResultFixture : MainWindowFixture {
     // Runs the action once the modal window is up; a watchdog ends a dialog that stays open, so
     // a failing test fails instead of hanging.
     void whenShown(QDialog* window, std::function<void()> action) {
-        auto* poll = new QTimer(window);
-        QObject::connect(poll, &QTimer::timeout, window, [window, poll, action] {
-            if (!window->isVisible())
-                return;
-            poll->deleteLater();
-            action();
-        });
-        poll->start(5);
+        whenActive(window, std::move(action));
     }
     void onResultDialog(std::function<void()> action) { whenShown(&dialog, std::move(action)); }
 

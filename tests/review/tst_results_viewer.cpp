@@ -2,6 +2,7 @@
 #include "review/TForm_Ergebnisse.h"
 #include "storage/results_file.h"
 #include "support/fake_platform.h"
+#include "support/when_active.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
@@ -97,14 +98,7 @@ void TestResultsViewer::openThroughMenu(const QString& path) {
 }
 
 void TestResultsViewer::whenShown(std::function<void()> action) {
-    auto* poll = new QTimer(viewer);
-    connect(poll, &QTimer::timeout, viewer, [this, poll, action] {
-        if (!viewer->isVisible())
-            return;
-        poll->deleteLater();
-        action();
-    });
-    poll->start(5);
+    whenActive(viewer, std::move(action));
 }
 
 void TestResultsViewer::secondFileReplacesTheFirst() {

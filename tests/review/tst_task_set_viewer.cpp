@@ -3,6 +3,7 @@
 #include "review/TForm_Drucken.h"
 #include "storage/task_set_file.h"
 #include "support/fake_platform.h"
+#include "support/when_active.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -75,15 +76,9 @@ struct ViewerFixture {
 
     // Runs the action once the modal window is up; a watchdog closes a window that stays open,
     // so that a failing test fails instead of hanging.
+    // A watchdog closes a window that stays open, so a failing test fails instead of hanging.
     static void whenShown(QWidget* window, std::function<void()> action) {
-        auto* poll = new QTimer(window);
-        QObject::connect(poll, &QTimer::timeout, window, [window, poll, action] {
-            if (!window->isVisible())
-                return;
-            poll->deleteLater();
-            action();
-        });
-        poll->start(5);
+        whenActive(window, std::move(action));
         QTimer::singleShot(5000, window, [window] { window->close(); });
     }
 
