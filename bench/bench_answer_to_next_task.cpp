@@ -6,14 +6,12 @@
 #include "engine/run_controller.h"
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
-#include "main_window/digit_field.h"
 #include "support/fake_platform.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,11 +22,11 @@
 
 namespace {
 
-void startFreshRun(TForm1& form, RunState& state) {
-    if (form.But_Stop->isVisible())
-        form.But_StopClick();
+void startFreshRun(RunController& run, RunState& state) {
+    if (run.active())
+        run.stop();
     state.resultsPending = state.tasksPending = false;
-    form.But_StartClick();
+    run.start();
 }
 
 // tasksPerRun stays below the number of different tasks the ranges allow, so every Return leads
@@ -42,24 +40,25 @@ void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
     TForm1 form(state, run, platform, folder.path());
     form.show();
     QApplication::processEvents();
-    form.Edit_Zahl_1->setCurrentIndex(rangeItem);
-    form.Edit_Zahl_2->setCurrentIndex(rangeItem);
-    startFreshRun(form, state);
+    form.findChild<QComboBox*>("Edit_Zahl_1")->setCurrentIndex(rangeItem);
+    form.findChild<QComboBox*>("Edit_Zahl_2")->setCurrentIndex(rangeItem);
+    auto* answerField = form.findChild<QLineEdit*>("Eingabe_aufnehmen");
+    auto* operand1 = form.findChild<QLabel*>("Panel_Zahl_1_zeigen");
+    startFreshRun(run, state);
 
     for (auto _ : bench) {
         bench.PauseTiming();
         if (state.taskCounter >= tasksPerRun)
-            startFreshRun(form, state);
-        form.Eingabe_aufnehmen->setText(
+            startFreshRun(run, state);
+        answerField->setText(
             QString::number(correctResult(state.operationSign, state.operand1, state.operand2)));
         QApplication::processEvents();
         const int before = state.taskCounter;
         bench.ResumeTiming();
 
-        QTest::sendKeyEvent(QTest::Press, form.Eingabe_aufnehmen, Qt::Key_Return, '\r',
-                            Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Press, answerField, Qt::Key_Return, '\r', Qt::NoModifier);
         QApplication::processEvents(); // paints the new task
-        benchmark::DoNotOptimize(form.Panel_Zahl_1_zeigen->text());
+        benchmark::DoNotOptimize(operand1->text());
 
         bench.PauseTiming();
         if (state.taskCounter != before + 1)

@@ -41,6 +41,49 @@ public:
            QWidget* parent = nullptr);
     ~TForm1() override;
 
+    // The windows that are created after the main window and opened from it.
+    void attachNameDialog(TForm_Namensfenster* dialog);
+    void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
+    // The same for windows made only when needed: both items are enabled at once, and each asks
+    // for its window through the given function when it is first chosen.
+    void attachInformationWindows(std::function<TForm_Info*()> info,
+                                  std::function<TForm_Hilfe*()> help);
+    // Enables the menu items that open the viewers; the items then send the signals below.
+    void attachReviewWindows();
+
+    // False when the best lists could not be created in the data folder at start-up.
+    bool bestListsReady() const { return bestListsFailure_.isEmpty(); }
+    // Why the best lists could not be created (German), empty when they are there.
+    QString bestListsFailure() const { return bestListsFailure_; }
+    // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
+    bool historyRecordingOn() const;
+
+    // Where messages that belong to the task stand: at the first operand, 10 pixels down.
+    QPoint messageAnchor() const { return messagePosition(10); }
+
+    // The colours in force for the task area's background and for the next point rectangle.
+    Rgb mainWindowColour;
+    Rgb pointRectColour;
+    // The rectangles as they are painted now, computed from the window's present size.
+    QList<PointRect> pointRectsOnScreen() const;
+
+signals:
+    // Menu items: "gespeicherte Leistungen  &zeigen/ drucken", "&Bestenlisten zu den
+    // Wettbewerben", "gespeicherten Aufgabensatz &zeigen/ drucken", "ein l&eeres Aufgabenblatt
+    // drucken".
+    void resultsViewerRequested();
+    void bestListViewerRequested();
+    void taskSetViewerRequested();
+    void emptyWorksheetRequested();
+    // Menu item "&Lernverlauf zeigen".
+    void historyViewerRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     // Task area.
     QLabel* Panel_Grenze = nullptr;
     QLabel* Panel_Aufgaben_Nr_zeigen = nullptr;
@@ -121,8 +164,6 @@ public:
     void selectRange2();
 
     // Appearance: colours, point rectangles, display switches, help and about.
-    Rgb mainWindowColour;
-    Rgb pointRectColour;
     void applyMainWindowColour(Rgb colour);
     void applySettingsPanelColour(Rgb colour);
     void applySettingsFontColour(Rgb colour);
@@ -131,8 +172,6 @@ public:
     void applyColourScheme(Rgb main, Rgb settingsPanel, Rgb numbersWindow, Rgb numbersFont,
                            Rgb settingsFont, Rgb pointRects);
     void applyStartScheme(int scheme);
-    // The rectangles as they are painted now, computed from the window's present size.
-    QList<PointRect> pointRectsOnScreen() const;
     void Rechteckeaus1Click();
     void PunkteAnzeigeaus1Click();
     void wenigerSpeichernHinweise1Click();
@@ -151,43 +190,6 @@ public:
     void markChosenCompetition();
     void clearCompetitionMarks();
 
-    // The windows that are created after the main window and opened from it.
-    void attachNameDialog(TForm_Namensfenster* dialog);
-    void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
-    // The same for windows made only when needed: both items are enabled at once, and each asks
-    // for its window through the given function when it is first chosen.
-    void attachInformationWindows(std::function<TForm_Info*()> info,
-                                  std::function<TForm_Hilfe*()> help);
-    // Enables the menu items that open the viewers; the items then send the signals below.
-    void attachReviewWindows();
-
-    // False when the best lists could not be created in the working folder at start-up.
-    bool bestListsReady() const { return bestListsFailure_.isEmpty(); }
-    // Why the best lists could not be created (German), empty when they are there.
-    QString bestListsFailure() const { return bestListsFailure_; }
-    // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
-    bool historyRecordingOn() const;
-
-    // Where messages that belong to the task stand: at the first operand, 10 pixels down.
-    QPoint messageAnchor() const { return messagePosition(10); }
-
-signals:
-    // Menu items: "gespeicherte Leistungen  &zeigen/ drucken", "&Bestenlisten zu den
-    // Wettbewerben", "gespeicherten Aufgabensatz &zeigen/ drucken", "ein l&eeres Aufgabenblatt
-    // drucken".
-    void resultsViewerRequested();
-    void bestListViewerRequested();
-    void taskSetViewerRequested();
-    void emptyWorksheetRequested();
-    // Menu item "&Lernverlauf zeigen".
-    void historyViewerRequested();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    bool event(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     // A font given at design size, at the size of the window scaled to its screen.
     QFont sized(const QFont& designSizeFont) const;
     void buildTaskArea(QWidget* client);

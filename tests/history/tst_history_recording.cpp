@@ -75,8 +75,9 @@ void TestHistoryRecording::menuItems() {
     ListStore store;
     RecordingFixture f(store);
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     // Texts and places of the items are checked with the whole menu bar.
-    QVERIFY(w.Lernverlaufaufzeichnen1->isCheckable());
+    QVERIFY(c.Lernverlaufaufzeichnen1->isCheckable());
     QVERIFY(w.historyRecordingOn());
 
     QSignalSpy viewerRequests(&w, &TForm1::historyViewerRequested);
@@ -108,7 +109,7 @@ void TestHistoryRecording::recordingSwitch() {
         f.chooseFromMenu(Qt::Key_E, Qt::Key_L);
         QVERIFY(!f.form->historyRecordingOn());
     }
-    f.form->Edit_Name->setText(QStringLiteral("Anna"));
+    f.c->Edit_Name->setText(QStringLiteral("Anna"));
     f.wholeRun();
     QCOMPARE(f.messagesAtRunEnds.size(), 1);
     QCOMPARE(store.recorded.size(), switchedOff ? 0 : 1);

@@ -251,9 +251,9 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
         QCOMPARE(f.state.participantName, QString("Werda ?"));
         return;
     }
-    QCOMPARE(f.form->Edit_Name->text(), QString("Mia"));
-    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text().trimmed(), QString("7"));
-    QCOMPARE(f.form->Panel_Zahl_2_zeigen->text().trimmed(), QString("8"));
+    QCOMPARE(f.c->Edit_Name->text(), QString("Mia"));
+    QCOMPARE(f.c->Panel_Zahl_1_zeigen->text().trimmed(), QString("7"));
+    QCOMPARE(f.c->Panel_Zahl_2_zeigen->text().trimmed(), QString("8"));
 }
 
 void TestLernverlaufWindow::storeFailureStaysCalm() {

@@ -5,6 +5,7 @@
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
 #include "main_window/digit_field.h"
+#include "main_window/main_window_controls.h"
 #include "support/fake_platform.h"
 
 #include <QComboBox>
@@ -27,6 +28,8 @@ struct MainWindowFixture {
     FakePlatform platform;
     RunController run{state, platform};
     std::unique_ptr<TForm1> form;
+    // Its controls, found by name.
+    std::unique_ptr<MainWindowControls> c;
 
     // With a UTC time the clock stands still while the window is created, so the start scheme
     // drawn from it is known.
@@ -36,6 +39,7 @@ struct MainWindowFixture {
             platform.utcStepMs = 0;
         }
         form = std::make_unique<TForm1>(state, run, platform, folder.path());
+        c = std::make_unique<MainWindowControls>(*form);
         platform.utcStepMs = 7;
         form->show();
         form->activateWindow();
@@ -45,24 +49,24 @@ struct MainWindowFixture {
     }
 
     void chooseOperation(int item) {
-        form->Verknuepfung->setCurrentIndex(item);
-        form->VerknuepfungClick();
+        c->Verknuepfung->setCurrentIndex(item);
+        emit c->Verknuepfung->activated(item);
     }
     void chooseRanges(int item1, int item2) {
-        form->Edit_Zahl_1->setCurrentIndex(item1);
-        form->Edit_Zahl_2->setCurrentIndex(item2);
+        c->Edit_Zahl_1->setCurrentIndex(item1);
+        c->Edit_Zahl_2->setCurrentIndex(item2);
     }
-    void setTime(const QString& seconds) { form->Edit_Zeit->setText(seconds); }
+    void setTime(const QString& seconds) { c->Edit_Zeit->setText(seconds); }
 
-    void start() { QTest::mouseClick(form->But_Start, Qt::LeftButton); }
-    void stop() { QTest::mouseClick(form->But_Stop, Qt::LeftButton); }
+    void start() { QTest::mouseClick(c->But_Start, Qt::LeftButton); }
+    void stop() { QTest::mouseClick(c->But_Stop, Qt::LeftButton); }
 
     qint32 rightAnswer() const {
         return correctResult(state.operationSign, state.operand1, state.operand2);
     }
     void answer(const QString& text) {
-        QTest::keyClicks(form->Eingabe_aufnehmen, text);
-        QTest::keyClick(form->Eingabe_aufnehmen, Qt::Key_Return);
+        QTest::keyClicks(c->Eingabe_aufnehmen, text);
+        QTest::keyClick(c->Eingabe_aufnehmen, Qt::Key_Return);
     }
     void answerRight() { answer(QString::number(rightAnswer())); }
     void answerWrong() { answer(QString::number(rightAnswer() + 1)); }

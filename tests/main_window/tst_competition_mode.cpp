@@ -70,17 +70,17 @@ struct CompetitionFixture : MainWindowFixture {
     }
 
     bool settingsEnabled() const {
-        return form->Verknuepfung->isEnabled() && form->Edit_Name->isEnabled() &&
-               form->Edit_Zahl_1->isEnabled() && form->Edit_Zahl_2->isEnabled() &&
-               form->Edit_Zeit->isEnabled();
+        return c->Verknuepfung->isEnabled() && c->Edit_Name->isEnabled() &&
+               c->Edit_Zahl_1->isEnabled() && c->Edit_Zahl_2->isEnabled() &&
+               c->Edit_Zeit->isEnabled();
     }
     bool settingsDisabled() const {
-        return !form->Verknuepfung->isEnabled() && !form->Edit_Name->isEnabled() &&
-               !form->Edit_Zahl_1->isEnabled() && !form->Edit_Zahl_2->isEnabled() &&
-               !form->Edit_Zeit->isEnabled();
+        return !c->Verknuepfung->isEnabled() && !c->Edit_Name->isEnabled() &&
+               !c->Edit_Zahl_1->isEnabled() && !c->Edit_Zahl_2->isEnabled() &&
+               !c->Edit_Zeit->isEnabled();
     }
     bool menusEnabled(bool enabled) const {
-        for (QMenu* m : {form->Datei1, form->Einstellungen1, form->Leistungen1, form->Aufgaben1})
+        for (QMenu* m : {c->Datei1, c->Einstellungen1, c->Leistungen1, c->Aufgaben1})
             if (m->menuAction()->isEnabled() != enabled)
                 return false;
         return true;
@@ -143,7 +143,7 @@ void TestCompetitionMode::startUpAndBestListFiles() {
     QVERIFY(f.markedPanels().isEmpty());
     QVERIFY(!f.competitionButton()->isVisible());
     QCOMPARE(f.competitionButton()->text(), QString("zum Wettbewerb Namen eingeben"));
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(f.settingsEnabled());
 
     const QDir folder(f.folder.path());
@@ -184,7 +184,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(true));
     QVERIFY(f.competitionButton()->isVisible());
-    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.c->But_Start->isVisible());
 
     // The competition button without a competition: a hint, nothing else.
     QSignalSpy closed(&f.dialog, &TForm_Namensfenster::nameEntryClosed);
@@ -200,7 +200,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     QCOMPARE(f.platform.messages[0].buttons, MessageButtons::Ok);
     QCOMPARE(closed.size(), 0);
     QVERIFY(f.competitionButton()->isVisible());
-    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.c->But_Start->isVisible());
     QVERIFY(!f.state.competitionChosen);
 
     f.switchMode();
@@ -208,7 +208,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe ein"));
     f.checkPanels(false, grey);
     QVERIFY(f.settingsEnabled());
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
     f.switchMode();
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe aus"));
@@ -223,9 +223,9 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     QCOMPARE(f.markedPanels(), QList<int>{7});
     f.checkPanels(true, black, 7);
     QVERIFY(f.settingsDisabled());
-    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Multiplizieren (*)"));
+    QCOMPARE(f.c->Verknuepfung->currentText(), QString("Multiplizieren (*)"));
     QVERIFY(f.competitionButton()->isVisible());
-    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.c->But_Start->isVisible());
 
     f.choose(7);
     QCOMPARE(f.markedPanels(), QList<int>{7});
@@ -252,7 +252,7 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
 
     QVERIFY(f.enterName("Ben", false));
     QVERIFY(f.competitionButton()->isVisible());
-    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.c->But_Start->isVisible());
     QCOMPARE(f.state.participantName, QString("Werda ?"));
     QCOMPARE(f.form->windowTitle(), title);
     QVERIFY(f.state.competitionChosen);
@@ -260,7 +260,7 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
 
     const QString name("Friederike Annabella");
     QVERIFY(f.enterName(name, true));
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
     QCOMPARE(f.state.participantName, QString("Friederike A"));
     QCOMPARE(f.form->windowTitle(), titlePrefix + name);
@@ -272,7 +272,7 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
     QCOMPARE(f.state.operationSign, QString("-"));
     QCOMPARE(f.state.timeLimit, 120);
     QCOMPARE(f.markedPanels(), QList<int>{14});
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
     QCOMPARE(f.state.participantName, QString("Friederike A"));
 }
@@ -283,7 +283,7 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     f.choose(7);
     QVERIFY(f.enterName("Ben", true));
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.competitionTag, QString("7"));
     QCOMPARE(f.state.taskCounter, 1);
     QCOMPARE(f.state.taskList[1].operation, QString("*"));
@@ -294,7 +294,7 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QVERIFY(f.menusEnabled(false));
     QVERIFY(f.run.countdown()->isActive());
 
-    QTest::mouseClick(f.form->But_Stop, Qt::LeftButton);
+    QTest::mouseClick(f.c->But_Stop, Qt::LeftButton);
     QVERIFY(f.state.competitionMode);
     QVERIFY(f.state.competitionChosen);
     QCOMPARE(f.state.competitionNumber, 7);
@@ -305,17 +305,17 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QCOMPARE(f.markedPanels(), QList<int>{7});
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(true));
-    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
-    QVERIFY(!f.form->Edit_Rest->isEnabled());
+    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!f.c->Edit_Rest->isEnabled());
     QVERIFY(f.competitionButton()->isVisible());
-    QVERIFY(!f.form->But_Start->isVisible());
-    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.c->But_Start->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
 
     // The next participant runs the same competition.
     QVERIFY(f.enterName("Anna", true));
     f.start();
     QCOMPARE(f.state.competitionTag, QString("7"));
-    f.form->But_StopClick();
+    f.stop();
 
     // Off by the switch, then a free run ends with the singular caption.
     f.switchMode();
@@ -324,9 +324,9 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     f.start();
     QCOMPARE(f.state.competitionTag, QString("-"));
     f.checkPanels(false, grey);
-    f.form->But_StopClick();
+    f.stop();
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
     f.checkPanels(false, grey);
     QVERIFY(f.settingsEnabled());
@@ -342,16 +342,16 @@ void TestCompetitionMode::switchOffFromNamedAllowsAFreeRun() {
     QVERIFY(!f.state.competitionMode);
     QVERIFY(!f.state.competitionChosen);
     QCOMPARE(f.state.competitionNumber, -1);
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
     QVERIFY(f.settingsEnabled());
     QVERIFY(f.markedPanels().isEmpty());
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.competitionTag, QString("-"));
     QCOMPARE(f.state.taskList[1].operation, QString(": R")); // the preset left in the controls
     f.checkPanels(false, grey);
-    f.form->But_StopClick();
+    f.stop();
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
     QVERIFY(f.settingsEnabled());
 }
@@ -360,13 +360,13 @@ void TestCompetitionMode::remainderFieldFollowsThePreset() {
     CompetitionFixture f;
     f.switchMode();
     f.choose(16);
-    QVERIFY(f.form->Edit_Rest->isVisible());
-    QVERIFY(!f.form->Edit_Rest->isEnabled());
-    QVERIFY(f.form->Label_Rest->isVisible());
+    QVERIFY(f.c->Edit_Rest->isVisible());
+    QVERIFY(!f.c->Edit_Rest->isEnabled());
+    QVERIFY(f.c->Label_Rest->isVisible());
     QVERIFY(f.state.withRemainder);
     f.choose(4); // plain division
-    QVERIFY(!f.form->Edit_Rest->isVisible());
-    QVERIFY(!f.form->Label_Rest->isVisible());
+    QVERIFY(!f.c->Edit_Rest->isVisible());
+    QVERIFY(!f.c->Label_Rest->isVisible());
     QVERIFY(!f.state.withRemainder);
     QCOMPARE(f.state.operationSign, QString(":"));
 }
@@ -376,15 +376,15 @@ void TestCompetitionMode::switchingOffKeepsThePresetEditable() {
     f.switchMode();
     f.choose(14);
     f.switchMode();
-    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Subtrahieren (-)"));
-    QCOMPARE(f.form->Edit_Zahl_1->currentText(), QString("100 .. 1 000"));
-    QCOMPARE(f.form->Edit_Zahl_2->currentText(), QString("20 .. 50"));
-    QCOMPARE(f.form->Edit_Zeit->text(), QString("120"));
+    QCOMPARE(f.c->Verknuepfung->currentText(), QString("Subtrahieren (-)"));
+    QCOMPARE(f.c->Edit_Zahl_1->currentText(), QString("100 .. 1 000"));
+    QCOMPARE(f.c->Edit_Zahl_2->currentText(), QString("20 .. 50"));
+    QCOMPARE(f.c->Edit_Zeit->text(), QString("120"));
     QVERIFY(f.settingsEnabled());
     // Editable means the child's changes take effect again.
     f.setTime("30");
     QCOMPARE(f.state.timeLimit, 30);
-    f.form->Edit_Zahl_1->setCurrentIndex(12);
+    f.c->Edit_Zahl_1->setCurrentIndex(12);
     QCOMPARE(f.state.range1Max, 10000);
 }
 
@@ -439,11 +439,11 @@ void TestCompetitionMode::presetsFillTheSettings() {
     f.switchMode();
     f.choose(n);
     QCOMPARE(f.state.competitionNumber, n);
-    QCOMPARE(f.form->Verknuepfung->currentText(), operation);
-    QCOMPARE(f.form->Edit_Zahl_1->currentText(), range1);
-    QCOMPARE(f.form->Edit_Zahl_2->currentText(), range2);
-    QCOMPARE(f.form->Edit_Zeit->text(), QString::number(seconds));
-    QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), sign);
+    QCOMPARE(f.c->Verknuepfung->currentText(), operation);
+    QCOMPARE(f.c->Edit_Zahl_1->currentText(), range1);
+    QCOMPARE(f.c->Edit_Zahl_2->currentText(), range2);
+    QCOMPARE(f.c->Edit_Zeit->text(), QString::number(seconds));
+    QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), sign);
     QCOMPARE(f.state.operationSign, sign);
     QCOMPARE(f.state.withRemainder, remainder);
     QCOMPARE(
@@ -455,12 +455,12 @@ void TestCompetitionMode::presetsFillTheSettings() {
     // The run starts without a range check and names its competition.
     QVERIFY(f.enterName("Ben", true));
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.taskCounter, 1);
     QCOMPARE(f.state.competitionTag, QString::number(n));
     QCOMPARE(f.state.remainingSeconds, seconds + 1);
     QVERIFY(f.platform.messages.isEmpty());
-    f.form->But_StopClick();
+    f.stop();
 }
 
 // Walking through the presets up and down passes many operation-and-range combinations the
@@ -505,7 +505,7 @@ void TestCompetitionMode::disabledPanelsIgnoreClicksWhileOff() {
     QCOMPARE(f.state.competitionNumber, -1);
     QVERIFY(f.markedPanels().isEmpty());
     QVERIFY(f.settingsEnabled());
-    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Addieren (+)"));
+    QCOMPARE(f.c->Verknuepfung->currentText(), QString("Addieren (+)"));
 }
 
 // During a run the panels and the switch are disabled: the competition and its settings stay.
@@ -517,14 +517,14 @@ void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
     f.start();
     f.choose(1);
     f.switchMode();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.competitionNumber, 7);
     QCOMPARE(f.state.operationSign, QString("*"));
     QCOMPARE(f.markedPanels(), QList<int>{7});
     QVERIFY(f.state.competitionMode);
     QVERIFY(f.state.competitionChosen);
     QVERIFY(f.settingsDisabled());
-    QVERIFY(!f.form->But_Start->isVisible());
+    QVERIFY(!f.c->But_Start->isVisible());
 }
 
 // Every marked panel, W 13 .. W 16 included, shows a lowered frame besides its red caption.

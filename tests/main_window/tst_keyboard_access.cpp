@@ -48,7 +48,7 @@ private slots:
 // Digits go in, other characters stay out, and Tab, Delete and the arrows do their usual work.
 void TestKeyboardAccess::digitFieldsLetEditingKeysPass() {
     MainWindowFixture f;
-    QLineEdit* time = f.form->Edit_Zeit;
+    QLineEdit* time = f.c->Edit_Zeit;
     QTest::mouseClick(time, Qt::LeftButton);
     QTest::keyClick(time, Qt::Key_End);
     QTest::keyClicks(time, "5x");
@@ -71,7 +71,7 @@ void TestKeyboardAccess::digitFieldsLetEditingKeysPass() {
 
     f.chooseOperation(4); // division with remainder: answer and remainder field
     f.start();
-    for (QLineEdit* field : {f.form->Eingabe_aufnehmen, f.form->Edit_Rest}) {
+    for (QLineEdit* field : {f.c->Eingabe_aufnehmen, f.c->Edit_Rest}) {
         field->setFocus();
         QTest::keyClicks(field, "812");
         QTest::keyClick(field, Qt::Key_Left);
@@ -86,37 +86,37 @@ void TestKeyboardAccess::digitFieldsLetEditingKeysPass() {
 void TestKeyboardAccess::endOfRunFocusesTheStartControl() {
     MainWindowFixture f;
     auto checkEnd = [&](QWidget* startControl) {
-        QVERIFY(!f.form->But_Stop->isVisible());
+        QVERIFY(!f.c->But_Stop->isVisible());
         QCOMPARE(focused(), startControl);
         QTest::keyClicks(focused(), "12");
-        QCOMPARE(f.form->Edit_Name->text(), QString("Werda ?"));
+        QCOMPARE(f.c->Edit_Name->text(), QString("Werda ?"));
         QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Werda ?"));
         f.state.resultsPending = f.state.tasksPending = false;
     };
     f.start();
     f.answerRight();
-    altS(f.form->Eingabe_aufnehmen);
-    checkEnd(f.form->But_Start);
+    altS(f.c->Eingabe_aufnehmen);
+    checkEnd(f.c->But_Start);
 
     f.setTime("2");
     f.start();
     for (int tick = 0; tick < 3; ++tick)
         f.run.tick();
-    checkEnd(f.form->But_Start);
+    checkEnd(f.c->But_Start);
 
     f.setTime("0");
     f.chooseRanges(0, 0); // 36 tasks, then no more
     f.start();
     for (int task = 0; task < 36; ++task)
         f.answerRight();
-    checkEnd(f.form->But_Start);
+    checkEnd(f.c->But_Start);
 }
 
 // An unfit time that was never left stops Start with the field's message; disabling the field is
 // not leaving it.
 void TestKeyboardAccess::startChecksTheTimeFieldItself() {
     MainWindowFixture f;
-    QLineEdit* time = f.form->Edit_Zeit;
+    QLineEdit* time = f.c->Edit_Zeit;
     QTest::mouseClick(time, Qt::LeftButton);
     QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(time, "1500");
@@ -124,36 +124,36 @@ void TestKeyboardAccess::startChecksTheTimeFieldItself() {
     for (int attempt = 0; attempt < 2; ++attempt) {
         altS(time);
         QCOMPARE(f.platform.messageTexts(), QStringList{timeFieldExitHint});
-        QVERIFY(!f.form->But_Stop->isVisible());
+        QVERIFY(!f.c->But_Stop->isVisible());
         QVERIFY(time->hasFocus());
         f.platform.clearMessages();
     }
     QTest::keyClick(time, Qt::Key_Backspace);
     altS(time);
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.remainingSeconds, 151);
     QVERIFY(f.platform.messages.isEmpty());
-    altS(f.form->Eingabe_aufnehmen);
+    altS(f.c->Eingabe_aufnehmen);
 
     // Competition mode switched on while the cursor sits in an empty time field: no message.
     QTest::mouseClick(time, Qt::LeftButton);
     QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(time, Qt::Key_Backspace);
-    QTest::mouseClick(f.form->Panel_Wettbewerb_ini, Qt::LeftButton);
+    QTest::mouseClick(f.c->Panel_Wettbewerb_ini, Qt::LeftButton);
     QVERIFY(f.state.competitionMode);
     QVERIFY(f.platform.messages.isEmpty());
     // Back to free practice, Start still finds the empty field.
-    QTest::mouseClick(f.form->Panel_Wettbewerb_ini, Qt::LeftButton);
+    QTest::mouseClick(f.c->Panel_Wettbewerb_ini, Qt::LeftButton);
     f.start();
     QCOMPARE(f.platform.messageTexts(), QStringList{timeFieldExitHint});
-    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
 }
 
 // A click is a press and a release inside the same control; the second half of a double-click is
 // not a second click.
 void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
     MainWindowFixture f;
-    ClickablePanel* modeSwitch = f.form->Panel_Wettbewerb_ini;
+    ClickablePanel* modeSwitch = f.c->Panel_Wettbewerb_ini;
     QTest::mousePress(modeSwitch, Qt::LeftButton);
     QTest::mouseRelease(modeSwitch, Qt::LeftButton, {}, QPoint(modeSwitch->width() + 500, 5));
     QVERIFY(!f.state.competitionMode);
@@ -168,10 +168,10 @@ void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
     QVERIFY(f.state.competitionMode);
     QCOMPARE(modeSwitch->text(), QString("Wettbewerbe aus"));
 
-    QTest::mousePress(f.form->Panel_W[2], Qt::LeftButton);
-    QTest::mouseRelease(f.form->Panel_W[2], Qt::LeftButton, {}, QPoint(-200, 5));
+    QTest::mousePress(f.c->Panel_W[2], Qt::LeftButton);
+    QTest::mouseRelease(f.c->Panel_W[2], Qt::LeftButton, {}, QPoint(-200, 5));
     QVERIFY(!f.state.competitionChosen);
-    doubleClick(f.form->Panel_W[2]);
+    doubleClick(f.c->Panel_W[2]);
     QCOMPARE(f.state.competitionNumber, 3);
 }
 
@@ -179,32 +179,33 @@ void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
 void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
     MainWindowFixture f;
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     TForm_Namensfenster dialog(f.platform, &w);
     w.attachNameDialog(&dialog);
     const FocusMarker* marker = w.findChild<FocusMarker*>();
-    QCOMPARE(focused(), w.But_Start);
-    QCOMPARE(marker->target(), w.But_Start);
+    QCOMPARE(focused(), c.But_Start);
+    QCOMPARE(marker->target(), c.But_Start);
     QVERIFY(marker->isVisible());
-    QVERIFY(marker->geometry().contains(w.But_Start->geometry()));
+    QVERIFY(marker->geometry().contains(c.But_Start->geometry()));
 
     QTest::keyClick(focused(), Qt::Key_Return);
-    QVERIFY(w.But_Stop->isVisible());
-    QCOMPARE(focused(), w.Eingabe_aufnehmen);
+    QVERIFY(c.But_Stop->isVisible());
+    QCOMPARE(focused(), c.Eingabe_aufnehmen);
     f.answerRight();
     f.answerRight();
     QCOMPARE(f.state.points, 2);
     altS(focused());
-    QCOMPARE(focused(), w.But_Start);
+    QCOMPARE(focused(), c.But_Start);
     f.state.resultsPending = f.state.tasksPending = false;
 
-    QVERIFY(tabTo(w.Panel_Wettbewerb_ini));
-    QCOMPARE(marker->target(), w.Panel_Wettbewerb_ini);
+    QVERIFY(tabTo(c.Panel_Wettbewerb_ini));
+    QCOMPARE(marker->target(), c.Panel_Wettbewerb_ini);
     QTest::keyClick(focused(), Qt::Key_Space);
     QVERIFY(f.state.competitionMode);
-    QVERIFY(tabTo(w.Panel_W[1]));
+    QVERIFY(tabTo(c.Panel_W[1]));
     QTest::keyClick(focused(), Qt::Key_Space);
     QCOMPARE(f.state.competitionNumber, 2);
-    QVERIFY(tabTo(w.Button_Wettb_starten, Qt::Key_Backtab));
+    QVERIFY(tabTo(c.Button_Wettb_starten, Qt::Key_Backtab));
 
     QString focusInDialog;
     QTimer::singleShot(0, &dialog, [&] {
@@ -218,58 +219,58 @@ void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
     QTest::keyClick(focused(), Qt::Key_Return);
     QCOMPARE(focusInDialog, QString("Edit_Namen"));
     QCOMPARE(f.state.participantName, QString("Ben"));
-    QCOMPARE(w.focusWidget(), w.But_Start);
+    QCOMPARE(w.focusWidget(), c.But_Start);
     QApplication::setActiveWindow(&w); // offscreen, closing the dialog does not reactivate it
     QTest::keyClick(focused(), Qt::Key_Return);
-    QVERIFY(w.But_Stop->isVisible());
+    QVERIFY(c.But_Stop->isVisible());
     QCOMPARE(f.state.competitionTag, QString("2"));
     altS(focused());
-    QCOMPARE(focused(), w.Button_Wettb_starten);
-    QVERIFY(!w.But_Start->isVisible());
+    QCOMPARE(focused(), c.Button_Wettb_starten);
+    QVERIFY(!c.But_Start->isVisible());
 }
 
 // What a screen reader gets: panels named by what they show, the task in the answer field's
 // description, settings fields named by their labels, competitions by their captions.
 void TestKeyboardAccess::screenReaderNames() {
     MainWindowFixture f;
-    TForm1& w = *f.form;
-    QCOMPARE(accessible(w.Edit_Name), QString("Name"));
-    QCOMPARE(accessible(w.Edit_Zeit), QString("Zeit in Sek"));
+    const MainWindowControls& c = *f.c;
+    QCOMPARE(accessible(c.Edit_Name), QString("Name"));
+    QCOMPARE(accessible(c.Edit_Zeit), QString("Zeit in Sek"));
     // A list box's name is its text on this desktop; its label comes as the labelling relation.
-    for (QComboBox* box : {w.Verknuepfung, w.Edit_Zahl_1, w.Edit_Zahl_2}) {
+    for (QComboBox* box : {c.Verknuepfung, c.Edit_Zahl_1, c.Edit_Zahl_2}) {
         const auto labels =
             QAccessible::queryAccessibleInterface(box)->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
-        QCOMPARE(labels[0].first->object(), box == w.Verknuepfung  ? w.Label_Rechenart
-                                            : box == w.Edit_Zahl_1 ? w.Label_Bereich_Zahl_1
-                                                                   : w.Label_Bereich_Zahl_2);
+        QCOMPARE(labels[0].first->object(), box == c.Verknuepfung  ? c.Label_Rechenart
+                                            : box == c.Edit_Zahl_1 ? c.Label_Bereich_Zahl_1
+                                                                   : c.Label_Bereich_Zahl_2);
     }
-    QCOMPARE(accessible(w.Panel_Wettbewerb_ini), QString("Wettbewerb ein"));
+    QCOMPARE(accessible(c.Panel_Wettbewerb_ini), QString("Wettbewerb ein"));
     for (int n = 1; n <= 16; ++n)
-        QCOMPARE(accessible(w.Panel_W[size_t(n - 1)]), QString("W %1").arg(n));
-    QCOMPARE(accessible(w.Panel_W[12], QAccessible::Description),
+        QCOMPARE(accessible(c.Panel_W[size_t(n - 1)]), QString("W %1").arg(n));
+    QCOMPARE(accessible(c.Panel_W[12], QAccessible::Description),
              QString("Wettbewerb 13: Addieren (+), 1. Zahl 100 .. 500, 2. Zahl 20 .. 50, "
                      "120 Sekunden"));
 
     f.chooseRanges(13, 13);
     f.start();
     for (int task = 1; task <= 3; ++task) {
-        QCOMPARE(accessible(w.Panel_Aufgaben_Nr_zeigen), QString::number(task));
-        QCOMPARE(accessible(w.Panel_Zahl_1_zeigen), QString::number(f.state.operand1));
-        QCOMPARE(accessible(w.Panel_Verknuepfung_zeigen), QString("+"));
-        QCOMPARE(accessible(w.Panel_Zahl_2_zeigen), QString::number(f.state.operand2));
-        QCOMPARE(accessible(w.Panel_Zahl_2_zeigen, QAccessible::Description), QString("2. Zahl"));
-        QCOMPARE(accessible(w.Panel_Punkte_zeigen), QString::number(task - 1));
-        QCOMPARE(accessible(w.Eingabe_aufnehmen), QString("Ergebnis"));
+        QCOMPARE(accessible(c.Panel_Aufgaben_Nr_zeigen), QString::number(task));
+        QCOMPARE(accessible(c.Panel_Zahl_1_zeigen), QString::number(f.state.operand1));
+        QCOMPARE(accessible(c.Panel_Verknuepfung_zeigen), QString("+"));
+        QCOMPARE(accessible(c.Panel_Zahl_2_zeigen), QString::number(f.state.operand2));
+        QCOMPARE(accessible(c.Panel_Zahl_2_zeigen, QAccessible::Description), QString("2. Zahl"));
+        QCOMPARE(accessible(c.Panel_Punkte_zeigen), QString::number(task - 1));
+        QCOMPARE(accessible(c.Eingabe_aufnehmen), QString("Ergebnis"));
         QCOMPARE(
-            accessible(w.Eingabe_aufnehmen, QAccessible::Description),
+            accessible(c.Eingabe_aufnehmen, QAccessible::Description),
             QString("Aufgabe %1: %2 + %3 =").arg(task).arg(f.state.operand1).arg(f.state.operand2));
         f.answerRight();
     }
     f.stop();
-    QCOMPARE(accessible(w.Eingabe_aufnehmen, QAccessible::Description), QString());
+    QCOMPARE(accessible(c.Eingabe_aufnehmen, QAccessible::Description), QString());
     // The switch's press action is a click.
-    QAccessible::queryAccessibleInterface(w.Panel_Wettbewerb_ini)
+    QAccessible::queryAccessibleInterface(c.Panel_Wettbewerb_ini)
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
     QVERIFY(f.state.competitionMode);
@@ -279,7 +280,7 @@ void TestKeyboardAccess::screenReaderNames() {
 // task; a key typed in that moment still reaches the answer field.
 void TestKeyboardAccess::focusReturnsToTheFieldForEachTask() {
     MainWindowFixture f;
-    QLineEdit* field = f.form->Eingabe_aufnehmen;
+    QLineEdit* field = f.c->Eingabe_aufnehmen;
     QTest::keyClick(focused(), Qt::Key_Return);
     QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
     QTest::keyClick(focused(), Qt::Key_Return);
@@ -301,17 +302,18 @@ void TestKeyboardAccess::focusReturnsToTheFieldForEachTask() {
 void TestKeyboardAccess::rightHandControlsFollowTheWidth() {
     MainWindowFixture f;
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     const QWidget* client = w.centralWidget();
     for (const int extra : {600, -100}) {
         w.resize(w.width() + extra, w.height());
         QTRY_COMPARE(client->width(), w.width());
-        const int right = client->width() - w.Panel_W[0]->width() / 3;
+        const int right = client->width() - c.Panel_W[0]->width() / 3;
         for (QWidget* c :
-             {static_cast<QWidget*>(w.But_Start), static_cast<QWidget*>(w.Edit_Zeit),
-              static_cast<QWidget*>(w.Edit_Zahl_2), static_cast<QWidget*>(w.Panel_Wettbewerb_ini)})
+             {static_cast<QWidget*>(c.But_Start), static_cast<QWidget*>(c.Edit_Zeit),
+              static_cast<QWidget*>(c.Edit_Zahl_2), static_cast<QWidget*>(c.Panel_Wettbewerb_ini)})
             QCOMPARE(c->geometry().right() + 1, right);
-        for (QLabel* label : {w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
-                              w.Label_Bereich_Zahl_2})
+        for (QLabel* label : {c.Label_Name, c.Label_Rechenart, c.Label_Zeit, c.Label_Bereich_Zahl_1,
+                              c.Label_Bereich_Zahl_2})
             QVERIFY(label->width() >= label->sizeHint().width());
     }
 }

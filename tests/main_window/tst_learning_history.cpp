@@ -19,7 +19,7 @@ struct HistoryFixture : MainWindowFixture {
     // A practice list as the learning history hands it over, for the name in the name field.
     void practise(const QString& operation, const QList<OperandPair>& tasks) {
         if (const std::optional<Operation> known = operationFromText(operation))
-            run.startPractice(form->Edit_Name->text(), *known, tasks);
+            run.startPractice(c->Edit_Name->text(), *known, tasks);
     }
     // Answers the task on display, the remainder (when asked) in its own field, ms after the task
     // was shown; with a remainder, half of that passes between the two Returns.
@@ -31,11 +31,11 @@ struct HistoryFixture : MainWindowFixture {
         platform.monotonic += withRemainder ? ms / 2 : ms;
         answer(QString::number(value));
         if (withRemainder) {
-            QVERIFY(form->Edit_Rest->hasFocus());
+            QVERIFY(c->Edit_Rest->hasFocus());
             platform.monotonic += ms - ms / 2;
-            QTest::keyClicks(form->Edit_Rest,
+            QTest::keyClicks(c->Edit_Rest,
                              remainderPrefix + QString::number(correctRemainder(a, b)));
-            QTest::keyClick(form->Edit_Rest, Qt::Key_Return);
+            QTest::keyClick(c->Edit_Rest, Qt::Key_Return);
         }
     }
 };
@@ -125,26 +125,26 @@ void TestLearningHistory::practiceRun() {
     HistoryFixture f;
     f.chooseRanges(0, 1);
     if (competitionMode)
-        f.form->Panel_Wettbewerb_iniClick();
+        QTest::mouseClick(f.c->Panel_Wettbewerb_ini, Qt::LeftButton);
     f.platform.clearMessages();
 
     f.practise(operation, tasks);
     QVERIFY(!f.state.competitionMode);
-    QCOMPARE(f.form->Verknuepfung->currentText(), operationItems()[operationItem]);
-    QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), operation.left(1));
-    QVERIFY(f.form->But_Stop->isVisible());
-    QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
-    QCOMPARE(f.form->Panel_Aufgaben_Nr_zeigen->text(), QString("1"));
+    QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[operationItem]);
+    QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), operation.left(1));
+    QVERIFY(f.c->But_Stop->isVisible());
+    QVERIFY(f.c->Eingabe_aufnehmen->hasFocus());
+    QCOMPARE(f.c->Panel_Aufgaben_Nr_zeigen->text(), QString("1"));
     const int n = int(tasks.size());
     for (int k = 0; k < n; ++k) {
-        QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(tasks[k].first));
-        QCOMPARE(f.form->Panel_Zahl_2_zeigen->text(), QString::number(tasks[k].second));
+        QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString::number(tasks[k].first));
+        QCOMPARE(f.c->Panel_Zahl_2_zeigen->text(), QString::number(tasks[k].second));
         f.answerTask(k == 0, 1000 * (k + 1));
     }
 
     QCOMPARE(f.platform.messageTexts(), QStringList{practiceDone});
-    QVERIFY(f.form->But_Start->isVisible());
-    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(f.c->But_Start->isVisible());
+    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
     QVERIFY(f.result);
     QCOMPARE(f.result->operationSign, operation.left(1));
     QCOMPARE(f.result->withRemainder, operation == ": R");
@@ -176,23 +176,23 @@ void TestLearningHistory::practiceRunRefused() {
     HistoryFixture f;
     f.practise("x", {{1, 2}});
     f.practise("+", {});
-    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
     f.start();
     const OperandPair posed{f.state.operand1, f.state.operand2};
     f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(f.state.practiceTasks.isEmpty());
     QCOMPARE(f.state.usedPairs[1], posed);
-    QCOMPARE(f.form->Verknuepfung->currentText(), operationItems()[0]);
+    QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[0]);
     f.answerTask(true, 10);
     f.stop();
     QVERIFY(f.state.resultsPending);
     f.practise("*", {{1, 2}, {3, 4}});
-    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
     QVERIFY(f.state.practiceTasks.isEmpty());
     QVERIFY(f.platform.messages.isEmpty());
     f.state.fewerSaveHints = true;
     f.practise("*", {{1, 2}, {3, 4}});
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.operand1, 1);
 }
 

@@ -57,10 +57,11 @@ QColor foreground(const QWidget* w, QPalette::ColorGroup group = QPalette::Activ
 
 // The eight controls that show numbers, in the order they are coloured.
 QList<const QWidget*> numberControlsOf(const TForm1& w) {
-    return {w.Panel_Aufgaben_Nr_zeigen,  w.Panel_Punkte_zeigen,
-            w.Panel_Zahl_1_zeigen,       w.Panel_Zahl_2_zeigen,
-            w.Panel_Verknuepfung_zeigen, w.Gleichheitszeichen,
-            w.Eingabe_aufnehmen,         w.Edit_Rest};
+    const MainWindowControls c(w);
+    return {c.Panel_Aufgaben_Nr_zeigen,  c.Panel_Punkte_zeigen,
+            c.Panel_Zahl_1_zeigen,       c.Panel_Zahl_2_zeigen,
+            c.Panel_Verknuepfung_zeigen, c.Gleichheitszeichen,
+            c.Eingabe_aufnehmen,         c.Edit_Rest};
 }
 
 // A main window built with a chosen UTC time of day, so that its start scheme is known. The clock
@@ -84,7 +85,7 @@ struct ClockedWindow : MainWindowFixture {
     // The rectangle the window should show for a point, from its present size.
     std::optional<PointRect> expectedRect(int points, Rgb colour) const {
         return pointRectGeometry(points, form->frameGeometry().width(), client()->height(),
-                                 form->Panel_Grenze->height(), form->Panel_Einstellungen->height(),
+                                 c->Panel_Grenze->height(), c->Panel_Einstellungen->height(),
                                  colour);
     }
 
@@ -105,6 +106,7 @@ QPoint centreOf(const PointRect& r) {
 // The colour-carrying roles of every control in the task area and the settings panel, keyed by
 // control, role and colour group.
 QMap<QString, QColor> colourSnapshot(const TForm1& w) {
+    const MainWindowControls c(w);
     QMap<QString, QColor> snapshot;
     auto take = [&](const QWidget* widget, QPalette::ColorRole role) {
         for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled}) {
@@ -116,30 +118,30 @@ QMap<QString, QColor> colourSnapshot(const TForm1& w) {
         }
     };
     take(w.centralWidget(), QPalette::Window);
-    for (const QWidget* panel : {static_cast<const QWidget*>(w.Panel_Grenze),
-                                 static_cast<const QWidget*>(w.Panel_Einstellungen)}) {
+    for (const QWidget* panel : {static_cast<const QWidget*>(c.Panel_Grenze),
+                                 static_cast<const QWidget*>(c.Panel_Einstellungen)}) {
         take(panel, QPalette::Window);
         take(panel, QPalette::WindowText);
     }
     for (const QWidget* label : std::initializer_list<const QWidget*>{
-             w.Label_Name, w.Label_Rechenart, w.Label_Zeit, w.Label_Bereich_Zahl_1,
-             w.Label_Bereich_Zahl_2, w.Label_Aufgaben_Nr, w.Label_Punkte, w.Label_Rest,
-             static_cast<QWidget*>(w.Panel_Wettbewerb_ini)})
+             c.Label_Name, c.Label_Rechenart, c.Label_Zeit, c.Label_Bereich_Zahl_1,
+             c.Label_Bereich_Zahl_2, c.Label_Aufgaben_Nr, c.Label_Punkte, c.Label_Rest,
+             static_cast<QWidget*>(c.Panel_Wettbewerb_ini)})
         take(label, QPalette::WindowText);
-    for (const QWidget* panel : w.Panel_W)
+    for (const QWidget* panel : c.Panel_W)
         take(panel, QPalette::WindowText);
     for (const QWidget* panel :
-         {w.Panel_Aufgaben_Nr_zeigen, w.Panel_Punkte_zeigen, w.Panel_Zahl_1_zeigen,
-          w.Panel_Zahl_2_zeigen, w.Panel_Verknuepfung_zeigen, w.Gleichheitszeichen}) {
+         {c.Panel_Aufgaben_Nr_zeigen, c.Panel_Punkte_zeigen, c.Panel_Zahl_1_zeigen,
+          c.Panel_Zahl_2_zeigen, c.Panel_Verknuepfung_zeigen, c.Gleichheitszeichen}) {
         take(panel, QPalette::Window);
         take(panel, QPalette::WindowText);
     }
     for (const QWidget* field : std::initializer_list<const QWidget*>{
-             w.Eingabe_aufnehmen, w.Edit_Rest, w.Edit_Name, w.Edit_Zeit}) {
+             c.Eingabe_aufnehmen, c.Edit_Rest, c.Edit_Name, c.Edit_Zeit}) {
         take(field, QPalette::Base);
         take(field, QPalette::Text);
     }
-    take(w.But_Start, QPalette::ButtonText);
+    take(c.But_Start, QPalette::ButtonText);
     return snapshot;
 }
 
@@ -218,6 +220,7 @@ private slots:
 void TestMainWindowAppearance::menuBarAndSettingsMenu() {
     MainWindowFixture f;
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
 
     // The menu bar: five menus and "&Hilfe", which acts at once.
     const QList<QAction*> bar = w.menuBar()->actions();
@@ -231,8 +234,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
                                     "&Hilfe"}));
     QCOMPARE(barNames, (QStringList{"Datei1", "Einstellungen1", "Leistungen1", "Aufgaben1", "Info1",
                                     "Hilfe1"}));
-    QCOMPARE(bar.last(), w.Hilfe1);
-    QVERIFY(w.Hilfe1->menu() == nullptr);
+    QCOMPARE(bar.last(), c.Hilfe1);
+    QVERIFY(c.Hilfe1->menu() == nullptr);
 
     auto itemList = [](QMenu* menu) {
         QStringList items;
@@ -240,17 +243,17 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
             items << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + "|" + a->text());
         return items;
     };
-    QCOMPARE(itemList(w.Datei1), (QStringList{"-", "beenden1|&Beenden"}));
-    QCOMPARE(itemList(w.Leistungen1),
+    QCOMPARE(itemList(c.Datei1), (QStringList{"-", "beenden1|&Beenden"}));
+    QCOMPARE(itemList(c.Leistungen1),
              (QStringList{"ffnen1|gespeicherte Leistungen  &zeigen/ drucken",
                           "Best1|&Bestenlisten zu den Wettbewerben",
                           "Lernverlaufzeigen1|&Lernverlauf zeigen"}));
     QCOMPARE(
-        itemList(w.Aufgaben1),
+        itemList(c.Aufgaben1),
         (QStringList{"gespeichertenAufgabensatzzeigen1|gespeicherten Aufgabensatz "
                      "&zeigen/ drucken",
                      "-", "einleeresAufgabenblattdrucken1|ein l&eeres Aufgabenblatt drucken"}));
-    QCOMPARE(itemList(w.Info1), (QStringList{"Info2|&Info"}));
+    QCOMPARE(itemList(c.Info1), (QStringList{"Info2|&Info"}));
 
     // "&Einstellungen": the six colour submenus, then the switches.
     const QStringList allColours{"Yellow",  "White",  "Lime", "Black", "Maroon", "Green",
@@ -277,7 +280,7 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
         {"FarbePunkteRechtecke1", "&Farbe Punkte-Rechtecke", "4", without("Red")},
     };
 
-    const QList<QAction*> settings = w.Einstellungen1->actions();
+    const QList<QAction*> settings = c.Einstellungen1->actions();
     QCOMPARE(settings.size(), 6 + 1 + 3 + 1 + 2 + 1 + 1);
     int colourItems = 0;
     for (int i = 0; i < 6; ++i) {
@@ -321,6 +324,7 @@ void TestMainWindowAppearance::windowFitsTheScreenWithItsMenuBar() {
 void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
     ClockedWindow f(schemeZeroTime);
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     using Targets = QList<QPair<const QWidget*, QPalette::ColorRole>>;
 
     Targets numbersWindow;
@@ -331,11 +335,11 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
     }
     Targets settingsFont;
     for (const QWidget* c :
-         {static_cast<const QWidget*>(w.Label_Name), static_cast<const QWidget*>(w.Label_Rechenart),
-          static_cast<const QWidget*>(w.Label_Zeit),
-          static_cast<const QWidget*>(w.Label_Bereich_Zahl_1),
-          static_cast<const QWidget*>(w.Label_Bereich_Zahl_2),
-          static_cast<const QWidget*>(w.Panel_Grenze)})
+         {static_cast<const QWidget*>(c.Label_Name), static_cast<const QWidget*>(c.Label_Rechenart),
+          static_cast<const QWidget*>(c.Label_Zeit),
+          static_cast<const QWidget*>(c.Label_Bereich_Zahl_1),
+          static_cast<const QWidget*>(c.Label_Bereich_Zahl_2),
+          static_cast<const QWidget*>(c.Panel_Grenze)})
         settingsFont.append({c, QPalette::WindowText});
 
     struct Case {
@@ -348,7 +352,7 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
         {"Teal1", teal, {{w.centralWidget(), QPalette::Window}}},
         {"White2",
          white,
-         {{w.Panel_Grenze, QPalette::Window}, {w.Panel_Einstellungen, QPalette::Window}}},
+         {{c.Panel_Grenze, QPalette::Window}, {c.Panel_Einstellungen, QPalette::Window}}},
         {"Red6", red, settingsFont},
         {"Navy3", navy, numbersWindow},
         {"Silver5", silver, numbersFont},
@@ -374,17 +378,17 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
 
     // What the window paints: the client area, the top bar, the settings panel, a number panel
     // and the (disabled) answer field.
-    const QPoint emptyClientSpot(4, w.Panel_Grenze->height() + 4);
+    const QPoint emptyClientSpot(4, c.Panel_Grenze->height() + 4);
     QVERIFY(f.client()->childAt(emptyClientSpot) == nullptr);
     QCOMPARE(f.pixelAt(emptyClientSpot), teal);
-    QCOMPARE(f.pixelAt(w.Panel_Grenze->geometry().center()), white);
-    const QPoint inSettingsPanel(w.Panel_Einstellungen->width() - 5,
-                                 w.Panel_Einstellungen->height() - 5);
-    QCOMPARE(w.Panel_Einstellungen->childAt(inSettingsPanel), nullptr);
-    QCOMPARE(f.pixelAt(w.Panel_Einstellungen->mapTo(f.client(), inSettingsPanel)), white);
-    QCOMPARE(f.pixelAt(w.Panel_Punkte_zeigen->geometry().topLeft() + QPoint(2, 2)), navy);
-    QVERIFY(!w.Eingabe_aufnehmen->isEnabled());
-    const QRect field = w.Eingabe_aufnehmen->geometry();
+    QCOMPARE(f.pixelAt(c.Panel_Grenze->geometry().center()), white);
+    const QPoint inSettingsPanel(c.Panel_Einstellungen->width() - 5,
+                                 c.Panel_Einstellungen->height() - 5);
+    QCOMPARE(c.Panel_Einstellungen->childAt(inSettingsPanel), nullptr);
+    QCOMPARE(f.pixelAt(c.Panel_Einstellungen->mapTo(f.client(), inSettingsPanel)), white);
+    QCOMPARE(f.pixelAt(c.Panel_Punkte_zeigen->geometry().topLeft() + QPoint(2, 2)), navy);
+    QVERIFY(!c.Eingabe_aufnehmen->isEnabled());
+    const QRect field = c.Eingabe_aufnehmen->geometry();
     QCOMPARE(f.pixelAt(QPoint(field.right() - 5, field.center().y())), navy);
 
     // The end of a run paints the window with the chosen main colour again.
@@ -427,16 +431,17 @@ void TestMainWindowAppearance::startSchemeFollowsTheClock() {
 
     ClockedWindow f(utc);
     const TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Disabled}) {
         QCOMPARE(background(f.client(), group), s.main);
-        QCOMPARE(background(w.Panel_Grenze, group), s.settingsPanel);
-        QCOMPARE(background(w.Panel_Einstellungen, group), s.settingsPanel);
-        for (const QWidget* label : {static_cast<const QWidget*>(w.Label_Name),
-                                     static_cast<const QWidget*>(w.Label_Rechenart),
-                                     static_cast<const QWidget*>(w.Label_Zeit),
-                                     static_cast<const QWidget*>(w.Label_Bereich_Zahl_1),
-                                     static_cast<const QWidget*>(w.Label_Bereich_Zahl_2),
-                                     static_cast<const QWidget*>(w.Panel_Grenze)})
+        QCOMPARE(background(c.Panel_Grenze, group), s.settingsPanel);
+        QCOMPARE(background(c.Panel_Einstellungen, group), s.settingsPanel);
+        for (const QWidget* label : {static_cast<const QWidget*>(c.Label_Name),
+                                     static_cast<const QWidget*>(c.Label_Rechenart),
+                                     static_cast<const QWidget*>(c.Label_Zeit),
+                                     static_cast<const QWidget*>(c.Label_Bereich_Zahl_1),
+                                     static_cast<const QWidget*>(c.Label_Bereich_Zahl_2),
+                                     static_cast<const QWidget*>(c.Panel_Grenze)})
             QCOMPARE(foreground(label, group), s.settingsFont);
         for (const QWidget* number : numberControlsOf(w)) {
             QCOMPARE(background(number, group), s.numbers);
@@ -532,9 +537,10 @@ void TestMainWindowAppearance::mainWindowColourRemovesRectangles() {
 void TestMainWindowAppearance::pointRectSwitch() {
     ClockedWindow f(schemeZeroTime);
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     f.trigger("Rechteckeaus1");
     QVERIFY(!f.state.pointRectsOn);
-    QCOMPARE(w.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
+    QCOMPARE(c.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
 
     f.start();
     f.answerRight();
@@ -544,7 +550,7 @@ void TestMainWindowAppearance::pointRectSwitch() {
     // Switched on again (directly, the menu being locked): only new points get rectangles.
     f.trigger("Rechteckeaus1");
     QVERIFY(f.state.pointRectsOn);
-    QCOMPARE(w.Rechteckeaus1->text(), QString("Punkte-&Rechtecke aus"));
+    QCOMPARE(c.Rechteckeaus1->text(), QString("Punkte-&Rechtecke aus"));
     f.answerRight();
     QCOMPARE(w.pointRectsOnScreen(), QList<PointRect>{*f.expectedRect(3, toRgb(maroon))});
 
@@ -553,25 +559,25 @@ void TestMainWindowAppearance::pointRectSwitch() {
     f.answerRight();
     QCOMPARE(f.state.points, 4);
     QCOMPARE(w.pointRectsOnScreen().size(), 1);
-    QCOMPARE(w.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
+    QCOMPARE(c.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
 }
 
 void TestMainWindowAppearance::pointsDisplaySwitch() {
     MainWindowFixture f;
-    TForm1& w = *f.form;
-    QAction* item = w.PunkteAnzeigeaus1;
-    QVERIFY(w.Panel_Punkte_zeigen->isVisible());
-    QVERIFY(w.Label_Punkte->isVisible());
+    const MainWindowControls& c = *f.c;
+    QAction* item = c.PunkteAnzeigeaus1;
+    QVERIFY(c.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(c.Label_Punkte->isVisible());
 
     item->trigger();
     QVERIFY(!f.state.pointsDisplayOn);
     QCOMPARE(item->text(), QString("&Punkte-Anzeige ein"));
-    QVERIFY(!w.Panel_Punkte_zeigen->isVisible());
-    QVERIFY(!w.Label_Punkte->isVisible());
+    QVERIFY(!c.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(!c.Label_Punkte->isVisible());
 
     // A run keeps the display hidden and counts anyway.
     f.start();
-    QVERIFY(!w.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(!c.Panel_Punkte_zeigen->isVisible());
     f.answerRight();
     f.answerRight();
     QCOMPARE(f.state.points, 2);
@@ -580,41 +586,41 @@ void TestMainWindowAppearance::pointsDisplaySwitch() {
     item->trigger();
     QVERIFY(f.state.pointsDisplayOn);
     QCOMPARE(item->text(), QString("&Punkte-&Anzeige aus"));
-    QVERIFY(w.Panel_Punkte_zeigen->isVisible());
-    QVERIFY(w.Label_Punkte->isVisible());
-    QCOMPARE(w.Panel_Punkte_zeigen->text(), QString("2"));
-    QCOMPARE(w.Label_Punkte->text(), QString("Punkte"));
+    QVERIFY(c.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(c.Label_Punkte->isVisible());
+    QCOMPARE(c.Panel_Punkte_zeigen->text(), QString("2"));
+    QCOMPARE(c.Label_Punkte->text(), QString("Punkte"));
 
     item->trigger();
     QCOMPARE(item->text(), QString("&Punkte-Anzeige ein"));
-    QVERIFY(!w.Panel_Punkte_zeigen->isVisible());
-    QVERIFY(!w.Label_Punkte->isVisible());
+    QVERIFY(!c.Panel_Punkte_zeigen->isVisible());
+    QVERIFY(!c.Label_Punkte->isVisible());
 }
 
 void TestMainWindowAppearance::fewerSaveHintsSwitch() {
     MainWindowFixture f;
-    TForm1& w = *f.form;
-    QAction* item = w.wenigerSpeichernHinweise1;
+    const MainWindowControls& c = *f.c;
+    QAction* item = c.wenigerSpeichernHinweise1;
     f.start();
     f.answerRight();
-    f.form->But_StopClick();
+    f.stop();
     QVERIFY(f.state.resultsPending);
     f.start();
-    QVERIFY(!w.But_Stop->isVisible()); // pending data: Start does nothing
+    QVERIFY(!c.But_Stop->isVisible()); // pending data: Start does nothing
 
     item->trigger();
     QVERIFY(f.state.fewerSaveHints);
     QCOMPARE(item->text(), QString("Alle Speichern-Hinweise einblenden"));
     f.start();
-    QVERIFY(w.But_Stop->isVisible());
+    QVERIFY(c.But_Stop->isVisible());
     f.answerRight();
-    f.form->But_StopClick();
+    f.stop();
 
     item->trigger();
     QVERIFY(!f.state.fewerSaveHints);
     QCOMPARE(item->text(), QString("weniger Speichern-Hinweise einblenden"));
     f.start();
-    QVERIFY(!w.But_Stop->isVisible());
+    QVERIFY(!c.But_Stop->isVisible());
     QVERIFY(f.platform.messages.isEmpty());
 
     item->trigger();
@@ -624,23 +630,24 @@ void TestMainWindowAppearance::fewerSaveHintsSwitch() {
 void TestMainWindowAppearance::helpAndAboutOpenModally() {
     MainWindowFixture f;
     TForm1& w = *f.form;
-    QVERIFY(!w.Hilfe1->isEnabled());
-    QVERIFY(!w.Info2->isEnabled());
+    const MainWindowControls& c = *f.c;
+    QVERIFY(!c.Hilfe1->isEnabled());
+    QVERIFY(!c.Info2->isEnabled());
 
     TForm_Info info(&w);
     TForm_Hilfe help(&w);
     w.attachInformationWindows(&info, &help);
-    QVERIFY(w.Hilfe1->isEnabled());
-    QVERIFY(w.Info2->isEnabled());
+    QVERIFY(c.Hilfe1->isEnabled());
+    QVERIFY(c.Info2->isEnabled());
 
     // Both stay available during a run.
     f.start();
-    QVERIFY(w.Hilfe1->isEnabled());
-    QVERIFY(w.Info1->menuAction()->isEnabled());
-    QVERIFY(w.Info2->isEnabled());
+    QVERIFY(c.Hilfe1->isEnabled());
+    QVERIFY(c.Info1->menuAction()->isEnabled());
+    QVERIFY(c.Info2->isEnabled());
 
     const ModalResult helpShown =
-        openAndClose([&] { w.Hilfe1->trigger(); }, [](QWidget* window) { window->close(); });
+        openAndClose([&] { c.Hilfe1->trigger(); }, [](QWidget* window) { window->close(); });
     QVERIFY(!helpShown.watchdogFired);
     // Found open as the modal window from inside the trigger, closed there.
     QVERIFY(helpShown.closedFromInside);
@@ -648,7 +655,7 @@ void TestMainWindowAppearance::helpAndAboutOpenModally() {
     QVERIFY(!help.isVisible());
 
     const ModalResult infoShown =
-        openAndClose([&] { w.Info2->trigger(); },
+        openAndClose([&] { c.Info2->trigger(); },
                      [](QWidget* window) {
                          auto* ok = window->findChild<QPushButton*>(QStringLiteral("OKButton"));
                          if (ok)
@@ -661,12 +668,13 @@ void TestMainWindowAppearance::helpAndAboutOpenModally() {
 
     // Neither window touches the run.
     QCOMPARE(f.state.taskCounter, 1);
-    QVERIFY(w.But_Stop->isVisible());
+    QVERIFY(c.But_Stop->isVisible());
 }
 
 void TestMainWindowAppearance::helpAndAboutMadeAtFirstUse() {
     MainWindowFixture f;
     TForm1& w = *f.form;
+    const MainWindowControls& c = *f.c;
     std::unique_ptr<TForm_Info> info;
     std::unique_ptr<TForm_Hilfe> help;
     int infoMade = 0;
@@ -683,14 +691,14 @@ void TestMainWindowAppearance::helpAndAboutMadeAtFirstUse() {
             return help.get();
         });
     // Enabled before either window exists.
-    QVERIFY(w.Hilfe1->isEnabled());
-    QVERIFY(w.Info2->isEnabled());
+    QVERIFY(c.Hilfe1->isEnabled());
+    QVERIFY(c.Info2->isEnabled());
     QCOMPARE(infoMade, 0);
     QCOMPARE(helpMade, 0);
 
     for (int time = 1; time <= 2; ++time) {
         const ModalResult helpShown =
-            openAndClose([&] { w.Hilfe1->trigger(); }, [](QWidget* window) { window->close(); });
+            openAndClose([&] { c.Hilfe1->trigger(); }, [](QWidget* window) { window->close(); });
         QVERIFY(!helpShown.watchdogFired);
         QVERIFY(helpShown.closedFromInside);
         QCOMPARE(helpShown.shownModal, static_cast<QWidget*>(help.get()));
@@ -700,7 +708,7 @@ void TestMainWindowAppearance::helpAndAboutMadeAtFirstUse() {
 
     for (int time = 1; time <= 2; ++time) {
         const ModalResult infoShown =
-            openAndClose([&] { w.Info2->trigger(); }, [](QWidget* window) { window->close(); });
+            openAndClose([&] { c.Info2->trigger(); }, [](QWidget* window) { window->close(); });
         QVERIFY(!infoShown.watchdogFired);
         QVERIFY(infoShown.closedFromInside);
         QCOMPARE(infoShown.shownModal, static_cast<QWidget*>(info.get()));
@@ -711,9 +719,9 @@ void TestMainWindowAppearance::helpAndAboutMadeAtFirstUse() {
     // Windows attached directly replace the functions.
     TForm_Info otherInfo(&w);
     w.attachInformationWindows(&otherInfo, nullptr);
-    QVERIFY(w.Info2->isEnabled());
-    QVERIFY(!w.Hilfe1->isEnabled());
-    w.Hilfe1->trigger();
+    QVERIFY(c.Info2->isEnabled());
+    QVERIFY(!c.Hilfe1->isEnabled());
+    c.Hilfe1->trigger();
     QCOMPARE(helpMade, 1);
 }
 

@@ -34,32 +34,32 @@ private slots:
 
 void TestRunFlow::startUpState() {
     MainWindowFixture f;
-    TForm1& w = *f.form;
-    QCOMPARE(w.windowTitle(), QString("    Deverizozov mit   Werda ?"));
-    QCOMPARE(w.Verknuepfung->currentText(), QString("Addieren (+)"));
-    QCOMPARE(w.Edit_Zahl_1->currentText(), QString("0 .. 10"));
-    QCOMPARE(w.Edit_Zahl_2->currentText(), QString("0 .. 10"));
-    QCOMPARE(w.Edit_Zeit->text(), QString("0"));
-    QCOMPARE(w.Edit_Name->text(), QString("Werda ?"));
+    const MainWindowControls& c = *f.c;
+    QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Werda ?"));
+    QCOMPARE(c.Verknuepfung->currentText(), QString("Addieren (+)"));
+    QCOMPARE(c.Edit_Zahl_1->currentText(), QString("0 .. 10"));
+    QCOMPARE(c.Edit_Zahl_2->currentText(), QString("0 .. 10"));
+    QCOMPARE(c.Edit_Zeit->text(), QString("0"));
+    QCOMPARE(c.Edit_Name->text(), QString("Werda ?"));
     QCOMPARE(f.state.participantName, QString("Werda ?"));
-    QCOMPARE(w.Panel_Zahl_1_zeigen->text(), QString("-----"));
-    QCOMPARE(w.Panel_Zahl_2_zeigen->text(), QString("-----"));
-    QCOMPARE(w.Panel_Verknuepfung_zeigen->text(), QString("+"));
-    QCOMPARE(w.Panel_Aufgaben_Nr_zeigen->text(), QString("0"));
-    QCOMPARE(w.Panel_Punkte_zeigen->text(), QString("0"));
-    QCOMPARE(w.Label_Punkte->text(), QString("Punkte"));
-    QCOMPARE(w.Panel_Wettbewerb_ini->text(), QString("Wettbewerb ein"));
-    QVERIFY(w.But_Start->isVisible());
-    QVERIFY(!w.But_Stop->isVisible());
-    QVERIFY(!w.Button_Wettb_starten->isVisible());
-    QVERIFY(!w.Eingabe_aufnehmen->isEnabled());
-    QVERIFY(!w.Edit_Rest->isVisible());
-    QVERIFY(!w.Label_Rest->isVisible());
+    QCOMPARE(c.Panel_Zahl_1_zeigen->text(), QString("-----"));
+    QCOMPARE(c.Panel_Zahl_2_zeigen->text(), QString("-----"));
+    QCOMPARE(c.Panel_Verknuepfung_zeigen->text(), QString("+"));
+    QCOMPARE(c.Panel_Aufgaben_Nr_zeigen->text(), QString("0"));
+    QCOMPARE(c.Panel_Punkte_zeigen->text(), QString("0"));
+    QCOMPARE(c.Label_Punkte->text(), QString("Punkte"));
+    QCOMPARE(c.Panel_Wettbewerb_ini->text(), QString("Wettbewerb ein"));
+    QVERIFY(c.But_Start->isVisible());
+    QVERIFY(!c.But_Stop->isVisible());
+    QVERIFY(!c.Button_Wettb_starten->isVisible());
+    QVERIFY(!c.Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!c.Edit_Rest->isVisible());
+    QVERIFY(!c.Label_Rest->isVisible());
     QCOMPARE(f.state.range1Min, 0);
     QCOMPARE(f.state.range2Max, 10);
     QCOMPARE(f.state.timeLimit, 0);
     QVERIFY(f.state.timeFieldOk);
-    for (const ClickablePanel* panel : w.Panel_W)
+    for (const ClickablePanel* panel : c.Panel_W)
         QVERIFY(!panel->isEnabled());
     // The settings panel spans the client area, so the scaling hint never shows.
     QVERIFY(f.platform.messages.isEmpty());
@@ -69,11 +69,11 @@ void TestRunFlow::wholeRunEndsAtTheLimit() {
     MainWindowFixture f;
     f.chooseRanges(13, 13); // 1 000 ... 30 000: no chance of running out of pairs
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
     QSet<QPair<int, int>> posed;
     for (int task = 1; task <= 160; ++task) {
-        QCOMPARE(f.form->Panel_Aufgaben_Nr_zeigen->text(), QString::number(task));
-        QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString::number(f.state.operand1));
+        QCOMPARE(f.c->Panel_Aufgaben_Nr_zeigen->text(), QString::number(task));
+        QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString::number(f.state.operand1));
         posed.insert({f.state.operand1, f.state.operand2});
         // Every fourth answer is wrong.
         if (task % 4 == 0)
@@ -87,17 +87,17 @@ void TestRunFlow::wholeRunEndsAtTheLimit() {
     QCOMPARE(limit.text, QString("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch "
                                  "Kondition hast, wähle bitte \nneue Einstellungen !"));
     QCOMPARE(limit.kind, MessageKind::Information);
-    QCOMPARE(limit.topLeft, f.form->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
+    QCOMPARE(limit.topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
     QCOMPARE(f.state.workedTaskCount, 160);
     QVERIFY(f.state.limitReached);
     QCOMPARE(f.state.taskCounter, 0);
     // The points were reset with the display after the run.
     QCOMPARE(f.state.points, 0);
-    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString("-----"));
-    QVERIFY(f.form->But_Start->isVisible());
-    QVERIFY(!f.form->But_Stop->isVisible());
-    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
-    QVERIFY(f.form->Edit_Zahl_1->isEnabled());
+    QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString("-----"));
+    QVERIFY(f.c->But_Start->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
+    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(f.c->Edit_Zahl_1->isEnabled());
     // The task list keeps the run: 120 right answers among 160.
     int right = 0;
     for (int k = 1; k <= 160; ++k)
@@ -114,35 +114,35 @@ void TestRunFlow::countdownAndTimeOut() {
     const QString prefix("   Rest-Zeit (min:sec):                           ");
     for (int left = 5; left >= 1; --left) {
         f.run.tick();
-        QCOMPARE(f.form->Panel_Grenze->text(), prefix + "0 : " + QString::number(left));
+        QCOMPARE(f.c->Panel_Grenze->text(), prefix + "0 : " + QString::number(left));
     }
     f.answerRight();
     f.answerRight();
     f.run.tick(); // the sixth second ends the run
     QVERIFY(f.state.timeUp);
     QVERIFY(!f.run.countdown()->isActive());
-    QCOMPARE(f.form->Panel_Grenze->text(), QString());
+    QCOMPARE(f.c->Panel_Grenze->text(), QString());
     QCOMPARE(f.state.workedTaskCount, 2); // the task on display was not answered
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
 
     // 75 seconds start at 1 : 15; 65 seconds show 1 : 5 without a leading zero.
     f.state.resultsPending = f.state.tasksPending = false;
     f.setTime("75");
     f.start();
     f.run.tick();
-    QCOMPARE(f.form->Panel_Grenze->text(), prefix + "1 : 15");
+    QCOMPARE(f.c->Panel_Grenze->text(), prefix + "1 : 15");
     for (int i = 0; i < 10; ++i)
         f.run.tick();
-    QCOMPARE(f.form->Panel_Grenze->text(), prefix + "1 : 5");
-    f.form->But_StopClick();
+    QCOMPARE(f.c->Panel_Grenze->text(), prefix + "1 : 5");
+    f.stop();
 
     // Back to no limit: no countdown, a single blank in the top bar, "..." as seconds.
     f.setTime("0");
     f.start();
-    QCOMPARE(f.form->Panel_Grenze->text(), QString(" "));
+    QCOMPARE(f.c->Panel_Grenze->text(), QString(" "));
     QVERIFY(!f.run.countdown()->isActive());
     f.answerRight();
-    f.form->But_StopClick();
+    f.stop();
 }
 
 void TestRunFlow::timeOutWhileARunMessageIsOpen_data() {
@@ -195,7 +195,7 @@ void TestRunFlow::timeOutWhileARunMessageIsOpen() {
     // The last task was answered before the time ran out: it counts as worked.
     QCOMPARE(f.state.workedTaskCount, tasks);
     QCOMPARE(f.state.taskCounter, 0);
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(f.c->But_Start->isVisible());
 }
 
 void TestRunFlow::stopAfterThreeAnswers() {
@@ -206,14 +206,14 @@ void TestRunFlow::stopAfterThreeAnswers() {
     f.answerRight();
     QCOMPARE(f.state.taskCounter, 4);
     QCOMPARE(f.state.points, 2);
-    QCOMPARE(f.form->Panel_Punkte_zeigen->text(), QString("2"));
-    QTest::mouseClick(f.form->But_Stop, Qt::LeftButton);
+    QCOMPARE(f.c->Panel_Punkte_zeigen->text(), QString("2"));
+    QTest::mouseClick(f.c->But_Stop, Qt::LeftButton);
     QCOMPARE(f.state.workedTaskCount, 3);
     QVERIFY(f.state.resultsPending);
     QVERIFY(f.state.tasksPending);
     QCOMPARE(f.state.taskList[2].givenAnswer, 999);
-    QVERIFY(f.form->Verknuepfung->isEnabled());
-    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(f.c->Verknuepfung->isEnabled());
+    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
     QVERIFY(f.platform.messages.isEmpty());
 }
 
@@ -222,13 +222,13 @@ void TestRunFlow::stopRightAfterStart() {
     f.state.workedTaskCount = -7;
     f.start();
     QCOMPARE(f.state.taskCounter, 1);
-    f.form->But_StopClick();
+    f.stop();
     QCOMPARE(f.state.workedTaskCount, -7); // no result to report
     QVERIFY(!f.state.resultsPending);
     QVERIFY(!f.state.tasksPending);
     // Nothing is pending, so Start works again at once.
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
 }
 
 void TestRunFlow::scoringAndPointsDisplay() {
@@ -236,19 +236,19 @@ void TestRunFlow::scoringAndPointsDisplay() {
     f.start();
     f.answer("0" + QString::number(f.rightAnswer())); // a leading zero is wrong
     QCOMPARE(f.state.points, 0);
-    QCOMPARE(f.form->Label_Punkte->text(), QString("Punkte"));
+    QCOMPARE(f.c->Label_Punkte->text(), QString("Punkte"));
     f.answerRight();
-    QCOMPARE(f.form->Panel_Punkte_zeigen->text(), QString("1"));
-    QCOMPARE(f.form->Label_Punkte->text(), QString("Punkt"));
+    QCOMPARE(f.c->Panel_Punkte_zeigen->text(), QString("1"));
+    QCOMPARE(f.c->Label_Punkte->text(), QString("Punkt"));
     f.answerRight();
-    QCOMPARE(f.form->Label_Punkte->text(), QString("Punkte"));
+    QCOMPARE(f.c->Label_Punkte->text(), QString("Punkte"));
 
     // Hidden points are still counted.
     f.state.pointsDisplayOn = false;
-    f.form->But_StopClick();
+    f.stop();
     f.state.fewerSaveHints = true;
     f.start();
-    QVERIFY(!f.form->Panel_Punkte_zeigen->isVisible());
+    QVERIFY(!f.c->Panel_Punkte_zeigen->isVisible());
     f.answerRight();
     QCOMPARE(f.state.points, 1);
 }
@@ -256,60 +256,60 @@ void TestRunFlow::scoringAndPointsDisplay() {
 void TestRunFlow::divisionWithRemainderMovesTheFocus() {
     MainWindowFixture f;
     f.chooseOperation(4);
-    QVERIFY(f.form->Edit_Rest->isVisible());
-    QVERIFY(!f.form->Edit_Rest->isEnabled());
-    QVERIFY(f.form->Label_Rest->isVisible());
-    QCOMPARE(f.form->Panel_Verknuepfung_zeigen->text(), QString(":"));
+    QVERIFY(f.c->Edit_Rest->isVisible());
+    QVERIFY(!f.c->Edit_Rest->isEnabled());
+    QVERIFY(f.c->Label_Rest->isVisible());
+    QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), QString(":"));
     // A Start refused for an unfit time field leaves the remainder field shut.
-    f.form->Edit_Zeit->setFocus();
-    f.form->Edit_Zeit->clear();
-    f.form->Edit_Name->setFocus();
-    f.form->But_StartClick();
-    QVERIFY(!f.form->But_Stop->isVisible());
-    QVERIFY(!f.form->Edit_Rest->isEnabled());
+    f.c->Edit_Zeit->setFocus();
+    f.c->Edit_Zeit->clear();
+    f.c->Edit_Name->setFocus();
+    f.start();
+    QVERIFY(!f.c->But_Stop->isVisible());
+    QVERIFY(!f.c->Edit_Rest->isEnabled());
     QCOMPARE(f.state.taskCounter, 0);
     f.setTime("0");
-    f.form->Edit_Zeit->setFocus();
-    f.form->Edit_Name->setFocus();
+    f.c->Edit_Zeit->setFocus();
+    f.c->Edit_Name->setFocus();
     QVERIFY(f.state.timeFieldOk);
 
     f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
     f.start();
-    QVERIFY(f.form->Edit_Rest->isEnabled());
-    QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
+    QVERIFY(f.c->Edit_Rest->isEnabled());
+    QVERIFY(f.c->Eingabe_aufnehmen->hasFocus());
     QCOMPARE(f.state.taskList[1].operation, QString(": R"));
 
     const int quotient = f.state.operand1 / f.state.operand2;
     const int remainder = f.state.operand1 % f.state.operand2;
     f.answer(QString::number(quotient));
-    QVERIFY(f.form->Edit_Rest->hasFocus());
+    QVERIFY(f.c->Edit_Rest->hasFocus());
     QCOMPARE(f.state.taskCounter, 1); // waiting for the remainder
     // Return in an empty remainder field does nothing.
-    QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+    QTest::keyClick(f.c->Edit_Rest, Qt::Key_Return);
     QCOMPARE(f.state.taskCounter, 1);
     // A leading zero in the remainder does no harm.
-    QTest::keyClicks(f.form->Edit_Rest, "0" + QString::number(remainder));
-    QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+    QTest::keyClicks(f.c->Edit_Rest, "0" + QString::number(remainder));
+    QTest::keyClick(f.c->Edit_Rest, Qt::Key_Return);
     QCOMPARE(f.state.points, 1);
     QCOMPARE(f.state.taskCounter, 2);
     QCOMPARE(f.state.taskList[1].givenRemainder, remainder);
-    QVERIFY(f.form->Eingabe_aufnehmen->hasFocus());
-    QCOMPARE(f.form->Edit_Rest->text(), QString());
+    QVERIFY(f.c->Eingabe_aufnehmen->hasFocus());
+    QCOMPARE(f.c->Edit_Rest->text(), QString());
 
     // A wrong remainder scores nothing.
     const int q2 = f.state.operand1 / f.state.operand2;
     const int r2 = f.state.operand1 % f.state.operand2;
     f.answer(QString::number(q2));
-    QTest::keyClicks(f.form->Edit_Rest, QString::number(r2 + 1));
-    QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+    QTest::keyClicks(f.c->Edit_Rest, QString::number(r2 + 1));
+    QTest::keyClick(f.c->Edit_Rest, Qt::Key_Return);
     QCOMPARE(f.state.points, 1);
     QCOMPARE(f.state.taskCounter, 3);
 
     // Choosing plain division hides the remainder field again.
-    f.form->But_StopClick();
+    f.stop();
     f.chooseOperation(3);
-    QVERIFY(!f.form->Edit_Rest->isVisible());
-    QVERIFY(!f.form->Label_Rest->isVisible());
+    QVERIFY(!f.c->Edit_Rest->isVisible());
+    QVERIFY(!f.c->Label_Rest->isVisible());
 }
 
 void TestRunFlow::noMoreTasksEndsTheRun() {
@@ -325,15 +325,15 @@ void TestRunFlow::noMoreTasksEndsTheRun() {
     QCOMPARE(f.platform.messageTexts(), QStringList{noMoreTasksMessage});
     QCOMPARE(f.state.workedTaskCount, 36);
     QVERIFY(f.state.noMoreTasks);
-    QVERIFY(!f.form->Eingabe_aufnehmen->isEnabled());
-    QCOMPARE(f.form->Panel_Zahl_1_zeigen->text(), QString("-----"));
-    QVERIFY(f.form->But_Start->isVisible());
+    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString("-----"));
+    QVERIFY(f.c->But_Start->isVisible());
 }
 
 void TestRunFlow::answerFieldRefusesNonDigits() {
     MainWindowFixture f;
     f.start();
-    QLineEdit* field = f.form->Eingabe_aufnehmen;
+    QLineEdit* field = f.c->Eingabe_aufnehmen;
     QTest::keyClicks(field, "1a2-b 3,");
     QCOMPARE(field->text(), QString("123"));
     QTest::keyClick(field, Qt::Key_Backspace);
@@ -365,9 +365,8 @@ void TestRunFlow::returnUsesTheFieldsCurrentText() {
     MainWindowFixture f;
     f.start();
     // Text that reached the field without a key release in between, as with a fast typist.
-    f.form->Eingabe_aufnehmen->setText(QString::number(f.rightAnswer()));
-    QTest::sendKeyEvent(QTest::Press, f.form->Eingabe_aufnehmen, Qt::Key_Return, '\r',
-                        Qt::NoModifier);
+    f.c->Eingabe_aufnehmen->setText(QString::number(f.rightAnswer()));
+    QTest::sendKeyEvent(QTest::Press, f.c->Eingabe_aufnehmen, Qt::Key_Return, '\r', Qt::NoModifier);
     QCOMPARE(f.state.points, 1);
     QCOMPARE(f.state.taskList[1].givenAnswer, f.state.taskList[1].result);
 }
@@ -375,33 +374,31 @@ void TestRunFlow::returnUsesTheFieldsCurrentText() {
 void TestRunFlow::menusLockedDuringRun() {
     MainWindowFixture f;
     f.start();
-    for (QMenu* m :
-         {f.form->Datei1, f.form->Einstellungen1, f.form->Leistungen1, f.form->Aufgaben1})
+    for (QMenu* m : {f.c->Datei1, f.c->Einstellungen1, f.c->Leistungen1, f.c->Aufgaben1})
         QVERIFY(!m->menuAction()->isEnabled());
-    QVERIFY(f.form->Info1->menuAction()->isEnabled());
-    QVERIFY(!f.form->Verknuepfung->isEnabled());
-    QVERIFY(!f.form->Edit_Zeit->isEnabled());
-    QVERIFY(!f.form->Edit_Name->isEnabled());
-    QVERIFY(!f.form->Panel_Wettbewerb_ini->isEnabled());
-    f.form->But_StopClick();
-    for (QMenu* m :
-         {f.form->Datei1, f.form->Einstellungen1, f.form->Leistungen1, f.form->Aufgaben1})
+    QVERIFY(f.c->Info1->menuAction()->isEnabled());
+    QVERIFY(!f.c->Verknuepfung->isEnabled());
+    QVERIFY(!f.c->Edit_Zeit->isEnabled());
+    QVERIFY(!f.c->Edit_Name->isEnabled());
+    QVERIFY(!f.c->Panel_Wettbewerb_ini->isEnabled());
+    f.stop();
+    for (QMenu* m : {f.c->Datei1, f.c->Einstellungen1, f.c->Leistungen1, f.c->Aufgaben1})
         QVERIFY(m->menuAction()->isEnabled());
-    QVERIFY(f.form->Panel_Wettbewerb_ini->isEnabled());
+    QVERIFY(f.c->Panel_Wettbewerb_ini->isEnabled());
 }
 
 void TestRunFlow::remainingTimeSwitch() {
     MainWindowFixture f;
-    f.form->RestZeitAnzeigeaus1Click();
-    QCOMPARE(f.form->RestZeitAnzeigeaus1->text(), QString("Rest-Zeit-Anzeige ein"));
+    f.c->RestZeitAnzeigeaus1->trigger();
+    QCOMPARE(f.c->RestZeitAnzeigeaus1->text(), QString("Rest-Zeit-Anzeige ein"));
     f.setTime("30");
     f.start();
     f.run.tick();
-    QCOMPARE(f.form->Panel_Grenze->text(), QString());
-    f.form->But_StopClick();
-    f.form->RestZeitAnzeigeaus1Click();
-    QCOMPARE(f.form->RestZeitAnzeigeaus1->text(), QString("Rest-Zeit-Anzeige aus"));
-    QCOMPARE(f.form->Panel_Grenze->text(),
+    QCOMPARE(f.c->Panel_Grenze->text(), QString());
+    f.stop();
+    f.c->RestZeitAnzeigeaus1->trigger();
+    QCOMPARE(f.c->RestZeitAnzeigeaus1->text(), QString("Rest-Zeit-Anzeige aus"));
+    QCOMPARE(f.c->Panel_Grenze->text(),
              QString("   Rest-Zeit (min:sec):                           0 : 30"));
 }
 
@@ -414,7 +411,7 @@ void TestRunFlow::closeQueryWithPendingData() {
     f.form->show();
     f.start();
     f.answerRight();
-    f.form->But_StopClick();
+    f.stop();
     f.platform.answers.enqueue(MessageAnswer::Cancel);
     QVERIFY(!f.form->close());
     QVERIFY(f.form->isVisible());
@@ -425,7 +422,7 @@ void TestRunFlow::closeQueryWithPendingData() {
         "Wenn du das Programm verlassen willst, ohne vorher Dein letztes Ergebnis zu speichern, "
         "so wähle bitte 'OK' an.\n"));
     f.platform.answers.enqueue(MessageAnswer::Ok);
-    f.form->beenden1->trigger();
+    f.c->beenden1->trigger();
     QVERIFY(!f.form->isVisible());
 }
 
@@ -433,13 +430,13 @@ void TestRunFlow::startIgnoredWithPendingData() {
     MainWindowFixture f;
     f.start();
     f.answerRight();
-    f.form->But_StopClick();
+    f.stop();
     f.start();
-    QVERIFY(!f.form->But_Stop->isVisible()); // ignored without a word
+    QVERIFY(!f.c->But_Stop->isVisible()); // ignored without a word
     QVERIFY(f.platform.messages.isEmpty());
     f.state.fewerSaveHints = true;
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
 }
 
 void TestRunFlow::scalingHintOnActivation() {
@@ -450,8 +447,8 @@ void TestRunFlow::scalingHintOnActivation() {
 
     // A settings panel wider than the window: the hint, with the activation that follows its
     // own closing not opening it again at once.
-    f.form->Panel_Einstellungen->resize(f.form->frameGeometry().width() * 102 / 100 + 1,
-                                        f.form->Panel_Einstellungen->height());
+    f.c->Panel_Einstellungen->resize(f.form->frameGeometry().width() * 102 / 100 + 1,
+                                     f.c->Panel_Einstellungen->height());
     f.platform.whileMessageOpen = [&](const FakePlatform::Message&) {
         QEvent again(QEvent::WindowActivate);
         QApplication::sendEvent(f.form.get(), &again);

@@ -18,7 +18,7 @@ private slots:
 
 void TestSettingsPanel::typedRangeTextOutsideTheList() {
     MainWindowFixture f;
-    QComboBox* box = f.form->Edit_Zahl_1;
+    QComboBox* box = f.c->Edit_Zahl_1;
     box->setFocus();
     box->lineEdit()->selectAll();
     QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
@@ -30,7 +30,7 @@ void TestSettingsPanel::typedRangeTextOutsideTheList() {
         QCOMPARE(m.text, QString("Klicke bitte auf die Pfeiltaste rechts, und\nwähle einen der "
                                  "vorgegebenen Zahlen-Bereiche !"));
         QCOMPARE(m.kind, MessageKind::Information);
-        QCOMPARE(m.topLeft, f.form->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
+        QCOMPARE(m.topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
     }
     QCOMPARE(f.state.range1Min, 0);
     QCOMPARE(f.state.range1Max, 5);
@@ -41,39 +41,38 @@ void TestSettingsPanel::typedRangeTextOutsideTheList() {
     QCOMPARE(f.platform.messages.size(), 1);
     QCOMPARE(f.state.range1Max, 5);
     // Leaving the box shows the range in force again, so the box tells what a run will use.
-    f.form->Edit_Name->setFocus();
+    f.c->Edit_Name->setFocus();
     QCOMPARE(box->currentText(), QString("0 .. 5"));
     QCOMPARE(f.platform.messages.size(), 1);
     // The thirteenth item with three dots is matched by its exact text.
-    f.form->Edit_Zahl_2->setEditText("1 000 ... 30 000");
+    f.c->Edit_Zahl_2->setEditText("1 000 ... 30 000");
     QCOMPARE(f.state.range2Min, 1000);
     QCOMPARE(f.state.range2Max, 30000);
-    f.form->Edit_Zahl_2->setEditText("1 000 .. 30 000");
+    f.c->Edit_Zahl_2->setEditText("1 000 .. 30 000");
     QCOMPARE(f.state.range2Max, 30000);
 }
 
 void TestSettingsPanel::typedOperationText() {
     MainWindowFixture f;
     // Typing alone does nothing; the click on the list applies the text.
-    f.form->Verknuepfung->setEditText("Plus");
+    f.c->Verknuepfung->setEditText("Plus");
     QVERIFY(f.platform.messages.isEmpty());
-    f.form->VerknuepfungClick();
+    emit f.c->Verknuepfung->activated(f.c->Verknuepfung->currentIndex());
     QCOMPARE(f.platform.messages.size(), 1);
     QCOMPARE(f.platform.messages[0].text,
              QString("Klicke bitte auf die Pfeiltaste rechts, und wähle   \neine der "
                      "vorgegebenen Rechenarten !"));
     // The operation message sits at the panel's top edge without the 10 pixels.
-    QCOMPARE(f.platform.messages[0].topLeft,
-             f.form->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 0)));
+    QCOMPARE(f.platform.messages[0].topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 0)));
     QCOMPARE(f.state.operationSign, QString("+"));
-    f.form->Verknuepfung->setFocus();
-    f.form->Edit_Name->setFocus();
-    QCOMPARE(f.form->Verknuepfung->currentText(), QString("Addieren (+)"));
+    f.c->Verknuepfung->setFocus();
+    f.c->Edit_Name->setFocus();
+    QCOMPARE(f.c->Verknuepfung->currentText(), QString("Addieren (+)"));
 }
 
 void TestSettingsPanel::timeFieldOver1200() {
     MainWindowFixture f;
-    QLineEdit* time = f.form->Edit_Zeit;
+    QLineEdit* time = f.c->Edit_Zeit;
     time->setFocus();
     time->selectAll();
     QTest::keyClicks(time, "1500");
@@ -87,7 +86,7 @@ void TestSettingsPanel::timeFieldOver1200() {
 
     // Leaving the field: the information and the focus back in the field.
     f.platform.clearMessages();
-    f.form->Edit_Name->setFocus();
+    f.c->Edit_Name->setFocus();
     QCOMPARE(f.platform.messageTexts(),
              QStringList{"Gib bitte im 'Zeitfeld' eine natürliche Zahl n ein\nmit 0 <= n < 1201"});
     QCOMPARE(f.platform.messages[0].kind, MessageKind::Information);
@@ -95,31 +94,31 @@ void TestSettingsPanel::timeFieldOver1200() {
     QVERIFY(!f.state.timeFieldOk);
 
     // Start does nothing while the field is unfit.
-    f.form->But_StartClick();
-    QVERIFY(!f.form->But_Stop->isVisible());
+    f.start();
+    QVERIFY(!f.c->But_Stop->isVisible());
     QCOMPARE(f.state.taskCounter, 0);
 
     // Corrected, the field is accepted on leaving and the run starts with 120 seconds.
     time->selectAll();
     QTest::keyClicks(time, "120");
-    f.form->Edit_Name->setFocus();
+    f.c->Edit_Name->setFocus();
     QVERIFY(f.state.timeFieldOk);
-    f.form->But_StartClick();
-    QVERIFY(f.form->But_Stop->isVisible());
+    f.start();
+    QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.remainingSeconds, 121);
 }
 
 void TestSettingsPanel::emptyTimeFieldRefusesStart() {
     MainWindowFixture f;
-    QLineEdit* time = f.form->Edit_Zeit;
+    QLineEdit* time = f.c->Edit_Zeit;
     time->setFocus();
     time->clear();
     QCOMPARE(f.state.timeLimit, 0);
-    f.form->Edit_Name->setFocus();
+    f.c->Edit_Name->setFocus();
     QCOMPARE(f.platform.messages.size(), 1);
     QVERIFY(!f.state.timeFieldOk);
-    f.form->But_StartClick();
-    QVERIFY(!f.form->But_Stop->isVisible());
+    f.start();
+    QVERIFY(!f.c->But_Stop->isVisible());
     // Pasted text with a letter is refused by the field itself.
     time->setText("");
     time->insert("9a");
@@ -148,9 +147,9 @@ void TestSettingsPanel::rangeWarningsAtChangeAndStart() {
     QCOMPARE(f.platform.messageTexts(), QStringList{subtractionRangeWarning});
     QCOMPARE(f.platform.messages[0].kind, MessageKind::Warning);
     f.platform.clearMessages();
-    f.form->But_StartClick();
+    f.start();
     QCOMPARE(f.platform.messageTexts(), QStringList{subtractionRangeWarning});
-    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
 
     // Division with the first range "0 .. 5" warns at every change and again at Start.
     f.platform.clearMessages();
@@ -160,17 +159,17 @@ void TestSettingsPanel::rangeWarningsAtChangeAndStart() {
     QVERIFY(atChoice >= 1);
     QVERIFY(f.platform.messageTexts().contains(dividendTooSmallWarning));
     f.platform.clearMessages();
-    f.form->But_StartClick();
+    f.start();
     QVERIFY(f.platform.messageTexts().contains(dividendTooSmallWarning));
-    QVERIFY(!f.form->But_Stop->isVisible());
+    QVERIFY(!f.c->But_Stop->isVisible());
 
     // "20 .. 50" with "0 .. 100": the row for 50 tests the lower bound 0, so no warning.
     f.platform.clearMessages();
     f.chooseRanges(5, 6);
     f.platform.clearMessages();
-    f.form->But_StartClick();
+    f.start();
     QVERIFY(f.platform.messages.isEmpty());
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
 }
 
 void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
@@ -182,10 +181,10 @@ void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
     for (int i = 0; i < 20; ++i) {
         QVERIFY(f.state.operand2 >= 1);
         f.answer("1");
-        QTest::keyClicks(f.form->Edit_Rest, "0");
-        QTest::keyClick(f.form->Edit_Rest, Qt::Key_Return);
+        QTest::keyClicks(f.c->Edit_Rest, "0");
+        QTest::keyClick(f.c->Edit_Rest, Qt::Key_Return);
     }
-    f.form->But_StopClick();
+    f.stop();
     // An addition run afterwards never poses 0 as second operand.
     f.chooseOperation(0);
     f.state.fewerSaveHints = true;
@@ -195,16 +194,16 @@ void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
         QVERIFY(f.state.operand2 >= 1);
         f.answerRight();
     }
-    f.form->But_StopClick();
+    f.stop();
     // Choosing the range again restores its lower bound.
-    f.form->Edit_Zahl_2->setCurrentIndex(0);
-    f.form->Edit_Zahl_2->setCurrentIndex(1);
+    f.c->Edit_Zahl_2->setCurrentIndex(0);
+    f.c->Edit_Zahl_2->setCurrentIndex(1);
     QCOMPARE(f.state.range2Min, 0);
 }
 
 void TestSettingsPanel::nameFollowsEveryKeystroke() {
     MainWindowFixture f;
-    QLineEdit* name = f.form->Edit_Name;
+    QLineEdit* name = f.c->Edit_Name;
     name->clear();
     QTest::keyClicks(name, "Lea");
     QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Lea"));

@@ -67,7 +67,7 @@ struct ResultFixture : MainWindowFixture {
             QTest::keyClicks(nameDialog.findChild<QLineEdit*>("Edit_Namen"), name);
             QTest::keyClick(nameDialog.findChild<QLineEdit*>("Edit_Namen"), Qt::Key_Return);
         });
-        click(form->Button_Wettb_starten);
+        click(c->Button_Wettb_starten);
         return state.participantName == name;
     }
 };
@@ -164,7 +164,7 @@ void TestResultDialog::freeRunShowsItsNumbersAndFourChoices() {
     QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
     // Nothing pending: the next run starts.
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
 }
 
 void TestResultDialog::choicesWithTheirConfirmations_data() {
@@ -345,26 +345,26 @@ void TestResultDialog::freeRunSavedEndToEnd() {
     }
     QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
     f.start();
-    QVERIFY(f.form->But_Stop->isVisible());
+    QVERIFY(f.c->But_Stop->isVisible());
 }
 
 // Two children one after the other in competition 1: W.Erg, each child's task set, the best
 // list; the second names himself and starts without a word from the program.
 void TestResultDialog::competitionRunsSaveWithoutDialogs() {
     ResultFixture f;
-    f.click(f.form->Panel_Wettbewerb_ini);
-    f.click(f.form->Panel_W[0]);
+    f.click(f.c->Panel_Wettbewerb_ini);
+    f.click(f.c->Panel_W[0]);
     for (const QString& child : {QString("Nora"), QString("Paul")}) {
         QVERIFY(f.enterName(child));
         f.start();
-        QVERIFY(f.form->But_Stop->isVisible());
+        QVERIFY(f.c->But_Stop->isVisible());
         f.answerSome(child == "Nora" ? 3 : 2, 0);
         f.onResultDialog([&] { QTest::mouseClick(f.dialog.But_zurueck, Qt::LeftButton); });
         f.stop();
         QVERIFY(f.platform.fileRequests.isEmpty());
         QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
         QCOMPARE(f.bytesOf(child + ".AGB").size(), (child == "Nora" ? 4 : 3) * taskRecordSize);
-        QVERIFY(f.form->Button_Wettb_starten->isVisible());
+        QVERIFY(f.c->Button_Wettb_starten->isVisible());
     }
     QCOMPARE(f.bytesOf("W.Erg").size(), 2 * resultRecordSize);
     const QList<ResultRecord> saved = *loadResults(f.filePath("W.Erg"));
