@@ -2,6 +2,7 @@
 #include "history/history_recorder.h"
 #include "history/sqlite_history_store.h"
 #include "main_window/main_window_fixture.h"
+#include "support/fake_history_store.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,21 +11,6 @@
 #include <QSignalSpy>
 
 namespace {
-
-// Keeps what the recorder hands over, as a history that always works.
-class ListStore : public HistoryStore {
-public:
-    QList<HistoryRun> recorded;
-    QString location() const override { return QStringLiteral("Liste"); }
-    HistoryError record(const HistoryRun& run) override {
-        recorded << run;
-        return std::nullopt;
-    }
-    HistoryError participants(QStringList&) override { return std::nullopt; }
-    HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
-        return std::nullopt;
-    }
-};
 
 // The main window with the recording wired as the program wires it, and in place of the result
 // dialog and the saves a handler that counts the ends of runs and clears what they would save.
@@ -72,7 +58,7 @@ private slots:
 };
 
 void TestHistoryRecording::menuItems() {
-    ListStore store;
+    FakeHistoryStore store;
     RecordingFixture f(store);
     TForm1& w = *f.form;
     const MainWindowControls& c = *f.c;
@@ -103,7 +89,7 @@ void TestHistoryRecording::recordingSwitch_data() {
 
 void TestHistoryRecording::recordingSwitch() {
     QFETCH(bool, switchedOff);
-    ListStore store;
+    FakeHistoryStore store;
     RecordingFixture f(store);
     if (switchedOff) {
         f.chooseFromMenu(Qt::Key_E, Qt::Key_L);
@@ -112,10 +98,10 @@ void TestHistoryRecording::recordingSwitch() {
     f.c->Edit_Name->setText(QStringLiteral("Anna"));
     f.wholeRun();
     QCOMPARE(f.messagesAtRunEnds.size(), 1);
-    QCOMPARE(store.recorded.size(), switchedOff ? 0 : 1);
+    QCOMPARE(store.stored.size(), switchedOff ? 0 : 1);
     if (!switchedOff) {
-        QCOMPARE(store.recorded[0].participant, QStringLiteral("Anna"));
-        QCOMPARE(store.recorded[0].answers.size(), 2);
+        QCOMPARE(store.stored[0].participant, QStringLiteral("Anna"));
+        QCOMPARE(store.stored[0].answers.size(), 2);
     }
 }
 
