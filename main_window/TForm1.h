@@ -189,6 +189,8 @@ private:
     void greyCompetitionPanels();
     void markChosenCompetition();
     void clearCompetitionMarks();
+    void showCompetitionsDuringRun();
+    void showCompetitionsAfterRun();
 
     // A font given at design size, at the size of the window scaled to its screen.
     QFont sized(const QFont& designSizeFont) const;

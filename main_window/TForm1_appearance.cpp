@@ -10,6 +10,7 @@
 #include "appearance/point_rects.h"
 #include "main_window/digit_field.h"
 #include "main_window/point_rect_area.h"
+#include "main_window/settings_items.h"
 
 #include <QAction>
 #include <QLabel>
@@ -213,4 +214,19 @@ void TForm1::Info2Click() {
         infoWindow_ = makeInfoWindow_();
     if (infoWindow_)
         infoWindow_->exec();
+}
+
+void TForm1::showRemainingTime() {
+    if (state_.remainingTimeDisplayOn)
+        Panel_Grenze->setText(remainingTimeText(state_.remainingSeconds));
+    else
+        Panel_Grenze->clear();
+}
+
+void TForm1::RestZeitAnzeigeaus1Click() {
+    state_.remainingTimeDisplayOn = !state_.remainingTimeDisplayOn;
+    showRemainingTime();
+    RestZeitAnzeigeaus1->setText(state_.remainingTimeDisplayOn
+                                     ? QStringLiteral("Rest-Zeit-Anzeige aus")
+                                     : QStringLiteral("Rest-Zeit-Anzeige ein"));
 }

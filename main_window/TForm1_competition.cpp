@@ -163,3 +163,33 @@ void TForm1::clearCompetitionMarks() {
         setCaptionColour(panel, black);
     }
 }
+
+// While a run is on, no competition can be switched or chosen; the chosen one stays marked.
+void TForm1::showCompetitionsDuringRun() {
+    setCompetitionPanelsEnabled(false);
+    greyCompetitionPanels();
+    if (state_.competitionChosen)
+        markChosenCompetition();
+    Panel_Wettbewerb_ini->setEnabled(false);
+    setCaptionColour(Panel_Wettbewerb_ini, grey);
+}
+
+// After a competition run the settings stay the preset's and the answer fields stay shut until
+// the next competition starts.
+void TForm1::showCompetitionsAfterRun() {
+    if (!state_.competitionChosen) {
+        unlockSettings();
+        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
+    } else {
+        lockSettings();
+        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb aus"));
+        setCompetitionPanelsEnabled(true);
+    }
+    Panel_Wettbewerb_ini->setEnabled(true);
+    setCaptionColour(Panel_Wettbewerb_ini, Qt::black);
+    if (state_.competitionChosen) {
+        Eingabe_aufnehmen->setEnabled(false);
+        Edit_Rest->setEnabled(false);
+        markChosenCompetition();
+    }
+}

@@ -12,9 +12,7 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
-#include <QSignalBlocker>
 
 void TForm1::But_StartClick() {
     run_.start();
@@ -22,52 +20,6 @@ void TForm1::But_StartClick() {
 
 void TForm1::But_StopClick() {
     run_.stop();
-}
-
-std::optional<RunFields> TForm1::readyToStart() {
-    // The time field may still hold an unfit value that was never left (Alt+S from inside it):
-    // Start checks it as leaving the field would, and the run waits for a fit value.
-    if (Edit_Zeit->isEnabled()) {
-        Edit_ZeitExit();
-        if (!state_.timeFieldOk)
-            return std::nullopt;
-    }
-    prepareTaskArea();
-    return RunFields{Edit_Zeit->text(), Edit_Zahl_1->currentIndex(), Edit_Zahl_2->currentIndex()};
-}
-
-// The run belongs to the child chosen in the learning history, as a free run: another name goes,
-// and competition mode goes off as by the child's own click.
-std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Operation operation) {
-    const QString before = Edit_Name->text();
-    if (before != participant)
-        Edit_Name->setText(participant);
-    raise();
-    activateWindow();
-    if (state_.competitionMode)
-        Panel_Wettbewerb_iniClick();
-    if (Edit_Zeit->isEnabled()) {
-        Edit_ZeitExit();
-        if (!state_.timeFieldOk) {
-            // The last name stays, so nothing is saved under the other child's name.
-            if (before != participant)
-                Edit_Name->setText(before);
-            return std::nullopt;
-        }
-    }
-    // The operation as choosing it in the list would set it, without the range checks.
-    const int item = operationIndex(operation);
-    {
-        const QSignalBlocker block(Verknuepfung);
-        Verknuepfung->setCurrentIndex(item);
-        Verknuepfung->setEditText(operationItems()[item]);
-    }
-    applyOperationItem(state_, item);
-    showRemainderFields(state_.withRemainder);
-    Edit_Rest->setEnabled(false);
-    Panel_Verknuepfung_zeigen->setText(state_.operationSign);
-    prepareTaskArea();
-    return RunFields{Edit_Zeit->text(), Edit_Zahl_1->currentIndex(), Edit_Zahl_2->currentIndex()};
 }
 
 void TForm1::prepareTaskArea() {
@@ -98,13 +50,8 @@ void TForm1::showPhase(RunController::Phase phase) {
 
 void TForm1::runStarted() {
     lockSettings();
-    setCompetitionPanelsEnabled(false);
-    greyCompetitionPanels();
-    if (state_.competitionChosen)
-        markChosenCompetition();
+    showCompetitionsDuringRun();
     lockMenus();
-    Panel_Wettbewerb_ini->setEnabled(false);
-    setCaptionColour(Panel_Wettbewerb_ini, QColor(0x80, 0x80, 0x80));
     Eingabe_aufnehmen->setEnabled(true);
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
     But_Stop->show();
@@ -122,22 +69,8 @@ void TForm1::runEnding() {
     QPushButton* nextStart = state_.competitionMode ? Button_Wettb_starten : But_Start;
     nextStart->show();
     nextStart->setFocus();
-    if (!state_.competitionChosen) {
-        unlockSettings();
-        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
-    } else {
-        lockSettings();
-        Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb aus"));
-        setCompetitionPanelsEnabled(true);
-    }
-    Panel_Wettbewerb_ini->setEnabled(true);
-    setCaptionColour(Panel_Wettbewerb_ini, Qt::black);
+    showCompetitionsAfterRun();
     unlockMenus();
-    if (state_.competitionChosen) {
-        Eingabe_aufnehmen->setEnabled(false);
-        Edit_Rest->setEnabled(false);
-        markChosenCompetition();
-    }
     Label_Aufgaben_Nr->raise();
     Label_Punkte->raise();
     But_Stop->hide();
@@ -241,21 +174,6 @@ void TForm1::showTimeLeft(qint32 seconds) {
         showRemainingTime();
 }
 
-void TForm1::showRemainingTime() {
-    if (state_.remainingTimeDisplayOn)
-        Panel_Grenze->setText(remainingTimeText(state_.remainingSeconds));
-    else
-        Panel_Grenze->clear();
-}
-
-void TForm1::RestZeitAnzeigeaus1Click() {
-    state_.remainingTimeDisplayOn = !state_.remainingTimeDisplayOn;
-    showRemainingTime();
-    RestZeitAnzeigeaus1->setText(state_.remainingTimeDisplayOn
-                                     ? QStringLiteral("Rest-Zeit-Anzeige aus")
-                                     : QStringLiteral("Rest-Zeit-Anzeige ein"));
-}
-
 void TForm1::resetDisplay() {
     Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
     Label_Punkte->setVisible(state_.pointsDisplayOn);
@@ -268,33 +186,4 @@ void TForm1::resetDisplay() {
     Eingabe_aufnehmen->clear();
     if (Edit_Rest->isVisible())
         Edit_Rest->clear();
-}
-
-void TForm1::lockSettings() {
-    for (QWidget* w : {static_cast<QWidget*>(Verknuepfung), static_cast<QWidget*>(Edit_Name),
-                       static_cast<QWidget*>(Edit_Zahl_1), static_cast<QWidget*>(Edit_Zahl_2),
-                       static_cast<QWidget*>(Edit_Zeit)})
-        w->setEnabled(false);
-}
-
-void TForm1::unlockSettings() {
-    for (QWidget* w : {static_cast<QWidget*>(Verknuepfung), static_cast<QWidget*>(Edit_Name),
-                       static_cast<QWidget*>(Edit_Zahl_1), static_cast<QWidget*>(Edit_Zahl_2),
-                       static_cast<QWidget*>(Edit_Zeit)})
-        w->setEnabled(true);
-    if (!state_.noMoreTasks) {
-        Eingabe_aufnehmen->setEnabled(false);
-        if (Edit_Rest->isVisible())
-            Edit_Rest->setEnabled(false);
-    }
-}
-
-void TForm1::lockMenus() {
-    for (QMenu* m : {Datei1, Einstellungen1, Leistungen1, Aufgaben1})
-        m->menuAction()->setEnabled(false);
-}
-
-void TForm1::unlockMenus() {
-    for (QMenu* m : {Datei1, Einstellungen1, Leistungen1, Aufgaben1})
-        m->menuAction()->setEnabled(true);
 }

@@ -12,6 +12,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalBlocker>
 
 void TForm1::VerknuepfungClick() {
@@ -132,4 +133,80 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             showItemInForce(static_cast<QComboBox*>(watched));
     }
     return QMainWindow::eventFilter(watched, e);
+}
+
+void TForm1::lockSettings() {
+    for (QWidget* w : {static_cast<QWidget*>(Verknuepfung), static_cast<QWidget*>(Edit_Name),
+                       static_cast<QWidget*>(Edit_Zahl_1), static_cast<QWidget*>(Edit_Zahl_2),
+                       static_cast<QWidget*>(Edit_Zeit)})
+        w->setEnabled(false);
+}
+
+void TForm1::unlockSettings() {
+    for (QWidget* w : {static_cast<QWidget*>(Verknuepfung), static_cast<QWidget*>(Edit_Name),
+                       static_cast<QWidget*>(Edit_Zahl_1), static_cast<QWidget*>(Edit_Zahl_2),
+                       static_cast<QWidget*>(Edit_Zeit)})
+        w->setEnabled(true);
+    if (!state_.noMoreTasks) {
+        Eingabe_aufnehmen->setEnabled(false);
+        if (Edit_Rest->isVisible())
+            Edit_Rest->setEnabled(false);
+    }
+}
+
+void TForm1::lockMenus() {
+    for (QMenu* m : {Datei1, Einstellungen1, Leistungen1, Aufgaben1})
+        m->menuAction()->setEnabled(false);
+}
+
+void TForm1::unlockMenus() {
+    for (QMenu* m : {Datei1, Einstellungen1, Leistungen1, Aufgaben1})
+        m->menuAction()->setEnabled(true);
+}
+
+// Before a run starts, the settings panel has its say.
+std::optional<RunFields> TForm1::readyToStart() {
+    // The time field may still hold an unfit value that was never left (Alt+S from inside it):
+    // Start checks it as leaving the field would, and the run waits for a fit value.
+    if (Edit_Zeit->isEnabled()) {
+        Edit_ZeitExit();
+        if (!state_.timeFieldOk)
+            return std::nullopt;
+    }
+    prepareTaskArea();
+    return RunFields{Edit_Zeit->text(), Edit_Zahl_1->currentIndex(), Edit_Zahl_2->currentIndex()};
+}
+
+// The run belongs to the child chosen in the learning history, as a free run: another name goes,
+// and competition mode goes off as by the child's own click.
+std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Operation operation) {
+    const QString before = Edit_Name->text();
+    if (before != participant)
+        Edit_Name->setText(participant);
+    raise();
+    activateWindow();
+    if (state_.competitionMode)
+        Panel_Wettbewerb_iniClick();
+    if (Edit_Zeit->isEnabled()) {
+        Edit_ZeitExit();
+        if (!state_.timeFieldOk) {
+            // The last name stays, so nothing is saved under the other child's name.
+            if (before != participant)
+                Edit_Name->setText(before);
+            return std::nullopt;
+        }
+    }
+    // The operation as choosing it in the list would set it, without the range checks.
+    const int item = operationIndex(operation);
+    {
+        const QSignalBlocker block(Verknuepfung);
+        Verknuepfung->setCurrentIndex(item);
+        Verknuepfung->setEditText(operationItems()[item]);
+    }
+    applyOperationItem(state_, item);
+    showRemainderFields(state_.withRemainder);
+    Edit_Rest->setEnabled(false);
+    Panel_Verknuepfung_zeigen->setText(state_.operationSign);
+    prepareTaskArea();
+    return RunFields{Edit_Zeit->text(), Edit_Zahl_1->currentIndex(), Edit_Zahl_2->currentIndex()};
 }
