@@ -411,7 +411,10 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
                                          : QStringLiteral("r.participant = ? AND r.operation = ?");
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE %2 ORDER BY r.started_at, r.id")
+    // The index finds the runs; their fields are then read from the rows themselves by id, so
+    // that the check below sees what the rows hold and not what a damaged index says of them.
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs WHERE id IN (SELECT r.id FROM runs r WHERE "
+                                  "%2) ORDER BY started_at, id")
                        .arg(runColumns(), filter)))
         return reasonFor(q.lastError(), false);
     q.addBindValue(participant);
@@ -432,6 +435,10 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         run.competition = q.value(7).toInt();
         run.tasksWorked = q.value(8).toInt();
         run.points = q.value(9).toInt();
+        // In a damaged file the index can name a row that says otherwise: that run is someone
+        // else's, or of another operation than the one its answers are checked and practised in.
+        if (run.participant != participant || (!allOperations && run.operation != operation))
+            continue;
         indexOfRun.insert(run.id, out.size());
         out << run;
     }

@@ -111,7 +111,7 @@ private slots:
     void faults();
     void hostileObjects_data();
     void hostileObjects();
-    void craftedTasksAreLeftOut();
+    void craftedRowsAreLeftOut();
 };
 
 void TestSqliteHistoryStore::recordAndReadBack_data() {
@@ -390,10 +390,10 @@ void TestSqliteHistoryStore::hostileObjects() {
     QCOMPARE(folderObjects(outside), outsideBefore);
 }
 
-// A history changed by another program can hold tasks this program never poses. They are left out
-// of what the store reads, so neither the figures nor a practice run compute with them; the
-// child practises the rest.
-void TestSqliteHistoryStore::craftedTasksAreLeftOut() {
+// A history changed by another program can hold tasks this program never poses, and a damaged one
+// rows its index names wrongly. They are left out of what the store reads, so neither the figures
+// nor a practice run compute with them; the child practises the rest.
+void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
     SqliteHistoryStore store(path);
@@ -426,6 +426,30 @@ void TestSqliteHistoryStore::craftedTasksAreLeftOut() {
     QCOMPARE(generateTask(state, clock), Generation::TaskPosed);
     state.answerText = QStringLiteral("4");
     QVERIFY(checkAnswer(state));
+
+    // A damaged file whose index names Mia's run as Mya's: SQLite finds it under Mya, but the
+    // run is not hers to see or practise.
+    int page = 0;
+    int pageSize = 0;
+    {
+        RawConnection raw(path);
+        page = raw.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = "
+                                        "'runs_by_child'"))
+                   .toInt();
+        pageSize = raw.value(QStringLiteral("PRAGMA page_size")).toInt();
+    }
+    QByteArray bytes = contents(path);
+    const qsizetype at = bytes.indexOf("Mia", qsizetype(page - 1) * pageSize);
+    QVERIFY(page > 0 && at >= 0 && at < qsizetype(page) * pageSize);
+    bytes[at + 1] = 'y';
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    SqliteHistoryStore reader(path);
+    for (const QString& operation : {QStringLiteral(":"), QString()}) {
+        QCOMPARE(reader.runs(QStringLiteral("Mya"), operation, runs), HistoryError());
+        QCOMPARE(described(runs), QStringList());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSqliteHistoryStore)
