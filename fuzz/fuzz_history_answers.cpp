@@ -12,8 +12,8 @@
 namespace {
 
 QString historyPath() {
-    static QTemporaryDir folder;
-    return QDir(folder.path()).filePath(QStringLiteral("Lernverlauf.sqlite"));
+    static const QString path = history_fuzz::scratchFolder().filePath("Lernverlauf.sqlite");
+    return path;
 }
 
 // An empty history as the store makes it: its tables, no runs.

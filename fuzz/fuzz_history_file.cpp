@@ -10,8 +10,8 @@
 namespace {
 
 QString historyPath() {
-    static QTemporaryDir folder;
-    return QDir(folder.path()).filePath(QStringLiteral("Lernverlauf.sqlite"));
+    static const QString path = history_fuzz::scratchFolder().filePath("Lernverlauf.sqlite");
+    return path;
 }
 
 // What a run leaves in the history when it is recorded onto the file.

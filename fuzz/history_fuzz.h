@@ -10,12 +10,26 @@
 #include "history/history_stats.h"
 #include "history/sqlite_history_store.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <cstdlib>
 #include <cstring>
 
 namespace history_fuzz {
+
+// A folder for the history file of one fuzzing process, in memory where the system has such a
+// folder: SQLite syncs every commit, which costs most of the time on a disk.
+inline QDir scratchFolder() {
+    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                                    ? QStringLiteral("/dev/shm/kalumbrixtor-fuzz-XXXXXX")
+                                    : QDir::tempPath() +
+                                          QStringLiteral("/kalumbrixtor-fuzz-XXXXXX"));
+    if (!folder.isValid())
+        std::abort();
+    return QDir(folder.path());
+}
 
 inline const QStringList& operations() {
     static const QStringList signs{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
