@@ -74,34 +74,37 @@ void writeRows(const QString& path, const QList<history_fuzz::AnswerRow>& rows) 
     {
         QSqlQuery q(db);
         q.exec(QStringLiteral("BEGIN"));
+        QSqlQuery insertRun(db);
+        QSqlQuery insertAnswer(db);
+        if (!insertRun.prepare(QStringLiteral(
+                "INSERT INTO runs (participant, started_at, operation, range1, range2, "
+                "time_limit, competition, tasks_worked, points) VALUES (?, ?, ?, '0 .. 10', "
+                "'0 .. 10', 0, 0, 0, 0)")) ||
+            !insertAnswer.prepare(QStringLiteral(
+                "INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
+                "correct_remainder, given_answer, given_remainder, correct, answer_ms) VALUES "
+                "(?, ?, ?, ?, 0, -1, ?, '', ?, ?)")))
+            std::abort();
         QHash<int, qint64> runIds;
         for (const history_fuzz::AnswerRow& row : rows) {
             const int key = row.child * 24 + row.operation * 4 + row.runNumber;
             if (!runIds.contains(key)) {
-                q.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
-                                         "range1, range2, time_limit, competition, tasks_worked, "
-                                         "points) VALUES (?, ?, ?, '0 .. 10', '0 .. 10', 0, 0, 0, "
-                                         "0)"));
-                q.addBindValue(children[row.child]);
-                q.addBindValue(startedAt[row.runNumber]);
-                q.addBindValue(row.operation < 5 ? history_fuzz::operations()[row.operation]
-                                                 : QStringLiteral("/"));
-                if (!q.exec())
+                insertRun.bindValue(0, children[row.child]);
+                insertRun.bindValue(1, startedAt[row.runNumber]);
+                insertRun.bindValue(2, row.operation < 5 ? history_fuzz::operations()[row.operation]
+                                                         : QStringLiteral("/"));
+                if (!insertRun.exec())
                     std::abort();
-                runIds.insert(key, q.lastInsertId().toLongLong());
+                runIds.insert(key, insertRun.lastInsertId().toLongLong());
             }
-            q.prepare(QStringLiteral("INSERT INTO answers (run_id, task_no, operand1, operand2, "
-                                     "correct_result, correct_remainder, given_answer, "
-                                     "given_remainder, correct, answer_ms) VALUES (?, ?, ?, ?, 0, "
-                                     "-1, ?, '', ?, ?)"));
-            q.addBindValue(runIds.value(key));
-            q.addBindValue(row.runNumber);
-            q.addBindValue(operandValue(row.operand1, row.operandKind & 3));
-            q.addBindValue(operandValue(row.operand2, row.operandKind >> 2 & 3));
-            q.addBindValue(QString::fromUtf8(row.given));
-            q.addBindValue(row.correct ? 1 : 0);
-            q.addBindValue(row.answerMs);
-            if (!q.exec())
+            insertAnswer.bindValue(0, runIds.value(key));
+            insertAnswer.bindValue(1, row.runNumber);
+            insertAnswer.bindValue(2, operandValue(row.operand1, row.operandKind & 3));
+            insertAnswer.bindValue(3, operandValue(row.operand2, row.operandKind >> 2 & 3));
+            insertAnswer.bindValue(4, QString::fromUtf8(row.given));
+            insertAnswer.bindValue(5, row.correct ? 1 : 0);
+            insertAnswer.bindValue(6, row.answerMs);
+            if (!insertAnswer.exec())
                 std::abort();
         }
         if (!q.exec(QStringLiteral("COMMIT")))
