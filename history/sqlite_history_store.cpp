@@ -235,10 +235,13 @@ HistoryError SqliteHistoryStore::checkOpenedFile() {
         if (q.value(1).toString() == QLatin1String("main"))
             opened = q.value(2).toString();
     }
+    // SQLite names the file by its folder with every link in the folder's path resolved.
     const QFileInfo info(path_);
-    const QString expected =
-        QDir(info.absolutePath()).canonicalPath() + QLatin1Char('/') + info.fileName();
-    if (opened != expected)
+    const QString folder = QDir(info.absolutePath()).canonicalPath();
+    // A folder whose name Qt cannot give back as the system holds it has no name to compare.
+    if (folder.isEmpty())
+        return std::nullopt;
+    if (opened != folder + QLatin1Char('/') + info.fileName())
         return replacedByLink;
     return std::nullopt;
 }
