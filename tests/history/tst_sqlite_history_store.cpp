@@ -265,6 +265,12 @@ void TestSqliteHistoryStore::faults() {
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entries);
 }
 
+// A store call that blocks ends the test (SIGALRM) instead of hanging it.
+struct Watchdog {
+    Watchdog() { ::alarm(30); }
+    ~Watchdog() { ::alarm(0); }
+};
+
 enum class Hostile { Link, BrokenLink, Pipe, Device, DeviceLink, Folder, FullDisk, SizeLimit };
 
 void TestSqliteHistoryStore::hostileObjects_data() {
@@ -306,8 +312,7 @@ void TestSqliteHistoryStore::hostileObjects_data() {
 }
 
 // Whatever someone put into the shared folder, or however full the disk is, the store refuses
-// with the reason, promptly, and neither the folder nor anything outside it changes. A call that
-// blocks ends the test by its alarm instead of hanging it.
+// with the reason, promptly, and neither the folder nor anything outside it changes.
 void TestSqliteHistoryStore::hostileObjects() {
     QFETCH(Hostile, object);
     QFETCH(QString, suffix);
@@ -367,7 +372,7 @@ void TestSqliteHistoryStore::hostileObjects() {
     const QStringList folderBefore = folderObjects(folder);
     const QStringList outsideBefore = folderObjects(outside);
 
-    ::alarm(30);
+    const Watchdog watchdog;
     SqliteHistoryStore store(path, 100);
     {
         std::optional<FileSizeLimit> limit;
@@ -381,7 +386,6 @@ void TestSqliteHistoryStore::hostileObjects() {
     const HistoryError expectedRead = readable ? HistoryError() : HistoryError(writeReason);
     QCOMPARE(store.participants(names), expectedRead);
     QCOMPARE(store.runs(QStringLiteral("Anna"), QStringLiteral("+"), runs), expectedRead);
-    ::alarm(0);
     if (readable) {
         QCOMPARE(names, QStringList{QStringLiteral("Anna")});
         QCOMPARE(runs.size(), 6);
@@ -390,9 +394,9 @@ void TestSqliteHistoryStore::hostileObjects() {
     QCOMPARE(folderObjects(outside), outsideBefore);
 }
 
-// A history changed by another program can hold tasks this program never poses, and a damaged one
-// rows its index names wrongly. They are left out of what the store reads, so neither the figures
-// nor a practice run compute with them; the child practises the rest.
+// A history changed by another program can hold tasks this program never poses, and a damaged
+// one an index that names a run wrongly. Such rows are left out of what the store reads, so
+// neither the figures nor a practice run compute with them; the child practises the rest.
 void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
