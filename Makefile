@@ -11,7 +11,7 @@ ASAN     := build-asan
 BENCH    := build-bench
 FUZZ     := build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := fuzz_best_list fuzz_results_file fuzz_task_set
+FUZZ_TARGETS := fuzz_best_list fuzz_results_file fuzz_task_set fuzz_history_file fuzz_history_answers
 RUNDIR   := run
 PREFIX   ?= /usr/local
 

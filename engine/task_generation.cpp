@@ -4,6 +4,8 @@
 #include "common/text_codec.h"
 #include "engine/answer_check.h"
 
+#include <limits>
+
 namespace {
 
 enum class Variant { SumOrProduct, Difference, Quotient, QuotientWithRemainder };
@@ -149,6 +151,22 @@ Generation generateTask(RunState& s, const Clock& clock) {
     }
     s.taskSolved = false;
     return Generation::TaskPosed;
+}
+
+bool taskPosable(const QString& operation, qint64 p, qint64 q) {
+    // Within these bounds every result of the four operations fits an int.
+    static_assert(qint64(largestOperand) * largestOperand <= std::numeric_limits<qint32>::max());
+    if (p < 0 || p > largestOperand || q < 0 || q > largestOperand)
+        return false;
+    if (operation == QLatin1String("+") || operation == QLatin1String("*"))
+        return true;
+    if (operation == QLatin1String("-"))
+        return q <= p;
+    if (operation == QLatin1String(":"))
+        return q > 0 && p % q == 0;
+    if (operation == QLatin1String(": R"))
+        return q > 0;
+    return false;
 }
 
 QStringList checkSubtractionRanges(RunState& s) {

@@ -1,8 +1,9 @@
-// Writes the seed files of the three fuzz targets into <folder>/<target>/: real files made by the
+// Writes the seed files of the fuzz targets into <folder>/<target>/: real files made by the
 // program's own writers, from an empty file to full ones.
 
 #include "common/clock.h"
 #include "competition/best_list_file.h"
+#include "history_fuzz.h"
 #include "storage/results_file.h"
 #include "storage/task_set_file.h"
 
@@ -109,6 +110,86 @@ bool taskSetSeeds(const QString& out) {
     return ok && writeTaskSet(QDir(out).filePath("full.AGB"), taskSetToSave(run, clock)).ok;
 }
 
+HistoryRun historyRun(const QString& name, const QString& operation, int day, int answers) {
+    HistoryRun run;
+    run.participant = name;
+    run.startedAt = QDateTime(QDate(2026, 12, day), QTime(9 + day % 5, 15));
+    run.operation = operation;
+    run.range1 = QStringLiteral("0 .. 100");
+    run.range2 = QStringLiteral("1 .. 10");
+    run.timeLimit = 90;
+    run.tasksWorked = answers;
+    for (int k = 1; k <= answers; ++k) {
+        const bool division = operation.startsWith(QLatin1Char(':'));
+        const qint32 divisor = 1 + k % 10;
+        AnsweredTask answer;
+        answer.taskNo = k;
+        answer.operand1 =
+            division ? divisor * (k % 9) + (operation.size() > 1 ? k % 3 : 0) : 10 + k;
+        answer.operand2 = division ? divisor : k % 10;
+        answer.correctResult = correctResult(operation.left(1), answer.operand1, answer.operand2);
+        answer.correctRemainder = operation == QLatin1String(": R")
+                                      ? correctRemainder(answer.operand1, answer.operand2)
+                                      : -1;
+        answer.correct = k % 4 != 0;
+        answer.givenAnswer = QString::number(answer.correctResult + (answer.correct ? 0 : 1));
+        if (answer.correctRemainder >= 0)
+            answer.givenRemainder = QString::number(answer.correctRemainder);
+        answer.answerMs = 1500 + 700 * (k % 7);
+        run.points += answer.correct ? 1 : 0;
+        run.answers.append(answer);
+    }
+    return run;
+}
+
+// Histories the store wrote: one run, and a class of three children in every operation. The
+// answers target gets the answers of the class, read back through the store, as its rows.
+bool historySeeds(const QString& fileOut, const QString& answersOut, const QString& work) {
+    const QString one = QDir(fileOut).filePath("one-run.sqlite");
+    const QString classPath = QDir(work).filePath("Lernverlauf.sqlite");
+    QFile::remove(one);
+    bool ok = true;
+    {
+        SqliteHistoryStore store(one);
+        ok = !store.record(historyRun(QStringLiteral("Mia"), QStringLiteral("*"), 7, 4));
+    }
+    QList<history_fuzz::AnswerRow> rows;
+    {
+        SqliteHistoryStore store(classPath);
+        const QStringList children{QStringLiteral("Ben"), QStringLiteral("Mia"),
+                                   QStringLiteral("Ümit")};
+        for (int day = 1; ok && day <= 2; ++day) {
+            for (const QString& child : children) {
+                for (const QString& operation : history_fuzz::operations())
+                    ok = ok && !store.record(historyRun(child, operation, day, 6 + day));
+            }
+        }
+        for (qsizetype c = 0; ok && c < children.size(); ++c) {
+            QList<HistoryRun> runs;
+            ok = !store.runs(children[c], QString(), runs);
+            for (qsizetype r = 0; r < runs.size(); ++r) {
+                for (const AnsweredTask& answer : runs[r].answers) {
+                    history_fuzz::AnswerRow row;
+                    row.child = quint8(c);
+                    row.operation = quint8(history_fuzz::operations().indexOf(runs[r].operation));
+                    row.runNumber = quint8(r % 4);
+                    row.correct = answer.correct;
+                    row.operand1 = answer.operand1;
+                    row.operand2 = answer.operand2;
+                    row.answerMs = answer.answerMs;
+                    row.given = answer.givenAnswer.toUtf8();
+                    rows.append(row);
+                }
+            }
+        }
+    }
+    ok = ok && copyInto(classPath, fileOut, "class.sqlite");
+    return ok &&
+           writeFile(QDir(answersOut).filePath("class.rows"), history_fuzz::encodeRows(rows)) &&
+           writeFile(QDir(answersOut).filePath("one-child.rows"),
+                     history_fuzz::encodeRows(rows.mid(0, 12)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -119,12 +200,15 @@ int main(int argc, char** argv) {
     }
     const QDir root(QString::fromLocal8Bit(argv[1]));
     QTemporaryDir work;
-    for (const char* target : {"fuzz_best_list", "fuzz_results_file", "fuzz_task_set"}) {
+    for (const char* target : {"fuzz_best_list", "fuzz_results_file", "fuzz_task_set",
+                               "fuzz_history_file", "fuzz_history_answers"}) {
         if (!root.mkpath(QString::fromLatin1(target)))
             return 1;
     }
     const bool ok = bestListSeeds(root.filePath("fuzz_best_list"), work.path()) &&
                     resultsSeeds(root.filePath("fuzz_results_file")) &&
-                    taskSetSeeds(root.filePath("fuzz_task_set"));
+                    taskSetSeeds(root.filePath("fuzz_task_set")) &&
+                    historySeeds(root.filePath("fuzz_history_file"),
+                                 root.filePath("fuzz_history_answers"), work.path());
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "history/TForm_Lernverlauf.h"
 
 #include "appearance/focus_marker.h"
+#include "common/file_access.h"
 #include "engine/operation.h"
 #include "history/history_stats.h"
 #include "platform/platform.h"
@@ -19,7 +20,6 @@
 #include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -481,14 +481,14 @@ void TForm_Lernverlauf::But_CSVClick() {
     const std::optional<QString> path = platform_.saveFileName(this, request);
     if (!path)
         return;
-    QSaveFile file(*path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(answersCsv(all)) < 0 || !file.commit()) {
-        file.cancelWriting();
+    // The old file stays whole until the new one is on the disk: a full disk costs the export,
+    // not what the file held before.
+    const QString reason = replaceFile(*path, answersCsv(all), FileOrigin::Chosen);
+    if (!reason.isEmpty())
         platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
                               QStringLiteral("Der Lernverlauf konnte nicht in der Datei\n%1\n"
                                              "gespeichert werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(*path), file.errorString()));
-    }
+                                  .arg(QDir::toNativeSeparators(*path), reason));
 }
 
 void TForm_Lernverlauf::But_Fehler_uebenClick() {

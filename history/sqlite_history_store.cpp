@@ -1,17 +1,25 @@
 #include "history/sqlite_history_store.h"
 
+#include "common/file_access.h"
+#include "engine/task_generation.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -21,9 +29,14 @@ const QString locked = QStringLiteral("Die Datei ist gesperrt.");
 const QString cannotWrite = QStringLiteral("Die Datei kann nicht beschrieben werden.");
 const QString cannotRead = QStringLiteral("Die Datei kann nicht gelesen werden.");
 const QString newerVersion = QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
-const QString isFolder = QStringLiteral("Unter dem Namen der Datei steht ein Ordner.");
-const QString diskFull = QStringLiteral("Der Datenträger ist voll.");
+const QString replacedByLink =
+    QStringLiteral("Die Datei wurde beim Öffnen durch eine Verknüpfung ersetzt. Das Programm liest "
+                   "und schreibt seine eigenen Dateien nicht durch Verknüpfungen.");
 const QString noDriver = QStringLiteral("Der Datenbanktreiber für SQLite fehlt.");
+
+// The files SQLite keeps beside the database: the rollback journal first, then the log and its
+// index of a database in WAL mode.
+const char* const companionSuffixes[] = {"-journal", "-wal", "-shm"};
 
 const char* const startedAtFormat = "yyyy-MM-ddTHH:mm:ss";
 
@@ -40,6 +53,19 @@ enum SqliteCode {
     sqliteAuth = 23,
     sqliteNotADb = 26,
 };
+
+// Whether anything is there under the name, a link included.
+bool present(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 || errno != ENOENT;
+}
+
+// SQLite reports a full disk, and a write that stopped short, as "full"; a write that stopped
+// short is also what the file-size limit of the process causes.
+bool fileSizeLimited() {
+    rlimit limit{};
+    return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
+}
 
 quint32 bigEndian32(const QByteArray& bytes, int at) {
     quint32 value = 0;
@@ -121,14 +147,28 @@ bool SqliteHistoryStore::inMemory() const {
 HistoryError SqliteHistoryStore::checkFile() const {
     if (inMemory())
         return std::nullopt;
-    const QFileInfo info(path_);
-    if (!info.exists())
+    // SQLite opens these files itself, blocking: a pipe in their place would hang the program, a
+    // device would be taken for an empty database, and a link in the database's place would be
+    // followed out of the folder. So each must be missing or a regular file of the folder, looked
+    // at without blocking before SQLite comes near it.
+    qint64 journalSize = 0;
+    for (const char* suffix : companionSuffixes) {
+        const QString companion = path_ + QLatin1String(suffix);
+        if (!present(companion))
+            continue;
+        QFile file;
+        if (const QString reason = ::openForReading(file, companion, FileOrigin::Own);
+            !reason.isEmpty())
+            return QStringLiteral("Die zugehörige Datei %1 kann nicht verwendet werden. %2")
+                .arg(QFileInfo(companion).fileName(), reason);
+        if (suffix == companionSuffixes[0])
+            journalSize = file.size();
+    }
+    if (!present(path_))
         return std::nullopt;
-    if (info.isDir())
-        return isFolder;
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
-        return cannotRead;
+    QFile file;
+    if (const QString reason = ::openForReading(file, path_, FileOrigin::Own); !reason.isEmpty())
+        return reason;
     const qint64 size = file.size();
     // An empty file holds nothing that could be lost; SQLite treats it as a new database.
     if (size == 0)
@@ -142,8 +182,7 @@ HistoryError SqliteHistoryStore::checkFile() const {
         return notHistory;
     // After a crash the journal beside the file restores its end; SQLite replays it at the next
     // read, so the length is only judged without one.
-    const QFileInfo journal(path_ + QStringLiteral("-journal"));
-    if (journal.exists() && journal.size() > 0)
+    if (journalSize > 0)
         return std::nullopt;
     if (size % pageSize != 0)
         return notHistory;
@@ -174,7 +213,36 @@ HistoryError SqliteHistoryStore::open(Access wanted) {
     db_.setConnectOptions(options);
     if (!db_.open())
         return reasonFor(db_.lastError(), wanted == Access::Write);
+    if (HistoryError error = checkOpenedFile()) {
+        close();
+        return error;
+    }
     access_ = wanted;
+    return std::nullopt;
+}
+
+// SQLite follows a link in the database's name by itself. Should a link have taken the file's
+// place after checkFile looked, the file SQLite opened is another one: it is closed again before
+// anything is read from it or written to it.
+HistoryError SqliteHistoryStore::checkOpenedFile() {
+    if (inMemory())
+        return std::nullopt;
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("PRAGMA database_list")))
+        return reasonFor(q.lastError(), false);
+    QString opened;
+    while (q.next()) {
+        if (q.value(1).toString() == QLatin1String("main"))
+            opened = q.value(2).toString();
+    }
+    // SQLite names the file by its folder with every link in the folder's path resolved.
+    const QFileInfo info(path_);
+    const QString folder = QDir(info.absolutePath()).canonicalPath();
+    // A folder whose name Qt cannot give back as the system holds it has no name to compare.
+    if (folder.isEmpty())
+        return std::nullopt;
+    if (opened != folder + QLatin1Char('/') + info.fileName())
+        return replacedByLink;
     return std::nullopt;
 }
 
@@ -296,10 +364,10 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
 // A file that is not there yet, or a history without runs, is nothing to read but no fault.
 HistoryError SqliteHistoryStore::openForReading(bool& readable) {
     readable = false;
-    if (!inMemory() && !QFileInfo::exists(path_))
-        return std::nullopt;
     if (HistoryError error = checkFile())
         return error;
+    if (!inMemory() && !present(path_))
+        return std::nullopt;
     if (HistoryError error = open(Access::Read))
         return error;
     Content what = Content::Empty;
@@ -346,7 +414,10 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
                                          : QStringLiteral("r.participant = ? AND r.operation = ?");
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs r WHERE %2 ORDER BY r.started_at, r.id")
+    // The index finds the runs; their fields are then read from the rows themselves by id, so
+    // that the check below sees what the rows hold and not what a damaged index says of them.
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs WHERE id IN (SELECT r.id FROM runs r WHERE "
+                                  "%2) ORDER BY started_at, id")
                        .arg(runColumns(), filter)))
         return reasonFor(q.lastError(), false);
     q.addBindValue(participant);
@@ -367,6 +438,10 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         run.competition = q.value(7).toInt();
         run.tasksWorked = q.value(8).toInt();
         run.points = q.value(9).toInt();
+        // In a damaged file the index can name a row that says otherwise: that run is someone
+        // else's, or of another operation than the one its answers are checked and practised in.
+        if (run.participant != participant || (!allOperations && run.operation != operation))
+            continue;
         indexOfRun.insert(run.id, out.size());
         out << run;
     }
@@ -394,10 +469,19 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         const auto found = indexOfRun.constFind(a.value(0).toLongLong());
         if (found == indexOfRun.cend())
             continue;
+        // The statistics and a practice run compute with the operands: a task the program could
+        // not have posed (the file was made or changed by something else) is left out.
+        bool readOperand1 = false;
+        bool readOperand2 = false;
+        const qint64 operand1 = a.value(2).toLongLong(&readOperand1);
+        const qint64 operand2 = a.value(3).toLongLong(&readOperand2);
+        if (!readOperand1 || !readOperand2 ||
+            !taskPosable(out[*found].operation, operand1, operand2))
+            continue;
         AnsweredTask answer;
         answer.taskNo = a.value(1).toInt();
-        answer.operand1 = a.value(2).toInt();
-        answer.operand2 = a.value(3).toInt();
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
         answer.correctResult = a.value(4).toInt();
         answer.correctRemainder = a.value(5).toInt();
         answer.givenAnswer = a.value(6).toString();
@@ -415,6 +499,14 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
     return std::nullopt;
 }
 
+int SqliteHistoryStore::systemError() const {
+    const QVariant handle = db_.isValid() ? db_.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return 0;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    return connection ? sqlite3_system_errno(connection) : 0;
+}
+
 HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
     bool known = false;
     const int code = error.nativeErrorCode().toInt(&known) & 0xff;
@@ -427,13 +519,17 @@ HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing)
         case sqliteNotADb:
             return notHistory;
         case sqliteFull:
-            return diskFull;
+            return reasonForError(fileSizeLimited() ? EFBIG : ENOSPC, true);
         case sqlitePerm:
         case sqliteReadOnly:
         case sqliteAuth:
             return cannotWrite;
         case sqliteCantOpen:
         case sqliteIoErr:
+            // What the system said to the failed call: a full disk, a file-size limit, a device
+            // error.
+            if (const int err = systemError(); err != 0)
+                return reasonForError(err, writing);
             return writing ? cannotWrite : cannotRead;
         default:
             break;

@@ -35,15 +35,19 @@ private:
     enum class Content { Empty, History, Foreign };
 
     bool inMemory() const;
-    // Checks the file's first page before SQLite sees it, so that SQLite never works on a file
-    // that is not a database or lost its end.
+    // Checks the file and the files SQLite keeps beside it before SQLite sees them: each must be
+    // missing or a regular file of the folder, and the file's first page must be a database's
+    // that did not lose its end.
     HistoryError checkFile() const;
     HistoryError open(Access wanted);
+    HistoryError checkOpenedFile();
     void close();
     HistoryError content(Content& what, int& version);
     HistoryError openForReading(bool& readable);
     HistoryError createSchema();
     HistoryError reasonFor(const QSqlError& error, bool writing) const;
+    // The errno of the system call that made SQLite's last call fail, or 0.
+    int systemError() const;
 
     QString path_;
     QString connectionName_;

@@ -1,8 +1,10 @@
 #include "platform/printing.h"
 
+#include "common/file_access.h"
 #include "platform/platform.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -11,7 +13,9 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
 
+#include <cerrno>
 #include <cmath>
 
 namespace {
@@ -197,13 +201,23 @@ void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
         return;
     }
 
+    // The PDF is the program's own file in the shared data folder: it is made in a private
+    // folder first and then put in place like every other such file, never through a link.
     const QString path = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));
+    QTemporaryDir scratch;
     QPrinter pdf(QPrinter::HighResolution);
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setPageLayout(printer().pageLayout());
     pdf.setDocName(baseName);
-    pdf.setOutputFileName(path);
-    if (renderPrintout(printout, pdf)) {
+    pdf.setOutputFileName(scratch.filePath(QStringLiteral("Ausdruck.pdf")));
+    QString failure = QStringLiteral("Der Ausdruck konnte nicht erstellt werden.");
+    if (scratch.isValid() && renderPrintout(printout, pdf)) {
+        QFile made(pdf.outputFileName());
+        failure = made.open(QIODevice::ReadOnly)
+                      ? replaceFile(path, made.readAll(), FileOrigin::Own)
+                      : reasonForError(EIO, false);
+    }
+    if (failure.isEmpty()) {
         const QString why = QPrinterInfo::availablePrinters().isEmpty()
                                 ? QStringLiteral("Es ist kein Drucker eingerichtet. ")
                                 : QString();
@@ -213,8 +227,7 @@ void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
     } else {
         platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok,
                              QStringLiteral("Der Ausdruck konnte nicht als PDF-Datei\n%1\n"
-                                            "gespeichert werden. Vielleicht ist der Ordner "
-                                            "schreibgeschützt oder die Datei gesperrt.")
-                                 .arg(shownPath(path)));
+                                            "gespeichert werden.\n%2")
+                                 .arg(shownPath(path), failure));
     }
 }

@@ -81,6 +81,8 @@ private slots:
     void rangeCheckMessages();
     void rangeFlagsNeverSetBack();
     void practiceTasksInOrder();
+    void posableTasks_data();
+    void posableTasks();
 };
 
 void TestTaskGeneration::exhaustsEveryPairOnce_data() {
@@ -133,6 +135,7 @@ void TestTaskGeneration::exhaustsEveryPairOnce() {
                                                 : s.operand1 - s.operand2);
             QVERIFY(task.result >= 0);
             QCOMPARE(task.remainder, -1);
+            QVERIFY(taskPosable(sign, task.operand1, task.operand2));
         }
         QCOMPARE(posedPairs(s), allPairs);
 
@@ -314,6 +317,7 @@ void TestTaskGeneration::divisionAlwaysExact() {
                     QVERIFY2(task.operand2 <= r2.max + 1, qPrintable(what));
                     QVERIFY2(task.operand1 >= 0 && task.operand1 <= r1.max, qPrintable(what));
                     QVERIFY2(task.operand1 % task.operand2 == 0, qPrintable(what));
+                    QVERIFY2(taskPosable(":", task.operand1, task.operand2), qPrintable(what));
                     QCOMPARE(task.result, task.operand1 / task.operand2);
                     QCOMPARE(task.remainder, -1);
                     QCOMPARE(task.operation, QString(":"));
@@ -400,6 +404,7 @@ void TestTaskGeneration::divisionWithRemainder() {
             QCOMPARE(task.operation, QString(": R"));
             QCOMPARE(task.result, task.operand1 / task.operand2);
             QCOMPARE(task.remainder, task.operand1 % task.operand2);
+            QVERIFY(taskPosable(": R", task.operand1, task.operand2));
         }
         QCOMPARE(s.taskCounter, pairCount);
         QCOMPARE(s.noMoreTasks, pairCount < taskLimit);
@@ -527,6 +532,46 @@ void TestTaskGeneration::practiceTasksInOrder() {
     QVERIFY(s.noMoreTasks);
     QCOMPARE(s.taskCounter, 3);
     QCOMPARE(s.taskList[4].operand1, -1);
+}
+
+void TestTaskGeneration::posableTasks_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<qint64>("operand1");
+    QTest::addColumn<qint64>("operand2");
+    QTest::addColumn<bool>("posable");
+    QTest::newRow("0 + 0") << "+" << 0LL << 0LL << true;
+    QTest::newRow("largest product") << "*" << 30000LL << 30000LL << true;
+    QTest::newRow("operand above every range") << "+" << 30001LL << 1LL << false;
+    QTest::newRow("negative operand") << "*" << -1LL << 5LL << false;
+    QTest::newRow("operand past 32 bits") << "+" << 4294967302LL << 1LL << false;
+    QTest::newRow("difference 0") << "-" << 7LL << 7LL << true;
+    QTest::newRow("negative difference") << "-" << 3LL << 5LL << false;
+    QTest::newRow("exact quotient") << ":" << 30000LL << 1LL << true;
+    QTest::newRow("dividend 0") << ":" << 0LL << 7LL << true;
+    QTest::newRow("inexact quotient") << ":" << 7LL << 2LL << false;
+    QTest::newRow("divisor 0") << ":" << 0LL << 0LL << false;
+    QTest::newRow("smallest int : -1") << ":" << -2147483648LL << -1LL << false;
+    QTest::newRow("remainder") << ": R" << 3LL << 5LL << true;
+    QTest::newRow("remainder, divisor 0") << ": R" << 17LL << 0LL << false;
+    QTest::newRow("unknown operation") << "/" << 6LL << 3LL << false;
+    QTest::newRow("no operation") << "" << 6LL << 3LL << false;
+}
+
+// What a file may hand the engine. The range lists and the limit must agree: a larger range
+// would make real tasks fail the check.
+void TestTaskGeneration::posableTasks() {
+    QFETCH(QString, operation);
+    QFETCH(qint64, operand1);
+    QFETCH(qint64, operand2);
+    QTEST(taskPosable(operation, operand1, operand2), "posable");
+    qint32 lowest = largestOperand;
+    qint32 highest = 0;
+    for (const Range r : rangeBounds()) {
+        lowest = std::min(lowest, r.min);
+        highest = std::max(highest, r.max);
+    }
+    QCOMPARE(lowest, 0);
+    QCOMPARE(highest, largestOperand);
 }
 
 QTEST_GUILESS_MAIN(TestTaskGeneration)

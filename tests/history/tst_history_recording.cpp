@@ -3,6 +3,7 @@
 #include "history/sqlite_history_store.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
+#include "support/file_size_limit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -53,6 +54,7 @@ private slots:
     void menuItems();
     void recordingSwitch_data();
     void recordingSwitch();
+    void damagedFileKeepsRunsGoing_data();
     void damagedFileKeepsRunsGoing();
     void historyModule();
 };
@@ -105,30 +107,49 @@ void TestHistoryRecording::recordingSwitch() {
     }
 }
 
+void TestHistoryRecording::damagedFileKeepsRunsGoing_data() {
+    QTest::addColumn<bool>("sizeLimited"); // else a damaged file
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("damaged file")
+        << false << "Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.";
+    QTest::newRow("file-size limit")
+        << true << "Der Datenträger ist voll, oder die Datei darf nicht größer werden.";
+}
+
 // A history file that cannot be written costs one message, never a run, and keeps its bytes.
+// Under a file-size limit (8 KiB, less than a new history needs) the write fails as on a full
+// disk instead of ending the program.
 void TestHistoryRecording::damagedFileKeepsRunsGoing() {
+    QFETCH(bool, sizeLimited);
+    QFETCH(QString, reason);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Lernverlauf.sqlite"));
     const QByteArray damaged = QByteArray("SQLite format 3") + QByteArray(3000, '\x17');
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
-    file.close();
+    if (!sizeLimited) {
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(damaged) == damaged.size());
+        file.close();
+    }
     SqliteHistoryStore store(path);
     RecordingFixture f(store);
 
-    f.wholeRun();
-    f.wholeRun();
+    {
+        std::optional<FileSizeLimit> limit;
+        if (sizeLimited)
+            limit.emplace(8 * 1024);
+        f.wholeRun();
+        f.wholeRun();
+    }
 
     QCOMPARE(f.messagesAtRunEnds, QList<qsizetype>({1, 1}));
     QCOMPARE(f.platform.messageTexts(),
-             QStringList{QStringLiteral("Der Lernverlauf kann nicht aufgezeichnet werden:\n%1\nDie "
-                                        "Datei ist keine Lernverlauf-Datenbank oder ist "
-                                        "beschädigt.\n\nKalumbrixtor arbeitet ohne Lernverlauf "
-                                        "weiter.")
-                             .arg(QDir::toNativeSeparators(path))});
+             QStringList{QStringLiteral("Der Lernverlauf kann nicht aufgezeichnet werden:\n%1\n%2"
+                                        "\n\nKalumbrixtor arbeitet ohne Lernverlauf weiter.")
+                             .arg(QDir::toNativeSeparators(path), reason)});
     QCOMPARE(f.state.workedTaskCount, 2);
+    // A history that could not be made anew is left empty, as SQLite takes back what it wrote.
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), damaged);
+    QCOMPARE(file.readAll(), sizeLimited ? QByteArray() : damaged);
 }
 
 // The program loads the store and the window from the module; a missing module is a reason, not

@@ -1,4 +1,5 @@
 #include "appearance/focus_marker.h"
+#include "folder_objects.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_stats.h"
 #include "main_window/main_window_fixture.h"
@@ -164,24 +165,45 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("subfolder");
     QTest::addColumn<QString>("initialName");
+    QTest::addColumn<QString>("reason"); // empty: saved
     QTest::newRow("written") << "Mia"
                              << ""
-                             << "Lernverlauf Mia.csv";
+                             << "Lernverlauf Mia.csv"
+                             << "";
     QTest::newRow("unsafe name") << "Lea/..:x"
                                  << ""
-                                 << "Lernverlauf Lea____x.csv";
+                                 << "Lernverlauf Lea____x.csv"
+                                 << "";
     QTest::newRow("missing folder") << "Mia"
                                     << "fehlt/"
-                                    << "Lernverlauf Mia.csv";
+                                    << "Lernverlauf Mia.csv"
+                                    << "Den Ordner der Datei gibt es nicht.";
+    QTest::newRow("full disk") << "Mia"
+                               << "voll/"
+                               << "Lernverlauf Mia.csv"
+                               << "Der Datenträger ist voll.";
 }
 
 void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
     QFETCH(QString, name);
     QFETCH(QString, subfolder);
     QFETCH(QString, initialName);
+    QFETCH(QString, reason);
     store.stored.append(run("Lea/..:x", "-", first, {answer(9, 4, 5, true, 900)}));
     QTemporaryDir folder;
     const QString path = folder.filePath(subfolder + "verlauf.csv");
+    // On a full disk an export from before is there; it must survive the failed one.
+    std::optional<FullDisk> disk;
+    const QByteArray before(1260, 'a');
+    if (subfolder == "voll/") {
+        QVERIFY(QDir(folder.path()).mkdir("voll"));
+        disk.emplace(folder.filePath("voll"));
+        QVERIFY2(disk->mounted(), qPrintable(disk->mountError()));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
+        old.close();
+        QVERIFY(disk->fill());
+    }
     platform.saveAs({path});
     window->reload();
     window->show();
@@ -191,10 +213,17 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
     QCOMPARE(platform.fileRequests.last().initialName, initialName);
     QCOMPARE(platform.fileRequests.last().defaultSuffix, QString("csv"));
     QFile file(path);
-    if (!subfolder.isEmpty()) {
-        QVERIFY(!file.exists());
-        QCOMPARE(platform.messages.size(), 1);
-        QVERIFY(platform.messages[0].text.contains(QDir::toNativeSeparators(path)));
+    if (!reason.isEmpty()) {
+        QCOMPARE(platform.messageTexts(),
+                 QStringList{QString("Der Lernverlauf konnte nicht in der Datei\n%1\ngespeichert "
+                                     "werden.\n%2")
+                                 .arg(QDir::toNativeSeparators(path), reason)});
+        if (disk) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), before);
+        } else {
+            QVERIFY(!file.exists());
+        }
         return;
     }
     QVERIFY(platform.messages.isEmpty());

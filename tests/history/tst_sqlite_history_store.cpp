@@ -1,4 +1,10 @@
+#include "engine/answer_check.h"
+#include "engine/task_generation.h"
+#include "folder_objects.h"
+#include "history/history_stats.h"
 #include "history/sqlite_history_store.h"
+#include "support/file_size_limit.h"
+#include "support/fixed_clock.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +13,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 // QCOMPARE shows both reasons when they differ.
 char* toString(const HistoryError& error) {
@@ -99,6 +109,9 @@ private slots:
     void failedInsertLeavesNothing();
     void faults_data();
     void faults();
+    void hostileObjects_data();
+    void hostileObjects();
+    void craftedRowsAreLeftOut();
 };
 
 void TestSqliteHistoryStore::recordAndReadBack_data() {
@@ -171,7 +184,7 @@ void TestSqliteHistoryStore::failedInsertLeavesNothing() {
     QCOMPARE(names, QStringList{QStringLiteral("Anna")});
 }
 
-enum class Fault { RandomBytes, Truncated, DamagedPage, Foreign, Newer, Folder, Locked, Journal };
+enum class Fault { RandomBytes, Truncated, DamagedPage, Foreign, Newer, Locked };
 
 void TestSqliteHistoryStore::faults_data() {
     QTest::addColumn<Fault>("fault");
@@ -185,13 +198,7 @@ void TestSqliteHistoryStore::faults_data() {
     QTest::newRow("newer version")
         << Fault::Newer << QStringLiteral("Die Datei stammt von einer neueren Programmversion.")
         << QString();
-    QTest::newRow("folder") << Fault::Folder
-                            << QStringLiteral("Unter dem Namen der Datei steht ein Ordner.")
-                            << QStringLiteral("Unter dem Namen der Datei steht ein Ordner.");
     QTest::newRow("locked") << Fault::Locked << lockedReason << lockedReason;
-    QTest::newRow("journal cannot be made")
-        << Fault::Journal << QStringLiteral("Die Datei kann nicht beschrieben werden.")
-        << QStringLiteral("Die Datei kann nicht gelesen werden.");
 }
 
 // Whatever is wrong with the file, the store says why in German and leaves every byte of it.
@@ -208,8 +215,6 @@ void TestSqliteHistoryStore::faults() {
             b = char(generator.bounded(256));
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    } else if (fault == Fault::Folder) {
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Lernverlauf.sqlite")));
     } else if (fault == Fault::Foreign) {
         RawConnection raw(path);
         QVERIFY(raw.exec(QStringLiteral("CREATE TABLE kunden (name TEXT)")));
@@ -235,8 +240,6 @@ void TestSqliteHistoryStore::faults() {
     } else if (fault == Fault::Locked) {
         holder.emplace(path);
         QVERIFY(holder->exec(QStringLiteral("BEGIN EXCLUSIVE")));
-    } else if (fault == Fault::Journal) {
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Lernverlauf.sqlite-journal")));
     }
     const QByteArray before = contents(path);
     const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -260,6 +263,197 @@ void TestSqliteHistoryStore::faults() {
     holder.reset();
     QCOMPARE(contents(path), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entries);
+}
+
+// A store call that blocks ends the test (SIGALRM) instead of hanging it.
+struct Watchdog {
+    Watchdog() { ::alarm(30); }
+    ~Watchdog() { ::alarm(0); }
+};
+
+enum class Hostile { Link, BrokenLink, Pipe, Device, DeviceLink, Folder, FullDisk, SizeLimit };
+
+void TestSqliteHistoryStore::hostileObjects_data() {
+    QTest::addColumn<Hostile>("object");
+    QTest::addColumn<QString>("suffix"); // of the name the object takes: the file or a companion
+    QTest::addColumn<QString>("writeReason");
+    QTest::addColumn<bool>("readable"); // false: reading fails with writeReason as well
+    const QString link =
+        QStringLiteral("Die Datei ist eine Verknüpfung. Das Programm liest und "
+                       "schreibt seine eigenen Dateien nicht durch Verknüpfungen.");
+    const QString special = QStringLiteral("Die Datei ist keine gewöhnliche Datei.");
+    const QString folder = QStringLiteral("Die Datei ist ein Ordner.");
+    const auto companion = [](const QString& suffix, const QString& reason) {
+        return QStringLiteral("Die zugehörige Datei Lernverlauf.sqlite%1 kann nicht verwendet "
+                              "werden. %2")
+            .arg(suffix, reason);
+    };
+    QTest::newRow("link") << Hostile::Link << "" << link << false;
+    QTest::newRow("broken link") << Hostile::BrokenLink << "" << link << false;
+    QTest::newRow("pipe") << Hostile::Pipe << "" << special << false;
+    QTest::newRow("device") << Hostile::Device << "" << special << false;
+    QTest::newRow("link to a device") << Hostile::DeviceLink << "" << link << false;
+    QTest::newRow("folder") << Hostile::Folder << "" << folder << false;
+    QTest::newRow("journal: link")
+        << Hostile::Link << "-journal" << companion("-journal", link) << false;
+    QTest::newRow("journal: broken link")
+        << Hostile::BrokenLink << "-journal" << companion("-journal", link) << false;
+    QTest::newRow("journal: pipe")
+        << Hostile::Pipe << "-journal" << companion("-journal", special) << false;
+    QTest::newRow("journal: folder")
+        << Hostile::Folder << "-journal" << companion("-journal", folder) << false;
+    QTest::newRow("wal: link") << Hostile::Link << "-wal" << companion("-wal", link) << false;
+    QTest::newRow("shm: pipe") << Hostile::Pipe << "-shm" << companion("-shm", special) << false;
+    QTest::newRow("full disk") << Hostile::FullDisk << ""
+                               << "Der Datenträger ist voll." << true;
+    QTest::newRow("file-size limit")
+        << Hostile::SizeLimit << ""
+        << "Der Datenträger ist voll, oder die Datei darf nicht größer werden." << true;
+}
+
+// Whatever someone put into the shared folder, or however full the disk is, the store refuses
+// with the reason, promptly, and neither the folder nor anything outside it changes.
+void TestSqliteHistoryStore::hostileObjects() {
+    QFETCH(Hostile, object);
+    QFETCH(QString, suffix);
+    QFETCH(QString, writeReason);
+    QFETCH(bool, readable);
+    QTemporaryDir root;
+    const QDir top(root.path());
+    QVERIFY(top.mkdir(QStringLiteral("Klasse")) && top.mkdir(QStringLiteral("draussen")));
+    const QString folder = top.filePath(QStringLiteral("Klasse"));
+    const QString outside = top.filePath(QStringLiteral("draussen"));
+    const QString path = QDir(folder).filePath(QStringLiteral("Lernverlauf.sqlite"));
+    const QByteArray name = QFile::encodeName(path + suffix);
+    {
+        QFile victim(QDir(outside).filePath(QStringLiteral("Zeugnisse.txt")));
+        QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write(QByteArray(200, 'z')) == 200);
+    }
+    std::optional<FullDisk> disk;
+    if (object == Hostile::FullDisk) {
+        disk.emplace(folder);
+        QVERIFY2(disk->mounted(), qPrintable(disk->mountError()));
+    }
+    if (!suffix.isEmpty() || object == Hostile::FullDisk || object == Hostile::SizeLimit) {
+        SqliteHistoryStore writer(path);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(writer.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"),
+                                           morning.addDays(i), 160)),
+                     HistoryError());
+    }
+    switch (object) {
+    case Hostile::Link:
+        QCOMPARE(::symlink("../draussen/Zeugnisse.txt", name.constData()), 0);
+        break;
+    case Hostile::BrokenLink:
+        QCOMPARE(::symlink("../draussen/neu", name.constData()), 0);
+        break;
+    case Hostile::Pipe:
+        QCOMPARE(::mkfifo(name.constData(), 0666), 0);
+        break;
+    case Hostile::Device:
+        QCOMPARE(::mknod(name.constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+        break;
+    case Hostile::DeviceLink:
+        QCOMPARE(::mknod(QFile::encodeName(QDir(outside).filePath("Gerät")).constData(),
+                         S_IFCHR | 0666, makedev(1, 3)),
+                 0);
+        QCOMPARE(::symlink("../draussen/Gerät", name.constData()), 0);
+        break;
+    case Hostile::Folder:
+        QCOMPARE(::mkdir(name.constData(), 0777), 0);
+        break;
+    case Hostile::FullDisk:
+        QVERIFY(disk->fill());
+        break;
+    case Hostile::SizeLimit:
+        break;
+    }
+    const QStringList folderBefore = folderObjects(folder);
+    const QStringList outsideBefore = folderObjects(outside);
+
+    const Watchdog watchdog;
+    SqliteHistoryStore store(path, 100);
+    {
+        std::optional<FileSizeLimit> limit;
+        if (object == Hostile::SizeLimit)
+            limit.emplace(8 * 1024);
+        QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 160)),
+                 HistoryError(writeReason));
+    }
+    QStringList names;
+    QList<HistoryRun> runs;
+    const HistoryError expectedRead = readable ? HistoryError() : HistoryError(writeReason);
+    QCOMPARE(store.participants(names), expectedRead);
+    QCOMPARE(store.runs(QStringLiteral("Anna"), QStringLiteral("+"), runs), expectedRead);
+    if (readable) {
+        QCOMPARE(names, QStringList{QStringLiteral("Anna")});
+        QCOMPARE(runs.size(), 6);
+    }
+    QCOMPARE(folderObjects(folder), folderBefore);
+    QCOMPARE(folderObjects(outside), outsideBefore);
+}
+
+// A history changed by another program can hold tasks this program never poses, and a damaged
+// one an index that names a run wrongly. Such rows are left out of what the store reads, so
+// neither the figures nor a practice run compute with them; the child practises the rest.
+void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    SqliteHistoryStore store(path);
+    HistoryRun run = makeRun(QStringLiteral("Mia"), QStringLiteral(":"), morning, 0);
+    run.answers = {{1, 12, 3, 4, -1, QStringLiteral("5"), {}, false, 3000},
+                   {2, 20, 4, 5, -1, QStringLiteral("5"), {}, true, 2000}};
+    QCOMPARE(store.record(run), HistoryError());
+    {
+        RawConnection raw(path);
+        // Each a wrong answer: the smallest int by -1, a divisor 0, an operand that only its low
+        // 32 bits would make 6, an inexact quotient, an operand that is no number.
+        for (const char* operands : {"-2147483648, -1", "5, 0", "4294967302, 3", "7, 2", "'x', 1"})
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO answers (run_id, task_no, operand1, "
+                                            "operand2, correct_result, correct_remainder, "
+                                            "given_answer, given_remainder, correct, answer_ms) "
+                                            "VALUES (1, 3, %1, 0, -1, '1', '', 0, 9000)")
+                                 .arg(QLatin1String(operands))));
+    }
+    QList<HistoryRun> runs;
+    QCOMPARE(store.runs(QStringLiteral("Mia"), QStringLiteral(":"), runs), HistoryError());
+    QCOMPARE(described(runs), described({run}));
+    const QList<OperandPair> practice = practiceSelection(runs);
+    QCOMPARE(practice, (QList<OperandPair>{{12, 3}}));
+
+    // The practice run as the engine poses and checks it.
+    RunState state;
+    state.operationSign = QStringLiteral(":");
+    state.practiceTasks = practice;
+    FixedClock clock;
+    QCOMPARE(generateTask(state, clock), Generation::TaskPosed);
+    state.answerText = QStringLiteral("4");
+    QVERIFY(checkAnswer(state));
+
+    // A damaged file whose index names Mia's run as Mya's: SQLite finds it under Mya, but the
+    // run is not hers to see or practise.
+    int page = 0;
+    int pageSize = 0;
+    {
+        RawConnection raw(path);
+        page = raw.value(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = "
+                                        "'runs_by_child'"))
+                   .toInt();
+        pageSize = raw.value(QStringLiteral("PRAGMA page_size")).toInt();
+    }
+    QByteArray bytes = contents(path);
+    const qsizetype at = bytes.indexOf("Mia", qsizetype(page - 1) * pageSize);
+    QVERIFY(page > 0 && at >= 0 && at < qsizetype(page) * pageSize);
+    bytes[at + 1] = 'y';
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    SqliteHistoryStore reader(path);
+    for (const QString& operation : {QStringLiteral(":"), QString()}) {
+        QCOMPARE(reader.runs(QStringLiteral("Mya"), operation, runs), HistoryError());
+        QCOMPARE(described(runs), QStringList());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSqliteHistoryStore)

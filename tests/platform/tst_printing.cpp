@@ -250,6 +250,22 @@ void TestPrinting::withoutPrinterGoesToPdfInTheFolder() {
     QCOMPARE(platform.messages.size(), 1);
     QCOMPARE(platform.messages[0].kind, MessageKind::Information);
     QVERIFY(platform.messages[0].text.contains(path));
+
+    // A link put in the file's place by someone sharing the folder is not printed through.
+    QTemporaryDir outside;
+    const QString victim = outside.filePath(QStringLiteral("Zeugnisse.txt"));
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("vertraulich") == 11);
+    file.close();
+    QVERIFY(QFile::remove(path) && QFile::link(victim, path));
+    platform.clearMessages();
+    printers.printWithoutDialog(platform, nullptr, twoPages(), folder.path(),
+                                QStringLiteral("Aufgabenblatt"));
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY2(platform.messages[0].text.contains(QStringLiteral("Verknüpfung")),
+             qPrintable(platform.messages[0].text));
+    QCOMPARE(QFileInfo(victim).size(), 11);
+    QVERIFY(QFileInfo(path).isSymLink());
 }
 
 void TestPrinting::failuresAreReported() {
