@@ -1,10 +1,10 @@
-#include "folder_objects.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_stats.h"
 #include "history/practice_start.h"
 #include "main_window/focus_marker.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
+#include "support/hostile_objects.h"
 
 #include <QAccessible>
 #include <QChartView>
