@@ -4,7 +4,8 @@
 PACKAGES := build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n \
             fonts-liberation2 xvfb xauth openbox xdotool imagemagick poppler-utils \
             libbenchmark-dev clang-format fontconfig desktop-file-utils appstream dpkg-dev file \
-            clang libclang-rt-14-dev libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev
+            clang libclang-rt-14-dev libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev \
+            libqt6opengl6-dev
 JOBS     ?= $(shell nproc)
 BUILD    := build
 ASAN     := build-asan

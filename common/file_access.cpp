@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -251,6 +252,13 @@ QString appendToFile(const QString& path, const QByteArray& data, FileOrigin ori
     if (!existed)
         syncFolderOf(path);
     return QString();
+}
+
+bool noRoomIn(const QString& folder) {
+    struct statvfs info {};
+    if (::statvfs(encoded(folder).constData(), &info) != 0)
+        return false;
+    return info.f_bfree == 0 || (info.f_files > 0 && info.f_ffree == 0);
 }
 
 QString createIfMissing(const QString& path) {

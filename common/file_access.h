@@ -48,6 +48,10 @@ QString replaceFile(const QString& path, const QByteArray& data, FileOrigin orig
 // file it created). Returns the German reason on failure, an empty string on success.
 QString appendToFile(const QString& path, const QByteArray& data, FileOrigin origin);
 
+// Whether the file system that holds the folder has no block or no file entry left. A library
+// that retries a failed create differently reports the retry's error, not the full disk.
+bool noRoomIn(const QString& folder);
+
 // Creates an empty regular file at path unless something is already there, which counts as
 // success: another computer may have created it a moment ago. Never follows a link.
 QString createIfMissing(const QString& path);

@@ -528,6 +528,10 @@ HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing)
         case sqliteIoErr:
             // What the system said to the failed call: a full disk, a file-size limit, a device
             // error.
+            // SQLite retries a create that failed as a plain open, whose "no such file" then
+            // hides a full disk.
+            if (writing && noRoomIn(QFileInfo(path_).absolutePath()))
+                return reasonForError(ENOSPC, true);
             if (const int err = systemError(); err != 0)
                 return reasonForError(err, writing);
             return writing ? cannotWrite : cannotRead;

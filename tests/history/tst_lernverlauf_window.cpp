@@ -1,9 +1,9 @@
 #include "appearance/focus_marker.h"
-#include "folder_objects.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_stats.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
+#include "support/hostile_objects.h"
 
 #include <QAccessible>
 #include <QChartView>

@@ -1,10 +1,10 @@
 #include "engine/answer_check.h"
 #include "engine/task_generation.h"
-#include "folder_objects.h"
 #include "history/history_stats.h"
 #include "history/sqlite_history_store.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
+#include "support/hostile_objects.h"
 
 #include <QDir>
 #include <QFile>

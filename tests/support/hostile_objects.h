@@ -4,13 +4,15 @@
 // and a file system that is full.
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QMap>
+#include <QFileInfo>
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -41,45 +43,64 @@ inline mode_t objectType(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
-// Every entry of a folder with its content, to show that nothing in it changed.
-inline QMap<QString, QByteArray> folderContents(const QString& folder) {
-    QMap<QString, QByteArray> contents;
+// Every entry of a folder with what it is: a file with its bytes, a link with its target, or its
+// kind. Special files are never opened, so describing a folder with a pipe in it cannot block.
+inline QStringList folderObjects(const QString& folder) {
+    QStringList entries;
     const QDir dir(folder);
-    for (const QString& name :
-         dir.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)) {
-        QFile file(dir.filePath(name));
-        contents[name] = objectType(file.fileName()) == S_IFREG && file.open(QIODevice::ReadOnly)
-                             ? file.readAll()
-                             : QByteArray("(no file)");
+    for (const QFileInfo& info : dir.entryInfoList(
+             QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
+        QString line = info.fileName() + QStringLiteral(": ");
+        if (info.isSymLink()) {
+            line += QStringLiteral("link to ") + info.symLinkTarget();
+        } else if (info.isDir()) {
+            line += QStringLiteral("folder");
+        } else if (info.isFile()) {
+            QFile file(info.filePath());
+            line += file.open(QIODevice::ReadOnly)
+                        ? QStringLiteral("%1 bytes, sha1 %2")
+                              .arg(file.size())
+                              .arg(QString::fromLatin1(
+                                  QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1)
+                                      .toHex()))
+                        : QStringLiteral("unreadable");
+        } else {
+            line += QStringLiteral("special");
+        }
+        entries << line;
     }
-    return contents;
+    return entries;
 }
 
-// A small file system of its own, mounted in a temporary folder (the tests run as root); fill()
-// uses up its space and its file entries, so that writes and new files fail as on a full disk.
+// A real full disk: a small file system of its own mounted on the folder (the tests run as root).
+// fill() uses up its space and its file entries, so that writes and new files fail as on a full
+// disk.
 class FullDisk {
 public:
-    FullDisk() {
-        mounted_ = dir_.isValid() && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(),
-                                             "tmpfs", 0, "size=128k,nr_inodes=64") == 0;
+    explicit FullDisk(const QString& folder) : folder_(folder) {
+        mounted_ = ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0,
+                           "size=256k,nr_inodes=64") == 0;
+        error_ = mounted_ ? 0 : errno;
     }
     ~FullDisk() {
         if (mounted_)
-            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+            ::umount2(QFile::encodeName(folder_).constData(), MNT_DETACH);
     }
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 
     bool mounted() const { return mounted_; }
-    QString path() const { return dir_.path(); }
+    QString mountError() const { return QString::fromLocal8Bit(::strerror(error_)); }
 
-    void fill() {
-        const QByteArray block(4096, 'x');
+    // True when the disk ended full.
+    bool fill() const {
+        const QByteArray block(4096, 'f');
         for (int i = 0;; ++i) {
-            const QByteArray name = QFile::encodeName(dir_.filePath(".fill%1").arg(i));
+            const QByteArray name =
+                QFile::encodeName(QDir(folder_).filePath(QStringLiteral(".fill%1").arg(i)));
             const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
             if (fd < 0)
-                return; // no file entry left
+                return errno == ENOSPC; // no file entry left
             while (::write(fd, block.constData(), size_t(block.size())) > 0) {
             }
             // The last bytes of a nearly full disk.
@@ -90,6 +111,7 @@ public:
     }
 
 private:
-    QTemporaryDir dir_;
+    QString folder_;
     bool mounted_ = false;
+    int error_ = 0;
 };
