@@ -165,8 +165,7 @@ RunController::AfterAnswer RunController::afterScoring() {
         allTasksAnswered_ = true;
         emit notice(NoticeKind::Information, limitMessage);
         state_.limitReached = true;
-        // The time may have run out while the message was open; the run has ended then already,
-        // and this end only tidies up again, as it always has.
+        // The time may have run out while the message was open; the run has ended then already.
         end(RunEnd::AllTasksAnswered);
         return AfterAnswer::LimitReached;
     }
@@ -197,6 +196,10 @@ void RunController::tick() {
 }
 
 void RunController::end(RunEnd how) {
+    // A run ends once. The time can run out while the closing message of the run is open; the
+    // end that follows the message must not take that run's unsaved data for nothing worked.
+    if (phase_ == Phase::Idle)
+        return;
     // The next Start draws its tasks again.
     const bool practiceRun = !state_.practiceTasks.isEmpty();
     state_.practiceTasks.clear();

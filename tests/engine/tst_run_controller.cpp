@@ -324,8 +324,9 @@ void TestRunController::timeOutWhileANoticeIsOpen_data() {
     QTest::newRow("no more tasks") << false;
 }
 
-// The time runs out while the run's closing message is on screen: the run ends then, and the
-// last task, answered before, counts as worked.
+// The time runs out while the run's closing message is on screen: the run ends then, once, and
+// the last task, answered before, counts as worked; the data the child has not saved yet stay
+// waiting to be saved.
 void TestRunController::timeOutWhileANoticeIsOpen() {
     QFETCH(bool, limit);
     Run r;
@@ -349,6 +350,7 @@ void TestRunController::timeOutWhileANoticeIsOpen() {
     QCOMPARE(r.results[0].workedTaskCount, tasks);
     QCOMPARE(r.state.taskCounter, 0);
     QVERIFY(!r.run.active());
+    QVERIFY(r.state.resultsPending && r.state.tasksPending);
 }
 
 void TestRunController::startIsRefused_data() {
