@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
-#include <QSet>
 
 class TestRunFlow : public QObject {
     Q_OBJECT
@@ -19,10 +18,8 @@ private slots:
     void timeOutWhileARunMessageIsOpen_data();
     void timeOutWhileARunMessageIsOpen();
     void stopAfterThreeAnswers();
-    void stopRightAfterStart();
     void scoringAndPointsDisplay();
     void divisionWithRemainderMovesTheFocus();
-    void noMoreTasksEndsTheRun();
     void answerFieldRefusesNonDigits();
     void returnUsesTheFieldsCurrentText();
     void menusLockedDuringRun();
@@ -70,18 +67,15 @@ void TestRunFlow::wholeRunEndsAtTheLimit() {
     f.chooseRanges(13, 13); // 1 000 ... 30 000: no chance of running out of pairs
     f.start();
     QVERIFY(f.c->But_Stop->isVisible());
-    QSet<QPair<int, int>> posed;
     for (int task = 1; task <= 160; ++task) {
         QCOMPARE(f.c->Panel_Aufgaben_Nr_zeigen->text(), QString::number(task));
         QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString::number(f.state.operand1));
-        posed.insert({f.state.operand1, f.state.operand2});
         // Every fourth answer is wrong.
         if (task % 4 == 0)
             f.answer(QString::number(f.rightAnswer() + 1));
         else
             f.answerRight();
     }
-    QCOMPARE(posed.size(), 160);
     QCOMPARE(f.platform.messages.size(), 1);
     const FakePlatform::Message& limit = f.platform.messages.first();
     QCOMPARE(limit.text, QString("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch "
@@ -98,11 +92,6 @@ void TestRunFlow::wholeRunEndsAtTheLimit() {
     QVERIFY(!f.c->But_Stop->isVisible());
     QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
     QVERIFY(f.c->Edit_Zahl_1->isEnabled());
-    // The task list keeps the run: 120 right answers among 160.
-    int right = 0;
-    for (int k = 1; k <= 160; ++k)
-        right += f.state.taskList[k].givenAnswer == f.state.taskList[k].result;
-    QCOMPARE(right, 120);
 }
 
 void TestRunFlow::countdownAndTimeOut() {
@@ -209,26 +198,9 @@ void TestRunFlow::stopAfterThreeAnswers() {
     QCOMPARE(f.c->Panel_Punkte_zeigen->text(), QString("2"));
     QTest::mouseClick(f.c->But_Stop, Qt::LeftButton);
     QCOMPARE(f.state.workedTaskCount, 3);
-    QVERIFY(f.state.resultsPending);
-    QVERIFY(f.state.tasksPending);
-    QCOMPARE(f.state.taskList[2].givenAnswer, 999);
     QVERIFY(f.c->Verknuepfung->isEnabled());
     QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
     QVERIFY(f.platform.messages.isEmpty());
-}
-
-void TestRunFlow::stopRightAfterStart() {
-    MainWindowFixture f;
-    f.state.workedTaskCount = -7;
-    f.start();
-    QCOMPARE(f.state.taskCounter, 1);
-    f.stop();
-    QCOMPARE(f.state.workedTaskCount, -7); // no result to report
-    QVERIFY(!f.state.resultsPending);
-    QVERIFY(!f.state.tasksPending);
-    // Nothing is pending, so Start works again at once.
-    f.start();
-    QVERIFY(f.c->But_Stop->isVisible());
 }
 
 void TestRunFlow::scoringAndPointsDisplay() {
@@ -310,24 +282,6 @@ void TestRunFlow::divisionWithRemainderMovesTheFocus() {
     f.chooseOperation(3);
     QVERIFY(!f.c->Edit_Rest->isVisible());
     QVERIFY(!f.c->Label_Rest->isVisible());
-}
-
-void TestRunFlow::noMoreTasksEndsTheRun() {
-    MainWindowFixture f;
-    f.chooseRanges(0, 0); // 0 .. 5 + 0 .. 5: 36 different tasks
-    f.start();
-    QSet<QPair<int, int>> posed;
-    for (int task = 1; task <= 36; ++task) {
-        posed.insert({f.state.operand1, f.state.operand2});
-        f.answerRight();
-    }
-    QCOMPARE(posed.size(), 36);
-    QCOMPARE(f.platform.messageTexts(), QStringList{noMoreTasksMessage});
-    QCOMPARE(f.state.workedTaskCount, 36);
-    QVERIFY(f.state.noMoreTasks);
-    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
-    QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString("-----"));
-    QVERIFY(f.c->But_Start->isVisible());
 }
 
 void TestRunFlow::answerFieldRefusesNonDigits() {
