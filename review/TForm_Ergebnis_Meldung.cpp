@@ -267,24 +267,24 @@ void TForm_Ergebnis_Meldung::FormActivate() {
     fitToWidth();
 }
 
-// A screen reader reads the sentence's words and numbers as separate pieces, the short ones not
-// at all when the dialog opens. So the first piece carries the whole sentence, the number panels
-// are named with their words, and the other pieces are not read a second time.
+// A screen reader reads the sentence's words and numbers as separate pieces, and when the dialog
+// opens it reads only the pieces of three words or more. So the first piece carries the whole
+// sentence, the other words are not read a second time, and each number panel is named by its
+// number and one word of meaning, which Tab reads but the opening does not repeat.
 void TForm_Ergebnis_Meldung::describeNumbers() {
+    const QString worked = Panel_Anzahl->text();
     const QString seconds = Panel_Sekunden->text();
+    const QString solved = Panel_Richtige->text();
     const bool timed = seconds != QStringLiteral("...");
-    const QString worked = QStringLiteral("von %1 Aufgaben").arg(Panel_Anzahl->text());
-    const QString time =
-        timed ? QStringLiteral("in %1 Sekunden").arg(seconds) : QStringLiteral("ohne Zeitgrenze");
-    const QString solved = QStringLiteral("%1 Aufgaben gelöst").arg(Panel_Richtige->text());
-    QStringList sentence{QStringLiteral("Du hast"), worked};
+    QString sentence = QStringLiteral("Du hast von %1 Aufgaben ").arg(worked);
     if (timed)
-        sentence << time;
-    sentence << solved;
-    Label_Du_hast_von->setAccessibleName(sentence.join(QLatin1Char(' ')) + QLatin1Char('.'));
-    Panel_Anzahl->setAccessibleName(worked);
-    Panel_Sekunden->setAccessibleName(time);
-    Panel_Richtige->setAccessibleName(solved);
+        sentence += QStringLiteral("in %1 Sekunden ").arg(seconds);
+    Label_Du_hast_von->setAccessibleName(sentence +
+                                         QStringLiteral("%1 Aufgaben gelöst.").arg(solved));
+    Panel_Anzahl->setAccessibleName(QStringLiteral("%1 bearbeitet").arg(worked));
+    Panel_Sekunden->setAccessibleName(timed ? QStringLiteral("%1 Sekunden").arg(seconds)
+                                            : QStringLiteral("ohne Zeitgrenze"));
+    Panel_Richtige->setAccessibleName(QStringLiteral("%1 gelöst").arg(solved));
     for (QLabel* piece : {Label_von, Label_Aufgaben, Label_in, Label_Sekunden, Label_geloest})
         piece->setAccessibleName(QStringLiteral(" "));
 }

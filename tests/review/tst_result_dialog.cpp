@@ -152,9 +152,9 @@ void TestResultDialog::freeRunShowsItsNumbersAndFourChoices() {
         // A screen reader hears the whole sentence first, then each number with its meaning.
         QCOMPARE(accessibleName(f.dialog.Label_Du_hast_von),
                  QString::fromUtf8("Du hast von 5 Aufgaben 4 Aufgaben gelöst."));
-        QCOMPARE(accessibleName(f.dialog.Panel_Anzahl), QString("von 5 Aufgaben"));
+        QCOMPARE(accessibleName(f.dialog.Panel_Anzahl), QString("5 bearbeitet"));
         QCOMPARE(accessibleName(f.dialog.Panel_Sekunden), QString("ohne Zeitgrenze"));
-        QCOMPARE(accessibleName(f.dialog.Panel_Richtige), QString::fromUtf8("4 Aufgaben gelöst"));
+        QCOMPARE(accessibleName(f.dialog.Panel_Richtige), QString::fromUtf8("4 gelöst"));
         QCOMPARE(accessibleName(f.dialog.Label_geloest).trimmed(), QString());
         for (QPushButton* b : saveButtons(f.dialog))
             QVERIFY(b->isVisible());
@@ -398,10 +398,12 @@ void TestResultDialog::competitionDialogClosesLikeZurueck() {
     run.timeFieldText = "40";
     QWidget* focus = nullptr;
     QString sentence;
+    QString seconds;
     bool closed = false;
     f.whenShown(&f.dialog, [&] {
         focus = f.dialog.focusWidget();
         sentence = accessibleName(f.dialog.Label_Du_hast_von);
+        seconds = accessibleName(f.dialog.Panel_Sekunden);
         if (onTheNumbers) {
             QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Backtab);
             QVERIFY(qobject_cast<QLabel*>(f.dialog.focusWidget()));
@@ -419,6 +421,7 @@ void TestResultDialog::competitionDialogClosesLikeZurueck() {
     QCOMPARE(focus, f.dialog.But_zurueck);
     QCOMPARE(sentence,
              QString::fromUtf8("Du hast von 5 Aufgaben in 40 Sekunden 4 Aufgaben gelöst."));
+    QCOMPARE(seconds, QString("40 Sekunden"));
     QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
     QCOMPARE(f.platform.messages.size(), 0);
 }
