@@ -48,14 +48,17 @@ void TForm1::showPhase(RunController::Phase phase) {
 }
 
 void TForm1::runStarted() {
+    // The focus goes straight to the first task. Were the settings locked first, a focused
+    // settings field would hand the focus from control to control on its way there, and a screen
+    // reader busy with all of them may still be behind when the child answers.
+    Eingabe_aufnehmen->setEnabled(true);
+    Eingabe_aufnehmen->setFocus();
     lockSettings();
     showCompetitionsDuringRun();
     lockMenus();
-    Eingabe_aufnehmen->setEnabled(true);
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
     But_Stop->show();
     But_Start->hide();
-    Eingabe_aufnehmen->setFocus();
 }
 
 void TForm1::runEnding() {
