@@ -46,6 +46,8 @@ TForm_Namensfenster::TForm_Namensfenster(Platform& platform, QWidget* parent)
     Edit_Namen = new QLineEdit(this);
     Edit_Namen->setObjectName(QStringLiteral("Edit_Namen"));
     Edit_Namen->setGeometry(88, 144, 257, Edit_Namen->sizeHint().height());
+    // The label above is a whole paragraph; a screen reader names the field by this word.
+    Edit_Namen->setAccessibleName(QStringLiteral("Name"));
 
     BitBtn_Ok = new QPushButton(buttonIcon(QLatin1StringView("ok")), QStringLiteral("OK"), this);
     BitBtn_Ok->setObjectName(QStringLiteral("BitBtn_Ok"));

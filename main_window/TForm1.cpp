@@ -8,7 +8,6 @@
 #include "main_window/point_rect_area.h"
 #include "main_window/return_presses_button.h"
 #include "main_window/settings_items.h"
-#include "main_window/task_announcer.h"
 #include "platform/window_scaling.h"
 
 #include <QCloseEvent>
@@ -153,8 +152,6 @@ TForm1::TForm1(RunState& state, RunController& run, Platform& platform, const QS
     buildTaskArea(client_);
     buildSettingsPanel(client_);
     focusMarker_ = new FocusMarker(client_);
-    taskAnnouncer_ = new TaskAnnouncer(client_, Eingabe_aufnehmen);
-    taskAnnouncer_->setGeometry(0, topBarHeight, 1, 1);
     connectRun();
 
     resize(designClientWidth, designHeight_);
@@ -176,9 +173,11 @@ void TForm1::connectRun() {
         message(kind == NoticeKind::Warning ? MessageKind::Warning : MessageKind::Information,
                 text);
     });
-    connect(Eingabe_aufnehmen, &DigitField::submitted, this, &TForm1::Eingabe_aufnehmenKeyDown);
-    connect(Eingabe_aufnehmen, &DigitField::typed, this, &TForm1::Eingabe_aufnehmenKeyUp);
-    connect(Eingabe_aufnehmen, &DigitField::left, this, &TForm1::Eingabe_aufnehmenExit);
+    for (DigitField* field : {Eingabe_aufnehmen, restingAnswerField_}) {
+        connect(field, &DigitField::submitted, this, &TForm1::Eingabe_aufnehmenKeyDown);
+        connect(field, &DigitField::typed, this, &TForm1::Eingabe_aufnehmenKeyUp);
+        connect(field, &DigitField::left, this, &TForm1::Eingabe_aufnehmenExit);
+    }
     connect(Edit_Rest, &DigitField::submitted, this, &TForm1::Edit_RestKeyDown);
 }
 
@@ -243,17 +242,24 @@ void TForm1::buildTaskArea(QWidget* client) {
     Panel_Aufgaben_Nr_zeigen->setAccessibleDescription(QStringLiteral("Aufgabe Nummer"));
     Panel_Grenze->setAccessibleDescription(QStringLiteral("Rest-Zeit"));
 
-    Eingabe_aufnehmen = new DigitField(client, "Eingabe_aufnehmen", QRect(389, 138, 97, 28), 9);
-    Eingabe_aufnehmen->setAccessibleName(QStringLiteral("Ergebnis"));
-    Eingabe_aufnehmen->takeReturnAndEscape();
-    // Once the time is up, the keys go on to the next control.
-    Eingabe_aufnehmen->passKeysOnWhile([this] { return state_.timeUp; });
+    Eingabe_aufnehmen = makeAnswerField(client, "Eingabe_aufnehmen");
+    restingAnswerField_ = makeAnswerField(client, restingAnswerFieldName);
+    restingAnswerField_->hide();
 
     Label_Rest = makeLabel(client, "Label_Rest", QStringLiteral("Rest:"), 342, 185, true, true);
     Label_Rest->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Edit_Rest = new DigitField(client, "Edit_Rest", QRect(390, 178, 96, 28), 9);
     Edit_Rest->setAccessibleName(QStringLiteral("Rest"));
     Edit_Rest->takeReturnAndEscape();
+}
+
+DigitField* TForm1::makeAnswerField(QWidget* client, const char* name) {
+    auto* field = new DigitField(client, name, QRect(389, 138, 97, 28), 9);
+    field->setAccessibleName(QStringLiteral("Ergebnis"));
+    field->takeReturnAndEscape();
+    // Once the time is up, the keys go on to the next control.
+    field->passKeysOnWhile([this] { return state_.timeUp; });
+    return field;
 }
 
 void TForm1::buildSettingsPanel(QWidget* client) {
@@ -352,9 +358,12 @@ void TForm1::buildSettingsPanel(QWidget* client) {
 
     // Tab goes from the start controls through the task area and the settings to the competition
     // switch and then the sixteen competitions; disabled and hidden controls are passed over.
-    QList<QWidget*> order{But_Start,   Button_Wettb_starten, Eingabe_aufnehmen, Edit_Rest,
-                          Edit_Name,   Verknuepfung,         Edit_Zeit,         Edit_Zahl_1,
-                          Edit_Zahl_2, Panel_Wettbewerb_ini};
+    QList<QWidget*> order{But_Start,           Button_Wettb_starten,
+                          Eingabe_aufnehmen,   restingAnswerField_,
+                          Edit_Rest,           Edit_Name,
+                          Verknuepfung,        Edit_Zeit,
+                          Edit_Zahl_1,         Edit_Zahl_2,
+                          Panel_Wettbewerb_ini};
     for (ClickablePanel* w : Panel_W)
         order << w;
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -442,7 +451,7 @@ void TForm1::FormCreate() {
 
     // The fonts are already at the scaled size; positions and sizes follow them now.
     scaleWidgetGeometry(this, percent_);
-    for (QLineEdit* field : {Eingabe_aufnehmen, Edit_Rest})
+    for (QLineEdit* field : {Eingabe_aufnehmen, restingAnswerField_, Edit_Rest})
         field->setFont(sized(serifDigitFont()));
     for (QLabel* label : {Label_Aufgaben_Nr, Label_Punkte, Label_Rest, Label_Name, Label_Rechenart,
                           Label_Zeit, Label_Bereich_Zahl_1, Label_Bereich_Zahl_2})
@@ -497,7 +506,8 @@ void TForm1::FormCreate() {
          {static_cast<QWidget*>(Label_Aufgaben_Nr), static_cast<QWidget*>(Label_Punkte),
           static_cast<QWidget*>(Panel_Zahl_1_zeigen), static_cast<QWidget*>(Panel_Zahl_2_zeigen),
           static_cast<QWidget*>(Panel_Verknuepfung_zeigen),
-          static_cast<QWidget*>(Gleichheitszeichen), static_cast<QWidget*>(Eingabe_aufnehmen)})
+          static_cast<QWidget*>(Gleichheitszeichen), static_cast<QWidget*>(Eingabe_aufnehmen),
+          static_cast<QWidget*>(restingAnswerField_)})
         w->raise();
 
     // A child who opens the program and presses Return starts a run.

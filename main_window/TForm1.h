@@ -24,7 +24,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class TaskAnnouncer;
 class TForm_Hilfe;
 class TForm_Info;
 class TForm_Namensfenster;
@@ -97,7 +96,14 @@ private:
     QLabel* Panel_Verknuepfung_zeigen = nullptr;
     QLabel* Panel_Zahl_2_zeigen = nullptr;
     QLabel* Gleichheitszeichen = nullptr;
+    // The answer is typed into two fields in turn, which stand at the same place; only the one in
+    // use is shown and carries the name. A screen reader speaks the description of a field (the
+    // task) when the focus arrives at it, but not when it changes while the field has the focus,
+    // nor when the focus steps away and back in one go: each new task moves the focus to the
+    // other field, and the screen reader reads the task from there.
     DigitField* Eingabe_aufnehmen = nullptr;
+    DigitField* restingAnswerField_ = nullptr;
+    static constexpr const char* restingAnswerFieldName = "Eingabe_aufnehmen_Wechsel";
     QLabel* Label_Rest = nullptr;
     DigitField* Edit_Rest = nullptr;
 
@@ -232,6 +238,8 @@ private:
     void showPoints(qint32 points);
     void showTimeLeft(qint32 seconds);
     void describeTask();
+    DigitField* makeAnswerField(QWidget* client, const char* name);
+    void turnAnswerField();
     void showRangeWarnings(const QStringList& warnings);
     void runRangeChecks();
     void applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& upperBound);
@@ -253,7 +261,6 @@ private:
     int designHeight_ = 0;
     PointRectArea* client_ = nullptr;
     FocusMarker* focusMarker_ = nullptr;
-    TaskAnnouncer* taskAnnouncer_ = nullptr;
     // Messages of the running run that are on screen; the end of the run closes them.
     int runMessagesOpen_ = 0;
     bool scalingHintOpen_ = false;

@@ -150,9 +150,9 @@ void TForm1::applyStartScheme(int scheme) {
 }
 
 QList<QWidget*> TForm1::numberControls() const {
-    return {
-        Panel_Aufgaben_Nr_zeigen,  Panel_Punkte_zeigen, Panel_Zahl_1_zeigen, Panel_Zahl_2_zeigen,
-        Panel_Verknuepfung_zeigen, Gleichheitszeichen,  Eingabe_aufnehmen,   Edit_Rest};
+    return {Panel_Aufgaben_Nr_zeigen, Panel_Punkte_zeigen,       Panel_Zahl_1_zeigen,
+            Panel_Zahl_2_zeigen,      Panel_Verknuepfung_zeigen, Gleichheitszeichen,
+            Eingabe_aufnehmen,        restingAnswerField_,       Edit_Rest};
 }
 
 QList<QWidget*> TForm1::settingsTextControls() const {

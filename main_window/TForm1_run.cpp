@@ -8,7 +8,6 @@
 #include "main_window/digit_field.h"
 #include "main_window/point_rect_area.h"
 #include "main_window/settings_items.h"
-#include "main_window/task_announcer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -49,14 +48,17 @@ void TForm1::showPhase(RunController::Phase phase) {
 }
 
 void TForm1::runStarted() {
+    // The focus goes straight to the first task. Were the settings locked first, a focused
+    // settings field would hand the focus from control to control on its way there, and a screen
+    // reader busy with all of them may still be behind when the child answers.
+    Eingabe_aufnehmen->setEnabled(true);
+    Eingabe_aufnehmen->setFocus();
     lockSettings();
     showCompetitionsDuringRun();
     lockMenus();
-    Eingabe_aufnehmen->setEnabled(true);
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
     But_Stop->show();
     But_Start->hide();
-    Eingabe_aufnehmen->setFocus();
 }
 
 void TForm1::runEnding() {
@@ -101,16 +103,33 @@ void TForm1::showTask() {
 void TForm1::showNextTask() {
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
     // A run that ended has already put the focus on Start.
-    if (run_.active() && Eingabe_aufnehmen->isEnabled() && Eingabe_aufnehmen->isVisible())
-        Eingabe_aufnehmen->setFocus();
-    Eingabe_aufnehmen->clear();
     if (run_.active())
-        taskAnnouncer_->announce();
+        turnAnswerField();
+    Eingabe_aufnehmen->clear();
     if (state_.noMoreTasks) {
         Eingabe_aufnehmen->setEnabled(false);
         if (Edit_Rest->isVisible())
             Edit_Rest->setEnabled(false);
     }
+}
+
+// The next task goes into the other answer field, which takes the place of the one in use and the
+// focus; the field now resting keeps nothing.
+void TForm1::turnAnswerField() {
+    DigitField* previous = Eingabe_aufnehmen;
+    DigitField* next = restingAnswerField_;
+    next->clear();
+    next->setEnabled(previous->isEnabled());
+    next->setObjectName(previous->objectName());
+    previous->setObjectName(QString::fromLatin1(restingAnswerFieldName));
+    Eingabe_aufnehmen = next;
+    restingAnswerField_ = previous;
+    next->show();
+    next->raise();
+    if (next->isEnabled())
+        next->setFocus(Qt::OtherFocusReason);
+    previous->hide();
+    previous->clear();
 }
 
 // The answer field carries the task on display, so a screen reader says what is to be solved.
@@ -122,8 +141,15 @@ void TForm1::describeTask() {
                    .arg(state_.operand1)
                    .arg(state_.operationSign)
                    .arg(state_.operand2);
-    Eingabe_aufnehmen->setAccessibleDescription(task);
-    Edit_Rest->setAccessibleDescription(task);
+    // Every change a screen reader has to take in delays its reading of the next task, so the
+    // answer field that is about to give the focus to the other one keeps its task (the change
+    // would not be read there), and so does a hidden remainder field.
+    for (QLineEdit* field : {Eingabe_aufnehmen, restingAnswerField_, Edit_Rest}) {
+        const bool passedOver = field == Edit_Rest ? !field->isVisible() && !task.isEmpty()
+                                                   : field->hasFocus() && !task.isEmpty();
+        if (!passedOver && field->accessibleDescription() != task)
+            field->setAccessibleDescription(task);
+    }
 }
 
 void TForm1::showPoints(qint32 points) {

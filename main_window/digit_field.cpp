@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QValidator>
 
+#include <utility>
+
 namespace {
 
 // Accepts the digits 0 to 9 and nothing else; text with any other character is refused as a
@@ -49,6 +51,8 @@ DigitField::DigitField(QWidget* parent, const char* name, const QRect& geometry,
 }
 
 void DigitField::keyPressEvent(QKeyEvent* key) {
+    if (isReturn(key))
+        returnPressedHere_ = true;
     if (ownsReturnAndEscape_ && key->key() == Qt::Key_Escape) {
         clear();
         return;
@@ -67,8 +71,16 @@ void DigitField::keyPressEvent(QKeyEvent* key) {
 }
 
 void DigitField::keyReleaseEvent(QKeyEvent* key) {
+    // The Return that brought the focus here from another field was typed there.
+    if (isReturn(key) && !std::exchange(returnPressedHere_, false))
+        return;
     emit typed(text());
     QLineEdit::keyReleaseEvent(key);
+}
+
+void DigitField::focusInEvent(QFocusEvent* event) {
+    returnPressedHere_ = false;
+    QLineEdit::focusInEvent(event);
 }
 
 void DigitField::focusOutEvent(QFocusEvent* event) {

@@ -29,9 +29,11 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool ownsReturnAndEscape_ = false;
+    bool returnPressedHere_ = false;
     std::function<bool()> passKeysOn_;
 };

@@ -243,11 +243,13 @@ void TForm_Ergebnis_Meldung::FormActivate() {
     Label_Du_hast_von->setText(QStringLiteral("Du hast"));
     Panel_Anzahl->setText(QString::number(result_.workedTaskCount));
     Panel_Richtige->setText(QString::number(result_.points));
+    describeNumbers();
 
     // After a confirmation answered No the focus stays on the button that asked; otherwise the
-    // dialog starts at the numbers.
-    QWidget* focus = focusAfterActivation_ ? static_cast<QWidget*>(focusAfterActivation_)
-                                           : static_cast<QWidget*>(Panel_Anzahl);
+    // dialog starts at the numbers, or at "zurück" where that is the only way on.
+    QWidget* start =
+        onlyWayBack() ? static_cast<QWidget*>(But_zurueck) : static_cast<QWidget*>(Panel_Anzahl);
+    QWidget* focus = focusAfterActivation_ ? static_cast<QWidget*>(focusAfterActivation_) : start;
     focusAfterActivation_ = nullptr;
     focus->setFocus(Qt::OtherFocusReason);
 
@@ -263,6 +265,32 @@ void TForm_Ergebnis_Meldung::FormActivate() {
         Label_Rang_neues_Meldung->hide();
     }
     fitToWidth();
+}
+
+// A screen reader reads the sentence's words and numbers as separate pieces, and when the dialog
+// opens it reads only the pieces of three words or more. So the first piece carries the whole
+// sentence, the other words are not read a second time, and each number panel is named by its
+// number and one word of meaning, which Tab reads but the opening does not repeat.
+void TForm_Ergebnis_Meldung::describeNumbers() {
+    const QString worked = Panel_Anzahl->text();
+    const QString seconds = Panel_Sekunden->text();
+    const QString solved = Panel_Richtige->text();
+    const bool timed = seconds != QStringLiteral("...");
+    QString sentence = QStringLiteral("Du hast von %1 Aufgaben ").arg(worked);
+    if (timed)
+        sentence += QStringLiteral("in %1 Sekunden ").arg(seconds);
+    Label_Du_hast_von->setAccessibleName(sentence +
+                                         QStringLiteral("%1 Aufgaben gelöst.").arg(solved));
+    Panel_Anzahl->setAccessibleName(QStringLiteral("%1 bearbeitet").arg(worked));
+    Panel_Sekunden->setAccessibleName(timed ? QStringLiteral("%1 Sekunden").arg(seconds)
+                                            : QStringLiteral("ohne Zeitgrenze"));
+    Panel_Richtige->setAccessibleName(QStringLiteral("%1 gelöst").arg(solved));
+    for (QLabel* piece : {Label_von, Label_Aufgaben, Label_in, Label_Sekunden, Label_geloest})
+        piece->setAccessibleName(QStringLiteral(" "));
+}
+
+bool TForm_Ergebnis_Meldung::onlyWayBack() const {
+    return result_.competitionChosen;
 }
 
 // The bar and the announcement span the dialog's width, whenever that width becomes known: the
@@ -347,7 +375,8 @@ void TForm_Ergebnis_Meldung::But_zurueckClick() {
     closeWithChoice();
 }
 
-// Escape, Alt+F4 and the window manager all end here; only a choice lets the dialog close.
+// Escape, Alt+F4 and the window manager all end here; only a choice lets the dialog close (closing
+// the window is one where going back is the only choice).
 void TForm_Ergebnis_Meldung::done(int result) {
     if (!closeAllowed_)
         return;
@@ -355,6 +384,9 @@ void TForm_Ergebnis_Meldung::done(int result) {
 }
 
 void TForm_Ergebnis_Meldung::closeEvent(QCloseEvent* event) {
+    // Closing the window is going back, where that is the only choice.
+    if (!closeAllowed_ && onlyWayBack())
+        But_zurueckClick();
     if (!closeAllowed_) {
         event->ignore();
         return;
@@ -363,8 +395,14 @@ void TForm_Ergebnis_Meldung::closeEvent(QCloseEvent* event) {
 }
 
 void TForm_Ergebnis_Meldung::keyPressEvent(QKeyEvent* event) {
-    // Return presses the focused button and nothing else: while the numbers have the focus a
-    // child who presses Return once more after the last answer chooses nothing.
+    // Where "zurück" is the only choice, Return and Escape choose it wherever the focus is.
+    if ((isReturn(event) || event->key() == Qt::Key_Escape) &&
+        event->modifiers() == Qt::NoModifier && onlyWayBack()) {
+        But_zurueckClick();
+        return;
+    }
+    // Otherwise Return presses the focused button and nothing else: while the numbers have the
+    // focus a child who presses Return once more after the last answer chooses nothing.
     if (isReturn(event) && event->modifiers() == Qt::NoModifier) {
         if (auto* button = qobject_cast<QPushButton*>(focusWidget());
             button && button->isVisible() && button->isEnabled())

@@ -64,6 +64,9 @@ private:
     void But_beides_spClick();
     void But_nichts_spClick();
     void But_zurueckClick();
+    void describeNumbers();
+    // After a competition run "zurück" is the only button.
+    bool onlyWayBack() const;
     void fitToWidth();
     bool confirmed(QPushButton* asking, const QString& question);
     void closeWithChoice();

@@ -1,6 +1,7 @@
 #include "competition/TForm_Namensfenster.h"
 #include "support/fake_platform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,8 @@ void TestNamensfenster::presentation() {
     QVERIFY(!button("BitBtn_Ok")->icon().isNull());
     QVERIFY(!button("BitBtn_Abbruch")->icon().isNull());
     QCOMPARE(edit()->maxLength(), QLineEdit().maxLength()); // no limit of its own
+    QCOMPARE(QAccessible::queryAccessibleInterface(edit())->text(QAccessible::Name),
+             QStringLiteral("Name"));
 }
 
 void TestNamensfenster::acceptsNamesOfThreeCharacters_data() {

@@ -42,7 +42,6 @@ struct MainWindowControls {
     KALU_CONTROL(QLabel, Panel_Verknuepfung_zeigen);
     KALU_CONTROL(QLabel, Panel_Zahl_2_zeigen);
     KALU_CONTROL(QLabel, Gleichheitszeichen);
-    KALU_CONTROL(QLineEdit, Eingabe_aufnehmen);
     KALU_CONTROL(QLabel, Label_Rest);
     KALU_CONTROL(QLineEdit, Edit_Rest);
     KALU_CONTROL(QFrame, Panel_Einstellungen);
@@ -77,5 +76,9 @@ struct MainWindowControls {
     KALU_CONTROL(QAction, Info2);
     KALU_CONTROL(QAction, Hilfe1);
 #undef KALU_CONTROL
+    // A run types into two answer fields in turn; the one in use carries the name.
+    QLineEdit* Eingabe_aufnehmen() const {
+        return find<QLineEdit>(QStringLiteral("Eingabe_aufnehmen"));
+    }
     std::array<ClickablePanel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
 };

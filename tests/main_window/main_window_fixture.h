@@ -65,8 +65,8 @@ struct MainWindowFixture {
         return correctResult(state.operationSign, state.operand1, state.operand2);
     }
     void answer(const QString& text) {
-        QTest::keyClicks(c->Eingabe_aufnehmen, text);
-        QTest::keyClick(c->Eingabe_aufnehmen, Qt::Key_Return);
+        QTest::keyClicks(c->Eingabe_aufnehmen(), text);
+        QTest::keyClick(c->Eingabe_aufnehmen(), Qt::Key_Return);
     }
     void answerRight() { answer(QString::number(rightAnswer())); }
     void answerWrong() { answer(QString::number(rightAnswer() + 1)); }

@@ -305,7 +305,7 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QCOMPARE(f.markedPanels(), QList<int>{7});
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(true));
-    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!f.c->Eingabe_aufnehmen()->isEnabled());
     QVERIFY(!f.c->Edit_Rest->isEnabled());
     QVERIFY(f.competitionButton()->isVisible());
     QVERIFY(!f.c->But_Start->isVisible());

@@ -26,6 +26,16 @@ bool tabTo(QWidget* target, Qt::Key key = Qt::Key_Tab) {
     return focused() == target;
 }
 
+// The widgets that got the focus, in turn.
+struct FocusInsSeen : QObject {
+    QList<QObject*> widgets;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn && watched->isWidgetType())
+            widgets << watched;
+        return false;
+    }
+};
+
 QString accessible(QWidget* w, QAccessible::Text t = QAccessible::Name) {
     return QAccessible::queryAccessibleInterface(w)->text(t);
 }
@@ -41,7 +51,7 @@ private slots:
     void panelClicksNeedPressAndReleaseInside();
     void keyboardOnlyRunAndCompetition();
     void screenReaderNames();
-    void focusReturnsToTheFieldForEachTask();
+    void eachTaskTakesTheFocusToAFreshField();
     void rightHandControlsFollowTheWidth();
 };
 
@@ -71,7 +81,7 @@ void TestKeyboardAccess::digitFieldsLetEditingKeysPass() {
 
     f.chooseOperation(4); // division with remainder: answer and remainder field
     f.start();
-    for (QLineEdit* field : {f.c->Eingabe_aufnehmen, f.c->Edit_Rest}) {
+    for (QLineEdit* field : {f.c->Eingabe_aufnehmen(), f.c->Edit_Rest}) {
         field->setFocus();
         QTest::keyClicks(field, "812");
         QTest::keyClick(field, Qt::Key_Left);
@@ -95,7 +105,7 @@ void TestKeyboardAccess::endOfRunFocusesTheStartControl() {
     };
     f.start();
     f.answerRight();
-    altS(f.c->Eingabe_aufnehmen);
+    altS(f.c->Eingabe_aufnehmen());
     checkEnd(f.c->But_Start);
 
     f.setTime("2");
@@ -133,7 +143,7 @@ void TestKeyboardAccess::startChecksTheTimeFieldItself() {
     QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.remainingSeconds, 151);
     QVERIFY(f.platform.messages.isEmpty());
-    altS(f.c->Eingabe_aufnehmen);
+    altS(f.c->Eingabe_aufnehmen());
 
     // Competition mode switched on while the cursor sits in an empty time field: no message.
     QTest::mouseClick(time, Qt::LeftButton);
@@ -190,7 +200,7 @@ void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
 
     QTest::keyClick(focused(), Qt::Key_Return);
     QVERIFY(c.But_Stop->isVisible());
-    QCOMPARE(focused(), c.Eingabe_aufnehmen);
+    QCOMPARE(focused(), c.Eingabe_aufnehmen());
     f.answerRight();
     f.answerRight();
     QCOMPARE(f.state.points, 2);
@@ -261,14 +271,14 @@ void TestKeyboardAccess::screenReaderNames() {
         QCOMPARE(accessible(c.Panel_Zahl_2_zeigen), QString::number(f.state.operand2));
         QCOMPARE(accessible(c.Panel_Zahl_2_zeigen, QAccessible::Description), QString("2. Zahl"));
         QCOMPARE(accessible(c.Panel_Punkte_zeigen), QString::number(task - 1));
-        QCOMPARE(accessible(c.Eingabe_aufnehmen), QString("Ergebnis"));
+        QCOMPARE(accessible(c.Eingabe_aufnehmen()), QString("Ergebnis"));
         QCOMPARE(
-            accessible(c.Eingabe_aufnehmen, QAccessible::Description),
+            accessible(c.Eingabe_aufnehmen(), QAccessible::Description),
             QString("Aufgabe %1: %2 + %3 =").arg(task).arg(f.state.operand1).arg(f.state.operand2));
         f.answerRight();
     }
     f.stop();
-    QCOMPARE(accessible(c.Eingabe_aufnehmen, QAccessible::Description), QString());
+    QCOMPARE(accessible(c.Eingabe_aufnehmen(), QAccessible::Description), QString());
     // The switch's press action is a click.
     QAccessible::queryAccessibleInterface(c.Panel_Wettbewerb_ini)
         ->actionInterface()
@@ -276,25 +286,61 @@ void TestKeyboardAccess::screenReaderNames() {
     QVERIFY(f.state.competitionMode);
 }
 
-// After Return the focus steps aside and comes back by itself, so a screen reader reads the new
-// task; a key typed in that moment still reaches the answer field.
-void TestKeyboardAccess::focusReturnsToTheFieldForEachTask() {
+// Each new task arrives in the other of two answer fields at the same place, which takes the focus
+// at once, so a screen reader reads the task from a newly focused field without any waiting: after
+// an answer and after a remainder alike. Keys typed right away reach the field in use.
+void TestKeyboardAccess::eachTaskTakesTheFocusToAFreshField() {
     MainWindowFixture f;
-    QLineEdit* field = f.c->Eingabe_aufnehmen;
-    QTest::keyClick(focused(), Qt::Key_Return);
-    QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
-    QTest::keyClick(focused(), Qt::Key_Return);
-    QVERIFY(!field->hasFocus());
-    QTRY_VERIFY(field->hasFocus());
-    QCOMPARE(f.state.taskCounter, 2);
-
-    QTest::keyClicks(focused(), QString::number(f.rightAnswer()));
-    QTest::keyClick(focused(), Qt::Key_Return);
-    QVERIFY(!field->hasFocus());
-    QTest::keyClicks(focused(), "7");
-    QVERIFY(field->hasFocus());
-    QCOMPARE(field->text(), QString("7"));
-    QCOMPARE(f.state.points, 2);
+    for (const bool remainder : {false, true}) {
+        if (remainder) {
+            f.chooseOperation(4);
+            f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
+            f.setTime("0");
+            // From a settings field Start takes the focus straight to the first task.
+            f.c->Verknuepfung->setFocus();
+            FocusInsSeen seen;
+            qApp->installEventFilter(&seen);
+            altS(focused());
+            qApp->removeEventFilter(&seen);
+            QCOMPARE(seen.widgets, QList<QObject*>{f.c->Eingabe_aufnehmen()});
+        } else {
+            QTest::keyClick(focused(), Qt::Key_Return);
+        }
+        QLineEdit* before = f.c->Eingabe_aufnehmen();
+        QCOMPARE(focused(), before);
+        const QRect place = before->geometry();
+        for (int task = 2; task <= 5; ++task) {
+            const qint32 right = remainder ? f.state.operand1 / f.state.operand2 : f.rightAnswer();
+            const qint32 remainderOfTask = remainder ? f.state.operand1 % f.state.operand2 : 0;
+            QTest::keyClicks(focused(), QString::number(right));
+            QTest::keyClick(focused(), Qt::Key_Return);
+            if (remainder) {
+                QCOMPARE(focused(), f.c->Edit_Rest);
+                QTest::keyClicks(focused(), QString::number(remainderOfTask));
+                QTest::keyClick(focused(), Qt::Key_Return);
+            }
+            QLineEdit* now = f.c->Eingabe_aufnehmen();
+            QCOMPARE(f.state.taskCounter, task);
+            QCOMPARE(focused(), now);
+            QVERIFY(now != before);
+            QVERIFY(now->isVisible() && !before->isVisible());
+            QCOMPARE(now->geometry(), place);
+            QCOMPARE(now->text(), QString());
+            QCOMPARE(accessible(now), QString("Ergebnis"));
+            QCOMPARE(accessible(now, QAccessible::Description), QString("Aufgabe %1: %2 %3 %4 =")
+                                                                    .arg(task)
+                                                                    .arg(f.state.operand1)
+                                                                    .arg(f.state.operationSign)
+                                                                    .arg(f.state.operand2));
+            before = now;
+        }
+        QCOMPARE(f.state.points, 4);
+        QTest::keyClicks(focused(), "7");
+        QCOMPARE(f.c->Eingabe_aufnehmen()->text(), QString("7"));
+        altS(focused());
+        QCOMPARE(focused(), f.c->But_Start);
+        f.state.resultsPending = f.state.tasksPending = false;
+    }
 }
 
 // Wider or narrower, the right-hand controls end a third of a panel width before the right edge,

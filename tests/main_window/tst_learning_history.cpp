@@ -133,7 +133,7 @@ void TestLearningHistory::practiceRun() {
     QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[operationItem]);
     QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), operation.left(1));
     QVERIFY(f.c->But_Stop->isVisible());
-    QVERIFY(f.c->Eingabe_aufnehmen->hasFocus());
+    QVERIFY(f.c->Eingabe_aufnehmen()->hasFocus());
     QCOMPARE(f.c->Panel_Aufgaben_Nr_zeigen->text(), QString("1"));
     const int n = int(tasks.size());
     for (int k = 0; k < n; ++k) {
@@ -144,7 +144,7 @@ void TestLearningHistory::practiceRun() {
 
     QCOMPARE(f.platform.messageTexts(), QStringList{practiceDone});
     QVERIFY(f.c->But_Start->isVisible());
-    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!f.c->Eingabe_aufnehmen()->isEnabled());
     QVERIFY(f.result);
     // What the run holds is the controller's to test; here it is the window's run.
     QCOMPARE(f.result->operationSign, operation.left(1));

@@ -61,7 +61,7 @@ QList<const QWidget*> numberControlsOf(const TForm1& w) {
     return {c.Panel_Aufgaben_Nr_zeigen,  c.Panel_Punkte_zeigen,
             c.Panel_Zahl_1_zeigen,       c.Panel_Zahl_2_zeigen,
             c.Panel_Verknuepfung_zeigen, c.Gleichheitszeichen,
-            c.Eingabe_aufnehmen,         c.Edit_Rest};
+            c.Eingabe_aufnehmen(),       c.Edit_Rest};
 }
 
 // A main window built with a chosen UTC time of day, so that its start scheme is known. The clock
@@ -137,7 +137,7 @@ QMap<QString, QColor> colourSnapshot(const TForm1& w) {
         take(panel, QPalette::WindowText);
     }
     for (const QWidget* field : std::initializer_list<const QWidget*>{
-             c.Eingabe_aufnehmen, c.Edit_Rest, c.Edit_Name, c.Edit_Zeit}) {
+             c.Eingabe_aufnehmen(), c.Edit_Rest, c.Edit_Name, c.Edit_Zeit}) {
         take(field, QPalette::Base);
         take(field, QPalette::Text);
     }
@@ -387,8 +387,8 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
     QCOMPARE(c.Panel_Einstellungen->childAt(inSettingsPanel), nullptr);
     QCOMPARE(f.pixelAt(c.Panel_Einstellungen->mapTo(f.client(), inSettingsPanel)), white);
     QCOMPARE(f.pixelAt(c.Panel_Punkte_zeigen->geometry().topLeft() + QPoint(2, 2)), navy);
-    QVERIFY(!c.Eingabe_aufnehmen->isEnabled());
-    const QRect field = c.Eingabe_aufnehmen->geometry();
+    QVERIFY(!c.Eingabe_aufnehmen()->isEnabled());
+    const QRect field = c.Eingabe_aufnehmen()->geometry();
     QCOMPARE(f.pixelAt(QPoint(field.right() - 5, field.center().y())), navy);
 
     // The end of a run paints the window with the chosen main colour again.

@@ -49,7 +49,7 @@ void TestRunFlow::startUpState() {
     QVERIFY(c.But_Start->isVisible());
     QVERIFY(!c.But_Stop->isVisible());
     QVERIFY(!c.Button_Wettb_starten->isVisible());
-    QVERIFY(!c.Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!c.Eingabe_aufnehmen()->isEnabled());
     QVERIFY(!c.Edit_Rest->isVisible());
     QVERIFY(!c.Label_Rest->isVisible());
     QCOMPARE(f.state.range1Min, 0);
@@ -90,7 +90,7 @@ void TestRunFlow::wholeRunEndsAtTheLimit() {
     QCOMPARE(f.c->Panel_Zahl_1_zeigen->text(), QString("-----"));
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.c->But_Stop->isVisible());
-    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!f.c->Eingabe_aufnehmen()->isEnabled());
     QVERIFY(f.c->Edit_Zahl_1->isEnabled());
 }
 
@@ -199,7 +199,7 @@ void TestRunFlow::stopAfterThreeAnswers() {
     QTest::mouseClick(f.c->But_Stop, Qt::LeftButton);
     QCOMPARE(f.state.workedTaskCount, 3);
     QVERIFY(f.c->Verknuepfung->isEnabled());
-    QVERIFY(!f.c->Eingabe_aufnehmen->isEnabled());
+    QVERIFY(!f.c->Eingabe_aufnehmen()->isEnabled());
     QVERIFY(f.platform.messages.isEmpty());
 }
 
@@ -248,7 +248,7 @@ void TestRunFlow::divisionWithRemainderMovesTheFocus() {
     f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
     f.start();
     QVERIFY(f.c->Edit_Rest->isEnabled());
-    QVERIFY(f.c->Eingabe_aufnehmen->hasFocus());
+    QVERIFY(f.c->Eingabe_aufnehmen()->hasFocus());
     QCOMPARE(f.state.taskList[1].operation, QString(": R"));
 
     const int quotient = f.state.operand1 / f.state.operand2;
@@ -265,7 +265,7 @@ void TestRunFlow::divisionWithRemainderMovesTheFocus() {
     QCOMPARE(f.state.points, 1);
     QCOMPARE(f.state.taskCounter, 2);
     QCOMPARE(f.state.taskList[1].givenRemainder, remainder);
-    QVERIFY(f.c->Eingabe_aufnehmen->hasFocus());
+    QVERIFY(f.c->Eingabe_aufnehmen()->hasFocus());
     QCOMPARE(f.c->Edit_Rest->text(), QString());
 
     // A wrong remainder scores nothing.
@@ -287,7 +287,7 @@ void TestRunFlow::divisionWithRemainderMovesTheFocus() {
 void TestRunFlow::answerFieldRefusesNonDigits() {
     MainWindowFixture f;
     f.start();
-    QLineEdit* field = f.c->Eingabe_aufnehmen;
+    QLineEdit* field = f.c->Eingabe_aufnehmen();
     QTest::keyClicks(field, "1a2-b 3,");
     QCOMPARE(field->text(), QString("123"));
     QTest::keyClick(field, Qt::Key_Backspace);
@@ -319,8 +319,9 @@ void TestRunFlow::returnUsesTheFieldsCurrentText() {
     MainWindowFixture f;
     f.start();
     // Text that reached the field without a key release in between, as with a fast typist.
-    f.c->Eingabe_aufnehmen->setText(QString::number(f.rightAnswer()));
-    QTest::sendKeyEvent(QTest::Press, f.c->Eingabe_aufnehmen, Qt::Key_Return, '\r', Qt::NoModifier);
+    f.c->Eingabe_aufnehmen()->setText(QString::number(f.rightAnswer()));
+    QTest::sendKeyEvent(QTest::Press, f.c->Eingabe_aufnehmen(), Qt::Key_Return, '\r',
+                        Qt::NoModifier);
     QCOMPARE(f.state.points, 1);
     QCOMPARE(f.state.taskList[1].givenAnswer, f.state.taskList[1].result);
 }

@@ -126,6 +126,8 @@ private slots:
     void choicesWithTheirConfirmations();
     void onlyAChoiceClosesTheDialog();
     void competitionRunRanksOnceAndAnnounces();
+    void competitionDialogClosesLikeZurueck_data();
+    void competitionDialogClosesLikeZurueck();
     void rankAnnouncementShowsWhole_data();
     void rankAnnouncementShowsWhole();
     void minimisedWindowsComeBack_data();
@@ -147,9 +149,13 @@ void TestResultDialog::freeRunShowsItsNumbersAndFourChoices() {
         QCOMPARE(f.dialog.Panel_Sekunden->text(), QString("..."));
         QCOMPARE(f.dialog.Panel_Richtige->text(), QString("4"));
         QCOMPARE(f.dialog.Label_Name->text(), QString("Werda ?"));
-        // A screen reader hears the numbers themselves.
-        QCOMPARE(accessibleName(f.dialog.Panel_Anzahl), QString("5"));
-        QCOMPARE(accessibleName(f.dialog.Panel_Richtige), QString("4"));
+        // A screen reader hears the whole sentence first, then each number with its meaning.
+        QCOMPARE(accessibleName(f.dialog.Label_Du_hast_von),
+                 QString::fromUtf8("Du hast von 5 Aufgaben 4 Aufgaben gelöst."));
+        QCOMPARE(accessibleName(f.dialog.Panel_Anzahl), QString("5 bearbeitet"));
+        QCOMPARE(accessibleName(f.dialog.Panel_Sekunden), QString("ohne Zeitgrenze"));
+        QCOMPARE(accessibleName(f.dialog.Panel_Richtige), QString::fromUtf8("4 gelöst"));
+        QCOMPARE(accessibleName(f.dialog.Label_geloest).trimmed(), QString());
         for (QPushButton* b : saveButtons(f.dialog))
             QVERIFY(b->isVisible());
         QVERIFY(!f.dialog.But_zurueck->isVisible());
@@ -270,12 +276,7 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
         QCoreApplication::sendEvent(&f.dialog, &activate);
         if (f.dialog.Label_Rang_neues_Meldung->isVisible())
             announcement = f.dialog.Label_Rang_neues_Meldung->text();
-        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return); // on the numbers: nothing
-        QVERIFY(f.dialog.isVisible());
-        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Tab);
-        QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return);
+        f.click(f.dialog.But_zurueck);
     });
     f.dialog.showResult(run);
     QCOMPARE(announcement, QString("Clara, mit dieser Leistung stehst du jetzt auf\nPlatz 3\nder "
@@ -374,6 +375,55 @@ void TestResultDialog::competitionRunsSaveWithoutDialogs() {
     QCOMPARE(list[0].name, QString("Nora"));
     QCOMPARE(list[1].name, QString("Paul"));
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+void TestResultDialog::competitionDialogClosesLikeZurueck_data() {
+    QTest::addColumn<int>("key"); // 0: the window is closed (Alt+F4, the title bar)
+    QTest::addColumn<bool>("onTheNumbers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << false;
+    QTest::newRow("Return on the numbers") << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter") << int(Qt::Key_Enter) << false;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
+    QTest::newRow("Escape on the numbers") << int(Qt::Key_Escape) << true;
+    QTest::newRow("window closed") << 0 << false;
+}
+
+// After a competition run "zurück" is the only choice: it has the focus, and every way out of the
+// dialog takes it, with the run timed and told in one sentence.
+void TestResultDialog::competitionDialogClosesLikeZurueck() {
+    QFETCH(int, key);
+    QFETCH(bool, onTheNumbers);
+    ResultFixture f;
+    RunResult run = rankedCompetitionRun(f);
+    run.timeFieldText = "40";
+    QWidget* focus = nullptr;
+    QString sentence;
+    QString seconds;
+    bool closed = false;
+    f.whenShown(&f.dialog, [&] {
+        focus = f.dialog.focusWidget();
+        sentence = accessibleName(f.dialog.Label_Du_hast_von);
+        seconds = accessibleName(f.dialog.Panel_Sekunden);
+        if (onTheNumbers) {
+            QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Backtab);
+            QVERIFY(qobject_cast<QLabel*>(f.dialog.focusWidget()));
+        }
+        if (key != 0)
+            QTest::keyClick(f.dialog.focusWidget(), Qt::Key(key));
+        else
+            f.dialog.close();
+        closed = !f.dialog.isVisible();
+        if (!closed)
+            f.click(f.dialog.But_zurueck);
+    });
+    f.dialog.showResult(run);
+    QVERIFY(closed);
+    QCOMPARE(focus, f.dialog.But_zurueck);
+    QCOMPARE(sentence,
+             QString::fromUtf8("Du hast von 5 Aufgaben in 40 Sekunden 4 Aufgaben gelöst."));
+    QCOMPARE(seconds, QString("40 Sekunden"));
+    QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(f.platform.messages.size(), 0);
 }
 
 void TestResultDialog::rankAnnouncementShowsWhole_data() {
