@@ -186,9 +186,9 @@ private:
     void RangNachWettbewerbClick();
     void nameEntryClosed(bool cancelled, const QString& enteredText);
     void setCompetitionPanelsEnabled(bool enabled);
-    void greyCompetitionPanels();
     void markChosenCompetition();
     void clearCompetitionMarks();
+    void colourCompetitionCaptions();
     void showCompetitionsDuringRun();
     void showCompetitionsAfterRun();
 

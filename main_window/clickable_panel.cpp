@@ -19,6 +19,14 @@ public:
             return static_cast<const ClickablePanel*>(widget())->text();
         return QAccessibleWidget::text(t);
     }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        const auto* panel = static_cast<const ClickablePanel*>(widget());
+        s.checkable = panel->isCheckable();
+        s.checked = panel->isChecked();
+        s.pressed = panel->isChecked();
+        return s;
+    }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name == pressAction())
@@ -56,9 +64,46 @@ void ClickablePanel::setText(const QString& caption) {
     }
 }
 
+void ClickablePanel::setCheckable(bool checkable) {
+    checkable_ = checkable;
+    if (!checkable)
+        setChecked(false);
+}
+
+void ClickablePanel::setChecked(bool checked) {
+    checked = checked && checkable_;
+    if (checked == checked_)
+        return;
+    checked_ = checked;
+    update();
+    QAccessible::State changed;
+    changed.checked = true;
+    changed.pressed = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ClickablePanel::setMarkColours(const QColor& outer, const QColor& inner) {
+    if (outer == markOuter_ && inner == markInner_)
+        return;
+    markOuter_ = outer;
+    markInner_ = inner;
+    update();
+}
+
 void ClickablePanel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
+    if (checked_) {
+        // Rings that grow with the panel: one pixel each on a panel of the design's height.
+        const int ring = qMax(1, contentsRect().height() / 16);
+        QRect r = contentsRect();
+        painter.fillRect(r, markOuter_);
+        r.adjust(ring, ring, -ring, -ring);
+        painter.fillRect(r, markInner_);
+        r.adjust(2 * ring, 2 * ring, -2 * ring, -2 * ring);
+        painter.fillRect(r, palette().color(QPalette::Window));
+    }
     style()->drawItemText(&painter, contentsRect(), Qt::AlignCenter, palette(), isEnabled(),
                           caption_, foregroundRole());
 }
