@@ -110,6 +110,7 @@ void TForm_Bestenlisten::FormCreate() {
 
 void TForm_Bestenlisten::setTexts(const BestListGrid& texts) {
     setGridTexts(StringGrid1, texts);
+    nameGridColumns(StringGrid1, fixedRows - 1, fixedRows - 1);
     fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
 }
 
