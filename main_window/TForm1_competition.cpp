@@ -10,6 +10,7 @@
 #include "competition/competition_presets.h"
 #include "main_window/digit_field.h"
 #include "main_window/settings_items.h"
+#include "platform/announcer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -59,6 +60,10 @@ void TForm1::Panel_Wettbewerb_iniClick() {
         Button_Wettb_starten->show();
         But_Start->hide();
     }
+    // The focus stays on the switch, whose new caption a screen reader would not speak.
+    if (!competitionAnnouncer_)
+        competitionAnnouncer_ = new Announcer(Panel_Einstellungen);
+    competitionAnnouncer_->announce(Panel_Wettbewerb_ini->text());
 }
 
 void TForm1::selectCompetition(int n) {
@@ -66,12 +71,14 @@ void TForm1::selectCompetition(int n) {
         return;
     state_.competitionChosen = true;
     clearCompetitionMarks();
-    lockSettings();
-    applyCompetitionPreset(n);
+    // Checked before the preset fills the settings: a screen reader hears the choice first, before
+    // the settings' texts change.
     ClickablePanel* panel = Panel_W[size_t(n - 1)];
     panel->setFrameShadow(QFrame::Sunken);
     panel->setChecked(true);
     colourCompetitionCaptions();
+    lockSettings();
+    applyCompetitionPreset(n);
 }
 
 // Puts the preset into the settings controls and applies each through its own routine, so the

@@ -8,11 +8,19 @@
 
 namespace {
 
-// A screen reader sees the panel as the button it is, named by its caption, with a press action.
+// A screen reader sees the panel as the button it is, named by its caption, with a press action;
+// a checkable panel is one choice of several, a radio button, which a screen reader says is
+// chosen when Space checks it.
 class ClickablePanelAccessible : public QAccessibleWidget {
 public:
     explicit ClickablePanelAccessible(ClickablePanel* panel)
         : QAccessibleWidget(panel, QAccessible::Button) {}
+
+    QAccessible::Role role() const override {
+        return static_cast<const ClickablePanel*>(widget())->isCheckable()
+                   ? QAccessible::RadioButton
+                   : QAccessible::Button;
+    }
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
@@ -24,7 +32,6 @@ public:
         const auto* panel = static_cast<const ClickablePanel*>(widget());
         s.checkable = panel->isCheckable();
         s.checked = panel->isChecked();
-        s.pressed = panel->isChecked();
         return s;
     }
     QStringList actionNames() const override { return {pressAction()}; }
@@ -78,7 +85,6 @@ void ClickablePanel::setChecked(bool checked) {
     update();
     QAccessible::State changed;
     changed.checked = true;
-    changed.pressed = true;
     QAccessibleStateChangeEvent event(this, changed);
     QAccessible::updateAccessibility(&event);
 }

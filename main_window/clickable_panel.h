@@ -23,8 +23,8 @@ public:
     // What a click does, for the accessibility interface's press action; nothing while disabled.
     void press();
 
-    // A checkable panel is a toggle for a screen reader, pressed while it is checked. A checked
-    // panel is drawn with a ring of two colours inside its frame.
+    // A checkable panel is one of several choices, checked while chosen; a screen reader hears it
+    // as a radio button. A checked panel is drawn with a ring of two colours inside its frame.
     void setCheckable(bool checkable);
     bool isCheckable() const { return checkable_; }
     void setChecked(bool checked);

@@ -2,6 +2,7 @@
 
 #include "appearance/caption_contrast.h"
 #include "competition/TForm_Namensfenster.h"
+#include "platform/announcer.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -134,7 +135,7 @@ private slots:
     void disabledPanelsIgnoreClicksWhileOff();
     void disabledPanelsAndSwitchIgnoreClicksDuringARun();
     void markedPanelShowsALoweredFrame();
-    void spaceChoosesAToggleReadableOnEveryPanelColour();
+    void choicesAreSpokenAndCaptionsStayReadable();
 };
 
 void TestCompetitionMode::startUpAndBestListFiles() {
@@ -557,19 +558,27 @@ void TestCompetitionMode::markedPanelShowsALoweredFrame() {
     QCOMPARE(withoutFrame, QList<int>{});
 }
 
-// Chosen with Space, a panel is a toggle that a screen reader hears pressed; its caption and the
-// switch's stay readable when the settings panel gets another colour, and red is used only where
-// it can be read.
-void TestCompetitionMode::spaceChoosesAToggleReadableOnEveryPanelColour() {
+// The switch's new caption is announced; chosen with Space, a panel is a choice that a screen
+// reader hears checked; its caption and the switch's stay readable when the settings panel gets
+// another colour, and red is used only where it can be read.
+void TestCompetitionMode::choicesAreSpokenAndCaptionsStayReadable() {
     QAccessible::setActive(true);
     CompetitionFixture f;
-    f.switchMode();
+    f.modeSwitch()->setFocus();
+    QTest::keyClick(f.modeSwitch(), Qt::Key_Space);
+    QVERIFY(f.state.competitionMode);
+    // The switch's new caption is announced while the focus stays on it.
+    Announcer* announcer = f.form->findChild<Announcer*>();
+    QVERIFY(announcer && announcer->isVisible());
+    QAccessibleInterface* notification = QAccessible::queryAccessibleInterface(announcer);
+    QCOMPARE(notification->role(), QAccessible::Notification);
+    QCOMPARE(notification->text(QAccessible::Name), QString("Wettbewerbe aus"));
     f.panel(3)->setFocus();
     QTest::keyClick(f.panel(3), Qt::Key_Space);
     QCOMPARE(f.state.competitionNumber, 3);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(f.panel(3));
     QVERIFY(a->state().checked);
-    QVERIFY(a->state().pressed);
+    QCOMPARE(a->role(), QAccessible::RadioButton);
     QTest::keyClick(f.panel(3), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QCOMPARE(f.state.competitionNumber, 4);
