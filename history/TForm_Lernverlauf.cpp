@@ -456,10 +456,12 @@ void TForm_Lernverlauf::showTables() {
                         ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
                                        QStringLiteral("Einmaleins"))
                         : readOnlyItem(secondsText(task.meanMs),
-                                       QStringLiteral("%1: %2, %3 falsch, %4 Versuche")
+                                       QStringLiteral("%1: %2, %3 falsch, %4 %5")
                                            .arg(name, secondsText(task.meanMs),
                                                 percentText(task.errorRate()),
-                                                QString::number(task.attempts)),
+                                                QString::number(task.attempts),
+                                                task.attempts == 1 ? QStringLiteral("Versuch")
+                                                                   : QStringLiteral("Versuche")),
                                        QStringLiteral("Einmaleins"));
                 item->setTextAlignment(Qt::AlignCenter);
                 item->setBackground(timesTableColour(task, quickestMs, slowestMs));

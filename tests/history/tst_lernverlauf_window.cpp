@@ -159,6 +159,11 @@ void TestLernverlaufWindow::showsTheChosenFigures() {
                  ->cellAt(6, 7)
                  ->text(QAccessible::Name),
              QString("7 * 8: 2,4 s, 50 % falsch, 2 Versuche"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(window->Einmaleins)
+                 ->tableInterface()
+                 ->cellAt(1, 2)
+                 ->text(QAccessible::Name),
+             QString("2 * 3: 1,0 s, 0 % falsch, 1 Versuch"));
     // Hue by error rate, strength by time: 7 * 8 is missed more and slower than 2 * 3.
     QVERIFY(neverMissed->background().color().hue() > missedHalf->background().color().hue());
     QVERIFY(missedHalf->background().color().hsvSaturation() >
