@@ -1,6 +1,7 @@
 #include "competition/TForm_Bestenlisten.h"
 
 #include "competition/best_list_file.h"
+#include "platform/announcer.h"
 #include "platform/grid_cells.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
@@ -78,6 +79,7 @@ void TForm_Bestenlisten::FormCreate() {
     Hilfe1 = MainMenu1->addAction(QStringLiteral("&Hilfe"));
     Hilfe1->setObjectName(QStringLiteral("Hilfe1"));
     connect(drucken1, &QAction::triggered, this, &TForm_Bestenlisten::drucken1Click);
+    announcer_ = new Announcer(this);
     connect(Druckereinrichten1, &QAction::triggered, this,
             &TForm_Bestenlisten::Druckereinrichten1Click);
     connect(schliessen1, &QAction::triggered, this, &TForm_Bestenlisten::schliessen1Click);
@@ -110,6 +112,7 @@ void TForm_Bestenlisten::FormCreate() {
 
 void TForm_Bestenlisten::setTexts(const BestListGrid& texts) {
     setGridTexts(StringGrid1, texts);
+    nameGridColumns(StringGrid1, fixedRows - 1, fixedRows - 1);
     fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
 }
 
@@ -155,6 +158,7 @@ void TForm_Bestenlisten::BestenlistezuWClick(int competitionNumber) {
     setTexts(bestListGrid(shownTexts(), competitionNumber, *entries,
                           germanDateText(platform_.today()), longTimeText(platform_.localTime())));
     shownCompetition_ = competitionNumber;
+    announcer_->announce(QStringLiteral("Bestenliste zu W %1").arg(competitionNumber));
 }
 
 void TForm_Bestenlisten::drucken1Click() {

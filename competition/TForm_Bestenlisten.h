@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QList>
 
+class Announcer;
 class Platform;
 class PrinterChoice;
 class QAction;
@@ -52,6 +53,7 @@ private:
     Platform& platform_;
     PrinterChoice& printers_;
     QString dataFolder_;
+    Announcer* announcer_ = nullptr; // says which list a key brought up
     // The competition whose list is shown, 0 while the list area is blank.
     int shownCompetition_ = 0;
     int scalePercent_ = 100;

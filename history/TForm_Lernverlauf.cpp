@@ -17,8 +17,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -33,6 +35,31 @@ constexpr int designWidth = 800;
 constexpr int designHeight = 600;
 constexpr int listLength = 10;
 constexpr qint64 maxDateSteps = 8;
+
+// A choice among fixed items that a screen reader reads with its label and the item chosen
+// ("Kind: Ben") and speaks again when the arrow keys change it. A non-editable list box keeps its
+// item from the screen reader, so the box shows its item in a read-only text field; a click on
+// that field opens the list, as a click on a list box does.
+class ChoiceBox : public QComboBox {
+public:
+    explicit ChoiceBox(QWidget* parent) : QComboBox(parent) {
+        setEditable(true);
+        setInsertPolicy(QComboBox::NoInsert);
+        setCompleter(nullptr);
+        lineEdit()->setReadOnly(true);
+        lineEdit()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            showPopup();
+            return true;
+        }
+        return QComboBox::eventFilter(watched, event);
+    }
+};
 
 const QLocale& german() {
     static const QLocale locale(QLocale::German, QLocale::Germany);
@@ -121,22 +148,19 @@ void TForm_Lernverlauf::FormCreate() {
 
     Label_Name = new QLabel(QStringLiteral("&Kind:"), this);
     Label_Name->setObjectName(QStringLiteral("Label_Name"));
-    Auswahl_Name = new QComboBox(this);
+    Auswahl_Name = new ChoiceBox(this);
     Auswahl_Name->setObjectName(QStringLiteral("Auswahl_Name"));
     Auswahl_Name->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Auswahl_Name->setMinimumContentsLength(12);
     Label_Name->setBuddy(Auswahl_Name);
-    // A screen reader names a list box by the item shown; what it chooses is its description.
-    Auswahl_Name->setAccessibleDescription(QStringLiteral("Kind"));
 
     Label_Rechenart = new QLabel(QStringLiteral("&Rechenart:"), this);
     Label_Rechenart->setObjectName(QStringLiteral("Label_Rechenart"));
-    Auswahl_Rechenart = new QComboBox(this);
+    Auswahl_Rechenart = new ChoiceBox(this);
     Auswahl_Rechenart->setObjectName(QStringLiteral("Auswahl_Rechenart"));
     for (Operation operation : allOperations)
         Auswahl_Rechenart->addItem(operationName(operation));
     Label_Rechenart->setBuddy(Auswahl_Rechenart);
-    Auswahl_Rechenart->setAccessibleDescription(QStringLiteral("Rechenart"));
 
     auto* choice = new QHBoxLayout;
     choice->addWidget(Label_Name);
@@ -432,10 +456,12 @@ void TForm_Lernverlauf::showTables() {
                         ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
                                        QStringLiteral("Einmaleins"))
                         : readOnlyItem(secondsText(task.meanMs),
-                                       QStringLiteral("%1: %2, %3 falsch, %4 Versuche")
+                                       QStringLiteral("%1: %2, %3 falsch, %4 %5")
                                            .arg(name, secondsText(task.meanMs),
                                                 percentText(task.errorRate()),
-                                                QString::number(task.attempts)),
+                                                QString::number(task.attempts),
+                                                task.attempts == 1 ? QStringLiteral("Versuch")
+                                                                   : QStringLiteral("Versuche")),
                                        QStringLiteral("Einmaleins"));
                 item->setTextAlignment(Qt::AlignCenter);
                 item->setBackground(timesTableColour(task, quickestMs, slowestMs));

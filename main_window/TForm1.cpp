@@ -321,6 +321,7 @@ void TForm1::buildSettingsPanel(QWidget* client) {
         if (i < 12)
             w->setFont(sized(designFont(QStringLiteral("Arial"), 13, true)));
         w->setAccessibleDescription(competitionDescription(i + 1));
+        w->setCheckable(true);
         connect(w, &ClickablePanel::clicked, this, [this, i] { selectCompetition(i + 1); });
         Panel_W[size_t(i)] = w;
     }
@@ -495,9 +496,8 @@ void TForm1::FormCreate() {
 
     unlockSettings();
     setCompetitionPanelsEnabled(false);
-    greyCompetitionPanels();
     Panel_Wettbewerb_ini->setEnabled(true);
-    setCaptionColour(Panel_Wettbewerb_ini, Qt::black);
+    colourCompetitionCaptions();
     unlockMenus();
 
     setWindowTitle(mainWindowTitle(QStringLiteral("Werda ?")));

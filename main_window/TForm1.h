@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 
+class Announcer;
 class DigitField;
 class FocusMarker;
 class Platform;
@@ -192,9 +193,9 @@ private:
     void RangNachWettbewerbClick();
     void nameEntryClosed(bool cancelled, const QString& enteredText);
     void setCompetitionPanelsEnabled(bool enabled);
-    void greyCompetitionPanels();
     void markChosenCompetition();
     void clearCompetitionMarks();
+    void colourCompetitionCaptions();
     void showCompetitionsDuringRun();
     void showCompetitionsAfterRun();
 
@@ -266,6 +267,7 @@ private:
     bool scalingHintOpen_ = false;
     QString bestListsFailure_;
     TForm_Namensfenster* nameDialog_ = nullptr;
+    Announcer* competitionAnnouncer_ = nullptr; // speaks the switch's new caption
     TForm_Info* infoWindow_ = nullptr;
     TForm_Hilfe* helpWindow_ = nullptr;
     std::function<TForm_Info*()> makeInfoWindow_;

@@ -108,6 +108,7 @@ void TForm1::applyMainWindowColour(Rgb colour) {
 void TForm1::applySettingsPanelColour(Rgb colour) {
     setBackground(Panel_Grenze, toQColor(colour), QPalette::Window);
     setBackground(Panel_Einstellungen, toQColor(colour), QPalette::Window);
+    colourCompetitionCaptions();
 }
 
 void TForm1::applySettingsFontColour(Rgb colour) {

@@ -4,11 +4,13 @@
 
 #include "main_window/TForm1.h"
 
+#include "appearance/caption_contrast.h"
 #include "common/text_codec.h"
 #include "competition/TForm_Namensfenster.h"
 #include "competition/competition_presets.h"
 #include "main_window/digit_field.h"
 #include "main_window/settings_items.h"
+#include "platform/announcer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,9 +20,13 @@
 
 namespace {
 
-const QColor black(0x00, 0x00, 0x00);
-const QColor grey(0x80, 0x80, 0x80);
-const QColor red(0xFF, 0x00, 0x00);
+QColor toQColor(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+Rgb toRgb(const QColor& colour) {
+    return Rgb{quint8(colour.red()), quint8(colour.green()), quint8(colour.blue())};
+}
 
 } // namespace
 
@@ -36,10 +42,11 @@ void TForm1::Panel_Wettbewerb_iniClick() {
         state_.competitionNumber = -1;
         state_.competitionTag = QStringLiteral("-");
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe ein"));
-        setCompetitionPanelsEnabled(false);
-        greyCompetitionPanels();
-        for (ClickablePanel* panel : Panel_W)
+        for (ClickablePanel* panel : Panel_W) {
             panel->setFrameShadow(QFrame::Raised);
+            panel->setChecked(false);
+        }
+        setCompetitionPanelsEnabled(false);
         unlockSettings();
         unlockMenus();
         But_Start->show();
@@ -53,6 +60,10 @@ void TForm1::Panel_Wettbewerb_iniClick() {
         Button_Wettb_starten->show();
         But_Start->hide();
     }
+    // The focus stays on the switch, whose new caption a screen reader would not speak.
+    if (!competitionAnnouncer_)
+        competitionAnnouncer_ = new Announcer(Panel_Einstellungen);
+    competitionAnnouncer_->announce(Panel_Wettbewerb_ini->text());
 }
 
 void TForm1::selectCompetition(int n) {
@@ -60,11 +71,14 @@ void TForm1::selectCompetition(int n) {
         return;
     state_.competitionChosen = true;
     clearCompetitionMarks();
-    lockSettings();
-    applyCompetitionPreset(n);
+    // Checked before the preset fills the settings: a screen reader hears the choice first, before
+    // the settings' texts change.
     ClickablePanel* panel = Panel_W[size_t(n - 1)];
     panel->setFrameShadow(QFrame::Sunken);
-    setCaptionColour(panel, red);
+    panel->setChecked(true);
+    colourCompetitionCaptions();
+    lockSettings();
+    applyCompetitionPreset(n);
 }
 
 // Puts the preset into the settings controls and applies each through its own routine, so the
@@ -139,39 +153,54 @@ void TForm1::RangNachWettbewerbClick() {
 }
 
 void TForm1::setCompetitionPanelsEnabled(bool enabled) {
-    for (ClickablePanel* panel : Panel_W) {
-        panel->setEnabled(enabled);
-        if (enabled)
-            setCaptionColour(panel, black);
-    }
-}
-
-void TForm1::greyCompetitionPanels() {
     for (ClickablePanel* panel : Panel_W)
-        setCaptionColour(panel, grey);
+        panel->setEnabled(enabled);
+    colourCompetitionCaptions();
 }
 
 void TForm1::markChosenCompetition() {
     const int n = state_.competitionNumber;
     if (n >= 1 && n <= 16)
-        setCaptionColour(Panel_W[size_t(n - 1)], red);
+        Panel_W[size_t(n - 1)]->setChecked(true);
+    colourCompetitionCaptions();
 }
 
 void TForm1::clearCompetitionMarks() {
     for (ClickablePanel* panel : Panel_W) {
         panel->setFrameShadow(QFrame::Raised);
-        setCaptionColour(panel, black);
+        panel->setChecked(false);
     }
+    colourCompetitionCaptions();
+}
+
+// The captions stand out from the settings panel they are drawn on, whatever its colour: an
+// enabled one in black or white, a disabled one in a grey, the chosen competition in red where
+// red can be read there and otherwise with the red ring of its mark.
+void TForm1::colourCompetitionCaptions() {
+    if (!Panel_Wettbewerb_ini)
+        return;
+    const Rgb background = toRgb(Panel_Einstellungen->palette().color(QPalette::Window));
+    const ChosenMark mark = chosenMark(background);
+    auto stateOf = [](const ClickablePanel* panel) {
+        if (panel->isChecked())
+            return CaptionState::Chosen;
+        return panel->isEnabled() ? CaptionState::Enabled : CaptionState::Disabled;
+    };
+    for (ClickablePanel* panel : Panel_W) {
+        setCaptionColour(panel, toQColor(captionColour(stateOf(panel), background)));
+        panel->setMarkColours(toQColor(mark.outer), toQColor(mark.inner));
+    }
+    setCaptionColour(Panel_Wettbewerb_ini,
+                     toQColor(captionColour(stateOf(Panel_Wettbewerb_ini), background)));
 }
 
 // While a run is on, no competition can be switched or chosen; the chosen one stays marked.
 void TForm1::showCompetitionsDuringRun() {
     setCompetitionPanelsEnabled(false);
-    greyCompetitionPanels();
     if (state_.competitionChosen)
         markChosenCompetition();
     Panel_Wettbewerb_ini->setEnabled(false);
-    setCaptionColour(Panel_Wettbewerb_ini, grey);
+    colourCompetitionCaptions();
 }
 
 // After a competition run the settings stay the preset's and the answer fields stay shut until
@@ -186,7 +215,7 @@ void TForm1::showCompetitionsAfterRun() {
         setCompetitionPanelsEnabled(true);
     }
     Panel_Wettbewerb_ini->setEnabled(true);
-    setCaptionColour(Panel_Wettbewerb_ini, Qt::black);
+    colourCompetitionCaptions();
     if (state_.competitionChosen) {
         Eingabe_aufnehmen->setEnabled(false);
         Edit_Rest->setEnabled(false);

@@ -8,16 +8,31 @@
 
 namespace {
 
-// A screen reader sees the panel as the button it is, named by its caption, with a press action.
+// A screen reader sees the panel as the button it is, named by its caption, with a press action;
+// a checkable panel is one choice of several, a radio button, which a screen reader says is
+// chosen when Space checks it.
 class ClickablePanelAccessible : public QAccessibleWidget {
 public:
     explicit ClickablePanelAccessible(ClickablePanel* panel)
         : QAccessibleWidget(panel, QAccessible::Button) {}
 
+    QAccessible::Role role() const override {
+        return static_cast<const ClickablePanel*>(widget())->isCheckable()
+                   ? QAccessible::RadioButton
+                   : QAccessible::Button;
+    }
+
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
             return static_cast<const ClickablePanel*>(widget())->text();
         return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        const auto* panel = static_cast<const ClickablePanel*>(widget());
+        s.checkable = panel->isCheckable();
+        s.checked = panel->isChecked();
+        return s;
     }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
@@ -56,9 +71,45 @@ void ClickablePanel::setText(const QString& caption) {
     }
 }
 
+void ClickablePanel::setCheckable(bool checkable) {
+    checkable_ = checkable;
+    if (!checkable)
+        setChecked(false);
+}
+
+void ClickablePanel::setChecked(bool checked) {
+    checked = checked && checkable_;
+    if (checked == checked_)
+        return;
+    checked_ = checked;
+    update();
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ClickablePanel::setMarkColours(const QColor& outer, const QColor& inner) {
+    if (outer == markOuter_ && inner == markInner_)
+        return;
+    markOuter_ = outer;
+    markInner_ = inner;
+    update();
+}
+
 void ClickablePanel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter painter(this);
+    if (checked_) {
+        // Rings that grow with the panel: one pixel each on a panel of the design's height.
+        const int ring = qMax(1, contentsRect().height() / 16);
+        QRect r = contentsRect();
+        painter.fillRect(r, markOuter_);
+        r.adjust(ring, ring, -ring, -ring);
+        painter.fillRect(r, markInner_);
+        r.adjust(2 * ring, 2 * ring, -2 * ring, -2 * ring);
+        painter.fillRect(r, palette().color(QPalette::Window));
+    }
     style()->drawItemText(&painter, contentsRect(), Qt::AlignCenter, palette(), isEnabled(),
                           caption_, foregroundRole());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 #include <QString>
 
@@ -22,6 +23,14 @@ public:
     // What a click does, for the accessibility interface's press action; nothing while disabled.
     void press();
 
+    // A checkable panel is one of several choices, checked while chosen; a screen reader hears it
+    // as a radio button. A checked panel is drawn with a ring of two colours inside its frame.
+    void setCheckable(bool checkable);
+    bool isCheckable() const { return checkable_; }
+    void setChecked(bool checked);
+    bool isChecked() const { return checked_; }
+    void setMarkColours(const QColor& outer, const QColor& inner);
+
 signals:
     void clicked();
 
@@ -35,4 +44,8 @@ protected:
 private:
     QString caption_;
     bool pressed_ = false;
+    bool checkable_ = false;
+    bool checked_ = false;
+    QColor markOuter_ = Qt::black;
+    QColor markInner_ = Qt::red;
 };

@@ -53,6 +53,26 @@ QList<QStringList> gridTexts(const QTableWidget* grid) {
     return texts;
 }
 
+void nameGridColumns(QTableWidget* grid, int firstHeadingRow, int lastHeadingRow) {
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        QString heading;
+        for (int r = firstHeadingRow; r <= lastHeadingRow && r < grid->rowCount(); ++r) {
+            const QString part = grid->item(r, c)->text().simplified();
+            if (part.isEmpty())
+                continue;
+            if (!heading.isEmpty() && !heading.endsWith(QLatin1Char('-')))
+                heading += QLatin1Char(' ');
+            heading += part;
+        }
+        QTableWidgetItem* header = grid->horizontalHeaderItem(c);
+        if (!header) {
+            header = new QTableWidgetItem;
+            grid->setHorizontalHeaderItem(c, header);
+        }
+        header->setText(heading);
+    }
+}
+
 void fitGridColumns(QTableWidget* grid, const int* designWidths, int columns, int percent) {
     const QFontMetrics metrics(grid->font());
     const int padding = metrics.horizontalAdvance(QLatin1Char(' '));

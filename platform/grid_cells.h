@@ -24,6 +24,11 @@ QTableWidget* makeViewerGrid(QWidget* parent, const QString& accessibleName, int
 void setGridTexts(QTableWidget* grid, const QList<QStringList>& texts);
 QList<QStringList> gridTexts(const QTableWidget* grid);
 
+// Names each column after the texts its cells show in the heading rows first..last (a word split
+// by a hyphen over two rows is joined again). The item view's own header stays hidden, but a
+// screen reader reads every cell with its column's name, never with a bare column number.
+void nameGridColumns(QTableWidget* grid, int firstHeadingRow, int lastHeadingRow);
+
 // Gives each column its design width at the given percentage. Where a text needs more room, its
 // column widens and the roomy columns give way, so that nothing the grid shows is cut and the
 // grid stays as wide as designed while the texts allow it.

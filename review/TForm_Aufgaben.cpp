@@ -143,7 +143,8 @@ void TForm_Aufgaben::FormActivate() {
     for (int column = 0; column < taskGridColumns; ++column)
         StringGrid1->setColumnWidth(column, columnWidths[column] * scalePercent_ / 100);
     for (int column = 0; column < taskGridColumns; ++column)
-        setCell(2, column, taskGridHeading(column));
+        setCell(fixedRows - 1, column, taskGridHeading(column));
+    nameGridColumns(StringGrid1, fixedRows - 1, fixedRows - 1);
     for (int row = fixedRows; row < taskGridRows; ++row)
         setCell(row, 0, taskNumberText(row - fixedRows + 1));
 }

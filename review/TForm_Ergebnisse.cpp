@@ -94,6 +94,7 @@ void TForm_Ergebnisse::FormCreate() {
 
 void TForm_Ergebnisse::setTexts(const GridTexts& texts) {
     setGridTexts(StringGrid1, texts);
+    nameGridColumns(StringGrid1, 0, resultsGridFixedRows - 1);
     fitGridColumns(StringGrid1, designColumnWidths.data(), resultsGridColumns, scalePercent_);
 }
 

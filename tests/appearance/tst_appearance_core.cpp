@@ -1,3 +1,4 @@
+#include "appearance/caption_contrast.h"
 #include "appearance/colours.h"
 #include "appearance/display_switches.h"
 #include "appearance/point_rects.h"
@@ -37,6 +38,9 @@ private slots:
     void noRectangleWithoutACell_data();
     void noRectangleWithoutACell();
     void switchCaptions();
+    void contrastFigures();
+    void captionsOnEveryPanelColour_data();
+    void captionsOnEveryPanelColour();
 };
 
 void TestAppearanceCore::namedColours_data() {
@@ -279,6 +283,63 @@ void TestAppearanceCore::switchCaptions() {
     QCOMPARE(toggleFewerSaveHints(fewerSaveHints),
              QStringLiteral("Alle Speichern-Hinweise einblenden"));
     QVERIFY(fewerSaveHints);
+}
+
+// The figures the measure gives for known pairs.
+void TestAppearanceCore::contrastFigures() {
+    QCOMPARE(relativeLuminance(hex(0x000000)), 0.0);
+    QCOMPARE(relativeLuminance(hex(0xFFFFFF)), 1.0);
+    QCOMPARE(contrastRatio(hex(0x000000), hex(0xFFFFFF)), 21.0);
+    QCOMPARE(contrastRatio(hex(0xFFFFFF), hex(0x000000)), 21.0);
+    // Black on navy and on maroon, the captions that could hardly be read.
+    QCOMPARE(qRound(contrastRatio(hex(0x000000), hex(0x000080)) * 100), 131);
+    QCOMPARE(qRound(contrastRatio(hex(0x000000), hex(0x800000)) * 100), 192);
+    QCOMPARE(qRound(contrastRatio(hex(0x808080), hex(0xFFFFFF)) * 100), 395);
+}
+
+// Every panel colour the competition captions can stand on: those of the start schemes and
+// every colour the settings-panel menu offers.
+void TestAppearanceCore::captionsOnEveryPanelColour_data() {
+    QTest::addColumn<Rgb>("panel");
+    QList<StandardColour> panels;
+    for (const ColourScheme& scheme : startSchemes())
+        panels.append(scheme.settingsPanel);
+    for (const ColourSubmenu& submenu : colourSubmenus())
+        if (submenu.target == ColourTarget::SettingsPanel)
+            panels.append(submenu.colours);
+    QSet<StandardColour> seen;
+    for (StandardColour c : panels) {
+        if (!seen.contains(c))
+            QTest::newRow(qPrintable(colourName(c))) << colourRgb(c);
+        seen.insert(c);
+    }
+    QCOMPARE(seen.size(), standardColourCount - 1); // all but black
+}
+
+void TestAppearanceCore::captionsOnEveryPanelColour() {
+    QFETCH(Rgb, panel);
+    const Rgb red = hex(0xFF0000);
+    auto isGrey = [](Rgb c) { return c.r == c.g && c.g == c.b; };
+
+    const Rgb enabled = captionColour(CaptionState::Enabled, panel);
+    QVERIFY(enabled == hex(0x000000) || enabled == hex(0xFFFFFF));
+    QVERIFY(contrastRatio(enabled, panel) >= readableContrast);
+
+    const Rgb chosen = captionColour(CaptionState::Chosen, panel);
+    QVERIFY(contrastRatio(chosen, panel) >= readableContrast);
+    QCOMPARE(chosen == red, contrastRatio(red, panel) >= readableContrast);
+    const ChosenMark mark = chosenMark(panel);
+    QVERIFY(contrastRatio(mark.outer, panel) >= readableContrast);
+    QCOMPARE(mark.inner, red);
+    QVERIFY(contrastRatio(mark.inner, mark.outer) >= dimmedContrast);
+
+    // Dimmed: a grey that can still be read, and less bright against the panel than an enabled
+    // caption, so the two never look alike.
+    const Rgb disabled = captionColour(CaptionState::Disabled, panel);
+    QVERIFY(isGrey(disabled));
+    QVERIFY(contrastRatio(disabled, panel) >= dimmedContrast);
+    QVERIFY(contrastRatio(disabled, panel) < contrastRatio(enabled, panel) - 0.5);
+    QVERIFY(qAbs(int(disabled.r) - int(enabled.r)) >= 0x20);
 }
 
 QTEST_GUILESS_MAIN(TestAppearanceCore)

@@ -1,6 +1,8 @@
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/best_list_file.h"
+#include "platform/announcer.h"
 #include "platform/printing.h"
+#include "support/accessible_cells.h"
 #include "support/fake_platform.h"
 
 #include <QAccessible>
@@ -148,6 +150,17 @@ void TestBestListViewer::cellsReachAScreenReader() {
     QCOMPARE(cells->cellAt(4, 1)->text(QAccessible::Name), QStringLiteral(" Ben"));
     QCOMPARE(cells->cellAt(4, 2)->text(QAccessible::Name), QStringLiteral("         7"));
     QCOMPARE(cells->cellAt(3, 2)->text(QAccessible::Name), QStringLiteral(" Punkte"));
+    // Each cell is read with the heading of its column.
+    QStringList headings;
+    for (int column = 0; column < 5; ++column)
+        headings << accessibleColumnHeading(viewer->StringGrid1, 4, column);
+    QCOMPARE(headings, (QStringList{"Platz", "Name", "Punkte", "Datum", "Uhrzeit"}));
+    // The key's list is announced where the focus stays.
+    Announcer* announcer = viewer->findChild<Announcer*>();
+    QVERIFY(announcer && announcer->isVisible());
+    QAccessibleInterface* notification = QAccessible::queryAccessibleInterface(announcer);
+    QCOMPARE(notification->role(), QAccessible::Notification);
+    QCOMPARE(notification->text(QAccessible::Name), QStringLiteral("Bestenliste zu W 2"));
 
     // The arrow keys move through the cells.
     viewer->StringGrid1->setCurrentCell(4, 1);

@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QChartView>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -46,6 +47,7 @@ private slots:
     void cleanup() { delete window; }
     void showsTheChosenFigures();
     void keyboardReachesEveryControl();
+    void choicesAreReadWithTheirValue();
     void savesTheChildsAnswersAsCsv_data();
     void savesTheChildsAnswersAsCsv();
     void practisesTheMissedTasks_data();
@@ -80,6 +82,44 @@ void TestLernverlaufWindow::init() {
     platform.clearMessages();
     platform.fileRequests.clear();
     window = new TForm_Lernverlauf(store, platform);
+}
+
+// A screen reader reads each choice with the item chosen, also after an arrow key changed it; the
+// child cannot type into them, and a click on the shown item opens the list.
+void TestLernverlaufWindow::choicesAreReadWithTheirValue() {
+    window->reload();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto read = [](QWidget* w, QAccessible::Text t) {
+        return QAccessible::queryAccessibleInterface(w)->text(t);
+    };
+    // Labelled by its label, which a screen reader speaks first ("Kind:"), then the item.
+    auto label = [](QWidget* w) {
+        const auto relations =
+            QAccessible::queryAccessibleInterface(w)->relations(QAccessible::Label);
+        return relations.size() == 1 ? relations.first().first->text(QAccessible::Name)
+                                     : QString("<%1 labels>").arg(relations.size());
+    };
+    QComboBox* operation = window->Auswahl_Rechenart;
+    QCOMPARE(label(Auswahl_Name()), QString("Kind:"));
+    QCOMPARE(read(Auswahl_Name(), QAccessible::Value), QString("Ben"));
+    QCOMPARE(label(operation), QString("Rechenart:"));
+    QCOMPARE(read(operation, QAccessible::Value), operation->itemText(0));
+
+    chooseMia();
+    QCOMPARE(read(Auswahl_Name(), QAccessible::Value), QString("Mia"));
+    operation->setFocus();
+    QTest::keyClick(operation, Qt::Key_Down);
+    QTest::keyClick(operation, Qt::Key_Down);
+    QCOMPARE(read(operation, QAccessible::Value), QString("Multiplizieren (*)"));
+    QTest::keyClicks(operation, "xy");
+    QCOMPARE(operation->currentText(), QString("Multiplizieren (*)"));
+    QCOMPARE(operation->currentIndex(), 2);
+
+    QVERIFY(!operation->view()->isVisible());
+    QTest::mouseClick(operation->lineEdit(), Qt::LeftButton);
+    QVERIFY(operation->view()->isVisible());
+    operation->hidePopup();
 }
 
 void TestLernverlaufWindow::showsTheChosenFigures() {
@@ -119,6 +159,11 @@ void TestLernverlaufWindow::showsTheChosenFigures() {
                  ->cellAt(6, 7)
                  ->text(QAccessible::Name),
              QString("7 * 8: 2,4 s, 50 % falsch, 2 Versuche"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(window->Einmaleins)
+                 ->tableInterface()
+                 ->cellAt(1, 2)
+                 ->text(QAccessible::Name),
+             QString("2 * 3: 1,0 s, 0 % falsch, 1 Versuch"));
     // Hue by error rate, strength by time: 7 * 8 is missed more and slower than 2 * 3.
     QVERIFY(neverMissed->background().color().hue() > missedHalf->background().color().hue());
     QVERIFY(missedHalf->background().color().hsvSaturation() >
@@ -207,7 +252,7 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
     platform.saveAs({path});
     window->reload();
     window->show();
-    Auswahl_Name()->setCurrentText(name);
+    Auswahl_Name()->setCurrentIndex(Auswahl_Name()->findText(name));
     QTest::mouseClick(window->But_CSV, Qt::LeftButton);
 
     QCOMPARE(platform.fileRequests.last().initialName, initialName);

@@ -1,7 +1,10 @@
 #include "main_window_fixture.h"
 
+#include "appearance/caption_contrast.h"
 #include "competition/TForm_Namensfenster.h"
+#include "platform/announcer.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QMenu>
@@ -9,9 +12,9 @@
 
 namespace {
 
-const QColor black(0x00, 0x00, 0x00);
-const QColor grey(0x80, 0x80, 0x80);
-const QColor red(0xFF, 0x00, 0x00);
+constexpr CaptionState enabled = CaptionState::Enabled;
+constexpr CaptionState greyed = CaptionState::Disabled;
+constexpr CaptionState chosen = CaptionState::Chosen;
 
 const QString chooseFirst = QStringLiteral("Bitte wähle zunächst einen Wettbewerb!");
 const QString titlePrefix = QStringLiteral("    Deverizozov mit   ");
@@ -93,11 +96,21 @@ struct CompetitionFixture : MainWindowFixture {
                 numbers << n;
         return numbers;
     }
-    // Every panel enabled (or not), with the chosen one red and all others in `others`.
-    void checkPanels(bool enabled, const QColor& others, int chosen = -1) const {
+    // The caption colour of a state on the settings panel's colour now.
+    QColor look(CaptionState s) const {
+        const QColor b = c->Panel_Einstellungen->palette().color(QPalette::Window);
+        const Rgb rgb = captionColour(s, Rgb{quint8(b.red()), quint8(b.green()), quint8(b.blue())});
+        return QColor(rgb.r, rgb.g, rgb.b);
+    }
+    // Every panel enabled (or not), with the chosen one marked, checked for a screen reader and
+    // in its colour, all others in `others`.
+    void checkPanels(bool enabled, CaptionState others, int chosenOne = -1) const {
         for (int n = 1; n <= 16; ++n) {
             QVERIFY2(panel(n)->isEnabled() == enabled, qPrintable(QString::number(n)));
-            QCOMPARE(caption(panel(n)), n == chosen ? red : others);
+            QCOMPARE(caption(panel(n)), look(n == chosenOne ? chosen : others));
+            const QAccessible::State s = QAccessible::queryAccessibleInterface(panel(n))->state();
+            QVERIFY(s.checkable);
+            QCOMPARE(bool(s.checked), n == chosenOne);
         }
     }
 };
@@ -122,6 +135,7 @@ private slots:
     void disabledPanelsIgnoreClicksWhileOff();
     void disabledPanelsAndSwitchIgnoreClicksDuringARun();
     void markedPanelShowsALoweredFrame();
+    void choicesAreSpokenAndCaptionsStayReadable();
 };
 
 void TestCompetitionMode::startUpAndBestListFiles() {
@@ -138,8 +152,8 @@ void TestCompetitionMode::startUpAndBestListFiles() {
     QVERIFY(f.state.showCompetitionRank);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
     QVERIFY(f.modeSwitch()->isEnabled());
-    QCOMPARE(caption(f.modeSwitch()), black);
-    f.checkPanels(false, grey);
+    QCOMPARE(caption(f.modeSwitch()), f.look(enabled));
+    f.checkPanels(false, greyed);
     QVERIFY(f.markedPanels().isEmpty());
     QVERIFY(!f.competitionButton()->isVisible());
     QCOMPARE(f.competitionButton()->text(), QString("zum Wettbewerb Namen eingeben"));
@@ -180,7 +194,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     QVERIFY(!f.state.competitionChosen);
     QCOMPARE(f.state.competitionNumber, -1);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe aus"));
-    f.checkPanels(true, black);
+    f.checkPanels(true, enabled);
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(true));
     QVERIFY(f.competitionButton()->isVisible());
@@ -206,7 +220,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     f.switchMode();
     QVERIFY(!f.state.competitionMode);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe ein"));
-    f.checkPanels(false, grey);
+    f.checkPanels(false, greyed);
     QVERIFY(f.settingsEnabled());
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
@@ -221,7 +235,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     QVERIFY(f.state.competitionChosen);
     QCOMPARE(f.state.competitionNumber, 7);
     QCOMPARE(f.markedPanels(), QList<int>{7});
-    f.checkPanels(true, black, 7);
+    f.checkPanels(true, enabled, 7);
     QVERIFY(f.settingsDisabled());
     QCOMPARE(f.c->Verknuepfung->currentText(), QString("Multiplizieren (*)"));
     QVERIFY(f.competitionButton()->isVisible());
@@ -229,11 +243,11 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
 
     f.choose(7);
     QCOMPARE(f.markedPanels(), QList<int>{7});
-    f.checkPanels(true, black, 7);
+    f.checkPanels(true, enabled, 7);
     f.choose(2);
     QCOMPARE(f.state.competitionNumber, 2);
     QCOMPARE(f.markedPanels(), QList<int>{2});
-    f.checkPanels(true, black, 2);
+    f.checkPanels(true, enabled, 2);
     QVERIFY(f.platform.messages.isEmpty());
 
     // Switching off takes the mark away and greys every panel.
@@ -241,7 +255,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     QVERIFY(!f.state.competitionChosen);
     QCOMPARE(f.state.competitionNumber, -1);
     QVERIFY(f.markedPanels().isEmpty());
-    f.checkPanels(false, grey);
+    f.checkPanels(false, greyed);
 }
 
 void TestCompetitionMode::nameDialogCancelAndOk() {
@@ -287,9 +301,9 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QCOMPARE(f.state.competitionTag, QString("7"));
     QCOMPARE(f.state.taskCounter, 1);
     QCOMPARE(f.state.taskList[1].operation, QString("*"));
-    f.checkPanels(false, grey, 7);
+    f.checkPanels(false, greyed, 7);
     QVERIFY(!f.modeSwitch()->isEnabled());
-    QCOMPARE(caption(f.modeSwitch()), grey);
+    QCOMPARE(caption(f.modeSwitch()), f.look(greyed));
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(false));
     QVERIFY(f.run.countdown()->isActive());
@@ -300,8 +314,8 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QCOMPARE(f.state.competitionNumber, 7);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb aus"));
     QVERIFY(f.modeSwitch()->isEnabled());
-    QCOMPARE(caption(f.modeSwitch()), black);
-    f.checkPanels(true, black, 7);
+    QCOMPARE(caption(f.modeSwitch()), f.look(enabled));
+    f.checkPanels(true, enabled, 7);
     QCOMPARE(f.markedPanels(), QList<int>{7});
     QVERIFY(f.settingsDisabled());
     QVERIFY(f.menusEnabled(true));
@@ -323,12 +337,12 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QCOMPARE(f.state.competitionTag, QString("-"));
     f.start();
     QCOMPARE(f.state.competitionTag, QString("-"));
-    f.checkPanels(false, grey);
+    f.checkPanels(false, greyed);
     f.stop();
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
-    f.checkPanels(false, grey);
+    f.checkPanels(false, greyed);
     QVERIFY(f.settingsEnabled());
     QVERIFY(f.platform.messages.isEmpty());
 }
@@ -350,7 +364,7 @@ void TestCompetitionMode::switchOffFromNamedAllowsAFreeRun() {
     QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.competitionTag, QString("-"));
     QCOMPARE(f.state.taskList[1].operation, QString(": R")); // the preset left in the controls
-    f.checkPanels(false, grey);
+    f.checkPanels(false, greyed);
     f.stop();
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
     QVERIFY(f.settingsEnabled());
@@ -527,7 +541,8 @@ void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
     QVERIFY(!f.c->But_Start->isVisible());
 }
 
-// Every marked panel, W 13 .. W 16 included, shows a lowered frame besides its red caption.
+// Every marked panel, W 13 .. W 16 included, shows a lowered frame and the mark besides its
+// caption.
 void TestCompetitionMode::markedPanelShowsALoweredFrame() {
     CompetitionFixture f;
     f.switchMode();
@@ -535,11 +550,59 @@ void TestCompetitionMode::markedPanelShowsALoweredFrame() {
     for (int n = 1; n <= 16; ++n) {
         f.choose(n);
         QVERIFY(marked(f.panel(n)));
-        QCOMPARE(caption(f.panel(n)), red);
+        QCOMPARE(caption(f.panel(n)), f.look(chosen));
+        QVERIFY(f.panel(n)->isChecked());
         if (f.panel(n)->frameWidth() == 0)
             withoutFrame << n;
     }
     QCOMPARE(withoutFrame, QList<int>{});
+}
+
+// The switch's new caption is announced; chosen with Space, a panel is a choice that a screen
+// reader hears checked; its caption and the switch's stay readable when the settings panel gets
+// another colour, and red is used only where it can be read.
+void TestCompetitionMode::choicesAreSpokenAndCaptionsStayReadable() {
+    QAccessible::setActive(true);
+    CompetitionFixture f;
+    f.modeSwitch()->setFocus();
+    QTest::keyClick(f.modeSwitch(), Qt::Key_Space);
+    QVERIFY(f.state.competitionMode);
+    // The switch's new caption is announced while the focus stays on it.
+    Announcer* announcer = f.form->findChild<Announcer*>();
+    QVERIFY(announcer && announcer->isVisible());
+    QAccessibleInterface* notification = QAccessible::queryAccessibleInterface(announcer);
+    QCOMPARE(notification->role(), QAccessible::Notification);
+    QCOMPARE(notification->text(QAccessible::Name), QString("Wettbewerbe aus"));
+    f.panel(3)->setFocus();
+    QTest::keyClick(f.panel(3), Qt::Key_Space);
+    QCOMPARE(f.state.competitionNumber, 3);
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(f.panel(3));
+    QVERIFY(a->state().checked);
+    QCOMPARE(a->role(), QAccessible::RadioButton);
+    QTest::keyClick(f.panel(3), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(f.state.competitionNumber, 4);
+    QVERIFY(!a->state().checked);
+    QVERIFY(QAccessible::queryAccessibleInterface(f.panel(4))->state().checked);
+
+    auto triggerItem = [&](const char* name) {
+        QAction* item = f.form->findChild<QAction*>(name);
+        QVERIFY(item);
+        item->trigger();
+    };
+    const QColor blackText(Qt::black);
+    const QColor whiteText(Qt::white);
+    triggerItem("White2"); // red on white is below 4.5:1
+    QCOMPARE(caption(f.panel(4)), blackText);
+    QCOMPARE(caption(f.panel(5)), blackText);
+    QCOMPARE(caption(f.modeSwitch()), blackText);
+    triggerItem("Navy2");
+    QCOMPARE(caption(f.panel(4)), whiteText);
+    QCOMPARE(caption(f.panel(5)), whiteText);
+    QCOMPARE(caption(f.modeSwitch()), whiteText);
+    f.switchMode();
+    QVERIFY(!f.panel(4)->isChecked());
+    QCOMPARE(caption(f.panel(4)), QColor(0x80, 0x80, 0x80)); // 4.05:1 on navy
 }
 
 QTEST_MAIN(TestCompetitionMode)

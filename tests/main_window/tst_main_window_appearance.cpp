@@ -342,17 +342,26 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
           static_cast<const QWidget*>(c.Panel_Grenze)})
         settingsFont.append({c, QPalette::WindowText});
 
+    // The competition captions follow the settings panel's colour so that they stay readable
+    // there: on white the switch turns black and the disabled panels a mid-grey.
+    Targets captions{{c.Panel_Wettbewerb_ini, QPalette::WindowText}};
+    for (const QWidget* panel : c.Panel_W)
+        captions.append({panel, QPalette::WindowText});
+    const QColor midGrey(0x80, 0x80, 0x80);
+
     struct Case {
         const char* item;
         QColor colour;
         Targets targets;
+        Targets captionTargets = {};
     };
     // Scheme 0 is green, green, white, olive, black, maroon: every choice below is a change.
     const QList<Case> cases{
         {"Teal1", teal, {{w.centralWidget(), QPalette::Window}}},
         {"White2",
          white,
-         {{c.Panel_Grenze, QPalette::Window}, {c.Panel_Einstellungen, QPalette::Window}}},
+         {{c.Panel_Grenze, QPalette::Window}, {c.Panel_Einstellungen, QPalette::Window}},
+         captions},
         {"Red6", red, settingsFont},
         {"Navy3", navy, numbersWindow},
         {"Silver5", silver, numbersFont},
@@ -363,15 +372,21 @@ void TestMainWindowAppearance::colourItemsChangeTheirControlsOnly() {
         f.trigger(c.item);
         const QMap<QString, QColor> after = colourSnapshot(w);
         const QSet<QString> changed = changedKeys(before, after);
-        QVERIFY2(changed == keysFor(c.targets),
+        QVERIFY2(changed == keysFor(c.targets) + keysFor(c.captionTargets),
                  qPrintable(QStringLiteral("%1 changed: %2")
                                 .arg(c.item)
                                 .arg(QStringList(changed.values()).join(' '))));
-        for (const QString& key : changed)
+        for (const QString& key : changed) {
+            QColor expected = c.colour;
+            if (keysFor(c.captionTargets).contains(key))
+                expected = key.startsWith(QStringLiteral("Panel_Wettbewerb_ini"))
+                               ? QColor(Qt::black)
+                               : midGrey;
             QVERIFY2(
-                after.value(key) == c.colour,
+                after.value(key) == expected,
                 qPrintable(
                     QStringLiteral("%1: %2 is %3").arg(c.item, key).arg(after.value(key).name())));
+        }
     }
     QCOMPARE(w.mainWindowColour, toRgb(teal));
     QCOMPARE(w.pointRectColour, toRgb(olive));

@@ -1,6 +1,7 @@
 #include "platform/printing.h"
 #include "review/TForm_Ergebnisse.h"
 #include "storage/results_file.h"
+#include "support/accessible_cells.h"
 #include "support/fake_platform.h"
 #include "support/when_active.h"
 
@@ -37,13 +38,6 @@ ResultRecord record(const QString& name, quint8 points) {
 
 QString cellText(QTableWidget* grid, int row, int column) {
     return grid->item(row, column)->text();
-}
-
-// What a screen reader reads in a cell of the grid.
-QString accessibleCell(QTableWidget* grid, int row, int column) {
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
-    QAccessibleInterface* cell = table->tableInterface()->cellAt(row, column);
-    return cell ? cell->text(QAccessible::Name) : QStringLiteral("<keine Zelle>");
 }
 
 } // namespace
@@ -127,8 +121,14 @@ void TestResultsViewer::secondFileReplacesTheFirst() {
         for (int column = 1; column < 10; ++column)
             QCOMPARE(cellText(grid, row, column), QString());
     QCOMPARE(cellText(grid, 4, 0), QStringLiteral("   3"));
-    QCOMPARE(accessibleCell(grid, 2, 1), QStringLiteral(" Dana"));
-    QCOMPARE(accessibleCell(grid, 0, 5), QStringLiteral("      1. Zahl"));
+    QCOMPARE(accessibleCellText(grid, 2, 1), QStringLiteral(" Dana"));
+    QCOMPARE(accessibleCellText(grid, 0, 5), QStringLiteral("      1. Zahl"));
+    // Each cell is read with the heading of its column, both heading rows in one.
+    QStringList headings;
+    for (int column = 0; column < 10; ++column)
+        headings << accessibleColumnHeading(grid, 2, column);
+    QCOMPARE(headings, (QStringList{"Nr.", "Name", "Datum", "Uhr-Zeit", "Rech-Art/ W", "1. Zahl",
+                                    "2. Zahl", "Anz. Aufg.", "Pkte.", "Rech-Zeit"}));
     QVERIFY(platform.messages.isEmpty());
 }
 

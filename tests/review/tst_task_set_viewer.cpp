@@ -2,6 +2,7 @@
 #include "review/TForm_Aufgaben.h"
 #include "review/TForm_Drucken.h"
 #include "storage/task_set_file.h"
+#include "support/accessible_cells.h"
 #include "support/fake_platform.h"
 #include "support/when_active.h"
 
@@ -98,12 +99,6 @@ void clickOption(QRadioButton* option) {
     QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
 }
 
-QString accessibleCellText(QTableWidget* grid, int row, int column) {
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
-    QAccessibleInterface* cell = table->tableInterface()->cellAt(row, column);
-    return cell ? cell->text(QAccessible::Name) : QStringLiteral("<no cell>");
-}
-
 } // namespace
 
 class TestTaskSetViewer : public QObject {
@@ -145,10 +140,15 @@ void TestTaskSetViewer::secondFileReplacesTheFirst() {
     f.openWith({first, second});
 
     QStringList seen;
+    QStringList headings;
     QStringList afterSecond;
     f.whenShown(&f.viewer, [&] {
         seen << f.cell(0, 0) << f.cell(12, 1) << f.viewer.windowTitle()
              << accessibleCellText(f.viewer.StringGrid1, 12, 7);
+        // Each cell is read with its column's heading: the right result and the child's answer
+        // can be told apart.
+        for (int column = 0; column < taskGridColumns; ++column)
+            headings << accessibleColumnHeading(f.viewer.StringGrid1, 12, column);
         f.chooseFromMenu('f');
         seen << f.viewer.windowTitle();
         for (int row = 0; row < taskGridRows; ++row)
@@ -159,6 +159,8 @@ void TestTaskSetViewer::secondFileReplacesTheFirst() {
     f.viewer.openFromMainMenu();
 
     QCOMPARE(seen.size(), 5);
+    QCOMPARE(headings.mid(0, 7),
+             (QStringList{"Nr.", "Zahl 1", "", "Zahl 2", "", "Ergebnis", "Eingabe"}));
     QCOMPARE(seen[0], QString("Ada"));
     QCOMPARE(seen[1], QString(11, ' ') + "10");
     QCOMPARE(seen[2], "gespeicherte Aufgaben aus    " + QDir::toNativeSeparators(first));
