@@ -21,17 +21,6 @@
 
 namespace {
 
-BestListEntry entryOf(const QString& name, int points) {
-    BestListEntry entry;
-    entry.number = 3;
-    entry.name = name;
-    entry.date = QStringLiteral("08.12.26");
-    entry.time = QStringLiteral("09:15:00");
-    entry.settingCode = QStringLiteral("+9043");
-    entry.points = quint8(points);
-    return entry;
-}
-
 ResultRecord resultOf(const QString& name) {
     ResultRecord record;
     record.name = name;
@@ -53,7 +42,11 @@ const QString foreignLock = QStringLiteral("An der Stelle der Sperrdatei");
 // What the writer under test does in the folder; the reason it failed with, or "stored in NAME".
 QString runWriter(const QString& writer, const QString& folder) {
     if (writer == "best list") {
-        const BestListUpdate update = updateBestList(folder, 3, entryOf("Ben", 40));
+        BestListEntry entry;
+        entry.number = 3;
+        entry.name = QStringLiteral("Ben");
+        entry.points = 40;
+        const BestListUpdate update = updateBestList(folder, 3, entry);
         return update.ioError ? update.reason : update.busy ? "busy" : "stored in W3.bli";
     }
     if (writer == "automatic results") {
