@@ -218,12 +218,10 @@ void TestHostileFolder::undecodableFolderNames_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("shown");
     QTest::newRow("plain") << QByteArray("/home/lehrer/Klasse 3b") << QString();
-    QTest::newRow("umlauts") << QByteArray("/srv/Schüler/Übungen") << QString();
     QTest::newRow("two stray bytes")
         << QByteArray("/tmp/\xff\xfeklasse") << QString("/tmp/\\xFF\\xFEklasse");
     QTest::newRow("Latin-1 umlaut")
         << QByteArray("/srv/Sch\xfcler/ä") << QString("/srv/Sch\\xFCler/ä");
-    QTest::newRow("cut-off sequence") << QByteArray("/a/\xc3") << QString("/a/\\xC3");
 }
 
 void TestHostileFolder::undecodableFolderNames() {

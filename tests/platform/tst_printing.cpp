@@ -142,9 +142,6 @@ private slots:
     void printerIsMadeOnceAtFirstUse();
     void dialogPageRange_data();
     void dialogPageRange();
-    void dialogOffersEachPrintoutsFile();
-    void chosenPagesOnPdf_data();
-    void chosenPagesOnPdf();
     void noChosenPageExists();
     void setUpServesLaterPrintouts_data();
     void setUpServesLaterPrintouts();
@@ -334,7 +331,6 @@ void TestPrinting::dialogPageRange_data() {
     QTest::newRow("all pages") << 0 << 0 << QStringList{"Seite 1", "Seite 2", "Seite 3", "Seite 4",
                                                         "Seite 5", "Seite 6", "Seite 7"};
     QTest::newRow("pages 2 to 3") << 2 << 3 << QStringList{"Seite 2", "Seite 3"};
-    QTest::newRow("the last page") << 7 << 7 << QStringList{"Seite 7"};
 }
 
 // The pages chosen in the print dialog, and only those, are printed, into the file the dialog
@@ -362,61 +358,6 @@ void TestPrinting::dialogPageRange() {
     printers.printWithDialog(qtPlatform, nullptr, numberedPages(7), path);
     QCOMPARE(offeredFile, path);
     QCOMPARE(lastOffered, 7);
-    QCOMPARE(pdfPageTexts(path), printed);
-}
-
-// Each printout offers its own file: the name of the one before is not offered again.
-void TestPrinting::dialogOffersEachPrintoutsFile() {
-    QtPlatform qtPlatform;
-    PrinterChoice printers;
-    QStringList offered;
-    const QStringList names{
-        folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Übungsblatt.pdf")),
-        folder.filePath(QStringLiteral("Aufgaben Ben 07.12.26 Lösungsblatt.pdf"))};
-    for (const QString& name : names) {
-        QFile::remove(name);
-        whenModalOpen<QPrintDialog>([&](QPrintDialog* dialog) {
-            offered.append(dialog->findChild<QLineEdit*>(QStringLiteral("filename"))->text());
-            dialog->accept();
-        });
-        printers.printWithDialog(qtPlatform, nullptr, twoPages(), name);
-        QCOMPARE(pdfPages(name), 2);
-    }
-    QCOMPARE(offered, names);
-}
-
-void TestPrinting::chosenPagesOnPdf_data() {
-    QTest::addColumn<QString>("ranges"); // as the dialog leaves them on the printer
-    QTest::addColumn<bool>("lastPageFirst");
-    QTest::addColumn<int>("copies");
-    QTest::addColumn<bool>("collate");
-    QTest::addColumn<QStringList>("printed");
-
-    QTest::newRow("a list of pages") << "1,3-4,7" << false << 1 << false
-                                     << QStringList{"Seite 1", "Seite 3", "Seite 4", "Seite 7"};
-    // The order and the copies come from the printer too; how they combine is the core's.
-    QTest::newRow("reversed, two copies, not collated")
-        << "2-3" << true << 2 << false << QStringList{"Seite 3", "Seite 3", "Seite 2", "Seite 2"};
-}
-
-// Lists of pages, the order and the copies, as a print dialog leaves them on a printer that
-// writes a PDF file (which arranges neither order nor copies itself).
-void TestPrinting::chosenPagesOnPdf() {
-    QFETCH(QString, ranges);
-    QFETCH(bool, lastPageFirst);
-    QFETCH(int, copies);
-    QFETCH(bool, collate);
-    QFETCH(QStringList, printed);
-    const QString path = folder.filePath(QStringLiteral("auswahl.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPrintRange(QPrinter::PageRange);
-    printer.setPageRanges(QPageRanges::fromString(ranges));
-    printer.setPageOrder(lastPageFirst ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
-    printer.setCopyCount(copies);
-    printer.setCollateCopies(collate);
-    QVERIFY(renderPrintout(numberedPages(7), printer, chosenPages(printer)));
     QCOMPARE(pdfPageTexts(path), printed);
 }
 
