@@ -88,26 +88,23 @@ FileLock::~FileLock() {
 }
 
 FileLock::Existing FileLock::inspectExisting() {
-    QFile file;
-    const QString refusal = openForReading(file, path_, FileOrigin::Own);
-    if (!refusal.isEmpty()) {
-        if (!QFileInfo::exists(path_) && !QFileInfo(path_).isSymLink())
-            return Existing::Gone;
-        // Something that is not a lock file: waiting for it would never end.
-        if (!notAFileReason(path_, FileOrigin::Own).isEmpty()) {
-            reason_ = foreignObject(path_, refusal);
-            return Existing::Foreign;
-        }
-        // Not readable for this user: another account's live lock, judged by age alone below.
+    // Something that is not a lock file in its place: waiting for it would never end.
+    if (const QString refusal = notAFileReason(path_, FileOrigin::Own); !refusal.isEmpty()) {
+        reason_ = foreignObject(path_, refusal);
+        return Existing::Foreign;
     }
+    // A lock this user may not read is another account's, judged by its age alone.
+    QFile file;
+    const bool readable = openForReading(file, path_, FileOrigin::Own).isEmpty();
     struct stat info {};
-    if (::lstat(QFile::encodeName(path_).constData(), &info) != 0)
+    if ((readable ? ::fstat(file.handle(), &info)
+                  : ::lstat(QFile::encodeName(path_).constData(), &info)) != 0)
         return Existing::Gone;
     const qint64 ageMs = QDateTime::currentMSecsSinceEpoch() -
                          (qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000);
     if (ageMs > staleFileLockMs)
         return Existing::Stale;
-    if (!file.isOpen())
+    if (!readable)
         return Existing::Live;
     const QList<QByteArray> lines = file.read(1024).split('\n');
     if (lines.size() < 3)
