@@ -37,11 +37,14 @@ Printout withPages(const Printout& printout, const QList<int>& pages) {
         else
             byPage.last().append(op);
     }
+    // One page break, copied where needed: GCC 12 at -O3 takes a temporary one moved into the
+    // variant for uninitialised text and stops the optimised build.
+    static const PrintOperation pageBreak = PrintNewPage{};
     Printout result;
     result.fontHeight = printout.fontHeight;
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (i > 0)
-            result.operations.append(PrintNewPage{});
+            result.operations.append(pageBreak);
         const int page = pages[i];
         if (page >= 1 && page <= byPage.size())
             result.operations.append(byPage[page - 1]);
