@@ -53,8 +53,10 @@ QStringList TForm_Hilfe::helpLines() {
         QStringLiteral("                - Spiel beenden durch Clicken auf 'Stopp'"),
         QStringLiteral(
             "                          (Dieses 'Stopp' wirkt auch bei Angabe einer Zeitgrenze!)"),
-        QStringLiteral(""),
-        QStringLiteral(""),
+        QStringLiteral("                - Mit der Tastatur: Tab geht zum nächsten Feld, Alt+Pfeil "
+                       "runter öffnet"),
+        QStringLiteral("                  eine Liste, Return wählt darin, Alt+S drückt 'Start' "
+                       "oder 'Stopp'."),
         QStringLiteral(""),
         QStringLiteral("   Auf Wettbewerbe umschalten und einen Wettbewerb durchführen:"),
         QStringLiteral(""),

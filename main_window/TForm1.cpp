@@ -94,7 +94,7 @@ QComboBox* makeListBox(QWidget* parent, const char* name, const QRect& r, const 
     box->addItems(items);
     box->setMaxVisibleItems(items.size());
     box->setGeometry(r);
-    box->setToolTip(hint);
+    box->setToolTip(hint + QLatin1Char('\n') + listKeyboardRoute);
     return box;
 }
 
@@ -553,6 +553,12 @@ void TForm1::arrangeControls() {
     Label_Zeit->move(Edit_Zeit->x() - Label_Zeit->width() - third, Label_Zeit->y());
     Label_Bereich_Zahl_2->move(Edit_Zahl_2->x() - Label_Bereich_Zahl_2->width() - third,
                                Label_Bereich_Zahl_2->y());
+
+    // The operation box shows its longest item whole, as far as the room up to the time label
+    // allows: a cut item would show only its end, where the cursor of the box's text sits.
+    const int room = Label_Zeit->x() - third - Verknuepfung->x();
+    Verknuepfung->resize(qMin(qMax(Verknuepfung->width(), Verknuepfung->sizeHint().width()), room),
+                         Verknuepfung->height());
 }
 
 // The top bar spans the client area's width and the settings panel its bottom edge, whatever

@@ -243,6 +243,7 @@ private:
     void turnAnswerField();
     void showRangeWarnings(const QStringList& warnings);
     void runRangeChecks();
+    void checkRangesWhenSettled();
     void applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& upperBound);
     void showRemainingTime();
     void setCaptionColour(QWidget* widget, const QColor& colour);
@@ -265,6 +266,11 @@ private:
     // Messages of the running run that are on screen; the end of the run closes them.
     int runMessagesOpen_ = 0;
     bool scalingHintOpen_ = false;
+    // A list box walked through with the arrow keys or the wheel changes its setting at each
+    // step; the range checks wait until the child leaves the box, so an item passed on the way
+    // raises no warning.
+    bool walkingList_ = false;
+    bool rangeCheckDue_ = false;
     QString bestListsFailure_;
     TForm_Namensfenster* nameDialog_ = nullptr;
     Announcer* competitionAnnouncer_ = nullptr; // speaks the switch's new caption

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -28,8 +29,7 @@ void TForm1::selectOperation() {
         showRemainderFields(state_.withRemainder);
         Edit_Rest->setEnabled(false);
     }
-    if (!state_.competitionMode)
-        runRangeChecks();
+    checkRangesWhenSettled();
     Panel_Zahl_1_zeigen->setText(noTaskShown);
     Panel_Zahl_2_zeigen->setText(noTaskShown);
     Panel_Verknuepfung_zeigen->setText(state_.operationSign);
@@ -86,13 +86,21 @@ void TForm1::applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& up
         lowerBound = rangeItems()[index].lowerBound;
         upperBound = rangeItems()[index].upperBound;
     }
-    if (!state_.competitionMode)
-        runRangeChecks();
+    checkRangesWhenSettled();
 }
 
 void TForm1::runRangeChecks() {
     showRangeWarnings(checkSubtractionRanges(state_));
     showRangeWarnings(checkDivisionRanges(state_));
+}
+
+void TForm1::checkRangesWhenSettled() {
+    if (state_.competitionMode)
+        return;
+    if (walkingList_)
+        rangeCheckDue_ = true;
+    else
+        runRangeChecks();
 }
 
 void TForm1::showRangeWarnings(const QStringList& warnings) {
@@ -126,11 +134,47 @@ void TForm1::Edit_NameChange() {
 // A list box left with a text outside its list shows the item in force again. A message box or a
 // menu takes the focus only for a while; the box is not left then.
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::FocusOut &&
-        (watched == Verknuepfung || watched == Edit_Zahl_1 || watched == Edit_Zahl_2)) {
+    if (watched != Verknuepfung && watched != Edit_Zahl_1 && watched != Edit_Zahl_2)
+        return QMainWindow::eventFilter(watched, e);
+    switch (e->type()) {
+    case QEvent::KeyPress: {
+        // Alt+Down opens the list; a choice made there is a choice, not a step on the way.
+        const auto* key = static_cast<QKeyEvent*>(e);
+        walkingList_ = key->modifiers() == Qt::NoModifier &&
+                       (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                        key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown ||
+                        key->key() == Qt::Key_Home || key->key() == Qt::Key_End);
+        break;
+    }
+    case QEvent::Wheel:
+        walkingList_ = true;
+        break;
+    case QEvent::MouseButtonPress:
+        walkingList_ = false;
+        break;
+    case QEvent::FocusOut: {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(e)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            showItemInForce(static_cast<QComboBox*>(watched));
+        // Another window or the open list takes the focus only for a while.
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+            break;
+        showItemInForce(static_cast<QComboBox*>(watched));
+        walkingList_ = false;
+        if (rangeCheckDue_) {
+            rangeCheckDue_ = false;
+            // Once the focus has arrived: a message box opened while it moves would take it. A
+            // run started meanwhile has made its own checks.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (Verknuepfung->isEnabled())
+                        checkRangesWhenSettled();
+                },
+                Qt::QueuedConnection);
+        }
+        break;
+    }
+    default:
+        break;
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -30,10 +30,18 @@ int rangeItemIndex(const QString& text);
 // remainder matches none).
 int rangeItemFor(qint32 lowerBound, qint32 upperBound);
 
-inline const QString operationListHint = QStringLiteral(
-    "Klicke bitte auf die Pfeiltaste rechts, und wähle   \neine der vorgegebenen Rechenarten !");
-inline const QString rangeListHint = QStringLiteral(
-    "Klicke bitte auf die Pfeiltaste rechts, und\nwähle einen der vorgegebenen Zahlen-Bereiche !");
+// How a list opens without a mouse; every hint about the lists names it.
+inline const QString listKeyboardRoute =
+    QStringLiteral("Mit der Tastatur: Alt+Pfeil runter öffnet die Liste, Return wählt.");
+inline const QString operationListHint =
+    QStringLiteral("Klicke bitte auf die Pfeiltaste rechts, und wähle   \neine der vorgegebenen "
+                   "Rechenarten !\n") +
+    listKeyboardRoute;
+inline const QString rangeListHint =
+    QStringLiteral(
+        "Klicke bitte auf die Pfeiltaste rechts, und\nwähle einen der vorgegebenen Zahlen-Bereiche "
+        "!\n") +
+    listKeyboardRoute;
 inline const QString timeOutOfRangeWarning =
     QStringLiteral("Gib bitte eine Natürliche Zahl n ein mit 0 < n < 1201 !");
 inline const QString timeFieldExitHint =

@@ -2,8 +2,10 @@
 
 #include "appearance/focus_marker.h"
 #include "competition/TForm_Namensfenster.h"
+#include "engine/task_generation.h"
 #include "main_window/settings_items.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 
@@ -48,6 +50,8 @@ private slots:
     void digitFieldsLetEditingKeysPass();
     void endOfRunFocusesTheStartControl();
     void startChecksTheTimeFieldItself();
+    void rangeChecksWaitForTheChosenOperation_data();
+    void rangeChecksWaitForTheChosenOperation();
     void panelClicksNeedPressAndReleaseInside();
     void keyboardOnlyRunAndCompetition();
     void screenReaderNames();
@@ -157,6 +161,55 @@ void TestKeyboardAccess::startChecksTheTimeFieldItself() {
     f.start();
     QCOMPARE(f.platform.messageTexts(), QStringList{timeFieldExitHint});
     QVERIFY(!f.c->But_Stop->isVisible());
+}
+
+// Walking the operations with the arrow keys warns only about the one the child leaves the box
+// on; a choice from the opened list warns at once. Dividends 0 .. 5 are too few for ":".
+void TestKeyboardAccess::rangeChecksWaitForTheChosenOperation_data() {
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<QString>("settledOn");
+    QTest::addColumn<bool>("warned");
+    const QList<int> toDivision{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down};
+    QTest::newRow("past : to : R") << (toDivision + QList<int>{Qt::Key_Down}) << false
+                                   << QStringLiteral("Dividieren (:) m. Rest") << false;
+    QTest::newRow("to : and back to *") << (toDivision + QList<int>{Qt::Key_Up}) << false
+                                        << QStringLiteral("Multiplizieren (*)") << false;
+    QTest::newRow("walked to :") << toDivision << false << QStringLiteral("Dividieren (:)") << true;
+    QTest::newRow(": from the opened list")
+        << toDivision << true << QStringLiteral("Dividieren (:)") << true;
+}
+
+void TestKeyboardAccess::rangeChecksWaitForTheChosenOperation() {
+    QFETCH(QList<int>, keys);
+    QFETCH(bool, opened);
+    QFETCH(QString, settledOn);
+    QFETCH(bool, warned);
+    MainWindowFixture f;
+    f.chooseRanges(0, 1);
+    QComboBox* box = f.c->Verknuepfung;
+    box->setFocus();
+    f.platform.clearMessages();
+    if (opened) {
+        QTest::keyClick(box, Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(box->view()->isVisible());
+        for (int key : keys)
+            QTest::keyClick(box->view(), Qt::Key(key));
+        QTest::keyClick(box->view(), Qt::Key_Return);
+        QTRY_VERIFY(!box->view()->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(f.platform.messageTexts().contains(dividendTooSmallWarning), warned);
+    } else {
+        for (int key : keys)
+            QTest::keyClick(box, Qt::Key(key));
+        QCoreApplication::processEvents();
+        QVERIFY(f.platform.messages.isEmpty());
+    }
+    QCOMPARE(box->currentText(), settledOn);
+    QCOMPARE(operationItemFor(f.state.operationSign, f.state.withRemainder), box->currentIndex());
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.platform.messageTexts().contains(dividendTooSmallWarning), warned);
 }
 
 // A click is a press and a release inside the same control; the second half of a double-click is

@@ -28,7 +28,8 @@ void TestSettingsPanel::typedRangeTextOutsideTheList() {
     QCOMPARE(f.platform.messages.size(), 6);
     for (const FakePlatform::Message& m : f.platform.messages) {
         QCOMPARE(m.text, QString("Klicke bitte auf die Pfeiltaste rechts, und\nwähle einen der "
-                                 "vorgegebenen Zahlen-Bereiche !"));
+                                 "vorgegebenen Zahlen-Bereiche !\nMit der Tastatur: Alt+Pfeil "
+                                 "runter öffnet die Liste, Return wählt."));
         QCOMPARE(m.kind, MessageKind::Information);
         QCOMPARE(m.topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
     }
@@ -61,7 +62,8 @@ void TestSettingsPanel::typedOperationText() {
     QCOMPARE(f.platform.messages.size(), 1);
     QCOMPARE(f.platform.messages[0].text,
              QString("Klicke bitte auf die Pfeiltaste rechts, und wähle   \neine der "
-                     "vorgegebenen Rechenarten !"));
+                     "vorgegebenen Rechenarten !\nMit der Tastatur: Alt+Pfeil runter öffnet die "
+                     "Liste, Return wählt."));
     // The operation message sits at the panel's top edge without the 10 pixels.
     QCOMPARE(f.platform.messages[0].topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 0)));
     QCOMPARE(f.state.operationSign, QString("+"));
