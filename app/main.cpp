@@ -1,3 +1,4 @@
+#include "appearance/focus_marker.h"
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "appearance/program_icon.h"
@@ -14,6 +15,7 @@
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
 #include "platform/session_bus.h"
+#include "platform/window_scaling.h"
 #include "review/TForm_Aufgaben.h"
 #include "review/TForm_Drucken.h"
 #include "review/TForm_Ergebnis_Meldung.h"
@@ -117,6 +119,8 @@ int main(int argc, char* argv[]) {
     // first; the others follow right after its first frame, or at their first use if that comes
     // earlier. The items for the about box and the help window are enabled from the start.
     TForm1 mainWindow(state, run, platform, dataFolder);
+    scaleStandardWindows(mainWindow.scalePercent());
+    FocusMarker::frameFocusInEveryWindow();
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
         platform.showMessage(

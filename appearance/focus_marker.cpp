@@ -18,6 +18,22 @@ FocusMarker::FocusMarker(QWidget* area) : QWidget(area), area_(area) {
     hide();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { follow(now); });
+    // Made while a control of the area already has the focus, it frames that one at once.
+    follow(QApplication::focusWidget());
+}
+
+QMetaObject::Connection FocusMarker::frameFocusInEveryWindow() {
+    return QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget*, QWidget* now) {
+        if (!now)
+            return;
+        QWidget* window = now->window();
+        // Menus and list popups show their current item themselves.
+        const Qt::WindowType type = window->windowType();
+        if (type != Qt::Window && type != Qt::Dialog)
+            return;
+        if (!window->findChild<FocusMarker*>())
+            new FocusMarker(window);
+    });
 }
 
 void FocusMarker::follow(QWidget* focused) {

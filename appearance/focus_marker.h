@@ -11,6 +11,11 @@ class FocusMarker : public QWidget {
 public:
     explicit FocusMarker(QWidget* area);
 
+    // Every window of the program (dialogs and message boxes included) gets a frame of its own
+    // the first time one of its controls takes the focus, unless it has one already. Disconnect
+    // the connection to stop.
+    static QMetaObject::Connection frameFocusInEveryWindow();
+
     // The control framed now, or nullptr.
     QWidget* target() const { return target_; }
 

@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -23,6 +24,8 @@ constexpr int designWidth = 640;
 constexpr int designHeight = 480;
 constexpr std::array<int, bestListGridColumns> designColumnWidths = {60, 100, 70, 100, 100};
 constexpr int fixedRows = 4;
+constexpr int designRowHeight = 24;
+constexpr int designFontPixels = 13;
 const QColor silver(0xc0, 0xc0, 0xc0);
 const QColor fixedCellColour(0xa0, 0xa0, 0xa0);
 
@@ -93,7 +96,7 @@ void TForm_Bestenlisten::FormCreate() {
     // arrow keys move through the cells and a screen reader reads each one.
     StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPixelSize(13);
+    font.setPixelSize(designFontPixels);
     font.setBold(true);
     StringGrid1->setFont(font);
     setTexts(initialBestListGrid());
@@ -104,16 +107,44 @@ void TForm_Bestenlisten::FormCreate() {
     layout->setMenuBar(MainMenu1);
     layout->addWidget(StringGrid1);
 
-    const int percent = scaleWindowToScreen(this);
-    // Design pixels at the grid font's design size; they grow with the font.
-    scalePercent_ = percent;
-    fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
+    scalePercent_ = scaleWindowToScreen(this);
+    fillPercent_ = scalePercent_;
+    fitGridToWindow();
 }
 
 void TForm_Bestenlisten::setTexts(const BestListGrid& texts) {
     setGridTexts(StringGrid1, texts);
     nameGridColumns(StringGrid1, fixedRows - 1, fixedRows - 1);
-    fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, scalePercent_);
+    fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, fillPercent_);
+}
+
+void TForm_Bestenlisten::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitGridToWindow();
+}
+
+// Twelve names are read from across a classroom: the list grows with the window (maximized, as
+// it opens) until its rows or its columns fill it, never below the screen's percentage. Text,
+// column widths and row heights grow together, so a row always holds its line.
+void TForm_Bestenlisten::fitGridToWindow() {
+    if (!StringGrid1)
+        return;
+    int designGridWidth = 0;
+    for (int width : designColumnWidths)
+        designGridWidth += width;
+    const QSize room = StringGrid1->size();
+    fillPercent_ = qMax(scalePercent_, qMin(room.width() * 100 / designGridWidth,
+                                            room.height() * 100 /
+                                                (bestListGridRows * designRowHeight)));
+    QFont font = StringGrid1->font();
+    font.setPixelSize(qMax(1, designFontPixels * fillPercent_ / 100));
+    StringGrid1->setFont(font);
+    // At least a line and a bit: the design height is for the design font's own line.
+    const QFontMetrics metrics(font);
+    StringGrid1->verticalHeader()->setMinimumSectionSize(1);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(
+        qMax(designRowHeight * fillPercent_ / 100, metrics.height() + metrics.height() / 4));
+    fitGridColumns(StringGrid1, designColumnWidths.data(), bestListGridColumns, fillPercent_);
 }
 
 BestListGrid TForm_Bestenlisten::shownTexts() const {

@@ -39,6 +39,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormCreate();
@@ -49,6 +50,7 @@ private:
     void schliessen1Click();
     void Hilfe1Click();
     void setTexts(const BestListGrid& texts);
+    void fitGridToWindow();
 
     Platform& platform_;
     PrinterChoice& printers_;
@@ -56,5 +58,7 @@ private:
     Announcer* announcer_ = nullptr; // says which list a key brought up
     // The competition whose list is shown, 0 while the list area is blank.
     int shownCompetition_ = 0;
+    // The screen's percentage, and the larger one at which the list fills the window.
     int scalePercent_ = 100;
+    int fillPercent_ = 100;
 };

@@ -1,6 +1,7 @@
 #include "competition/TForm_Namensfenster.h"
 
 #include "platform/platform.h"
+#include "platform/window_scaling.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -37,7 +38,7 @@ TForm_Namensfenster::TForm_Namensfenster(Platform& platform, QWidget* parent)
       platform_(platform) {
     setObjectName(QStringLiteral("TForm_Namensfenster"));
     setWindowTitle(QStringLiteral("Namen zu einem Wettbewerb eingeben"));
-    setFixedSize(432, 246);
+    resize(432, 246);
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -66,6 +67,12 @@ TForm_Namensfenster::TForm_Namensfenster(Platform& platform, QWidget* parent)
     connect(BitBtn_Abbruch, &QPushButton::clicked, this, &TForm_Namensfenster::BitBtn_AbbruchClick);
 
     FormCreate();
+    // As large as the program's other windows on this screen, and then of one size.
+    const int percent = scaleWindowToScreen(this);
+    for (QPushButton* button : {BitBtn_Ok, BitBtn_Abbruch})
+        button->setIconSize(button->iconSize() * percent / 100);
+    Label1->adjustSize();
+    setFixedSize(size());
 }
 
 void TForm_Namensfenster::FormCreate() {

@@ -58,6 +58,9 @@ public:
     // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
 
+    // Percentage of its design size the window has on its screen.
+    int scalePercent() const { return percent_; }
+
     // Where messages that belong to the task stand: at the first operand, 10 pixels down.
     QPoint messageAnchor() const { return messagePosition(10); }
 

@@ -1,10 +1,13 @@
 #include "platform/qt_platform.h"
 
+#include "platform/window_scaling.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -15,7 +18,12 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QToolButton>
 #include <QTranslator>
+#include <algorithm>
+#include <QTreeView>
 
 QDate QtPlatform::today() const {
     return clock_.today();
@@ -44,6 +52,31 @@ QMessageBox::StandardButton standardButton(MessageAnswer answer) {
         return QMessageBox::No;
     }
     return QMessageBox::NoButton;
+}
+
+// The file dialog grows its text with the program's font but keeps its columns, icons and
+// window in pixels; at large text sizes the columns are cut. They are sized by the text here,
+// within the screen.
+void fitToFont(QFileDialog& dialog) {
+    const QFontMetrics metrics(dialog.font());
+    const int line = metrics.height();
+    const int character = metrics.averageCharWidth();
+    const QList<QToolButton*> buttons = dialog.findChildren<QToolButton*>();
+    for (QToolButton* button : buttons)
+        button->setIconSize(QSize(line, line));
+    if (auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = files->header();
+        const int widths[] = {28, 10, 20, 22}; // name, size, type, date, in characters
+        for (int column = 0; column < 4; ++column)
+            header->resizeSection(column, widths[column] * character);
+        files->setIconSize(QSize(line, line));
+    }
+    if (auto* places = dialog.findChild<QSplitter*>(QStringLiteral("splitter")))
+        places->setSizes({16 * character, 80 * character});
+    QSize size(100 * character, 24 * line);
+    if (const QScreen* screen = dialog.screen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size.expandedTo(dialog.minimumSizeHint()));
 }
 
 } // namespace
@@ -75,6 +108,18 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
     case MessageButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    }
+    // The box wraps its text at 500 pixels, which at a large text size leaves a narrow column
+    // of a few words a line. It is given the width of its longest line, up to 60 characters and
+    // within the 1000 pixels the box itself never exceeds on a wide screen (nor half of a narrow
+    // one).
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        box.ensurePolished(); // the box takes its text size from the application only here
+        const QFontMetrics metrics(label->font());
+        int width = qMin(metrics.boundingRect(QRect(), 0, text).width(),
+                         60 * metrics.averageCharWidth());
+        const int screenWidth = box.screen() ? box.screen()->availableGeometry().width() : 1024;
+        label->setMinimumWidth(std::min({width, 800, screenWidth / 2}));
     }
     // The order of the buttons stays the platform's; only the one Return presses changes.
     if (defaultAnswer)
@@ -118,6 +163,7 @@ std::optional<QString> QtPlatform::openFileName(QWidget* parent, const FileDialo
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    fitToFont(dialog);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -132,6 +178,7 @@ std::optional<QString> QtPlatform::saveFileName(QWidget* parent, const FileDialo
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    fitToFont(dialog);
     if (!request.initialName.isEmpty())
         dialog.selectFile(request.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -161,6 +208,7 @@ bool QtPlatform::printerSetup(QWidget* parent, QPrinter& printer) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("PrinterSetupDialog1"));
     dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
+    dialog.setFont(standardWindowFont());
 
     // The system's printers, then the PDF file; the entry's data is the printer's name, empty for
     // the file.

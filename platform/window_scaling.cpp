@@ -2,9 +2,14 @@
 
 #include "common/window_scale.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QList>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOption>
+#include <QToolTip>
 #include <QWidget>
 
 #include <cmath>
@@ -15,6 +20,20 @@ namespace {
 int scaled(int value, int percent) {
     return int(roundHalfEven(qint64(value) * percent, 100));
 }
+
+// With a large font the widget style measures a menu item a little narrower than it then leaves
+// for the text, and cuts the widest item ("Rang nach Wettbe…b nicht anzeigen" at 36 pixels). A
+// line height more of room keeps every item whole.
+class MenuItemRoom : public QProxyStyle {
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_MenuItem)
+            result.rwidth() += option->fontMetrics.height();
+        return result;
+    }
+};
 
 } // namespace
 
@@ -75,4 +94,35 @@ int scaleWindowToScreen(QWidget* window) {
     const int percent = screenScalePercent(screen, window->size());
     scaleWidgetTree(window, percent);
     return percent;
+}
+
+void scaleStandardWindows(int percent) {
+    // In whole pixels, as the program's own fonts are.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPixelSize(scaled(QFontInfo(font).pixelSize(), qMax(percent, 100)));
+    const auto classNames = {"QMenu", "QMessageBox", "QFileDialog", "QPrintDialog",
+                             "QPageSetupDialog"};
+    for (const char* className : classNames)
+        QApplication::setFont(font, className);
+    QToolTip::setFont(font);
+    // Before the event loop runs, Qt tells only the windows made afterwards; the menus of the
+    // main window exist already.
+    const QList<QWidget*> widgets = QApplication::allWidgets();
+    auto* menuStyle = new MenuItemRoom;
+    menuStyle->setParent(qApp);
+    for (QWidget* widget : widgets) {
+        if (widget->inherits("QMenu"))
+            widget->setStyle(menuStyle);
+        for (const char* className : classNames) {
+            if (widget->inherits(className)) {
+                QEvent change(QEvent::ApplicationFontChange);
+                QApplication::sendEvent(widget, &change);
+                break;
+            }
+        }
+    }
+}
+
+QFont standardWindowFont() {
+    return QApplication::font("QMessageBox");
 }

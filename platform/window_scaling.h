@@ -24,3 +24,11 @@ int scaleWindowToScreen(QWidget* window);
 
 // The percentage scaleWindowToScreen applies to a window of the given design size on a screen.
 int screenScalePercent(const QScreen* screen, const QSize& designSize);
+
+// The windows Qt builds itself (menus, message boxes, tooltips, the file, print and page dialogs)
+// get the program's text size: the desktop's font grown by the main window's percentage.
+void scaleStandardWindows(int percent);
+
+// The font scaleStandardWindows gives those windows, for dialogs of the program that are built
+// like them.
+QFont standardWindowFont();

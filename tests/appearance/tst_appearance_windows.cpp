@@ -1,10 +1,16 @@
+#include "appearance/focus_marker.h"
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "common/window_scale.h"
 #include "platform/window_scaling.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -102,6 +108,8 @@ private slots:
     void helpWindowGeometry();
     void aboutBoxContents();
     void aboutBoxClosesOnReturnAndOk();
+    void dialogsFrameTheFocusedControl();
+    void standardWindowsTakeTheProgramsTextSize();
 };
 
 void TestAppearanceWindows::helpText() {
@@ -266,4 +274,38 @@ void TestAppearanceWindows::aboutBoxClosesOnReturnAndOk() {
 }
 
 QTEST_MAIN(TestAppearanceWindows)
+// Every window frames the control that has the focus as the main window does, dialogs too.
+void TestAppearanceWindows::dialogsFrameTheFocusedControl() {
+    const QMetaObject::Connection framing = FocusMarker::frameFocusInEveryWindow();
+    QDialog dialog;
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), &dialog);
+    ok->move(20, 20);
+    cancel->move(20, 80);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    ok->setFocus();
+    QTest::keyClick(ok, Qt::Key_Tab);
+    QObject::disconnect(framing);
+    const auto* marker = dialog.findChild<FocusMarker*>();
+    QVERIFY(marker);
+    QCOMPARE(marker->target(), cancel);
+    QVERIFY(marker->isVisible());
+    QVERIFY(marker->geometry().contains(cancel->geometry()));
+    QVERIFY(marker->geometry() != cancel->geometry());
+}
+
+// Menus that exist already and message boxes made later both grow with the main window.
+void TestAppearanceWindows::standardWindowsTakeTheProgramsTextSize() {
+    QMenu menu;
+    const int desktopPixels =
+        QFontInfo(QFontDatabase::systemFont(QFontDatabase::GeneralFont)).pixelSize();
+    scaleStandardWindows(300);
+    QMessageBox box;
+    box.ensurePolished();
+    QCOMPARE(QFontInfo(box.font()).pixelSize(), desktopPixels * 3);
+    QCOMPARE(QFontInfo(menu.font()).pixelSize(), desktopPixels * 3);
+    scaleStandardWindows(100);
+}
+
 #include "tst_appearance_windows.moc"

@@ -1,4 +1,7 @@
 #include "competition/TForm_Namensfenster.h"
+
+#include "common/window_scale.h"
+#include "platform/window_scaling.h"
 #include "support/fake_platform.h"
 
 #include <QAccessible>
@@ -59,7 +62,10 @@ void TestNamensfenster::cleanup() {
 
 void TestNamensfenster::presentation() {
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Namen zu einem Wettbewerb eingeben"));
-    QCOMPARE(dialog->size(), QSize(432, 246));
+    // The design size, grown as the program's other windows are on this screen.
+    const int percent = screenScalePercent(dialog->screen(), QSize(432, 246));
+    QCOMPARE(dialog->size(), QSize(int(roundHalfEven(432 * percent, 100)),
+                                   int(roundHalfEven(246 * percent, 100))));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QCOMPARE(dialog->findChild<QLabel*>("Label1")->text(),
              QString::fromUtf8("Vor dem Start eines Wettbewerbs gib bitte deinen Namen ein \n"
