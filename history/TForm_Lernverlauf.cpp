@@ -103,6 +103,13 @@ QColor timesTableColour(const TaskFigures& task, double quickestMs, double slowe
                            int(std::lround(50 + 150 * std::clamp(slowness, 0.0, 1.0))), 250);
 }
 
+// The colour is read again as a sign, for children who cannot tell red from green: a tick for a
+// task never got wrong, a cross with the number of wrong answers otherwise.
+QString timesTableText(const TaskFigures& task) {
+    return secondsText(task.meanMs) + (task.misses == 0 ? QStringLiteral(" ✓")
+                                                        : QStringLiteral(" ✗%1").arg(task.misses));
+}
+
 QTableWidgetItem* readOnlyItem(const QString& text, const QString& accessibleText,
                                const QString& meaning) {
     auto* item = new QTableWidgetItem(text);
@@ -241,8 +248,9 @@ void TForm_Lernverlauf::FormCreate() {
     But_Fehler_ueben->setObjectName(QStringLiteral("But_Fehler_ueben"));
     But_Schliessen = new QPushButton(QStringLiteral("&Schließen"), this);
     But_Schliessen->setObjectName(QStringLiteral("But_Schliessen"));
-    Label_Legende = new QLabel(QStringLiteral("Grün: meist richtig, rot: oft falsch. Je kräftiger "
-                                              "die Farbe, desto länger hat die Aufgabe gedauert."),
+    Label_Legende = new QLabel(QStringLiteral("✓ immer richtig, ✗2 zweimal falsch. Grün: meist "
+                                              "richtig, rot: oft falsch. Je kräftiger die Farbe, "
+                                              "desto länger hat die Aufgabe gedauert."),
                                this);
     Label_Legende->setObjectName(QStringLiteral("Label_Legende"));
     Label_Legende->setWordWrap(true);
@@ -297,6 +305,15 @@ void TForm_Lernverlauf::FormCreate() {
         table->horizontalHeader()->setFont(this->font());
         table->verticalHeader()->setFont(this->font());
     }
+    // A run is a dot a child sees: less than half a line of text across.
+    const QFontMetrics metrics(this->font());
+    for (QLineSeries* series : {Reihe_Tempo, Reihe_Richtig})
+        series->setMarkerSize(qMax<qreal>(7, metrics.height() * 0.4));
+    // All ten rows of the times table show without scrolling; the chart gives up the room.
+    const int row = metrics.height() + 6;
+    Einmaleins->verticalHeader()->setMinimumSectionSize(row);
+    Einmaleins->setMinimumHeight(Einmaleins->horizontalHeader()->sizeHint().height() + 10 * row +
+                                 2 * Einmaleins->frameWidth());
     showFigures();
 }
 
@@ -455,7 +472,7 @@ void TForm_Lernverlauf::showTables() {
                     task.attempts == 0
                         ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
                                        QStringLiteral("Einmaleins"))
-                        : readOnlyItem(secondsText(task.meanMs),
+                        : readOnlyItem(timesTableText(task),
                                        QStringLiteral("%1: %2, %3 falsch, %4 %5")
                                            .arg(name, secondsText(task.meanMs),
                                                 percentText(task.errorRate()),
