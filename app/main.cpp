@@ -1,6 +1,7 @@
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "appearance/program_icon.h"
+#include "common/data_folder.h"
 #include "common/file_access.h"
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
@@ -95,9 +96,23 @@ int main(int argc, char* argv[]) {
     RunState state;
     RunController run(state, platform);
     ignoreFileSizeSignal();
-    // The program keeps its files in the folder it was started in.
-    const QString dataFolder = QDir::currentPath();
-    if (const QString undecodable = undecodableName(currentFolderBytes()); !undecodable.isEmpty()) {
+    // The data folder is chosen once, here: every window gets it from main.
+    const DataFolderChoice chosenFolder = chooseDataFolder(
+        QApplication::arguments(), dataFolderSetting(), QDir::currentPath(), QDir::homePath());
+    const QString dataFolder = chosenFolder.folder;
+    const QString origin = dataFolderOrigin(chosenFolder.source);
+    if (!chosenFolder.fault.isEmpty()) {
+        QApplication::setWindowIcon(programIcon());
+        platform.showMessage(nullptr, MessageKind::Warning, MessageButtons::Ok, chosenFolder.fault,
+                             std::nullopt);
+        return 2;
+    }
+    // A folder named on the command line or in the settings arrived as text and has a name Qt
+    // can give back; the folder the program was started in may not.
+    const QString undecodable = chosenFolder.source == DataFolderChoice::Source::StartFolder
+                                    ? undecodableName(currentFolderBytes())
+                                    : QString();
+    if (!undecodable.isEmpty()) {
         QApplication::setWindowIcon(programIcon());
         platform.showMessage(
             nullptr, MessageKind::Warning, MessageButtons::Ok,
@@ -119,12 +134,21 @@ int main(int argc, char* argv[]) {
     TForm1 mainWindow(state, run, platform, dataFolder);
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
+        // A folder someone set is named with where it was set, and is put right there.
+        const QString folderText =
+            origin.isEmpty() ? QDir::toNativeSeparators(dataFolder)
+                             : QDir::toNativeSeparators(dataFolder) + QLatin1Char('\n') + origin;
+        const QString advice =
+            origin.isEmpty()
+                ? QStringLiteral("Bitte starte Kalumbrixtor in einem Ordner, in dem es Dateien "
+                                 "anlegen darf.")
+                : QStringLiteral("Bitte gib einen Ordner an, den es gibt und in dem Kalumbrixtor "
+                                 "Dateien anlegen darf.");
         platform.showMessage(
             nullptr, MessageKind::Warning, MessageButtons::Ok,
             QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
-                           "angelegt werden.\n%2\n\nBitte starte Kalumbrixtor in einem Ordner, "
-                           "in dem es Dateien anlegen darf.")
-                .arg(QDir::toNativeSeparators(dataFolder), mainWindow.bestListsFailure()),
+                           "angelegt werden.\n%2\n\n%3")
+                .arg(folderText, mainWindow.bestListsFailure(), advice),
             std::nullopt);
         return 2;
     }
