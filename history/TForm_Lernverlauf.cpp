@@ -78,18 +78,6 @@ QString percentText(double share) {
     return QString::number(qRound(share * 100.0)) + QStringLiteral(" %");
 }
 
-// "7 * 8", "17 : 5 R": the task as the child saw it.
-QString taskText(const TaskFigures& task, const QString& operation) {
-    const bool remainder = operation == QLatin1String(": R");
-    QString text =
-        QStringLiteral("%1 %2 %3")
-            .arg(task.operand1)
-            .arg(remainder ? QStringLiteral(":") : operation, QString::number(task.operand2));
-    if (remainder)
-        text += QStringLiteral(" R");
-    return text;
-}
-
 // Never asked stays white. The hue tells how often the task went wrong: green for never over
 // yellow to red for always. The strength tells how long it took, from pale for the quickest task
 // of the table to strong for the slowest; light enough throughout that the black time stays
@@ -450,7 +438,7 @@ void TForm_Lernverlauf::showTables() {
                 TaskFigures shown = task;
                 shown.operand1 = a + 1;
                 shown.operand2 = b + 1;
-                const QString name = taskText(shown, operation);
+                const QString name = taskText(shown.operand1, shown.operand2, operation);
                 QTableWidgetItem* item =
                     task.attempts == 0
                         ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
@@ -480,7 +468,7 @@ void TForm_Lernverlauf::showTables() {
             const TaskFigures& task = rows[r];
             const QString value = byTime ? secondsText(task.meanMs) : QString::number(task.misses);
             const QString attempts = QString::number(task.attempts);
-            const QString name = taskText(task, operation);
+            const QString name = taskText(task.operand1, task.operand2, operation);
             list->setItem(r, 0, readOnlyItem(name, name, QStringLiteral("Aufgabe")));
             list->setItem(r, 1, readOnlyItem(value, value, middle));
             list->setItem(r, 2, readOnlyItem(attempts, attempts, QStringLiteral("Versuche")));

@@ -55,6 +55,7 @@ public:
     HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
         return reason_;
     }
+    HistoryError everyonesRuns(const QString&, QList<HistoryRun>&) override { return reason_; }
 
 private:
     QString path_;

@@ -115,6 +115,28 @@ QString runColumns() {
                           "competition, tasks_worked, points");
 }
 
+// The columns of an answer that every reader takes; the typed answer follows where it is read.
+QString answerColumns() {
+    return QStringLiteral("a.run_id, a.task_no, a.operand1, a.operand2, a.correct_result, "
+                          "a.correct_remainder, a.correct, a.answer_ms");
+}
+
+// A row of runColumns.
+HistoryRun runOf(const QSqlQuery& q) {
+    HistoryRun run;
+    run.id = q.value(0).toLongLong();
+    run.participant = q.value(1).toString();
+    run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
+    run.operation = q.value(3).toString();
+    run.range1 = q.value(4).toString();
+    run.range2 = q.value(5).toString();
+    run.timeLimit = q.value(6).toInt();
+    run.competition = q.value(7).toInt();
+    run.tasksWorked = q.value(8).toInt();
+    run.points = q.value(9).toInt();
+    return run;
+}
+
 } // namespace
 
 SqliteHistoryStore::SqliteHistoryStore(const QString& path, int busyTimeoutMs)
@@ -427,17 +449,7 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         return reasonFor(q.lastError(), false);
     QHash<qint64, qsizetype> indexOfRun;
     while (q.next()) {
-        HistoryRun run;
-        run.id = q.value(0).toLongLong();
-        run.participant = q.value(1).toString();
-        run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
-        run.operation = q.value(3).toString();
-        run.range1 = q.value(4).toString();
-        run.range2 = q.value(5).toString();
-        run.timeLimit = q.value(6).toInt();
-        run.competition = q.value(7).toInt();
-        run.tasksWorked = q.value(8).toInt();
-        run.points = q.value(9).toInt();
+        HistoryRun run = runOf(q);
         // In a damaged file the index can name a row that says otherwise: that run is someone
         // else's, or of another operation than the one its answers are checked and practised in.
         if (run.participant != participant || (!allOperations && run.operation != operation))
@@ -454,15 +466,66 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
     // index and then each run's answers by theirs, instead of walking every answer.
     QSqlQuery a(db_);
     a.setForwardOnly(true);
-    if (!a.prepare(QStringLiteral("SELECT a.run_id, a.task_no, a.operand1, a.operand2, "
-                                  "a.correct_result, a.correct_remainder, a.given_answer, "
-                                  "a.given_remainder, a.correct, a.answer_ms FROM runs r CROSS "
-                                  "JOIN answers a ON a.run_id = r.id WHERE %1")
-                       .arg(filter)))
+    if (!a.prepare(QStringLiteral("SELECT %1, a.given_answer, a.given_remainder FROM runs r CROSS "
+                                  "JOIN answers a ON a.run_id = r.id WHERE %2")
+                       .arg(answerColumns(), filter)))
         return reasonFor(a.lastError(), false);
     a.addBindValue(participant);
     if (!allOperations)
         a.addBindValue(operation);
+    return readAnswers(a, indexOfRun, true, out);
+}
+
+HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
+    out.clear();
+    bool readable = false;
+    if (HistoryError error = openForReading(readable); error || !readable)
+        return error;
+
+    const bool allOperations = operation.isEmpty();
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
+                       .arg(runColumns(),
+                            allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
+        return reasonFor(q.lastError(), false);
+    if (!allOperations)
+        q.addBindValue(operation);
+    if (!q.exec())
+        return reasonFor(q.lastError(), false);
+    QHash<qint64, qsizetype> indexOfRun;
+    while (q.next()) {
+        HistoryRun run = runOf(q);
+        if (!allOperations && run.operation != operation)
+            continue;
+        indexOfRun.insert(run.id, out.size());
+        out << run;
+    }
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
+    if (out.isEmpty())
+        return std::nullopt;
+
+    // All answers in the order of the file, one pass; for one operation its runs lead, each
+    // run's answers found by their index.
+    QSqlQuery a(db_);
+    a.setForwardOnly(true);
+    const QString query =
+        allOperations
+            ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+            : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = r.id "
+                             "WHERE r.operation = ?")
+                  .arg(answerColumns());
+    if (!a.prepare(query))
+        return reasonFor(a.lastError(), false);
+    if (!allOperations)
+        a.addBindValue(operation);
+    return readAnswers(a, indexOfRun, false, out);
+}
+
+HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
+                                             const QHash<qint64, qsizetype>& indexOfRun, bool typed,
+                                             QList<HistoryRun>& out) {
     if (!a.exec())
         return reasonFor(a.lastError(), false);
     while (a.next()) {
@@ -484,10 +547,12 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         answer.operand2 = qint32(operand2);
         answer.correctResult = a.value(4).toInt();
         answer.correctRemainder = a.value(5).toInt();
-        answer.givenAnswer = a.value(6).toString();
-        answer.givenRemainder = a.value(7).toString();
-        answer.correct = a.value(8).toInt() != 0;
-        answer.answerMs = a.value(9).toLongLong();
+        answer.correct = a.value(6).toInt() != 0;
+        answer.answerMs = a.value(7).toLongLong();
+        if (typed) {
+            answer.givenAnswer = a.value(8).toString();
+            answer.givenRemainder = a.value(9).toString();
+        }
         out[*found].answers << answer;
     }
     if (a.lastError().isValid())
