@@ -187,27 +187,53 @@ int main(int argc, char* argv[]) {
     recordEndedRuns(
         run, [&] { return mainWindow.historyRecordingOn(); },
         [&]() -> HistoryRecorder& { return historyRecording().recorder; });
-    // The learning-progress window reads the store the recorder writes; it is made at its first
-    // use, as it loads the chart library's scene and the database driver.
+    // The learning-progress window and the class overview read the store the recorder writes;
+    // each is made at its first use, as they load the database driver (and the chart library).
     std::unique_ptr<HistoryViewer> progress;
-    QObject::connect(&mainWindow, &TForm1::historyViewerRequested, &mainWindow, [&] {
+    std::unique_ptr<ClassOverview> overview;
+    auto historyModule = [&]() -> HistoryRecording* {
         HistoryRecording& recording = historyRecording();
         if (!recording.module) {
             platform.showMessage(&mainWindow, MessageKind::Warning, MessageButtons::Ok,
                                  QStringLiteral("Der Lernverlauf kann nicht gezeigt werden:\n%1")
                                      .arg(recording.unavailable),
                                  std::nullopt);
-            return;
+            return nullptr;
         }
-        if (!progress)
-            progress = recording.module->createViewer(
-                *recording.store, platform, &mainWindow,
+        return &recording;
+    };
+    auto progressViewer = [&]() -> HistoryViewer* {
+        HistoryRecording* recording = historyModule();
+        if (recording && !progress)
+            progress = recording->module->createViewer(
+                *recording->store, platform, &mainWindow,
                 [&](const QString& participant, const QString& operation,
                     const QList<OperandPair>& tasks) {
+                    // A practice run asked for from a child's row of the class overview: the
+                    // overview goes too, so the child sees the main window.
+                    if (overview)
+                        overview->close();
                     if (const std::optional<Operation> known = operationFromText(operation))
                         run.startPractice(participant, *known, tasks);
                 });
-        progress->openFromMainMenu();
+        return recording ? progress.get() : nullptr;
+    };
+    QObject::connect(&mainWindow, &TForm1::historyViewerRequested, &mainWindow, [&] {
+        if (HistoryViewer* viewer = progressViewer())
+            viewer->openFromMainMenu();
+    });
+    QObject::connect(&mainWindow, &TForm1::classOverviewRequested, &mainWindow, [&] {
+        HistoryRecording* recording = historyModule();
+        if (!recording)
+            return;
+        if (!overview)
+            overview = recording->module->createClassOverview(
+                *recording->store, platform, printers, dataFolder, &mainWindow,
+                [&](const QString& participant, const QString& operation) {
+                    if (HistoryViewer* viewer = progressViewer())
+                        viewer->openFor(participant, operation);
+                });
+        overview->openFromMainMenu();
     });
     QObject::connect(&run, &RunController::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,
