@@ -6,6 +6,7 @@
 #include "bench/history_data.h"
 #include "history/TForm_Klassenuebersicht.h"
 #include "history/class_printouts.h"
+#include "history/history_widgets.h"
 #include "platform/printing.h"
 #include "support/fake_platform.h"
 

@@ -126,9 +126,6 @@ inline void writeHistory(const QString& path, int count,
         }
         if (!db.commit())
             qFatal("commit failed");
-
-        if (!db.commit())
-            qFatal("commit failed");
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
 }

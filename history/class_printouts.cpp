@@ -21,6 +21,12 @@ QString fitted(const QString& text, qsizetype length) {
     return text.size() <= length ? text : text.left(length - 1) + QStringLiteral("…");
 }
 
+// Inlined where texts and lines are made side by side, GCC 12 at -O3 takes the copy of a line
+// into the list for a copy of uninitialised text and stops the optimised build.
+[[gnu::noinline]] void append(Printout& printout, const PrintOperation& operation) {
+    printout.operations.append(operation);
+}
+
 } // namespace
 
 ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& names) {
@@ -62,7 +68,7 @@ Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& d
         options.heading = sheet.name + QStringLiteral("     ") + dateText;
         const Printout page = taskSheetPrintout(grid, options, dateText, timeText);
         if (!all.operations.isEmpty())
-            all.operations.append(PrintNewPage{});
+            append(all, PrintNewPage{});
         all.fontHeight = page.fontHeight;
         all.operations.append(page.operations);
     }
@@ -76,16 +82,16 @@ Printout classReportPrintout(const QList<ChildFigures>& rows, const QString& cla
     report.fontHeight = reportFontHeight;
     auto text = [&](int x, int y, const QString& s) {
         if (!s.isEmpty())
-            report.operations.append(PrintText{x, y, s});
+            append(report, PrintText{x, y, s});
     };
     auto rule = [&](int y, int pen) {
-        report.operations.append(PrintLine{0, y, reportRight, y, pen});
+        append(report, PrintLine{0, y, reportRight, y, pen});
     };
     const int pages =
         std::max<int>(1, int((rows.size() + reportRowsPerPage - 1) / reportRowsPerPage));
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
-            report.operations.append(PrintNewPage{});
+            append(report, PrintNewPage{});
         text(0, 200,
              QStringLiteral("Kalumbrixtor     Klassenübersicht %1     gedruckt am %2 um %3 Uhr")
                  .arg(className, dateText, timeText));

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -119,6 +120,14 @@ QString runColumns() {
 QString answerColumns() {
     return QStringLiteral("a.run_id, a.task_no, a.operand1, a.operand2, a.correct_result, "
                           "a.correct_remainder, a.correct, a.answer_ms");
+}
+
+// Each run's answers in the order they were given.
+void sortAnswers(QList<HistoryRun>& runs) {
+    for (HistoryRun& run : runs)
+        std::stable_sort(
+            run.answers.begin(), run.answers.end(),
+            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
 }
 
 // A row of runColumns.
@@ -508,19 +517,72 @@ HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<H
 
     // All answers in the order of the file, one pass; for one operation its runs lead, each
     // run's answers found by their index.
-    QSqlQuery a(db_);
-    a.setForwardOnly(true);
     const QString query =
         allOperations
             ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
             : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = r.id "
                              "WHERE r.operation = ?")
                   .arg(answerColumns());
-    if (!a.prepare(query))
-        return reasonFor(a.lastError(), false);
-    if (!allOperations)
-        a.addBindValue(operation);
-    return readAnswers(a, indexOfRun, false, out);
+    return readClassAnswers(query, operation, indexOfRun, out);
+}
+
+// A class's answers are read through SQLite's own interface: for a quarter of a million answers
+// the driver's conversion of every value into a variant takes longer than all the rest of the
+// class overview.
+HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QString& operation,
+                                                  const QHash<qint64, qsizetype>& indexOfRun,
+                                                  QList<HistoryRun>& out) {
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    auto failure = [&](int code) {
+        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                                   QSqlError::StatementError, QString::number(code)),
+                         false);
+    };
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray sql = query.toUtf8();
+    if (const int code =
+            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        code != SQLITE_OK)
+        return failure(code);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                          sqlite3_finalize);
+    const QByteArray operationText = operation.toUtf8();
+    if (!operation.isEmpty()) {
+        if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
+                                               int(operationText.size()), SQLITE_STATIC);
+            code != SQLITE_OK)
+            return failure(code);
+    }
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto found = indexOfRun.constFind(sqlite3_column_int64(statement, 0));
+        if (found == indexOfRun.cend())
+            continue;
+        // As in readAnswers: a task the program could not have posed is left out, and so is an
+        // operand that is not a whole number.
+        if (sqlite3_column_type(statement, 2) != SQLITE_INTEGER ||
+            sqlite3_column_type(statement, 3) != SQLITE_INTEGER)
+            continue;
+        const qint64 operand1 = sqlite3_column_int64(statement, 2);
+        const qint64 operand2 = sqlite3_column_int64(statement, 3);
+        if (!taskPosable(out[*found].operation, operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.taskNo = sqlite3_column_int(statement, 1);
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correctResult = sqlite3_column_int(statement, 4);
+        answer.correctRemainder = sqlite3_column_int(statement, 5);
+        answer.correct = sqlite3_column_int(statement, 6) != 0;
+        answer.answerMs = sqlite3_column_int64(statement, 7);
+        out[*found].answers << answer;
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    sortAnswers(out);
+    return std::nullopt;
 }
 
 HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
@@ -557,18 +619,19 @@ HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
     }
     if (a.lastError().isValid())
         return reasonFor(a.lastError(), false);
-    for (HistoryRun& run : out)
-        std::stable_sort(
-            run.answers.begin(), run.answers.end(),
-            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+    sortAnswers(out);
     return std::nullopt;
 }
 
-int SqliteHistoryStore::systemError() const {
+sqlite3* SqliteHistoryStore::handle() const {
     const QVariant handle = db_.isValid() ? db_.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return 0;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+int SqliteHistoryStore::systemError() const {
+    sqlite3* connection = handle();
     return connection ? sqlite3_system_errno(connection) : 0;
 }
 

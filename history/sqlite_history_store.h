@@ -7,6 +7,7 @@
 #include <QString>
 
 class QSqlError;
+struct sqlite3;
 class QSqlQuery;
 
 // The learning history in an SQLite file. The file is opened at the first call, not before, so
@@ -52,6 +53,11 @@ private:
     // is the run's id; answers to tasks the program could not have posed are left out.
     HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,
                              bool typed, QList<HistoryRun>& out);
+    HistoryError readClassAnswers(const QString& query, const QString& operation,
+                                  const QHash<qint64, qsizetype>& indexOfRun,
+                                  QList<HistoryRun>& out);
+    // SQLite's own connection under the driver, or nullptr.
+    sqlite3* handle() const;
     HistoryError reasonFor(const QSqlError& error, bool writing) const;
     // The errno of the system call that made SQLite's last call fail, or 0.
     int systemError() const;

@@ -60,6 +60,7 @@ class TestClassPrintouts : public QObject {
     Q_OBJECT
 private slots:
     void sheetsCarryEachChildsOwnTasks();
+    void reportAndCsvCarryTheRowsAsShown();
 };
 
 // Mia: her missed tasks newest first, then the slow right one, over two operations; Ben has
@@ -90,6 +91,41 @@ void TestClassPrintouts::sheetsCarryEachChildsOwnTasks() {
 
     QCOMPARE(pages[1].heading, QStringLiteral("Mia     08.12.2026"));
     QCOMPARE(pages[1].tasks, QStringList({"7 * 8 =", "17 : R 5 =", "7 + 8 =", "9 : R 9 ="}));
+}
+
+// 26 children: 25 on the first page, one on the second, each page headed with the period and
+// the operation; the CSV holds every row, with a name that a spreadsheet would take for a
+// formula defused.
+void TestClassPrintouts::reportAndCsvCarryTheRowsAsShown() {
+    QList<ChildFigures> rows(26);
+    for (qsizetype k = 0; k < rows.size(); ++k)
+        rows[k].name = QStringLiteral("Kind %1").arg(k + 1);
+    rows[25].name = QStringLiteral("=Ende; \"x\"");
+    rows[25].change = 0.31;
+    const Printout report =
+        classReportPrintout(rows, "4b", "7 Tage", "Addieren (+)", "08.12.2026", "10:00:00");
+    QCOMPARE(report.pageCount(), 2);
+    QStringList names;
+    QStringList pageHeadings;
+    for (const PrintOperation& op : report.operations) {
+        if (const auto* text = std::get_if<PrintText>(&op)) {
+            if (text->x == 0 && text->y >= 490)
+                names << text->text;
+            if (text->y == 280)
+                pageHeadings << text->text;
+        }
+    }
+    QCOMPARE(names.size(), 26);
+    QCOMPARE(names.last(), QStringLiteral("=Ende; \"x\""));
+    QCOMPARE(pageHeadings,
+             QStringList({"Zeitraum: 7 Tage     Rechenart: Addieren (+)     Seite 1 von 2",
+                          "Zeitraum: 7 Tage     Rechenart: Addieren (+)     Seite 2 von 2"}));
+
+    const QList<QByteArray> lines = classOverviewCsv(rows).split('\n');
+    QCOMPARE(lines.size(), 28); // heading, 26 rows, nothing after the last line end
+    QCOMPARE(lines[0], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
+                                  "Veränderung;Richtig;Häufigste Fehler\r"));
+    QCOMPARE(lines[26], QByteArray("\"'=Ende; \"\"x\"\"\";0;0;–;–;schneller um 0,3;–;\r"));
 }
 
 QTEST_GUILESS_MAIN(TestClassPrintouts)
