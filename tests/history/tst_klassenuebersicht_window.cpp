@@ -130,6 +130,22 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll().count("/Type /Page\n"), 1);
     QCOMPARE(table->selectedItems().size(), 2 * overviewColumnCount);
+
+    // The table as shown (sorted by runs) goes into the file chosen in the save dialog, which
+    // opened in the class folder.
+    const QString csv = folder.filePath(QStringLiteral("Klasse.csv"));
+    platform.saveAs({csv});
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(platform.fileRequests.size(), 1); // the button clicks after its press is shown
+    QCOMPARE(platform.fileRequests.first().directory, folder.path());
+    QFile saved(csv);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[1], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
+    QVERIFY(lines[2].startsWith("Mia;2;") && lines[3].startsWith("Ben;1;"));
 }
 
 QTEST_MAIN(TestKlassenuebersichtWindow)
