@@ -23,6 +23,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -321,9 +322,11 @@ void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
     const ChildSheets chosen = mistakeSheets(runs_, chosenNames());
     if (chosen.sheets.isEmpty()) {
         platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
-                              QStringLiteral("%1 hat bei dieser Rechenart keine Aufgaben zum "
+                              QStringLiteral("%1 %2 bei dieser Rechenart keine Aufgaben zum "
                                              "Üben. Es wurde nichts gedruckt.")
-                                  .arg(namesText(chosen.leftOut)));
+                                  .arg(namesText(chosen.leftOut), chosen.leftOut.size() == 1
+                                                                      ? QStringLiteral("hat")
+                                                                      : QStringLiteral("haben")));
         return;
     }
     if (!chosen.leftOut.isEmpty())
