@@ -507,6 +507,8 @@ HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<H
         HistoryRun run = runOf(q);
         if (!allOperations && run.operation != operation)
             continue;
+        // Room for the answers the run says it had, up to a run's most: they arrive one by one.
+        run.answers.reserve(std::clamp(run.tasksWorked, 0, taskLimit));
         indexOfRun.insert(run.id, out.size());
         out << run;
     }
