@@ -84,9 +84,7 @@ Printout classReportPrintout(const QList<ChildFigures>& rows, const QString& cla
         if (!s.isEmpty())
             append(report, PrintText{x, y, s});
     };
-    auto rule = [&](int y, int pen) {
-        append(report, PrintLine{0, y, reportRight, y, pen});
-    };
+    auto rule = [&](int y, int pen) { append(report, PrintLine{0, y, reportRight, y, pen}); };
     const int pages =
         std::max<int>(1, int((rows.size() + reportRowsPerPage - 1) / reportRowsPerPage));
     for (int page = 0; page < pages; ++page) {
