@@ -68,6 +68,7 @@ bench: deps
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_answer_to_next_task
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_task_set_viewer
 	$(BENCH)/bench/bench_history
+	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_class_overview
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window --wm
 

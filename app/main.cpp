@@ -2,6 +2,7 @@
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
 #include "appearance/program_icon.h"
+#include "common/data_folder.h"
 #include "common/file_access.h"
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
@@ -97,9 +98,23 @@ int main(int argc, char* argv[]) {
     RunState state;
     RunController run(state, platform);
     ignoreFileSizeSignal();
-    // The program keeps its files in the folder it was started in.
-    const QString dataFolder = QDir::currentPath();
-    if (const QString undecodable = undecodableName(currentFolderBytes()); !undecodable.isEmpty()) {
+    // The data folder is chosen once, here: every window gets it from main.
+    const DataFolderChoice chosenFolder = chooseDataFolder(
+        QApplication::arguments(), dataFolderSetting(), QDir::currentPath(), QDir::homePath());
+    const QString dataFolder = chosenFolder.folder;
+    const QString origin = dataFolderOrigin(chosenFolder.source);
+    if (!chosenFolder.fault.isEmpty()) {
+        QApplication::setWindowIcon(programIcon());
+        platform.showMessage(nullptr, MessageKind::Warning, MessageButtons::Ok, chosenFolder.fault,
+                             std::nullopt);
+        return 2;
+    }
+    // A folder named on the command line or in the settings arrived as text and has a name Qt
+    // can give back; the folder the program was started in may not.
+    const QString undecodable = chosenFolder.source == DataFolderChoice::Source::StartFolder
+                                    ? undecodableName(currentFolderBytes())
+                                    : QString();
+    if (!undecodable.isEmpty()) {
         QApplication::setWindowIcon(programIcon());
         platform.showMessage(
             nullptr, MessageKind::Warning, MessageButtons::Ok,
@@ -123,12 +138,21 @@ int main(int argc, char* argv[]) {
     FocusMarker::frameFocusInEveryWindow();
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
+        // A folder someone set is named with where it was set, and is put right there.
+        const QString folderText =
+            origin.isEmpty() ? QDir::toNativeSeparators(dataFolder)
+                             : QDir::toNativeSeparators(dataFolder) + QLatin1Char('\n') + origin;
+        const QString advice =
+            origin.isEmpty()
+                ? QStringLiteral("Bitte starte Kalumbrixtor in einem Ordner, in dem es Dateien "
+                                 "anlegen darf.")
+                : QStringLiteral("Bitte gib einen Ordner an, den es gibt und in dem Kalumbrixtor "
+                                 "Dateien anlegen darf.");
         platform.showMessage(
             nullptr, MessageKind::Warning, MessageButtons::Ok,
             QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
-                           "angelegt werden.\n%2\n\nBitte starte Kalumbrixtor in einem Ordner, "
-                           "in dem es Dateien anlegen darf.")
-                .arg(QDir::toNativeSeparators(dataFolder), mainWindow.bestListsFailure()),
+                           "angelegt werden.\n%2\n\n%3")
+                .arg(folderText, mainWindow.bestListsFailure(), advice),
             std::nullopt);
         return 2;
     }
@@ -167,27 +191,53 @@ int main(int argc, char* argv[]) {
     recordEndedRuns(
         run, [&] { return mainWindow.historyRecordingOn(); },
         [&]() -> HistoryRecorder& { return historyRecording().recorder; });
-    // The learning-progress window reads the store the recorder writes; it is made at its first
-    // use, as it loads the chart library's scene and the database driver.
+    // The learning-progress window and the class overview read the store the recorder writes;
+    // each is made at its first use, as they load the database driver (and the chart library).
     std::unique_ptr<HistoryViewer> progress;
-    QObject::connect(&mainWindow, &TForm1::historyViewerRequested, &mainWindow, [&] {
+    std::unique_ptr<ClassOverview> overview;
+    auto historyModule = [&]() -> HistoryRecording* {
         HistoryRecording& recording = historyRecording();
         if (!recording.module) {
             platform.showMessage(&mainWindow, MessageKind::Warning, MessageButtons::Ok,
                                  QStringLiteral("Der Lernverlauf kann nicht gezeigt werden:\n%1")
                                      .arg(recording.unavailable),
                                  std::nullopt);
-            return;
+            return nullptr;
         }
-        if (!progress)
-            progress = recording.module->createViewer(
-                *recording.store, platform, &mainWindow,
+        return &recording;
+    };
+    auto progressViewer = [&]() -> HistoryViewer* {
+        HistoryRecording* recording = historyModule();
+        if (recording && !progress)
+            progress = recording->module->createViewer(
+                *recording->store, platform, &mainWindow,
                 [&](const QString& participant, const QString& operation,
                     const QList<OperandPair>& tasks) {
+                    // A practice run asked for from a child's row of the class overview: the
+                    // overview goes too, so the child sees the main window.
+                    if (overview)
+                        overview->close();
                     if (const std::optional<Operation> known = operationFromText(operation))
                         run.startPractice(participant, *known, tasks);
                 });
-        progress->openFromMainMenu();
+        return recording ? progress.get() : nullptr;
+    };
+    QObject::connect(&mainWindow, &TForm1::historyViewerRequested, &mainWindow, [&] {
+        if (HistoryViewer* viewer = progressViewer())
+            viewer->openFromMainMenu();
+    });
+    QObject::connect(&mainWindow, &TForm1::classOverviewRequested, &mainWindow, [&] {
+        HistoryRecording* recording = historyModule();
+        if (!recording)
+            return;
+        if (!overview)
+            overview = recording->module->createClassOverview(
+                *recording->store, platform, printers, dataFolder, &mainWindow,
+                [&](const QString& participant, const QString& operation) {
+                    if (HistoryViewer* viewer = progressViewer())
+                        viewer->openFor(participant, operation);
+                });
+        overview->openFromMainMenu();
     });
     QObject::connect(&run, &RunController::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,

@@ -5,6 +5,7 @@
 // operation with all their answers, for a child with an ordinary amount of data and for the one
 // with the most; and the window itself opened on that file for the child with the most runs, its
 // chart drawn.
+#include "bench/history_data.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/sqlite_history_store.h"
 #include "main_window/settings_items.h"
@@ -30,66 +31,11 @@
 
 namespace {
 
-const QStringList operations{QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                             QStringLiteral(":"), QStringLiteral(": R")};
-
 struct Sample {
     QString participant;
     QString operation;
     qsizetype runs = 0;
 };
-
-QString childName(int n) {
-    return QStringLiteral("Kind %1 Müller").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-// A task as a child of the second to fourth class meets it, and how long the answer took.
-AnsweredTask makeAnswer(QRandomGenerator& random, const QString& operation, int taskNo) {
-    AnsweredTask a;
-    a.taskNo = taskNo;
-    const bool division = operation.startsWith(QLatin1Char(':'));
-    if (operation == QLatin1String("*") || division) {
-        a.operand1 = random.bounded(1, 11);
-        a.operand2 = random.bounded(1, 11);
-    } else {
-        a.operand1 = random.bounded(0, 101);
-        a.operand2 = random.bounded(0, 101);
-    }
-    if (operation == QLatin1String("+"))
-        a.correctResult = a.operand1 + a.operand2;
-    else if (operation == QLatin1String("-"))
-        a.correctResult = a.operand1 - a.operand2;
-    else if (operation == QLatin1String("*"))
-        a.correctResult = a.operand1 * a.operand2;
-    else
-        a.correctResult = a.operand1 / a.operand2;
-    if (operation == QLatin1String(": R")) {
-        a.correctRemainder = a.operand1 % a.operand2;
-        a.givenRemainder = QString::number(a.correctRemainder);
-    }
-    a.correct = random.bounded(100) < 85;
-    a.givenAnswer = QString::number(a.correct ? a.correctResult : a.correctResult + 1);
-    // Mostly two to five seconds, now and then much longer.
-    a.answerMs = qint64(1500 + 1000 * std::exp(random.generateDouble() * 2.2));
-    return a;
-}
-
-HistoryRun makeRun(QRandomGenerator& random, const QString& participant, const QString& operation,
-                   const QDateTime& at, int answers) {
-    HistoryRun run;
-    run.participant = participant;
-    run.operation = operation;
-    run.startedAt = at;
-    run.range1 = QStringLiteral("0 .. 100");
-    run.range2 = QStringLiteral("0 .. 100");
-    run.timeLimit = 300;
-    for (int i = 1; i <= answers; ++i) {
-        run.answers << makeAnswer(random, operation, i);
-        run.points += run.answers.last().correct ? 1 : 0;
-    }
-    run.tasksWorked = answers;
-    return run;
-}
 
 struct History {
     QTemporaryDir dir;
@@ -100,8 +46,6 @@ struct History {
 
 History* history = nullptr;
 
-// The store writes the schema with the first run; the other runs go in with one transaction on a
-// connection of its own, as only a benchmark would write them.
 void buildHistory(History& h) {
     h.path = h.dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
     QRandomGenerator random(20261208);
@@ -116,58 +60,13 @@ void buildHistory(History& h) {
         return makeRun(random, childName(child), operation, firstDay.addSecs(qint64(i) * 5400),
                        answersPerRun);
     };
-    {
-        SqliteHistoryStore store(h.path);
-        if (HistoryError error = store.record(runOf(0)))
-            qFatal("%s", qPrintable(*error));
-    }
+    writeHistory(h.path, runCount, runOf);
     {
         QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bulk"));
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("samples"));
         db.setDatabaseName(h.path);
-        if (!db.open() || !db.transaction())
+        if (!db.open())
             qFatal("cannot open the benchmark history");
-        QSqlQuery runInsert(db);
-        runInsert.prepare(QStringLiteral(
-            "INSERT INTO runs (participant, started_at, operation, range1, range2, time_limit, "
-            "competition, tasks_worked, points) VALUES (?, ?, ?, ?, ?, ?, 0, ?, ?)"));
-        QSqlQuery answerInsert(db);
-        answerInsert.prepare(QStringLiteral(
-            "INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
-            "correct_remainder, given_answer, given_remainder, correct, answer_ms) VALUES (?, ?, "
-            "?, ?, ?, ?, ?, ?, ?, ?)"));
-        for (int i = 1; i < runCount; ++i) {
-            const HistoryRun run = runOf(i);
-            const QVariantList runValues{
-                run.participant, run.startedAt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
-                run.operation,   run.range1,
-                run.range2,      run.timeLimit,
-                run.tasksWorked, run.points};
-            for (int v = 0; v < runValues.size(); ++v)
-                runInsert.bindValue(v, runValues[v]);
-            if (!runInsert.exec())
-                qFatal("run insert failed");
-            const qint64 id = runInsert.lastInsertId().toLongLong();
-            for (const AnsweredTask& a : run.answers) {
-                const QVariantList values{id,
-                                          a.taskNo,
-                                          a.operand1,
-                                          a.operand2,
-                                          a.correctResult,
-                                          a.correctRemainder,
-                                          a.givenAnswer,
-                                          a.givenRemainder,
-                                          a.correct ? 1 : 0,
-                                          a.answerMs};
-                for (int v = 0; v < values.size(); ++v)
-                    answerInsert.bindValue(v, values[v]);
-                if (!answerInsert.exec())
-                    qFatal("answer insert failed");
-            }
-        }
-        if (!db.commit())
-            qFatal("commit failed");
-
         // The child and operation with the most runs, and one from the middle of the field.
         QSqlQuery q(db);
         q.exec(QStringLiteral("SELECT participant, operation, count(*) AS n FROM runs GROUP BY "
@@ -178,7 +77,7 @@ void buildHistory(History& h) {
         h.busiest = samples.first();
         h.ordinary = samples[samples.size() / 2];
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
+    QSqlDatabase::removeDatabase(QStringLiteral("samples"));
 }
 
 void BM_RecordRun(benchmark::State& state) {

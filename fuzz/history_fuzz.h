@@ -7,6 +7,7 @@
 #include "common/clock.h"
 #include "engine/answer_check.h"
 #include "engine/task_generation.h"
+#include "history/class_printouts.h"
 #include "history/history_stats.h"
 #include "history/sqlite_history_store.h"
 
@@ -106,6 +107,18 @@ inline void useHistory(SqliteHistoryStore& store) {
                 std::abort();
             practise(operation, practice);
         }
+    }
+    // The class overview's read: every child at once, figured, and the worksheets' tasks.
+    QList<HistoryRun> everyone;
+    if (store.everyonesRuns(QString(), everyone))
+        return;
+    checkTasks(everyone);
+    if (classFigures(everyone, names, OverviewPeriod::Month, QDate(2026, 12, 8)).size() !=
+        names.size())
+        std::abort();
+    for (const ChildSheet& sheet : mistakeSheets(everyone, names).sheets) {
+        if (sheet.tasks.size() > taskLimit)
+            std::abort();
     }
 }
 

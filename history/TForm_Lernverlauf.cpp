@@ -4,6 +4,7 @@
 #include "common/file_access.h"
 #include "engine/operation.h"
 #include "history/history_stats.h"
+#include "history/history_widgets.h"
 #include "platform/platform.h"
 #include "platform/window_scaling.h"
 #include "storage/task_set_file.h"
@@ -17,10 +18,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -35,31 +34,6 @@ constexpr int designWidth = 800;
 constexpr int designHeight = 600;
 constexpr int listLength = 10;
 constexpr qint64 maxDateSteps = 8;
-
-// A choice among fixed items that a screen reader reads with its label and the item chosen
-// ("Kind: Ben") and speaks again when the arrow keys change it. A non-editable list box keeps its
-// item from the screen reader, so the box shows its item in a read-only text field; a click on
-// that field opens the list, as a click on a list box does.
-class ChoiceBox : public QComboBox {
-public:
-    explicit ChoiceBox(QWidget* parent) : QComboBox(parent) {
-        setEditable(true);
-        setInsertPolicy(QComboBox::NoInsert);
-        setCompleter(nullptr);
-        lineEdit()->setReadOnly(true);
-        lineEdit()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            showPopup();
-            return true;
-        }
-        return QComboBox::eventFilter(watched, event);
-    }
-};
 
 const QLocale& german() {
     static const QLocale locale(QLocale::German, QLocale::Germany);
@@ -76,18 +50,6 @@ QString secondsText(double ms) {
 
 QString percentText(double share) {
     return QString::number(qRound(share * 100.0)) + QStringLiteral(" %");
-}
-
-// "7 * 8", "17 : 5 R": the task as the child saw it.
-QString taskText(const TaskFigures& task, const QString& operation) {
-    const bool remainder = operation == QLatin1String(": R");
-    QString text =
-        QStringLiteral("%1 %2 %3")
-            .arg(task.operand1)
-            .arg(remainder ? QStringLiteral(":") : operation, QString::number(task.operand2));
-    if (remainder)
-        text += QStringLiteral(" R");
-    return text;
 }
 
 // Never asked stays white. The hue tells how often the task went wrong: green for never over
@@ -108,15 +70,6 @@ QColor timesTableColour(const TaskFigures& task, double quickestMs, double slowe
 QString timesTableText(const TaskFigures& task) {
     return secondsText(task.meanMs) + (task.misses == 0 ? QStringLiteral(" ✓")
                                                         : QStringLiteral(" ✗%1").arg(task.misses));
-}
-
-QTableWidgetItem* readOnlyItem(const QString& text, const QString& accessibleText,
-                               const QString& meaning) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setData(Qt::AccessibleTextRole, accessibleText);
-    item->setData(Qt::AccessibleDescriptionRole, meaning);
-    return item;
 }
 
 // A table that Tab leaves at once; the arrow keys move through the cells, which a screen reader
@@ -332,6 +285,15 @@ void TForm_Lernverlauf::openFromMainMenu() {
     exec();
 }
 
+void TForm_Lernverlauf::openFor(const QString& participant, const QString& operation) {
+    lastChosenName_ = participant;
+    if (const std::optional<Operation> known = operationFromText(operation)) {
+        const QSignalBlocker blocker(Auswahl_Rechenart);
+        Auswahl_Rechenart->setCurrentIndex(operationIndex(*known));
+    }
+    openFromMainMenu();
+}
+
 void TForm_Lernverlauf::reload() {
     QStringList names;
     const HistoryError error = store_.participants(names);
@@ -373,9 +335,7 @@ void TForm_Lernverlauf::Auswahl_RechenartChange() {
 
 void TForm_Lernverlauf::storeFailed(const QString& reason) {
     platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
-                          QStringLiteral("Der Lernverlauf in der Datei\n%1\nkonnte nicht "
-                                         "gelesen werden.\n%2")
-                              .arg(store_.location(), reason));
+                          historyReadFailure(store_.location(), reason));
 }
 
 void TForm_Lernverlauf::showFigures() {
@@ -467,7 +427,7 @@ void TForm_Lernverlauf::showTables() {
                 TaskFigures shown = task;
                 shown.operand1 = a + 1;
                 shown.operand2 = b + 1;
-                const QString name = taskText(shown, operation);
+                const QString name = taskText(shown.operand1, shown.operand2, operation);
                 QTableWidgetItem* item =
                     task.attempts == 0
                         ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
@@ -497,7 +457,7 @@ void TForm_Lernverlauf::showTables() {
             const TaskFigures& task = rows[r];
             const QString value = byTime ? secondsText(task.meanMs) : QString::number(task.misses);
             const QString attempts = QString::number(task.attempts);
-            const QString name = taskText(task, operation);
+            const QString name = taskText(task.operand1, task.operand2, operation);
             list->setItem(r, 0, readOnlyItem(name, name, QStringLiteral("Aufgabe")));
             list->setItem(r, 1, readOnlyItem(value, value, middle));
             list->setItem(r, 2, readOnlyItem(attempts, attempts, QStringLiteral("Versuche")));

@@ -30,6 +30,9 @@ public:
     // Reads the names, chooses the child chosen last (or the first) and shows the window modally
     // and maximized.
     void openFromMainMenu();
+    // The same for the child and operation ("+", "-", "*", ":" or ": R") chosen elsewhere; an
+    // operation not among these keeps the one chosen last.
+    void openFor(const QString& participant, const QString& operation);
     // The names and the chosen child's figures, read afresh; what openFromMainMenu shows.
     void reload();
 

@@ -51,4 +51,9 @@ public:
     // One child's runs, oldest first, each with its answers. An empty operation means all.
     virtual HistoryError runs(const QString& participant, const QString& operation,
                               QList<HistoryRun>& out) = 0;
+
+    // Every child's runs of the operation (empty: all), read in one pass for a whole class, oldest
+    // first. The answers carry the task, whether it was right and its time, but not what was
+    // typed: the class's figures and worksheets do not need it, and a class reads many.
+    virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
 };

@@ -11,6 +11,7 @@
 #include <memory>
 
 class Platform;
+class PrinterChoice;
 class QWidget;
 
 // The learning-progress window as the program sees it.
@@ -19,7 +20,22 @@ public:
     virtual ~HistoryViewer() = default;
     // Reads the history afresh and shows the window modally.
     virtual void openFromMainMenu() = 0;
+    // The same with this child and operation chosen.
+    virtual void openFor(const QString& participant, const QString& operation) = 0;
 };
+
+// The class overview as the program sees it.
+class ClassOverview {
+public:
+    virtual ~ClassOverview() = default;
+    // Reads every child's history afresh and shows the window modally.
+    virtual void openFromMainMenu() = 0;
+    // Closes the window, as a practice run is about to start.
+    virtual void close() = 0;
+};
+
+// What a row of the class overview asks for: that child's learning progress in the operation.
+using HistoryRequest = std::function<void(const QString& participant, const QString& operation)>;
 
 // What "Fehler üben" asks of the main window: a practice run of these tasks for this child.
 using PracticeRequest = std::function<void(const QString& participant, const QString& operation,
@@ -32,6 +48,11 @@ struct HistoryModule {
     std::unique_ptr<HistoryStore> (*createStore)(const QString& path);
     std::unique_ptr<HistoryViewer> (*createViewer)(HistoryStore& store, Platform& platform,
                                                    QWidget* parent, PracticeRequest practice);
+    std::unique_ptr<ClassOverview> (*createClassOverview)(HistoryStore& store, Platform& platform,
+                                                          PrinterChoice& printers,
+                                                          const QString& dataFolder,
+                                                          QWidget* parent,
+                                                          HistoryRequest openHistory);
 };
 
 // The module's file name, and the folders the program looks for it in: its own folder (a build)
@@ -55,6 +76,7 @@ public:
     HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
         return reason_;
     }
+    HistoryError everyonesRuns(const QString&, QList<HistoryRun>&) override { return reason_; }
 
 private:
     QString path_;

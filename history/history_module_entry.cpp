@@ -1,5 +1,6 @@
 // The entry of the history module: the database store and the learning-progress window, made for
 // a program that loaded the module at their first use.
+#include "history/TForm_Klassenuebersicht.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_module.h"
 #include "history/sqlite_history_store.h"
@@ -15,9 +16,27 @@ public:
                          std::move(practice));
     }
     void openFromMainMenu() override { window_.openFromMainMenu(); }
+    void openFor(const QString& participant, const QString& operation) override {
+        window_.openFor(participant, operation);
+    }
 
 private:
     TForm_Lernverlauf window_;
+};
+
+class KlassenuebersichtWindow : public ClassOverview {
+public:
+    KlassenuebersichtWindow(HistoryStore& store, Platform& platform, PrinterChoice& printers,
+                            const QString& dataFolder, QWidget* parent, HistoryRequest openHistory)
+        : window_(store, platform, printers, dataFolder, parent) {
+        QObject::connect(&window_, &TForm_Klassenuebersicht::historyRequested, &window_,
+                         std::move(openHistory));
+    }
+    void openFromMainMenu() override { window_.openFromMainMenu(); }
+    void close() override { window_.reject(); }
+
+private:
+    TForm_Klassenuebersicht window_;
 };
 
 std::unique_ptr<HistoryStore> createStore(const QString& path) {
@@ -29,9 +48,17 @@ std::unique_ptr<HistoryViewer> createViewer(HistoryStore& store, Platform& platf
     return std::make_unique<LernverlaufViewer>(store, platform, parent, std::move(practice));
 }
 
+std::unique_ptr<ClassOverview> createClassOverview(HistoryStore& store, Platform& platform,
+                                                   PrinterChoice& printers,
+                                                   const QString& dataFolder, QWidget* parent,
+                                                   HistoryRequest openHistory) {
+    return std::make_unique<KlassenuebersichtWindow>(store, platform, printers, dataFolder, parent,
+                                                     std::move(openHistory));
+}
+
 } // namespace
 
 extern "C" Q_DECL_EXPORT const HistoryModule* kalumbrixtorHistoryModule() {
-    static const HistoryModule module{createStore, createViewer};
+    static const HistoryModule module{createStore, createViewer, createClassOverview};
     return &module;
 }

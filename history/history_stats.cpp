@@ -3,6 +3,8 @@
 #include "common/clock.h"
 #include "engine/operation.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -84,6 +86,14 @@ QString csvField(const QString& text) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// The operation as the settings panel names it, e.g. "Addieren (+)".
+QString operationNameOf(const QString& operation) {
+    const std::optional<Operation> known = operationFromText(operation);
+    return known ? operationName(*known) : csvTextField(operation);
+}
+
+} // namespace
+
 // A text field that a spreadsheet could take for a formula gets a leading apostrophe.
 QString csvTextField(const QString& text) {
     static const QString formulaStarts = QStringLiteral("=+-@\t\r");
@@ -92,13 +102,25 @@ QString csvTextField(const QString& text) {
     return csvField(text);
 }
 
-// The operation as the settings panel names it, e.g. "Addieren (+)".
-QString operationNameOf(const QString& operation) {
-    const std::optional<Operation> known = operationFromText(operation);
-    return known ? operationName(*known) : csvTextField(operation);
+QString taskText(qint32 operand1, qint32 operand2, const QString& operation) {
+    const bool remainder = operation == QLatin1String(": R");
+    QString text = QStringLiteral("%1 %2 %3")
+                       .arg(operand1)
+                       .arg(remainder ? QStringLiteral(":") : operation, QString::number(operand2));
+    if (remainder)
+        text += QStringLiteral(" R");
+    return text;
 }
 
-} // namespace
+bool missedMoreOften(const TaskFigures& a, const TaskFigures& b) {
+    if (a.misses != b.misses)
+        return a.misses > b.misses;
+    if (orderValue(a.errorRate()) != orderValue(b.errorRate()))
+        return orderValue(a.errorRate()) > orderValue(b.errorRate());
+    if (orderValue(a.meanMs) != orderValue(b.meanMs))
+        return orderValue(a.meanMs) > orderValue(b.meanMs);
+    return operandsBefore(a, b);
+}
 
 QList<RunFigures> runFigures(const QList<HistoryRun>& runs) {
     QList<RunFigures> figures;
@@ -154,15 +176,7 @@ QList<TaskFigures> mostMissed(const QList<TaskFigures>& tasks, int n) {
         if (task.attempts > 0 && task.misses > 0)
             missed.append(task);
     }
-    return firstOf(std::move(missed), n, [](const TaskFigures& a, const TaskFigures& b) {
-        if (a.misses != b.misses)
-            return a.misses > b.misses;
-        if (orderValue(a.errorRate()) != orderValue(b.errorRate()))
-            return orderValue(a.errorRate()) > orderValue(b.errorRate());
-        if (orderValue(a.meanMs) != orderValue(b.meanMs))
-            return orderValue(a.meanMs) > orderValue(b.meanMs);
-        return operandsBefore(a, b);
-    });
+    return firstOf(std::move(missed), n, missedMoreOften);
 }
 
 QList<TaskFigures> slowest(const QList<TaskFigures>& tasks, int n) {
@@ -215,13 +229,21 @@ TimesTable timesTable(const QList<HistoryRun>& runs) {
 }
 
 QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
-    QList<OperandPair> chosen;
+    QList<OperandPair> pairs;
+    for (const PracticeTask& task : practiceTasks(runs, cap))
+        pairs.append(task.operands);
+    return pairs;
+}
+
+QList<PracticeTask> practiceTasks(const QList<HistoryRun>& runs, int cap) {
+    QList<PracticeTask> chosen;
     if (cap <= 0)
         return chosen;
-    std::unordered_set<quint64> taken;
-    const auto choose = [&](qint32 operand1, qint32 operand2) {
-        if (taken.insert(taskKey(operand1, operand2)).second)
-            chosen.append(OperandPair{operand1, operand2});
+    // The tasks taken so far, by operation.
+    QHash<QString, std::unordered_set<quint64>> taken;
+    const auto choose = [&](const QString& operation, qint32 operand1, qint32 operand2) {
+        if (taken[operation].insert(taskKey(operand1, operand2)).second)
+            chosen.append(PracticeTask{operation, OperandPair{operand1, operand2}});
         return chosen.size() >= cap;
     };
 
@@ -230,7 +252,8 @@ QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
     for (const qsizetype r : order) {
         const QList<AnsweredTask>& answers = runs[r].answers;
         for (qsizetype k = answers.size() - 1; k >= 0; --k) {
-            if (!answers[k].correct && choose(answers[k].operand1, answers[k].operand2))
+            if (!answers[k].correct &&
+                choose(runs[r].operation, answers[k].operand1, answers[k].operand2))
                 return chosen;
         }
     }
@@ -239,6 +262,7 @@ QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
     std::vector<qint64> rightTimes;
     struct SlowAnswer {
         qint64 ms;
+        qsizetype run;
         qint32 operand1;
         qint32 operand2;
     };
@@ -249,7 +273,7 @@ QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
             if (answers[k].correct) {
                 rightTimes.push_back(timeOf(answers[k]));
                 candidates.push_back(
-                    {timeOf(answers[k]), answers[k].operand1, answers[k].operand2});
+                    {timeOf(answers[k]), r, answers[k].operand1, answers[k].operand2});
             }
         }
     }
@@ -260,7 +284,7 @@ QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const SlowAnswer& a, const SlowAnswer& b) { return a.ms > b.ms; });
     for (const SlowAnswer& slow : candidates) {
-        if (choose(slow.operand1, slow.operand2))
+        if (choose(runs[slow.run].operation, slow.operand1, slow.operand2))
             break;
     }
     return chosen;

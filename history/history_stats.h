@@ -32,6 +32,12 @@ struct TaskFigures {
 };
 QList<TaskFigures> taskFigures(const QList<HistoryRun>& runs);
 
+// "7 * 8", "17 : 5 R": a task as the child saw it.
+QString taskText(qint32 operand1, qint32 operand2, const QString& operation);
+
+// The order of mostMissed: more misses first, then the higher error rate, then the slower.
+bool missedMoreOften(const TaskFigures& a, const TaskFigures& b);
+
 // The n tasks missed most often (ties: higher error rate, then slower) and the n slowest tasks
 // by mean time (ties: more attempts), from taskFigures.
 QList<TaskFigures> mostMissed(const QList<TaskFigures>& tasks, int n = 10);
@@ -46,6 +52,19 @@ TimesTable timesTable(const QList<HistoryRun>& runs);
 // that took more than 1.5 times the median time of the right answers, slowest first, each task
 // once and none already chosen; at most cap tasks.
 QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap = taskLimit);
+
+// The same choice over runs of several operations, each task with its run's operation: 7 + 8 and
+// 7 * 8 are two tasks.
+struct PracticeTask {
+    QString operation;
+    OperandPair operands;
+    friend bool operator==(const PracticeTask&, const PracticeTask&) = default;
+};
+QList<PracticeTask> practiceTasks(const QList<HistoryRun>& runs, int cap = taskLimit);
+
+// A text field of a CSV line: quoted where it holds a semicolon, quote or line break, and with a
+// leading apostrophe where a spreadsheet would take it for a formula.
+QString csvTextField(const QString& text);
 
 // The answers of the runs as CSV: UTF-8, semicolon-separated, one header line, one line per
 // answer, fields with a semicolon, quote or line break quoted.

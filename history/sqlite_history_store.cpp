@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -113,6 +114,36 @@ QString notNull(const QString& text) {
 QString runColumns() {
     return QStringLiteral("id, participant, started_at, operation, range1, range2, time_limit, "
                           "competition, tasks_worked, points");
+}
+
+// The columns of an answer that every reader takes; the typed answer follows where it is read.
+QString answerColumns() {
+    return QStringLiteral("a.run_id, a.task_no, a.operand1, a.operand2, a.correct_result, "
+                          "a.correct_remainder, a.correct, a.answer_ms");
+}
+
+// Each run's answers in the order they were given.
+void sortAnswers(QList<HistoryRun>& runs) {
+    for (HistoryRun& run : runs)
+        std::stable_sort(
+            run.answers.begin(), run.answers.end(),
+            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+}
+
+// A row of runColumns.
+HistoryRun runOf(const QSqlQuery& q) {
+    HistoryRun run;
+    run.id = q.value(0).toLongLong();
+    run.participant = q.value(1).toString();
+    run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
+    run.operation = q.value(3).toString();
+    run.range1 = q.value(4).toString();
+    run.range2 = q.value(5).toString();
+    run.timeLimit = q.value(6).toInt();
+    run.competition = q.value(7).toInt();
+    run.tasksWorked = q.value(8).toInt();
+    run.points = q.value(9).toInt();
+    return run;
 }
 
 } // namespace
@@ -427,17 +458,7 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         return reasonFor(q.lastError(), false);
     QHash<qint64, qsizetype> indexOfRun;
     while (q.next()) {
-        HistoryRun run;
-        run.id = q.value(0).toLongLong();
-        run.participant = q.value(1).toString();
-        run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
-        run.operation = q.value(3).toString();
-        run.range1 = q.value(4).toString();
-        run.range2 = q.value(5).toString();
-        run.timeLimit = q.value(6).toInt();
-        run.competition = q.value(7).toInt();
-        run.tasksWorked = q.value(8).toInt();
-        run.points = q.value(9).toInt();
+        HistoryRun run = runOf(q);
         // In a damaged file the index can name a row that says otherwise: that run is someone
         // else's, or of another operation than the one its answers are checked and practised in.
         if (run.participant != participant || (!allOperations && run.operation != operation))
@@ -454,15 +475,121 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
     // index and then each run's answers by theirs, instead of walking every answer.
     QSqlQuery a(db_);
     a.setForwardOnly(true);
-    if (!a.prepare(QStringLiteral("SELECT a.run_id, a.task_no, a.operand1, a.operand2, "
-                                  "a.correct_result, a.correct_remainder, a.given_answer, "
-                                  "a.given_remainder, a.correct, a.answer_ms FROM runs r CROSS "
-                                  "JOIN answers a ON a.run_id = r.id WHERE %1")
-                       .arg(filter)))
+    if (!a.prepare(QStringLiteral("SELECT %1, a.given_answer, a.given_remainder FROM runs r CROSS "
+                                  "JOIN answers a ON a.run_id = r.id WHERE %2")
+                       .arg(answerColumns(), filter)))
         return reasonFor(a.lastError(), false);
     a.addBindValue(participant);
     if (!allOperations)
         a.addBindValue(operation);
+    return readAnswers(a, indexOfRun, true, out);
+}
+
+HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
+    out.clear();
+    bool readable = false;
+    if (HistoryError error = openForReading(readable); error || !readable)
+        return error;
+
+    const bool allOperations = operation.isEmpty();
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
+                       .arg(runColumns(),
+                            allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
+        return reasonFor(q.lastError(), false);
+    if (!allOperations)
+        q.addBindValue(operation);
+    if (!q.exec())
+        return reasonFor(q.lastError(), false);
+    QHash<qint64, qsizetype> indexOfRun;
+    while (q.next()) {
+        HistoryRun run = runOf(q);
+        if (!allOperations && run.operation != operation)
+            continue;
+        // Room for the answers the run says it had, up to a run's most: they arrive one by one.
+        run.answers.reserve(std::clamp(run.tasksWorked, 0, taskLimit));
+        indexOfRun.insert(run.id, out.size());
+        out << run;
+    }
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
+    if (out.isEmpty())
+        return std::nullopt;
+
+    // All answers in the order of the file, one pass; for one operation its runs lead, each
+    // run's answers found by their index.
+    const QString query =
+        allOperations
+            ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+            : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = r.id "
+                             "WHERE r.operation = ?")
+                  .arg(answerColumns());
+    return readClassAnswers(query, operation, indexOfRun, out);
+}
+
+// A class's answers are read through SQLite's own interface: for a quarter of a million answers
+// the driver's conversion of every value into a variant takes longer than all the rest of the
+// class overview.
+HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QString& operation,
+                                                  const QHash<qint64, qsizetype>& indexOfRun,
+                                                  QList<HistoryRun>& out) {
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    auto failure = [&](int code) {
+        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                                   QSqlError::StatementError, QString::number(code)),
+                         false);
+    };
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray sql = query.toUtf8();
+    if (const int code =
+            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        code != SQLITE_OK)
+        return failure(code);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                          sqlite3_finalize);
+    const QByteArray operationText = operation.toUtf8();
+    if (!operation.isEmpty()) {
+        if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
+                                               int(operationText.size()), SQLITE_STATIC);
+            code != SQLITE_OK)
+            return failure(code);
+    }
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto found = indexOfRun.constFind(sqlite3_column_int64(statement, 0));
+        if (found == indexOfRun.cend())
+            continue;
+        // As in readAnswers: a task the program could not have posed is left out, and so is an
+        // operand that is not a whole number.
+        if (sqlite3_column_type(statement, 2) != SQLITE_INTEGER ||
+            sqlite3_column_type(statement, 3) != SQLITE_INTEGER)
+            continue;
+        const qint64 operand1 = sqlite3_column_int64(statement, 2);
+        const qint64 operand2 = sqlite3_column_int64(statement, 3);
+        if (!taskPosable(out[*found].operation, operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.taskNo = sqlite3_column_int(statement, 1);
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correctResult = sqlite3_column_int(statement, 4);
+        answer.correctRemainder = sqlite3_column_int(statement, 5);
+        answer.correct = sqlite3_column_int(statement, 6) != 0;
+        answer.answerMs = sqlite3_column_int64(statement, 7);
+        out[*found].answers << answer;
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    sortAnswers(out);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
+                                             const QHash<qint64, qsizetype>& indexOfRun, bool typed,
+                                             QList<HistoryRun>& out) {
     if (!a.exec())
         return reasonFor(a.lastError(), false);
     while (a.next()) {
@@ -484,26 +611,29 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         answer.operand2 = qint32(operand2);
         answer.correctResult = a.value(4).toInt();
         answer.correctRemainder = a.value(5).toInt();
-        answer.givenAnswer = a.value(6).toString();
-        answer.givenRemainder = a.value(7).toString();
-        answer.correct = a.value(8).toInt() != 0;
-        answer.answerMs = a.value(9).toLongLong();
+        answer.correct = a.value(6).toInt() != 0;
+        answer.answerMs = a.value(7).toLongLong();
+        if (typed) {
+            answer.givenAnswer = a.value(8).toString();
+            answer.givenRemainder = a.value(9).toString();
+        }
         out[*found].answers << answer;
     }
     if (a.lastError().isValid())
         return reasonFor(a.lastError(), false);
-    for (HistoryRun& run : out)
-        std::stable_sort(
-            run.answers.begin(), run.answers.end(),
-            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+    sortAnswers(out);
     return std::nullopt;
 }
 
-int SqliteHistoryStore::systemError() const {
+sqlite3* SqliteHistoryStore::handle() const {
     const QVariant handle = db_.isValid() ? db_.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return 0;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+int SqliteHistoryStore::systemError() const {
+    sqlite3* connection = handle();
     return connection ? sqlite3_system_errno(connection) : 0;
 }
 

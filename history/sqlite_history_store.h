@@ -2,10 +2,13 @@
 
 #include "history/history.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 
 class QSqlError;
+struct sqlite3;
+class QSqlQuery;
 
 // The learning history in an SQLite file. The file is opened at the first call, not before, so
 // the program starts without loading the database driver. Reading a file that does not exist
@@ -29,6 +32,7 @@ public:
     HistoryError participants(QStringList& names) override;
     HistoryError runs(const QString& participant, const QString& operation,
                       QList<HistoryRun>& out) override;
+    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
 
 private:
     enum class Access { Closed, Read, Write };
@@ -45,6 +49,15 @@ private:
     HistoryError content(Content& what, int& version);
     HistoryError openForReading(bool& readable);
     HistoryError createSchema();
+    // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
+    // is the run's id; answers to tasks the program could not have posed are left out.
+    HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,
+                             bool typed, QList<HistoryRun>& out);
+    HistoryError readClassAnswers(const QString& query, const QString& operation,
+                                  const QHash<qint64, qsizetype>& indexOfRun,
+                                  QList<HistoryRun>& out);
+    // SQLite's own connection under the driver, or nullptr.
+    sqlite3* handle() const;
     HistoryError reasonFor(const QSqlError& error, bool writing) const;
     // The errno of the system call that made SQLite's last call fail, or 0.
     int systemError() const;

@@ -394,6 +394,8 @@ void TForm1::buildMenus() {
     Best1->setObjectName(QStringLiteral("Best1"));
     Lernverlaufzeigen1 = Leistungen1->addAction(QStringLiteral("&Lernverlauf zeigen"));
     Lernverlaufzeigen1->setObjectName(QStringLiteral("Lernverlaufzeigen1"));
+    Klassenuebersicht1 = Leistungen1->addAction(QStringLiteral("&Klassenübersicht"));
+    Klassenuebersicht1->setObjectName(QStringLiteral("Klassenuebersicht1"));
 
     Aufgaben1 = bar->addMenu(QStringLiteral("&Aufgaben"));
     Aufgaben1->setObjectName(QStringLiteral("Aufgaben1"));
@@ -423,6 +425,7 @@ void TForm1::buildMenus() {
     connect(einleeresAufgabenblattdrucken1, &QAction::triggered, this,
             &TForm1::emptyWorksheetRequested);
     connect(Lernverlaufzeigen1, &QAction::triggered, this, &TForm1::historyViewerRequested);
+    connect(Klassenuebersicht1, &QAction::triggered, this, &TForm1::classOverviewRequested);
 
     // Each item is enabled once the window behind it is attached.
     for (QAction* pending : {ffnen1, Best1, gespeichertenAufgabensatzzeigen1,

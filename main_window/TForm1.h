@@ -80,6 +80,8 @@ signals:
     void emptyWorksheetRequested();
     // Menu item "&Lernverlauf zeigen".
     void historyViewerRequested();
+    // Menu item "&Klassenübersicht".
+    void classOverviewRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -144,6 +146,7 @@ private:
     QAction* gespeichertenAufgabensatzzeigen1 = nullptr;
     QAction* einleeresAufgabenblattdrucken1 = nullptr;
     QAction* Lernverlaufzeigen1 = nullptr;
+    QAction* Klassenuebersicht1 = nullptr;
     QAction* Info2 = nullptr;
     QAction* Hilfe1 = nullptr;
 

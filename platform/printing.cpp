@@ -200,7 +200,22 @@ void PrinterChoice::printWithoutDialog(Platform& platform, QWidget* parent,
                                  printerFailureText(direct.printerName()));
         return;
     }
+    writePdfFile(platform, parent, printout, folder, baseName);
+}
 
+void PrinterChoice::printWithDialogOrFile(Platform& platform, QWidget* parent,
+                                          const Printout& printout, const QString& folder,
+                                          const QString& baseName) {
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        writePdfFile(platform, parent, printout, folder, baseName);
+        return;
+    }
+    printWithDialog(platform, parent, printout,
+                    QDir(folder).filePath(baseName + QStringLiteral(".pdf")));
+}
+
+void PrinterChoice::writePdfFile(Platform& platform, QWidget* parent, const Printout& printout,
+                                 const QString& folder, const QString& baseName) {
     // The PDF is the program's own file in the shared data folder: it is made in a private
     // folder first and then put in place like every other such file, never through a link.
     const QString path = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));

@@ -47,7 +47,15 @@ public:
     void printWithoutDialog(Platform& platform, QWidget* parent, const Printout& printout,
                             const QString& folder, const QString& baseName);
 
+    // The print dialog when the system has a printer. Without one the dialog could only write a
+    // file somewhere; the printout goes into a PDF file in the folder as with printWithoutDialog,
+    // and a message says where.
+    void printWithDialogOrFile(Platform& platform, QWidget* parent, const Printout& printout,
+                               const QString& folder, const QString& baseName);
+
 private:
+    void writePdfFile(Platform& platform, QWidget* parent, const Printout& printout,
+                      const QString& folder, const QString& baseName);
     // Every printout is portrait; a landscape page chosen in a dialog is turned back, and the
     // user is told.
     void keepPortrait(Platform& platform, QWidget* parent);

@@ -1,4 +1,5 @@
 #include "common/clock.h"
+#include "common/data_folder.h"
 #include "common/printout.h"
 #include "common/random.h"
 #include "common/text_codec.h"
@@ -25,6 +26,8 @@ private slots:
     void pagesOfThePrintout();
     void printFileNames_data();
     void printFileNames();
+    void dataFolderChoice_data();
+    void dataFolderChoice();
 };
 
 void TestCommon::scalePercent_data() {
@@ -256,6 +259,47 @@ void TestCommon::printFileNames() {
     QFETCH(QStringList, parts);
     QFETCH(QString, name);
     QCOMPARE(printFileName(parts), name);
+}
+
+void TestCommon::dataFolderChoice_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("faulty");
+    const QString me = QStringLiteral("kalumbrixtor");
+    QTest::newRow("nothing set: start folder") << QStringList{me} << ""
+                                               << "/home/lea/start" << false;
+    QTest::newRow("blank setting: start folder") << QStringList{me} << "  "
+                                                 << "/home/lea/start" << false;
+    QTest::newRow("setting") << QStringList{me} << "/srv/klasse/4b"
+                             << "/srv/klasse/4b" << false;
+    QTest::newRow("relative setting") << QStringList{me} << "../4b/"
+                                      << "/home/lea/4b" << false;
+    QTest::newRow("setting below home") << QStringList{me} << "~/4b"
+                                        << "/home/lea/4b" << false;
+    QTest::newRow("option wins") << QStringList{me, "--ordner", "/tmp/x"} << "/srv/klasse/4b"
+                                 << "/tmp/x" << false;
+    QTest::newRow("option with =") << QStringList{me, "--ordner=4c"} << ""
+                                   << "/home/lea/start/4c" << false;
+    QTest::newRow("last option wins") << QStringList{me, "--ordner", "/a", "--ordner=/b"} << ""
+                                      << "/b" << false;
+    QTest::newRow("option without folder") << QStringList{me, "--ordner"} << "/srv/klasse/4b"
+                                           << "" << true;
+    QTest::newRow("option with empty folder") << QStringList{me, "--ordner="} << "/srv/klasse/4b"
+                                              << "" << true;
+}
+
+// The command line wins over the settings, the settings over the start folder; every folder
+// comes out absolute.
+void TestCommon::dataFolderChoice() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, setting);
+    QFETCH(QString, folder);
+    QFETCH(bool, faulty);
+    const DataFolderChoice choice = chooseDataFolder(
+        arguments, setting, QStringLiteral("/home/lea/start"), QStringLiteral("/home/lea"));
+    QCOMPARE(choice.folder, folder);
+    QCOMPARE(choice.fault.isEmpty(), !faulty);
 }
 
 QTEST_GUILESS_MAIN(TestCommon)

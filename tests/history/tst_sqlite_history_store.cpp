@@ -158,6 +158,18 @@ void TestSqliteHistoryStore::recordAndReadBack() {
     QCOMPARE(described(got), described({early, late}));
     QCOMPARE(store.runs(QStringLiteral("Zoe"), QString(), got), HistoryError());
     QVERIFY(got.isEmpty());
+    // The whole class in one read: every child's runs, oldest first, without what was typed.
+    auto untyped = [](QList<HistoryRun> runs) {
+        for (HistoryRun& run : runs) {
+            for (AnsweredTask& answer : run.answers)
+                answer.givenAnswer = answer.givenRemainder = QString();
+        }
+        return runs;
+    };
+    QCOMPARE(store.everyonesRuns(QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(described(got), described(untyped({other, late})));
+    QCOMPARE(store.everyonesRuns(QString(), got), HistoryError());
+    QCOMPARE(got.size(), 4);
     RawConnection raw(path);
     QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
     QCOMPARE(raw.value(QStringLiteral("SELECT started_at FROM runs WHERE id = 1")).toString(),
@@ -405,6 +417,10 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
     QList<HistoryRun> runs;
     QCOMPARE(store.runs(QStringLiteral("Mia"), QStringLiteral(":"), runs), HistoryError());
     QCOMPARE(described(runs), described({run}));
+    QList<HistoryRun> everyone;
+    QCOMPARE(store.everyonesRuns(QString(), everyone), HistoryError());
+    QCOMPARE(everyone.size(), 1);
+    QCOMPARE(everyone[0].answers.size(), 2);
     const QList<OperandPair> practice = practiceSelection(runs);
     QCOMPARE(practice, (QList<OperandPair>{{12, 3}}));
 

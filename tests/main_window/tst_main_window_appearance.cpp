@@ -247,7 +247,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
     QCOMPARE(itemList(c.Leistungen1),
              (QStringList{"ffnen1|gespeicherte Leistungen  &zeigen/ drucken",
                           "Best1|&Bestenlisten zu den Wettbewerben",
-                          "Lernverlaufzeigen1|&Lernverlauf zeigen"}));
+                          "Lernverlaufzeigen1|&Lernverlauf zeigen",
+                          "Klassenuebersicht1|&Klassenübersicht"}));
     QCOMPARE(
         itemList(c.Aufgaben1),
         (QStringList{"gespeichertenAufgabensatzzeigen1|gespeicherten Aufgabensatz "

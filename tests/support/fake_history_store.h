@@ -45,4 +45,18 @@ public:
         });
         return {};
     }
+
+    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
+        out.clear();
+        if (failure)
+            return failure;
+        for (const HistoryRun& run : stored) {
+            if (operation.isEmpty() || run.operation == operation)
+                out.append(run);
+        }
+        std::stable_sort(out.begin(), out.end(), [](const HistoryRun& a, const HistoryRun& b) {
+            return a.startedAt < b.startedAt;
+        });
+        return {};
+    }
 };

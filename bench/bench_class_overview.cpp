@@ -1,0 +1,125 @@
+// A class of 30 children who practised 200 runs each with 40 answers (240 000 answers) over the
+// last hundred days. Timed: the class overview from its making to the table filled, as at its
+// first use (a fresh store on the file, every child's runs read and figured), for the last 30
+// days and for the whole history; and 30 worksheets, one per child from the child's own
+// mistakes, laid out and written to a PDF file at 1200 dpi.
+#include "bench/history_data.h"
+#include "history/TForm_Klassenuebersicht.h"
+#include "history/class_printouts.h"
+#include "history/history_widgets.h"
+#include "platform/printing.h"
+#include "support/fake_platform.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int children = 30;
+constexpr int runsPerChild = 200;
+constexpr int answersPerRun = 40;
+
+QTemporaryDir* folder = nullptr;
+QString historyPath;
+
+void buildHistory() {
+    historyPath = folder->filePath(QStringLiteral("Lernverlauf.sqlite"));
+    QRandomGenerator random(20261206);
+    // FakePlatform's today; the runs of each child spread over the hundred days before it.
+    const QDateTime firstDay(QDate(2026, 12, 6).addDays(-100), QTime(8, 0));
+    writeHistory(historyPath, children * runsPerChild, [&](int i) {
+        const QString& operation = operations[random.bounded(operations.size())];
+        return makeRun(random, childName(i % children), operation,
+                       firstDay.addSecs(qint64(i) * 100 * 86400 / (children * runsPerChild)),
+                       answersPerRun);
+    });
+}
+
+void openOverview(benchmark::State& state, int periodItem) {
+    FakePlatform platform;
+    PrinterChoice printers;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        SqliteHistoryStore store(historyPath);
+        TForm_Klassenuebersicht window(store, platform, printers, folder->path());
+        window.Auswahl_Zeitraum->setCurrentIndex(periodItem);
+        window.resize(1280, 1024);
+        window.reload();
+        window.show();
+        QApplication::processEvents();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (window.Tabelle->rowCount() != children || !platform.messages.isEmpty()) {
+            state.SkipWithError("the overview did not show the class");
+            break;
+        }
+    }
+    state.counters["children"] = children;
+}
+
+void BM_OpenOverviewLast30Days(benchmark::State& state) {
+    openOverview(state, int(OverviewPeriod::Month));
+}
+BENCHMARK(BM_OpenOverviewLast30Days)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_OpenOverviewWholeHistory(benchmark::State& state) {
+    openOverview(state, int(OverviewPeriod::Everything));
+}
+BENCHMARK(BM_OpenOverviewWholeHistory)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// From every child's runs in memory (as the overview holds them) to the PDF file of 30 pages.
+void BM_ThirtyMistakeSheetsToPdf(benchmark::State& state) {
+    SqliteHistoryStore store(historyPath);
+    QList<HistoryRun> runs;
+    QStringList names;
+    if (store.everyonesRuns(QString(), runs) || store.participants(names)) {
+        state.SkipWithError("the history could not be read");
+        return;
+    }
+    const QString pdf = folder->filePath(QStringLiteral("Fehlerblätter.pdf"));
+    int pages = 0;
+    for (auto _ : state) {
+        const ChildSheets sheets = mistakeSheets(runs, names);
+        const Printout printout = mistakeSheetsPrintout(sheets.sheets, "06.12.2026", "10:00:00");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (!renderPrintout(printout, printer)) {
+            state.SkipWithError("the PDF could not be written");
+            break;
+        }
+        pages = printout.pageCount();
+    }
+    state.counters["pages"] = pages;
+    state.counters["PDF KB"] = double(QFileInfo(pdf).size()) / 1000.0;
+}
+BENCHMARK(BM_ThirtyMistakeSheetsToPdf)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    folder = &dir;
+    QElapsedTimer timer;
+    timer.start();
+    buildHistory();
+    std::printf("History of %d children x %d runs x %d answers built in %.1f s (%.1f MB)\n",
+                children, runsPerChild, answersPerRun, timer.elapsed() / 1000.0,
+                QFileInfo(historyPath).size() / 1e6);
+    std::fflush(stdout);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

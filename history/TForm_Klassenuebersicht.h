@@ -1,0 +1,84 @@
+#pragma once
+
+#include "history/class_overview.h"
+#include "history/history.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+class ChoiceBox;
+class FocusMarker;
+class Platform;
+class PrinterChoice;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+// Every child of the class in one table, for a teacher who decides what each child practises
+// next: how much, how fast and how surely each child worked in the period, whether getting faster
+// or slower, and which tasks keep going wrong. From here the teacher opens a child's learning
+// progress, prints a worksheet for each child from the child's own mistakes, and prints or saves
+// the table. The window only reads the history.
+class TForm_Klassenuebersicht : public QDialog {
+    Q_OBJECT
+public:
+    TForm_Klassenuebersicht(HistoryStore& store, Platform& platform, PrinterChoice& printers,
+                            const QString& dataFolder, QWidget* parent = nullptr);
+
+    // Reads the history afresh and shows the window modally and maximized.
+    void openFromMainMenu();
+    // Every child's runs of the chosen operation, read afresh, and the table filled.
+    void reload();
+
+    QLabel* Label_Zeitraum = nullptr;
+    ChoiceBox* Auswahl_Zeitraum = nullptr;
+    QLabel* Label_Rechenart = nullptr;
+    ChoiceBox* Auswahl_Rechenart = nullptr;
+    QLabel* Label_Sortierung = nullptr;
+    ChoiceBox* Auswahl_Sortierung = nullptr;
+    QCheckBox* Check_Absteigend = nullptr;
+    QTableWidget* Tabelle = nullptr;
+    QPushButton* But_Fehlerblaetter = nullptr;
+    QPushButton* But_Bericht = nullptr;
+    QPushButton* But_CSV = nullptr;
+    QPushButton* But_Schliessen = nullptr;
+
+signals:
+    // The learning progress of this child in this operation ("+", "-", "*", ":" or ": R").
+    void historyRequested(QString participant, QString operation);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormCreate();
+    void Auswahl_ZeitraumChange();
+    void Auswahl_RechenartChange();
+    void SortierungChange();
+    void TabelleActivated(int row);
+    void But_FehlerblaetterClick();
+    void But_BerichtClick();
+    void But_CSVClick();
+
+    OverviewPeriod chosenPeriod() const;
+    // Empty for every operation.
+    QString chosenOperation() const;
+    QString chosenOperationName() const;
+    void showRows();
+    // The rows in the order the table shows them.
+    QList<ChildFigures> shownRows() const;
+    QStringList chosenNames() const;
+    QString className() const;
+    void storeFailed(const QString& reason);
+
+    HistoryStore& store_;
+    Platform& platform_;
+    PrinterChoice& printers_;
+    QString dataFolder_;
+    FocusMarker* focusMarker_ = nullptr;
+    QStringList names_;
+    QList<HistoryRun> runs_; // every child's runs of the chosen operation
+    QList<ChildFigures> rows_;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "common/printout.h"
+#include "history/class_overview.h"
+#include "history/history_stats.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// What the class overview prints and saves: a worksheet for each child from the child's own
+// practice tasks, the overview as a report, and the overview as CSV.
+
+struct ChildSheet {
+    QString name;
+    QList<PracticeTask> tasks; // at most one sheet's worth; more are left off
+};
+
+// The sheets of the named children, in their order: each child's practice tasks from the runs
+// (the choice of a practice run), at most a sheet's worth. A child without a task to practise
+// gets no sheet and is named in leftOut.
+struct ChildSheets {
+    QList<ChildSheet> sheets;
+    QStringList leftOut;
+};
+ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& names);
+
+// One page per child, in the worksheet's layout as an exercise sheet: the child's name and the
+// date as the heading, the operands and the sign of each task, the result columns empty.
+Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& dateText,
+                               const QString& timeText);
+
+// The rows as the overview shows them, on portrait pages of up to 25 children, each page headed
+// with the class, the period and the operation.
+inline constexpr int reportRowsPerPage = 25;
+Printout classReportPrintout(const QList<ChildFigures>& rows, const QString& className,
+                             const QString& periodText, const QString& operationText,
+                             const QString& dateText, const QString& timeText);
+
+// The rows as CSV: UTF-8, semicolons, CRLF, one heading line, every field safe from being taken
+// for a formula.
+QByteArray classOverviewCsv(const QList<ChildFigures>& rows);

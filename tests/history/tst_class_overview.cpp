@@ -1,0 +1,130 @@
+#include "history/class_overview.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+const QDate today(2026, 12, 8);
+
+// Runs in a short notation, one string per run: "3 * 7x8=5000 2x2!4000" is a run of "*" three
+// days before today, 7 * 8 answered right in 5000 ms and 2 * 2 wrongly in 4000 ms. ":R" stands
+// for ": R".
+QList<HistoryRun> runsOf(const QString& name, const QStringList& notation) {
+    static const QRegularExpression answerToken(R"((\d+)x(\d+)([=!])(\d+))");
+    QList<HistoryRun> runs;
+    int minute = 0;
+    for (const QString& text : notation) {
+        const QStringList parts = text.split(' ', Qt::SkipEmptyParts);
+        HistoryRun run;
+        run.participant = name;
+        run.operation = parts[1] == ":R" ? QStringLiteral(": R") : parts[1];
+        // Runs of one day keep the order they are written in.
+        run.startedAt =
+            QDateTime(today.addDays(-parts[0].toInt()), QTime(8, 0).addSecs(60 * minute++));
+        for (auto it = answerToken.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            AnsweredTask a;
+            a.taskNo = qint32(run.answers.size() + 1);
+            a.operand1 = m.captured(1).toInt();
+            a.operand2 = m.captured(2).toInt();
+            a.correct = m.captured(3) == "=";
+            a.answerMs = m.captured(4).toLongLong();
+            run.answers << a;
+        }
+        runs << run;
+    }
+    return runs;
+}
+
+} // namespace
+
+class TestClassOverview : public QObject {
+    Q_OBJECT
+private slots:
+    void figures_data();
+    void figures();
+};
+
+void TestClassOverview::figures_data() {
+    QTest::addColumn<QStringList>("mia");
+    QTest::addColumn<int>("period");
+    // Name, runs, minutes, last run, speed, change, right, most missed, as paper shows them.
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("shownChange");
+    QTest::addColumn<QString>("spokenChange");
+    const int week = int(OverviewPeriod::Week);
+    const int month = int(OverviewPeriod::Month);
+    const int all = int(OverviewPeriod::Everything);
+
+    QTest::newRow("no runs: a row without figures")
+        << QStringList{} << all << QStringList{"Mia", "0", "0", "–", "–", "–", "–", ""} << "–"
+        << "keine Angabe";
+    // One right answer in 60000 / s ms is s tasks a minute. Before: 10 10 12 6 6 (median 10);
+    // latest five: 12 12 15 12 20 (median 12). The oldest run is not among the ten.
+    QTest::newRow("median of the last five against the five before")
+        << QStringList{"20 + 1x1=1000",  "19 + 1x1=6000",  "18 + 1x1=6000", "17 + 1x1=5000",
+                       "16 + 1x1=10000", "15 + 1x1=10000", "5 + 1x1=5000",  "4 + 1x1=5000",
+                       "3 + 1x1=4000",   "2 + 1x1=5000",   "1 + 1x1=3000"}
+        << month
+        << QStringList{"Mia", "11", "1", "07.12.2026", "12,0", "schneller um 2,0", "100 %", ""}
+        << "↑ +2,0"
+        << "schneller um 2,0";
+    // In the last 7 days: two runs (speeds 4 and 3, median 3,5), half of the answers right in
+    // 35 s; the five before lie outside the period (median 12) and still count for the change.
+    QTest::newRow("the period limits all but the last run and the change")
+        << QStringList{"12 + 1x1=5000",         "11 + 1x1=5000",          "10 + 1x1=5000",
+                       "9 + 1x1=5000",          "8 + 1x1=5000 9x9!60000", "6 + 2x2=10000 3x3!5000",
+                       "0 + 2x2=6000 3x3!14000"}
+        << week
+        << QStringList{"Mia", "2", "1", "08.12.2026", "3,5", "langsamer um 8,5", "50 %", "3 + 3"}
+        << "↓ −8,5"
+        << "langsamer um 8,5";
+    QTest::newRow("a change below a twentieth is the same speed")
+        << QStringList{"9 * 1x1=6000", "5 * 1x1=5990", "4 * 1x1=5990",
+                       "3 * 1x1=5990", "2 * 1x1=5990", "1 * 1x1=5990"}
+        << all << QStringList{"Mia", "6", "1", "07.12.2026", "10,0", "gleich", "100 %", ""}
+        << "→ 0,0"
+        << "gleich";
+    // 7 * 8 and 7 + 8, missed twice each, are two tasks; the slower of the two comes first, as
+    // of the tasks missed once the one with the higher error rate, then the slower. 102 s of
+    // answering are 2 minutes; without runs before these there is no change.
+    QTest::newRow("the three tasks missed most often over all operations")
+        << QStringList{"2 + 7x8!10000 7x8!10000 6x6!20000", "1 * 7x8!10000 7x8!12000 2x2=10000",
+                       "1 :R 17x5!30000"}
+        << all
+        << QStringList{"Mia", "3", "2", "07.12.2026", "0,0", "–", "14 %", "7 * 8, 7 + 8, 17 : 5 R"}
+        << "–"
+        << "keine Angabe";
+    QTest::newRow("the last run counts whenever it was")
+        << QStringList{"40 - 9x3=2000"} << month
+        << QStringList{"Mia", "0", "0", "29.10.2026", "–", "–", "–", ""} << "–"
+        << "keine Angabe";
+}
+
+// Every figure of a child's row, in all three forms where they differ; another child's runs
+// never count for Mia.
+void TestClassOverview::figures() {
+    QFETCH(QStringList, mia);
+    QFETCH(int, period);
+    QFETCH(QStringList, written);
+    QFETCH(QString, shownChange);
+    QFETCH(QString, spokenChange);
+    QList<HistoryRun> runs = runsOf("Ben", {"0 + 4x4!1000", "0 + 4x4=1000"});
+    runs += runsOf("Mia", mia);
+    std::reverse(runs.begin(), runs.end());
+
+    const QList<ChildFigures> rows =
+        classFigures(runs, {"Ben", "Mia"}, OverviewPeriod(period), today);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].name, QStringLiteral("Ben"));
+    QStringList cells;
+    for (int column = 0; column < overviewColumnCount; ++column)
+        cells << overviewCell(rows[1], OverviewColumn(column), CellForm::Written);
+    QCOMPARE(cells, written);
+    QCOMPARE(overviewCell(rows[1], OverviewColumn::Change, CellForm::Shown), shownChange);
+    QCOMPARE(overviewCell(rows[1], OverviewColumn::Change, CellForm::Spoken), spokenChange);
+}
+
+QTEST_GUILESS_MAIN(TestClassOverview)
+#include "tst_class_overview.moc"

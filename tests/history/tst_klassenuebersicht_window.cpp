@@ -1,0 +1,152 @@
+#include "history/TForm_Klassenuebersicht.h"
+#include "history/history_widgets.h"
+#include "platform/printing.h"
+#include "support/accessible_cells.h"
+#include "support/fake_history_store.h"
+#include "support/fake_platform.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+HistoryRun run(const QString& name, const QString& operation, int day,
+               const QList<std::pair<bool, qint64>>& answers) {
+    HistoryRun r;
+    r.participant = name;
+    r.operation = operation;
+    r.startedAt = QDateTime(QDate(2026, 12, day), QTime(8, 0).addSecs(60 * day));
+    for (const auto& [right, ms] : answers) {
+        AnsweredTask a;
+        a.operand1 = 7;
+        a.operand2 = 8;
+        a.correct = right;
+        a.answerMs = ms;
+        r.answers << a;
+    }
+    return r;
+}
+
+} // namespace
+
+class TestKlassenuebersichtWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void keysAndClicksReachEveryRow();
+};
+
+// Ben: nothing to practise. Lea: six runs of "*", one right answer each in 7, 6, 5, 4, 3, 2
+// seconds, 7 * 8 missed at once in the first: the median of the last five is 15 a minute, 6,4
+// more than the first.
+// Mia: "+" missed, then "*" missed, so her progress opens in "*" when every operation is shown.
+void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
+    FakeHistoryStore store;
+    store.stored = {run("Ben", "+", 1, {{true, 1000}, {true, 1000}}),
+                    run("Mia", "+", 2, {{false, 4000}}), run("Mia", "*", 3, {{false, 4000}})};
+    store.stored << run("Lea", "*", 1, {{true, 7000}, {false, 0}});
+    for (int k = 1; k < 6; ++k)
+        store.stored << run("Lea", "*", k + 1, {{true, 7000 - 1000 * k}});
+    FakePlatform platform;
+    PrinterChoice printers;
+    QTemporaryDir folder;
+    TForm_Klassenuebersicht window(store, platform, printers, folder.path());
+    QSignalSpy requests(&window, &TForm_Klassenuebersicht::historyRequested);
+    window.reload();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTableWidget* table = window.Tabelle;
+    auto names = [&] {
+        QStringList shown;
+        for (int r = 0; r < table->rowCount(); ++r)
+            shown << table->item(r, 0)->text();
+        return shown;
+    };
+    QCOMPARE(names(), QStringList({"Ben", "Lea", "Mia"}));
+    const int change = int(OverviewColumn::Change);
+    QCOMPARE(table->item(1, change)->text(), QString("↑ +6,4"));
+    QCOMPARE(accessibleCellText(table, 1, change), QString("schneller um 6,4"));
+    QCOMPARE(accessibleColumnHeading(table, 1, change), QString("Veränderung"));
+    QCOMPARE(accessibleCellText(table, 0, change), QString("keine Angabe"));
+
+    // The arrow keys move without choosing; Return opens the row's child.
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Return);
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.takeFirst(), (QVariantList{"Mia", "*"}));
+    QVERIFY(table->selectedItems().isEmpty());
+
+    // Sorted from the keyboard: by runs, most first.
+    window.Auswahl_Sortierung->setFocus();
+    QTest::keyClick(window.Auswahl_Sortierung, Qt::Key_Down);
+    window.Check_Absteigend->setFocus();
+    QTest::keyClick(window.Check_Absteigend, Qt::Key_Space);
+    QCOMPARE(names(), QStringList({"Lea", "Mia", "Ben"}));
+
+    // One operation: Ben's row shows no runs, and a double-click opens Mia's "+".
+    window.Auswahl_Rechenart->setFocus();
+    QTest::keyClick(window.Auswahl_Rechenart, Qt::Key_Down);
+    QCOMPARE(names(), QStringList({"Ben", "Mia", "Lea"}));
+    QCOMPARE(table->item(2, int(OverviewColumn::Runs))->text(), QString("0"));
+    const QRect mia = table->visualItemRect(table->item(1, 0));
+    // What a real double-click delivers.
+    QTest::mousePress(table->viewport(), Qt::LeftButton, {}, mia.center());
+    QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, mia.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, mia.center());
+    QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, mia.center());
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.takeFirst(), (QVariantList{"Mia", "+"}));
+
+    // Space chooses children for the worksheets (choosing another operation chose nobody anew);
+    // Ben has nothing to practise and is named.
+    window.Auswahl_Rechenart->setFocus();
+    QTest::keyClick(window.Auswahl_Rechenart, Qt::Key_Up);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(table, Qt::Key_Space); // Lea
+    QTest::keyClick(table, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(table, Qt::Key_Space); // Ben
+    platform.clearMessages();
+    window.But_Fehlerblaetter->setFocus();
+    QTest::keyClick(window.But_Fehlerblaetter, Qt::Key_Return);
+    const QString pdf = QDir(folder.path())
+                            .filePath(QStringLiteral("Fehlerblätter %1 06.12.2026.pdf")
+                                          .arg(QDir(folder.path()).dirName()));
+    QCOMPARE(platform.messageTexts(),
+             QStringList({"Ohne Fehlerblatt, weil es bei dieser Rechenart nichts zu üben gibt: "
+                          "Ben.",
+                          "Es ist kein Drucker eingerichtet. Der Ausdruck steht als PDF-Datei "
+                          "in\n" +
+                              pdf}));
+    // Lea's page alone: the PDF writer marks each page as an object of this type.
+    QFile written(pdf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().count("/Type /Page\n"), 1);
+    QCOMPARE(table->selectedItems().size(), 2 * overviewColumnCount);
+
+    // The table as shown (sorted by runs) goes into the file chosen in the save dialog, which
+    // opened in the class folder.
+    const QString csv = folder.filePath(QStringLiteral("Klasse.csv"));
+    platform.saveAs({csv});
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(platform.fileRequests.size(), 1); // the button clicks after its press is shown
+    QCOMPARE(platform.fileRequests.first().directory, folder.path());
+    QFile saved(csv);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[1], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
+    QVERIFY(lines[2].startsWith("Mia;2;") && lines[3].startsWith("Ben;1;"));
+}
+
+QTEST_MAIN(TestKlassenuebersichtWindow)
+#include "tst_klassenuebersicht_window.moc"
