@@ -210,7 +210,7 @@ int main(int argc, char* argv[]) {
         HistoryRecording* recording = historyModule();
         if (recording && !progress)
             progress = recording->module->createViewer(
-                *recording->store, platform, &mainWindow,
+                *recording->store, platform, dataFolder, &mainWindow,
                 [&](const QString& participant, const QString& operation,
                     const QList<OperandPair>& tasks) {
                     // A practice run asked for from a child's row of the class overview: the

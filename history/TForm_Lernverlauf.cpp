@@ -68,8 +68,8 @@ QColor timesTableColour(const TaskFigures& task, double quickestMs, double slowe
 // The colour is read again as a sign, for children who cannot tell red from green: a tick for a
 // task never got wrong, a cross with the number of wrong answers otherwise.
 QString timesTableText(const TaskFigures& task) {
-    return secondsText(task.meanMs) + (task.misses == 0 ? QStringLiteral(" ✓")
-                                                        : QStringLiteral(" ✗%1").arg(task.misses));
+    return secondsText(task.meanMs) +
+           (task.misses == 0 ? QStringLiteral(" ✓") : QStringLiteral(" ✗%1").arg(task.misses));
 }
 
 // A table that Tab leaves at once; the arrow keys move through the cells, which a screen reader
@@ -91,10 +91,11 @@ QTableWidget* makeTable(QWidget* parent, const QString& objectName, const QStrin
 
 } // namespace
 
-TForm_Lernverlauf::TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent)
+TForm_Lernverlauf::TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent,
+                                     const QString& dataFolder)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      store_(store), platform_(platform) {
+      store_(store), platform_(platform), dataFolder_(dataFolder) {
     FormCreate();
 }
 
@@ -476,6 +477,7 @@ void TForm_Lernverlauf::But_CSVClick() {
     }
     FileDialogRequest request;
     request.title = QStringLiteral("Lernverlauf als CSV speichern");
+    request.directory = dataFolder_;
     request.defaultSuffix = QStringLiteral("csv");
     // The same replacements as for a task set's automatic name keep the file in the folder.
     request.initialName = QStringLiteral("Lernverlauf ") + automaticTaskSetName(name).chopped(4) +

@@ -25,7 +25,9 @@ class QTableWidget;
 class TForm_Lernverlauf : public QDialog {
     Q_OBJECT
 public:
-    TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent = nullptr);
+    // The CSV of the answers is offered in dataFolder, where the program keeps its files.
+    TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent = nullptr,
+                      const QString& dataFolder = QString());
 
     // Reads the names, chooses the child chosen last (or the first) and shows the window modally
     // and maximized.
@@ -76,6 +78,7 @@ private:
 
     HistoryStore& store_;
     Platform& platform_;
+    QString dataFolder_;
     FocusMarker* focusMarker_ = nullptr;
     // The chosen child's runs of the chosen operation, oldest first.
     QList<HistoryRun> runs_;

@@ -47,7 +47,8 @@ using PracticeRequest = std::function<void(const QString& participant, const QSt
 struct HistoryModule {
     std::unique_ptr<HistoryStore> (*createStore)(const QString& path);
     std::unique_ptr<HistoryViewer> (*createViewer)(HistoryStore& store, Platform& platform,
-                                                   QWidget* parent, PracticeRequest practice);
+                                                   const QString& dataFolder, QWidget* parent,
+                                                   PracticeRequest practice);
     std::unique_ptr<ClassOverview> (*createClassOverview)(HistoryStore& store, Platform& platform,
                                                           PrinterChoice& printers,
                                                           const QString& dataFolder,

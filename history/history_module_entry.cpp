@@ -9,9 +9,9 @@ namespace {
 
 class LernverlaufViewer : public HistoryViewer {
 public:
-    LernverlaufViewer(HistoryStore& store, Platform& platform, QWidget* parent,
-                      PracticeRequest practice)
-        : window_(store, platform, parent) {
+    LernverlaufViewer(HistoryStore& store, Platform& platform, const QString& dataFolder,
+                      QWidget* parent, PracticeRequest practice)
+        : window_(store, platform, parent, dataFolder) {
         QObject::connect(&window_, &TForm_Lernverlauf::practiceRequested, &window_,
                          std::move(practice));
     }
@@ -44,8 +44,10 @@ std::unique_ptr<HistoryStore> createStore(const QString& path) {
 }
 
 std::unique_ptr<HistoryViewer> createViewer(HistoryStore& store, Platform& platform,
-                                            QWidget* parent, PracticeRequest practice) {
-    return std::make_unique<LernverlaufViewer>(store, platform, parent, std::move(practice));
+                                            const QString& dataFolder, QWidget* parent,
+                                            PracticeRequest practice) {
+    return std::make_unique<LernverlaufViewer>(store, platform, dataFolder, parent,
+                                               std::move(practice));
 }
 
 std::unique_ptr<ClassOverview> createClassOverview(HistoryStore& store, Platform& platform,

@@ -176,7 +176,7 @@ void TestHistoryRecording::historyModule() {
     QCOMPARE(names, QStringList{QStringLiteral("Jörg")});
 
     MainWindowFixture f;
-    QVERIFY(module->createViewer(*store, f.platform, f.form.get(), {}));
+    QVERIFY(module->createViewer(*store, f.platform, f.folder.path(), f.form.get(), {}));
 }
 
 QTEST_MAIN(TestHistoryRecording)
