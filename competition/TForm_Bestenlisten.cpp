@@ -133,9 +133,9 @@ void TForm_Bestenlisten::fitGridToWindow() {
     for (int width : designColumnWidths)
         designGridWidth += width;
     const QSize room = StringGrid1->size();
-    fillPercent_ = qMax(scalePercent_, qMin(room.width() * 100 / designGridWidth,
-                                            room.height() * 100 /
-                                                (bestListGridRows * designRowHeight)));
+    fillPercent_ =
+        qMax(scalePercent_, qMin(room.width() * 100 / designGridWidth,
+                                 room.height() * 100 / (bestListGridRows * designRowHeight)));
     QFont font = StringGrid1->font();
     font.setPixelSize(qMax(1, designFontPixels * fillPercent_ / 100));
     StringGrid1->setFont(font);

@@ -22,8 +22,9 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QTranslator>
-#include <algorithm>
 #include <QTreeView>
+
+#include <algorithm>
 
 QDate QtPlatform::today() const {
     return clock_.today();
@@ -58,6 +59,7 @@ QMessageBox::StandardButton standardButton(MessageAnswer answer) {
 // window in pixels; at large text sizes the columns are cut. They are sized by the text here,
 // within the screen.
 void fitToFont(QFileDialog& dialog) {
+    dialog.ensurePolished(); // the dialog takes its text size from the application only here
     const QFontMetrics metrics(dialog.font());
     const int line = metrics.height();
     const int character = metrics.averageCharWidth();
@@ -116,8 +118,8 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
         box.ensurePolished(); // the box takes its text size from the application only here
         const QFontMetrics metrics(label->font());
-        int width = qMin(metrics.boundingRect(QRect(), 0, text).width(),
-                         60 * metrics.averageCharWidth());
+        int width =
+            qMin(metrics.boundingRect(QRect(), 0, text).width(), 60 * metrics.averageCharWidth());
         const int screenWidth = box.screen() ? box.screen()->availableGeometry().width() : 1024;
         label->setMinimumWidth(std::min({width, 800, screenWidth / 2}));
     }

@@ -64,8 +64,8 @@ void TestNamensfenster::presentation() {
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Namen zu einem Wettbewerb eingeben"));
     // The design size, grown as the program's other windows are on this screen.
     const int percent = screenScalePercent(dialog->screen(), QSize(432, 246));
-    QCOMPARE(dialog->size(), QSize(int(roundHalfEven(432 * percent, 100)),
-                                   int(roundHalfEven(246 * percent, 100))));
+    QCOMPARE(dialog->size(),
+             QSize(int(roundHalfEven(432 * percent, 100)), int(roundHalfEven(246 * percent, 100))));
     QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
     QCOMPARE(dialog->findChild<QLabel*>("Label1")->text(),
              QString::fromUtf8("Vor dem Start eines Wettbewerbs gib bitte deinen Namen ein \n"
