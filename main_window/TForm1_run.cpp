@@ -14,6 +14,9 @@
 #include <QPushButton>
 
 void TForm1::But_StartClick() {
+    // Start makes the range checks itself; a check still waiting for the child to leave a list
+    // would only repeat its warnings.
+    rangeCheckDue_ = false;
     run_.start();
 }
 
