@@ -164,8 +164,8 @@ void TestHistoryRecording::historyModule() {
         {QStringLiteral("/nirgends"), QStringLiteral(KALU_HISTORY_MODULE_DIR)}, reason);
     QVERIFY2(module, qPrintable(reason));
     QTemporaryDir folder;
-    const std::unique_ptr<HistoryStore> store =
-        module->createStore(folder.filePath(QStringLiteral("Lernverlauf.sqlite")));
+    const std::unique_ptr<HistoryStore> store = module->createStore(
+        folder.filePath(QStringLiteral("Lernverlauf.sqlite")), QString(), QString());
     HistoryRun run;
     run.participant = QStringLiteral("Jörg");
     run.operation = QStringLiteral("*");
