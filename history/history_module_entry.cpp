@@ -55,9 +55,11 @@ HistoryError transfer(const QString& file, HistoryStore& store, QString& report)
     int added = 0;
     int present = 0;
     const HistoryError error = transferHistory(file, *server, added, present);
-    report = QStringLiteral("%1 Läufe übertragen, %2 waren schon auf dem Server.")
-                 .arg(added)
-                 .arg(present);
+    // After a failure, what got across before it is worth knowing; nothing is not.
+    if (!error || added + present > 0)
+        report = QStringLiteral("%1 Läufe übertragen, %2 waren schon auf dem Server.")
+                     .arg(added)
+                     .arg(present);
     return error;
 }
 
