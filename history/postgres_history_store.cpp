@@ -7,6 +7,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QUuid>
 
@@ -246,9 +247,19 @@ HistoryError PostgresHistoryStore::connect() {
     const QByteArray unacknowledged = QByteArray::number(connectTimeoutSeconds * 1000);
     // The values after the server's own override what it says: a cut cable costs at most the
     // timeout, also once connected (unacknowledged data, and keepalives while waiting).
-    const char* const keywords[] = {"dbname",           "connect_timeout",     "tcp_user_timeout",
-                                    "keepalives_idle",  "keepalives_interval", "keepalives_count",
-                                    "application_name", "client_encoding",     nullptr};
+    // A server that is up but stuck (a lock, an overloaded disk) gets as long for a statement;
+    // the readers of a whole class allow themselves more.
+    const QByteArray options = "-c statement_timeout=" + unacknowledged;
+    const char* const keywords[] = {"dbname",
+                                    "connect_timeout",
+                                    "tcp_user_timeout",
+                                    "keepalives_idle",
+                                    "keepalives_interval",
+                                    "keepalives_count",
+                                    "application_name",
+                                    "client_encoding",
+                                    "options",
+                                    nullptr};
     const char* const values[] = {server.constData(),
                                   timeout.constData(),
                                   unacknowledged.constData(),
@@ -257,6 +268,7 @@ HistoryError PostgresHistoryStore::connect() {
                                   "3",
                                   "Kalumbrixtor",
                                   "UTF8",
+                                  options.constData(),
                                   nullptr};
     conn_ = PQconnectdbParams(keywords, values, 1);
     if (!conn_)
@@ -457,12 +469,15 @@ QString PostgresHistoryStore::takeNotice() {
 
 HistoryError PostgresHistoryStore::onServer(const std::function<HistoryError()>& work) {
     const bool reused = conn_ != nullptr;
+    QElapsedTimer took;
+    took.start();
     HistoryError error = connection();
     if (!error)
         error = work();
-    // A connection kept from an earlier call may have been closed by the server in the meantime;
-    // one fresh try tells that apart from a server that is away.
-    if (error && reused && !conn_) {
+    // A connection kept from an earlier call may have been closed by the server in the meantime,
+    // which shows at once; one fresh try tells that apart from a server that is away. A call that
+    // failed only after a while (a cut network) has used up the time a child waits.
+    if (error && reused && !conn_ && took.elapsed() < 500) {
         error = connection();
         if (!error)
             error = work();
@@ -507,6 +522,25 @@ HistoryError PostgresHistoryStore::participants(QStringList& names) {
 
 namespace {
 
+// A window reading a child's or a class's history may take longer than a run's recording; the
+// connection's own limit holds again afterwards.
+class ReadingTime {
+public:
+    // conn is the store's own: a failed read may drop the connection, leaving it null.
+    explicit ReadingTime(PGconn*& conn) : conn_(conn) {
+        PQclear(PQexec(conn_, "SET statement_timeout = 60000"));
+    }
+    ~ReadingTime() {
+        if (conn_ && PQstatus(conn_) == CONNECTION_OK)
+            PQclear(PQexec(conn_, "RESET statement_timeout"));
+    }
+    ReadingTime(const ReadingTime&) = delete;
+    ReadingTime& operator=(const ReadingTime&) = delete;
+
+private:
+    PGconn*& conn_;
+};
+
 // The answers of a result whose first column is the run's id, each to its run in out; a task
 // the program could not have posed (written by something else) is left out, as the statistics
 // and practice runs compute with the operands.
@@ -548,6 +582,7 @@ HistoryError PostgresHistoryStore::runs(const QString& participant, const QStrin
 HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QString& operation,
                                             QList<HistoryRun>& out) {
     out.clear();
+    const ReadingTime reading(conn_);
     const QByteArray name = participant.toUtf8();
     const QByteArray op = operation.toUtf8();
     const char* parameters[] = {name.constData(), op.constData()};
@@ -578,6 +613,7 @@ HistoryError PostgresHistoryStore::everyonesRuns(const QString& operation, QList
 
 HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<HistoryRun>& out) {
     out.clear();
+    const ReadingTime reading(conn_);
     const QByteArray op = operation.toUtf8();
     const char* parameters[] = {op.constData()};
     const Result r(PQexecPrepared(conn_, "class_runs", 1, parameters, nullptr, nullptr, 0),
