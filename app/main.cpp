@@ -89,6 +89,18 @@ struct HistoryRecording {
     HistoryRecorder recorder;
 };
 
+// What the copy of a history file to the server did, for the menu item and the command line.
+QString transferMessage(const QString& file, const HistoryStore& store, const HistoryError& error,
+                        const QString& report) {
+    if (!error)
+        return report;
+    QString text = QStringLiteral("Der Lernverlauf %1 kann nicht nach %2 übertragen werden:\n%3")
+                       .arg(QDir::toNativeSeparators(file), store.location(), *error);
+    if (!report.isEmpty())
+        text += QStringLiteral("\nBis dahin: %1").arg(report);
+    return text;
+}
+
 // "--lernverlauf-uebertragen DATEI": copies a school's history file onto the server set in the
 // settings, for the day a school moves over; without the option nothing happens.
 std::optional<int> transferFromCommandLine(const QStringList& arguments) {
@@ -112,15 +124,12 @@ std::optional<int> transferFromCommandLine(const QStringList& arguments) {
         module->createStore(QString(), server, HistoryRecording::queueFile());
     QString report;
     const HistoryError error = module->transfer(arguments[at + 1], *store, report);
-    if (error) {
-        err << QStringLiteral("Der Lernverlauf %1 kann nicht nach %2 übertragen werden:\n%3\n")
-                   .arg(QDir::toNativeSeparators(arguments[at + 1]), store->location(), *error);
-        if (!report.isEmpty())
-            err << QStringLiteral("Bis dahin: %1\n").arg(report);
-        return 1;
-    }
-    QTextStream(stdout) << report << '\n';
-    return 0;
+    const QString message = transferMessage(arguments[at + 1], *store, error, report);
+    if (error)
+        err << message << '\n';
+    else
+        QTextStream(stdout) << message << '\n';
+    return error ? 1 : 0;
 }
 
 } // namespace
@@ -282,6 +291,22 @@ int main(int argc, char* argv[]) {
                         viewer->openFor(participant, operation);
                 });
         overview->openFromMainMenu();
+    });
+    QObject::connect(&mainWindow, &TForm1::historyTransferRequested, &mainWindow, [&] {
+        HistoryRecording* recording = historyModule();
+        if (!recording)
+            return;
+        const std::optional<QString> file = platform.openFileName(
+            &mainWindow, {QStringLiteral("Lernverlauf übertragen"), QStringLiteral("sqlite"),
+                          QStringLiteral("Lernverlauf.sqlite"),
+                          QStringLiteral("Lernverlauf (*.sqlite)"), dataFolder});
+        if (!file)
+            return;
+        QString report;
+        const HistoryError error = recording->module->transfer(*file, *recording->store, report);
+        platform.showMessage(&mainWindow, error ? MessageKind::Warning : MessageKind::Information,
+                             MessageButtons::Ok,
+                             transferMessage(*file, *recording->store, error, report));
     });
     QObject::connect(&run, &RunController::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,
