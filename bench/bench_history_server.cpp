@@ -3,12 +3,8 @@
 // answers (the median of repeated rounds counts), and the class overview from its making to the
 // table filled over the whole history, as at its first use. The server is a local one of the
 // benchmark's own, reached over TCP on 127.0.0.1.
-#include "bench/history_data.h"
-#include "history/TForm_Klassenuebersicht.h"
-#include "history/history_widgets.h"
+#include "bench/class_history.h"
 #include "history/postgres_history_store.h"
-#include "platform/printing.h"
-#include "support/fake_platform.h"
 #include "support/pg_server.h"
 
 #include <benchmark/benchmark.h>
@@ -22,10 +18,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int children = 30;
-constexpr int runsPerChild = 200;
-constexpr int answersPerRun = 40;
 
 QTemporaryDir* folder = nullptr;
 TestServer* server = nullptr;
@@ -65,24 +57,9 @@ BENCHMARK(BM_RecordRun)
     ->ReportAggregatesOnly(true);
 
 void BM_OpenOverviewWholeHistory(benchmark::State& state) {
-    FakePlatform platform;
-    PrinterChoice printers;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        const std::unique_ptr<HistoryStore> store = openStore(state.range(0) != 0);
-        TForm_Klassenuebersicht window(*store, platform, printers, folder->path());
-        window.Auswahl_Zeitraum->setCurrentIndex(int(OverviewPeriod::Everything));
-        window.resize(1280, 1024);
-        window.reload();
-        window.show();
-        QApplication::processEvents();
-        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        if (window.Tabelle->rowCount() != children || !platform.messages.isEmpty()) {
-            state.SkipWithError("the overview did not show the class");
-            break;
-        }
-    }
+    timeOverview(
+        state, [&] { return openStore(state.range(0) != 0); }, folder->path(),
+        int(OverviewPeriod::Everything));
 }
 BENCHMARK(BM_OpenOverviewWholeHistory)
     ->ArgName("server")
@@ -100,21 +77,14 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     folder = &dir;
-    TestServer localServer;
+    TestServer localServer(true);
     server = &localServer;
     if (!localServer.start())
         qFatal("the local server did not start: %s", qPrintable(localServer.error()));
     QElapsedTimer timer;
     timer.start();
     historyPath = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
-    QRandomGenerator random(20261206);
-    const QDateTime firstDay(QDate(2026, 12, 6).addDays(-100), QTime(8, 0));
-    writeHistory(historyPath, children * runsPerChild, [&](int i) {
-        const QString& operation = operations[random.bounded(operations.size())];
-        return makeRun(random, childName(i % children), operation,
-                       firstDay.addSecs(qint64(i) * 100 * 86400 / (children * runsPerChild)),
-                       answersPerRun);
-    });
+    writeClassHistory(historyPath);
     // The same history on the server, copied over as a school moving over would.
     PostgresHistoryStore target(localServer.uri(QStringLiteral("lernverlauf")),
                                 dir.filePath(QStringLiteral("Warteschlange.sqlite")));
@@ -125,7 +95,8 @@ int main(int argc, char** argv) {
     localServer.exec(QStringLiteral("lernverlauf"), QStringLiteral("VACUUM ANALYZE"));
     std::printf("History of %d children x %d runs x %d answers in the file and on the server "
                 "(%d runs copied) in %.1f s\n",
-                children, runsPerChild, answersPerRun, added, timer.elapsed() / 1000.0);
+                classChildren, classRunsPerChild, classAnswersPerRun, added,
+                timer.elapsed() / 1000.0);
     std::fflush(stdout);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

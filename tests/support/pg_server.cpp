@@ -85,7 +85,7 @@ void prepareChild(QProcess& process) {
 
 } // namespace
 
-TestServer::TestServer() = default;
+TestServer::TestServer(bool durable) : durable_(durable) {}
 
 TestServer::~TestServer() {
     stop(true);
@@ -161,8 +161,8 @@ bool TestServer::launch() {
                        {QStringLiteral("-D"), data_, QStringLiteral("-p"), QString::number(port_),
                         QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
                         QStringLiteral("-c"), QStringLiteral("unix_socket_directories="),
-                        QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"),
-                        QStringLiteral("max_connections=80")});
+                        QStringLiteral("-c"), QLatin1String(durable_ ? "fsync=on" : "fsync=off"),
+                        QStringLiteral("-c"), QStringLiteral("max_connections=80")});
         if (!server_->waitForStarted(10000)) {
             error_ = QStringLiteral("the server did not start: %1").arg(server_->errorString());
             return false;
