@@ -25,6 +25,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
+#include <QTextStream>
 
 #include <memory>
 
@@ -61,18 +63,24 @@ struct LaterWindows {
     TForm_Bestenlisten bestListViewer;
 };
 
-// The learning history in the data folder. It is made at the end of the first run that is
-// recorded, or when the learning-progress window is first asked for, so the start of the program
-// loads neither the history module nor the database driver.
+// The learning history in the data folder, or on the school's server that the settings name. It
+// is made at the end of the first run that is recorded, or when the learning-progress window is
+// first asked for, so the start of the program loads neither the history module nor a database
+// driver.
 struct HistoryRecording {
     HistoryRecording(const QString& dataFolder, Platform& platform, QWidget* parent)
         : module(loadHistoryModule(historyModuleFolders(), unavailable)),
-          store(module ? module->createStore(path(dataFolder))
+          store(module ? module->createStore(path(dataFolder), historyServerSetting(), queueFile())
                        : std::make_unique<UnavailableHistoryStore>(path(dataFolder), unavailable)),
           recorder(*store, platform, parent) {}
 
     static QString path(const QString& dataFolder) {
         return QDir(dataFolder).filePath(QStringLiteral("Lernverlauf.sqlite"));
+    }
+    // Runs that wait for the server stay with the user who practised them, on this computer.
+    static QString queueFile() {
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+            .filePath(QStringLiteral("Lernverlauf-Warteschlange.sqlite"));
     }
 
     QString unavailable; // why the module could not be loaded
@@ -80,6 +88,49 @@ struct HistoryRecording {
     std::unique_ptr<HistoryStore> store;
     HistoryRecorder recorder;
 };
+
+// What the copy of a history file to the server did, for the menu item and the command line.
+QString transferMessage(const QString& file, const HistoryStore& store, const HistoryError& error,
+                        const QString& report) {
+    if (!error)
+        return report;
+    QString text = QStringLiteral("Der Lernverlauf %1 kann nicht nach %2 übertragen werden:\n%3")
+                       .arg(QDir::toNativeSeparators(file), store.location(), *error);
+    if (!report.isEmpty())
+        text += QStringLiteral("\nBis dahin: %1").arg(report);
+    return text;
+}
+
+// "--lernverlauf-uebertragen DATEI": copies a school's history file onto the server set in the
+// settings, for the day a school moves over; without the option nothing happens.
+std::optional<int> transferFromCommandLine(const QStringList& arguments) {
+    const QString option = QStringLiteral("--lernverlauf-uebertragen");
+    const qsizetype at = arguments.indexOf(option);
+    if (at < 0)
+        return std::nullopt;
+    QTextStream err(stderr);
+    if (at + 1 >= arguments.size()) {
+        err << QStringLiteral("Nach %1 fehlt die Datei Lernverlauf.sqlite.\n").arg(option);
+        return 2;
+    }
+    QString reason;
+    const HistoryModule* module = loadHistoryModule(historyModuleFolders(), reason);
+    if (!module) {
+        err << reason << '\n';
+        return 1;
+    }
+    const QString server = historyServerSetting();
+    const std::unique_ptr<HistoryStore> store =
+        module->createStore(QString(), server, HistoryRecording::queueFile());
+    QString report;
+    const HistoryError error = module->transfer(arguments[at + 1], *store, report);
+    const QString message = transferMessage(arguments[at + 1], *store, error, report);
+    if (error)
+        err << message << '\n';
+    else
+        QTextStream(stdout) << message << '\n';
+    return error ? 1 : 0;
+}
 
 } // namespace
 
@@ -92,6 +143,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
     const SessionBusOpener sessionBus;
     installGermanTranslation();
+    if (const std::optional<int> transferred = transferFromCommandLine(QApplication::arguments()))
+        return *transferred;
     keepModalWindowsInView(app);
 
     QtPlatform platform;
@@ -238,6 +291,22 @@ int main(int argc, char* argv[]) {
                         viewer->openFor(participant, operation);
                 });
         overview->openFromMainMenu();
+    });
+    QObject::connect(&mainWindow, &TForm1::historyTransferRequested, &mainWindow, [&] {
+        HistoryRecording* recording = historyModule();
+        if (!recording)
+            return;
+        const std::optional<QString> file = platform.openFileName(
+            &mainWindow, {QStringLiteral("Lernverlauf übertragen"), QStringLiteral("sqlite"),
+                          QStringLiteral("Lernverlauf.sqlite"),
+                          QStringLiteral("Lernverlauf (*.sqlite)"), dataFolder});
+        if (!file)
+            return;
+        QString report;
+        const HistoryError error = recording->module->transfer(*file, *recording->store, report);
+        platform.showMessage(&mainWindow, error ? MessageKind::Warning : MessageKind::Information,
+                             MessageButtons::Ok,
+                             transferMessage(*file, *recording->store, error, report));
     });
     QObject::connect(&run, &RunController::runEnded, &mainWindow, [&](const RunResult& result) {
         windUpRun(laterWindows().resultDialog,

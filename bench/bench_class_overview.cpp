@@ -3,8 +3,7 @@
 // first use (a fresh store on the file, every child's runs read and figured), for the last 30
 // days and for the whole history; and 30 worksheets, one per child from the child's own
 // mistakes, laid out and written to a PDF file at 1200 dpi.
-#include "bench/history_data.h"
-#include "history/TForm_Klassenuebersicht.h"
+#include "bench/class_history.h"
 #include "history/class_printouts.h"
 #include "history/history_widgets.h"
 #include "platform/printing.h"
@@ -24,46 +23,13 @@
 
 namespace {
 
-constexpr int children = 30;
-constexpr int runsPerChild = 200;
-constexpr int answersPerRun = 40;
-
 QTemporaryDir* folder = nullptr;
 QString historyPath;
 
-void buildHistory() {
-    historyPath = folder->filePath(QStringLiteral("Lernverlauf.sqlite"));
-    QRandomGenerator random(20261206);
-    // FakePlatform's today; the runs of each child spread over the hundred days before it.
-    const QDateTime firstDay(QDate(2026, 12, 6).addDays(-100), QTime(8, 0));
-    writeHistory(historyPath, children * runsPerChild, [&](int i) {
-        const QString& operation = operations[random.bounded(operations.size())];
-        return makeRun(random, childName(i % children), operation,
-                       firstDay.addSecs(qint64(i) * 100 * 86400 / (children * runsPerChild)),
-                       answersPerRun);
-    });
-}
-
 void openOverview(benchmark::State& state, int periodItem) {
-    FakePlatform platform;
-    PrinterChoice printers;
-    for (auto _ : state) {
-        QElapsedTimer timer;
-        timer.start();
-        SqliteHistoryStore store(historyPath);
-        TForm_Klassenuebersicht window(store, platform, printers, folder->path());
-        window.Auswahl_Zeitraum->setCurrentIndex(periodItem);
-        window.resize(1280, 1024);
-        window.reload();
-        window.show();
-        QApplication::processEvents();
-        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        if (window.Tabelle->rowCount() != children || !platform.messages.isEmpty()) {
-            state.SkipWithError("the overview did not show the class");
-            break;
-        }
-    }
-    state.counters["children"] = children;
+    timeOverview(
+        state, [] { return std::make_unique<SqliteHistoryStore>(historyPath); }, folder->path(),
+        periodItem);
 }
 
 void BM_OpenOverviewLast30Days(benchmark::State& state) {
@@ -113,9 +79,10 @@ int main(int argc, char** argv) {
     folder = &dir;
     QElapsedTimer timer;
     timer.start();
-    buildHistory();
+    historyPath = folder->filePath(QStringLiteral("Lernverlauf.sqlite"));
+    writeClassHistory(historyPath);
     std::printf("History of %d children x %d runs x %d answers built in %.1f s (%.1f MB)\n",
-                children, runsPerChild, answersPerRun, timer.elapsed() / 1000.0,
+                classChildren, classRunsPerChild, classAnswersPerRun, timer.elapsed() / 1000.0,
                 QFileInfo(historyPath).size() / 1e6);
     std::fflush(stdout);
     benchmark::Initialize(&argc, argv);

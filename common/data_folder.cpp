@@ -59,6 +59,11 @@ QString dataFolderSetting() {
     return settings.value(QStringLiteral("Datenordner")).toString();
 }
 
+QString historyServerSetting() {
+    const QSettings settings(QStringLiteral("Kalumbrixtor"), QStringLiteral("Kalumbrixtor"));
+    return settings.value(QStringLiteral("Lernverlauf")).toString().trimmed();
+}
+
 QString dataFolderOrigin(DataFolderChoice::Source source) {
     switch (source) {
     case DataFolderChoice::Source::CommandLine:

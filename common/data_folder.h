@@ -24,3 +24,7 @@ QString dataFolderSetting();
 
 // How a message says where the folder came from, e.g. "(eingestellt mit --ordner)".
 QString dataFolderOrigin(DataFolderChoice::Source source);
+
+// The value of "Lernverlauf" in the program's settings: empty for the history file in the data
+// folder, otherwise the database server that keeps the history of a whole school.
+QString historyServerSetting();

@@ -30,11 +30,15 @@ struct HistoryRun {
 // The run as the history records it. Only runs with at least one answer are worth recording.
 HistoryRun historyRunOf(const RunResult& result);
 
+// Sorts names as a German reader expects a list of names: Ä beside A, case aside, then exact
+// order.
+void sortParticipantNames(QStringList& names);
+
 // Empty when a store call worked, otherwise a German reason for the message.
 using HistoryError = std::optional<QString>;
 
-// Where the learning history lives. The program keeps it in a database file; tests use an
-// in-memory store or a plain fake.
+// Where the learning history lives. The program keeps it in a database file or on a school's
+// database server; tests use an in-memory store or a plain fake.
 class HistoryStore {
 public:
     virtual ~HistoryStore() = default;
@@ -56,4 +60,9 @@ public:
     // first. The answers carry the task, whether it was right and its time, but not what was
     // typed: the class's figures and worksheets do not need it, and a class reads many.
     virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
+
+    // Something the child should be told once although the last call worked, e.g. that the
+    // server is away and runs are kept on this computer until it is back; empty when nothing is.
+    // Asking clears it.
+    virtual QString takeNotice() { return {}; }
 };

@@ -45,7 +45,12 @@ using PracticeRequest = std::function<void(const QString& participant, const QSt
 // Qt SQL and Qt Charts with its graphics libraries, which the program only loads when a run is
 // recorded or the window is opened: the start of the program does not pay for them.
 struct HistoryModule {
-    std::unique_ptr<HistoryStore> (*createStore)(const QString& path);
+    // The history file at path, or with server set (the setting "Lernverlauf") the history on
+    // that server, whose runs wait in queueFile while it cannot be reached.
+    std::unique_ptr<HistoryStore> (*createStore)(const QString& path, const QString& server,
+                                                 const QString& queueFile);
+    // Copies the history file into store, which must be a server's; report says what was done.
+    HistoryError (*transfer)(const QString& file, HistoryStore& store, QString& report);
     std::unique_ptr<HistoryViewer> (*createViewer)(HistoryStore& store, Platform& platform,
                                                    const QString& dataFolder, QWidget* parent,
                                                    PracticeRequest practice);

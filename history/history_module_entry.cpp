@@ -3,6 +3,7 @@
 #include "history/TForm_Klassenuebersicht.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_module.h"
+#include "history/postgres_history_store.h"
 #include "history/sqlite_history_store.h"
 
 namespace {
@@ -39,8 +40,27 @@ private:
     TForm_Klassenuebersicht window_;
 };
 
-std::unique_ptr<HistoryStore> createStore(const QString& path) {
-    return std::make_unique<SqliteHistoryStore>(path);
+std::unique_ptr<HistoryStore> createStore(const QString& path, const QString& server,
+                                          const QString& queueFile) {
+    if (server.trimmed().isEmpty())
+        return std::make_unique<SqliteHistoryStore>(path);
+    return std::make_unique<PostgresHistoryStore>(server.trimmed(), queueFile);
+}
+
+HistoryError transfer(const QString& file, HistoryStore& store, QString& report) {
+    auto* server = dynamic_cast<PostgresHistoryStore*>(&store);
+    if (!server)
+        return QStringLiteral("In den Einstellungen ist kein Server für den Lernverlauf "
+                              "eingetragen (Lernverlauf=postgresql://...).");
+    int added = 0;
+    int present = 0;
+    const HistoryError error = transferHistory(file, *server, added, present);
+    // After a failure, what got across before it is worth knowing; nothing is not.
+    if (!error || added + present > 0)
+        report = QStringLiteral("%1 Läufe übertragen, %2 waren schon auf dem Server.")
+                     .arg(added)
+                     .arg(present);
+    return error;
 }
 
 std::unique_ptr<HistoryViewer> createViewer(HistoryStore& store, Platform& platform,
@@ -61,6 +81,6 @@ std::unique_ptr<ClassOverview> createClassOverview(HistoryStore& store, Platform
 } // namespace
 
 extern "C" Q_DECL_EXPORT const HistoryModule* kalumbrixtorHistoryModule() {
-    static const HistoryModule module{createStore, createViewer, createClassOverview};
+    static const HistoryModule module{createStore, transfer, createViewer, createClassOverview};
     return &module;
 }

@@ -10,8 +10,12 @@ void HistoryRecorder::record(const RunResult& result) {
     if (givenUp_ || result.answers.isEmpty())
         return;
     const HistoryError error = store_.record(historyRunOf(result));
-    if (!error)
+    if (!error) {
+        // The store says itself when something is worth a word, and only once per program run.
+        if (const QString notice = store_.takeNotice(); !notice.isEmpty())
+            platform_.showMessage(parent_, MessageKind::Information, MessageButtons::Ok, notice);
         return;
+    }
     // One message is enough: the same file would fail again after every run.
     givenUp_ = true;
     platform_.showMessage(parent_, MessageKind::Warning, MessageButtons::Ok,

@@ -2,6 +2,11 @@
 
 #include "storage/run_result.h"
 
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+
 namespace {
 
 QString rangeText(qint32 lowerBound, qint32 upperBound) {
@@ -33,4 +38,13 @@ HistoryRun historyRunOf(const RunResult& result) {
     run.points = result.points;
     run.answers = result.answers;
     return run;
+}
+
+void sortParticipantNames(QStringList& names) {
+    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
 }

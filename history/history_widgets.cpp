@@ -36,6 +36,8 @@ QTableWidgetItem* readOnlyItem(QTableWidgetItem* item, const QString& text,
 }
 
 QString historyReadFailure(const QString& location, const QString& reason) {
-    return QStringLiteral("Der Lernverlauf in der Datei\n%1\nkonnte nicht gelesen werden.\n%2")
-        .arg(location, reason);
+    const bool server = location.startsWith(QLatin1String("postgresql://"));
+    return QStringLiteral("Der Lernverlauf %1\n%2\nkonnte nicht gelesen werden.\n%3")
+        .arg(server ? QStringLiteral("auf dem Server") : QStringLiteral("in der Datei"), location,
+             reason);
 }

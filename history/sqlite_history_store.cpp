@@ -3,7 +3,6 @@
 #include "common/file_access.h"
 #include "engine/task_generation.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -423,13 +422,7 @@ HistoryError SqliteHistoryStore::participants(QStringList& names) {
         return reasonFor(q.lastError(), false);
     while (q.next())
         names << q.value(0).toString();
-    // As a German reader expects a list of names: Ä beside A, case aside, then exact order.
-    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
-        const int order = collator.compare(a, b);
-        return order != 0 ? order < 0 : a < b;
-    });
+    sortParticipantNames(names);
     return std::nullopt;
 }
 

@@ -396,6 +396,8 @@ void TForm1::buildMenus() {
     Lernverlaufzeigen1->setObjectName(QStringLiteral("Lernverlaufzeigen1"));
     Klassenuebersicht1 = Leistungen1->addAction(QStringLiteral("&Klassenübersicht"));
     Klassenuebersicht1->setObjectName(QStringLiteral("Klassenuebersicht1"));
+    Lernverlaufuebertragen1 = Leistungen1->addAction(QStringLiteral("Lernverlauf &übertragen ..."));
+    Lernverlaufuebertragen1->setObjectName(QStringLiteral("Lernverlaufuebertragen1"));
 
     Aufgaben1 = bar->addMenu(QStringLiteral("&Aufgaben"));
     Aufgaben1->setObjectName(QStringLiteral("Aufgaben1"));
@@ -426,6 +428,7 @@ void TForm1::buildMenus() {
             &TForm1::emptyWorksheetRequested);
     connect(Lernverlaufzeigen1, &QAction::triggered, this, &TForm1::historyViewerRequested);
     connect(Klassenuebersicht1, &QAction::triggered, this, &TForm1::classOverviewRequested);
+    connect(Lernverlaufuebertragen1, &QAction::triggered, this, &TForm1::historyTransferRequested);
 
     // Each item is enabled once the window behind it is attached.
     for (QAction* pending : {ffnen1, Best1, gespeichertenAufgabensatzzeigen1,

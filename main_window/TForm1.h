@@ -82,6 +82,8 @@ signals:
     void historyViewerRequested();
     // Menu item "&Klassenübersicht".
     void classOverviewRequested();
+    // Menu item "Lernverlauf &übertragen ...".
+    void historyTransferRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -147,6 +149,7 @@ private:
     QAction* einleeresAufgabenblattdrucken1 = nullptr;
     QAction* Lernverlaufzeigen1 = nullptr;
     QAction* Klassenuebersicht1 = nullptr;
+    QAction* Lernverlaufuebertragen1 = nullptr;
     QAction* Info2 = nullptr;
     QAction* Hilfe1 = nullptr;
 

@@ -54,6 +54,7 @@ private slots:
     void menuItems();
     void recordingSwitch_data();
     void recordingSwitch();
+    void storeNoticeShownOnce();
     void damagedFileKeepsRunsGoing_data();
     void damagedFileKeepsRunsGoing();
     void historyModule();
@@ -105,6 +106,20 @@ void TestHistoryRecording::recordingSwitch() {
         QCOMPARE(store.stored[0].participant, QStringLiteral("Anna"));
         QCOMPARE(store.stored[0].answers.size(), 2);
     }
+}
+
+// A store that keeps runs locally while its server is away says so once, as information, and the
+// runs go on being recorded.
+void TestHistoryRecording::storeNoticeShownOnce() {
+    FakeHistoryStore store;
+    store.notice = QStringLiteral("Der Server ist weg.");
+    RecordingFixture f(store);
+    f.wholeRun();
+    f.wholeRun();
+    QCOMPARE(f.messagesAtRunEnds, QList<qsizetype>({1, 1}));
+    QCOMPARE(f.platform.messageTexts(), QStringList{QStringLiteral("Der Server ist weg.")});
+    QCOMPARE(f.platform.messages[0].kind, MessageKind::Information);
+    QCOMPARE(store.stored.size(), 2);
 }
 
 void TestHistoryRecording::damagedFileKeepsRunsGoing_data() {
@@ -164,8 +179,8 @@ void TestHistoryRecording::historyModule() {
         {QStringLiteral("/nirgends"), QStringLiteral(KALU_HISTORY_MODULE_DIR)}, reason);
     QVERIFY2(module, qPrintable(reason));
     QTemporaryDir folder;
-    const std::unique_ptr<HistoryStore> store =
-        module->createStore(folder.filePath(QStringLiteral("Lernverlauf.sqlite")));
+    const std::unique_ptr<HistoryStore> store = module->createStore(
+        folder.filePath(QStringLiteral("Lernverlauf.sqlite")), QString(), QString());
     HistoryRun run;
     run.participant = QStringLiteral("Jörg");
     run.operation = QStringLiteral("*");

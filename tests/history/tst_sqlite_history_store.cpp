@@ -4,6 +4,7 @@
 #include "history/sqlite_history_store.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
+#include "support/history_runs.h"
 #include "support/hostile_objects.h"
 
 #include <QDir>
@@ -18,58 +19,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-// QCOMPARE shows both reasons when they differ.
-char* toString(const HistoryError& error) {
-    return QTest::toString(error ? *error : QStringLiteral("<kein Fehler>"));
-}
-
 namespace {
 
 const QString notHistory =
     QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.");
-
-HistoryRun makeRun(const QString& participant, const QString& operation, const QDateTime& at,
-                   int answerCount) {
-    HistoryRun run{
-        0, participant, at, operation, QStringLiteral("0 .. 100"), QStringLiteral("1 .. 10"), 90,
-        7, answerCount, 0,  {}};
-    for (int i = 1; i <= answerCount; ++i) {
-        const bool right = i % 3 != 0;
-        const int remainder = operation == QLatin1String(": R") ? i % 4 : -1;
-        AnsweredTask a{i, 17 * i % 101, i % 10 + 1, i * 3, remainder, {}, {}, right, 500 + 37 * i};
-        a.givenAnswer = right ? QString::number(i * 3) : QStringLiteral("1ä;\"x\"");
-        a.givenRemainder = remainder < 0 ? QString() : QString::number(remainder);
-        run.answers << a;
-        run.points += right;
-    }
-    return run;
-}
-
-// Every field of the runs and their answers, one line per run, so a difference shows where.
-QStringList described(const QList<HistoryRun>& runs) {
-    QStringList lines;
-    for (const HistoryRun& r : runs) {
-        QString line = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
-                           .arg(r.participant, r.startedAt.toString(Qt::ISODate), r.operation,
-                                r.range1, r.range2)
-                           .arg(r.timeLimit)
-                           .arg(r.competition)
-                           .arg(r.tasksWorked)
-                           .arg(r.points);
-        for (const AnsweredTask& a : r.answers)
-            line += QStringLiteral(" [%1 %2 %3 %4 %5 %6 %7 %8 %9]")
-                        .arg(a.taskNo)
-                        .arg(a.operand1)
-                        .arg(a.operand2)
-                        .arg(a.correctResult)
-                        .arg(a.correctRemainder)
-                        .arg(a.givenAnswer, a.givenRemainder)
-                        .arg(a.correct)
-                        .arg(a.answerMs);
-        lines << line;
-    }
-    return lines;
-}
 
 // A second program's view of the file, for what the store itself does not show.
 struct RawConnection {
@@ -104,8 +57,6 @@ const QDateTime morning(QDate(2026, 12, 8), QTime(9, 3, 12));
 class TestSqliteHistoryStore : public QObject {
     Q_OBJECT
 private slots:
-    void recordAndReadBack_data();
-    void recordAndReadBack();
     void failedInsertLeavesNothing();
     void faults_data();
     void faults();
@@ -113,68 +64,6 @@ private slots:
     void hostileObjects();
     void craftedRowsAreLeftOut();
 };
-
-void TestSqliteHistoryStore::recordAndReadBack_data() {
-    QTest::addColumn<bool>("onDisk");
-    QTest::newRow("in memory") << false;
-    QTest::newRow("file") << true;
-}
-
-void TestSqliteHistoryStore::recordAndReadBack() {
-    QFETCH(bool, onDisk);
-    QTemporaryDir dir;
-    const QString path =
-        onDisk ? dir.filePath(QStringLiteral("Lernverlauf.sqlite")) : QStringLiteral(":memory:");
-    const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP");
-    const HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
-    const HistoryRun early = makeRun(odd, QStringLiteral("+"), morning, 3);
-    const HistoryRun other = makeRun(QStringLiteral("zoe"), QStringLiteral(": R"), morning, 2);
-    {
-        SqliteHistoryStore store(path);
-        // Reading before the first run finds nothing and leaves the folder empty.
-        QStringList names{QStringLiteral("alt")};
-        QCOMPARE(store.participants(names), HistoryError());
-        QVERIFY(names.isEmpty() && QDir(dir.path()).isEmpty());
-        for (const HistoryRun& run : {late, other, early})
-            QCOMPARE(store.record(run), HistoryError());
-        if (!onDisk) {
-            QList<HistoryRun> got;
-            QCOMPARE(store.runs(odd, QStringLiteral(": R"), got), HistoryError());
-            QCOMPARE(described(got), described({late}));
-            return;
-        }
-    }
-    // A fresh store on the file sees everything the first one wrote.
-    SqliteHistoryStore store(path);
-    QStringList names;
-    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 1)),
-             HistoryError());
-    QCOMPARE(store.participants(names), HistoryError());
-    QCOMPARE(names, QStringList({QStringLiteral("Anna"), odd, QStringLiteral("zoe")}));
-    QList<HistoryRun> got;
-    QCOMPARE(store.runs(odd, QStringLiteral(": R"), got), HistoryError());
-    QCOMPARE(described(got), described({late}));
-    QCOMPARE(store.runs(odd, QString(), got), HistoryError());
-    QCOMPARE(described(got), described({early, late}));
-    QCOMPARE(store.runs(QStringLiteral("Zoe"), QString(), got), HistoryError());
-    QVERIFY(got.isEmpty());
-    // The whole class in one read: every child's runs, oldest first, without what was typed.
-    auto untyped = [](QList<HistoryRun> runs) {
-        for (HistoryRun& run : runs) {
-            for (AnsweredTask& answer : run.answers)
-                answer.givenAnswer = answer.givenRemainder = QString();
-        }
-        return runs;
-    };
-    QCOMPARE(store.everyonesRuns(QStringLiteral(": R"), got), HistoryError());
-    QCOMPARE(described(got), described(untyped({other, late})));
-    QCOMPARE(store.everyonesRuns(QString(), got), HistoryError());
-    QCOMPARE(got.size(), 4);
-    RawConnection raw(path);
-    QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
-    QCOMPARE(raw.value(QStringLiteral("SELECT started_at FROM runs WHERE id = 1")).toString(),
-             QStringLiteral("2026-12-08T10:03:12"));
-}
 
 // A run is written whole or not at all: an answer the file refuses takes the run with it.
 void TestSqliteHistoryStore::failedInsertLeavesNothing() {

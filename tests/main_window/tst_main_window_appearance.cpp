@@ -248,7 +248,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
              (QStringList{"ffnen1|gespeicherte Leistungen  &zeigen/ drucken",
                           "Best1|&Bestenlisten zu den Wettbewerben",
                           "Lernverlaufzeigen1|&Lernverlauf zeigen",
-                          "Klassenuebersicht1|&Klassenübersicht"}));
+                          "Klassenuebersicht1|&Klassenübersicht",
+                          "Lernverlaufuebertragen1|Lernverlauf &übertragen ..."}));
     QCOMPARE(
         itemList(c.Aufgaben1),
         (QStringList{"gespeichertenAufgabensatzzeigen1|gespeicherten Aufgabensatz "

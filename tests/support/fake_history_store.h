@@ -3,12 +3,16 @@
 #include "history/history.h"
 
 #include <algorithm>
+#include <utility>
 
 // A learning history in memory. With failure set, every call fails with that reason.
 class FakeHistoryStore : public HistoryStore {
 public:
     QList<HistoryRun> stored;
     HistoryError failure;
+    QString notice; // given once, by the next takeNotice
+
+    QString takeNotice() override { return std::exchange(notice, QString()); }
 
     QString location() const override { return QStringLiteral("/nirgends/Lernverlauf.sqlite"); }
 

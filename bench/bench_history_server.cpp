@@ -1,0 +1,105 @@
+// The learning history on a school's server beside the history file, on the same data: a class of
+// 30 children with 200 runs of 40 answers each. Timed on both stores: recording one run of 160
+// answers (the median of repeated rounds counts), and the class overview from its making to the
+// table filled over the whole history, as at its first use. The server is a local one of the
+// benchmark's own, reached over TCP on 127.0.0.1.
+#include "bench/class_history.h"
+#include "history/postgres_history_store.h"
+#include "support/pg_server.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+QTemporaryDir* folder = nullptr;
+TestServer* server = nullptr;
+QString historyPath;
+
+std::unique_ptr<HistoryStore> openStore(bool onServer) {
+    if (onServer)
+        return std::make_unique<PostgresHistoryStore>(
+            server->uri(QStringLiteral("lernverlauf")),
+            folder->filePath(QStringLiteral("Warteschlange.sqlite")));
+    return std::make_unique<SqliteHistoryStore>(historyPath);
+}
+
+void BM_RecordRun(benchmark::State& state) {
+    const std::unique_ptr<HistoryStore> store = openStore(state.range(0) != 0);
+    QRandomGenerator random(7);
+    const HistoryRun run = makeRun(random, childName(3), QStringLiteral("*"),
+                                   QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 160);
+    // The connection is made before the clock runs, as it is once per program run.
+    QStringList names;
+    if (HistoryError error = store->participants(names))
+        state.SkipWithError(qPrintable(*error));
+    for (auto _ : state) {
+        if (HistoryError error = store->record(run))
+            state.SkipWithError(qPrintable(*error));
+        if (!store->takeNotice().isEmpty())
+            state.SkipWithError("the run was kept locally");
+    }
+}
+BENCHMARK(BM_RecordRun)
+    ->ArgName("server")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+void BM_OpenOverviewWholeHistory(benchmark::State& state) {
+    timeOverview(
+        state, [&] { return openStore(state.range(0) != 0); }, folder->path(),
+        int(OverviewPeriod::Everything));
+}
+BENCHMARK(BM_OpenOverviewWholeHistory)
+    ->ArgName("server")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    folder = &dir;
+    TestServer localServer(true);
+    server = &localServer;
+    if (!localServer.start())
+        qFatal("the local server did not start: %s", qPrintable(localServer.error()));
+    QElapsedTimer timer;
+    timer.start();
+    historyPath = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    writeClassHistory(historyPath);
+    // The same history on the server, copied over as a school moving over would.
+    PostgresHistoryStore target(localServer.uri(QStringLiteral("lernverlauf")),
+                                dir.filePath(QStringLiteral("Warteschlange.sqlite")));
+    int added = 0;
+    int present = 0;
+    if (HistoryError error = transferHistory(historyPath, target, added, present))
+        qFatal("the history could not be copied: %s", qPrintable(*error));
+    localServer.exec(QStringLiteral("lernverlauf"), QStringLiteral("VACUUM ANALYZE"));
+    std::printf("History of %d children x %d runs x %d answers in the file and on the server "
+                "(%d runs copied) in %.1f s\n",
+                classChildren, classRunsPerChild, classAnswersPerRun, added,
+                timer.elapsed() / 1000.0);
+    std::fflush(stdout);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,443 @@
+// Both stores of the learning history, the file and the school's server, against what they must
+// give back; and the server's store where the server or the network lets it down. The server is
+// a real one of the test's own.
+#include "history/history_queue.h"
+#include "history/postgres_history_store.h"
+#include "history/sqlite_history_store.h"
+#include "support/history_runs.h"
+#include "support/pg_server.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const QDateTime morning(QDate(2026, 12, 8), QTime(9, 3, 12));
+
+// A store call that blocks ends the test (SIGALRM) instead of hanging it.
+struct Watchdog {
+    explicit Watchdog(unsigned seconds) { ::alarm(seconds); }
+    ~Watchdog() { ::alarm(0); }
+};
+
+QString keptLocally(const QString& location, const QString& reason) {
+    return QStringLiteral("Der Lernverlauf kann gerade nicht auf dem Server\n%1\naufgezeichnet "
+                          "werden:\n%2\n\nKalumbrixtor bewahrt die Läufe auf diesem Rechner auf "
+                          "und schickt sie dem Server, sobald er wieder erreichbar ist.")
+        .arg(location, reason);
+}
+
+const QString refused =
+    QStringLiteral("Der Rechner nimmt keine Verbindung an: Der Datenbankserver läuft nicht, oder "
+                   "die Portnummer stimmt nicht.");
+const QString broken = QStringLiteral("Die Verbindung zum Server ist abgebrochen.");
+const QString shuttingDown =
+    QStringLiteral("Der Datenbankserver fährt gerade herunter oder startet neu.");
+
+enum class Store { Memory, File, Server };
+enum class Away { LoginRefused, UnknownHost, ServerDown };
+enum class Stop { DuringRun, DuringQueue };
+
+} // namespace
+
+class TestHistoryStores : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void recordAndReadBack_data();
+    void recordAndReadBack();
+    void serverAway_data();
+    void serverAway();
+    void serverStops_data();
+    void serverStops();
+    void thirtyComputersAtOnce();
+    void copyingAHistoryFileTwice();
+
+private:
+    // A new, empty database on the server, owned by the role of the refused logins.
+    QString newDatabase();
+    // Who is on the server, in the order the runs arrived.
+    QString arrivals(const QString& database);
+    // Stops the server from another thread as soon as a session sleeps in the brake.
+    std::thread stopWhenBraked(const QString& database);
+
+    TestServer server_;
+    int databases_ = 0;
+};
+
+void TestHistoryStores::initTestCase() {
+    const Watchdog watchdog(120);
+    QVERIFY2(server_.start(), qPrintable(server_.error()));
+}
+
+QString TestHistoryStores::newDatabase() {
+    const QString name = QStringLiteral("verlauf%1").arg(++databases_);
+    if (!server_.exec(QStringLiteral("postgres"),
+                      QStringLiteral("CREATE DATABASE %1 OWNER lehrer").arg(name)))
+        qWarning("%s", qPrintable(server_.error()));
+    return name;
+}
+
+QString TestHistoryStores::arrivals(const QString& database) {
+    return server_.value(database,
+                         QStringLiteral("SELECT string_agg(participant || '/' || (SELECT count(*) "
+                                        "FROM answers a WHERE a.run_id = r.id), ',' ORDER BY id) "
+                                        "FROM runs r"));
+}
+
+std::thread TestHistoryStores::stopWhenBraked(const QString& database) {
+    const qint64 pid = server_.pid();
+    TestServer* server = &server_;
+    return std::thread([server, pid, database] {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 20000 &&
+               server->value(database, QStringLiteral("SELECT count(*) FROM pg_stat_activity "
+                                                      "WHERE wait_event = 'PgSleep'")) !=
+                   QLatin1String("1"))
+            QThread::msleep(20);
+        ::kill(pid_t(pid), SIGINT);
+    });
+}
+
+void TestHistoryStores::recordAndReadBack_data() {
+    QTest::addColumn<Store>("kind");
+    QTest::newRow("file in memory") << Store::Memory;
+    QTest::newRow("file") << Store::File;
+    QTest::newRow("server") << Store::Server;
+}
+
+// What a store is given, it gives back field by field, for one child, one operation, and the
+// whole class; a fresh store on the same history sees the same.
+void TestHistoryStores::recordAndReadBack() {
+    QFETCH(Store, kind);
+    const Watchdog watchdog(60);
+    QTemporaryDir dir;
+    const QString database = kind == Store::Server ? newDatabase() : QString();
+    const auto open = [&]() -> std::unique_ptr<HistoryStore> {
+        switch (kind) {
+        case Store::Memory:
+            return std::make_unique<SqliteHistoryStore>(QStringLiteral(":memory:"));
+        case Store::File:
+            return std::make_unique<SqliteHistoryStore>(
+                dir.filePath(QStringLiteral("Lernverlauf.sqlite")));
+        case Store::Server:
+            break;
+        }
+        return std::make_unique<PostgresHistoryStore>(
+            server_.uri(database), dir.filePath(QStringLiteral("Warteschlange.sqlite")));
+    };
+    const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP {a,b} \\");
+    const HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
+    const HistoryRun early = makeRun(odd, QStringLiteral("+"), morning, 3);
+    const HistoryRun other = makeRun(QStringLiteral("zoe"), QStringLiteral(": R"), morning, 2);
+    {
+        const std::unique_ptr<HistoryStore> store = open();
+        // Reading before the first run finds nothing and leaves the folder empty.
+        QStringList names{QStringLiteral("alt")};
+        QCOMPARE(store->participants(names), HistoryError());
+        QVERIFY(names.isEmpty() && QDir(dir.path()).isEmpty());
+        for (const HistoryRun& run : {late, other, early})
+            QCOMPARE(store->record(run), HistoryError());
+        QCOMPARE(store->takeNotice(), QString());
+        if (kind == Store::Memory) {
+            QList<HistoryRun> got;
+            QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
+            QCOMPARE(described(got), described({late}));
+            return;
+        }
+    }
+    const std::unique_ptr<HistoryStore> store = open();
+    QStringList names;
+    QCOMPARE(store->record(makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 1)),
+             HistoryError());
+    QCOMPARE(store->participants(names), HistoryError());
+    QCOMPARE(names, QStringList({QStringLiteral("Anna"), odd, QStringLiteral("zoe")}));
+    QList<HistoryRun> got;
+    QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(described(got), described({late}));
+    QCOMPARE(store->runs(odd, QString(), got), HistoryError());
+    QCOMPARE(described(got), described({early, late}));
+    QCOMPARE(store->runs(QStringLiteral("Zoe"), QString(), got), HistoryError());
+    QVERIFY(got.isEmpty());
+    // The whole class in one read: every child's runs, oldest first, without what was typed.
+    auto untyped = [](QList<HistoryRun> runs) {
+        for (HistoryRun& run : runs) {
+            for (AnsweredTask& answer : run.answers)
+                answer.givenAnswer = answer.givenRemainder = QString();
+        }
+        return runs;
+    };
+    QCOMPARE(store->everyonesRuns(QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(described(got), described(untyped({other, late})));
+    QCOMPARE(store->everyonesRuns(QString(), got), HistoryError());
+    QCOMPARE(got.size(), 4);
+
+    // The schema's version, and the start of a run as local time in a text that sorts.
+    const QString firstStart = QStringLiteral("SELECT started_at FROM runs ORDER BY id LIMIT 1");
+    if (kind == Store::Server) {
+        QCOMPARE(server_.value(database, QStringLiteral("SELECT version FROM schema_version")),
+                 QStringLiteral("1"));
+        QCOMPARE(server_.value(database, firstStart), QStringLiteral("2026-12-08T10:03:12"));
+        QVERIFY(QDir(dir.path()).isEmpty());
+        return;
+    }
+    QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
+    raw.setDatabaseName(dir.filePath(QStringLiteral("Lernverlauf.sqlite")));
+    QVERIFY(raw.open());
+    {
+        QSqlQuery q(raw);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA user_version")) && q.next());
+        QCOMPARE(q.value(0).toInt(), 1);
+        QVERIFY(q.exec(firstStart) && q.next());
+        QCOMPARE(q.value(0).toString(), QStringLiteral("2026-12-08T10:03:12"));
+    }
+    raw.close();
+    raw = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
+}
+
+void TestHistoryStores::serverAway_data() {
+    QTest::addColumn<Away>("away");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("login refused")
+        << Away::LoginRefused
+        << QStringLiteral("Der Server hat die Anmeldung abgelehnt (Benutzername oder Passwort "
+                          "stimmt nicht, oder der Zugang ist nicht erlaubt).");
+    QTest::newRow("unknown host") << Away::UnknownHost
+                                  << QStringLiteral("Einen Rechner dieses Namens gibt es im Netz "
+                                                    "nicht.");
+    QTest::newRow("server down") << Away::ServerDown << refused;
+}
+
+// A server that cannot be reached costs the child no run and no more than the connection's
+// timeout: the runs wait on this computer, one message names the server and the reason, and the
+// next call that reaches the server sends them, oldest first.
+void TestHistoryStores::serverAway() {
+    QFETCH(Away, away);
+    QFETCH(QString, reason);
+    const Watchdog watchdog(60);
+    QTemporaryDir local;
+    const QString database = newDatabase();
+    const QString passwords = local.filePath(QStringLiteral("pgpass"));
+    auto writePassword = [&](const char* password) {
+        QFile file(passwords);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QStringLiteral("127.0.0.1:%1:*:lehrer:%2\n")
+                       .arg(server_.port())
+                       .arg(QLatin1String(password))
+                       .toUtf8());
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    };
+    writePassword("falsch");
+    qputenv("PGPASSFILE", QFile::encodeName(passwords));
+    QString uri = server_.uri(database, QStringLiteral("lehrer"));
+    if (away == Away::UnknownHost)
+        uri = QStringLiteral("postgresql://lehrer@schulserver.invalid/%1").arg(database);
+    if (away == Away::ServerDown)
+        QVERIFY(server_.stop());
+
+    PostgresHistoryStore store(uri, local.filePath(QStringLiteral("Warteschlange.sqlite")));
+    QVERIFY(store.location().startsWith(QStringLiteral("postgresql://lehrer@")));
+    QVERIFY(!store.location().contains(QLatin1String("falsch")));
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 5)),
+             HistoryError());
+    QVERIFY2(timer.elapsed() < 3500, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(store.takeNotice(), keptLocally(store.location(), reason));
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 7)),
+             HistoryError());
+    QCOMPARE(store.takeNotice(), QString());
+    QCOMPARE(store.waiting(), 2);
+    QStringList names;
+    QCOMPARE(store.participants(names), HistoryError(reason));
+
+    if (away == Away::UnknownHost)
+        return;
+    if (away == Away::ServerDown)
+        QVERIFY2(server_.start(), qPrintable(server_.error()));
+    writePassword("richtig");
+    QCOMPARE(store.participants(names), HistoryError());
+    QCOMPARE(names, QStringList({QStringLiteral("Anna"), QStringLiteral("Bert")}));
+    QCOMPARE(store.waiting(), 0);
+    QCOMPARE(arrivals(database), QStringLiteral("Anna/5,Bert/7"));
+    QCOMPARE(store.takeNotice(), QString());
+}
+
+void TestHistoryStores::serverStops_data() {
+    QTest::addColumn<Stop>("when");
+    QTest::newRow("during a run's transaction") << Stop::DuringRun;
+    QTest::newRow("while the queue is sent") << Stop::DuringQueue;
+}
+
+// The server goes down while a run is on its way, the run held back by a trigger that sleeps:
+// that run and the ones behind it arrive once the server is back, each exactly once, in order.
+void TestHistoryStores::serverStops() {
+    QFETCH(Stop, when);
+    const Watchdog watchdog(120);
+    QTemporaryDir local;
+    const QString database = newDatabase();
+    const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
+    PostgresHistoryStore store(server_.uri(database), queueFile);
+    QStringList names;
+    QCOMPARE(store.participants(names), HistoryError()); // makes the tables
+    QVERIFY2(server_.exec(
+                 database,
+                 QStringLiteral("CREATE TABLE brake (participant text);"
+                                "CREATE FUNCTION slow() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                                "BEGIN IF EXISTS (SELECT 1 FROM brake WHERE participant = "
+                                "NEW.participant) THEN PERFORM pg_sleep(60); END IF; RETURN NEW; "
+                                "END $$;"
+                                "CREATE TRIGGER slow BEFORE INSERT ON runs FOR EACH ROW EXECUTE "
+                                "FUNCTION slow();"
+                                "INSERT INTO brake VALUES ('Bert')")),
+             qPrintable(server_.error()));
+    const HistoryRun anna = makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 3);
+    const HistoryRun bert = makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 160);
+    const HistoryRun carl = makeRun(QStringLiteral("Carl"), QStringLiteral("+"), morning, 4);
+    QString notice;
+    if (when == Stop::DuringRun) {
+        QCOMPARE(store.record(anna), HistoryError());
+        std::thread stopper = stopWhenBraked(database);
+        QCOMPARE(store.record(bert), HistoryError());
+        stopper.join();
+        notice = store.takeNotice();
+        QCOMPARE(store.waiting(), 1);
+        QVERIFY(server_.stop());
+        QVERIFY2(server_.start(), qPrintable(server_.error()));
+        QVERIFY(server_.exec(database, QStringLiteral("DELETE FROM brake")));
+        QCOMPARE(store.record(carl), HistoryError());
+    } else {
+        QVERIFY(server_.stop());
+        for (const HistoryRun& run : {anna, bert, carl})
+            QCOMPARE(store.record(run), HistoryError());
+        notice = store.takeNotice();
+        QCOMPARE(store.waiting(), 3);
+        QVERIFY2(server_.start(), qPrintable(server_.error()));
+        std::thread stopper = stopWhenBraked(database);
+        QVERIFY(store.participants(names).has_value());
+        stopper.join();
+        // Anna's run reached the server before it went down; Bert's and Carl's still wait.
+        QCOMPARE(store.waiting(), 2);
+        QVERIFY(server_.stop());
+        QVERIFY2(server_.start(), qPrintable(server_.error()));
+        QVERIFY(server_.exec(database, QStringLiteral("DELETE FROM brake")));
+        QCOMPARE(store.participants(names), HistoryError());
+    }
+    QCOMPARE(store.waiting(), 0);
+    QCOMPARE(arrivals(database), QStringLiteral("Anna/3,Bert/160,Carl/4"));
+    // One message, whichever of the three ways the lost server showed itself first.
+    const QString prefix =
+        keptLocally(store.location(), QString()).section(QLatin1Char('\n'), 0, 2);
+    QVERIFY2(notice.startsWith(prefix), qPrintable(notice));
+    const QString reason = notice.section(QLatin1Char('\n'), 3, 3);
+    QVERIFY2(reason == broken || reason == refused || reason == shuttingDown, qPrintable(reason));
+    QCOMPARE(store.takeNotice(), QString());
+
+    // A run the server took just before the connection broke waits with the same key: sending
+    // the queue does not store it twice.
+    bool added = false;
+    const HistoryRun dora = makeRun(QStringLiteral("Dora"), QStringLiteral("+"), morning, 2);
+    QCOMPARE(store.send(dora, QStringLiteral("schon-da"), added), HistoryError());
+    QVERIFY(added);
+    QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("schon-da"), dora), HistoryError());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Emil"), QStringLiteral("+"), morning, 1)),
+             HistoryError());
+    QCOMPARE(store.waiting(), 0);
+    QCOMPARE(arrivals(database), QStringLiteral("Anna/3,Bert/160,Carl/4,Dora/2,Emil/1"));
+}
+
+// 30 computers record 20 runs each at the same moment into a database nobody has used yet: the
+// server holds 600 runs afterwards, each once and whole.
+void TestHistoryStores::thirtyComputersAtOnce() {
+    const Watchdog watchdog(300);
+    constexpr int computers = 30;
+    constexpr int runsEach = 20;
+    QTemporaryDir local;
+    const QString database = newDatabase();
+    const qint64 moment = QDateTime::currentMSecsSinceEpoch() + 3000;
+    std::vector<std::unique_ptr<QProcess>> clients;
+    for (int i = 0; i < computers; ++i) {
+        auto client = std::make_unique<QProcess>();
+        client->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        client->start(QStringLiteral(KALU_HISTORY_CLIENT),
+                      {server_.uri(database), local.filePath(QStringLiteral("queue%1").arg(i)),
+                       QStringLiteral("Kind %1").arg(i), QString::number(runsEach),
+                       QString::number(moment)});
+        clients.push_back(std::move(client));
+    }
+    int finished = 0;
+    for (auto& client : clients) {
+        QVERIFY(client->waitForFinished(240000));
+        finished += client->exitStatus() == QProcess::NormalExit && client->exitCode() == 0;
+    }
+    const qint64 took = QDateTime::currentMSecsSinceEpoch() - moment;
+    QCOMPARE(finished, computers);
+    QCOMPARE(server_.value(database, QStringLiteral("SELECT count(*) FROM runs")),
+             QString::number(computers * runsEach));
+    QCOMPARE(server_.value(database, QStringLiteral("SELECT count(DISTINCT run_key) FROM "
+                                                    "received_runs")),
+             QString::number(computers * runsEach));
+    QCOMPARE(server_.value(database, QStringLiteral("SELECT count(*) FROM answers")),
+             QString::number(computers * runsEach * 40));
+    QCOMPARE(
+        server_.value(database, QStringLiteral("SELECT count(*) FROM (SELECT participant FROM runs "
+                                               "GROUP BY participant HAVING count(*) = %1 AND "
+                                               "count(DISTINCT started_at) = %1) AS whole")
+                                    .arg(runsEach)),
+        QString::number(computers));
+    qInfo("%d computers x %d runs: %d runs on the server, all recorded within %lld ms of the "
+          "agreed moment",
+          computers, runsEach, computers * runsEach, took);
+}
+
+// A school moving over copies its history file to the server; doing it again adds nothing.
+void TestHistoryStores::copyingAHistoryFileTwice() {
+    const Watchdog watchdog(60);
+    QTemporaryDir local;
+    const QString file = local.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    const QList<HistoryRun> history{
+        makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 12),
+        makeRun(QStringLiteral("Anna"), QStringLiteral(": R"), morning.addDays(1), 160),
+        makeRun(QStringLiteral("Bert"), QStringLiteral("*"), morning, 1)};
+    {
+        SqliteHistoryStore source(file);
+        for (const HistoryRun& run : history)
+            QCOMPARE(source.record(run), HistoryError());
+    }
+    const QString database = newDatabase();
+    PostgresHistoryStore store(server_.uri(database),
+                               local.filePath(QStringLiteral("Warteschlange.sqlite")));
+    int added = -1;
+    int present = -1;
+    QCOMPARE(transferHistory(file, store, added, present), HistoryError());
+    QCOMPARE(std::pair(added, present), std::pair(3, 0));
+    QCOMPARE(transferHistory(file, store, added, present), HistoryError());
+    QCOMPARE(std::pair(added, present), std::pair(0, 3));
+    QList<HistoryRun> got;
+    QCOMPARE(store.runs(QStringLiteral("Anna"), QString(), got), HistoryError());
+    QCOMPARE(described(got), described(history.mid(0, 2)));
+    QCOMPARE(arrivals(database), QStringLiteral("Anna/12,Anna/160,Bert/1"));
+
+    // A file name mistyped on the command line is no empty history.
+    const QString missing = local.filePath(QStringLiteral("fehlt.sqlite"));
+    QCOMPARE(
+        transferHistory(missing, store, added, present),
+        HistoryError(
+            QStringLiteral("Die Datei %1 gibt es nicht.").arg(QDir::toNativeSeparators(missing))));
+}
+
+QTEST_GUILESS_MAIN(TestHistoryStores)
+#include "tst_history_stores.moc"
