@@ -5,7 +5,8 @@ PACKAGES := build-essential cmake ninja-build qt6-base-dev qt6-translations-l10n
             fonts-liberation2 xvfb xauth openbox xdotool imagemagick poppler-utils \
             libbenchmark-dev clang-format fontconfig desktop-file-utils appstream dpkg-dev file \
             clang libclang-rt-14-dev libqt6sql6-sqlite libsqlite3-dev qt6-charts-dev \
-            libqt6opengl6-dev postgresql libpq-dev
+            libqt6opengl6-dev postgresql libpq-dev qt6-speech-dev qt6-declarative-dev \
+            qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng sox
 JOBS     ?= $(shell nproc)
 BUILD    := build
 ASAN     := build-asan
@@ -70,6 +71,7 @@ bench: deps
 	$(BENCH)/bench/bench_history
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_class_overview
 	$(BENCH)/bench/bench_history_server
+	$(BENCH)/bench/bench_speech_start
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window --wm
 

@@ -19,7 +19,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # German button texts come from Qt's translations; a font metric-compatible with the printed
 # layout's font keeps worksheets the same on every machine.
-# The learning history needs Qt's SQLite driver, a plugin that dpkg-shlibdeps cannot see.
+# The learning history needs Qt's SQLite driver, a plugin that dpkg-shlibdeps cannot see; reading
+# aloud is only offered, so its speech service and German voice are recommended.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-liberation2, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, espeak-ng")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -11,22 +11,26 @@
 #include "history/history_module.h"
 #include "history/history_recorder.h"
 #include "main_window/TForm1.h"
+#include "main_window/speech_menu.h"
 #include "platform/first_frame.h"
 #include "platform/modal_windows.h"
 #include "platform/printing.h"
 #include "platform/qt_platform.h"
 #include "platform/session_bus.h"
+#include "platform/speech_module.h"
 #include "platform/window_scaling.h"
 #include "review/TForm_Aufgaben.h"
 #include "review/TForm_Drucken.h"
 #include "review/TForm_Ergebnis_Meldung.h"
 #include "review/TForm_Ergebnisse.h"
 #include "review/run_saving.h"
+#include "speech/run_narrator.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
 
@@ -209,12 +213,38 @@ int main(int argc, char* argv[]) {
             std::nullopt);
         return 2;
     }
+    // Reading aloud: the narrator follows every run from the start (before the result dialog
+    // opens at a run's end), but the voice, and Qt's speech library with it, is loaded only once
+    // reading aloud is on. A voice that fails is reported once, outside the call that found it.
+    SpeechMenu* speechMenu = mainWindow.speechMenu();
+    SpeechOutput speech([&](const QString& reason) {
+        speechMenu->voiceUnavailable();
+        QTimer::singleShot(0, &mainWindow, [&platform, &mainWindow, reason] {
+            platform.showMessage(&mainWindow, MessageKind::Warning, MessageButtons::Ok, reason);
+        });
+    });
+    speech.setRate(speechMenu->rate());
+    RunNarrator narrator(state, run, [&]() -> Speaker* {
+        return speechMenu->readingAloud() ? speech.voice() : nullptr;
+    });
+    QObject::connect(speechMenu, &SpeechMenu::rateChanged, &mainWindow,
+                     [&](SpeechRate rate) { speech.setRate(rate); });
+    QObject::connect(speechMenu, &SpeechMenu::repeatRequested, &narrator, &RunNarrator::repeatTask);
+
     std::unique_ptr<InformationWindows> information;
     auto informationWindows = [&]() -> InformationWindows& {
-        if (!information)
+        if (!information) {
             information = std::make_unique<InformationWindows>(&mainWindow);
+            information->help.setReadingAloud(speechMenu->readingAloud());
+        }
         return *information;
     };
+    QObject::connect(speechMenu, &SpeechMenu::readingAloudChanged, &mainWindow, [&](bool on) {
+        if (on)
+            speech.voice();
+        if (information)
+            information->help.setReadingAloud(on);
+    });
     mainWindow.attachInformationWindows([&] { return &informationWindows().info; },
                                         [&] { return &informationWindows().help; });
 
@@ -320,6 +350,8 @@ int main(int argc, char* argv[]) {
         QApplication::setWindowIcon(programIcon());
         informationWindows();
         laterWindows();
+        if (speechMenu->readingAloud())
+            speech.voice();
     });
     mainWindow.showMaximized();
     return app.exec();

@@ -82,6 +82,18 @@ QStringList TForm_Hilfe::helpLines() {
     };
 }
 
+void TForm_Hilfe::setReadingAloud(bool on) {
+    QStringList lines = helpLines();
+    if (on)
+        lines << QStringLiteral("   Vorlesen (Menü 'Einstellungen'):")
+              << QStringLiteral("                - Jede Aufgabe, ob sie richtig war, die Rest-Zeit "
+                                "und das Ergebnis werden vorgelesen.")
+              << QStringLiteral("                - F5 oder Strg+R liest die Aufgabe noch einmal.")
+              << QStringLiteral("                - 'Nur hören': Die Zahlen erscheinen erst nach "
+                                "der Antwort.");
+    Memo1->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
 TForm_Hilfe::TForm_Hilfe(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("TForm_Hilfe"));
     setWindowTitle(QStringLiteral("Hilfe"));

@@ -14,6 +14,8 @@ public:
 
     // The page, line by line; leading spaces do the indenting and are part of the text.
     static QStringList helpLines();
+    // With reading aloud on, the page ends with how to use it.
+    void setReadingAloud(bool on);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -155,6 +155,7 @@ void RunController::score(const QString& remainderText) {
     recordAnswer(state_, clock_, right, remainderText);
     if (right)
         emit scored(state_.points);
+    emit answered(state_.answeredTasks.last());
 }
 
 RunController::AfterAnswer RunController::afterScoring() {

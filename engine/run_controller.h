@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/answered_task.h"
 #include "engine/operation.h"
 #include "engine/run_state.h"
 #include "storage/run_result.h"
@@ -87,6 +88,8 @@ signals:
     void cleared();
     void taskPosed(qint32 number, qint32 operand1, qint32 operand2);
     void scored(qint32 points);
+    // Every checked answer, right or wrong, after scored.
+    void answered(const AnsweredTask& task);
     // Seconds left; 0 when the time ran out.
     void remainingTime(qint32 seconds);
     void notice(NoticeKind kind, const QString& text);

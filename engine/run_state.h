@@ -89,6 +89,8 @@ struct RunState {
     bool pointsDisplayOn = true;
     bool pointRectsOn = true;
     bool fewerSaveHints = false;
+    // The tasks are posed by ear alone ("Nur hören"); never in a competition.
+    bool earOnly = false;
 
     // Entry k (1..160) holds the operands of task k; entry 0 is unused.
     std::array<OperandPair, taskLimit + 1> usedPairs{};

@@ -24,6 +24,7 @@ struct HistoryRun {
     qint32 competition = 0; // 1..16, 0 = free run
     qint32 tasksWorked = 0;
     qint32 points = 0;
+    bool byEar = false; // the tasks were only heard ("Nur hören")
     QList<AnsweredTask> answers;
 };
 

@@ -1,34 +1,29 @@
 #include "history/history_module.h"
 
-#include <QCoreApplication>
+#include "platform/program_modules.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QLibrary>
 
 QStringList historyModuleFolders() {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    return {programFolder, QDir(programFolder).filePath(QStringLiteral("../lib/kalumbrixtor"))};
+    return programModuleFolders();
 }
 
 const HistoryModule* loadHistoryModule(const QStringList& folders, QString& reason) {
-    for (const QString& folder : folders) {
-        const QString file = QDir(folder).filePath(historyModuleFileName);
-        if (!QFileInfo::exists(file))
-            continue;
-        QLibrary library(file);
-        using Entry = const HistoryModule* (*)();
-        const auto entry = reinterpret_cast<Entry>(library.resolve("kalumbrixtorHistoryModule"));
-        if (!entry) {
-            reason = QStringLiteral("Der Programmteil für den Lernverlauf lässt sich nicht laden "
-                                    "(%1).")
-                         .arg(library.errorString());
-            return nullptr;
-        }
+    QString error;
+    using Entry = const HistoryModule* (*)();
+    const auto entry = reinterpret_cast<Entry>(
+        resolveProgramModule(historyModuleFileName, "kalumbrixtorHistoryModule", error, folders));
+    if (entry) {
         reason.clear();
         return entry();
     }
-    reason = QStringLiteral("Der Programmteil für den Lernverlauf (%1) fehlt.")
-                 .arg(historyModuleFileName);
+    reason = error.isEmpty()
+                 ? QStringLiteral("Der Programmteil für den Lernverlauf (%1) fehlt.")
+                       .arg(historyModuleFileName)
+                 : QStringLiteral("Der Programmteil für den Lernverlauf lässt sich nicht laden "
+                                  "(%1).")
+                       .arg(error);
     return nullptr;
 }
 

@@ -61,8 +61,7 @@ struct HistoryModule {
                                                           HistoryRequest openHistory);
 };
 
-// The module's file name, and the folders the program looks for it in: its own folder (a build)
-// and lib/kalumbrixtor beside its bin folder (an installation).
+// The module's file name, and the folders the program looks for it in (those of every module).
 inline const QString historyModuleFileName = QStringLiteral("libkalumbrixtor-lernverlauf.so");
 QStringList historyModuleFolders();
 

@@ -24,7 +24,7 @@ QByteArray packedRun(const HistoryRun& run) {
     out.setVersion(QDataStream::Qt_6_4);
     out << entryFormat << run.participant << run.startedAt << run.operation << run.range1
         << run.range2 << run.timeLimit << run.competition << run.tasksWorked << run.points
-        << qint32(run.answers.size());
+        << run.byEar << qint32(run.answers.size());
     for (const AnsweredTask& a : run.answers)
         out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
             << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
@@ -42,7 +42,7 @@ bool unpacked(const QByteArray& bytes, HistoryRun& run) {
     if (format != entryFormat)
         return false;
     in >> run.participant >> run.startedAt >> run.operation >> run.range1 >> run.range2 >>
-        run.timeLimit >> run.competition >> run.tasksWorked >> run.points >> answers;
+        run.timeLimit >> run.competition >> run.tasksWorked >> run.points >> run.byEar >> answers;
     if (in.status() != QDataStream::Ok || answers < 0 || answers > 1000)
         return false;
     for (qint32 i = 0; i < answers; ++i) {

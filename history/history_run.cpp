@@ -36,6 +36,7 @@ HistoryRun historyRunOf(const RunResult& result) {
         result.competitionChosen && result.competitionNumber > 0 ? result.competitionNumber : 0;
     run.tasksWorked = result.workedTaskCount;
     run.points = result.points;
+    run.byEar = result.byEar;
     run.answers = result.answers;
     return run;
 }

@@ -110,9 +110,11 @@ QString notNull(const QString& text) {
     return text.isNull() ? QStringLiteral("") : text;
 }
 
-QString runColumns() {
+// A file of the first version has no by_ear column: its runs were all seen.
+QString runColumns(int version) {
     return QStringLiteral("id, participant, started_at, operation, range1, range2, time_limit, "
-                          "competition, tasks_worked, points");
+                          "competition, tasks_worked, points, %1")
+        .arg(version >= 2 ? QStringLiteral("by_ear") : QStringLiteral("0"));
 }
 
 // The columns of an answer that every reader takes; the typed answer follows where it is read.
@@ -142,6 +144,7 @@ HistoryRun runOf(const QSqlQuery& q) {
     run.competition = q.value(7).toInt();
     run.tasksWorked = q.value(8).toInt();
     run.points = q.value(9).toInt();
+    run.byEar = q.value(10).toInt() != 0;
     return run;
 }
 
@@ -306,7 +309,8 @@ HistoryError SqliteHistoryStore::createSchema() {
     const QStringList statements{
         QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, participant TEXT, started_at "
                        "TEXT, operation TEXT, range1 TEXT, range2 TEXT, time_limit INTEGER, "
-                       "competition INTEGER, tasks_worked INTEGER, points INTEGER)"),
+                       "competition INTEGER, tasks_worked INTEGER, points INTEGER, "
+                       "by_ear INTEGER NOT NULL DEFAULT 0)"),
         QStringLiteral("CREATE TABLE answers (run_id INTEGER, task_no INTEGER, operand1 INTEGER, "
                        "operand2 INTEGER, correct_result INTEGER, correct_remainder INTEGER, "
                        "given_answer TEXT, given_remainder TEXT, correct INTEGER, "
@@ -346,12 +350,21 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
     if (what == Content::Empty)
         if (HistoryError error = createSchema())
             return error;
+    // A file of the first version gains the column in the same transaction as the run.
+    if (what == Content::History && version == 1) {
+        QSqlQuery migrate(db_);
+        for (const QString& statement :
+             {QStringLiteral("ALTER TABLE runs ADD COLUMN by_ear INTEGER NOT NULL DEFAULT 0"),
+              QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion)})
+            if (!migrate.exec(statement))
+                return reasonFor(migrate.lastError(), true);
+    }
 
     QSqlQuery insertRun(db_);
     if (!insertRun.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
                                           "range1, range2, time_limit, competition, "
-                                          "tasks_worked, points) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
-                                          "?)")))
+                                          "tasks_worked, points, by_ear) VALUES (?, ?, ?, ?, ?, ?, "
+                                          "?, ?, ?, ?)")))
         return reasonFor(insertRun.lastError(), true);
     insertRun.addBindValue(run.participant);
     insertRun.addBindValue(run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)));
@@ -362,6 +375,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
     insertRun.addBindValue(run.competition);
     insertRun.addBindValue(run.tasksWorked);
     insertRun.addBindValue(run.points);
+    insertRun.addBindValue(run.byEar ? 1 : 0);
     if (!insertRun.exec())
         return reasonFor(insertRun.lastError(), true);
     const qint64 runId = insertRun.lastInsertId().toLongLong();
@@ -392,7 +406,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
 }
 
 // A file that is not there yet, or a history without runs, is nothing to read but no fault.
-HistoryError SqliteHistoryStore::openForReading(bool& readable) {
+HistoryError SqliteHistoryStore::openForReading(bool& readable, int& version) {
     readable = false;
     if (HistoryError error = checkFile())
         return error;
@@ -401,7 +415,6 @@ HistoryError SqliteHistoryStore::openForReading(bool& readable) {
     if (HistoryError error = open(Access::Read))
         return error;
     Content what = Content::Empty;
-    int version = 0;
     if (HistoryError error = content(what, version))
         return error;
     if (what == Content::Foreign)
@@ -413,7 +426,8 @@ HistoryError SqliteHistoryStore::openForReading(bool& readable) {
 HistoryError SqliteHistoryStore::participants(QStringList& names) {
     names.clear();
     bool readable = false;
-    if (HistoryError error = openForReading(readable); error || !readable)
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
         return error;
 
     QSqlQuery q(db_);
@@ -430,7 +444,8 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
                                       QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
-    if (HistoryError error = openForReading(readable); error || !readable)
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
         return error;
 
     const bool allOperations = operation.isEmpty();
@@ -442,7 +457,7 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
     // that the check below sees what the rows hold and not what a damaged index says of them.
     if (!q.prepare(QStringLiteral("SELECT %1 FROM runs WHERE id IN (SELECT r.id FROM runs r WHERE "
                                   "%2) ORDER BY started_at, id")
-                       .arg(runColumns(), filter)))
+                       .arg(runColumns(version), filter)))
         return reasonFor(q.lastError(), false);
     q.addBindValue(participant);
     if (!allOperations)
@@ -481,14 +496,15 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
 HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
-    if (HistoryError error = openForReading(readable); error || !readable)
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
         return error;
 
     const bool allOperations = operation.isEmpty();
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
-                       .arg(runColumns(),
+                       .arg(runColumns(version),
                             allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
         return reasonFor(q.lastError(), false);
     if (!allOperations)

@@ -19,7 +19,7 @@ public:
     // How long a call waits for another program that holds the file, in milliseconds.
     static constexpr int defaultBusyTimeoutMs = 5000;
     // The schema this program writes; a file with a higher number is only read.
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
 
     // path: the database file, or ":memory:" for a history that lives only as long as the store.
     explicit SqliteHistoryStore(const QString& path, int busyTimeoutMs = defaultBusyTimeoutMs);
@@ -47,7 +47,7 @@ private:
     HistoryError checkOpenedFile();
     void close();
     HistoryError content(Content& what, int& version);
-    HistoryError openForReading(bool& readable);
+    HistoryError openForReading(bool& readable, int& version);
     HistoryError createSchema();
     // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
     // is the run's id; answers to tasks the program could not have posed are left out.

@@ -5,9 +5,11 @@
 #include "competition/best_list_file.h"
 #include "competition/competition_presets.h"
 #include "main_window/digit_field.h"
+#include "main_window/ear_only_display.h"
 #include "main_window/point_rect_area.h"
 #include "main_window/return_presses_button.h"
 #include "main_window/settings_items.h"
+#include "main_window/speech_menu.h"
 #include "platform/window_scaling.h"
 
 #include <QCloseEvent>
@@ -153,6 +155,9 @@ TForm1::TForm1(RunState& state, RunController& run, Platform& platform, const QS
     buildSettingsPanel(client_);
     focusMarker_ = new FocusMarker(client_);
     connectRun();
+    auto* earOnly =
+        new EarOnlyDisplay(state_, run_, Panel_Zahl_1_zeigen, Panel_Zahl_2_zeigen, Label_Loesung);
+    connect(speechMenu_, &SpeechMenu::earOnlyChanged, earOnly, &EarOnlyDisplay::earOnlyChanged);
 
     resize(designClientWidth, designHeight_);
     client_->resize(designClientWidth, designClientHeight);
@@ -251,6 +256,10 @@ void TForm1::buildTaskArea(QWidget* client) {
     Edit_Rest = new DigitField(client, "Edit_Rest", QRect(390, 178, 96, 28), 9);
     Edit_Rest->setAccessibleName(QStringLiteral("Rest"));
     Edit_Rest->takeReturnAndEscape();
+
+    // "Nur hören" shows an answered task here for a moment.
+    Label_Loesung = makeLabel(client, "Label_Loesung", QString(), 150, 185, true, true);
+    Label_Loesung->hide();
 }
 
 DigitField* TForm1::makeAnswerField(QWidget* client, const char* name) {

@@ -25,6 +25,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class SpeechMenu;
 class TForm_Hilfe;
 class TForm_Info;
 class TForm_Namensfenster;
@@ -57,6 +58,8 @@ public:
     QString bestListsFailure() const { return bestListsFailure_; }
     // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
+    // The items of reading aloud in the settings menu.
+    SpeechMenu* speechMenu() const { return speechMenu_; }
 
     // Percentage of its design size the window has on its screen.
     int scalePercent() const { return percent_; }
@@ -114,6 +117,7 @@ private:
     static constexpr const char* restingAnswerFieldName = "Eingabe_aufnehmen_Wechsel";
     QLabel* Label_Rest = nullptr;
     DigitField* Edit_Rest = nullptr;
+    QLabel* Label_Loesung = nullptr;
 
     // Settings panel.
     QFrame* Panel_Einstellungen = nullptr;
@@ -281,6 +285,7 @@ private:
     bool walkingList_ = false;
     bool rangeCheckDue_ = false;
     QString bestListsFailure_;
+    SpeechMenu* speechMenu_ = nullptr;
     TForm_Namensfenster* nameDialog_ = nullptr;
     Announcer* competitionAnnouncer_ = nullptr; // speaks the switch's new caption
     TForm_Info* infoWindow_ = nullptr;

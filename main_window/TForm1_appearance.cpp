@@ -11,6 +11,7 @@
 #include "main_window/digit_field.h"
 #include "main_window/point_rect_area.h"
 #include "main_window/settings_items.h"
+#include "main_window/speech_menu.h"
 
 #include <QAction>
 #include <QLabel>
@@ -67,6 +68,7 @@ void TForm1::buildSettingsMenu() {
     Lernverlaufaufzeichnen1->setObjectName(QStringLiteral("Lernverlaufaufzeichnen1"));
     Lernverlaufaufzeichnen1->setCheckable(true);
     Lernverlaufaufzeichnen1->setChecked(true);
+    speechMenu_ = new SpeechMenu(Einstellungen1, this, state_);
 }
 
 bool TForm1::historyRecordingOn() const {

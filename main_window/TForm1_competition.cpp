@@ -10,6 +10,7 @@
 #include "competition/competition_presets.h"
 #include "main_window/digit_field.h"
 #include "main_window/settings_items.h"
+#include "main_window/speech_menu.h"
 #include "platform/announcer.h"
 
 #include <QComboBox>
@@ -60,6 +61,7 @@ void TForm1::Panel_Wettbewerb_iniClick() {
         Button_Wettb_starten->show();
         But_Start->hide();
     }
+    speechMenu_->competitionModeChanged();
     // The focus stays on the switch, whose new caption a screen reader would not speak.
     if (!competitionAnnouncer_)
         competitionAnnouncer_ = new Announcer(Panel_Einstellungen);

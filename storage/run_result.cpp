@@ -21,6 +21,7 @@ RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int
     result.taskCounter = state.taskCounter;
     result.workedTaskCount = state.workedTaskCount;
     result.points = state.points;
+    result.byEar = state.earOnly && !state.competitionChosen;
     result.startedAt = state.runStartedAt;
     result.answers = state.answeredTasks;
 

@@ -139,7 +139,8 @@ void TestHistoryStores::recordAndReadBack() {
             server_.uri(database), dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     };
     const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP {a,b} \\");
-    const HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
+    HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
+    late.byEar = true;
     const HistoryRun early = makeRun(odd, QStringLiteral("+"), morning, 3);
     const HistoryRun other = makeRun(QStringLiteral("zoe"), QStringLiteral(": R"), morning, 2);
     {
@@ -199,7 +200,7 @@ void TestHistoryStores::recordAndReadBack() {
     {
         QSqlQuery q(raw);
         QVERIFY(q.exec(QStringLiteral("PRAGMA user_version")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 1);
+        QCOMPARE(q.value(0).toInt(), 2);
         QVERIFY(q.exec(firstStart) && q.next());
         QCOMPARE(q.value(0).toString(), QStringLiteral("2026-12-08T10:03:12"));
     }

@@ -57,6 +57,7 @@ const QDateTime morning(QDate(2026, 12, 8), QTime(9, 3, 12));
 class TestSqliteHistoryStore : public QObject {
     Q_OBJECT
 private slots:
+    void versionOneFileIsMigrated();
     void failedInsertLeavesNothing();
     void faults_data();
     void faults();
@@ -64,6 +65,35 @@ private slots:
     void hostileObjects();
     void craftedRowsAreLeftOut();
 };
+
+// A history written by the first version (runs without by_ear) is read as it is, all its runs
+// seen, and the next recorded run adds the column without changing what was there.
+void TestSqliteHistoryStore::versionOneFileIsMigrated() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    QVERIFY(QFile::copy(QStringLiteral(KALU_HISTORY_DATA_DIR "/Lernverlauf_v1.sqlite"), path));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const QStringList before{
+        QStringLiteral("Mia|2026-11-29T10:15:00|*|0 .. 10|0 .. 10|60|0|2|1|gesehen"
+                       " [1 7 8 56 -1 56  1 2100] [2 6 4 24 -1 25  0 3400]")};
+    HistoryRun heard = makeRun(QStringLiteral("Mia"), QStringLiteral("*"), morning, 2);
+    heard.byEar = true;
+    QList<HistoryRun> got;
+    {
+        SqliteHistoryStore store(path);
+        QCOMPARE(store.runs(QStringLiteral("Mia"), QString(), got), HistoryError());
+        QCOMPARE(described(got), before);
+        QCOMPARE(store.everyonesRuns(QStringLiteral(": R"), got), HistoryError());
+        QCOMPARE(got.size(), 1);
+        QVERIFY(!got.first().byEar);
+    }
+    QCOMPARE(RawConnection(path).value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    SqliteHistoryStore store(path);
+    QCOMPARE(store.record(heard), HistoryError());
+    QCOMPARE(store.runs(QStringLiteral("Mia"), QString(), got), HistoryError());
+    QCOMPARE(described(got), before + described({heard}));
+    QCOMPARE(RawConnection(path).value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+}
 
 // A run is written whole or not at all: an answer the file refuses takes the run with it.
 void TestSqliteHistoryStore::failedInsertLeavesNothing() {
@@ -137,7 +167,8 @@ void TestSqliteHistoryStore::faults() {
         QVERIFY(f.write(QByteArray(4 * 4096, '\x5a')) == 4 * 4096);
     } else if (fault == Fault::Newer) {
         RawConnection raw(path);
-        QVERIFY(raw.exec(QStringLiteral("PRAGMA user_version = 2")));
+        QVERIFY(raw.exec(
+            QStringLiteral("PRAGMA user_version = %1").arg(SqliteHistoryStore::schemaVersion + 1)));
     } else if (fault == Fault::Locked) {
         holder.emplace(path);
         QVERIFY(holder->exec(QStringLiteral("BEGIN EXCLUSIVE")));

@@ -283,7 +283,7 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
     };
 
     const QList<QAction*> settings = c.Einstellungen1->actions();
-    QCOMPARE(settings.size(), 6 + 1 + 3 + 1 + 2 + 1 + 1);
+    QCOMPARE(settings.size(), 6 + 1 + 3 + 1 + 2 + 1 + 1 + 1 + 3);
     int colourItems = 0;
     for (int i = 0; i < 6; ++i) {
         const Submenu& expected = submenus[i];
@@ -308,7 +308,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
                                 "RestZeitAnzeigeaus1|Rest-Zeit-Anzeige aus", "-",
                                 "wenigerSpeichernHinweise1|&Alle Speichern-Hinweise einblenden",
                                 "RangNachWettbewerb|Rang nach Wettbewerb nicht anzeigen", "-",
-                                "Lernverlaufaufzeichnen1|&Lernverlauf aufzeichnen"}));
+                                "Lernverlaufaufzeichnen1|&Lernverlauf aufzeichnen", "-",
+                                "Vorlesen1|&Vorlesen", "|Sprech&tempo", "NurHoeren1|Nur &hören"}));
 }
 
 // The window is scaled with the menu bar it has at its scaled font: it fits the screen with room

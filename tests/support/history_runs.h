@@ -14,9 +14,18 @@ inline char* toString(const HistoryError& error) {
 
 inline HistoryRun makeRun(const QString& participant, const QString& operation, const QDateTime& at,
                           int answerCount) {
-    HistoryRun run{
-        0, participant, at, operation, QStringLiteral("0 .. 100"), QStringLiteral("1 .. 10"), 90,
-        7, answerCount, 0,  {}};
+    HistoryRun run{0,
+                   participant,
+                   at,
+                   operation,
+                   QStringLiteral("0 .. 100"),
+                   QStringLiteral("1 .. 10"),
+                   90,
+                   7,
+                   answerCount,
+                   0,
+                   false,
+                   {}};
     for (int i = 1; i <= answerCount; ++i) {
         const bool right = i % 3 != 0;
         const int remainder = operation == QLatin1String(": R") ? i % 4 : -1;
@@ -40,6 +49,7 @@ inline QStringList described(const QList<HistoryRun>& runs) {
                            .arg(r.competition)
                            .arg(r.tasksWorked)
                            .arg(r.points);
+        line += r.byEar ? QStringLiteral("|gehört") : QStringLiteral("|gesehen");
         for (const AnsweredTask& a : r.answers)
             line += QStringLiteral(" [%1 %2 %3 %4 %5 %6 %7 %8 %9]")
                         .arg(a.taskNo)

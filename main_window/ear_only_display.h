@@ -1,0 +1,38 @@
+#pragma once
+
+#include "engine/run_controller.h"
+
+#include <QObject>
+#include <QTimer>
+
+class QLabel;
+
+// "Nur hören": while a task waits for its answer, the operand panels show "?"; after the answer
+// they show that task again for a moment, with its right result in the solution label, so the
+// child sees what was heard. The rest of the run is shown as always.
+class EarOnlyDisplay : public QObject {
+    Q_OBJECT
+public:
+    // How long an answered task stays on view.
+    static constexpr int revealMs = 2000;
+
+    // Connects after the window's own display of the run, whose operands it covers.
+    EarOnlyDisplay(const RunState& state, RunController& run, QLabel* operand1, QLabel* operand2,
+                   QLabel* solution);
+
+    // Off in the middle of a task: the task is shown as it would be without "Nur hören".
+    void earOnlyChanged(bool on);
+
+private:
+    void taskPosed();
+    void answered(const AnsweredTask& task);
+    void cover();
+    void cleared();
+
+    const RunState& state_;
+    QLabel* operand1_;
+    QLabel* operand2_;
+    QLabel* solution_;
+    QTimer reveal_;
+    AnsweredTask shown_;
+};

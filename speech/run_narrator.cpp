@@ -1,0 +1,67 @@
+#include "speech/run_narrator.h"
+
+#include "platform/speaker.h"
+#include "speech/phrases.h"
+
+RunNarrator::RunNarrator(const RunState& state, RunController& run, std::function<Speaker*()> voice,
+                         QObject* parent)
+    : QObject(parent), state_(state), run_(run), voice_(std::move(voice)) {
+    connect(&run, &RunController::taskPosed, this, &RunNarrator::taskPosed);
+    connect(&run, &RunController::answered, this, &RunNarrator::answered);
+    connect(&run, &RunController::remainingTime, this, &RunNarrator::remainingTime);
+    connect(&run, &RunController::runEnded, this, &RunNarrator::runEnded);
+}
+
+Operation RunNarrator::operation() const {
+    if (state_.withRemainder)
+        return Operation::DivideWithRemainder;
+    return operationFromText(state_.operationSign).value_or(Operation::Add);
+}
+
+void RunNarrator::taskPosed(qint32 number, qint32 operand1, qint32 operand2) {
+    task_ = taskPhrase(number, operand1, operand2, operation());
+    Speaker* voice = voice_();
+    if (!voice)
+        return;
+    // A later task follows the word on the answer before it; the first has nothing to wait for.
+    if (number == 1)
+        voice->sayNow(task_);
+    else
+        voice->say(task_);
+}
+
+void RunNarrator::answered(const AnsweredTask& task) {
+    // A quick child answers before the task is read out: the rest of it is of no use any more.
+    if (Speaker* voice = voice_())
+        voice->sayNow(feedbackPhrase(task, operation(), state_.competitionChosen));
+}
+
+void RunNarrator::remainingTime(qint32 seconds) {
+    Speaker* voice = voice_();
+    const std::optional<QString> phrase = timePhrase(seconds, state_.timeLimit);
+    if (!voice || !phrase)
+        return;
+    if (seconds == 0)
+        voice->sayNow(*phrase);
+    else
+        voice->say(*phrase);
+}
+
+void RunNarrator::runEnded(const RunResult& result) {
+    task_.clear();
+    Speaker* voice = voice_();
+    if (!voice)
+        return;
+    const QString phrase = endPhrase(result.workedTaskCount, result.points);
+    // After "Die Zeit ist um." the result follows; after Stop the task that was being read goes.
+    if (state_.timeUp)
+        voice->say(phrase);
+    else
+        voice->sayNow(phrase);
+}
+
+void RunNarrator::repeatTask() {
+    Speaker* voice = voice_();
+    if (voice && run_.active() && !task_.isEmpty())
+        voice->sayNow(task_);
+}

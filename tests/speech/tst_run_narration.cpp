@@ -1,0 +1,122 @@
+#include "platform/speaker.h"
+#include "speech/run_narrator.h"
+
+#include "support/fixed_clock.h"
+
+#include <QTest>
+
+namespace {
+
+// Writes down what it is told to say: "sofort: ..." cuts off, "dann: ..." waits its turn.
+struct ListeningSpeaker : Speaker {
+    QStringList heard;
+    void say(const QString& text) override { heard << QStringLiteral("dann: ") + text; }
+    void sayNow(const QString& text) override { heard << QStringLiteral("sofort: ") + text; }
+    void setRate(SpeechRate) override {}
+};
+
+struct PractiseGiven : RunFrontend {
+    RunState* state = nullptr;
+    std::optional<RunFields> readyToStart() override { return RunFields{}; }
+    std::optional<RunFields> readyToPractise(const QString&, Operation operation) override {
+        state->operationSign = operationSign(operation);
+        state->withRemainder = operation == Operation::DivideWithRemainder;
+        return RunFields{};
+    }
+};
+
+} // namespace
+
+class TestRunNarration : public QObject {
+    Q_OBJECT
+private slots:
+    void phrasesOfARun_data();
+    void phrasesOfARun();
+};
+
+void TestRunNarration::phrasesOfARun_data() {
+    QTest::addColumn<bool>("competition");
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<QList<OperandPair>>("tasks");
+    QTest::addColumn<qint32>("timeLimit");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("free '*' run, one wrong answer, time-out")
+        << false << Operation::Multiply << QList<OperandPair>{{7, 8}, {6, 4}, {3, 9}} << 61
+        << QStringList{"answer 55", "answer 24", "repeat", "tick 52", "tick 10"}
+        << QStringList{"sofort: Aufgabe 1: 7 mal 8",
+                       "sofort: leider falsch, 7 mal 8 ist 56",
+                       "dann: Aufgabe 2: 6 mal 4",
+                       "sofort: richtig",
+                       "dann: Aufgabe 3: 3 mal 9",
+                       "sofort: Aufgabe 3: 3 mal 9",
+                       "dann: Noch eine Minute.",
+                       "dann: Noch 30 Sekunden.",
+                       "dann: Noch 10 Sekunden.",
+                       "sofort: Die Zeit ist um.",
+                       "dann: Du hast von 2 Aufgaben 1 gelöst."};
+    QTest::newRow("': R' tasks, stopped")
+        << false << Operation::DivideWithRemainder << QList<OperandPair>{{17, 5}, {9, 4}, {8, 3}}
+        << 0 << QStringList{"answer 3", "rest 2", "answer 2", "rest 0", "stop", "repeat"}
+        << QStringList{"sofort: Aufgabe 1: 17 geteilt durch 5, mit Rest",
+                       "sofort: richtig",
+                       "dann: Aufgabe 2: 9 geteilt durch 4, mit Rest",
+                       "sofort: leider falsch, 9 geteilt durch 4 ist 2 Rest 1",
+                       "dann: Aufgabe 3: 8 geteilt durch 3, mit Rest",
+                       "sofort: Du hast von 2 Aufgaben 1 gelöst."};
+    // Ranges of one number each: the competition's only task is 7 * 8.
+    QTest::newRow("competition gives no result away")
+        << true << Operation::Multiply << QList<OperandPair>{{7, 8}} << 70
+        << QStringList{"tick 11", "answer 55"}
+        << QStringList{"sofort: Aufgabe 1: 7 mal 8", "dann: Noch eine Minute.", "sofort: falsch"};
+}
+
+void TestRunNarration::phrasesOfARun() {
+    QFETCH(bool, competition);
+    QFETCH(Operation, operation);
+    QFETCH(QList<OperandPair>, tasks);
+    QFETCH(qint32, timeLimit);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, expected);
+
+    RunState state;
+    FixedClock clock;
+    PractiseGiven frontend;
+    frontend.state = &state;
+    RunController run(state, clock);
+    run.setFrontend(&frontend);
+    ListeningSpeaker speaker;
+    RunNarrator narrator(state, run, [&] { return &speaker; });
+    state.timeLimit = timeLimit;
+    if (competition) {
+        state.competitionMode = state.competitionChosen = true;
+        state.operationSign = operationSign(operation);
+        state.range1Min = state.range1Max = tasks.first().first;
+        state.range2Min = state.range2Max = tasks.first().second;
+        QVERIFY(run.start());
+    } else {
+        QVERIFY(run.startPractice(QStringLiteral("Mia"), operation, tasks));
+    }
+
+    for (const QString& step : steps) {
+        const QString what = step.section(QLatin1Char(' '), 0, 0);
+        const QString value = step.section(QLatin1Char(' '), 1);
+        if (what == QLatin1String("answer")) {
+            run.submitAnswer(value);
+        } else if (what == QLatin1String("rest")) {
+            run.submitRemainder(value);
+        } else if (what == QLatin1String("tick")) {
+            for (int i = 0; i < value.toInt(); ++i)
+                run.tick();
+        } else if (what == QLatin1String("stop")) {
+            run.stop();
+        } else {
+            narrator.repeatTask();
+        }
+    }
+    QCOMPARE(speaker.heard, expected);
+}
+
+QTEST_GUILESS_MAIN(TestRunNarration)
+#include "tst_run_narration.moc"
