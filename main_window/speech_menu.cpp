@@ -52,7 +52,7 @@ SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window, RunState& state)
     if (!rates->checkedAction())
         normal1->setChecked(true);
 
-    NurHoeren1 = checkable(menu, QStringLiteral("Nur &hören"), "NurHoeren1");
+    NurHoeren1 = checkable(menu, QStringLiteral("&Nur hören"), "NurHoeren1");
     NurHoeren1->setToolTip(QStringLiteral("Die Zahlen erscheinen erst nach der Antwort: Die "
                                           "Aufgabe wird nur vorgelesen. Nicht bei Wettbewerben."));
     NurHoeren1->setChecked(settings.value(earOnlyKey, false).toBool());

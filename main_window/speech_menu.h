@@ -10,7 +10,7 @@ class QWidget;
 struct RunState;
 
 // The items of reading aloud in the settings menu, remembered in the program's settings across
-// starts: "&Vorlesen", its speaking rate, "Nur &hören" (which needs it and is no way to take part
+// starts: "&Vorlesen", its speaking rate, "&Nur hören" (which needs it and is no way to take part
 // in a competition), and the key that reads the task once more. They keep the run state's
 // earOnly in step with what is chosen.
 class SpeechMenu : public QObject {

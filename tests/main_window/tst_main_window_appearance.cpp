@@ -309,7 +309,7 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
                                 "wenigerSpeichernHinweise1|&Alle Speichern-Hinweise einblenden",
                                 "RangNachWettbewerb|Rang nach Wettbewerb nicht anzeigen", "-",
                                 "Lernverlaufaufzeichnen1|&Lernverlauf aufzeichnen", "-",
-                                "Vorlesen1|&Vorlesen", "|Sprech&tempo", "NurHoeren1|Nur &hören"}));
+                                "Vorlesen1|&Vorlesen", "|Sprech&tempo", "NurHoeren1|&Nur hören"}));
 }
 
 // The window is scaled with the menu bar it has at its scaled font: it fits the screen with room

@@ -17,13 +17,14 @@ private:
 
 namespace {
 
-// Chooses an item of the settings menu as a child does: the menu opened with Alt+E, the item
-// clicked.
-void choose(MainWindowFixture& f, QAction* item) {
+// Chooses an item of the settings menu as a child does with the keyboard: the menu opened with
+// Alt+E, the item by its underlined letter, which no other item of the menu may share.
+void choose(MainWindowFixture& f, Qt::Key letter) {
     QTest::keyClick(f.form.get(), Qt::Key_E, Qt::AltModifier);
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QVERIFY(menu);
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    QTest::keyClick(menu, letter);
+    QVERIFY(!QApplication::activePopupWidget());
 }
 
 } // namespace
@@ -44,9 +45,9 @@ void TestReadingAloudMenu::menuRemembersAndShowsTasksByEar() {
     QTest::keyClick(f->form.get(), Qt::Key_F5);
     QCOMPARE(repeats.size(), 0); // nothing is read aloud yet
 
-    choose(*f, reading);
+    choose(*f, Qt::Key_V);
     QVERIFY(reading->isChecked() && earOnly->isEnabled());
-    choose(*f, earOnly);
+    choose(*f, Qt::Key_N);
     QVERIFY(f->state.earOnly);
     // Competitions are never by ear.
     QTest::mouseClick(f->c->Panel_Wettbewerb_ini, Qt::LeftButton);
