@@ -190,6 +190,15 @@ int main(int argc, char* argv[]) {
     // Every window is created once and lives until the program ends. The main window comes
     // first; the others follow right after its first frame, or at their first use if that comes
     // earlier. The items for the about box and the help window are enabled from the start.
+    // Reading aloud: the narrator follows every run from the start, and hears each of the run's
+    // signals before the windows do, so that a message of the run is read while its box is open
+    // and the result before the result dialog opens. The voice, and Qt's speech library with it,
+    // is loaded only once reading aloud is on.
+    SpeechMenu* speechMenu = nullptr;
+    std::optional<SpeechOutput> speech;
+    RunNarrator narrator(state, run, [&]() -> Speaker* {
+        return speechMenu && speech && speechMenu->readingAloud() ? speech->voice() : nullptr;
+    });
     TForm1 mainWindow(state, run, platform, dataFolder);
     scaleStandardWindows(mainWindow.scalePercent());
     FocusMarker::frameFocusInEveryWindow();
@@ -213,22 +222,17 @@ int main(int argc, char* argv[]) {
             std::nullopt);
         return 2;
     }
-    // Reading aloud: the narrator follows every run from the start (before the result dialog
-    // opens at a run's end), but the voice, and Qt's speech library with it, is loaded only once
-    // reading aloud is on. A voice that fails is reported once, outside the call that found it.
-    SpeechMenu* speechMenu = mainWindow.speechMenu();
-    SpeechOutput speech([&](const QString& reason) {
+    // A voice that fails is reported once, outside the call that found it.
+    speechMenu = mainWindow.speechMenu();
+    speech.emplace([&](const QString& reason) {
         speechMenu->voiceUnavailable();
         QTimer::singleShot(0, &mainWindow, [&platform, &mainWindow, reason] {
             platform.showMessage(&mainWindow, MessageKind::Warning, MessageButtons::Ok, reason);
         });
     });
-    speech.setRate(speechMenu->rate());
-    RunNarrator narrator(state, run, [&]() -> Speaker* {
-        return speechMenu->readingAloud() ? speech.voice() : nullptr;
-    });
+    speech->setRate(speechMenu->rate());
     QObject::connect(speechMenu, &SpeechMenu::rateChanged, &mainWindow,
-                     [&](SpeechRate rate) { speech.setRate(rate); });
+                     [&](SpeechRate rate) { speech->setRate(rate); });
     QObject::connect(speechMenu, &SpeechMenu::repeatRequested, &narrator, &RunNarrator::repeatTask);
 
     std::unique_ptr<InformationWindows> information;
@@ -241,7 +245,7 @@ int main(int argc, char* argv[]) {
     };
     QObject::connect(speechMenu, &SpeechMenu::readingAloudChanged, &mainWindow, [&](bool on) {
         if (on)
-            speech.voice();
+            speech->voice();
         if (information)
             information->help.setReadingAloud(on);
     });
@@ -351,7 +355,7 @@ int main(int argc, char* argv[]) {
         informationWindows();
         laterWindows();
         if (speechMenu->readingAloud())
-            speech.voice();
+            speech->voice();
     });
     mainWindow.showMaximized();
     return app.exec();

@@ -60,6 +60,10 @@ std::optional<QString> timePhrase(qint32 secondsLeft, qint32 timeLimit) {
     }
 }
 
+QString noticePhrase(const QString& text) {
+    return text.simplified();
+}
+
 QString endPhrase(qint32 workedTasks, qint32 points) {
     return QStringLiteral("Du hast von %1 %2 %3 gelöst.")
         .arg(workedTasks)

@@ -20,5 +20,10 @@ QString feedbackPhrase(const AnsweredTask& task, Operation operation, bool compe
 // first second of the countdown, which only repeats the limit the child has just set.
 std::optional<QString> timePhrase(qint32 secondsLeft, qint32 timeLimit);
 
+// A message of the run (a range that cannot work, the last task, the end of a practice list) as
+// it is read out while its box waits for the child: one sentence after another, without the
+// line breaks of the box.
+QString noticePhrase(const QString& text);
+
 // "Du hast von 12 Aufgaben 10 gelöst."
 QString endPhrase(qint32 workedTasks, qint32 points);

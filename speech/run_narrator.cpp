@@ -9,6 +9,8 @@ RunNarrator::RunNarrator(const RunState& state, RunController& run, std::functio
     connect(&run, &RunController::taskPosed, this, &RunNarrator::taskPosed);
     connect(&run, &RunController::answered, this, &RunNarrator::answered);
     connect(&run, &RunController::remainingTime, this, &RunNarrator::remainingTime);
+    connect(&run, &RunController::notice, this,
+            [this](NoticeKind, const QString& text) { notice(text); });
     connect(&run, &RunController::runEnded, this, &RunNarrator::runEnded);
 }
 
@@ -45,6 +47,12 @@ void RunNarrator::remainingTime(qint32 seconds) {
         voice->sayNow(*phrase);
     else
         voice->say(*phrase);
+}
+
+// A child who only listens learns why the run waits: the box stays open until it is answered.
+void RunNarrator::notice(const QString& text) {
+    if (Speaker* voice = voice_())
+        voice->say(noticePhrase(text));
 }
 
 void RunNarrator::runEnded(const RunResult& result) {

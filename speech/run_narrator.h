@@ -25,6 +25,7 @@ private:
     void taskPosed(qint32 number, qint32 operand1, qint32 operand2);
     void answered(const AnsweredTask& task);
     void remainingTime(qint32 seconds);
+    void notice(const QString& text);
     void runEnded(const RunResult& result);
     Operation operation() const;
 

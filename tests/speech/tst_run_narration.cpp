@@ -65,11 +65,19 @@ void TestRunNarration::phrasesOfARun_data() {
                        "sofort: leider falsch, 9 geteilt durch 4 ist 2 Rest 1",
                        "dann: Aufgabe 3: 8 geteilt durch 3, mit Rest",
                        "sofort: Du hast von 2 Aufgaben 1 gelöst."};
-    // Ranges of one number each: the competition's only task is 7 * 8.
+    QTest::newRow("practice list used up: its message is read")
+        << false << Operation::Add << QList<OperandPair>{{7, 8}} << 0 << QStringList{"answer 15"}
+        << QStringList{"sofort: Aufgabe 1: 7 plus 8", "sofort: richtig",
+                       "dann: Das waren alle Aufgaben zum Üben. Gut gemacht !",
+                       "sofort: Du hast von 1 Aufgabe 1 gelöst."};
+    // Ranges of one number each: the competition's only task is 7 * 8, and the message that
+    // there are no more is read without its line breaks.
     QTest::newRow("competition gives no result away")
         << true << Operation::Multiply << QList<OperandPair>{{7, 8}} << 70
         << QStringList{"tick 11", "answer 55"}
-        << QStringList{"sofort: Aufgabe 1: 7 mal 8", "dann: Noch eine Minute.", "sofort: falsch"};
+        << QStringList{"sofort: Aufgabe 1: 7 mal 8", "dann: Noch eine Minute.", "sofort: falsch",
+                       "dann: Bei dieser Rechenart und den gewählten Rechenbereichen habe ich "
+                       "keine weiteren Aufgaben für Dich ! Wähle bitte neu !"};
 }
 
 void TestRunNarration::phrasesOfARun() {
