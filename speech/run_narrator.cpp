@@ -21,15 +21,15 @@ Operation RunNarrator::operation() const {
 }
 
 void RunNarrator::taskPosed(qint32 number, qint32 operand1, qint32 operand2) {
-    task_ = taskPhrase(number, operand1, operand2, operation());
     Speaker* voice = voice_();
     if (!voice)
         return;
+    const QString phrase = taskPhrase(number, operand1, operand2, operation());
     // A later task follows the word on the answer before it; the first has nothing to wait for.
     if (number == 1)
-        voice->sayNow(task_);
+        voice->sayNow(phrase);
     else
-        voice->say(task_);
+        voice->say(phrase);
 }
 
 void RunNarrator::answered(const AnsweredTask& task) {
@@ -56,7 +56,6 @@ void RunNarrator::notice(const QString& text) {
 }
 
 void RunNarrator::runEnded(const RunResult& result) {
-    task_.clear();
     Speaker* voice = voice_();
     if (!voice)
         return;
@@ -70,6 +69,7 @@ void RunNarrator::runEnded(const RunResult& result) {
 
 void RunNarrator::repeatTask() {
     Speaker* voice = voice_();
-    if (voice && run_.active() && !task_.isEmpty())
-        voice->sayNow(task_);
+    if (voice && run_.active() && state_.taskCounter >= 1)
+        voice->sayNow(
+            taskPhrase(state_.taskCounter, state_.operand1, state_.operand2, operation()));
 }

@@ -32,5 +32,4 @@ private:
     const RunState& state_;
     RunController& run_;
     std::function<Speaker*()> voice_;
-    QString task_;
 };
