@@ -60,7 +60,7 @@ class TestClassPrintouts : public QObject {
     Q_OBJECT
 private slots:
     void sheetsCarryEachChildsOwnTasks();
-    void reportAndCsvCarryTheRowsAsShown();
+    void reportCarriesTheRowsAsShown();
 };
 
 // Mia: her missed tasks newest first, then the slow right one, over two operations; Ben has
@@ -94,9 +94,9 @@ void TestClassPrintouts::sheetsCarryEachChildsOwnTasks() {
 }
 
 // 26 children: 25 on the first page, one on the second, each page headed with the period and
-// the operation; the CSV holds every row, with a name that a spreadsheet would take for a
-// formula defused.
-void TestClassPrintouts::reportAndCsvCarryTheRowsAsShown() {
+// the operation; paper shows a name as it is. (The CSV of the rows is the window's test; its
+// fields are made safe as the answers' CSV is.)
+void TestClassPrintouts::reportCarriesTheRowsAsShown() {
     QList<ChildFigures> rows(26);
     for (qsizetype k = 0; k < rows.size(); ++k)
         rows[k].name = QStringLiteral("Kind %1").arg(k + 1);
@@ -120,12 +120,6 @@ void TestClassPrintouts::reportAndCsvCarryTheRowsAsShown() {
     QCOMPARE(pageHeadings,
              QStringList({"Zeitraum: 7 Tage     Rechenart: Addieren (+)     Seite 1 von 2",
                           "Zeitraum: 7 Tage     Rechenart: Addieren (+)     Seite 2 von 2"}));
-
-    const QList<QByteArray> lines = classOverviewCsv(rows).split('\n');
-    QCOMPARE(lines.size(), 28); // heading, 26 rows, nothing after the last line end
-    QCOMPARE(lines[0], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
-                                  "Veränderung;Richtig;Häufigste Fehler\r"));
-    QCOMPARE(lines[26], QByteArray("\"'=Ende; \"\"x\"\"\";0;0;–;–;schneller um 0,3;–;\r"));
 }
 
 QTEST_GUILESS_MAIN(TestClassPrintouts)

@@ -11,8 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -185,28 +183,16 @@ void TestHistoryStores::recordAndReadBack() {
     QCOMPARE(store->everyonesRuns(QString(), got), HistoryError());
     QCOMPARE(got.size(), 4);
 
-    // The schema's version, and the start of a run as local time in a text that sorts.
-    const QString firstStart = QStringLiteral("SELECT started_at FROM runs ORDER BY id LIMIT 1");
+    // The schema's version, and the start of a run as local time in a text that sorts (the
+    // file's are its own test's).
     if (kind == Store::Server) {
         QCOMPARE(server_.value(database, QStringLiteral("SELECT version FROM schema_version")),
                  QStringLiteral("1"));
-        QCOMPARE(server_.value(database, firstStart), QStringLiteral("2026-12-08T10:03:12"));
+        QCOMPARE(server_.value(database,
+                               QStringLiteral("SELECT started_at FROM runs ORDER BY id LIMIT 1")),
+                 QStringLiteral("2026-12-08T10:03:12"));
         QVERIFY(QDir(dir.path()).isEmpty());
-        return;
     }
-    QSqlDatabase raw = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("raw"));
-    raw.setDatabaseName(dir.filePath(QStringLiteral("Lernverlauf.sqlite")));
-    QVERIFY(raw.open());
-    {
-        QSqlQuery q(raw);
-        QVERIFY(q.exec(QStringLiteral("PRAGMA user_version")) && q.next());
-        QCOMPARE(q.value(0).toInt(), 2);
-        QVERIFY(q.exec(firstStart) && q.next());
-        QCOMPARE(q.value(0).toString(), QStringLiteral("2026-12-08T10:03:12"));
-    }
-    raw.close();
-    raw = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("raw"));
 }
 
 void TestHistoryStores::serverAway_data() {

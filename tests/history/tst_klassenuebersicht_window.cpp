@@ -143,7 +143,9 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QFile saved(csv);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = saved.readAll().split('\n');
-    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.size(), 5); // heading, three rows, nothing after the last line end
+    QCOMPARE(lines[0], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
+                                  "Veränderung;Richtig;Häufigste Fehler\r"));
     QCOMPARE(lines[1], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
     QVERIFY(lines[2].startsWith("Mia;2;") && lines[3].startsWith("Ben;1;"));
 }

@@ -92,7 +92,11 @@ void TestSqliteHistoryStore::versionOneFileIsMigrated() {
     QCOMPARE(store.record(heard), HistoryError());
     QCOMPARE(store.runs(QStringLiteral("Mia"), QString(), got), HistoryError());
     QCOMPARE(described(got), before + described({heard}));
-    QCOMPARE(RawConnection(path).value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    const RawConnection raw(path);
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+    // The start of a run as local time in a text that sorts.
+    QCOMPARE(raw.value(QStringLiteral("SELECT started_at FROM runs ORDER BY id DESC LIMIT 1")),
+             QVariant(QStringLiteral("2026-12-08T09:03:12")));
 }
 
 // A run is written whole or not at all: an answer the file refuses takes the run with it.

@@ -135,7 +135,7 @@ private slots:
     void disabledPanelsIgnoreClicksWhileOff();
     void disabledPanelsAndSwitchIgnoreClicksDuringARun();
     void markedPanelShowsALoweredFrame();
-    void choicesAreSpokenAndCaptionsStayReadable();
+    void choicesAreSpoken();
 };
 
 void TestCompetitionMode::startUpAndBestListFiles() {
@@ -559,9 +559,9 @@ void TestCompetitionMode::markedPanelShowsALoweredFrame() {
 }
 
 // The switch's new caption is announced; chosen with Space, a panel is a choice that a screen
-// reader hears checked; its caption and the switch's stay readable when the settings panel gets
-// another colour, and red is used only where it can be read.
-void TestCompetitionMode::choicesAreSpokenAndCaptionsStayReadable() {
+// reader hears checked. (Which caption colour each panel colour gets is the core's table test;
+// checkPanels sees the window use it.)
+void TestCompetitionMode::choicesAreSpoken() {
     QAccessible::setActive(true);
     CompetitionFixture f;
     f.modeSwitch()->setFocus();
@@ -584,25 +584,6 @@ void TestCompetitionMode::choicesAreSpokenAndCaptionsStayReadable() {
     QCOMPARE(f.state.competitionNumber, 4);
     QVERIFY(!a->state().checked);
     QVERIFY(QAccessible::queryAccessibleInterface(f.panel(4))->state().checked);
-
-    auto triggerItem = [&](const char* name) {
-        QAction* item = f.form->findChild<QAction*>(name);
-        QVERIFY(item);
-        item->trigger();
-    };
-    const QColor blackText(Qt::black);
-    const QColor whiteText(Qt::white);
-    triggerItem("White2"); // red on white is below 4.5:1
-    QCOMPARE(caption(f.panel(4)), blackText);
-    QCOMPARE(caption(f.panel(5)), blackText);
-    QCOMPARE(caption(f.modeSwitch()), blackText);
-    triggerItem("Navy2");
-    QCOMPARE(caption(f.panel(4)), whiteText);
-    QCOMPARE(caption(f.panel(5)), whiteText);
-    QCOMPARE(caption(f.modeSwitch()), whiteText);
-    f.switchMode();
-    QVERIFY(!f.panel(4)->isChecked());
-    QCOMPARE(caption(f.panel(4)), QColor(0x80, 0x80, 0x80)); // 4.05:1 on navy
 }
 
 QTEST_MAIN(TestCompetitionMode)

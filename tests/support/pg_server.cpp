@@ -225,12 +225,17 @@ QString TestServer::uri(const QString& database, const QString& user) const {
     return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3").arg(user).arg(port_).arg(database);
 }
 
-bool TestServer::exec(const QString& database, const QString& sql) {
+// One statement (or several) on a connection of its own; the first value of the last result.
+bool TestServer::query(const QString& database, const QString& sql, QString* first) {
     PGconn* conn = PQconnectdb(uri(database).toUtf8().constData());
     PGresult* result =
         PQstatus(conn) == CONNECTION_OK ? PQexec(conn, sql.toUtf8().constData()) : nullptr;
     const ExecStatusType status = PQresultStatus(result);
-    const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    if (first) {
+        ok = status == PGRES_TUPLES_OK && PQntuples(result) > 0;
+        *first = ok ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : QString();
+    }
     if (!ok)
         error_ = QString::fromUtf8(PQerrorMessage(conn));
     PQclear(result);
@@ -238,16 +243,12 @@ bool TestServer::exec(const QString& database, const QString& sql) {
     return ok;
 }
 
+bool TestServer::exec(const QString& database, const QString& sql) {
+    return query(database, sql, nullptr);
+}
+
 QString TestServer::value(const QString& database, const QString& sql) {
-    PGconn* conn = PQconnectdb(uri(database).toUtf8().constData());
-    PGresult* result =
-        PQstatus(conn) == CONNECTION_OK ? PQexec(conn, sql.toUtf8().constData()) : nullptr;
     QString found;
-    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0)
-        found = QString::fromUtf8(PQgetvalue(result, 0, 0));
-    else
-        error_ = QString::fromUtf8(PQerrorMessage(conn));
-    PQclear(result);
-    PQfinish(conn);
+    query(database, sql, &found);
     return found;
 }

@@ -40,6 +40,7 @@ public:
     QString value(const QString& database, const QString& sql);
 
 private:
+    bool query(const QString& database, const QString& sql, QString* first);
     bool initialise();
     bool launch();
     bool run(const QString& program, const QStringList& arguments, int timeoutMs);
