@@ -226,24 +226,28 @@ void TForm_Klassenuebersicht::openFromMainMenu() {
 }
 
 void TForm_Klassenuebersicht::reload() {
+    loaded_ = true;
     names_.clear();
-    runs_.clear();
+    totals_ = {};
+    const QDate today = platform_.today();
     HistoryError error = store_.participants(names_);
     if (!error)
-        error = store_.everyonesRuns(chosenOperation(), runs_);
+        error = store_.classTotals(chosenOperation(), periodOf(chosenPeriod(), today), totals_);
     if (error) {
         names_.clear();
-        runs_.clear();
+        totals_ = {};
     }
-    rows_ = classFigures(runs_, names_, chosenPeriod(), platform_.today());
+    rows_ = classFigures(totals_, names_, chosenPeriod(), today);
     showRows();
     if (error)
         storeFailed(*error);
 }
 
 void TForm_Klassenuebersicht::Auswahl_ZeitraumChange() {
-    rows_ = classFigures(runs_, names_, chosenPeriod(), platform_.today());
-    showRows();
+    // The most missed tasks are the period's, added up by the store; before the first reading
+    // there is nothing to read again.
+    if (loaded_)
+        reload();
 }
 
 void TForm_Klassenuebersicht::Auswahl_RechenartChange() {
@@ -311,15 +315,25 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
     const QString name = Tabelle->item(row, 0)->text();
     QString operation = chosenOperation();
     // Over every operation, the child's progress opens in the one practised last.
-    for (qsizetype i = runs_.size() - 1; operation.isEmpty() && i >= 0; --i) {
-        if (runs_[i].participant == name)
-            operation = runs_[i].operation;
+    for (qsizetype i = totals_.runs.size() - 1; operation.isEmpty() && i >= 0; --i) {
+        if (totals_.runs[i].participant == name)
+            operation = totals_.runs[i].operation;
     }
     emit historyRequested(name, operation);
 }
 
 void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
-    const ChildSheets chosen = mistakeSheets(runs_, chosenNames());
+    // Only the chosen children's runs are read, with every answer.
+    QList<HistoryRun> runs;
+    for (const QString& name : chosenNames()) {
+        QList<HistoryRun> ofChild;
+        if (HistoryError error = store_.runs(name, chosenOperation(), ofChild)) {
+            storeFailed(*error);
+            return;
+        }
+        runs.append(ofChild);
+    }
+    const ChildSheets chosen = mistakeSheets(runs, chosenNames());
     if (chosen.sheets.isEmpty()) {
         platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
                               QStringLiteral("%1 %2 bei dieser Rechenart keine Aufgaben zum "

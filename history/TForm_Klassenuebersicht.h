@@ -29,7 +29,7 @@ public:
 
     // Reads the history afresh and shows the window modally and maximized.
     void openFromMainMenu();
-    // Every child's runs of the chosen operation, read afresh, and the table filled.
+    // Every child's runs of the chosen operation and period, read afresh, and the table filled.
     void reload();
 
     QLabel* Label_Zeitraum = nullptr;
@@ -79,6 +79,7 @@ private:
     QString dataFolder_;
     FocusMarker* focusMarker_ = nullptr;
     QStringList names_;
-    QList<HistoryRun> runs_; // every child's runs of the chosen operation
+    bool loaded_ = false;
+    ClassTotals totals_; // every child's runs of the chosen operation, added up
     QList<ChildFigures> rows_;
 };

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <unordered_map>
 
 namespace {
 
@@ -30,77 +32,90 @@ double median(QList<double> values) {
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// The three tasks missed most often over runs of one or several operations; a task is the same
-// only in the same operation.
-QStringList mostMissedTexts(const QList<HistoryRun>& runs) {
-    QHash<QString, QList<HistoryRun>> byOperation;
-    for (const HistoryRun& run : runs)
-        byOperation[run.operation].append(run);
+// Answer times added up; a time written by something else cannot make the sum overflow.
+void addTime(qint64& sum, qint64 answerMs) {
+    const qint64 ms = std::max<qint64>(answerMs, 0);
+    sum = ms > std::numeric_limits<qint64>::max() - sum ? std::numeric_limits<qint64>::max()
+                                                        : sum + ms;
+}
+
+// A run's speed: right answers per minute of answering time.
+double solvedPerMinute(const RunTotals& run) {
+    return run.answeringMs > 0 ? run.rightAnswers * 60000.0 / double(run.answeringMs) : 0;
+}
+
+// The three tasks missed most often; a task is the same only in the same operation, and of two
+// tasks missed alike the operation's sign settles the order.
+QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks) {
     struct Missed {
         TaskFigures task;
         QString operation;
     };
-    QList<Missed> candidates;
-    for (auto it = byOperation.cbegin(); it != byOperation.cend(); ++it) {
-        for (const TaskFigures& task : mostMissed(taskFigures(it.value()), 3))
-            candidates.append({task, it.key()});
+    QList<Missed> missed;
+    for (const ChildTaskTotals* t : tasks) {
+        if (t->attempts <= 0 || t->misses <= 0)
+            continue;
+        TaskFigures task;
+        task.operand1 = t->operand1;
+        task.operand2 = t->operand2;
+        task.attempts = t->attempts;
+        task.misses = t->misses;
+        task.meanMs = double(t->answeringMs) / t->attempts;
+        missed.append({task, t->operation});
     }
-    std::sort(candidates.begin(), candidates.end(), [](const Missed& a, const Missed& b) {
+    std::sort(missed.begin(), missed.end(), [](const Missed& a, const Missed& b) {
         if (missedMoreOften(a.task, b.task) || missedMoreOften(b.task, a.task))
             return missedMoreOften(a.task, b.task);
         return a.operation < b.operation;
     });
     QStringList texts;
-    for (qsizetype i = 0; i < std::min<qsizetype>(3, candidates.size()); ++i)
-        texts.append(taskText(candidates[i].task.operand1, candidates[i].task.operand2,
-                              candidates[i].operation));
+    for (qsizetype i = 0; i < std::min<qsizetype>(3, missed.size()); ++i)
+        texts.append(
+            taskText(missed[i].task.operand1, missed[i].task.operand2, missed[i].operation));
     return texts;
 }
 
-ChildFigures figuresOf(const QString& name, QList<HistoryRun> runs, OverviewPeriod period,
+ChildFigures figuresOf(const QString& name, QList<const RunTotals*> runs,
+                       const QList<const ChildTaskTotals*>& missed, OverviewPeriod period,
                        const QDate& today) {
     ChildFigures child;
     child.name = name;
-    std::stable_sort(runs.begin(), runs.end(), [](const HistoryRun& a, const HistoryRun& b) {
-        return a.startedAt < b.startedAt;
+    std::stable_sort(runs.begin(), runs.end(), [](const RunTotals* a, const RunTotals* b) {
+        return a->startedAt < b->startedAt;
     });
     if (!runs.isEmpty())
-        child.lastRun = runs.last().startedAt.date();
+        child.lastRun = runs.last()->startedAt.date();
 
-    const QList<RunFigures> figures = runFigures(runs);
-    QList<HistoryRun> periodRuns;
     QList<qsizetype> periodIndex;
-    double answeringMs = 0;
+    qint64 answeringMs = 0;
     qint64 answers = 0;
     qint64 right = 0;
     for (qsizetype i = 0; i < runs.size(); ++i) {
-        if (!inPeriod(runs[i], period, today))
+        if (!inPeriod(runs[i]->startedAt, period, today))
             continue;
-        periodRuns.append(runs[i]);
         periodIndex.append(i);
-        answers += figures[i].answers;
-        right += figures[i].rightAnswers;
-        for (const AnsweredTask& answer : runs[i].answers)
-            answeringMs += double(std::max<qint64>(answer.answerMs, 0));
+        answers += runs[i]->answers;
+        right += runs[i]->rightAnswers;
+        addTime(answeringMs, runs[i]->answeringMs);
     }
-    child.runs = qint32(periodRuns.size());
-    child.practiceMinutes = qint32(std::lround(answeringMs / 60000.0));
+    child.runs = qint32(periodIndex.size());
+    child.practiceMinutes = qint32(std::lround(double(answeringMs) / 60000.0));
     if (answers > 0)
         child.rightShare = double(right) / double(answers);
     if (!periodIndex.isEmpty()) {
         const qsizetype firstLatest = std::max<qsizetype>(0, periodIndex.size() - speedRuns);
         QList<double> latest;
         for (qsizetype k = firstLatest; k < periodIndex.size(); ++k)
-            latest.append(figures[periodIndex[k]].solvedPerMinute);
+            latest.append(solvedPerMinute(*runs[periodIndex[k]]));
         child.speed = median(latest);
         // The runs just before the latest ones, in the period or before it.
         QList<double> before;
         for (qsizetype i = periodIndex[firstLatest] - 1; i >= 0 && before.size() < speedRuns; --i)
-            before.append(figures[i].solvedPerMinute);
+            before.append(solvedPerMinute(*runs[i]));
         if (!before.isEmpty())
             child.change = *child.speed - median(before);
     }
-    child.mostMissed = mostMissedTexts(periodRuns);
+    child.mostMissed = mostMissedTexts(missed);
     return child;
 }
 
@@ -118,24 +133,95 @@ QString periodName(OverviewPeriod period) {
     return QStringLiteral("alle");
 }
 
-bool inPeriod(const HistoryRun& run, OverviewPeriod period, const QDate& today) {
+bool inPeriod(const QDateTime& startedAt, OverviewPeriod period, const QDate& today) {
     if (period == OverviewPeriod::Everything)
         return true;
     const qint64 days = period == OverviewPeriod::Week ? 7 : 30;
-    const QDate day = run.startedAt.date();
+    const QDate day = startedAt.date();
     return day.isValid() && day > today.addDays(-days) && day <= today;
+}
+
+RunPeriod periodOf(OverviewPeriod period, const QDate& today) {
+    return
+        [period, today](const QDateTime& startedAt) { return inPeriod(startedAt, period, today); };
+}
+
+QList<ChildFigures> classFigures(const ClassTotals& totals, const QStringList& names,
+                                 OverviewPeriod period, const QDate& today) {
+    QHash<QString, QList<const RunTotals*>> runsOf;
+    for (const RunTotals& run : totals.runs)
+        runsOf[run.participant].append(&run);
+    QHash<QString, QList<const ChildTaskTotals*>> missedOf;
+    for (const ChildTaskTotals& task : totals.missedTasks)
+        missedOf[task.participant].append(&task);
+    QList<ChildFigures> rows;
+    rows.reserve(names.size());
+    for (const QString& name : names)
+        rows.append(figuresOf(name, runsOf.value(name), missedOf.value(name), period, today));
+    return rows;
 }
 
 QList<ChildFigures> classFigures(const QList<HistoryRun>& runs, const QStringList& names,
                                  OverviewPeriod period, const QDate& today) {
-    QHash<QString, QList<HistoryRun>> byChild;
-    for (const HistoryRun& run : runs)
-        byChild[run.participant].append(run);
-    QList<ChildFigures> rows;
-    rows.reserve(names.size());
-    for (const QString& name : names)
-        rows.append(figuresOf(name, byChild.value(name), period, today));
-    return rows;
+    return classFigures(classTotalsOf(runs, periodOf(period, today)), names, period, today);
+}
+
+RunTotals runTotalsOf(const HistoryRun& run) {
+    RunTotals totals;
+    totals.participant = run.participant;
+    totals.operation = run.operation;
+    totals.startedAt = run.startedAt;
+    for (const AnsweredTask& answer : run.answers) {
+        totals.answers += 1;
+        totals.rightAnswers += answer.correct ? 1 : 0;
+        addTime(totals.answeringMs, answer.answerMs);
+    }
+    return totals;
+}
+
+ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeriod) {
+    ClassTotals totals;
+    totals.runs.reserve(runs.size());
+    struct Sums {
+        qint32 attempts = 0;
+        qint32 misses = 0;
+        qint64 answeringMs = 0;
+    };
+    // Each child's tasks of each operation, by their operands.
+    QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks;
+    for (const HistoryRun& run : runs) {
+        totals.runs.append(runTotalsOf(run));
+        if (!inPeriod(run.startedAt))
+            continue;
+        auto& ofRun = tasks[{run.participant, run.operation}];
+        for (const AnsweredTask& answer : run.answers) {
+            Sums& task =
+                ofRun[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
+            task.attempts += 1;
+            task.misses += answer.correct ? 0 : 1;
+            addTime(task.answeringMs, answer.answerMs);
+        }
+    }
+    for (auto it = tasks.cbegin(); it != tasks.cend(); ++it) {
+        for (const auto& [key, sums] : it.value()) {
+            if (sums.misses > 0)
+                totals.missedTasks.append({it.key().first, it.key().second, qint32(key >> 32),
+                                           qint32(key & 0xffffffffU), sums.attempts, sums.misses,
+                                           sums.answeringMs});
+        }
+    }
+    return totals;
+}
+
+HistoryError HistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
+                                       ClassTotals& out) {
+    QList<HistoryRun> runs;
+    if (HistoryError error = everyonesRuns(operation, runs)) {
+        out = {};
+        return error;
+    }
+    out = classTotalsOf(runs, inPeriod);
+    return std::nullopt;
 }
 
 QString overviewHeading(OverviewColumn column) {

@@ -38,10 +38,14 @@ struct ChildFigures {
 
 // One row for each name, in the order given, from the runs (any children, any order). The
 // period counts back from today: the last 7 or 30 days, today included.
+QList<ChildFigures> classFigures(const ClassTotals& totals, const QStringList& names,
+                                 OverviewPeriod period, const QDate& today);
 QList<ChildFigures> classFigures(const QList<HistoryRun>& runs, const QStringList& names,
                                  OverviewPeriod period, const QDate& today);
-// Whether a run started in the period.
-bool inPeriod(const HistoryRun& run, OverviewPeriod period, const QDate& today);
+// Whether a run that started then belongs to the period, and the period as a store is asked for
+// it.
+bool inPeriod(const QDateTime& startedAt, OverviewPeriod period, const QDate& today);
+RunPeriod periodOf(OverviewPeriod period, const QDate& today);
 
 // The columns of the overview, in this order.
 enum class OverviewColumn { Name, Runs, Minutes, LastRun, Speed, Change, RightShare, MostMissed };

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 struct RunResult;
@@ -35,6 +36,42 @@ HistoryRun historyRunOf(const RunResult& result);
 // order.
 void sortParticipantNames(QStringList& names);
 
+// A run as the class overview counts it: its answers added up.
+struct RunTotals {
+    QString participant;
+    QString operation;
+    QDateTime startedAt;
+    qint32 answers = 0;
+    qint32 rightAnswers = 0;
+    qint64 answeringMs = 0; // a negative answer time counts as 0
+};
+RunTotals runTotalsOf(const HistoryRun& run);
+
+// One child's answers to one task of one operation over the runs of a period.
+struct ChildTaskTotals {
+    QString participant;
+    QString operation;
+    qint32 operand1 = 0;
+    qint32 operand2 = 0;
+    qint32 attempts = 0;
+    qint32 misses = 0;
+    qint64 answeringMs = 0;
+};
+
+// What the class overview is worked out from.
+struct ClassTotals {
+    QList<RunTotals> runs; // oldest first
+    // Tasks missed in the runs of the period, each with all its answers there: at least every
+    // task that can be among a child's three missed most often.
+    QList<ChildTaskTotals> missedTasks;
+};
+
+// Whether a run, by its start, belongs to the period the overview shows.
+using RunPeriod = std::function<bool(const QDateTime& startedAt)>;
+
+// The totals of the runs, with every task missed in the runs of the period.
+ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeriod);
+
 // Empty when a store call worked, otherwise a German reason for the message.
 using HistoryError = std::optional<QString>;
 
@@ -61,6 +98,12 @@ public:
     // first. The answers carry the task, whether it was right and its time, but not what was
     // typed: the class's figures and worksheets do not need it, and a class reads many.
     virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
+
+    // What the class overview needs of every child's runs of the operation (empty: all), with the
+    // tasks missed in the runs of the period. A store that can add up on its side answers with
+    // less than everyonesRuns; this one adds everyonesRuns up.
+    virtual HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+                                     ClassTotals& out);
 
     // Something the child should be told once although the last call worked, e.g. that the
     // server is away and runs are kept on this computer until it is back; empty when nothing is.

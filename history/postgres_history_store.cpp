@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <QUuid>
 #include <QtEndian>
 
@@ -18,6 +19,8 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -45,6 +48,16 @@ const char* const schemaStatements[] = {
     "CREATE INDEX answers_by_run ON answers (run_id)",
 };
 
+// What the class overview reads instead of a class's answers: each run's sums, written with the
+// run, and indexes to the missed answers and to a run's answers to one task.
+const char* const overviewStatements[] = {
+    "CREATE TABLE IF NOT EXISTS run_totals (run_id bigint PRIMARY KEY REFERENCES runs (id), "
+    "answers integer NOT NULL, right_answers integer NOT NULL, answering_ms bigint NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS answers_missed ON answers (run_id, operand1, operand2) WHERE "
+    "coalesce(correct, 0) = 0",
+    "CREATE INDEX IF NOT EXISTS answers_by_task ON answers (run_id, operand1, operand2)",
+};
+
 // A run, its key and all its answers in one statement, which is one transaction: the run is on
 // the server whole or not at all, and a key the server already has adds nothing. The answers
 // travel as arrays, so a run of 160 answers costs one round trip.
@@ -56,7 +69,9 @@ const char* const recordStatement =
     "answered AS (INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
     "correct_remainder, given_answer, given_remainder, correct, answer_ms) SELECT run.id, a.* FROM "
     "run, unnest($12::integer[], $13::integer[], $14::integer[], $15::integer[], "
-    "$16::integer[], $17::text[], $18::text[], $19::integer[], $20::bigint[]) AS a) "
+    "$16::integer[], $17::text[], $18::text[], $19::integer[], $20::bigint[]) AS a), "
+    "totals AS (INSERT INTO run_totals (run_id, answers, right_answers, answering_ms) SELECT id, "
+    "$21, $22, $23 FROM run) "
     "SELECT id FROM run";
 
 const char* const runColumns = "id, participant, started_at, operation, range1, range2, "
@@ -78,7 +93,7 @@ QList<Statement> statements() {
     const QByteArray childFilter("r.participant = $1 AND ($2 = '' OR r.operation = $2)");
     const QByteArray classFilter("($1 = '' OR r.operation = $1)");
     return {
-        {"record", recordStatement, 20},
+        {"record", recordStatement, 23},
         {"names", "SELECT DISTINCT participant FROM runs", 0},
         {"child_runs",
          "SELECT " + columns + " FROM runs r WHERE " + childFilter + " ORDER BY started_at, id", 2},
@@ -96,6 +111,26 @@ QList<Statement> statements() {
         {"class_answers_of",
          "SELECT " + answerColumns + " FROM runs r JOIN answers a ON a.run_id = r.id WHERE " +
              "r.operation = $1",
+         1},
+        // The class overview: each run with its sums (none for a run that came in some other
+        // way), the missed answers, and the answers of the tasks that may be most missed.
+        {"class_totals",
+         "SELECT r.id, r.participant, r.started_at, r.operation, t.answers, t.right_answers, "
+         "t.answering_ms FROM runs r LEFT JOIN run_totals t ON t.run_id = r.id WHERE " +
+             classFilter + " ORDER BY r.started_at, r.id",
+         1},
+        {"class_missed",
+         "SELECT run_id, operand1, operand2 FROM answers WHERE coalesce(correct, 0) = 0 AND "
+         "operand1 IS NOT NULL AND operand2 IS NOT NULL",
+         0},
+        {"task_answers",
+         "SELECT t.task, count(*), sum(CASE WHEN coalesce(a.correct, 0) <> 0 THEN 0 ELSE 1 END), "
+         "least(sum(greatest(coalesce(a.answer_ms, 0), 0)::numeric), 9223372036854775807)::bigint "
+         "FROM unnest($1::bigint[], $2::integer[], $3::integer[], $4::integer[]) AS t(run_id, "
+         "operand1, operand2, task) JOIN answers a ON a.run_id = t.run_id AND a.operand1 = "
+         "t.operand1 AND a.operand2 = t.operand2 GROUP BY t.task",
+         4},
+        {"answers_of_runs", "SELECT " + answerColumns + " FROM answers a WHERE a.run_id = ANY($1)",
          1},
     };
 }
@@ -122,11 +157,34 @@ QString text(const PGresult* result, int row, int column) {
     return QString::fromUtf8(PQgetvalue(result, row, column), PQgetlength(result, row, column));
 }
 
+// A run's start as the store writes it ("2026-12-08T10:03:12", local time), read without the
+// general date parser, which a class's thousands of runs would wait for; any other text goes to
+// that parser.
+QDateTime startedAtOf(const char* value, int length) {
+    const auto digits = [&](int from, int count) {
+        int n = 0;
+        for (int i = from; i < from + count; ++i) {
+            if (value[i] < '0' || value[i] > '9')
+                return -1;
+            n = n * 10 + (value[i] - '0');
+        }
+        return n;
+    };
+    if (length == 19 && value[4] == '-' && value[7] == '-' && value[10] == 'T' &&
+        value[13] == ':' && value[16] == ':') {
+        const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+        const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time);
+    }
+    return QDateTime::fromString(QString::fromUtf8(value, length), Qt::ISODate);
+}
+
 HistoryRun runOf(const PGresult* r, int row) {
     HistoryRun run;
     run.id = number(r, row, 0);
     run.participant = text(r, row, 1);
-    run.startedAt = QDateTime::fromString(text(r, row, 2), Qt::ISODate);
+    run.startedAt = startedAtOf(PQgetvalue(r, row, 2), PQgetlength(r, row, 2));
     run.operation = text(r, row, 3);
     run.range1 = text(r, row, 4);
     run.range2 = text(r, row, 5);
@@ -336,6 +394,13 @@ HistoryError PostgresHistoryStore::prepareSchema() {
     }
     const bool versioned = PQgetvalue(found.get(), 0, 0)[0] == 't';
     const bool tables = PQgetvalue(found.get(), 0, 1)[0] == 't';
+    const auto overviewSchema = [&]() -> HistoryError {
+        for (const char* statement : overviewStatements) {
+            if (HistoryError error = run(statement, PGRES_COMMAND_OK))
+                return error;
+        }
+        return std::nullopt;
+    };
     if (versioned) {
         const Result version(PQexec(conn_, "SELECT max(version) FROM schema_version"), PQclear);
         if (PQresultStatus(version.get()) != PGRES_TUPLES_OK) {
@@ -343,11 +408,27 @@ HistoryError PostgresHistoryStore::prepareSchema() {
             rollback();
             return reason;
         }
-        rollback();
-        if (number(version.get(), 0, 0) > schemaVersion)
-            return QStringLiteral("Die Datenbank auf dem Server stammt von einer neueren "
-                                  "Programmversion.");
-        return std::nullopt;
+        const qint64 found = number(version.get(), 0, 0);
+        if (found >= schemaVersion) {
+            rollback();
+            if (found > schemaVersion)
+                return QStringLiteral("Die Datenbank auf dem Server stammt von einer neueren "
+                                      "Programmversion.");
+            return std::nullopt;
+        }
+        // A database of the first version gains the overview's sums and indexes; its earlier
+        // runs have no sums, and the overview adds up their answers instead.
+        HistoryError error = overviewSchema();
+        if (!error) {
+            const QByteArray update =
+                "UPDATE schema_version SET version = " + QByteArray::number(schemaVersion);
+            error = run(update.constData(), PGRES_COMMAND_OK);
+        }
+        if (error) {
+            rollback();
+            return error;
+        }
+        return run("COMMIT", PGRES_COMMAND_OK);
     }
     if (tables) {
         rollback();
@@ -359,6 +440,10 @@ HistoryError PostgresHistoryStore::prepareSchema() {
             rollback();
             return error;
         }
+    }
+    if (HistoryError error = overviewSchema()) {
+        rollback();
+        return error;
     }
     const QByteArray version =
         "INSERT INTO schema_version (version) VALUES (" + QByteArray::number(schemaVersion) + ")";
@@ -424,6 +509,11 @@ HistoryError PostgresHistoryStore::send(const HistoryRun& run, const QString& ke
             return error;
     QList<qint64> taskNo, operand1, operand2, result, remainder, correct, answerMs;
     QStringList given, givenRemainder;
+    // The sums count what a reader of the run will count: the tasks the program could pose.
+    HistoryRun posed = run;
+    posed.answers.removeIf(
+        [&](const AnsweredTask& a) { return !taskPosable(run.operation, a.operand1, a.operand2); });
+    const RunTotals totals = runTotalsOf(posed);
     for (const AnsweredTask& a : run.answers) {
         taskNo << a.taskNo;
         operand1 << a.operand1;
@@ -455,7 +545,10 @@ HistoryError PostgresHistoryStore::send(const HistoryRun& run, const QString& ke
         arrayOf(given),
         arrayOf(givenRemainder),
         arrayOf(correct),
-        arrayOf(answerMs)};
+        arrayOf(answerMs),
+        QByteArray::number(totals.answers),
+        QByteArray::number(totals.rightAnswers),
+        QByteArray::number(totals.answeringMs)};
     std::vector<const char*> parameters;
     for (const QByteArray& value : values)
         parameters.push_back(value.constData());
@@ -663,6 +756,172 @@ HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<His
         std::stable_sort(
             run.answers.begin(), run.answers.end(),
             [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+    return std::nullopt;
+}
+
+HistoryError PostgresHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
+                                               ClassTotals& out) {
+    return onServer([&] { return readClassTotals(operation, inPeriod, out); });
+}
+
+HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
+                                                   const RunPeriod& inPeriod, ClassTotals& out) {
+    out = {};
+    const ReadingTime reading(conn_);
+    const QByteArray op = operation.toUtf8();
+    const char* parameters[] = {op.constData()};
+    const Result r(PQexecPrepared(conn_, "class_totals", 1, parameters, nullptr, nullptr, 1),
+                   PQclear);
+    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
+        return reasonForFailure("class_totals");
+    const int rows = PQntuples(r.get());
+    QList<qint64> ids;
+    ids.reserve(rows);
+    out.runs.reserve(rows);
+    QList<qint64> withoutSums;
+    for (int row = 0; row < rows; ++row) {
+        RunTotals run;
+        ids << number(r.get(), row, 0);
+        run.participant = text(r.get(), row, 1);
+        run.startedAt = startedAtOf(PQgetvalue(r.get(), row, 2), PQgetlength(r.get(), row, 2));
+        run.operation = text(r.get(), row, 3);
+        if (PQgetisnull(r.get(), row, 4)) {
+            withoutSums << ids.last();
+        } else {
+            run.answers = qint32(number(r.get(), row, 4));
+            run.rightAnswers = qint32(number(r.get(), row, 5));
+            run.answeringMs = number(r.get(), row, 6);
+        }
+        out.runs << run;
+    }
+    HistoryError error = addUp(ids, withoutSums, out.runs);
+    if (!error)
+        error = readMissedTasks(ids, inPeriod, out);
+    if (error)
+        out = {};
+    return error;
+}
+
+HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
+                                         QList<RunTotals>& totals) {
+    if (withoutSums.isEmpty())
+        return std::nullopt;
+    const QSet<qint64> wanted(withoutSums.cbegin(), withoutSums.cend());
+    QList<HistoryRun> runs;
+    QList<qsizetype> at;
+    QHash<qint64, qsizetype> indexOfRun;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (!wanted.contains(ids[i]))
+            continue;
+        indexOfRun.insert(ids[i], runs.size());
+        HistoryRun run;
+        run.operation = totals[i].operation;
+        runs << run;
+        at << i;
+    }
+    const QByteArray array = arrayOf(withoutSums);
+    const char* parameters[] = {array.constData()};
+    const Result a(PQexecPrepared(conn_, "answers_of_runs", 1, parameters, nullptr, nullptr, 1),
+                   PQclear);
+    if (PQresultStatus(a.get()) != PGRES_TUPLES_OK)
+        return reasonForFailure("answers_of_runs");
+    takeAnswers(a.get(), indexOfRun, false, runs);
+    for (qsizetype k = 0; k < runs.size(); ++k) {
+        const RunTotals sums = runTotalsOf(runs[k]);
+        RunTotals& run = totals[at[k]];
+        run.answers = sums.answers;
+        run.rightAnswers = sums.rightAnswers;
+        run.answeringMs = sums.answeringMs;
+    }
+    return std::nullopt;
+}
+
+HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
+                                                   const RunPeriod& inPeriod, ClassTotals& out) {
+    QHash<qint64, qsizetype> periodRun; // a run of the period by its id
+    // Each child's runs of the period, by operation.
+    QHash<QPair<QString, QString>, QList<qint64>> runsOf;
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (!inPeriod(out.runs[i].startedAt))
+            continue;
+        periodRun.insert(ids[i], i);
+        runsOf[{out.runs[i].participant, out.runs[i].operation}] << ids[i];
+    }
+    if (periodRun.isEmpty())
+        return std::nullopt;
+    const Result w(PQexecPrepared(conn_, "class_missed", 0, nullptr, nullptr, nullptr, 1), PQclear);
+    if (PQresultStatus(w.get()) != PGRES_TUPLES_OK)
+        return reasonForFailure("class_missed");
+    // How often each child missed each task of each operation in the period.
+    QHash<QPair<QString, QString>, std::unordered_map<quint64, qint32>> missesOf;
+    for (int row = 0; row < PQntuples(w.get()); ++row) {
+        const auto found = periodRun.constFind(number(w.get(), row, 0));
+        if (found == periodRun.cend())
+            continue;
+        const RunTotals& run = out.runs[*found];
+        const qint64 operand1 = number(w.get(), row, 1);
+        const qint64 operand2 = number(w.get(), row, 2);
+        if (!taskPosable(run.operation, operand1, operand2))
+            continue;
+        ++missesOf[{run.participant, run.operation}]
+                  [(quint64(quint32(operand1)) << 32) | quint32(operand2)];
+    }
+    // Only a task missed at least as often as a child's third most missed can be among the three;
+    // ties between them are settled by all their answers.
+    QHash<QString, std::vector<qint32>> missCounts;
+    for (auto it = missesOf.cbegin(); it != missesOf.cend(); ++it) {
+        for (const auto& [key, misses] : it.value())
+            missCounts[it.key().first].push_back(misses);
+    }
+    QHash<QString, qint32> fewest;
+    for (auto it = missCounts.begin(); it != missCounts.end(); ++it) {
+        std::vector<qint32>& counts = it.value();
+        const size_t third = std::min<size_t>(3, counts.size()) - 1;
+        std::nth_element(counts.begin(), counts.begin() + qsizetype(third), counts.end(),
+                         std::greater<>());
+        fewest.insert(it.key(), counts[third]);
+    }
+    QList<ChildTaskTotals> candidates;
+    QList<qint64> runIds, operand1s, operand2s, taskIndex;
+    for (auto it = missesOf.cbegin(); it != missesOf.cend(); ++it) {
+        for (const auto& [key, misses] : it.value()) {
+            if (misses < fewest.value(it.key().first))
+                continue;
+            ChildTaskTotals task;
+            task.participant = it.key().first;
+            task.operation = it.key().second;
+            task.operand1 = qint32(key >> 32);
+            task.operand2 = qint32(key & 0xffffffffU);
+            for (const qint64 id : runsOf.value(it.key())) {
+                runIds << id;
+                operand1s << task.operand1;
+                operand2s << task.operand2;
+                taskIndex << candidates.size();
+            }
+            candidates << task;
+        }
+    }
+    const QList<QByteArray> arrays{arrayOf(runIds), arrayOf(operand1s), arrayOf(operand2s),
+                                   arrayOf(taskIndex)};
+    const char* parameters[] = {arrays[0].constData(), arrays[1].constData(), arrays[2].constData(),
+                                arrays[3].constData()};
+    const Result t(PQexecPrepared(conn_, "task_answers", 4, parameters, nullptr, nullptr, 1),
+                   PQclear);
+    if (PQresultStatus(t.get()) != PGRES_TUPLES_OK)
+        return reasonForFailure("task_answers");
+    for (int row = 0; row < PQntuples(t.get()); ++row) {
+        const qint64 index = number(t.get(), row, 0);
+        if (index < 0 || index >= candidates.size())
+            continue;
+        ChildTaskTotals& task = candidates[index];
+        task.attempts = qint32(number(t.get(), row, 1));
+        task.misses = qint32(number(t.get(), row, 2));
+        task.answeringMs = number(t.get(), row, 3);
+    }
+    for (const ChildTaskTotals& task : candidates) {
+        if (task.misses > 0)
+            out.missedTasks << task;
+    }
     return std::nullopt;
 }
 

@@ -19,7 +19,7 @@ public:
     // How long the program waits for the server before it records locally.
     static constexpr int connectTimeoutSeconds = 3;
     // The schema this program writes; a database with a higher number is only read.
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
 
     // server: a connection in libpq's URI or key=value form, without a password (libpq reads
     // ~/.pgpass, PGPASSFILE and PGSERVICEFILE itself). queueFile: where waiting runs are kept.
@@ -34,6 +34,8 @@ public:
     HistoryError runs(const QString& participant, const QString& operation,
                       QList<HistoryRun>& out) override;
     HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
+    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+                             ClassTotals& out) override;
     QString takeNotice() override;
 
     // Sends the run under key straight to the server, without the queue: added tells whether the
@@ -51,6 +53,15 @@ private:
     HistoryError readRuns(const QString& participant, const QString& operation,
                           QList<HistoryRun>& out);
     HistoryError readClass(const QString& operation, QList<HistoryRun>& out);
+    HistoryError readClassTotals(const QString& operation, const RunPeriod& inPeriod,
+                                 ClassTotals& out);
+    // The sums of runs the server holds none for, from their answers.
+    HistoryError addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
+                       QList<RunTotals>& totals);
+    // The missed tasks of the period's runs that may be among a child's three most missed, with
+    // all their answers in the period.
+    HistoryError readMissedTasks(const QList<qint64>& ids, const RunPeriod& inPeriod,
+                                 ClassTotals& out);
     HistoryError connect();
     HistoryError prepareSchema();
     HistoryError prepareStatements();
