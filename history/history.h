@@ -96,7 +96,7 @@ public:
 
     // Every child's runs of the operation (empty: all), read in one pass for a whole class, oldest
     // first. The answers carry the task, whether it was right and its time, but not what was
-    // typed: the class's figures and worksheets do not need it, and a class reads many.
+    // typed: the class's figures do not need it, and a class reads many.
     virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
 
     // What the class overview needs of every child's runs of the operation (empty: all), with the

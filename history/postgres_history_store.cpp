@@ -120,9 +120,9 @@ QList<Statement> statements() {
              classFilter + " ORDER BY r.started_at, r.id",
          1},
         {"class_missed",
-         "SELECT run_id, operand1, operand2 FROM answers WHERE coalesce(correct, 0) = 0 AND "
-         "operand1 IS NOT NULL AND operand2 IS NOT NULL",
-         0},
+         "SELECT run_id, operand1, operand2 FROM answers WHERE run_id = ANY($1::bigint[]) AND "
+         "coalesce(correct, 0) = 0 AND operand1 IS NOT NULL AND operand2 IS NOT NULL",
+         1},
         {"task_answers",
          "SELECT t.task, count(*), sum(CASE WHEN coalesce(a.correct, 0) <> 0 THEN 0 ELSE 1 END), "
          "least(sum(greatest(coalesce(a.answer_ms, 0), 0)::numeric), 9223372036854775807)::bigint "
@@ -839,17 +839,23 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
 HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
                                                    const RunPeriod& inPeriod, ClassTotals& out) {
     QHash<qint64, qsizetype> periodRun; // a run of the period by its id
+    QList<qint64> periodIds;
     // Each child's runs of the period, by operation.
     QHash<QPair<QString, QString>, QList<qint64>> runsOf;
     for (qsizetype i = 0; i < ids.size(); ++i) {
         if (!inPeriod(out.runs[i].startedAt))
             continue;
         periodRun.insert(ids[i], i);
+        periodIds << ids[i];
         runsOf[{out.runs[i].participant, out.runs[i].operation}] << ids[i];
     }
     if (periodRun.isEmpty())
         return std::nullopt;
-    const Result w(PQexecPrepared(conn_, "class_missed", 0, nullptr, nullptr, nullptr, 1), PQclear);
+    // Only the period's missed answers, found through their own index.
+    const QByteArray periodArray = arrayOf(periodIds);
+    const char* periodParameter[] = {periodArray.constData()};
+    const Result w(PQexecPrepared(conn_, "class_missed", 1, periodParameter, nullptr, nullptr, 1),
+                   PQclear);
     if (PQresultStatus(w.get()) != PGRES_TUPLES_OK)
         return reasonForFailure("class_missed");
     // How often each child missed each task of each operation in the period.
