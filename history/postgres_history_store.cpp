@@ -478,6 +478,19 @@ QString PostgresHistoryStore::reasonForFailure(const char* fallback) {
     return QStringLiteral("Der Server meldet einen Fehler: %1").arg(message);
 }
 
+HistoryError PostgresHistoryStore::execute(const char* statement, const QList<QByteArray>& values,
+                                           Rows& rows) {
+    std::vector<const char*> parameters;
+    for (const QByteArray& value : values)
+        parameters.push_back(value.constData());
+    rows = Rows(PQexecPrepared(conn_, statement, int(parameters.size()), parameters.data(), nullptr,
+                               nullptr, 1),
+                PQclear);
+    if (PQresultStatus(rows.get()) != PGRES_TUPLES_OK)
+        return reasonForFailure(statement);
+    return std::nullopt;
+}
+
 HistoryError PostgresHistoryStore::connection() {
     if (!conn_)
         if (HistoryError error = connect())
@@ -549,18 +562,13 @@ HistoryError PostgresHistoryStore::send(const HistoryRun& run, const QString& ke
         QByteArray::number(totals.answers),
         QByteArray::number(totals.rightAnswers),
         QByteArray::number(totals.answeringMs)};
-    std::vector<const char*> parameters;
-    for (const QByteArray& value : values)
-        parameters.push_back(value.constData());
-    const Result r(PQexecPrepared(conn_, "record", int(parameters.size()), parameters.data(),
-                                  nullptr, nullptr, 0),
-                   PQclear);
-    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK) {
+    Rows r(nullptr, PQclear);
+    if (HistoryError error = execute("record", values, r)) {
         // Two computers sending the same waiting run at once: the second finds the key taken.
         const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
         if (state && qstrcmp(state, "23505") == 0)
             return std::nullopt;
-        return reasonForFailure("record");
+        return error;
     }
     added = PQntuples(r.get()) == 1;
     return std::nullopt;
@@ -623,9 +631,9 @@ qsizetype PostgresHistoryStore::waiting() {
 HistoryError PostgresHistoryStore::participants(QStringList& names) {
     return onServer([&]() -> HistoryError {
         names.clear();
-        const Result r(PQexecPrepared(conn_, "names", 0, nullptr, nullptr, nullptr, 0), PQclear);
-        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-            return reasonForFailure("names");
+        Rows r(nullptr, PQclear);
+        if (HistoryError error = execute("names", {}, r))
+            return error;
         for (int row = 0; row < PQntuples(r.get()); ++row)
             names << text(r.get(), row, 0);
         sortParticipantNames(names);
@@ -696,13 +704,10 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QS
                                             QList<HistoryRun>& out) {
     out.clear();
     const ReadingTime reading(conn_);
-    const QByteArray name = participant.toUtf8();
-    const QByteArray op = operation.toUtf8();
-    const char* parameters[] = {name.constData(), op.constData()};
-    const Result r(PQexecPrepared(conn_, "child_runs", 2, parameters, nullptr, nullptr, 0),
-                   PQclear);
-    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-        return reasonForFailure("child_runs");
+    const QList<QByteArray> parameters{participant.toUtf8(), operation.toUtf8()};
+    Rows r(nullptr, PQclear);
+    if (HistoryError error = execute("child_runs", parameters, r))
+        return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
         indexOfRun.insert(number(r.get(), row, 0), out.size());
@@ -710,11 +715,10 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QS
     }
     if (out.isEmpty())
         return std::nullopt;
-    const Result a(PQexecPrepared(conn_, "child_answers", 2, parameters, nullptr, nullptr, 0),
-                   PQclear);
-    if (PQresultStatus(a.get()) != PGRES_TUPLES_OK) {
+    Rows a(nullptr, PQclear);
+    if (HistoryError error = execute("child_answers", parameters, a)) {
         out.clear();
-        return reasonForFailure("child_answers");
+        return error;
     }
     takeAnswers(a.get(), indexOfRun, true, out);
     return std::nullopt;
@@ -727,12 +731,9 @@ HistoryError PostgresHistoryStore::everyonesRuns(const QString& operation, QList
 HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<HistoryRun>& out) {
     out.clear();
     const ReadingTime reading(conn_);
-    const QByteArray op = operation.toUtf8();
-    const char* parameters[] = {op.constData()};
-    const Result r(PQexecPrepared(conn_, "class_runs", 1, parameters, nullptr, nullptr, 0),
-                   PQclear);
-    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-        return reasonForFailure("class_runs");
+    Rows r(nullptr, PQclear);
+    if (HistoryError error = execute("class_runs", {operation.toUtf8()}, r))
+        return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
         HistoryRun run = runOf(r.get(), row);
@@ -742,14 +743,13 @@ HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<His
     }
     if (out.isEmpty())
         return std::nullopt;
-    const bool allOperations = operation.isEmpty();
-    const char* statement = allOperations ? "class_answers" : "class_answers_of";
-    const Result a(
-        PQexecPrepared(conn_, statement, allOperations ? 0 : 1, parameters, nullptr, nullptr, 1),
-        PQclear);
-    if (PQresultStatus(a.get()) != PGRES_TUPLES_OK) {
+    Rows a(nullptr, PQclear);
+    const HistoryError error = operation.isEmpty()
+                                   ? execute("class_answers", {}, a)
+                                   : execute("class_answers_of", {operation.toUtf8()}, a);
+    if (error) {
         out.clear();
-        return reasonForFailure(statement);
+        return error;
     }
     takeAnswers(a.get(), indexOfRun, false, out);
     for (HistoryRun& run : out)
@@ -768,12 +768,9 @@ HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
                                                    const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     const ReadingTime reading(conn_);
-    const QByteArray op = operation.toUtf8();
-    const char* parameters[] = {op.constData()};
-    const Result r(PQexecPrepared(conn_, "class_totals", 1, parameters, nullptr, nullptr, 1),
-                   PQclear);
-    if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-        return reasonForFailure("class_totals");
+    Rows r(nullptr, PQclear);
+    if (HistoryError error = execute("class_totals", {operation.toUtf8()}, r))
+        return error;
     const int rows = PQntuples(r.get());
     QList<qint64> ids;
     ids.reserve(rows);
@@ -819,12 +816,9 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
         runs << run;
         at << i;
     }
-    const QByteArray array = arrayOf(withoutSums);
-    const char* parameters[] = {array.constData()};
-    const Result a(PQexecPrepared(conn_, "answers_of_runs", 1, parameters, nullptr, nullptr, 1),
-                   PQclear);
-    if (PQresultStatus(a.get()) != PGRES_TUPLES_OK)
-        return reasonForFailure("answers_of_runs");
+    Rows a(nullptr, PQclear);
+    if (HistoryError error = execute("answers_of_runs", {arrayOf(withoutSums)}, a))
+        return error;
     takeAnswers(a.get(), indexOfRun, false, runs);
     for (qsizetype k = 0; k < runs.size(); ++k) {
         const RunTotals sums = runTotalsOf(runs[k]);
@@ -852,12 +846,9 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
     if (periodRun.isEmpty())
         return std::nullopt;
     // Only the period's missed answers, found through their own index.
-    const QByteArray periodArray = arrayOf(periodIds);
-    const char* periodParameter[] = {periodArray.constData()};
-    const Result w(PQexecPrepared(conn_, "class_missed", 1, periodParameter, nullptr, nullptr, 1),
-                   PQclear);
-    if (PQresultStatus(w.get()) != PGRES_TUPLES_OK)
-        return reasonForFailure("class_missed");
+    Rows w(nullptr, PQclear);
+    if (HistoryError error = execute("class_missed", {arrayOf(periodIds)}, w))
+        return error;
     // How often each child missed each task of each operation in the period.
     QHash<QPair<QString, QString>, std::unordered_map<quint64, qint32>> missesOf;
     for (int row = 0; row < PQntuples(w.get()); ++row) {
@@ -907,14 +898,11 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
             candidates << task;
         }
     }
-    const QList<QByteArray> arrays{arrayOf(runIds), arrayOf(operand1s), arrayOf(operand2s),
-                                   arrayOf(taskIndex)};
-    const char* parameters[] = {arrays[0].constData(), arrays[1].constData(), arrays[2].constData(),
-                                arrays[3].constData()};
-    const Result t(PQexecPrepared(conn_, "task_answers", 4, parameters, nullptr, nullptr, 1),
-                   PQclear);
-    if (PQresultStatus(t.get()) != PGRES_TUPLES_OK)
-        return reasonForFailure("task_answers");
+    Rows t(nullptr, PQclear);
+    if (HistoryError error = execute(
+            "task_answers",
+            {arrayOf(runIds), arrayOf(operand1s), arrayOf(operand2s), arrayOf(taskIndex)}, t))
+        return error;
     for (int row = 0; row < PQntuples(t.get()); ++row) {
         const qint64 index = number(t.get(), row, 0);
         if (index < 0 || index >= candidates.size())

@@ -2,12 +2,15 @@
 
 #include "history/history.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
 struct pg_conn;
+struct pg_result;
 class HistoryQueue;
 
 // The learning history on a school's database server, for many computers at once. A run that
@@ -67,6 +70,10 @@ private:
     HistoryError prepareStatements();
     HistoryError sendQueue();
     void disconnect();
+    using Rows = std::unique_ptr<pg_result, void (*)(pg_result*)>;
+    // Runs a prepared statement with its values in the server's text form; rows holds its result
+    // (the rows in the server's binary form, or the failure). The reason when it failed.
+    HistoryError execute(const char* statement, const QList<QByteArray>& values, Rows& rows);
     // The reason for a failed call; a connection that broke is dropped, to be made anew.
     QString reasonForFailure(const char* fallback);
     void keepLocally(const QString& reason);
