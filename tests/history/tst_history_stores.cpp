@@ -62,8 +62,6 @@ private slots:
     void serverStops();
     void thirtyComputersAtOnce();
     void copyingAHistoryFileTwice();
-    void classOverviewFromTheStore_data();
-    void classOverviewFromTheStore();
 
 private:
     // A new, empty database on the server, owned by the role of the refused logins.
@@ -120,7 +118,8 @@ void TestHistoryStores::recordAndReadBack_data() {
 }
 
 // What a store is given, it gives back field by field, for one child, one operation, and the
-// whole class; a fresh store on the same history sees the same.
+// whole class, and added up for the class overview; a fresh store on the same history sees the
+// same.
 void TestHistoryStores::recordAndReadBack() {
     QFETCH(Store, kind);
     const Watchdog watchdog(60);
@@ -195,6 +194,82 @@ void TestHistoryStores::recordAndReadBack() {
                                QStringLiteral("SELECT started_at FROM runs ORDER BY id LIMIT 1")),
                  QStringLiteral("2026-12-08T10:03:12"));
         QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
+    // The class overview's sums as the store gives them make the figures of the runs as read:
+    // only tasks the program poses count, and the most missed go by misses, then by their share
+    // of misses, which needs every answer to them. A server database of the first version gains
+    // the sums' table, and its runs without sums are added up from their answers.
+    const auto run = [](const QString& name, const QString& operation, const QDateTime& at,
+                        const QList<std::array<qint32, 4>>& answers) {
+        HistoryRun r = makeRun(name, operation, at, 0);
+        for (const auto& [operand1, operand2, right, ms] : answers)
+            r.answers << AnsweredTask{
+                int(r.answers.size()) + 1, operand1, operand2, 0, -1, {}, {}, right != 0, ms};
+        return r;
+    };
+    const QDate today(2026, 12, 8);
+    const QString mia = QStringLiteral("Mia");
+    const QString ben = QStringLiteral("Ben");
+    // Mia missed 3 * 4 2 of 2 times, 5 * 5 2 of 3, 2 * 2 2 of 4, 6 * 6 once; 9 * 9 three times, but
+    // before the last 30 days. Two answers to ":" and one to "+" pose no task.
+    const QList<HistoryRun> history{
+        run(mia, QStringLiteral("*"), QDateTime(today.addDays(-1), QTime(10, 0)),
+            {{3, 4, 0, 2000},
+             {3, 4, 0, 2000},
+             {2, 2, 0, 1000},
+             {2, 2, 1, 1000},
+             {2, 2, 1, 1000},
+             {2, 2, 0, 1000},
+             {5, 5, 0, 3000},
+             {5, 5, 1, 3000},
+             {5, 5, 0, 3000},
+             {6, 6, 0, 3000}}),
+        run(mia, QStringLiteral("*"), QDateTime(today.addDays(-60), QTime(10, 0)),
+            {{9, 9, 0, 1000}, {9, 9, 0, 1000}, {9, 9, 0, 1000}}),
+        run(mia, QStringLiteral(":"), QDateTime(today, QTime(9, 0)),
+            {{7, 0, 0, 500}, {8, 3, 0, 500}, {8, 4, 1, 1000}}),
+        run(ben, QStringLiteral("+"), QDateTime(today.addDays(-2), QTime(9, 0)),
+            {{40000, 1, 0, 100}, {7, 8, 1, 6000}, {7, 8, 0, 6000}})};
+    for (const HistoryRun& r : history)
+        QCOMPARE(store->record(r), HistoryError());
+    const QMap<OverviewPeriod, QStringList> miasMissed{
+        {OverviewPeriod::Month, {"3 * 4", "5 * 5", "2 * 2"}},
+        {OverviewPeriod::Everything, {"9 * 9", "3 * 4", "5 * 5"}}};
+    for (const bool firstVersion : {false, true}) {
+        if (firstVersion) {
+            if (kind != Store::Server)
+                break;
+            // A database of the first version, without sums: the next store brings it up to date.
+            QVERIFY(server_.exec(database,
+                                 QStringLiteral("DROP TABLE run_totals; DROP INDEX answers_missed, "
+                                                "answers_by_task; UPDATE schema_version SET "
+                                                "version = 1")));
+        }
+        const std::unique_ptr<HistoryStore> again = open();
+        const QStringList names{mia, ben};
+        QList<HistoryRun> runs;
+        QCOMPARE(again->everyonesRuns(QString(), runs), HistoryError());
+        for (const OverviewPeriod period : miasMissed.keys()) {
+            ClassTotals totals;
+            QCOMPARE(again->classTotals(QString(), periodOf(period, today), totals),
+                     HistoryError());
+            const QList<ChildFigures> got = classFigures(totals, names, period, today);
+            const QList<ChildFigures> read = classFigures(runs, names, period, today);
+            QCOMPARE(got.size(), 2);
+            for (int child = 0; child < 2; ++child) {
+                for (int column = 0; column < overviewColumnCount; ++column)
+                    QCOMPARE(overviewCell(got[child], OverviewColumn(column), CellForm::Written),
+                             overviewCell(read[child], OverviewColumn(column), CellForm::Written));
+            }
+            QCOMPARE(got[0].mostMissed, miasMissed[period]);
+            QCOMPARE(got[0].rightShare, period == OverviewPeriod::Month ? 4 / 11.0 : 4 / 14.0);
+            QCOMPARE(got[1].mostMissed, QStringList({"7 + 8"}));
+            QCOMPARE(got[1].rightShare, 0.5);
+        }
+        if (firstVersion)
+            QCOMPARE(server_.value(database, QStringLiteral("SELECT version FROM schema_version")),
+                     QStringLiteral("2"));
     }
 }
 
@@ -427,104 +502,6 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
         transferHistory(missing, store, added, present),
         HistoryError(
             QStringLiteral("Die Datei %1 gibt es nicht.").arg(QDir::toNativeSeparators(missing))));
-}
-
-void TestHistoryStores::classOverviewFromTheStore_data() {
-    QTest::addColumn<Store>("kind");
-    QTest::newRow("file") << Store::File;
-    QTest::newRow("server") << Store::Server;
-}
-
-// The overview's sums as the store gives them make the figures of the runs as read: only tasks
-// the program poses count, and the most missed go by misses, then by their share of misses, which
-// needs every answer to them. A server database of the first version gains the sums' table, and
-// its runs without sums are added up from their answers.
-void TestHistoryStores::classOverviewFromTheStore() {
-    QFETCH(Store, kind);
-    const Watchdog watchdog(60);
-    QTemporaryDir dir;
-    const QString database = kind == Store::Server ? newDatabase() : QString();
-    const auto open = [&]() -> std::unique_ptr<HistoryStore> {
-        if (kind == Store::File)
-            return std::make_unique<SqliteHistoryStore>(
-                dir.filePath(QStringLiteral("Lernverlauf.sqlite")));
-        return std::make_unique<PostgresHistoryStore>(
-            server_.uri(database), dir.filePath(QStringLiteral("Warteschlange.sqlite")));
-    };
-    const auto run = [](const QString& name, const QString& operation, const QDateTime& at,
-                        const QList<std::array<qint32, 4>>& answers) {
-        HistoryRun r = makeRun(name, operation, at, 0);
-        for (const auto& [operand1, operand2, right, ms] : answers)
-            r.answers << AnsweredTask{
-                int(r.answers.size()) + 1, operand1, operand2, 0, -1, {}, {}, right != 0, ms};
-        return r;
-    };
-    const QDate today(2026, 12, 8);
-    const QString anna = QStringLiteral("Anna");
-    const QString ben = QStringLiteral("Ben");
-    // 3 * 4 missed 2 of 2 times, 5 * 5 2 of 3, 2 * 2 2 of 4, 6 * 6 once; 9 * 9 three times, but
-    // before the last 30 days. Two answers to ":" and one to "+" pose no task.
-    const QList<HistoryRun> history{
-        run(anna, QStringLiteral("*"), QDateTime(today.addDays(-1), QTime(10, 0)),
-            {{3, 4, 0, 2000},
-             {3, 4, 0, 2000},
-             {2, 2, 0, 1000},
-             {2, 2, 1, 1000},
-             {2, 2, 1, 1000},
-             {2, 2, 0, 1000},
-             {5, 5, 0, 3000},
-             {5, 5, 1, 3000},
-             {5, 5, 0, 3000},
-             {6, 6, 0, 3000}}),
-        run(anna, QStringLiteral("*"), QDateTime(today.addDays(-60), QTime(10, 0)),
-            {{9, 9, 0, 1000}, {9, 9, 0, 1000}, {9, 9, 0, 1000}}),
-        run(anna, QStringLiteral(":"), QDateTime(today, QTime(9, 0)),
-            {{7, 0, 0, 500}, {8, 3, 0, 500}, {8, 4, 1, 1000}}),
-        run(ben, QStringLiteral("+"), QDateTime(today.addDays(-2), QTime(9, 0)),
-            {{40000, 1, 0, 100}, {7, 8, 1, 6000}, {7, 8, 0, 6000}})};
-    {
-        const std::unique_ptr<HistoryStore> store = open();
-        for (const HistoryRun& r : history)
-            QCOMPARE(store->record(r), HistoryError());
-    }
-    const QMap<OverviewPeriod, QStringList> annasMissed{
-        {OverviewPeriod::Month, {"3 * 4", "5 * 5", "2 * 2"}},
-        {OverviewPeriod::Everything, {"9 * 9", "3 * 4", "5 * 5"}}};
-    for (const bool firstVersion : {false, true}) {
-        if (firstVersion) {
-            if (kind != Store::Server)
-                break;
-            // A database of the first version, without sums: the next store brings it up to date.
-            QVERIFY(server_.exec(database,
-                                 QStringLiteral("DROP TABLE run_totals; DROP INDEX answers_missed, "
-                                                "answers_by_task; UPDATE schema_version SET "
-                                                "version = 1")));
-        }
-        const std::unique_ptr<HistoryStore> store = open();
-        const QStringList names{anna, ben};
-        QList<HistoryRun> runs;
-        QCOMPARE(store->everyonesRuns(QString(), runs), HistoryError());
-        for (const OverviewPeriod period : annasMissed.keys()) {
-            ClassTotals totals;
-            QCOMPARE(store->classTotals(QString(), periodOf(period, today), totals),
-                     HistoryError());
-            const QList<ChildFigures> got = classFigures(totals, names, period, today);
-            const QList<ChildFigures> read = classFigures(runs, names, period, today);
-            QCOMPARE(got.size(), 2);
-            for (int child = 0; child < 2; ++child) {
-                for (int column = 0; column < overviewColumnCount; ++column)
-                    QCOMPARE(overviewCell(got[child], OverviewColumn(column), CellForm::Written),
-                             overviewCell(read[child], OverviewColumn(column), CellForm::Written));
-            }
-            QCOMPARE(got[0].mostMissed, annasMissed[period]);
-            QCOMPARE(got[0].rightShare, period == OverviewPeriod::Month ? 4 / 11.0 : 4 / 14.0);
-            QCOMPARE(got[1].mostMissed, QStringList({"7 + 8"}));
-            QCOMPARE(got[1].rightShare, 0.5);
-        }
-        if (firstVersion)
-            QCOMPARE(server_.value(database, QStringLiteral("SELECT version FROM schema_version")),
-                     QStringLiteral("2"));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestHistoryStores)
