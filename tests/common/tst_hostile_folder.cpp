@@ -76,6 +76,13 @@ void plantUsualFiles(const QString& folder) {
     QVERIFY(writeFile(QDir(folder).filePath("Ben.AGB"), QByteArray(72 * 2, 'a')));
 }
 
+// Dates the object at path (itself, not what a link leads to) seconds back.
+void setAge(const QString& path, qint64 seconds) {
+    const timespec when[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), when, AT_SYMLINK_NOFOLLOW),
+             0);
+}
+
 } // namespace
 
 class TestHostileFolder : public QObject {
@@ -88,11 +95,8 @@ private slots:
     void fileSizeLimitFailsLikeAFullDisk();
     void undecodableFolderNames_data();
     void undecodableFolderNames();
-    void failedCallsKeepTheOldFile_data();
     void failedCallsKeepTheOldFile();
-    void staleTemporaryFiles_data();
     void staleTemporaryFiles();
-    void leftLocks_data();
     void leftLocks();
 };
 
@@ -239,92 +243,59 @@ void TestHostileFolder::undecodableFolderNames() {
     QTEST(undecodableName(name), "shown");
 }
 
-void TestHostileFolder::failedCallsKeepTheOldFile_data() {
-    QTest::addColumn<bool>("replacing"); // or appending
-    QTest::addColumn<int>("call");
-    QTest::addColumn<int>("err");
-    QTest::addColumn<QString>("reason");
-    const QString ioError = QStringLiteral("Der Datenträger meldet einen Fehler beim Schreiben.");
-    for (const bool replacing : {true, false}) {
-        QTest::addRow("%d, fsync", replacing)
-            << replacing << int(SystemCall::Fsync) << EIO << ioError;
-        QTest::addRow("%d, write", replacing)
-            << replacing << int(SystemCall::Write) << ENOSPC << fullReason;
-    }
-    QTest::newRow("replace, close") << true << int(SystemCall::Close) << EIO << ioError;
-    QTest::newRow("replace, rename") << true << int(SystemCall::Rename) << EROFS
-                                     << QStringLiteral("Der Datenträger ist schreibgeschützt.");
-}
-
 // A step of a write that fails keeps the old file, leaves nothing behind and names its reason.
 void TestHostileFolder::failedCallsKeepTheOldFile() {
-    QFETCH(bool, replacing);
-    QFETCH(int, call);
-    QFETCH(int, err);
+    const QString ioError = "Der Datenträger meldet einen Fehler beim Schreiben.";
+    const QList<std::tuple<bool, SystemCall, int, QString>> cases{
+        {true, SystemCall::Fsync, EIO, ioError},
+        {false, SystemCall::Fsync, EIO, ioError},
+        {true, SystemCall::Write, ENOSPC, fullReason},
+        {false, SystemCall::Write, ENOSPC, fullReason},
+        {true, SystemCall::Close, EIO, ioError},
+        {true, SystemCall::Rename, EROFS, "Der Datenträger ist schreibgeschützt."}};
     QTemporaryDir folder;
     const QString path = folder.filePath("Ben.AGB");
     QVERIFY(writeFile(path, "alt"));
-    const auto before = folderObjects(folder.path());
-    std::optional<FailingSystemCall> failing(std::in_place, SystemCall(call), err);
-    QTEST(replacing ? replaceFile(path, "neu", FileOrigin::Own)
-                    : appendToFile(path, "neu", FileOrigin::Own),
-          "reason");
-    QCOMPARE(folderObjects(folder.path()), before);
-    failing.reset();
-    QCOMPARE(replaceFile(path, "neu", FileOrigin::Own), QString());
+    const QStringList before = folderObjects(folder.path());
+    for (const auto& [replacing, call, err, reason] : cases) {
+        const FailingSystemCall failing(call, err);
+        QCOMPARE(replacing ? replaceFile(path, "neu", FileOrigin::Own)
+                           : appendToFile(path, "neu", FileOrigin::Own),
+                 reason);
+        QCOMPARE(folderObjects(folder.path()), before);
+    }
 }
 
-void TestHostileFolder::staleTemporaryFiles_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("kind"); // "file", "other user's", or what plantHostile puts there
-    QTest::addColumn<int>("age");      // seconds
-    QTest::newRow("removed: two hours old") << "Ben.AGB.x7Gq2c"
-                                            << "file" << 7200;
-    QTest::newRow("a replace still running") << "W3.bli.Ab3dEf"
-                                             << "file" << 60;
-    QTest::newRow("not the program's") << "Notizen.txt.x7Gq2c"
-                                       << "file" << 7200;
-    QTest::newRow("not mkostemp's") << "Ben.AGB.x7-q2"
-                                    << "file" << 7200;
-    QTest::newRow("a link") << "Ben.AGB.x7Gq2c"
-                            << "link" << 7200;
-    QTest::newRow("a pipe") << "Ben.AGB.x7Gq2c"
-                            << "fifo" << 7200;
-    if (::geteuid() == 0) // only root can give a file away
-        QTest::newRow("another user's") << "Ben.AGB.x7Gq2c"
-                                        << "other user's" << 7200;
-}
-
+// Of what a replace may leave behind only an old regular file of the user's own goes.
 void TestHostileFolder::staleTemporaryFiles() {
-    QFETCH(QString, name);
-    QFETCH(QString, kind);
-    QFETCH(int, age);
     QTemporaryDir folder;
     QTemporaryDir outside;
-    const QString path = folder.filePath(name);
-    const QString victim = outside.filePath(name);
+    const QString victim = outside.filePath("Ben.AGB.x7Gq2c");
     QVERIFY(writeFile(victim, "fremd"));
-    QVERIFY(kind == "link" || kind == "fifo" ? plantHostile(kind, path, victim)
-                                             : writeFile(path, "halb"));
-    if (kind == "other user's")
-        QCOMPARE(::lchown(QFile::encodeName(path).constData(), 65534, 65534), 0);
-    const timespec when[2] = {{::time(nullptr) - age, 0}, {::time(nullptr) - age, 0}};
-    for (const QString& file : {path, victim})
-        QCOMPARE(
-            ::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), when, AT_SYMLINK_NOFOLLOW),
-            0);
-    const auto outsideBefore = folderObjects(outside.path());
-    const bool removed = QByteArray(QTest::currentDataTag()).startsWith("removed");
-    const auto expected = removed ? QStringList() : folderObjects(folder.path());
-    QCOMPARE(removeStaleTemporaryFiles(folder.path()), int(removed));
-    QCOMPARE(folderObjects(folder.path()), expected);
+    QStringList kept{"W3.bli.young1", "Notizen.txt.x7Gq2c", "Ben.AGB.x7-q2c", "link.AGB.x7Gq2c",
+                     "fifo.AGB.x7Gq2c"};
+    if (::geteuid() == 0) // only root can give a file away
+        kept << "user.AGB.x7Gq2c";
+    for (const QString& name : kept + QStringList{"Ben.AGB.x7Gq2c"}) {
+        const QString path = folder.filePath(name);
+        QVERIFY(plantHostile(name.left(4), path, victim) || writeFile(path, "halb"));
+        QVERIFY(!name.startsWith("user") ||
+                ::lchown(QFile::encodeName(path).constData(), 65534, 0) == 0);
+        setAge(path, name.contains("young") ? 60 : 7200);
+    }
+    setAge(victim, 7200);
+    const QStringList outsideBefore = folderObjects(outside.path());
+    QCOMPARE(removeStaleTemporaryFiles(folder.path()), 1);
+    kept.sort();
+    QCOMPARE(QDir(folder.path())
+                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+             kept);
     QCOMPARE(folderObjects(outside.path()), outsideBefore);
 }
 
-void TestHostileFolder::leftLocks_data() {
-    QTest::addColumn<QByteArray>("owner");
-    QTest::addColumn<qint64>("age"); // seconds; negative: dated in the future
-    QTest::addColumn<bool>("taken");
+// A lock dated in the future gives no age: unless its owner here has ended, it is taken once it
+// has outlasted the whole wait.
+void TestHostileFolder::leftLocks() {
     const pid_t ended = ::fork(); // the id of a process that has ended
     if (ended == 0)
         ::_exit(0);
@@ -332,30 +303,22 @@ void TestHostileFolder::leftLocks_data() {
     const QByteArray here = "\nKalumbrixtor\n" + QSysInfo::machineHostName().toUtf8() + "\n";
     const QByteArray elsewhere = "4242\nKalumbrixtor\nanderer-rechner\n";
     const qint64 in2099 = qint64(::time(nullptr)) - 4070908800LL;
-    QTest::newRow("fresh, another computer") << elsewhere << qint64(0) << false;
-    QTest::newRow("fresh, ended here") << QByteArray::number(ended) + here << qint64(0) << true;
-    // A date in the future gives no age: unless its owner here has ended, such a lock is taken
-    // once it has outlasted the whole wait.
-    QTest::newRow("2099, nothing written") << QByteArray() << in2099 << true;
-    QTest::newRow("2099, another computer") << elsewhere << in2099 << true;
-    QTest::newRow("a minute ahead, running here")
-        << QByteArray::number(::getpid()) + here << qint64(-60) << true;
-}
-
-void TestHostileFolder::leftLocks() {
-    QFETCH(QByteArray, owner);
-    QFETCH(qint64, age);
-    QFETCH(bool, taken);
+    const QList<std::tuple<QByteArray, qint64, bool>> cases{
+        {elsewhere, 0, false},
+        {QByteArray::number(ended) + here, 0, true},
+        {QByteArray(), in2099, true},
+        {elsewhere, in2099, true},
+        {QByteArray::number(::getpid()) + here, -60, true}};
     QTemporaryDir folder;
     const QString path = folder.filePath("W1.bli.lock");
-    QVERIFY(writeFile(path, owner));
-    const timespec when[2] = {{::time(nullptr) - age, 0}, {::time(nullptr) - age, 0}};
-    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), when, 0), 0);
-    {
-        const FileLock lock(path, 200);
-        QCOMPARE(lock.state(), taken ? FileLock::State::Held : FileLock::State::Busy);
+    for (const auto& [owner, age, taken] : cases) {
+        QVERIFY(writeFile(path, owner));
+        setAge(path, age);
+        std::optional<FileLock> lock(std::in_place, path, 200);
+        QCOMPARE(lock->state(), taken ? FileLock::State::Held : FileLock::State::Busy);
+        lock.reset();
+        QCOMPARE(QFileInfo::exists(path), !taken); // a lock taken over goes with its update
     }
-    QCOMPARE(QFileInfo::exists(path), !taken); // a lock taken over goes with its update
 }
 
 QTEST_GUILESS_MAIN(TestHostileFolder)
