@@ -1,20 +1,12 @@
 #include "common/clock.h"
 #include "common/data_folder.h"
 #include "common/printout.h"
-#include "common/program_settings.h"
 #include "common/random.h"
 #include "common/text_codec.h"
 #include "common/window_scale.h"
 #include "support/fixed_clock.h"
 
-#include <QSettings>
 #include <QTest>
-#include <QThread>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 class TestCommon : public QObject {
     Q_OBJECT
@@ -36,9 +28,6 @@ private slots:
     void printFileNames();
     void dataFolderChoice_data();
     void dataFolderChoice();
-    void dataFolderFaults();
-    void settingValues();
-    void settingsPipeDoesNotBlock();
 };
 
 void TestCommon::scalePercent_data() {
@@ -314,107 +303,6 @@ void TestCommon::dataFolderChoice() {
         chooseDataFolder(bytes, {setting.toUtf8(), "/x.conf"}, "/home/lea/start", "/home/lea");
     QCOMPARE(choice.folder, folder);
     QCOMPARE(choice.fault.isEmpty(), !faulty);
-}
-
-// What is in the folder's place, or in its name, is what the message says, whichever way the
-// folder was given; the settings file that gave it is named.
-void TestCommon::dataFolderFaults() {
-    QTemporaryDir dir;
-    QVERIFY(QFile(dir.filePath("Liste.txt")).open(QIODevice::WriteOnly));
-    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("Rohr")).constData(), 0600), 0);
-    for (const auto& [path, reason] : QList<std::pair<QString, QString>>{
-             {dir.path(), ""},
-             {dir.filePath("fehlt"), "Den Ordner gibt es nicht."},
-             {dir.filePath("Liste.txt"), "Der Pfad nennt eine Datei, keinen Ordner."},
-             {dir.filePath("Liste.txt/4b"), "Ein Teil des Pfads ist eine Datei, kein Ordner."},
-             {dir.filePath("Rohr"), "Der Pfad nennt eine Pipe (FIFO), keinen Ordner."},
-             {"/proc", "Der Ordner gehört zum Betriebssystem"}})
-        QVERIFY2(reason.isEmpty() ? dataFolderFault(path).isEmpty()
-                                  : dataFolderFault(path).startsWith(reason),
-                 qPrintable(path));
-    const QString shown = "Der Name des Ordners\n/Sch\\xFCler\n";
-    for (const auto& [arguments, setting, start, fault] :
-         QList<std::tuple<QByteArrayList, QByteArray, QByteArray, QString>>{
-             {{"k", "--ordner", "/Sch\xfcler"},
-              "",
-              "/",
-              shown + "(angegeben mit --ordner)\nenthält"},
-             {{"k"},
-              "/Sch\xfcler",
-              "/",
-              shown + "(eingestellt als Datenordner in /u/K.conf)\nenthält"},
-             {{"k"}, "", "/Sch\xfcler", shown + "enthält"},
-             {{"k"}, "/" + QByteArray(1 << 20, 'a'), "/", "Der Pfad des Ordners\n/aaa"}}) {
-        const DataFolderChoice choice =
-            chooseDataFolder(arguments, {setting, "/u/K.conf"}, start, "/");
-        QVERIFY2(choice.fault.startsWith(fault) && choice.folder.isEmpty(),
-                 qPrintable(choice.fault.left(200)));
-    }
-    DataFolderChoice set =
-        chooseDataFolder({"k"}, {"Liste.txt", "/u/K.conf"}, QFile::encodeName(dir.path()), "/");
-    QVERIFY(unusableDataFolderMessage(set, dataFolderFault(set.folder))
-                .contains("Liste.txt\n(eingestellt als Datenordner in /u/K.conf)\nnicht angelegt "
-                          "werden.\nDer Pfad nennt eine Datei"));
-}
-
-// A value with commas is one text as written (as Qt's settings would make a list of it), from
-// the first file that sets it.
-void TestCommon::settingValues() {
-    QTemporaryDir dir;
-    const QStringList files{dir.filePath("user.conf"), dir.filePath("system.conf")};
-    const QByteArray school = "Datenordner=/srv/schule\n";
-    const QString folder = "Datenordner";
-    // the user's text ("pipe": a pipe), the system-wide text, key, value, its file (-1: none)
-    for (const auto& [user, system, key, value, file] :
-         QList<std::tuple<QByteArray, QByteArray, QString, QByteArray, int>>{
-             {"[General]\nDatenordner=/srv/x/4a, 4b\n", school, folder, "/srv/x/4a, 4b", 0},
-             {"Lernverlauf=postgresql://k@h1:5432,h2/db", "", "Lernverlauf",
-              "postgresql://k@h1:5432,h2/db", 0},
-             {"[general]\nDatenordner = /a ,  b ; alt\n", "", folder, "/a ,  b", 0},
-             {"Datenordner=\"/a; b, c\"", "", folder, "/a; b, c", 0},
-             {"Datenordner=/Sch\xfcler", school, folder, "/Sch\xfcler", 0},
-             {"[Vorlesen]\nDatenordner=/x\n", school, folder, "/srv/schule", 1},
-             {"pipe", school, folder, "/srv/schule", 1},
-             {"a=1", "", folder, "", -1}}) {
-        for (const QString& path : files)
-            QFile::remove(path);
-        QFile userFile(files[0]);
-        QFile systemFile(files[1]);
-        QVERIFY(user == "pipe" ? ::mkfifo(QFile::encodeName(files[0]).constData(), 0600) == 0
-                               : userFile.open(QIODevice::WriteOnly) && userFile.write(user) >= 0);
-        QVERIFY(systemFile.open(QIODevice::WriteOnly) && systemFile.write(system) >= 0);
-        userFile.close();
-        systemFile.close();
-        const SettingValue found = settingValue(key, files);
-        QCOMPARE(found.bytes, value);
-        QCOMPARE(found.file, file < 0 ? QString() : files[file]);
-    }
-}
-
-// A pipe as the user's settings file is never read: a process reading the settings either ends
-// or opens the pipe, which a writer that does not wait would find.
-void TestCommon::settingsPipeDoesNotBlock() {
-    QTemporaryDir home;
-    QVERIFY(QDir(home.path()).mkdir("Kalumbrixtor"));
-    const QByteArray pipe = QFile::encodeName(home.filePath("Kalumbrixtor/Kalumbrixtor.conf"));
-    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-        keepSettingsFromBlocking();
-        ::_exit(QSettings("Kalumbrixtor", "Kalumbrixtor").value("Vorlesen/an").isValid());
-    }
-    int status = 0;
-    bool opened = false;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
-            opened = true; // lets the child go on
-            ::close(fd);
-        }
-        QThread::msleep(5);
-    }
-    QVERIFY(!opened);
-    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 QTEST_GUILESS_MAIN(TestCommon)
