@@ -4,6 +4,7 @@
 #include "appearance/program_icon.h"
 #include "common/data_folder.h"
 #include "common/file_access.h"
+#include "common/program_settings.h"
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_controller.h"
@@ -136,6 +137,15 @@ std::optional<int> transferFromCommandLine(const QStringList& arguments) {
     return error ? 1 : 0;
 }
 
+// The command line as the system gave it: a folder's name may hold bytes that are not UTF-8,
+// which a message must show as they are.
+QByteArrayList commandLineBytes(int argc, char* argv[]) {
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -145,6 +155,7 @@ int main(int argc, char* argv[]) {
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
+    keepSettingsFromBlocking();
     const SessionBusOpener sessionBus;
     installGermanTranslation();
     if (const std::optional<int> transferred = transferFromCommandLine(QApplication::arguments()))
@@ -156,32 +167,18 @@ int main(int argc, char* argv[]) {
     RunController run(state, platform);
     ignoreFileSizeSignal();
     // The data folder is chosen once, here: every window gets it from main.
-    const DataFolderChoice chosenFolder = chooseDataFolder(
-        QApplication::arguments(), dataFolderSetting(), QDir::currentPath(), QDir::homePath());
+    const DataFolderChoice chosenFolder =
+        chooseDataFolder(commandLineBytes(argc, argv), settingValue(QStringLiteral("Datenordner")),
+                         currentFolderBytes(), QDir::homePath());
     const QString dataFolder = chosenFolder.folder;
-    const QString origin = dataFolderOrigin(chosenFolder.source);
-    if (!chosenFolder.fault.isEmpty()) {
+    QString folderFault = chosenFolder.fault;
+    if (const QString reason = folderFault.isEmpty() ? dataFolderFault(dataFolder) : QString();
+        !reason.isEmpty())
+        folderFault = unusableDataFolderMessage(chosenFolder, reason);
+    if (!folderFault.isEmpty()) {
         QApplication::setWindowIcon(programIcon());
-        platform.showMessage(nullptr, MessageKind::Warning, MessageButtons::Ok, chosenFolder.fault,
+        platform.showMessage(nullptr, MessageKind::Warning, MessageButtons::Ok, folderFault,
                              std::nullopt);
-        return 2;
-    }
-    // A folder named on the command line or in the settings arrived as text and has a name Qt
-    // can give back; the folder the program was started in may not.
-    const QString undecodable = chosenFolder.source == DataFolderChoice::Source::StartFolder
-                                    ? undecodableName(currentFolderBytes())
-                                    : QString();
-    if (!undecodable.isEmpty()) {
-        QApplication::setWindowIcon(programIcon());
-        platform.showMessage(
-            nullptr, MessageKind::Warning, MessageButtons::Ok,
-            QStringLiteral("Der Name des Ordners\n%1\nenthält Zeichen, die Kalumbrixtor nicht "
-                           "lesen kann (hier als \\x.. gezeigt). In diesem Ordner kann es deshalb "
-                           "keine Dateien anlegen.\n\nBitte gib dem Ordner einen Namen aus "
-                           "gewöhnlichen Buchstaben und Ziffern, oder starte Kalumbrixtor in "
-                           "einem anderen Ordner.")
-                .arg(undecodable),
-            std::nullopt);
         return 2;
     }
     // Every printout goes to the printer chosen last, whichever window chose it.
@@ -204,24 +201,14 @@ int main(int argc, char* argv[]) {
     FocusMarker::frameFocusInEveryWindow();
     if (!mainWindow.bestListsReady()) {
         QApplication::setWindowIcon(programIcon());
-        // A folder someone set is named with where it was set, and is put right there.
-        const QString folderText =
-            origin.isEmpty() ? QDir::toNativeSeparators(dataFolder)
-                             : QDir::toNativeSeparators(dataFolder) + QLatin1Char('\n') + origin;
-        const QString advice =
-            origin.isEmpty()
-                ? QStringLiteral("Bitte starte Kalumbrixtor in einem Ordner, in dem es Dateien "
-                                 "anlegen darf.")
-                : QStringLiteral("Bitte gib einen Ordner an, den es gibt und in dem Kalumbrixtor "
-                                 "Dateien anlegen darf.");
-        platform.showMessage(
-            nullptr, MessageKind::Warning, MessageButtons::Ok,
-            QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
-                           "angelegt werden.\n%2\n\n%3")
-                .arg(folderText, mainWindow.bestListsFailure(), advice),
-            std::nullopt);
+        platform.showMessage(nullptr, MessageKind::Warning, MessageButtons::Ok,
+                             unusableDataFolderMessage(chosenFolder, mainWindow.bestListsFailure()),
+                             std::nullopt);
         return 2;
     }
+    // What a replace left behind when a program was ended in the middle of it goes once the
+    // window is on screen.
+    afterFirstFrame(&mainWindow, [&] { removeStaleTemporaryFiles(dataFolder); });
     // A voice that fails is reported once, outside the call that found it.
     speechMenu = mainWindow.speechMenu();
     speech.emplace([&](const QString& reason) {

@@ -1,77 +1,166 @@
 #include "common/data_folder.h"
 
+#include "common/file_access.h"
+
 #include <QDir>
-#include <QSettings>
+#include <QFile>
 
 #include <optional>
 
+#include <cerrno>
+#include <climits>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+
 namespace {
 
-const QString option = QStringLiteral("--ordner");
+const QByteArray option = QByteArrayLiteral("--ordner");
 
-QString absoluteFolder(const QString& path, const QString& startFolder, const QString& home) {
-    QString expanded = path;
-    if (expanded == QLatin1String("~") || expanded.startsWith(QLatin1String("~/")))
-        expanded = home + expanded.mid(1);
-    return QDir::cleanPath(QDir(startFolder).absoluteFilePath(expanded));
+// The folder as a message shows it, with where it came from on a line of its own.
+QString folderLines(const QString& shown, const DataFolderChoice& choice) {
+    const QString origin = dataFolderOrigin(choice);
+    return origin.isEmpty() ? shown : shown + QLatin1Char('\n') + origin;
+}
+
+DataFolderChoice faulty(DataFolderChoice choice, const QString& message) {
+    choice.folder.clear();
+    choice.fault = message;
+    return choice;
 }
 
 } // namespace
 
-DataFolderChoice chooseDataFolder(const QStringList& arguments, const QString& setting,
-                                  const QString& startFolder, const QString& home) {
+DataFolderChoice chooseDataFolder(const QByteArrayList& arguments, const SettingValue& setting,
+                                  const QByteArray& startFolder, const QString& home) {
     DataFolderChoice choice;
     // The last --ordner counts, as with most programs: a wrapper script may give one that the
     // user's own overrides.
-    std::optional<QString> given;
+    std::optional<QByteArray> given;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == option) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-                choice.source = DataFolderChoice::Source::CommandLine;
-                choice.fault = QStringLiteral("Nach --ordner fehlt der Ordner.");
-                return choice;
-            }
-            given = arguments[++i];
-        } else if (argument.startsWith(option + QLatin1Char('='))) {
+        const QByteArray& argument = arguments[i];
+        if (argument == option)
+            given = i + 1 < arguments.size() ? arguments[++i] : QByteArray();
+        else if (argument.startsWith(option + '='))
             given = argument.mid(option.size() + 1);
-            if (given->isEmpty()) {
-                choice.source = DataFolderChoice::Source::CommandLine;
-                choice.fault = QStringLiteral("Nach --ordner fehlt der Ordner.");
-                return choice;
-            }
+        else
+            continue;
+        if (given->isEmpty()) {
+            choice.source = DataFolderChoice::Source::CommandLine;
+            return faulty(choice, QStringLiteral("Nach --ordner fehlt der Ordner."));
         }
     }
+    QByteArray path = startFolder;
     if (given) {
         choice.source = DataFolderChoice::Source::CommandLine;
-        choice.folder = absoluteFolder(*given, startFolder, home);
-    } else if (!setting.trimmed().isEmpty()) {
+        path = *given;
+    } else if (!setting.bytes.trimmed().isEmpty()) {
         choice.source = DataFolderChoice::Source::Settings;
-        choice.folder = absoluteFolder(setting.trimmed(), startFolder, home);
-    } else {
-        choice.folder = QDir::cleanPath(startFolder);
+        choice.settingsFile = setting.file;
+        path = setting.bytes.trimmed();
+    } else if (startFolder.isEmpty()) {
+        return faulty(choice, QStringLiteral("Den Ordner, in dem Kalumbrixtor gestartet wurde, "
+                                             "gibt es nicht mehr.\n\nBitte starte Kalumbrixtor "
+                                             "in einem anderen Ordner."));
     }
+    if (path == "~" || path.startsWith("~/"))
+        path = QFile::encodeName(home) + path.mid(1);
+    else if (!path.startsWith('/'))
+        path = startFolder + '/' + path;
+    const QString alternative = choice.source == DataFolderChoice::Source::StartFolder
+                                    ? QStringLiteral("starte Kalumbrixtor in einem anderen Ordner")
+                                    : QStringLiteral("gib einen anderen Ordner an");
+    // Checked before anything else looks at the path: a huge value is refused at once, and a
+    // message shows only its start.
+    if (path.size() >= PATH_MAX)
+        return faulty(
+            choice, QStringLiteral("Der Pfad des Ordners\n%1\nist zu lang (%2 Bytes, erlaubt "
+                                   "sind höchstens %3).\n\nBitte %4.")
+                        .arg(folderLines(QString::fromUtf8(path.left(80)) + QChar(0x2026), choice))
+                        .arg(path.size())
+                        .arg(PATH_MAX - 1)
+                        .arg(alternative));
+    if (const QString shown = undecodableName(path); !shown.isEmpty())
+        return faulty(
+            choice,
+            QStringLiteral("Der Name des Ordners\n%1\nenthält Zeichen, die Kalumbrixtor nicht "
+                           "lesen kann (hier als \\x.. gezeigt). In diesem Ordner kann es deshalb "
+                           "keine Dateien anlegen.\n\nBitte gib dem Ordner einen Namen aus "
+                           "gewöhnlichen Buchstaben und Ziffern, oder %2.")
+                .arg(folderLines(shown, choice), alternative));
+    choice.folder = QDir::cleanPath(QFile::decodeName(path));
     return choice;
 }
 
-QString dataFolderSetting() {
-    const QSettings settings(QStringLiteral("Kalumbrixtor"), QStringLiteral("Kalumbrixtor"));
-    return settings.value(QStringLiteral("Datenordner")).toString();
+QString dataFolderFault(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        switch (errno) {
+        case ENOENT:
+            return QStringLiteral("Den Ordner gibt es nicht.");
+        case ENOTDIR:
+            return QStringLiteral("Ein Teil des Pfads ist eine Datei, kein Ordner.");
+        case EACCES:
+            return QStringLiteral("Kalumbrixtor darf den Ordner nicht öffnen.");
+        case ELOOP:
+            return QStringLiteral("Der Pfad führt über Verknüpfungen im Kreis.");
+        default:
+            return reasonForError(errno, false);
+        }
+    }
+    if (S_ISREG(info.st_mode))
+        return QStringLiteral("Der Pfad nennt eine Datei, keinen Ordner.");
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("Der Pfad nennt eine Pipe (FIFO), keinen Ordner.");
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("Der Pfad nennt ein Gerät oder etwas anderes, keinen Ordner.");
+    // The kernel's own folders show the system's state and take no files.
+    struct statfs system {};
+    if (::statfs(name.constData(), &system) == 0) {
+        switch (system.f_type) {
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+        case DEBUGFS_MAGIC:
+        case TRACEFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case DEVPTS_SUPER_MAGIC:
+            return QStringLiteral("Der Ordner gehört zum Betriebssystem (wie /proc und /sys): Er "
+                                  "zeigt dessen Zustand und nimmt keine Dateien auf.");
+        default:
+            break;
+        }
+    }
+    return QString();
 }
 
-QString historyServerSetting() {
-    const QSettings settings(QStringLiteral("Kalumbrixtor"), QStringLiteral("Kalumbrixtor"));
-    return settings.value(QStringLiteral("Lernverlauf")).toString().trimmed();
+QString unusableDataFolderMessage(const DataFolderChoice& choice, const QString& reason) {
+    const QString advice =
+        choice.source == DataFolderChoice::Source::StartFolder
+            ? QStringLiteral("Bitte starte Kalumbrixtor in einem Ordner, in dem es Dateien "
+                             "anlegen darf.")
+            : QStringLiteral("Bitte gib einen Ordner an, den es gibt und in dem Kalumbrixtor "
+                             "Dateien anlegen darf.");
+    return QStringLiteral("Die Bestenlisten W1.bli bis W16.bli können im Ordner\n%1\nnicht "
+                          "angelegt werden.\n%2\n\n%3")
+        .arg(folderLines(QDir::toNativeSeparators(choice.folder), choice), reason, advice);
 }
 
-QString dataFolderOrigin(DataFolderChoice::Source source) {
-    switch (source) {
+QString dataFolderOrigin(const DataFolderChoice& choice) {
+    switch (choice.source) {
     case DataFolderChoice::Source::CommandLine:
         return QStringLiteral("(angegeben mit --ordner)");
     case DataFolderChoice::Source::Settings:
-        return QStringLiteral("(eingestellt als Datenordner in Kalumbrixtor.conf)");
+        return QStringLiteral("(eingestellt als Datenordner in %1)")
+            .arg(QDir::toNativeSeparators(choice.settingsFile));
     case DataFolderChoice::Source::StartFolder:
         break;
     }
     return {};
+}
+
+QString historyServerSetting() {
+    return QString::fromUtf8(settingValue(QStringLiteral("Lernverlauf")).bytes).trimmed();
 }

@@ -5,15 +5,51 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
+
+// The call a test has made fail, or -1.
+std::atomic<int> failingCall{-1};
+std::atomic<int> failingError{0};
+
+bool failsNow(SystemCall call) {
+    if (failingCall.load(std::memory_order_relaxed) != int(call))
+        return false;
+    errno = failingError.load(std::memory_order_relaxed);
+    return true;
+}
+
+ssize_t writeCall(int fd, const char* data, size_t size) {
+    return failsNow(SystemCall::Write) ? -1 : ::write(fd, data, size);
+}
+
+int fsyncCall(int fd) {
+    return failsNow(SystemCall::Fsync) ? -1 : ::fsync(fd);
+}
+
+int renameCall(const char* from, const char* to) {
+    return failsNow(SystemCall::Rename) ? -1 : ::rename(from, to);
+}
+
+int closeCall(int fd) {
+    if (failsNow(SystemCall::Close)) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return -1;
+    }
+    return ::close(fd);
+}
 
 QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
@@ -84,7 +120,7 @@ int writeAll(int fd, const QByteArray& data) {
     qsizetype done = 0;
     while (done < data.size()) {
         const ssize_t written = retried(
-            [&] { return ::write(fd, data.constData() + done, size_t(data.size() - done)); });
+            [&] { return writeCall(fd, data.constData() + done, size_t(data.size() - done)); });
         if (written < 0)
             return errno;
         if (written == 0)
@@ -207,13 +243,13 @@ QString replaceFile(const QString& path, const QByteArray& data, FileOrigin orig
     int err = ::fchmod(fd, mode) == 0 ? 0 : errno;
     if (err == 0)
         err = writeAll(fd, data);
-    if (err == 0 && ::fsync(fd) != 0)
+    if (err == 0 && fsyncCall(fd) != 0)
         err = errno;
-    if (::close(fd) != 0 && err == 0)
+    if (closeCall(fd) != 0 && err == 0)
         err = errno;
     // rename() replaces a link in the file's place by the new file instead of writing through
     // it, so even a link put there since the look above cannot lead the data out of the folder.
-    if (err == 0 && ::rename(temporary.constData(), name.constData()) != 0)
+    if (err == 0 && renameCall(temporary.constData(), name.constData()) != 0)
         err = errno;
     if (err != 0) {
         ::unlink(temporary.constData());
@@ -236,7 +272,7 @@ QString appendToFile(const QString& path, const QByteArray& data, FileOrigin ori
     ::fstat(fd, &opened);
     const off_t oldSize = opened.st_size;
     int err = writeAll(fd, data);
-    if (err == 0 && ::fsync(fd) != 0)
+    if (err == 0 && fsyncCall(fd) != 0)
         err = errno;
     if (err != 0) {
         // Take back whatever part of the data reached the file.
@@ -247,7 +283,7 @@ QString appendToFile(const QString& path, const QByteArray& data, FileOrigin ori
         ::close(fd);
         return reasonForError(err, true);
     }
-    if (::close(fd) != 0)
+    if (closeCall(fd) != 0)
         return reasonForError(errno, true);
     if (!existed)
         syncFolderOf(path);
@@ -312,6 +348,65 @@ QString undecodableName(const QByteArray& name) {
         }
     }
     return shown;
+}
+
+namespace {
+
+// "NAME.EXT.XXXXXX": a temporary file of replaceFile beside one of the program's own files.
+bool temporaryOfOwnFile(const QByteArray& name) {
+    static const QList<QByteArray> ownExtensions{".bli", ".agb", ".erg", ".pdf", ".csv"};
+    constexpr qsizetype suffix = 7; // the dot and mkostemp's six letters or digits
+    if (name.size() <= suffix || name[name.size() - suffix] != '.')
+        return false;
+    for (qsizetype i = name.size() - suffix + 1; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    const QByteArray base = name.left(name.size() - suffix).toLower();
+    return std::any_of(ownExtensions.begin(), ownExtensions.end(), [&](const QByteArray& ext) {
+        return base.size() > ext.size() && base.endsWith(ext);
+    });
+}
+
+} // namespace
+
+int removeStaleTemporaryFiles(const QString& folder) {
+    constexpr time_t staleAfterSeconds = 3600;
+    const int folderFd =
+        ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    if (folderFd < 0)
+        return 0;
+    DIR* entries = ::fdopendir(folderFd);
+    if (!entries) {
+        ::close(folderFd);
+        return 0;
+    }
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(entries)) {
+        const QByteArray name(entry->d_name);
+        if (!temporaryOfOwnFile(name))
+            continue;
+        struct stat info {};
+        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+            now - info.st_mtim.tv_sec < staleAfterSeconds)
+            continue;
+        if (::unlinkat(folderFd, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(entries);
+    return removed;
+}
+
+FailingSystemCall::FailingSystemCall(SystemCall call, int err) {
+    failingError.store(err);
+    failingCall.store(int(call));
+}
+
+FailingSystemCall::~FailingSystemCall() {
+    failingCall.store(-1);
 }
 
 std::optional<QByteArray> readAtMost(QIODevice& device, qint64 limit) {

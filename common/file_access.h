@@ -67,6 +67,26 @@ QByteArray currentFolderBytes();
 // such byte as \xHH, for a message. Empty when the name is fine.
 QString undecodableName(const QByteArray& name);
 
+// Removes what a replace left behind when the program was ended in the middle of it: files
+// named like the temporary files of the program's own files ("Ben.AGB.x7Gq2c", "W3.bli.Ab3dEf")
+// that are older than an hour, so that no replace still running on another computer loses its
+// file. Only regular files of this user are removed, never a link or what it leads to. Returns
+// how many were removed.
+int removeStaleTemporaryFiles(const QString& folder);
+
+// For tests: the system calls of this file layer that a test can make fail, to see what a
+// failure at that step does to the files and what the user is told.
+enum class SystemCall { Write, Fsync, Rename, Close };
+// While it lives, every such call of the file layer fails with err instead of being made (a
+// failing close still releases the descriptor).
+class FailingSystemCall {
+public:
+    FailingSystemCall(SystemCall call, int err);
+    ~FailingSystemCall();
+    FailingSystemCall(const FailingSystemCall&) = delete;
+    FailingSystemCall& operator=(const FailingSystemCall&) = delete;
+};
+
 // At most limit bytes from the device, so that a huge or endless source is never read whole.
 // Nothing when the device reports a read error.
 std::optional<QByteArray> readAtMost(QIODevice& device, qint64 limit);

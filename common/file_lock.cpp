@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +40,10 @@ QString foreignObject(const QString& path, const QString& reason) {
 FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
     const QByteArray name = QFile::encodeName(lockPath);
     const QDeadlineTimer deadline(timeoutMs);
+    // The lock found first, if it was dated in the future, and whether it was taken over.
+    std::optional<Seen> firstUndated;
+    bool lookedOnce = false;
+    bool tookOver = false;
     for (;;) {
         const int fd =
             ::open(name.constData(),
@@ -63,7 +68,12 @@ FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
             reason_ = reasonForError(errno, true);
             return;
         }
-        switch (inspectExisting()) {
+        Seen seen;
+        const Existing existing = inspectExisting(seen);
+        if (!lookedOnce && existing == Existing::Undated)
+            firstUndated = seen;
+        lookedOnce = true;
+        switch (existing) {
         case Existing::Foreign:
             return;
         case Existing::Gone:
@@ -72,9 +82,15 @@ FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
             ::unlink(name.constData());
             continue;
         case Existing::Live:
+        case Existing::Undated:
             break;
         }
         if (deadline.hasExpired()) {
+            if (existing == Existing::Undated && firstUndated == seen && !tookOver) {
+                tookOver = true;
+                ::unlink(name.constData());
+                continue;
+            }
             state_ = State::Busy;
             return;
         }
@@ -87,7 +103,7 @@ FileLock::~FileLock() {
         ::unlink(QFile::encodeName(path_).constData());
 }
 
-FileLock::Existing FileLock::inspectExisting() {
+FileLock::Existing FileLock::inspectExisting(Seen& seen) {
     // Something that is not a lock file in its place: waiting for it would never end.
     if (const QString refusal = notAFileReason(path_, FileOrigin::Own); !refusal.isEmpty()) {
         reason_ = foreignObject(path_, refusal);
@@ -100,20 +116,24 @@ FileLock::Existing FileLock::inspectExisting() {
     if ((readable ? ::fstat(file.handle(), &info)
                   : ::lstat(QFile::encodeName(path_).constData(), &info)) != 0)
         return Existing::Gone;
+    seen = {quint64(info.st_dev), quint64(info.st_ino),
+            qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
     const qint64 ageMs = QDateTime::currentMSecsSinceEpoch() -
                          (qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000);
     if (ageMs > staleFileLockMs)
         return Existing::Stale;
+    // A date in the future tells nothing of the lock's age; only its owner can.
+    const Existing unlessOwnerEnded = ageMs < 0 ? Existing::Undated : Existing::Live;
     if (!readable)
-        return Existing::Live;
+        return unlessOwnerEnded;
     const QList<QByteArray> lines = file.read(1024).split('\n');
     if (lines.size() < 3)
-        return Existing::Live; // being written this very moment
+        return unlessOwnerEnded; // being written this very moment, or never written
     bool numeric = false;
     const qint64 pid = lines[0].toLongLong(&numeric);
     // A lock of a program on this computer that no longer runs is taken over at once.
     if (numeric && pid > 0 && QString::fromUtf8(lines[2]) == QSysInfo::machineHostName() &&
         ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
         return Existing::Stale;
-    return Existing::Live;
+    return unlessOwnerEnded;
 }

@@ -13,7 +13,10 @@
 inline constexpr int fileLockTimeoutMs = 3000;
 // A lock older than this counts as left behind by a program that ended without removing it
 // (a crash, a computer switched off). A lock of a program on this computer that no longer runs
-// is taken over at once; one from another computer only by its age.
+// is taken over at once; one from another computer only by its age. A lock dated in the future
+// (a computer whose clock runs fast, or a date set by hand) has no age to go by: unless its owner
+// on this computer has ended, it is taken over once it has outlasted one whole wait unchanged,
+// which an update that takes milliseconds never does.
 inline constexpr int staleFileLockMs = 10000;
 
 // The lock file holds the process id, the program's name and the computer's name, one a line.
@@ -38,8 +41,15 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
 private:
-    enum class Existing { Gone, Live, Stale, Foreign };
-    Existing inspectExisting();
+    enum class Existing { Gone, Live, Undated, Stale, Foreign };
+    // Which lock file was looked at: the same one while its file and date stay the same.
+    struct Seen {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 modifiedNs = 0;
+        bool operator==(const Seen&) const = default;
+    };
+    Existing inspectExisting(Seen& seen);
 
     QString path_;
     State state_ = State::Failed;

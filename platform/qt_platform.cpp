@@ -114,14 +114,18 @@ MessageAnswer QtPlatform::showMessage(QWidget* parent, MessageKind kind, Message
     // The box wraps its text at 500 pixels, which at a large text size leaves a narrow column
     // of a few words a line. It is given the width of its longest line, up to 60 characters and
     // within the 1000 pixels the box itself never exceeds on a wide screen (nor half of a narrow
-    // one).
+    // one). A width the box would choose anyway is left to it: the box wraps the text only when
+    // the label's least width is more than its own 500 pixels, and would cut the lines short
+    // otherwise.
     if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
         box.ensurePolished(); // the box takes its text size from the application only here
         const QFontMetrics metrics(label->font());
         int width =
             qMin(metrics.boundingRect(QRect(), 0, text).width(), 60 * metrics.averageCharWidth());
         const int screenWidth = box.screen() ? box.screen()->availableGeometry().width() : 1024;
-        label->setMinimumWidth(std::min({width, 800, screenWidth / 2}));
+        width = std::min({width, 800, screenWidth / 2});
+        if (width > std::min(screenWidth / 2, 500))
+            label->setMinimumWidth(width);
     }
     // The order of the buttons stays the platform's; only the one Return presses changes.
     if (defaultAnswer)

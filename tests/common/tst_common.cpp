@@ -296,8 +296,11 @@ void TestCommon::dataFolderChoice() {
     QFETCH(QString, setting);
     QFETCH(QString, folder);
     QFETCH(bool, faulty);
-    const DataFolderChoice choice = chooseDataFolder(
-        arguments, setting, QStringLiteral("/home/lea/start"), QStringLiteral("/home/lea"));
+    QByteArrayList bytes;
+    for (const QString& argument : arguments)
+        bytes << QFile::encodeName(argument);
+    const DataFolderChoice choice =
+        chooseDataFolder(bytes, {setting.toUtf8(), "/x.conf"}, "/home/lea/start", "/home/lea");
     QCOMPARE(choice.folder, folder);
     QCOMPARE(choice.fault.isEmpty(), !faulty);
 }

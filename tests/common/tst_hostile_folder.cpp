@@ -2,13 +2,17 @@
 // own files (a link, a pipe, a device, a folder, a full disk) never leads a write out of the
 // folder, never blocks and is reported with what it is.
 
+#include "common/data_folder.h"
 #include "common/file_access.h"
+#include "common/file_lock.h"
 #include "competition/best_list_file.h"
 #include "storage/results_file.h"
 #include "storage/task_set_file.h"
 #include "support/hostile_objects.h"
 
 #include <QFileInfo>
+#include <QSettings>
+#include <QSysInfo>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -72,6 +76,13 @@ void plantUsualFiles(const QString& folder) {
     QVERIFY(writeFile(QDir(folder).filePath("Ben.AGB"), QByteArray(72 * 2, 'a')));
 }
 
+// Dates the object at path (itself, not what a link leads to) seconds back.
+void setAge(const QString& path, qint64 seconds) {
+    const timespec when[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), when, AT_SYMLINK_NOFOLLOW),
+             0);
+}
+
 } // namespace
 
 class TestHostileFolder : public QObject {
@@ -84,6 +95,12 @@ private slots:
     void fileSizeLimitFailsLikeAFullDisk();
     void undecodableFolderNames_data();
     void undecodableFolderNames();
+    void failedCallsKeepTheOldFile();
+    void staleTemporaryFiles();
+    void leftLocks();
+    void dataFolderFaults();
+    void settingValues();
+    void settingsPipeDoesNotBlock();
 };
 
 void TestHostileFolder::writersInAHostileFolder_data() {
@@ -227,6 +244,162 @@ void TestHostileFolder::undecodableFolderNames_data() {
 void TestHostileFolder::undecodableFolderNames() {
     QFETCH(QByteArray, name);
     QTEST(undecodableName(name), "shown");
+}
+
+// A step of a write that fails keeps the old file, leaves nothing behind and names its reason.
+void TestHostileFolder::failedCallsKeepTheOldFile() {
+    const QString ioError = "Der Datenträger meldet einen Fehler beim Schreiben.";
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Ben.AGB");
+    QVERIFY(writeFile(path, "alt"));
+    const QStringList before = folderObjects(folder.path());
+    for (const auto& [replacing, call, err, reason] :
+         QList<std::tuple<bool, SystemCall, int, QString>>{
+             {true, SystemCall::Fsync, EIO, ioError},
+             {false, SystemCall::Fsync, EIO, ioError},
+             {false, SystemCall::Write, ENOSPC, fullReason},
+             {true, SystemCall::Close, EIO, ioError},
+             {true, SystemCall::Rename, EROFS, "Der Datenträger ist schreibgeschützt."}}) {
+        const FailingSystemCall failing(call, err);
+        QCOMPARE(replacing ? replaceFile(path, "neu", FileOrigin::Own)
+                           : appendToFile(path, "neu", FileOrigin::Own),
+                 reason);
+        QCOMPARE(folderObjects(folder.path()), before);
+    }
+}
+
+// Of what a replace may leave behind only an old regular file of the user's own goes.
+void TestHostileFolder::staleTemporaryFiles() {
+    QTemporaryDir folder;
+    QTemporaryDir outside;
+    const QString victim = outside.filePath("Ben.AGB.x7Gq2c");
+    QVERIFY(writeFile(victim, "fremd"));
+    setAge(victim, 7200);
+    QStringList kept{"Notizen.txt.x7Gq2c", "W3.bli.young1", "fifo.AGB.x7Gq2c", "link.AGB.x7Gq2c"};
+    if (::geteuid() == 0) // only root can give a file away
+        kept << "user.AGB.x7Gq2c";
+    for (const QString& name : kept + QStringList{"Ben.AGB.x7Gq2c"}) {
+        const QString path = folder.filePath(name);
+        QVERIFY(plantHostile(name.left(4), path, victim) || writeFile(path, "halb"));
+        QVERIFY(!name.startsWith("user") ||
+                ::lchown(QFile::encodeName(path).constData(), 65534, 0) == 0);
+        setAge(path, name.contains("young") ? 60 : 7200);
+    }
+    const QStringList outsideBefore = folderObjects(outside.path());
+    QCOMPARE(removeStaleTemporaryFiles(folder.path()), 1);
+    QCOMPARE(QDir(folder.path())
+                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+             kept);
+    QCOMPARE(folderObjects(outside.path()), outsideBefore);
+}
+
+// A lock dated in the future gives no age: unless its owner here has ended, it is taken once it
+// has outlasted the whole wait; a fresh lock of another computer is waited for.
+void TestHostileFolder::leftLocks() {
+    const QByteArray elsewhere = "4242\nKalumbrixtor\nanderer-rechner\n";
+    const QByteArray running = QByteArray::number(::getpid()) + "\nKalumbrixtor\n" +
+                               QSysInfo::machineHostName().toUtf8() + "\n";
+    const qint64 in2099 = qint64(::time(nullptr)) - 4070908800LL;
+    QTemporaryDir folder;
+    const QString path = folder.filePath("W1.bli.lock");
+    for (const auto& [owner, age, taken] :
+         QList<std::tuple<QByteArray, qint64, bool>>{{elsewhere, 0, false},
+                                                     {QByteArray(), in2099, true},
+                                                     {elsewhere, in2099, true},
+                                                     {running, -60, true}}) {
+        QVERIFY(writeFile(path, owner));
+        setAge(path, age);
+        QCOMPARE(FileLock(path, 200).state(),
+                 taken ? FileLock::State::Held : FileLock::State::Busy);
+        QCOMPARE(QFileInfo::exists(path), !taken); // a lock taken over goes with its update
+    }
+}
+
+// What is in the folder's place, or in its name, is what the message says, whichever way the
+// folder was given; the settings file that gave it is named.
+void TestHostileFolder::dataFolderFaults() {
+    QTemporaryDir dir;
+    QVERIFY(QFile(dir.filePath("Liste.txt")).open(QIODevice::WriteOnly));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("Rohr")).constData(), 0600), 0);
+    QCOMPARE(dataFolderFault(dir.path()), QString());
+    QCOMPARE(dataFolderFault(dir.filePath("fehlt")), "Den Ordner gibt es nicht.");
+    QCOMPARE(dataFolderFault(dir.filePath("Liste.txt")),
+             "Der Pfad nennt eine Datei, keinen Ordner.");
+    QCOMPARE(dataFolderFault(dir.filePath("Rohr")),
+             "Der Pfad nennt eine Pipe (FIFO), keinen Ordner.");
+    QVERIFY(dataFolderFault("/proc").startsWith("Der Ordner gehört zum Betriebssystem"));
+    // The same message for a name Qt cannot read back on every way; a huge value is cut short.
+    const auto fault = [](const QByteArrayList& arguments, const QByteArray& setting) {
+        return chooseDataFolder(arguments, {setting, "/u/K.conf"}, "/", "/").fault;
+    };
+    const QString shown = "Der Name des Ordners\n/Sch\\xFCler\n(";
+    QVERIFY(fault({"k", "--ordner", "/Sch\xfcler"}, "")
+                .startsWith(shown + "angegeben mit --ordner)\nenthält"));
+    QVERIFY(fault({"k"}, "/Sch\xfcler")
+                .startsWith(shown + "eingestellt als Datenordner in /u/K.conf)\nenthält"));
+    QVERIFY(fault({"k"}, "/" + QByteArray(1 << 20, 'a')).startsWith("Der Pfad des Ordners\n/aa"));
+    const DataFolderChoice set =
+        chooseDataFolder({"k"}, {"Liste.txt", "/u/K.conf"}, QFile::encodeName(dir.path()), "/");
+    QVERIFY(unusableDataFolderMessage(set, dataFolderFault(set.folder))
+                .contains("Liste.txt\n(eingestellt als Datenordner in /u/K.conf)\nnicht angelegt "
+                          "werden.\nDer Pfad nennt eine Datei"));
+}
+
+// A value with commas is one text as written (Qt's settings would make a list of it), from the
+// first file that sets it.
+void TestHostileFolder::settingValues() {
+    QTemporaryDir dir;
+    const QStringList files{dir.filePath("user.conf"), dir.filePath("system.conf")};
+    QFile system(files[1]);
+    QVERIFY(system.open(QIODevice::WriteOnly) && system.write("Datenordner=/srv/schule\n") > 0);
+    system.close();
+    const auto read = [&](const QByteArray& user, const QString& key = "Datenordner") {
+        QFile file(files[0]);
+        file.remove();
+        if (user == "pipe") // never waited for
+            ::mkfifo(QFile::encodeName(files[0]).constData(), 0600);
+        else if (file.open(QIODevice::WriteOnly))
+            file.write(user);
+        file.close();
+        const SettingValue found = settingValue(key, files);
+        return std::pair(found.bytes, files.indexOf(found.file));
+    };
+    using Found = std::pair<QByteArray, qsizetype>;
+    QCOMPARE(read("[General]\nDatenordner=/srv/x/4a, 4b\n"), Found("/srv/x/4a, 4b", 0));
+    QCOMPARE(read("Lernverlauf=postgresql://k@h1:5432,h2/db", "Lernverlauf"),
+             Found("postgresql://k@h1:5432,h2/db", 0));
+    QCOMPARE(read("[general]\nDatenordner = /a ,  b ; alt\n"), Found("/a ,  b", 0));
+    QCOMPARE(read("Datenordner=\"/a; b, c\""), Found("/a; b, c", 0));
+    QCOMPARE(read("Datenordner=/Sch\xfcler"), Found("/Sch\xfcler", 0));
+    QCOMPARE(read("pipe"), Found("/srv/schule", 1));
+    QCOMPARE(read("a=1", "Lernverlauf"), Found("", -1));
+}
+
+// A pipe as the user's settings file is never read: a process reading the settings either ends
+// or opens the pipe, which a writer that does not wait would find.
+void TestHostileFolder::settingsPipeDoesNotBlock() {
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkdir("Kalumbrixtor"));
+    const QByteArray pipe = QFile::encodeName(home.filePath("Kalumbrixtor/Kalumbrixtor.conf"));
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        keepSettingsFromBlocking();
+        ::_exit(QSettings("Kalumbrixtor", "Kalumbrixtor").value("Vorlesen/an").isValid());
+    }
+    int status = 0;
+    int opened = -1; // a child that opened the pipe waits in the open for a writer
+    while (opened < 0 && ::waitpid(child, &status, WNOHANG) == 0) {
+        opened = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+        QTest::qSleep(2);
+    }
+    if (opened >= 0) { // lets the child go on
+        ::close(opened);
+        ::waitpid(child, &status, 0);
+        QFAIL("the settings were read from the pipe");
+    }
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 QTEST_GUILESS_MAIN(TestHostileFolder)
