@@ -40,8 +40,8 @@ const char* const schemaStatements[] = {
     "CREATE TABLE answers (run_id bigint REFERENCES runs (id), task_no integer, operand1 integer, "
     "operand2 integer, correct_result integer, correct_remainder integer, given_answer text, "
     "given_remainder text, correct integer, answer_ms bigint)",
-    "CREATE TABLE received_runs (run_key text PRIMARY KEY, run_id bigint NOT NULL REFERENCES runs "
-    "(id))",
+    ("CREATE TABLE received_runs (run_key text PRIMARY KEY, run_id bigint NOT NULL REFERENCES runs "
+     "(id))"),
     "CREATE INDEX runs_by_child ON runs (participant, operation, started_at)",
     "CREATE INDEX answers_by_run ON answers (run_id)",
 };
