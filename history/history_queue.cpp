@@ -198,7 +198,12 @@ HistoryError HistoryQueue::open(std::optional<QSqlError>& sqlError) {
         return std::nullopt;
     }
     QSqlQuery q(db_);
-    if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS waiting (seq INTEGER PRIMARY KEY "
+    // A run is in the file once add returns, and stays there when the program is killed; the
+    // log is written through to the disk at its checkpoints, not at every run, which would make
+    // the child wait for the disk at the end of a run.
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) ||
+        !q.exec(QStringLiteral("PRAGMA synchronous = NORMAL")) ||
+        !q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS waiting (seq INTEGER PRIMARY KEY "
                                "AUTOINCREMENT, run_key TEXT NOT NULL UNIQUE, run BLOB NOT NULL)")))
         sqlError = q.lastError();
     return std::nullopt;

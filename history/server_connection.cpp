@@ -303,13 +303,17 @@ LookedUp lookUp(const QByteArray& name, std::chrono::milliseconds time) {
     }
     std::unique_lock locked(shared->lock);
     const QString server = QString::fromUtf8(name);
-    if (!shared->done.wait_for(locked, time, [&] { return shared->finished; }) ||
-        shared->code == EAI_AGAIN)
+    if (!shared->done.wait_for(locked, time, [&] { return shared->finished; }))
         return {QStringLiteral("Der Name des Servers (%1) konnte nicht innerhalb von %2 Sekunden "
                                "nachgeschlagen werden: Der Namensdienst (DNS) des Netzes "
                                "antwortet nicht.")
                     .arg(server)
                     .arg(ServerConnection::timeoutSeconds),
+                {}};
+    if (shared->code == EAI_AGAIN)
+        return {QStringLiteral("Der Name des Servers (%1) konnte nicht nachgeschlagen werden: Der "
+                               "Namensdienst (DNS) des Netzes antwortet nicht.")
+                    .arg(server),
                 {}};
     if (shared->code == EAI_NONAME || (shared->code == 0 && shared->addresses.isEmpty()))
         return {QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht."), {}};
