@@ -102,8 +102,10 @@ private:
     QString newDatabase();
     // Who is on the server, in the order the runs arrived.
     QString arrivals(const QString& database);
-    // Stops the server from another thread as soon as a session sleeps in the brake.
-    std::thread stopWhenBraked(const QString& database);
+    // Stops the server from another thread as soon as a session sleeps in the brake; counts
+    // first, in waiting, how many runs the queue file holds at that moment.
+    std::thread stopWhenBraked(const QString& database, const QString& queueFile,
+                               qsizetype& waiting);
 
     TestServer server_;
     int databases_ = 0;
@@ -129,10 +131,11 @@ QString TestHistoryStores::arrivals(const QString& database) {
                                         "FROM runs r"));
 }
 
-std::thread TestHistoryStores::stopWhenBraked(const QString& database) {
+std::thread TestHistoryStores::stopWhenBraked(const QString& database, const QString& queueFile,
+                                              qsizetype& waiting) {
     const qint64 pid = server_.pid();
     TestServer* server = &server_;
-    return std::thread([server, pid, database] {
+    return std::thread([server, pid, database, queueFile, &waiting] {
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < 20000 &&
@@ -140,6 +143,7 @@ std::thread TestHistoryStores::stopWhenBraked(const QString& database) {
                                                       "WHERE wait_event = 'PgSleep'")) !=
                    QLatin1String("1"))
             QThread::msleep(20);
+        HistoryQueue(queueFile).count(waiting);
         ::kill(pid_t(pid), SIGINT);
     });
 }
@@ -451,10 +455,13 @@ void TestHistoryStores::serverStops() {
     if (when == Stop::DuringRun) {
         QCOMPARE(store.record(anna), HistoryError());
         QCOMPARE(store.sendWaiting(), HistoryError());
-        std::thread stopper = stopWhenBraked(database);
+        qsizetype waitingWhileSent = -1;
+        std::thread stopper = stopWhenBraked(database, queueFile, waitingWhileSent);
         QCOMPARE(store.record(bert), HistoryError());
         QVERIFY(store.sendWaiting().has_value());
         stopper.join();
+        // The run was in the file while the server took it: a program killed then keeps it.
+        QCOMPARE(waitingWhileSent, 1);
         notice = store.takeNotice();
         QCOMPARE(store.waiting(), 1);
         QVERIFY(server_.stop());
@@ -470,9 +477,11 @@ void TestHistoryStores::serverStops() {
         notice = store.takeNotice();
         QCOMPARE(store.waiting(), 3);
         QVERIFY2(server_.start(), qPrintable(server_.error()));
-        std::thread stopper = stopWhenBraked(database);
+        qsizetype waitingWhileSent = -1;
+        std::thread stopper = stopWhenBraked(database, queueFile, waitingWhileSent);
         QVERIFY(store.participants(names).has_value());
         stopper.join();
+        QCOMPARE(waitingWhileSent, 2);
         // Anna's run reached the server before it went down; Bert's and Carl's still wait.
         QCOMPARE(store.waiting(), 2);
         QVERIFY(server_.stop());
@@ -615,7 +624,7 @@ void TestHistoryStores::queueOnThisComputer() {
     QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("neu"), heard), HistoryError());
     {
         PostgresHistoryStore store(server_.uri(database), queueFile);
-        QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2"), 15000);
         QList<HistoryRun> got;
         QCOMPARE(store.runs(QStringLiteral("Alt"), QString(), got), HistoryError());
         QCOMPARE(described(got), described({old}));
