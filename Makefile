@@ -71,6 +71,7 @@ bench: deps
 	$(BENCH)/bench/bench_history
 	QT_QPA_PLATFORM=offscreen $(BENCH)/bench/bench_class_overview
 	$(BENCH)/bench/bench_history_server
+	$(BENCH)/bench/bench_history_name_service
 	$(BENCH)/bench/bench_speech_start
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window
 	$(BENCH)/bench/startup_probe --program $(BENCH)/kalumbrixtor --bare $(BENCH)/bench/bare_window --wm

@@ -28,7 +28,9 @@
 #include "speech/run_narrator.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
@@ -86,6 +88,9 @@ struct HistoryRecording {
     static QString queueFile() {
         return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
             .filePath(QStringLiteral("Lernverlauf-Warteschlange.sqlite"));
+    }
+    static bool runsWaiting() {
+        return !historyServerSetting().isEmpty() && QFileInfo::exists(queueFile());
     }
 
     QString unavailable; // why the module could not be loaded
@@ -146,9 +151,24 @@ QByteArrayList commandLineBytes(int argc, char* argv[]) {
     return arguments;
 }
 
+// The copy from the command line needs no display (an administrator may run it over ssh): it
+// runs before, and instead of, the windows' application.
+std::optional<int> transferWithoutDisplay(int& argc, char* argv[]) {
+    bool asked = false;
+    for (int i = 1; i < argc; ++i)
+        asked = asked || qstrcmp(argv[i], "--lernverlauf-uebertragen") == 0;
+    if (!asked)
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kalumbrixtor"));
+    return transferFromCommandLine(QCoreApplication::arguments());
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> transferred = transferWithoutDisplay(argc, argv))
+        return *transferred;
     // The menus stay in their windows on every desktop: they are scaled with the window for
     // children, and a desktop's global menu would show them small and far from it. It also
     // spares the start of the program a question to the session bus about that global menu.
@@ -158,8 +178,6 @@ int main(int argc, char* argv[]) {
     keepSettingsFromBlocking();
     const SessionBusOpener sessionBus;
     installGermanTranslation();
-    if (const std::optional<int> transferred = transferFromCommandLine(QApplication::arguments()))
-        return *transferred;
     keepModalWindowsInView(app);
 
     QtPlatform platform;
@@ -343,6 +361,9 @@ int main(int argc, char* argv[]) {
         laterWindows();
         if (speechMenu->readingAloud())
             speech->voice();
+        // Runs that waited for the server since an earlier start are sent now, in the background.
+        if (HistoryRecording::runsWaiting())
+            historyRecording();
     });
     mainWindow.showMaximized();
     return app.exec();

@@ -2,10 +2,14 @@
 // 30 children with 200 runs of 40 answers each. Timed on both stores: recording one run of 160
 // answers (the median of repeated rounds counts), and the class overview from its making to the
 // table filled over the whole history, as at its first use. The server is a local one of the
-// benchmark's own, reached over TCP on 127.0.0.1.
+// benchmark's own, reached over TCP on 127.0.0.1. And with a server on 127.0.0.1 that takes the
+// connection and never answers: a run's end to the moment the result dialog could open (goal
+// under 50 ms), and to the moment the child could be told that the server is away.
 #include "bench/class_history.h"
+#include "bench/run_end.h"
 #include "history/postgres_history_store.h"
 #include "support/pg_server.h"
+#include "support/silent_server.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,12 +40,19 @@ void BM_RecordRun(benchmark::State& state) {
     QRandomGenerator random(7);
     const HistoryRun run = makeRun(random, childName(3), QStringLiteral("*"),
                                    QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 160);
-    // The connection is made before the clock runs, as it is once per program run.
-    QStringList names;
-    if (HistoryError error = store->participants(names))
-        state.SkipWithError(qPrintable(*error));
-    for (auto _ : state) {
+    // On the server a run is timed until it is there, sent by the store's thread. The
+    // connections are made before the clock runs, as they are once per program run.
+    auto* server = dynamic_cast<PostgresHistoryStore*>(store.get());
+    const auto recorded = [&]() -> HistoryError {
         if (HistoryError error = store->record(run))
+            return error;
+        return server ? server->sendWaiting() : std::nullopt;
+    };
+    QStringList names;
+    if (HistoryError error = store->participants(names); error || (server && recorded()))
+        state.SkipWithError("no connection");
+    for (auto _ : state) {
+        if (HistoryError error = recorded())
             state.SkipWithError(qPrintable(*error));
         if (!store->takeNotice().isEmpty())
             state.SkipWithError("the run was kept locally");
@@ -69,6 +80,39 @@ BENCHMARK(BM_OpenOverviewWholeHistory)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The store for the server that never answers, made once: its queue grows by a run per round.
+PostgresHistoryStore& silentStore() {
+    static SilentServer silent;
+    static PostgresHistoryStore store(
+        QStringLiteral("postgresql://kalumbrixtor@127.0.0.1:%1/lernverlauf").arg(silent.port()),
+        folder->filePath(QStringLiteral("Warteschlange-still.sqlite")));
+    return store;
+}
+
+void BM_RunEndServerNeverAnswers(benchmark::State& state) {
+    timeRunEnd(state, silentStore());
+}
+BENCHMARK(BM_RunEndServerNeverAnswers)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(50)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+void BM_ServerAwayToldServerNeverAnswers(benchmark::State& state) {
+    static SilentServer silent;
+    int round = 0;
+    timeServerAwayTold(state, [&] {
+        return std::make_unique<PostgresHistoryStore>(
+            QStringLiteral("postgresql://kalumbrixtor@127.0.0.1:%1/lernverlauf").arg(silent.port()),
+            folder->filePath(QStringLiteral("Warteschlange-still-%1.sqlite").arg(++round)));
+    });
+}
+BENCHMARK(BM_ServerAwayToldServerNeverAnswers)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 } // namespace
 

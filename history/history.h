@@ -109,4 +109,8 @@ public:
     // server is away and runs are kept on this computer until it is back; empty when nothing is.
     // Asking clears it.
     virtual QString takeNotice() { return {}; }
+
+    // A store that works on after its call returned (sending runs in the background) calls ready,
+    // on any thread, whenever a notice waits to be taken; an empty function stops that.
+    virtual void whenNoticed(std::function<void()> ready) { (void)ready; }
 };

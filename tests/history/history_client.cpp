@@ -21,8 +21,11 @@ int main(int argc, char** argv) {
     PostgresHistoryStore store(args[1], args[2]);
     const QDateTime start(QDate(2026, 12, 8), QTime(8, 0));
     for (int i = 0; i < count; ++i) {
-        if (const HistoryError error =
-                store.record(makeRun(args[3], QStringLiteral("*"), start.addSecs(60 * i), 40))) {
+        HistoryError error =
+            store.record(makeRun(args[3], QStringLiteral("*"), start.addSecs(60 * i), 40));
+        if (!error)
+            error = store.sendWaiting();
+        if (error) {
             std::fprintf(stderr, "%s\n", qPrintable(*error));
             return 1;
         }

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QSignalSpy>
 
+#include <thread>
+
 namespace {
 
 // The main window with the recording wired as the program wires it, and in place of the result
@@ -109,7 +111,8 @@ void TestHistoryRecording::recordingSwitch() {
 }
 
 // A store that keeps runs locally while its server is away says so once, as information, and the
-// runs go on being recorded.
+// runs go on being recorded. A notice the store finds later, on its sending thread, is shown on
+// the window's thread when it comes, once.
 void TestHistoryRecording::storeNoticeShownOnce() {
     FakeHistoryStore store;
     store.notice = QStringLiteral("Der Server ist weg.");
@@ -120,6 +123,19 @@ void TestHistoryRecording::storeNoticeShownOnce() {
     QCOMPARE(f.platform.messageTexts(), QStringList{QStringLiteral("Der Server ist weg.")});
     QCOMPARE(f.platform.messages[0].kind, MessageKind::Information);
     QCOMPARE(store.stored.size(), 2);
+
+    QVERIFY(store.noticed);
+    store.notice = QStringLiteral("Die Warteschlange war beschädigt.");
+    std::thread([&] {
+        store.noticed();
+        store.noticed();
+    }).join();
+    QCOMPARE(f.platform.messages.size(), 1);
+    QTRY_COMPARE(f.platform.messages.size(), 2);
+    QCoreApplication::processEvents();
+    QCOMPARE(f.platform.messageTexts().last(), QStringLiteral("Die Warteschlange war beschädigt."));
+    QCOMPARE(f.platform.messages.size(), 2);
+    QCOMPARE(f.platform.messages[1].kind, MessageKind::Information);
 }
 
 void TestHistoryRecording::damagedFileKeepsRunsGoing_data() {

@@ -3,6 +3,7 @@
 #include "history/history.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 // A learning history in memory. With failure set, every call fails with that reason.
@@ -10,9 +11,11 @@ class FakeHistoryStore : public HistoryStore {
 public:
     QList<HistoryRun> stored;
     HistoryError failure;
-    QString notice; // given once, by the next takeNotice
+    QString notice;                // given once, by the next takeNotice
+    std::function<void()> noticed; // what the store calls when a notice comes later
 
     QString takeNotice() override { return std::exchange(notice, QString()); }
+    void whenNoticed(std::function<void()> ready) override { noticed = std::move(ready); }
 
     QString location() const override { return QStringLiteral("/nirgends/Lernverlauf.sqlite"); }
 
