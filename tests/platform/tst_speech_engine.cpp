@@ -2,7 +2,36 @@
 
 #include "support/private_speech_service.h"
 
+#include <QSemaphore>
 #include <QTest>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// Made by the module, on the voice's thread, as the program makes it.
+std::unique_ptr<Voice> moduleVoice(VoiceEvents events, QString& reason) {
+    const SpeechModule* module = loadSpeechModule(reason, {QStringLiteral(KALU_MODULE_DIR)});
+    return module ? module->createVoice(std::move(events), reason) : nullptr;
+}
+
+// Speaks its first phrase; the second one it takes and never comes back from, as a speech
+// service that stopped answering does, until the test lets it go.
+struct StoppingVoice : Voice {
+    QSemaphore* release;
+    QAtomicInt* given;
+    void speak(const QString&) override {
+        if (given->fetchAndAddOrdered(1) == 1)
+            release->acquire();
+    }
+    void setRate(SpeechRate) override {}
+};
+
+using Failures = QList<std::pair<ThreadedSpeaker::Failure, QString>>;
+
+} // namespace
 
 // The real voice: Qt's speech library through the program's own module, speaking into a file of
 // a speech service that the test runs itself.
@@ -11,6 +40,8 @@ class TestSpeechEngine : public QObject {
 private slots:
     void germanPhrasesComeOutAsSound();
     void missingServiceIsReportedOnce();
+    void serviceThatNeverAnswersIsLeftOnce();
+    void voiceThatStopsAnsweringIsLeftOnce();
 };
 
 void TestSpeechEngine::germanPhrasesComeOutAsSound() {
@@ -21,12 +52,11 @@ void TestSpeechEngine::germanPhrasesComeOutAsSound() {
     const SpeechModule* module = loadSpeechModule(reason, {QStringLiteral(KALU_MODULE_DIR)});
     QVERIFY2(module, qPrintable(reason));
     QStringList failures;
-    std::unique_ptr<Speaker> speaker =
-        module->createSpeaker([&](const QString& why) { failures << why; });
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    ThreadedSpeaker speaker(moduleVoice,
+                            [&](ThreadedSpeaker::Failure, const QString& why) { failures << why; });
 
-    speaker->sayNow(QStringLiteral("Aufgabe 3: 7 mal 8"));
-    speaker->say(QStringLiteral("leider falsch, 7 mal 8 ist 56"));
+    speaker.sayNow(QStringLiteral("Aufgabe 3: 7 mal 8"));
+    speaker.say(QStringLiteral("leider falsch, 7 mal 8 ist 56"));
     // Both phrases, not only the first: together they take some seconds at a normal rate. The
     // sound is measured until it is that long and has stopped growing, or a minute has passed.
     std::optional<PrivateSpeechService::Measure> sound;
@@ -40,6 +70,7 @@ void TestSpeechEngine::germanPhrasesComeOutAsSound() {
     }
     QVERIFY(failures.isEmpty());
 
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QVERIFY(sound);
     qInfo("sound: %.2f s, RMS amplitude %.3f", sound->seconds, sound->rms);
     QVERIFY2(sound->seconds > 2.5 && sound->seconds < 15,
@@ -56,13 +87,81 @@ void TestSpeechEngine::missingServiceIsReportedOnce() {
                         [](QString& reason) {
                             return loadSpeechModule(reason, {QStringLiteral(KALU_MODULE_DIR)});
                         });
-    QVERIFY(!output.voice());
+    // The voice is begun on its own thread; its failure comes later, and only once.
+    QVERIFY(output.voice());
+    QTRY_VERIFY(!output.voice());
     QVERIFY(!output.voice());
     qunsetenv("SPEECHD_ADDRESS");
     QCOMPARE(failures.size(), 1);
     qInfo("%s", qPrintable(failures.first()));
     QVERIFY2(failures.first().startsWith(QStringLiteral("Vorlesen geht auf diesem Rechner nicht")),
              qPrintable(failures.first()));
+}
+
+// A service that takes the connection and never says a word: the speaker gives up after its
+// time limit, and the phrases it was given meanwhile are dropped.
+void TestSpeechEngine::serviceThatNeverAnswersIsLeftOnce() {
+    QTemporaryDir folder;
+    const QByteArray path = folder.filePath(QStringLiteral("speechd.sock")).toLocal8Bit();
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+    QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    QVERIFY(::listen(silent, 4) == 0);
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + path);
+    Failures failures;
+    {
+        ThreadedSpeaker speaker(moduleVoice,
+                                [&](auto failure, const QString& why) {
+                                    failures.append({failure, why});
+                                },
+                                {.startMs = 1000, .answerMs = 1000, .beginMs = 1000});
+        speaker.say(QStringLiteral("Aufgabe 1: 7 mal 8"));
+        QTRY_COMPARE(failures.size(), 1);
+        const int client = ::accept(silent, nullptr, nullptr);
+        QVERIFY2(client >= 0, "the voice did not connect");
+        speaker.sayNow(QStringLiteral("richtig"));
+        QTest::qWait(1500);
+        ::close(client);
+    }
+    // The voice's thread, left waiting, gets its answer: the connection is gone.
+    ::close(silent);
+    qunsetenv("SPEECHD_ADDRESS");
+    QCOMPARE(failures, (Failures{{ThreadedSpeaker::Failure::NotStarted,
+                                  "Die Sprachausgabe des Systems (speech-dispatcher) antwortet "
+                                  "nicht."}}));
+}
+
+void TestSpeechEngine::voiceThatStopsAnsweringIsLeftOnce() {
+    QSemaphore release;
+    QAtomicInt given;
+    Failures failures;
+    {
+        ThreadedSpeaker speaker(
+            [&](VoiceEvents, QString&) {
+                auto voice = std::make_unique<StoppingVoice>();
+                voice->release = &release;
+                voice->given = &given;
+                return voice;
+            },
+            [&](auto failure, const QString& why) {
+                failures.append({failure, why});
+            },
+            {.startMs = 1000, .answerMs = 500, .beginMs = 100});
+        speaker.say(QStringLiteral("Aufgabe 1: 7 mal 8"));
+        speaker.say(QStringLiteral("Aufgabe 2: 6 mal 4"));
+        QTRY_COMPARE(failures.size(), 1);
+        // Whatever comes later is dropped without a word.
+        speaker.sayNow(QStringLiteral("richtig"));
+        speaker.warn(QStringLiteral("Noch 10 Sekunden."));
+        release.release();
+        QTest::qWait(300);
+        QCOMPARE(given.loadRelaxed(), 2);
+    }
+    QCOMPARE(failures, (Failures{{ThreadedSpeaker::Failure::Stopped,
+                                  "Die Sprachausgabe des Systems (speech-dispatcher) antwortet "
+                                  "nicht mehr."}}));
 }
 
 QTEST_GUILESS_MAIN(TestSpeechEngine)

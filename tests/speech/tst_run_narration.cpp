@@ -1,17 +1,32 @@
 #include "platform/speaker.h"
 #include "speech/run_narrator.h"
+#include "speech/threaded_speaker.h"
 
 #include "support/fixed_clock.h"
 
+#include <QMutex>
 #include <QTest>
 
 namespace {
 
-// Writes down what it is told to say: "sofort: ..." cuts off, "dann: ..." waits its turn.
+// Writes down what it is told to say: "sofort: ..." cuts off, "dann: ..." waits its turn,
+// "Warnung: ..." goes ahead.
 struct ListeningSpeaker : Speaker {
     QStringList heard;
     void say(const QString& text) override { heard << QStringLiteral("dann: ") + text; }
     void sayNow(const QString& text) override { heard << QStringLiteral("sofort: ") + text; }
+    void warn(const QString& text) override { heard << QStringLiteral("Warnung: ") + text; }
+    void setRate(SpeechRate) override {}
+};
+
+// A voice that writes down each phrase it is given; the test says when a phrase has ended.
+struct RecordingVoice : Voice {
+    QMutex* mutex;
+    QStringList* spoken;
+    void speak(const QString& text) override {
+        const QMutexLocker lock(mutex);
+        *spoken << text;
+    }
     void setRate(SpeechRate) override {}
 };
 
@@ -32,6 +47,8 @@ class TestRunNarration : public QObject {
 private slots:
     void phrasesOfARun_data();
     void phrasesOfARun();
+    void warningsGoAheadAndAreHeardInFull_data();
+    void warningsGoAheadAndAreHeardInFull();
 };
 
 void TestRunNarration::phrasesOfARun_data() {
@@ -51,9 +68,9 @@ void TestRunNarration::phrasesOfARun_data() {
                        "sofort: richtig",
                        "dann: Aufgabe 3: 3 mal 9",
                        "sofort: Aufgabe 3: 3 mal 9",
-                       "dann: Noch eine Minute.",
-                       "dann: Noch 30 Sekunden.",
-                       "dann: Noch 10 Sekunden.",
+                       "Warnung: Noch eine Minute.",
+                       "Warnung: Noch 30 Sekunden.",
+                       "Warnung: Noch 10 Sekunden.",
                        "sofort: Die Zeit ist um.",
                        "dann: Du hast von 2 Aufgaben 1 gelöst."};
     QTest::newRow("': R' tasks, stopped")
@@ -75,7 +92,7 @@ void TestRunNarration::phrasesOfARun_data() {
     QTest::newRow("competition gives no result away")
         << true << Operation::Multiply << QList<OperandPair>{{7, 8}} << 70
         << QStringList{"tick 11", "answer 55"}
-        << QStringList{"sofort: Aufgabe 1: 7 mal 8", "dann: Noch eine Minute.", "sofort: falsch",
+        << QStringList{"sofort: Aufgabe 1: 7 mal 8", "Warnung: Noch eine Minute.", "sofort: falsch",
                        "dann: Bei dieser Rechenart und den gewählten Rechenbereichen habe ich "
                        "keine weiteren Aufgaben für Dich ! Wähle bitte neu !"};
 }
@@ -124,6 +141,78 @@ void TestRunNarration::phrasesOfARun() {
         }
     }
     QCOMPARE(speaker.heard, expected);
+}
+
+// Steps: "say", "now" (cut off) or "warn" a text, "end" the phrase being said, "hear" the phrase
+// the voice is given next.
+void TestRunNarration::warningsGoAheadAndAreHeardInFull_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("a warning waits for the task being read, then goes ahead of the next")
+        << QStringList{
+               "say Aufgabe 1", "hear Aufgabe 1",         "say Aufgabe 2", "warn Noch 30 Sekunden.",
+               "end",           "hear Noch 30 Sekunden.", "end",           "hear Aufgabe 2"};
+    QTest::newRow("the feedback waits for the warning being said")
+        << QStringList{"say Aufgabe 1",          "hear Aufgabe 1",
+                       "warn Noch eine Minute.", "end",
+                       "hear Noch eine Minute.", "now richtig",
+                       "say Aufgabe 2",          "end",
+                       "hear richtig",           "end",
+                       "hear Aufgabe 2"};
+    QTest::newRow("the feedback drops the tasks, not the warnings that wait")
+        << QStringList{"say Aufgabe 1",
+                       "hear Aufgabe 1",
+                       "say Aufgabe 2",
+                       "warn Noch 30 Sekunden.",
+                       "warn Noch 10 Sekunden.",
+                       "now falsch",
+                       "hear Noch 30 Sekunden.",
+                       "end",
+                       "hear Noch 10 Sekunden.",
+                       "end",
+                       "hear falsch",
+                       "end"};
+    QTest::newRow("the feedback cuts off the task being read")
+        << QStringList{"say Aufgabe 1", "hear Aufgabe 1", "now richtig", "hear richtig"};
+}
+
+void TestRunNarration::warningsGoAheadAndAreHeardInFull() {
+    QFETCH(QStringList, steps);
+    QMutex mutex;
+    QStringList spoken;
+    VoiceEvents events;
+    ThreadedSpeaker speaker(
+        [&](VoiceEvents given, QString&) {
+            events = given;
+            auto voice = std::make_unique<RecordingVoice>();
+            voice->mutex = &mutex;
+            voice->spoken = &spoken;
+            return voice;
+        },
+        [](ThreadedSpeaker::Failure, const QString& why) { QFAIL(qPrintable(why)); });
+    auto heard = [&] {
+        const QMutexLocker lock(&mutex);
+        return spoken;
+    };
+    QStringList expected;
+    for (const QString& step : steps) {
+        const QString what = step.section(QLatin1Char(' '), 0, 0);
+        const QString text = step.section(QLatin1Char(' '), 1);
+        if (what == QLatin1String("say")) {
+            speaker.say(text);
+        } else if (what == QLatin1String("now")) {
+            speaker.sayNow(text);
+        } else if (what == QLatin1String("warn")) {
+            speaker.warn(text);
+        } else if (what == QLatin1String("end")) {
+            events.ended();
+        } else {
+            expected << text;
+            QTRY_COMPARE(heard(), expected);
+        }
+    }
+    // Nothing more is given to the voice than the phrases heard.
+    QTest::qWait(200);
+    QCOMPARE(heard(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestRunNarration)
