@@ -1,3 +1,4 @@
+#include "appearance/caption_contrast.h"
 #include "platform/printing.h"
 #include "review/TForm_Ergebnisse.h"
 #include "storage/results_file.h"
@@ -129,6 +130,13 @@ void TestResultsViewer::secondFileReplacesTheFirst() {
         headings << accessibleColumnHeading(grid, 2, column);
     QCOMPARE(headings, (QStringList{"Nr.", "Name", "Datum", "Uhr-Zeit", "Rech-Art/ W", "1. Zahl",
                                     "2. Zahl", "Anz. Aufg.", "Pkte.", "Rech-Zeit"}));
+    // Bold text a child reads: readable on the teal cells, black on the grey fixed ones.
+    const auto rgb = [](const QColor& c) {
+        return Rgb{quint8(c.red()), quint8(c.green()), quint8(c.blue())};
+    };
+    QVERIFY(contrastRatio(rgb(grid->palette().color(QPalette::Text)),
+                          rgb(grid->palette().color(QPalette::Base))) >= readableContrast);
+    QCOMPARE(grid->item(0, 5)->foreground().color(), QColor(Qt::black));
     QVERIFY(platform.messages.isEmpty());
 }
 
