@@ -76,14 +76,11 @@ void TForm_Ergebnisse::FormCreate() {
                                  resultsGridColumns, toQColor(teal), toQColor(buttonFace), isFixed);
     // Each cell's text in the readable caption colour of its background, as on the competition
     // panels: the bold grid text stands out from the teal.
-    QPalette palette = StringGrid1->palette();
-    palette.setColor(QPalette::Text, toQColor(captionColour(CaptionState::Enabled, teal)));
-    StringGrid1->setPalette(palette);
     for (int row = 0; row < resultsGridRows; ++row)
         for (int column = 0; column < resultsGridColumns; ++column)
-            if (isFixed(row, column))
-                StringGrid1->item(row, column)
-                    ->setForeground(toQColor(captionColour(CaptionState::Enabled, buttonFace)));
+            StringGrid1->item(row, column)
+                ->setForeground(toQColor(captionColour(CaptionState::Enabled,
+                                                       isFixed(row, column) ? buttonFace : teal)));
     StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     StringGrid1->setShowGrid(true);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
