@@ -67,7 +67,7 @@ void report(benchmark::State& bench, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     if (ms.empty())
         return;
-    bench.counters["keys"] = double(ms.size());
+    bench.counters["samples"] = double(ms.size());
     bench.counters["median_ms"] = ms[ms.size() / 2];
     bench.counters["max_ms"] = ms.back();
 }
