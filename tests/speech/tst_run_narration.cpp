@@ -5,6 +5,7 @@
 #include "support/fixed_clock.h"
 
 #include <QMutex>
+#include <QSemaphore>
 #include <QTest>
 
 namespace {
@@ -19,13 +20,18 @@ struct ListeningSpeaker : Speaker {
     void setRate(SpeechRate) override {}
 };
 
-// A voice that writes down each phrase it is given; the test says when a phrase has ended.
+// Writes down each phrase it is given; the test says when a phrase has ended. After "hang" it
+// does not come back from its next phrase until the test ends, as a stopped speech service.
 struct RecordingVoice : Voice {
     QMutex* mutex;
     QStringList* spoken;
+    QSemaphore* hang;
+    RecordingVoice(QMutex* m, QStringList* s, QSemaphore* h) : mutex(m), spoken(s), hang(h) {}
     void speak(const QString& text) override {
-        const QMutexLocker lock(mutex);
+        mutex->lock();
         *spoken << text;
+        mutex->unlock();
+        hang->acquire();
     }
     void setRate(SpeechRate) override {}
 };
@@ -47,8 +53,8 @@ class TestRunNarration : public QObject {
 private slots:
     void phrasesOfARun_data();
     void phrasesOfARun();
-    void warningsGoAheadAndAreHeardInFull_data();
-    void warningsGoAheadAndAreHeardInFull();
+    void voiceHearsWarningsFirstAndInFull_data();
+    void voiceHearsWarningsFirstAndInFull();
 };
 
 void TestRunNarration::phrasesOfARun_data() {
@@ -144,67 +150,67 @@ void TestRunNarration::phrasesOfARun() {
 }
 
 // Steps: "say", "now" (cut off) or "warn" a text, "end" the phrase being said, "hear" the phrase
-// the voice is given next.
-void TestRunNarration::warningsGoAheadAndAreHeardInFull_data() {
-    QTest::addColumn<QStringList>("steps");
+// the voice is given next, "hang" the voice, wait until the speaker "failed".
+void TestRunNarration::voiceHearsWarningsFirstAndInFull_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("told");
     QTest::newRow("a warning waits for the task being read, then goes ahead of the next")
-        << QStringList{
-               "say Aufgabe 1", "hear Aufgabe 1",         "say Aufgabe 2", "warn Noch 30 Sekunden.",
-               "end",           "hear Noch 30 Sekunden.", "end",           "hear Aufgabe 2"};
+        << "say Aufgabe 1|hear Aufgabe 1|say Aufgabe 2|warn Noch 30 Sekunden.|end|"
+           "hear Noch 30 Sekunden.|end|hear Aufgabe 2"
+        << "";
     QTest::newRow("the feedback waits for the warning being said")
-        << QStringList{"say Aufgabe 1",          "hear Aufgabe 1",
-                       "warn Noch eine Minute.", "end",
-                       "hear Noch eine Minute.", "now richtig",
-                       "say Aufgabe 2",          "end",
-                       "hear richtig",           "end",
-                       "hear Aufgabe 2"};
+        << "say Aufgabe 1|hear Aufgabe 1|warn Noch eine Minute.|end|hear Noch eine Minute.|"
+           "now richtig|say Aufgabe 2|end|hear richtig|end|hear Aufgabe 2"
+        << "";
     QTest::newRow("the feedback drops the tasks, not the warnings that wait")
-        << QStringList{"say Aufgabe 1",
-                       "hear Aufgabe 1",
-                       "say Aufgabe 2",
-                       "warn Noch 30 Sekunden.",
-                       "warn Noch 10 Sekunden.",
-                       "now falsch",
-                       "hear Noch 30 Sekunden.",
-                       "end",
-                       "hear Noch 10 Sekunden.",
-                       "end",
-                       "hear falsch",
-                       "end"};
-    QTest::newRow("the feedback cuts off the task being read")
-        << QStringList{"say Aufgabe 1", "hear Aufgabe 1", "now richtig", "hear richtig"};
+        << "say Aufgabe 1|hear Aufgabe 1|say Aufgabe 2|warn Noch 30 Sekunden.|"
+           "warn Noch 10 Sekunden.|now falsch|hear Noch 30 Sekunden.|end|"
+           "hear Noch 10 Sekunden.|end|hear falsch|end"
+        << "";
+    QTest::newRow("a voice that stops answering is left, and the child told once")
+        << "say Aufgabe 1|hear Aufgabe 1|hang|now richtig|hear richtig|warn Noch 10 Sekunden.|"
+           "failed|say Aufgabe 2|now falsch"
+        << "Die Sprachausgabe des Systems (speech-dispatcher) antwortet nicht mehr.";
 }
 
-void TestRunNarration::warningsGoAheadAndAreHeardInFull() {
-    QFETCH(QStringList, steps);
+void TestRunNarration::voiceHearsWarningsFirstAndInFull() {
+    QFETCH(QString, steps);
+    QFETCH(QString, told);
     QMutex mutex;
     QStringList spoken;
+    QSemaphore hang(1000);
     VoiceEvents events;
-    ThreadedSpeaker speaker(
+    QStringList failures;
+    auto speaker = std::make_unique<ThreadedSpeaker>(
         [&](VoiceEvents given, QString&) {
             events = given;
-            auto voice = std::make_unique<RecordingVoice>();
-            voice->mutex = &mutex;
-            voice->spoken = &spoken;
-            return voice;
+            return std::make_unique<RecordingVoice>(&mutex, &spoken, &hang);
         },
-        [](ThreadedSpeaker::Failure, const QString& why) { QFAIL(qPrintable(why)); });
+        [&](ThreadedSpeaker::Failure failure, const QString& why) {
+            failures << why;
+            QCOMPARE(failure, ThreadedSpeaker::Failure::Stopped);
+        },
+        ThreadedSpeaker::Limits{.startMs = 5000, .answerMs = 2000, .beginMs = 5000});
     auto heard = [&] {
         const QMutexLocker lock(&mutex);
         return spoken;
     };
     QStringList expected;
-    for (const QString& step : steps) {
+    for (const QString& step : steps.split(QLatin1Char('|'))) {
         const QString what = step.section(QLatin1Char(' '), 0, 0);
         const QString text = step.section(QLatin1Char(' '), 1);
         if (what == QLatin1String("say")) {
-            speaker.say(text);
+            speaker->say(text);
         } else if (what == QLatin1String("now")) {
-            speaker.sayNow(text);
+            speaker->sayNow(text);
         } else if (what == QLatin1String("warn")) {
-            speaker.warn(text);
+            speaker->warn(text);
         } else if (what == QLatin1String("end")) {
             events.ended();
+        } else if (what == QLatin1String("hang")) {
+            hang.acquire(hang.available());
+        } else if (what == QLatin1String("failed")) {
+            QTRY_VERIFY_WITH_TIMEOUT(!failures.isEmpty(), 10000);
         } else {
             expected << text;
             QTRY_COMPARE(heard(), expected);
@@ -213,6 +219,9 @@ void TestRunNarration::warningsGoAheadAndAreHeardInFull() {
     // Nothing more is given to the voice than the phrases heard.
     QTest::qWait(200);
     QCOMPARE(heard(), expected);
+    QCOMPARE(failures, told.isEmpty() ? QStringList() : QStringList{told});
+    speaker.reset();
+    hang.release(1000);
 }
 
 QTEST_GUILESS_MAIN(TestRunNarration)
