@@ -24,8 +24,9 @@ const QString noGermanVoice = QStringLiteral(
 
 // Qt's engine reports an error both when it cannot connect and when the service has no speech
 // module with a voice: the service runs if something takes a connection where its client looks
-// for it (an address of its own, else the socket in the user's runtime folder). The engine's own
-// calls are no way to find out: on a connection that broke they crash.
+// for it (an address of its own, else the socket in the user's runtime folder, or without one in
+// the cache folder). The engine's own calls are no way to find out: on a connection that broke
+// they crash.
 bool serviceListens() {
     const QString address = qEnvironmentVariable("SPEECHD_ADDRESS");
     const QString prefix = QStringLiteral("unix_socket:");
@@ -33,9 +34,11 @@ bool serviceListens() {
     if (address.startsWith(prefix))
         path = address.mid(prefix.size());
     else if (address.isEmpty())
-        path =
-            qEnvironmentVariable("XDG_RUNTIME_DIR", QDir::homePath() + QStringLiteral("/.cache")) +
-            QStringLiteral("/speech-dispatcher/speechd.sock");
+        path = qEnvironmentVariable(
+                   "XDG_RUNTIME_DIR",
+                   qEnvironmentVariable("XDG_CACHE_HOME",
+                                        QDir::homePath() + QStringLiteral("/.cache"))) +
+               QStringLiteral("/speech-dispatcher/speechd.sock");
     const QByteArray name = QFile::encodeName(path);
     sockaddr_un socketAddress{};
     if (name.isEmpty() || name.size() >= qsizetype(sizeof socketAddress.sun_path))
