@@ -22,17 +22,12 @@ Speaker* SpeechOutput::voice() {
     if (failed_)
         return nullptr;
     if (!speaker_) {
-        QString reason;
-        const SpeechModule* module = load_(reason);
-        if (!module) {
-            fail(reason);
-            return nullptr;
-        }
-        speaker_ = module->createSpeaker([this](const QString& why) { fail(why); });
-        if (failed_ || !speaker_) {
-            speaker_.reset();
-            return nullptr;
-        }
+        speaker_ = std::make_unique<ThreadedSpeaker>(
+            [load = load_](VoiceEvents events, QString& reason) -> std::unique_ptr<Voice> {
+                const SpeechModule* module = load(reason);
+                return module ? module->createVoice(std::move(events), reason) : nullptr;
+            },
+            [this](ThreadedSpeaker::Failure failure, const QString& why) { fail(failure, why); });
         speaker_->setRate(rate_);
     }
     return speaker_.get();
@@ -44,11 +39,13 @@ void SpeechOutput::setRate(SpeechRate rate) {
         speaker_->setRate(rate);
 }
 
-void SpeechOutput::fail(const QString& reason) {
+void SpeechOutput::fail(ThreadedSpeaker::Failure failure, const QString& reason) {
     if (failed_)
         return;
     failed_ = true;
-    tellFailure_(QStringLiteral("Vorlesen geht auf diesem Rechner nicht:\n%1\n\nKalumbrixtor "
-                                "läuft ohne Sprache weiter.")
-                     .arg(reason));
+    const QString what = failure == ThreadedSpeaker::Failure::NotStarted
+                             ? QStringLiteral("Vorlesen geht auf diesem Rechner nicht")
+                             : QStringLiteral("Das Vorlesen hat aufgehört");
+    tellFailure_(
+        QStringLiteral("%1:\n%2\n\nKalumbrixtor läuft ohne Sprache weiter.").arg(what, reason));
 }

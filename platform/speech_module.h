@@ -2,6 +2,7 @@
 
 #include "platform/program_modules.h"
 #include "platform/speaker.h"
+#include "speech/threaded_speaker.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,9 +14,10 @@
 // service's client: the program loads it only when reading aloud is turned on, so a start with it
 // off pays for none of it.
 struct SpeechModule {
-    // A German voice. failed is called once, with a German reason, when there is none or it
-    // stops working (also during this call); the speaker is silent from then on.
-    std::unique_ptr<Speaker> (*createSpeaker)(std::function<void(const QString& reason)> failed);
+    // A German voice, or nullptr and the reason in German. Connecting to the speech service and
+    // finding the voice waits on the service, so this runs on the voice's own thread, where the
+    // voice is called too.
+    std::unique_ptr<Voice> (*createVoice)(VoiceEvents events, QString& reason);
 };
 
 inline const QString speechModuleFileName = QStringLiteral("libkalumbrixtor-vorlesen.so");
@@ -25,8 +27,8 @@ inline const QString speechModuleFileName = QStringLiteral("libkalumbrixtor-vorl
 const SpeechModule* loadSpeechModule(QString& reason,
                                      const QStringList& folders = programModuleFolders());
 
-// The program's voice as the run hears it: loaded at its first use, silent for good after a
-// failure, which the child is told once.
+// The program's voice as the run hears it: loaded at its first use on a thread of its own, silent
+// for good after a failure, which the child is told once.
 class SpeechOutput {
 public:
     using Loader = std::function<const SpeechModule*(QString& reason)>;
@@ -34,16 +36,17 @@ public:
         std::function<void(const QString& reason)> tellFailure,
         Loader load = [](QString& reason) { return loadSpeechModule(reason); });
 
-    // The voice, made now if it is not there yet; nullptr once it failed.
+    // The voice, begun now if it is not there yet; nullptr once it failed. Phrases wait until the
+    // voice is ready.
     Speaker* voice();
     void setRate(SpeechRate rate);
 
 private:
-    void fail(const QString& reason);
+    void fail(ThreadedSpeaker::Failure failure, const QString& reason);
 
     std::function<void(const QString&)> tellFailure_;
     Loader load_;
-    std::unique_ptr<Speaker> speaker_;
+    std::unique_ptr<ThreadedSpeaker> speaker_;
     SpeechRate rate_ = SpeechRate::Normal;
     bool failed_ = false;
 };

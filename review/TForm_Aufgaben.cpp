@@ -145,6 +145,8 @@ void TForm_Aufgaben::FormActivate() {
     for (int column = 0; column < taskGridColumns; ++column)
         setCell(fixedRows - 1, column, taskGridHeading(column));
     nameGridColumns(StringGrid1, fixedRows - 1, fixedRows - 1);
+    // The last column shows only "w" or "f"; a screen reader names it, the grid shows no heading.
+    StringGrid1->horizontalHeaderItem(taskGridColumns - 1)->setText(QStringLiteral("Wertung"));
     for (int row = fixedRows; row < taskGridRows; ++row)
         setCell(row, 0, taskNumberText(row - fixedRows + 1));
 }

@@ -1,5 +1,6 @@
 #include "review/TForm_Ergebnisse.h"
 
+#include "appearance/caption_contrast.h"
 #include "platform/grid_cells.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
@@ -25,8 +26,12 @@ constexpr int designHeight = 480;
 constexpr int designRowHeight = 19;
 constexpr std::array<int, resultsGridColumns> designColumnWidths = {28,  80,  70, 70, 50,
                                                                     100, 100, 45, 45, 45};
-const QColor teal(0x00, 0x80, 0x80);
-const QColor buttonFace(0xc0, 0xc0, 0xc0);
+constexpr Rgb teal{0x00, 0x80, 0x80};
+constexpr Rgb buttonFace{0xc0, 0xc0, 0xc0};
+
+QColor toQColor(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
 
 bool isFixed(int row, int column) {
     return row < resultsGridFixedRows || column == 0;
@@ -68,7 +73,14 @@ void TForm_Ergebnisse::FormCreate() {
     // The fixed rows and the number column are cells of the grid itself, as a screen reader
     // reads them row by row.
     StringGrid1 = makeViewerGrid(this, QStringLiteral("gespeicherte Ergebnisse"), resultsGridRows,
-                                 resultsGridColumns, teal, buttonFace, isFixed);
+                                 resultsGridColumns, toQColor(teal), toQColor(buttonFace), isFixed);
+    // Each cell's text in the readable caption colour of its background, as on the competition
+    // panels: the bold grid text stands out from the teal.
+    for (int row = 0; row < resultsGridRows; ++row)
+        for (int column = 0; column < resultsGridColumns; ++column)
+            StringGrid1->item(row, column)
+                ->setForeground(toQColor(captionColour(CaptionState::Enabled,
+                                                       isFixed(row, column) ? buttonFace : teal)));
     StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     StringGrid1->setShowGrid(true);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);

@@ -43,10 +43,11 @@ void RunNarrator::remainingTime(qint32 seconds) {
     const std::optional<QString> phrase = timePhrase(seconds, state_.timeLimit);
     if (!voice || !phrase)
         return;
+    // A warning is heard in time and in full; at the end, the time is up for what was being said.
     if (seconds == 0)
         voice->sayNow(*phrase);
     else
-        voice->say(*phrase);
+        voice->warn(*phrase);
 }
 
 // A child who only listens learns why the run waits: the box stays open until it is answered.

@@ -1,3 +1,4 @@
+#include "appearance/caption_contrast.h"
 #include "platform/printing.h"
 #include "review/TForm_Ergebnisse.h"
 #include "storage/results_file.h"
@@ -129,6 +130,11 @@ void TestResultsViewer::secondFileReplacesTheFirst() {
         headings << accessibleColumnHeading(grid, 2, column);
     QCOMPARE(headings, (QStringList{"Nr.", "Name", "Datum", "Uhr-Zeit", "Rech-Art/ W", "1. Zahl",
                                     "2. Zahl", "Anz. Aufg.", "Pkte.", "Rech-Zeit"}));
+    // Bold text a child reads: readable on the teal cells, black on the grey fixed ones.
+    const QColor text = grid->item(2, 1)->foreground().color();
+    QVERIFY(contrastRatio({quint8(text.red()), quint8(text.green()), quint8(text.blue())},
+                          {0x00, 0x80, 0x80}) >= readableContrast);
+    QCOMPARE(grid->item(0, 5)->foreground().color(), QColor(Qt::black));
     QVERIFY(platform.messages.isEmpty());
 }
 
