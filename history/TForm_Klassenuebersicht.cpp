@@ -5,14 +5,17 @@
 #include "common/file_access.h"
 #include "engine/operation.h"
 #include "history/class_printouts.h"
+#include "history/history_reader.h"
 #include "history/history_widgets.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "platform/window_scaling.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QCollator>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -34,23 +37,42 @@ constexpr int designHeight = 700;
 // Where a row keeps its place in the window's list of rows, and what a numeric column sorts by.
 constexpr int rowIndexRole = Qt::UserRole;
 constexpr int numberRole = Qt::UserRole + 1;
+constexpr int nameRole = Qt::UserRole + 2; // the row's name, in every cell
 
-// Numeric columns sort by their figure, a missing one below every figure; the text columns as a
-// German reader expects a list of names.
+const QCollator& germanCollator() {
+    static const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::German, QLocale::Germany)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+// Names as a German reader expects a list of names, then in exact order.
+bool nameBefore(const QString& a, const QString& b) {
+    const int order = germanCollator().compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
+// Numeric columns sort by their figure, a missing one below every figure; the name column as a
+// German reader expects a list of names. Rows alike in the sorted column keep the order of their
+// names, from A to Z in either direction, however the table was sorted before.
 class OverviewItem : public QTableWidgetItem {
 public:
     bool operator<(const QTableWidgetItem& other) const override {
         const QVariant mine = data(numberRole);
         const QVariant theirs = other.data(numberRole);
-        if (mine.isValid() && theirs.isValid())
+        if (mine.isValid() && theirs.isValid() && mine.toDouble() != theirs.toDouble())
             return mine.toDouble() < theirs.toDouble();
-        static const QCollator collator = [] {
-            QCollator c{QLocale(QLocale::German, QLocale::Germany)};
-            c.setCaseSensitivity(Qt::CaseInsensitive);
-            return c;
-        }();
-        const int order = collator.compare(text(), other.text());
-        return order != 0 ? order < 0 : text() < other.text();
+        const QString myName = data(nameRole).toString();
+        const QString theirName = other.data(nameRole).toString();
+        if (column() == int(OverviewColumn::Name) || myName == theirName)
+            return nameBefore(myName, theirName);
+        // The table turns this order round when it sorts downwards; the names must not turn.
+        const bool descending =
+            tableWidget() &&
+            tableWidget()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
+        return descending ? nameBefore(theirName, myName) : nameBefore(myName, theirName);
     }
 };
 
@@ -119,6 +141,11 @@ void TForm_Klassenuebersicht::FormCreate() {
     }
     choices->addStretch(1);
 
+    // Shown while the history is read; a screen reader hears it with the table too.
+    Label_Status = new QLabel(this);
+    Label_Status->setObjectName(QStringLiteral("Label_Status"));
+    Label_Status->hide();
+
     QStringList headings;
     for (int column = 0; column < overviewColumnCount; ++column)
         headings << overviewHeading(OverviewColumn(column));
@@ -135,6 +162,11 @@ void TForm_Klassenuebersicht::FormCreate() {
     Tabelle->setFocusPolicy(Qt::StrongFocus);
     Tabelle->verticalHeader()->hide();
     Tabelle->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A long name is cut short with "…" (in full in its tooltip and for a screen reader), so that
+    // the figures stay in the window.
+    Tabelle->horizontalHeader()->setSectionResizeMode(int(OverviewColumn::Name),
+                                                      QHeaderView::Interactive);
+    Tabelle->setTextElideMode(Qt::ElideRight);
     Tabelle->horizontalHeader()->setStretchLastSection(true);
     Tabelle->setSortingEnabled(true);
     Tabelle->sortByColumn(int(OverviewColumn::Name), Qt::AscendingOrder);
@@ -159,6 +191,7 @@ void TForm_Klassenuebersicht::FormCreate() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addLayout(choices);
+    layout->addWidget(Label_Status);
     layout->addWidget(Tabelle, 1);
     layout->addLayout(buttons);
 
@@ -219,25 +252,61 @@ QString TForm_Klassenuebersicht::className() const {
 }
 
 void TForm_Klassenuebersicht::openFromMainMenu() {
-    reload();
+    if (!reader_)
+        reader_ = new HistoryReader(store_, this);
     setWindowState(windowState() | Qt::WindowMaximized);
+    // The table says it is loading when it gets the focus; the rows come while the window is
+    // open.
+    reload();
     Tabelle->setFocus(Qt::OtherFocusReason);
     exec();
 }
 
+bool TForm_Klassenuebersicht::loading() const {
+    return reader_ && reader_->busy();
+}
+
 void TForm_Klassenuebersicht::reload() {
+    if (!reader_)
+        reader_ = new HistoryReader(store_, this);
     loaded_ = true;
-    names_.clear();
-    totals_ = {};
+    const QString loadingText = QStringLiteral("Die Klassenübersicht wird geladen …");
+    Label_Status->setText(loadingText);
+    Label_Status->show();
+    Tabelle->setAccessibleDescription(loadingText);
+    for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV})
+        button->setEnabled(false);
+    const QString operation = chosenOperation();
+    const OverviewPeriod period = chosenPeriod();
     const QDate today = platform_.today();
-    HistoryError error = store_.participants(names_);
-    if (!error)
-        error = store_.classTotals(chosenOperation(), periodOf(chosenPeriod(), today), totals_);
-    if (error) {
-        names_.clear();
-        totals_ = {};
-    }
-    rows_ = classFigures(totals_, names_, chosenPeriod(), today);
+    reader_->read([this, operation, period, today](HistoryStore& store) -> HistoryReader::Finish {
+        QStringList names;
+        ClassTotals totals;
+        HistoryError error = store.participants(names);
+        if (!error)
+            error = store.classTotals(operation, periodOf(period, today), totals);
+        if (error) {
+            names.clear();
+            totals = {};
+        }
+        QList<ChildFigures> rows = classFigures(totals, names, period, today);
+        return [this, names, totals = std::move(totals), rows = std::move(rows), error, period] {
+            shownPeriod_ = period;
+            showLoaded(names, totals, rows, error);
+        };
+    });
+}
+
+void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTotals& totals,
+                                         const QList<ChildFigures>& rows,
+                                         const HistoryError& error) {
+    names_ = names;
+    totals_ = totals;
+    rows_ = rows;
+    Label_Status->hide();
+    Label_Status->clear();
+    Tabelle->setAccessibleDescription(
+        rows_.size() == 1 ? QStringLiteral("1 Kind") : QStringLiteral("%1 Kinder").arg(rows_.size()));
     showRows();
     if (error)
         storeFailed(*error);
@@ -274,8 +343,10 @@ void TForm_Klassenuebersicht::showRows() {
                 item->setData(numberRole, *number);
             else if (which != OverviewColumn::Name && which != OverviewColumn::MostMissed)
                 item->setData(numberRole, std::numeric_limits<double>::lowest());
-            if (which == OverviewColumn::MostMissed)
-                item->setToolTip(item->text()); // the column may be too narrow for three tasks
+            item->setData(nameRole, rows_[r].name);
+            // The name column is cut to a width; the last may be too narrow for three tasks.
+            if (which == OverviewColumn::MostMissed || which == OverviewColumn::Name)
+                item->setToolTip(item->text());
             if (column == 0)
                 item->setData(rowIndexRole, r);
             else if (which != OverviewColumn::MostMissed)
@@ -284,11 +355,20 @@ void TForm_Klassenuebersicht::showRows() {
         }
     }
     Tabelle->setSortingEnabled(true);
+    fitNameColumn();
     if (!rows_.isEmpty())
         Tabelle->selectionModel()->setCurrentIndex(Tabelle->model()->index(0, 0),
                                                    QItemSelectionModel::NoUpdate);
     for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV})
         button->setEnabled(!rows_.isEmpty());
+}
+
+void TForm_Klassenuebersicht::fitNameColumn() {
+    const int column = int(OverviewColumn::Name);
+    Tabelle->resizeColumnToContents(column);
+    // Room for about 24 letters: a first name and a surname, or a long name cut short.
+    const int widest = Tabelle->fontMetrics().averageCharWidth() * 24;
+    Tabelle->setColumnWidth(column, std::min(Tabelle->columnWidth(column), widest));
 }
 
 QList<ChildFigures> TForm_Klassenuebersicht::shownRows() const {

@@ -46,7 +46,7 @@ double solvedPerMinute(const RunTotals& run) {
 
 // The three tasks missed most often; a task is the same only in the same operation, and of two
 // tasks missed alike the operation's sign settles the order.
-QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks) {
+QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks, qint32& firstMisses) {
     struct Missed {
         TaskFigures task;
         QString operation;
@@ -68,6 +68,7 @@ QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks) {
             return missedMoreOften(a.task, b.task);
         return a.operation < b.operation;
     });
+    firstMisses = missed.isEmpty() ? 0 : missed.first().task.misses;
     QStringList texts;
     for (qsizetype i = 0; i < std::min<qsizetype>(3, missed.size()); ++i)
         texts.append(
@@ -99,7 +100,9 @@ ChildFigures figuresOf(const QString& name, QList<const RunTotals*> runs,
         addTime(answeringMs, runs[i]->answeringMs);
     }
     child.runs = qint32(periodIndex.size());
-    child.practiceMinutes = qint32(std::lround(double(answeringMs) / 60000.0));
+    // Answer times written by something else can add up to more minutes than the column holds.
+    child.practiceMinutes = qint32(std::min(double(answeringMs) / 60000.0 + 0.5,
+                                            double(std::numeric_limits<qint32>::max())));
     if (answers > 0)
         child.rightShare = double(right) / double(answers);
     if (!periodIndex.isEmpty()) {
@@ -115,7 +118,7 @@ ChildFigures figuresOf(const QString& name, QList<const RunTotals*> runs,
         if (!before.isEmpty())
             child.change = *child.speed - median(before);
     }
-    child.mostMissed = mostMissedTexts(missed);
+    child.mostMissed = mostMissedTexts(missed, child.mostMisses);
     return child;
 }
 
@@ -131,6 +134,18 @@ QString periodName(OverviewPeriod period) {
         break;
     }
     return QStringLiteral("alle");
+}
+
+QString periodWords(OverviewPeriod period) {
+    switch (period) {
+    case OverviewPeriod::Week:
+        return QStringLiteral("in den letzten 7 Tagen");
+    case OverviewPeriod::Month:
+        return QStringLiteral("in den letzten 30 Tagen");
+    case OverviewPeriod::Everything:
+        break;
+    }
+    return QStringLiteral("im ganzen Lernverlauf");
 }
 
 bool inPeriod(const QDateTime& startedAt, OverviewPeriod period, const QDate& today) {
@@ -312,8 +327,9 @@ std::optional<double> overviewNumber(const ChildFigures& child, OverviewColumn c
         return child.change ? std::optional<double>(shownChange(*child.change)) : std::nullopt;
     case OverviewColumn::RightShare:
         return child.rightShare;
-    case OverviewColumn::Name:
     case OverviewColumn::MostMissed:
+        return child.mostMisses;
+    case OverviewColumn::Name:
         break;
     }
     return std::nullopt;

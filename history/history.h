@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 struct RunResult;
@@ -75,6 +76,10 @@ ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeri
 // Empty when a store call worked, otherwise a German reason for the message.
 using HistoryError = std::optional<QString>;
 
+class HistoryStore;
+// Makes a store of the same history; called on the thread that is to use it.
+using HistoryStoreFactory = std::function<std::unique_ptr<HistoryStore>()>;
+
 // Where the learning history lives. The program keeps it in a database file or on a school's
 // database server; tests use an in-memory store or a plain fake.
 class HistoryStore {
@@ -104,6 +109,11 @@ public:
     // less than everyonesRuns; this one adds everyonesRuns up.
     virtual HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
                                      ClassTotals& out);
+
+    // How a window reads the history on a thread of its own: a database connection belongs to
+    // the thread that opened it, so the reader makes a store there. Empty when this store has no
+    // such twin; a window then reads this store on its own thread.
+    virtual HistoryStoreFactory readerFactory() const { return {}; }
 
     // Something the child should be told once although the last call worked, e.g. that the
     // server is away and runs are kept on this computer until it is back; empty when nothing is.

@@ -173,6 +173,15 @@ QString SqliteHistoryStore::location() const {
     return inMemory() ? path_ : QDir::toNativeSeparators(QFileInfo(path_).absoluteFilePath());
 }
 
+HistoryStoreFactory SqliteHistoryStore::readerFactory() const {
+    // A memory database is only seen through its own connection.
+    if (inMemory())
+        return {};
+    return [path = path_, busyTimeoutMs = busyTimeoutMs_] {
+        return std::make_unique<SqliteHistoryStore>(path, busyTimeoutMs);
+    };
+}
+
 bool SqliteHistoryStore::inMemory() const {
     return path_ == QLatin1String(":memory:");
 }

@@ -33,6 +33,7 @@ public:
     HistoryError runs(const QString& participant, const QString& operation,
                       QList<HistoryRun>& out) override;
     HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
+    HistoryStoreFactory readerFactory() const override;
 
 private:
     enum class Access { Closed, Read, Write };
