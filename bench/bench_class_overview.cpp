@@ -54,8 +54,10 @@ void BM_ThirtyMistakeSheetsToPdf(benchmark::State& state) {
     const QString pdf = folder->filePath(QStringLiteral("Fehlerblätter.pdf"));
     int pages = 0;
     for (auto _ : state) {
-        const ChildSheets sheets = mistakeSheets(runs, names);
-        const Printout printout = mistakeSheetsPrintout(sheets.sheets, "06.12.2026", "10:00:00");
+        const ChildSheets sheets =
+            mistakeSheets(runs, names, [](const QDateTime&) { return true; });
+        const Printout printout =
+            mistakeSheetsPrintout(sheets.sheets, "alle", "06.12.2026", "10:00:00");
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);

@@ -225,6 +225,7 @@ void TForm_Klassenuebersicht::FormCreate() {
     connect(But_CSV, &QPushButton::clicked, this, &TForm_Klassenuebersicht::But_CSVClick);
     connect(But_Schliessen, &QPushButton::clicked, this, &QDialog::reject);
 
+    reader_ = new HistoryReader(store_, this);
     focusMarker_ = new FocusMarker(this);
     scaleWindowToScreen(this);
     // The desktop gives headings a font of their own; here they are as large as the cells.
@@ -252,8 +253,6 @@ QString TForm_Klassenuebersicht::className() const {
 }
 
 void TForm_Klassenuebersicht::openFromMainMenu() {
-    if (!reader_)
-        reader_ = new HistoryReader(store_, this);
     setWindowState(windowState() | Qt::WindowMaximized);
     // The table says it is loading when it gets the focus; the rows come while the window is
     // open.
@@ -263,12 +262,10 @@ void TForm_Klassenuebersicht::openFromMainMenu() {
 }
 
 bool TForm_Klassenuebersicht::loading() const {
-    return reader_ && reader_->busy();
+    return reader_->busy();
 }
 
 void TForm_Klassenuebersicht::reload() {
-    if (!reader_)
-        reader_ = new HistoryReader(store_, this);
     loaded_ = true;
     const QString loadingText = QStringLiteral("Die Klassenübersicht wird geladen …");
     Label_Status->setText(loadingText);
@@ -305,8 +302,9 @@ void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTo
     rows_ = rows;
     Label_Status->hide();
     Label_Status->clear();
-    Tabelle->setAccessibleDescription(
-        rows_.size() == 1 ? QStringLiteral("1 Kind") : QStringLiteral("%1 Kinder").arg(rows_.size()));
+    Tabelle->setAccessibleDescription(rows_.size() == 1
+                                          ? QStringLiteral("1 Kind")
+                                          : QStringLiteral("%1 Kinder").arg(rows_.size()));
     showRows();
     if (error)
         storeFailed(*error);
@@ -403,35 +401,54 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
 }
 
 void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
-    // Only the chosen children's runs are read, with every answer.
-    QList<HistoryRun> runs;
-    for (const QString& name : chosenNames()) {
-        QList<HistoryRun> ofChild;
-        if (HistoryError error = store_.runs(name, chosenOperation(), ofChild)) {
-            storeFailed(*error);
-            return;
-        }
-        runs.append(ofChild);
-    }
-    const ChildSheets chosen = mistakeSheets(runs, chosenNames());
+    // The chosen children's runs of the period shown are read one by one, off this thread.
+    const QStringList names = chosenNames();
+    const QString operation = chosenOperation();
+    const OverviewPeriod period = shownPeriod_;
+    const QDate today = platform_.today();
+    Label_Status->setText(QStringLiteral("Die Fehlerblätter werden zusammengestellt …"));
+    Label_Status->show();
+    But_Fehlerblaetter->setEnabled(false);
+    reader_->read([this, names, operation, period, today](HistoryStore& store) {
+        ChildSheets chosen;
+        const HistoryError error = mistakeSheets(
+            [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
+                return store.eachRun(name, operation, visit);
+            },
+            names, periodOf(period, today), chosen);
+        return HistoryReader::Finish([this, chosen, error, period, operation] {
+            Label_Status->hide();
+            But_Fehlerblaetter->setEnabled(!rows_.isEmpty());
+            if (error)
+                storeFailed(*error);
+            else
+                printMistakeSheets(chosen, period, !operation.isEmpty());
+        });
+    });
+}
+
+void TForm_Klassenuebersicht::printMistakeSheets(const ChildSheets& chosen, OverviewPeriod period,
+                                                 bool oneOperation) {
+    // "in den letzten 7 Tagen bei dieser Rechenart", or without the operation for all of them.
+    const QString where =
+        periodWords(period) + (oneOperation ? QStringLiteral(" bei dieser Rechenart") : QString());
     if (chosen.sheets.isEmpty()) {
-        platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
-                              QStringLiteral("%1 %2 bei dieser Rechenart keine Aufgaben zum "
-                                             "Üben. Es wurde nichts gedruckt.")
-                                  .arg(namesText(chosen.leftOut), chosen.leftOut.size() == 1
-                                                                      ? QStringLiteral("hat")
-                                                                      : QStringLiteral("haben")));
+        platform_.showMessage(
+            this, MessageKind::Information, MessageButtons::Ok,
+            QStringLiteral("%1 %2 %3 keine Aufgaben zum Üben. Es wurde nichts gedruckt.")
+                .arg(namesText(chosen.leftOut),
+                     chosen.leftOut.size() == 1 ? QStringLiteral("hat") : QStringLiteral("haben"),
+                     where));
         return;
     }
     if (!chosen.leftOut.isEmpty())
         platform_.showMessage(
             this, MessageKind::Information, MessageButtons::Ok,
-            QStringLiteral("Ohne Fehlerblatt, weil es bei dieser Rechenart nichts zu üben gibt: "
-                           "%1.")
-                .arg(namesText(chosen.leftOut)));
+            QStringLiteral("Ohne Fehlerblatt, weil es %1 nichts zu üben gibt: %2.")
+                .arg(where, namesText(chosen.leftOut)));
     const QString date = germanDateText(platform_.today());
-    const Printout printout =
-        mistakeSheetsPrintout(chosen.sheets, date, longTimeText(platform_.localTime()));
+    const Printout printout = mistakeSheetsPrintout(chosen.sheets, periodName(period), date,
+                                                    longTimeText(platform_.localTime()));
     printers_.printWithDialogOrFile(
         platform_, this, printout, dataFolder_,
         printFileName({QStringLiteral("Fehlerblätter"), className(), date}).chopped(4));
@@ -440,7 +457,7 @@ void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
 void TForm_Klassenuebersicht::But_BerichtClick() {
     const QString date = germanDateText(platform_.today());
     const Printout printout =
-        classReportPrintout(shownRows(), className(), periodName(chosenPeriod()),
+        classReportPrintout(shownRows(), className(), periodName(shownPeriod_),
                             chosenOperationName(), date, longTimeText(platform_.localTime()));
     printers_.printWithDialogOrFile(
         platform_, this, printout, dataFolder_,
@@ -451,16 +468,32 @@ void TForm_Klassenuebersicht::But_CSVClick() {
     FileDialogRequest request;
     request.title = QStringLiteral("Klassenübersicht als CSV speichern");
     request.defaultSuffix = QStringLiteral("csv");
-    request.initialName = printFileName({QStringLiteral("Klassenübersicht"), className(),
-                                         germanDateText(platform_.today())})
-                              .chopped(4) +
-                          QStringLiteral(".csv");
+    request.initialName =
+        printFileName({QStringLiteral("Klassenübersicht"), className(), periodName(shownPeriod_),
+                       chosenOperationName(), germanDateText(platform_.today())})
+            .chopped(4) +
+        QStringLiteral(".csv");
     request.filter = QStringLiteral("CSV-Dateien (*.csv)");
     request.directory = dataFolder_;
+    // The question names the file that would be replaced, also where the name chosen is a link.
+    request.confirmOverwrite = false;
     const std::optional<QString> path = platform_.saveFileName(this, request);
     if (!path)
         return;
-    const QString reason = replaceFile(*path, classOverviewCsv(shownRows()), FileOrigin::Chosen);
+    const QFileInfo chosen(*path);
+    if (chosen.exists()) {
+        const QString target = chosen.isSymLink() ? chosen.canonicalFilePath() : *path;
+        if (platform_.showMessage(this, MessageKind::Confirmation, MessageButtons::YesNo,
+                                  QStringLiteral("Die Datei\n%1\ngibt es schon. Soll sie ersetzt "
+                                                 "werden?")
+                                      .arg(QDir::toNativeSeparators(target)),
+                                  std::nullopt, MessageAnswer::No) != MessageAnswer::Yes)
+            return;
+    }
+    const QString reason = replaceFile(
+        *path,
+        classOverviewCsv(shownRows(), className(), periodName(shownPeriod_), chosenOperationName()),
+        FileOrigin::Chosen);
     if (!reason.isEmpty())
         platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
                               QStringLiteral("Die Klassenübersicht konnte nicht in der Datei\n%1\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/class_overview.h"
+#include "history/class_printouts.h"
 #include "history/history.h"
 
 #include <QDialog>
@@ -68,6 +69,7 @@ private:
     void But_FehlerblaetterClick();
     void But_BerichtClick();
     void But_CSVClick();
+    void printMistakeSheets(const ChildSheets& chosen, OverviewPeriod period, bool oneOperation);
 
     void showLoaded(const QStringList& names, const ClassTotals& totals,
                     const QList<ChildFigures>& rows, const HistoryError& error);

@@ -101,8 +101,8 @@ ChildFigures figuresOf(const QString& name, QList<const RunTotals*> runs,
     }
     child.runs = qint32(periodIndex.size());
     // Answer times written by something else can add up to more minutes than the column holds.
-    child.practiceMinutes = qint32(std::min(double(answeringMs) / 60000.0 + 0.5,
-                                            double(std::numeric_limits<qint32>::max())));
+    child.practiceMinutes = qint32(
+        std::min(double(answeringMs) / 60000.0 + 0.5, double(std::numeric_limits<qint32>::max())));
     if (answers > 0)
         child.rightShare = double(right) / double(answers);
     if (!periodIndex.isEmpty()) {
@@ -236,6 +236,16 @@ HistoryError HistoryStore::classTotals(const QString& operation, const RunPeriod
         return error;
     }
     out = classTotalsOf(runs, inPeriod);
+    return std::nullopt;
+}
+
+HistoryError HistoryStore::eachRun(const QString& participant, const QString& operation,
+                                   const std::function<void(const HistoryRun&)>& visit) {
+    QList<HistoryRun> all;
+    if (HistoryError error = runs(participant, operation, all))
+        return error;
+    for (const HistoryRun& run : all)
+        visit(run);
     return std::nullopt;
 }
 

@@ -99,6 +99,12 @@ public:
     virtual HistoryError runs(const QString& participant, const QString& operation,
                               QList<HistoryRun>& out) = 0;
 
+    // The same runs as runs(), handed to visit one by one, each with its answers but without
+    // what was typed: a reader that adds up holds one run at a time. This one reads them all with
+    // runs() first.
+    virtual HistoryError eachRun(const QString& participant, const QString& operation,
+                                 const std::function<void(const HistoryRun&)>& visit);
+
     // Every child's runs of the operation (empty: all), read in one pass for a whole class, oldest
     // first. The answers carry the task, whether it was right and its time, but not what was
     // typed: the class's figures do not need it, and a class reads many.

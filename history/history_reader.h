@@ -32,7 +32,7 @@ private:
     HistoryStore& store_;
     HistoryStoreFactory factory_;
     QThread* thread_ = nullptr;
-    QObject* worker_ = nullptr;                // lives on thread_
+    QObject* worker_ = nullptr;                 // lives on thread_
     std::unique_ptr<HistoryStore> threadStore_; // used on thread_ only
     std::atomic<quint64> latest_{0};
     bool busy_ = false;

@@ -120,7 +120,7 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
                             .filePath(QStringLiteral("Fehlerblätter %1 06.12.2026.pdf")
                                           .arg(QDir(folder.path()).dirName()));
     QCOMPARE(platform.messageTexts(),
-             QStringList({"Ohne Fehlerblatt, weil es bei dieser Rechenart nichts zu üben gibt: "
+             QStringList({"Ohne Fehlerblatt, weil es in den letzten 30 Tagen nichts zu üben gibt: "
                           "Ben.",
                           "Es ist kein Drucker eingerichtet. Der Ausdruck steht als PDF-Datei "
                           "in\n" +
@@ -143,11 +143,13 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QFile saved(csv);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = saved.readAll().split('\n');
-    QCOMPARE(lines.size(), 5); // heading, three rows, nothing after the last line end
-    QCOMPARE(lines[0], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
+    QCOMPARE(lines.size(), 6); // what it holds, headings, three rows, nothing after the end
+    QCOMPARE(lines[0], "\xEF\xBB\xBFKlassenübersicht " + QDir(folder.path()).dirName().toUtf8() +
+                           ";Zeitraum: 30 Tage;Rechenart: alle Rechenarten\r");
+    QCOMPARE(lines[1], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
                                   "Veränderung;Richtig;Häufigste Fehler\r"));
-    QCOMPARE(lines[1], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
-    QVERIFY(lines[2].startsWith("Mia;2;") && lines[3].startsWith("Ben;1;"));
+    QCOMPARE(lines[2], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
+    QVERIFY(lines[3].startsWith("Mia;2;") && lines[4].startsWith("Ben;1;"));
 }
 
 QTEST_MAIN(TestKlassenuebersichtWindow)
