@@ -99,8 +99,8 @@ public:
     virtual HistoryError runs(const QString& participant, const QString& operation,
                               QList<HistoryRun>& out) = 0;
 
-    // The same runs as runs(), handed to visit one by one, each with its answers but without
-    // what was typed: a reader that adds up holds one run at a time. This one reads them all with
+    // The same runs as runs(), handed to visit one by one, each with its answers (what was typed
+    // may be left out): a reader that adds up holds one run at a time. This one reads them all with
     // runs() first.
     virtual HistoryError eachRun(const QString& participant, const QString& operation,
                                  const std::function<void(const HistoryRun&)>& visit);

@@ -123,12 +123,18 @@ QString answerColumns() {
                           "a.correct_remainder, a.correct, a.answer_ms");
 }
 
+// The run with its answers in the order they were given.
+const HistoryRun& finished(HistoryRun& run) {
+    std::stable_sort(
+        run.answers.begin(), run.answers.end(),
+        [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+    return run;
+}
+
 // Each run's answers in the order they were given.
 void sortAnswers(QList<HistoryRun>& runs) {
     for (HistoryRun& run : runs)
-        std::stable_sort(
-            run.answers.begin(), run.answers.end(),
-            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+        finished(run);
 }
 
 // A row of runColumns.
@@ -500,6 +506,104 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
     if (!allOperations)
         a.addBindValue(operation);
     return readAnswers(a, indexOfRun, true, out);
+}
+
+HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QString& operation,
+                                         const std::function<void(const HistoryRun&)>& visit) {
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    auto failure = [&](int code) {
+        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                                   QSqlError::StatementError, QString::number(code)),
+                         false);
+    };
+    // One pass over the child's runs in time order, each followed by its answers: for one
+    // operation the index gives the order, so nothing is sorted or held.
+    const bool allOperations = operation.isEmpty();
+    const QString columns =
+        QStringLiteral("r.id, r.participant, r.started_at, r.operation, r.range1, r.range2, "
+                       "r.time_limit, r.competition, r.tasks_worked, r.points, %1")
+            .arg(version >= 2 ? QStringLiteral("r.by_ear") : QStringLiteral("0"));
+    const QByteArray sql =
+        QStringLiteral("SELECT %1, a.task_no, a.operand1, a.operand2, a.correct_result, "
+                       "a.correct_remainder, a.correct, a.answer_ms FROM runs r LEFT JOIN answers "
+                       "a ON a.run_id = r.id WHERE r.participant = ?1 %2 ORDER BY r.started_at, "
+                       "r.id")
+            .arg(columns, allOperations ? QString() : QStringLiteral("AND r.operation = ?2"))
+            .toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (const int code =
+            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        code != SQLITE_OK)
+        return failure(code);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                          sqlite3_finalize);
+    const QByteArray participantText = participant.toUtf8();
+    const QByteArray operationText = operation.toUtf8();
+    int code = sqlite3_bind_text(statement, 1, participantText.constData(),
+                                 int(participantText.size()), SQLITE_STATIC);
+    if (code == SQLITE_OK && !allOperations)
+        code = sqlite3_bind_text(statement, 2, operationText.constData(), int(operationText.size()),
+                                 SQLITE_STATIC);
+    if (code != SQLITE_OK)
+        return failure(code);
+    const auto text = [statement](int column) {
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+            sqlite3_column_bytes(statement, column));
+    };
+    HistoryRun run;
+    bool wanted = false;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const qint64 id = sqlite3_column_int64(statement, 0);
+        if (id != run.id) {
+            if (wanted)
+                visit(finished(run));
+            run = HistoryRun();
+            run.id = id;
+            run.participant = text(1);
+            run.startedAt = QDateTime::fromString(text(2), Qt::ISODate);
+            run.operation = text(3);
+            run.range1 = text(4);
+            run.range2 = text(5);
+            run.timeLimit = sqlite3_column_int(statement, 6);
+            run.competition = sqlite3_column_int(statement, 7);
+            run.tasksWorked = sqlite3_column_int(statement, 8);
+            run.points = sqlite3_column_int(statement, 9);
+            run.byEar = sqlite3_column_int(statement, 10) != 0;
+            // As runs() does: a row that says otherwise than the index is left out.
+            wanted =
+                run.participant == participant && (allOperations || run.operation == operation);
+        }
+        // As readAnswers: a task the program could not have posed is left out, and so is an
+        // operand that is not a whole number (or a run without answers).
+        if (!wanted || sqlite3_column_type(statement, 12) != SQLITE_INTEGER ||
+            sqlite3_column_type(statement, 13) != SQLITE_INTEGER)
+            continue;
+        const qint64 operand1 = sqlite3_column_int64(statement, 12);
+        const qint64 operand2 = sqlite3_column_int64(statement, 13);
+        if (!taskPosable(run.operation, operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.taskNo = sqlite3_column_int(statement, 11);
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correctResult = sqlite3_column_int(statement, 14);
+        answer.correctRemainder = sqlite3_column_int(statement, 15);
+        answer.correct = sqlite3_column_int(statement, 16) != 0;
+        answer.answerMs = sqlite3_column_int64(statement, 17);
+        run.answers << answer;
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    if (wanted)
+        visit(finished(run));
+    return std::nullopt;
 }
 
 HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {

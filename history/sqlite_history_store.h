@@ -33,6 +33,8 @@ public:
     HistoryError runs(const QString& participant, const QString& operation,
                       QList<HistoryRun>& out) override;
     HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
+    HistoryError eachRun(const QString& participant, const QString& operation,
+                         const std::function<void(const HistoryRun&)>& visit) override;
     HistoryStoreFactory readerFactory() const override;
 
 private:
