@@ -180,7 +180,11 @@ void HistoryTally::add(const HistoryRun& run) {
     Point sums;
     sums.startedAt = run.startedAt;
     sums.runs = 1;
-    auto& ofOperation = tasks_[run.operation];
+    if (!lastTasks_ || run.operation != lastOperation_) {
+        lastOperation_ = run.operation;
+        lastTasks_ = &tasks_[run.operation];
+    }
+    auto& ofOperation = *lastTasks_;
     for (const AnsweredTask& answer : run.answers) {
         const qint64 ms = timeOf(answer);
         sums.answers += 1;
@@ -322,8 +326,10 @@ QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
     std::vector<Candidate> missed;
     std::vector<Candidate> slow;
     // The median of the right answers' times, from how many took each time.
+    std::vector<std::pair<qint64, qint64>> rightTimes(rightTimes_.cbegin(), rightTimes_.cend());
+    std::sort(rightTimes.begin(), rightTimes.end());
     qint64 rightCount = 0;
-    for (const auto& [ms, count] : rightTimes_)
+    for (const auto& [ms, count] : rightTimes)
         rightCount += count;
     double limit = 0;
     if (rightCount > 0) {
@@ -331,7 +337,7 @@ QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
         qint64 seen = 0;
         double lower = 0;
         double upper = 0;
-        for (const auto& [ms, count] : rightTimes_) {
+        for (const auto& [ms, count] : rightTimes) {
             if (seen <= upperAt - 1 && upperAt - 1 < seen + count)
                 lower = double(ms);
             if (seen <= upperAt && upperAt < seen + count) {

@@ -11,7 +11,6 @@
 #include <optional>
 
 #include <array>
-#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -77,6 +76,8 @@ public:
     // At most maxPoints points on the chart: beyond them, neighbouring runs share a point, which
     // is figured from their answers together and dated by the later run.
     explicit HistoryTally(qsizetype maxPoints = std::numeric_limits<qsizetype>::max());
+    HistoryTally(const HistoryTally&) = delete;
+    HistoryTally& operator=(const HistoryTally&) = delete;
 
     void add(const HistoryRun& run);
 
@@ -114,7 +115,10 @@ private:
     Point latest_;
     // By operation, then by the operands side by side.
     QHash<QString, std::unordered_map<quint64, Task>> tasks_;
-    std::map<qint64, qint64> rightTimes_; // how many right answers took each time
+    std::unordered_map<qint64, qint64> rightTimes_; // how many right answers took each time
+    // The tasks of the operation of the run added last.
+    QString lastOperation_;
+    std::unordered_map<quint64, Task>* lastTasks_ = nullptr;
 };
 
 // A text field of a CSV line: quoted where it holds a semicolon, quote or line break, and with a

@@ -125,9 +125,12 @@ QString answerColumns() {
 
 // The run with its answers in the order they were given.
 const HistoryRun& finished(HistoryRun& run) {
-    std::stable_sort(
-        run.answers.begin(), run.answers.end(),
-        [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+    const auto byTaskNo = [](const AnsweredTask& x, const AnsweredTask& y) {
+        return x.taskNo < y.taskNo;
+    };
+    if (std::is_sorted(run.answers.cbegin(), run.answers.cend(), byTaskNo))
+        return run;
+    std::stable_sort(run.answers.begin(), run.answers.end(), byTaskNo);
     return run;
 }
 
@@ -135,6 +138,28 @@ const HistoryRun& finished(HistoryRun& run) {
 void sortAnswers(QList<HistoryRun>& runs) {
     for (HistoryRun& run : runs)
         finished(run);
+}
+
+// A start time as the file keeps it ("2026-12-08T09:03:12", local time), read without the
+// general parser, which costs more than all the rest of a run.
+QDateTime startTimeOf(const char* text, int size) {
+    const auto digits = [&](int at, int count) {
+        int value = 0;
+        for (int i = at; i < at + count; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if (text && size == 19 && text[4] == '-' && text[7] == '-' && text[10] == 'T' &&
+        text[13] == ':' && text[16] == ':') {
+        const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+        const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time);
+    }
+    return QDateTime::fromString(QString::fromUtf8(text, size), Qt::ISODate);
 }
 
 // A row of runColumns.
@@ -557,6 +582,19 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
             reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
             sqlite3_column_bytes(statement, column));
     };
+    // A child's runs mostly repeat their texts: a text equal to the last run's is shared.
+    const auto sharedText = [&](int column, QByteArray& lastBytes, QString& last) {
+        const QByteArray bytes = QByteArray::fromRawData(
+            reinterpret_cast<const char*>(sqlite3_column_blob(statement, column)),
+            sqlite3_column_bytes(statement, column));
+        if (bytes != lastBytes || last.isNull()) {
+            lastBytes = QByteArray(bytes.constData(), bytes.size());
+            last = text(column);
+        }
+        return last;
+    };
+    QByteArray textBytes[4];
+    QString texts[4];
     HistoryRun run;
     bool wanted = false;
     while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -564,13 +602,15 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
         if (id != run.id) {
             if (wanted)
                 visit(finished(run));
-            run = HistoryRun();
+            run.answers.clear(); // keeps its room for the next run's answers
             run.id = id;
-            run.participant = text(1);
-            run.startedAt = QDateTime::fromString(text(2), Qt::ISODate);
-            run.operation = text(3);
-            run.range1 = text(4);
-            run.range2 = text(5);
+            run.participant = sharedText(1, textBytes[0], texts[0]);
+            run.startedAt =
+                startTimeOf(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                            sqlite3_column_bytes(statement, 2));
+            run.operation = sharedText(3, textBytes[1], texts[1]);
+            run.range1 = sharedText(4, textBytes[2], texts[2]);
+            run.range2 = sharedText(5, textBytes[3], texts[3]);
             run.timeLimit = sqlite3_column_int(statement, 6);
             run.competition = sqlite3_column_int(statement, 7);
             run.tasksWorked = sqlite3_column_int(statement, 8);
