@@ -134,8 +134,6 @@ void TForm_Lernverlauf::FormCreate() {
     choice->addSpacing(24);
     choice->addWidget(Label_Rechenart);
     choice->addWidget(Auswahl_Rechenart);
-    choice->addSpacing(24);
-    choice->addWidget(Label_Status);
     choice->addStretch(1);
 
     Reihe_Tempo = new QLineSeries;
@@ -216,6 +214,7 @@ void TForm_Lernverlauf::FormCreate() {
     Label_Legende->setObjectName(QStringLiteral("Label_Legende"));
     Label_Legende->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Label_Status);
     buttons->addWidget(Label_Legende, 1);
     buttons->addStretch(); // keeps the buttons at the right while the legend is hidden
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
