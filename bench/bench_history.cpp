@@ -231,6 +231,31 @@ void BM_OpenWindowMillionRuns(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenWindowMillionRuns)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// What of that is the file's reading: the runs handed over and dropped, or added up.
+void BM_ReadMillionRuns(benchmark::State& state) {
+    const bool added = state.range(0) != 0;
+    qint64 runs = 0;
+    for (auto _ : state) {
+        SqliteHistoryStore store(millionPath);
+        HistoryTally tally(TForm_Lernverlauf::chartPoints);
+        runs = 0;
+        if (HistoryError error =
+                store.eachRun(diligent, QStringLiteral("*"), [&](const HistoryRun& run) {
+                    ++runs;
+                    if (added)
+                        tally.add(run);
+                }))
+            state.SkipWithError(qPrintable(*error));
+    }
+    state.counters["runs"] = double(runs);
+}
+BENCHMARK(BM_ReadMillionRuns)
+    ->ArgName("added")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 void BM_OverviewMillionRuns(benchmark::State& state) {
     const double before = memoryMb("VmRSS:");
     resetPeakMemory();

@@ -100,7 +100,8 @@ public:
                               QList<HistoryRun>& out) = 0;
 
     // The same runs as runs(), handed to visit one by one, each with its answers (what was typed
-    // may be left out): a reader that adds up holds one run at a time. This one reads them all with
+    // may be left out, and the start may carry its offset from UTC instead of being marked as
+    // local time): a reader that adds up holds one run at a time. This one reads them all with
     // runs() first.
     virtual HistoryError eachRun(const QString& participant, const QString& operation,
                                  const std::function<void(const HistoryRun&)>& visit);

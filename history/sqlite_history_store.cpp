@@ -140,27 +140,50 @@ void sortAnswers(QList<HistoryRun>& runs) {
         finished(run);
 }
 
-// A start time as the file keeps it ("2026-12-08T09:03:12", local time), read without the
-// general parser, which costs more than all the rest of a run.
-QDateTime startTimeOf(const char* text, int size) {
-    const auto digits = [&](int at, int count) {
-        int value = 0;
-        for (int i = at; i < at + count; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return -1;
-            value = value * 10 + (text[i] - '0');
-        }
-        return value;
-    };
-    if (text && size == 19 && text[4] == '-' && text[7] == '-' && text[10] == 'T' &&
-        text[13] == ':' && text[16] == ':') {
+// Start times as the file keeps them ("2026-12-08T09:03:12", local time). Each local time turned
+// into an instant asks the system's time zone anew, which costs more than all the rest of a run;
+// the offset from UTC is the same throughout an hour, so it is asked once per hour and the time
+// carries it as a fixed offset: the same instant, date and time of day.
+class StartTimes {
+public:
+    QDateTime of(const char* text, int size) {
+        const auto digits = [&](int at, int count) {
+            int value = 0;
+            for (int i = at; i < at + count; ++i) {
+                if (text[i] < '0' || text[i] > '9')
+                    return -1;
+                value = value * 10 + (text[i] - '0');
+            }
+            return value;
+        };
+        const auto general = [&] {
+            return QDateTime::fromString(QString::fromUtf8(text, size), Qt::ISODate);
+        };
+        if (!text || size != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+            text[13] != ':' || text[16] != ':')
+            return general();
         const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
         const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
-        if (date.isValid() && time.isValid())
-            return QDateTime(date, time);
+        if (!date.isValid() || !time.isValid())
+            return general();
+        if (date != date_ || time.hour() != hour_) {
+            const QDateTime local(date, QTime(time.hour(), 0));
+            // An hour that a change of the clocks skips or repeats is left to the general rule.
+            if (!local.isValid() || local.time().hour() != time.hour() ||
+                local.addSecs(3599).offsetFromUtc() != local.offsetFromUtc())
+                return QDateTime(date, time);
+            date_ = date;
+            hour_ = time.hour();
+            offset_ = local.offsetFromUtc();
+        }
+        return QDateTime(date, time, Qt::OffsetFromUTC, offset_);
     }
-    return QDateTime::fromString(QString::fromUtf8(text, size), Qt::ISODate);
-}
+
+private:
+    QDate date_;
+    int hour_ = -1;
+    int offset_ = 0;
+};
 
 // A row of runColumns.
 HistoryRun runOf(const QSqlQuery& q) {
@@ -595,6 +618,7 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
     };
     QByteArray textBytes[4];
     QString texts[4];
+    StartTimes startTimes;
     HistoryRun run;
     bool wanted = false;
     while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
@@ -606,8 +630,8 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
             run.id = id;
             run.participant = sharedText(1, textBytes[0], texts[0]);
             run.startedAt =
-                startTimeOf(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
-                            sqlite3_column_bytes(statement, 2));
+                startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                              sqlite3_column_bytes(statement, 2));
             run.operation = sharedText(3, textBytes[1], texts[1]);
             run.range1 = sharedText(4, textBytes[2], texts[2]);
             run.range2 = sharedText(5, textBytes[3], texts[3]);
