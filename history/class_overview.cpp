@@ -195,29 +195,34 @@ RunTotals runTotalsOf(const HistoryRun& run) {
 }
 
 ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeriod) {
-    ClassTotals totals;
-    totals.runs.reserve(runs.size());
-    struct Sums {
-        qint32 attempts = 0;
-        qint32 misses = 0;
-        qint64 answeringMs = 0;
-    };
-    // Each child's tasks of each operation, by their operands.
-    QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks;
-    for (const HistoryRun& run : runs) {
-        totals.runs.append(runTotalsOf(run));
-        if (!inPeriod(run.startedAt))
-            continue;
-        auto& ofRun = tasks[{run.participant, run.operation}];
-        for (const AnsweredTask& answer : run.answers) {
-            Sums& task =
-                ofRun[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
-            task.attempts += 1;
-            task.misses += answer.correct ? 0 : 1;
-            addTime(task.answeringMs, answer.answerMs);
-        }
+    ClassTally tally(inPeriod);
+    for (const HistoryRun& run : runs)
+        tally.add(run);
+    return tally.totals();
+}
+
+ClassTally::ClassTally(RunPeriod inPeriod) : inPeriod_(std::move(inPeriod)) {}
+
+void ClassTally::add(const HistoryRun& run) {
+    runs_.append(runTotalsOf(run));
+    if (!inPeriod_(run.startedAt))
+        return;
+    auto& ofRun = tasks_[{run.participant, run.operation}];
+    for (const AnsweredTask& answer : run.answers) {
+        Sums& task = ofRun[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
+        task.attempts += 1;
+        task.misses += answer.correct ? 0 : 1;
+        addTime(task.answeringMs, answer.answerMs);
     }
-    for (auto it = tasks.cbegin(); it != tasks.cend(); ++it) {
+}
+
+ClassTotals ClassTally::totals() const {
+    ClassTotals totals;
+    totals.runs = runs_;
+    std::stable_sort(
+        totals.runs.begin(), totals.runs.end(),
+        [](const RunTotals& a, const RunTotals& b) { return a.startedAt < b.startedAt; });
+    for (auto it = tasks_.cbegin(); it != tasks_.cend(); ++it) {
         for (const auto& [key, sums] : it.value()) {
             if (sums.misses > 0)
                 totals.missedTasks.append({it.key().first, it.key().second, qint32(key >> 32),

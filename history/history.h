@@ -3,13 +3,16 @@
 #include "engine/answered_task.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 struct RunResult;
 
@@ -72,6 +75,25 @@ using RunPeriod = std::function<bool(const QDateTime& startedAt)>;
 
 // The totals of the runs, with every task missed in the runs of the period.
 ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeriod);
+// The same from runs handed in one at a time, in any order.
+class ClassTally {
+public:
+    explicit ClassTally(RunPeriod inPeriod);
+    void add(const HistoryRun& run);
+    // The runs oldest first, and the missed tasks.
+    ClassTotals totals() const;
+
+private:
+    struct Sums {
+        qint32 attempts = 0;
+        qint32 misses = 0;
+        qint64 answeringMs = 0;
+    };
+    RunPeriod inPeriod_;
+    QList<RunTotals> runs_;
+    // Each child's tasks of each operation, by their operands side by side.
+    QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks_;
+};
 
 // Empty when a store call worked, otherwise a German reason for the message.
 using HistoryError = std::optional<QString>;

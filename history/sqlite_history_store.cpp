@@ -558,6 +558,24 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
 
 HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QString& operation,
                                          const std::function<void(const HistoryRun&)>& visit) {
+    return visitRuns(&participant, operation, visit);
+}
+
+HistoryError SqliteHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
+                                             ClassTotals& out) {
+    // Every run once, added up as it passes: the class's answers are never held.
+    ClassTally tally(inPeriod);
+    if (HistoryError error =
+            visitRuns(nullptr, operation, [&](const HistoryRun& run) { tally.add(run); })) {
+        out = {};
+        return error;
+    }
+    out = tally.totals();
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QString& operation,
+                                           const std::function<void(const HistoryRun&)>& visit) {
     bool readable = false;
     int version = 0;
     if (HistoryError error = openForReading(readable, version); error || !readable)
@@ -570,19 +588,28 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
                                    QSqlError::StatementError, QString::number(code)),
                          false);
     };
-    // One pass over the child's runs in time order, each followed by its answers: for one
-    // operation the index gives the order, so nothing is sorted or held.
+    // One pass over the runs, each followed by its answers. A child's runs come in time order,
+    // which for one operation the index gives, so nothing is sorted or held; a whole class's in
+    // the order of the file.
     const bool allOperations = operation.isEmpty();
     const QString columns =
         QStringLiteral("r.id, r.participant, r.started_at, r.operation, r.range1, r.range2, "
                        "r.time_limit, r.competition, r.tasks_worked, r.points, %1")
             .arg(version >= 2 ? QStringLiteral("r.by_ear") : QStringLiteral("0"));
+    QStringList conditions;
+    if (participant)
+        conditions << QStringLiteral("r.participant = ?1");
+    if (!allOperations)
+        conditions << QStringLiteral("r.operation = ?2");
     const QByteArray sql =
         QStringLiteral("SELECT %1, a.task_no, a.operand1, a.operand2, a.correct_result, "
                        "a.correct_remainder, a.correct, a.answer_ms FROM runs r LEFT JOIN answers "
-                       "a ON a.run_id = r.id WHERE r.participant = ?1 %2 ORDER BY r.started_at, "
-                       "r.id")
-            .arg(columns, allOperations ? QString() : QStringLiteral("AND r.operation = ?2"))
+                       "a ON a.run_id = r.id %2 ORDER BY %3")
+            .arg(columns,
+                 conditions.isEmpty()
+                     ? QString()
+                     : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
+                 participant ? QStringLiteral("r.started_at, r.id") : QStringLiteral("r.id"))
             .toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (const int code =
@@ -591,9 +618,11 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
         return failure(code);
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
                                                                           sqlite3_finalize);
-    const QByteArray participantText = participant.toUtf8();
+    const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
     const QByteArray operationText = operation.toUtf8();
-    int code = sqlite3_bind_text(statement, 1, participantText.constData(),
+    int code = SQLITE_OK;
+    if (participant)
+        code = sqlite3_bind_text(statement, 1, participantText.constData(),
                                  int(participantText.size()), SQLITE_STATIC);
     if (code == SQLITE_OK && !allOperations)
         code = sqlite3_bind_text(statement, 2, operationText.constData(), int(operationText.size()),
@@ -641,8 +670,8 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
             run.points = sqlite3_column_int(statement, 9);
             run.byEar = sqlite3_column_int(statement, 10) != 0;
             // As runs() does: a row that says otherwise than the index is left out.
-            wanted =
-                run.participant == participant && (allOperations || run.operation == operation);
+            wanted = (!participant || run.participant == *participant) &&
+                     (allOperations || run.operation == operation);
         }
         // As readAnswers: a task the program could not have posed is left out, and so is an
         // operand that is not a whole number (or a run without answers).
