@@ -204,16 +204,44 @@ ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeri
 ClassTally::ClassTally(RunPeriod inPeriod) : inPeriod_(std::move(inPeriod)) {}
 
 void ClassTally::add(const HistoryRun& run) {
-    runs_.append(runTotalsOf(run));
-    if (!inPeriod_(run.startedAt))
-        return;
-    auto& ofRun = tasks_[{run.participant, run.operation}];
-    for (const AnsweredTask& answer : run.answers) {
-        Sums& task = ofRun[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
-        task.attempts += 1;
-        task.misses += answer.correct ? 0 : 1;
-        addTime(task.answeringMs, answer.answerMs);
+    addRun(run);
+}
+
+qsizetype ClassTally::addRun(const HistoryRun& run) {
+    const qsizetype number = runs_.size();
+    RunTotals totals = runTotalsOf(run);
+    totals.answers = totals.rightAnswers = 0;
+    totals.answeringMs = 0;
+    runs_.append(totals);
+    runInPeriod_.push_back(inPeriod_(run.startedAt));
+    for (const AnsweredTask& answer : run.answers)
+        addAnswer(number, answer);
+    return number;
+}
+
+ClassTally::Tasks* ClassTally::tasksOf(qsizetype runNumber) {
+    if (runNumber != lastRun_) {
+        lastRun_ = runNumber;
+        const RunTotals& run = runs_[runNumber];
+        lastTasks_ =
+            runInPeriod_[size_t(runNumber)] ? &tasks_[{run.participant, run.operation}] : nullptr;
     }
+    return lastTasks_;
+}
+
+void ClassTally::addAnswer(qsizetype runNumber, const AnsweredTask& answer) {
+    RunTotals& run = runs_[runNumber];
+    run.answers += 1;
+    run.rightAnswers += answer.correct ? 1 : 0;
+    addTime(run.answeringMs, answer.answerMs);
+    // A new child or operation moves the table: the tasks of the run are looked up again.
+    Tasks* tasks = tasksOf(runNumber);
+    if (!tasks)
+        return;
+    Sums& task = (*tasks)[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
+    task.attempts += 1;
+    task.misses += answer.correct ? 0 : 1;
+    addTime(task.answeringMs, answer.answerMs);
 }
 
 ClassTotals ClassTally::totals() const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 struct RunResult;
 
@@ -80,6 +81,10 @@ class ClassTally {
 public:
     explicit ClassTally(RunPeriod inPeriod);
     void add(const HistoryRun& run);
+    // A run's answers may also come apart from it: the run first, then each answer with the
+    // number addRun gave the run.
+    qsizetype addRun(const HistoryRun& run);
+    void addAnswer(qsizetype runNumber, const AnsweredTask& answer);
     // The runs oldest first, and the missed tasks.
     ClassTotals totals() const;
 
@@ -89,8 +94,14 @@ private:
         qint32 misses = 0;
         qint64 answeringMs = 0;
     };
+    using Tasks = std::unordered_map<quint64, Sums>;
+    Tasks* tasksOf(qsizetype runNumber);
+
     RunPeriod inPeriod_;
     QList<RunTotals> runs_;
+    std::vector<bool> runInPeriod_;
+    qsizetype lastRun_ = -1; // whose tasks lastTasks_ are
+    Tasks* lastTasks_ = nullptr;
     // Each child's tasks of each operation, by their operands side by side.
     QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks_;
 };

@@ -563,13 +563,91 @@ HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QStri
 
 HistoryError SqliteHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
                                              ClassTotals& out) {
-    // Every run once, added up as it passes: the class's answers are never held.
-    ClassTally tally(inPeriod);
-    if (HistoryError error =
-            visitRuns(nullptr, operation, [&](const HistoryRun& run) { tally.add(run); })) {
-        out = {};
+    out = {};
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
         return error;
+    // The runs first, then every answer in the order of the file, added up as it passes: the
+    // class's answers are never held.
+    const bool allOperations = operation.isEmpty();
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
+                       .arg(runColumns(version),
+                            allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
+        return reasonFor(q.lastError(), false);
+    if (!allOperations)
+        q.addBindValue(operation);
+    if (!q.exec())
+        return reasonFor(q.lastError(), false);
+    ClassTally tally(inPeriod);
+    QHash<qint64, qsizetype> numberOfRun;
+    QStringList operations; // of the runs, by number
+    while (q.next()) {
+        const HistoryRun run = runOf(q);
+        if (!allOperations && run.operation != operation)
+            continue;
+        numberOfRun.insert(run.id, tally.addRun(run));
+        operations << run.operation;
     }
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
+    if (numberOfRun.isEmpty())
+        return std::nullopt;
+
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    auto failure = [&](int code) {
+        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                                   QSqlError::StatementError, QString::number(code)),
+                         false);
+    };
+    const QByteArray sql =
+        (allOperations
+             ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+             : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = r.id "
+                              "WHERE r.operation = ?")
+                   .arg(answerColumns()))
+            .toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (const int code =
+            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        code != SQLITE_OK)
+        return failure(code);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                          sqlite3_finalize);
+    const QByteArray operationText = operation.toUtf8();
+    if (!allOperations) {
+        if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
+                                               int(operationText.size()), SQLITE_STATIC);
+            code != SQLITE_OK)
+            return failure(code);
+    }
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto found = numberOfRun.constFind(sqlite3_column_int64(statement, 0));
+        if (found == numberOfRun.cend())
+            continue;
+        // As everywhere: a task the program could not have posed is left out, and so is an
+        // operand that is not a whole number.
+        if (sqlite3_column_type(statement, 2) != SQLITE_INTEGER ||
+            sqlite3_column_type(statement, 3) != SQLITE_INTEGER)
+            continue;
+        const qint64 operand1 = sqlite3_column_int64(statement, 2);
+        const qint64 operand2 = sqlite3_column_int64(statement, 3);
+        if (!taskPosable(operations[*found], operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correct = sqlite3_column_int(statement, 6) != 0;
+        answer.answerMs = sqlite3_column_int64(statement, 7);
+        tally.addAnswer(*found, answer);
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
     out = tally.totals();
     return std::nullopt;
 }
