@@ -85,6 +85,7 @@ public:
     // number addRun gave the run.
     qsizetype addRun(const HistoryRun& run);
     void addAnswer(qsizetype runNumber, const AnsweredTask& answer);
+    const QString& operationOf(qsizetype runNumber) const { return runs_[runNumber].operation; }
     // The runs oldest first, and the missed tasks.
     ClassTotals totals() const;
 

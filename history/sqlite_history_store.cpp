@@ -571,31 +571,6 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
     // The runs first, then every answer in the order of the file, added up as it passes: the
     // class's answers are never held.
     const bool allOperations = operation.isEmpty();
-    QSqlQuery q(db_);
-    q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
-                       .arg(runColumns(version),
-                            allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
-        return reasonFor(q.lastError(), false);
-    if (!allOperations)
-        q.addBindValue(operation);
-    if (!q.exec())
-        return reasonFor(q.lastError(), false);
-    ClassTally tally(inPeriod);
-    QHash<qint64, qsizetype> numberOfRun;
-    QStringList operations; // of the runs, by number
-    while (q.next()) {
-        const HistoryRun run = runOf(q);
-        if (!allOperations && run.operation != operation)
-            continue;
-        numberOfRun.insert(run.id, tally.addRun(run));
-        operations << run.operation;
-    }
-    if (q.lastError().isValid())
-        return reasonFor(q.lastError(), false);
-    if (numberOfRun.isEmpty())
-        return std::nullopt;
-
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
@@ -604,27 +579,72 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
                                    QSqlError::StatementError, QString::number(code)),
                          false);
     };
-    const QByteArray sql =
-        (allOperations
-             ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
-             : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = r.id "
-                              "WHERE r.operation = ?")
-                   .arg(answerColumns()))
-            .toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (const int code =
+    const QByteArray operationText = operation.toUtf8();
+    const auto prepared = [&](const QString& query, sqlite3_stmt*& statement) {
+        const QByteArray sql = query.toUtf8();
+        int code =
             sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
-        code != SQLITE_OK)
-        return failure(code);
+        if (code == SQLITE_OK && !allOperations)
+            code = sqlite3_bind_text(statement, 1, operationText.constData(),
+                                     int(operationText.size()), SQLITE_STATIC);
+        return code;
+    };
+    ClassTally tally(inPeriod);
+    QHash<qint64, qsizetype> numberOfRun;
+    {
+        sqlite3_stmt* statement = nullptr;
+        const int code =
+            prepared(QStringLiteral("SELECT id, participant, started_at, operation FROM runs %1 "
+                                    "ORDER BY started_at, id")
+                         .arg(allOperations ? QString() : QStringLiteral("WHERE operation = ?")),
+                     statement);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                              sqlite3_finalize);
+        if (code != SQLITE_OK)
+            return failure(code);
+        StartTimes startTimes;
+        QByteArray lastBytes[2];
+        QString last[2];
+        const auto text = [&](int column, int which) {
+            const QByteArray bytes = QByteArray::fromRawData(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                sqlite3_column_bytes(statement, column));
+            if (bytes != lastBytes[which] || last[which].isNull()) {
+                lastBytes[which] = QByteArray(bytes.constData(), bytes.size());
+                last[which] = QString::fromUtf8(bytes);
+            }
+            return last[which];
+        };
+        HistoryRun run;
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            run.id = sqlite3_column_int64(statement, 0);
+            run.participant = text(1, 0);
+            run.startedAt =
+                startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                              sqlite3_column_bytes(statement, 2));
+            run.operation = text(3, 1);
+            if (!allOperations && run.operation != operation)
+                continue;
+            numberOfRun.insert(run.id, tally.addRun(run));
+        }
+        if (step != SQLITE_DONE)
+            return failure(step);
+    }
+    if (numberOfRun.isEmpty())
+        return std::nullopt;
+
+    sqlite3_stmt* statement = nullptr;
+    const int prepareCode = prepared(
+        allOperations ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+                      : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = "
+                                       "r.id WHERE r.operation = ?")
+                            .arg(answerColumns()),
+        statement);
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
                                                                           sqlite3_finalize);
-    const QByteArray operationText = operation.toUtf8();
-    if (!allOperations) {
-        if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
-                                               int(operationText.size()), SQLITE_STATIC);
-            code != SQLITE_OK)
-            return failure(code);
-    }
+    if (prepareCode != SQLITE_OK)
+        return failure(prepareCode);
     int code = SQLITE_ROW;
     while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
         const auto found = numberOfRun.constFind(sqlite3_column_int64(statement, 0));
@@ -637,7 +657,7 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
             continue;
         const qint64 operand1 = sqlite3_column_int64(statement, 2);
         const qint64 operand2 = sqlite3_column_int64(statement, 3);
-        if (!taskPosable(operations[*found], operand1, operand2))
+        if (!taskPosable(tally.operationOf(*found), operand1, operand2))
             continue;
         AnsweredTask answer;
         answer.operand1 = qint32(operand1);
