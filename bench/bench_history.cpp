@@ -4,9 +4,13 @@
 // learning-progress window does when it opens: a fresh store loading one child's runs of one
 // operation with all their answers, for a child with an ordinary amount of data and for the one
 // with the most; and the window itself opened on that file for the child with the most runs, its
-// chart drawn.
+// chart drawn. Then one child with 1 000 000 runs of three answers each: the window opened for
+// that child (time to the chart drawn, and how much memory the process took on top meanwhile),
+// the class overview and the child's worksheet.
+#include "bench/class_history.h"
 #include "bench/history_data.h"
 #include "history/TForm_Lernverlauf.h"
+#include "history/class_printouts.h"
 #include "history/sqlite_history_store.h"
 #include "main_window/settings_items.h"
 #include "support/fake_platform.h"
@@ -28,6 +32,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -45,6 +51,23 @@ struct History {
 };
 
 History* history = nullptr;
+QString millionPath;
+constexpr int millionRuns = 1000000;
+const QString diligent = QStringLiteral("Kind 00 Müller");
+
+// The process's resident memory now and at its peak since the last reset, in MB.
+double memoryMb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::stod(line.substr(std::string(field).size())) / 1024.0;
+    }
+    return 0;
+}
+void resetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 void buildHistory(History& h) {
     h.path = h.dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
@@ -166,6 +189,119 @@ void BM_OpenWindowBusiestChild(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenWindowBusiestChild)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// One child's million runs of "*", a minute apart.
+void buildMillion() {
+    millionPath = history->dir.filePath(QStringLiteral("Millionen.sqlite"));
+    QRandomGenerator random(20261209);
+    const QDateTime firstDay(QDate(2025, 1, 1), QTime(8, 0));
+    writeHistory(millionPath, millionRuns, [&](int i) {
+        return makeRun(random, diligent, QStringLiteral("*"), firstDay.addSecs(qint64(i) * 60), 3);
+    });
+}
+
+// From the window's making to the chart of the child with a million runs on the screen; memory
+// is what the process took on top of what it held before.
+void BM_OpenWindowMillionRuns(benchmark::State& state) {
+    FakePlatform platform;
+    double peakMb = 0;
+    for (auto _ : state) {
+        const double before = memoryMb("VmRSS:");
+        resetPeakMemory();
+        QElapsedTimer timer;
+        timer.start();
+        SqliteHistoryStore store(millionPath);
+        TForm_Lernverlauf window(store, platform);
+        window.Auswahl_Rechenart->setCurrentIndex(2);
+        window.resize(1280, 1024);
+        window.show();
+        window.reload();
+        while (window.loading())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const QPixmap chart = window.Diagramm->grab();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        peakMb = std::max(peakMb, memoryMb("VmHWM:") - before);
+        if (chart.isNull() || window.Auswahl_Name->currentText() != diligent ||
+            window.Reihe_Tempo->count() == 0 || !platform.messages.isEmpty()) {
+            state.SkipWithError("the window did not show the child's runs");
+            break;
+        }
+    }
+    state.counters["runs"] = millionRuns;
+    state.counters["MB on top"] = peakMb;
+}
+BENCHMARK(BM_OpenWindowMillionRuns)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// What of that is the file's reading: the runs handed over and dropped, or added up.
+void BM_ReadMillionRuns(benchmark::State& state) {
+    const bool added = state.range(0) != 0;
+    qint64 runs = 0;
+    for (auto _ : state) {
+        SqliteHistoryStore store(millionPath);
+        HistoryTally tally(TForm_Lernverlauf::chartPoints);
+        runs = 0;
+        if (HistoryError error =
+                store.eachRun(diligent, QStringLiteral("*"), [&](const HistoryRun& run) {
+                    ++runs;
+                    if (added)
+                        tally.add(run);
+                }))
+            state.SkipWithError(qPrintable(*error));
+    }
+    state.counters["runs"] = double(runs);
+}
+BENCHMARK(BM_ReadMillionRuns)
+    ->ArgName("added")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+void BM_OverviewMillionRuns(benchmark::State& state) {
+    const double before = memoryMb("VmRSS:");
+    resetPeakMemory();
+    FakePlatform platform;
+    PrinterChoice printers;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        SqliteHistoryStore store(millionPath);
+        TForm_Klassenuebersicht window(store, platform, printers, history->dir.path());
+        window.Auswahl_Zeitraum->setCurrentIndex(int(OverviewPeriod::Everything));
+        window.reload();
+        window.show();
+        while (window.loading())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (window.Tabelle->rowCount() != 1 || !platform.messages.isEmpty()) {
+            state.SkipWithError("the overview did not show the child");
+            break;
+        }
+    }
+    state.counters["MB on top"] = memoryMb("VmHWM:") - before;
+}
+BENCHMARK(BM_OverviewMillionRuns)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The child's worksheet over the whole history, read as the overview reads it.
+void BM_MistakeSheetMillionRuns(benchmark::State& state) {
+    const double before = memoryMb("VmRSS:");
+    resetPeakMemory();
+    qsizetype tasks = 0;
+    for (auto _ : state) {
+        SqliteHistoryStore store(millionPath);
+        ChildSheets sheets;
+        if (HistoryError error = mistakeSheets(
+                [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
+                    return store.eachRun(name, QString(), visit);
+                },
+                {diligent}, [](const QDateTime&) { return true; }, sheets))
+            state.SkipWithError(qPrintable(*error));
+        tasks = sheets.sheets.isEmpty() ? 0 : sheets.sheets.first().tasks.size();
+    }
+    state.counters["tasks"] = double(tasks);
+    state.counters["MB on top"] = memoryMb("VmHWM:") - before;
+}
+BENCHMARK(BM_MistakeSheetMillionRuns)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -182,6 +318,11 @@ int main(int argc, char** argv) {
                 qPrintable(h.ordinary.participant), qPrintable(h.ordinary.operation),
                 qint64(h.ordinary.runs), qPrintable(h.busiest.participant),
                 qPrintable(h.busiest.operation), qint64(h.busiest.runs));
+    std::fflush(stdout);
+    timer.restart();
+    buildMillion();
+    std::printf("History of one child with %d runs built in %.1f s (%.1f MB)\n", millionRuns,
+                timer.elapsed() / 1000.0, QFileInfo(millionPath).size() / 1e6);
     std::fflush(stdout);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

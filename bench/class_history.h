@@ -24,13 +24,13 @@ inline constexpr int classChildren = 30;
 inline constexpr int classRunsPerChild = 200;
 inline constexpr int classAnswersPerRun = 40;
 
-inline void writeClassHistory(const QString& path) {
+inline void writeClassHistory(const QString& path, int children = classChildren) {
     QRandomGenerator random(20261206);
     const QDateTime firstDay(QDate(2026, 12, 6).addDays(-100), QTime(8, 0));
-    const int runs = classChildren * classRunsPerChild;
+    const int runs = children * classRunsPerChild;
     writeHistory(path, runs, [&](int i) {
         const QString& operation = operations[random.bounded(operations.size())];
-        return makeRun(random, childName(i % classChildren), operation,
+        return makeRun(random, childName(i % children), operation,
                        firstDay.addSecs(qint64(i) * 100 * 86400 / runs), classAnswersPerRun);
     });
 }
@@ -49,6 +49,8 @@ inline void timeOverview(benchmark::State& state,
         window.resize(1280, 1024);
         window.reload();
         window.show();
+        while (window.loading())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QApplication::processEvents();
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         if (window.Tabelle->rowCount() != classChildren || !platform.messages.isEmpty()) {

@@ -5,14 +5,17 @@
 #include "common/file_access.h"
 #include "engine/operation.h"
 #include "history/class_printouts.h"
+#include "history/history_reader.h"
 #include "history/history_widgets.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "platform/window_scaling.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QCollator>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -34,23 +37,42 @@ constexpr int designHeight = 700;
 // Where a row keeps its place in the window's list of rows, and what a numeric column sorts by.
 constexpr int rowIndexRole = Qt::UserRole;
 constexpr int numberRole = Qt::UserRole + 1;
+constexpr int nameRole = Qt::UserRole + 2; // the row's name, in every cell
 
-// Numeric columns sort by their figure, a missing one below every figure; the text columns as a
-// German reader expects a list of names.
+const QCollator& germanCollator() {
+    static const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::German, QLocale::Germany)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+// Names as a German reader expects a list of names, then in exact order.
+bool nameBefore(const QString& a, const QString& b) {
+    const int order = germanCollator().compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
+// Numeric columns sort by their figure, a missing one below every figure; the name column as a
+// German reader expects a list of names. Rows alike in the sorted column keep the order of their
+// names, from A to Z in either direction, however the table was sorted before.
 class OverviewItem : public QTableWidgetItem {
 public:
     bool operator<(const QTableWidgetItem& other) const override {
         const QVariant mine = data(numberRole);
         const QVariant theirs = other.data(numberRole);
-        if (mine.isValid() && theirs.isValid())
+        if (mine.isValid() && theirs.isValid() && mine.toDouble() != theirs.toDouble())
             return mine.toDouble() < theirs.toDouble();
-        static const QCollator collator = [] {
-            QCollator c{QLocale(QLocale::German, QLocale::Germany)};
-            c.setCaseSensitivity(Qt::CaseInsensitive);
-            return c;
-        }();
-        const int order = collator.compare(text(), other.text());
-        return order != 0 ? order < 0 : text() < other.text();
+        const QString myName = data(nameRole).toString();
+        const QString theirName = other.data(nameRole).toString();
+        if (column() == int(OverviewColumn::Name) || myName == theirName)
+            return nameBefore(myName, theirName);
+        // The table turns this order round when it sorts downwards; the names must not turn.
+        const bool descending =
+            tableWidget() &&
+            tableWidget()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
+        return descending ? nameBefore(theirName, myName) : nameBefore(myName, theirName);
     }
 };
 
@@ -119,6 +141,11 @@ void TForm_Klassenuebersicht::FormCreate() {
     }
     choices->addStretch(1);
 
+    // Shown while the history is read; a screen reader hears it with the table too.
+    Label_Status = new QLabel(this);
+    Label_Status->setObjectName(QStringLiteral("Label_Status"));
+    Label_Status->hide();
+
     QStringList headings;
     for (int column = 0; column < overviewColumnCount; ++column)
         headings << overviewHeading(OverviewColumn(column));
@@ -135,6 +162,11 @@ void TForm_Klassenuebersicht::FormCreate() {
     Tabelle->setFocusPolicy(Qt::StrongFocus);
     Tabelle->verticalHeader()->hide();
     Tabelle->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // A long name is cut short with "…" (in full in its tooltip and for a screen reader), so that
+    // the figures stay in the window.
+    Tabelle->horizontalHeader()->setSectionResizeMode(int(OverviewColumn::Name),
+                                                      QHeaderView::Interactive);
+    Tabelle->setTextElideMode(Qt::ElideRight);
     Tabelle->horizontalHeader()->setStretchLastSection(true);
     Tabelle->setSortingEnabled(true);
     Tabelle->sortByColumn(int(OverviewColumn::Name), Qt::AscendingOrder);
@@ -159,6 +191,7 @@ void TForm_Klassenuebersicht::FormCreate() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->addLayout(choices);
+    layout->addWidget(Label_Status);
     layout->addWidget(Tabelle, 1);
     layout->addLayout(buttons);
 
@@ -192,6 +225,7 @@ void TForm_Klassenuebersicht::FormCreate() {
     connect(But_CSV, &QPushButton::clicked, this, &TForm_Klassenuebersicht::But_CSVClick);
     connect(But_Schliessen, &QPushButton::clicked, this, &QDialog::reject);
 
+    reader_ = new HistoryReader(store_, this);
     focusMarker_ = new FocusMarker(this);
     scaleWindowToScreen(this);
     // The desktop gives headings a font of their own; here they are as large as the cells.
@@ -219,25 +253,58 @@ QString TForm_Klassenuebersicht::className() const {
 }
 
 void TForm_Klassenuebersicht::openFromMainMenu() {
-    reload();
     setWindowState(windowState() | Qt::WindowMaximized);
+    // The table says it is loading when it gets the focus; the rows come while the window is
+    // open.
+    reload();
     Tabelle->setFocus(Qt::OtherFocusReason);
     exec();
 }
 
+bool TForm_Klassenuebersicht::loading() const {
+    return reader_->busy();
+}
+
 void TForm_Klassenuebersicht::reload() {
     loaded_ = true;
-    names_.clear();
-    totals_ = {};
+    const QString loadingText = QStringLiteral("Die Klassenübersicht wird geladen …");
+    Label_Status->setText(loadingText);
+    Label_Status->show();
+    Tabelle->setAccessibleDescription(loadingText);
+    for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV})
+        button->setEnabled(false);
+    const QString operation = chosenOperation();
+    const OverviewPeriod period = chosenPeriod();
     const QDate today = platform_.today();
-    HistoryError error = store_.participants(names_);
-    if (!error)
-        error = store_.classTotals(chosenOperation(), periodOf(chosenPeriod(), today), totals_);
-    if (error) {
-        names_.clear();
-        totals_ = {};
-    }
-    rows_ = classFigures(totals_, names_, chosenPeriod(), today);
+    reader_->read([this, operation, period, today](HistoryStore& store) -> HistoryReader::Finish {
+        QStringList names;
+        ClassTotals totals;
+        HistoryError error = store.participants(names);
+        if (!error)
+            error = store.classTotals(operation, periodOf(period, today), totals);
+        if (error) {
+            names.clear();
+            totals = {};
+        }
+        QList<ChildFigures> rows = classFigures(totals, names, period, today);
+        return [this, names, totals = std::move(totals), rows = std::move(rows), error, period] {
+            shownPeriod_ = period;
+            showLoaded(names, totals, rows, error);
+        };
+    });
+}
+
+void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTotals& totals,
+                                         const QList<ChildFigures>& rows,
+                                         const HistoryError& error) {
+    names_ = names;
+    totals_ = totals;
+    rows_ = rows;
+    Label_Status->hide();
+    Label_Status->clear();
+    Tabelle->setAccessibleDescription(rows_.size() == 1
+                                          ? QStringLiteral("1 Kind")
+                                          : QStringLiteral("%1 Kinder").arg(rows_.size()));
     showRows();
     if (error)
         storeFailed(*error);
@@ -274,8 +341,10 @@ void TForm_Klassenuebersicht::showRows() {
                 item->setData(numberRole, *number);
             else if (which != OverviewColumn::Name && which != OverviewColumn::MostMissed)
                 item->setData(numberRole, std::numeric_limits<double>::lowest());
-            if (which == OverviewColumn::MostMissed)
-                item->setToolTip(item->text()); // the column may be too narrow for three tasks
+            item->setData(nameRole, rows_[r].name);
+            // The name column is cut to a width; the last may be too narrow for three tasks.
+            if (which == OverviewColumn::MostMissed || which == OverviewColumn::Name)
+                item->setToolTip(item->text());
             if (column == 0)
                 item->setData(rowIndexRole, r);
             else if (which != OverviewColumn::MostMissed)
@@ -284,11 +353,20 @@ void TForm_Klassenuebersicht::showRows() {
         }
     }
     Tabelle->setSortingEnabled(true);
+    fitNameColumn();
     if (!rows_.isEmpty())
         Tabelle->selectionModel()->setCurrentIndex(Tabelle->model()->index(0, 0),
                                                    QItemSelectionModel::NoUpdate);
     for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV})
         button->setEnabled(!rows_.isEmpty());
+}
+
+void TForm_Klassenuebersicht::fitNameColumn() {
+    const int column = int(OverviewColumn::Name);
+    Tabelle->resizeColumnToContents(column);
+    // Room for about 24 letters: a first name and a surname, or a long name cut short.
+    const int widest = Tabelle->fontMetrics().averageCharWidth() * 24;
+    Tabelle->setColumnWidth(column, std::min(Tabelle->columnWidth(column), widest));
 }
 
 QList<ChildFigures> TForm_Klassenuebersicht::shownRows() const {
@@ -323,35 +401,54 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
 }
 
 void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
-    // Only the chosen children's runs are read, with every answer.
-    QList<HistoryRun> runs;
-    for (const QString& name : chosenNames()) {
-        QList<HistoryRun> ofChild;
-        if (HistoryError error = store_.runs(name, chosenOperation(), ofChild)) {
-            storeFailed(*error);
-            return;
-        }
-        runs.append(ofChild);
-    }
-    const ChildSheets chosen = mistakeSheets(runs, chosenNames());
+    // The chosen children's runs of the period shown are read one by one, off this thread.
+    const QStringList names = chosenNames();
+    const QString operation = chosenOperation();
+    const OverviewPeriod period = shownPeriod_;
+    const QDate today = platform_.today();
+    Label_Status->setText(QStringLiteral("Die Fehlerblätter werden zusammengestellt …"));
+    Label_Status->show();
+    But_Fehlerblaetter->setEnabled(false);
+    reader_->read([this, names, operation, period, today](HistoryStore& store) {
+        ChildSheets chosen;
+        const HistoryError error = mistakeSheets(
+            [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
+                return store.eachRun(name, operation, visit);
+            },
+            names, periodOf(period, today), chosen);
+        return HistoryReader::Finish([this, chosen, error, period, operation] {
+            Label_Status->hide();
+            But_Fehlerblaetter->setEnabled(!rows_.isEmpty());
+            if (error)
+                storeFailed(*error);
+            else
+                printMistakeSheets(chosen, period, !operation.isEmpty());
+        });
+    });
+}
+
+void TForm_Klassenuebersicht::printMistakeSheets(const ChildSheets& chosen, OverviewPeriod period,
+                                                 bool oneOperation) {
+    // "in den letzten 7 Tagen bei dieser Rechenart", or without the operation for all of them.
+    const QString where =
+        periodWords(period) + (oneOperation ? QStringLiteral(" bei dieser Rechenart") : QString());
     if (chosen.sheets.isEmpty()) {
-        platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
-                              QStringLiteral("%1 %2 bei dieser Rechenart keine Aufgaben zum "
-                                             "Üben. Es wurde nichts gedruckt.")
-                                  .arg(namesText(chosen.leftOut), chosen.leftOut.size() == 1
-                                                                      ? QStringLiteral("hat")
-                                                                      : QStringLiteral("haben")));
+        platform_.showMessage(
+            this, MessageKind::Information, MessageButtons::Ok,
+            QStringLiteral("%1 %2 %3 keine Aufgaben zum Üben. Es wurde nichts gedruckt.")
+                .arg(namesText(chosen.leftOut),
+                     chosen.leftOut.size() == 1 ? QStringLiteral("hat") : QStringLiteral("haben"),
+                     where));
         return;
     }
     if (!chosen.leftOut.isEmpty())
         platform_.showMessage(
             this, MessageKind::Information, MessageButtons::Ok,
-            QStringLiteral("Ohne Fehlerblatt, weil es bei dieser Rechenart nichts zu üben gibt: "
-                           "%1.")
-                .arg(namesText(chosen.leftOut)));
+            QStringLiteral("Ohne Fehlerblatt, weil es %1 nichts zu üben gibt: %2.")
+                .arg(where, namesText(chosen.leftOut)));
     const QString date = germanDateText(platform_.today());
-    const Printout printout =
-        mistakeSheetsPrintout(chosen.sheets, date, longTimeText(platform_.localTime()));
+    const Printout printout = mistakeSheetsPrintout(chosen.sheets, periodName(period), date,
+                                                    longTimeText(platform_.localTime()));
     printers_.printWithDialogOrFile(
         platform_, this, printout, dataFolder_,
         printFileName({QStringLiteral("Fehlerblätter"), className(), date}).chopped(4));
@@ -360,7 +457,7 @@ void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
 void TForm_Klassenuebersicht::But_BerichtClick() {
     const QString date = germanDateText(platform_.today());
     const Printout printout =
-        classReportPrintout(shownRows(), className(), periodName(chosenPeriod()),
+        classReportPrintout(shownRows(), className(), periodName(shownPeriod_),
                             chosenOperationName(), date, longTimeText(platform_.localTime()));
     printers_.printWithDialogOrFile(
         platform_, this, printout, dataFolder_,
@@ -371,16 +468,32 @@ void TForm_Klassenuebersicht::But_CSVClick() {
     FileDialogRequest request;
     request.title = QStringLiteral("Klassenübersicht als CSV speichern");
     request.defaultSuffix = QStringLiteral("csv");
-    request.initialName = printFileName({QStringLiteral("Klassenübersicht"), className(),
-                                         germanDateText(platform_.today())})
-                              .chopped(4) +
-                          QStringLiteral(".csv");
+    request.initialName =
+        printFileName({QStringLiteral("Klassenübersicht"), className(), periodName(shownPeriod_),
+                       chosenOperationName(), germanDateText(platform_.today())})
+            .chopped(4) +
+        QStringLiteral(".csv");
     request.filter = QStringLiteral("CSV-Dateien (*.csv)");
     request.directory = dataFolder_;
+    // The question names the file that would be replaced, also where the name chosen is a link.
+    request.confirmOverwrite = false;
     const std::optional<QString> path = platform_.saveFileName(this, request);
     if (!path)
         return;
-    const QString reason = replaceFile(*path, classOverviewCsv(shownRows()), FileOrigin::Chosen);
+    const QFileInfo chosen(*path);
+    if (chosen.exists()) {
+        const QString target = chosen.isSymLink() ? chosen.canonicalFilePath() : *path;
+        if (platform_.showMessage(this, MessageKind::Confirmation, MessageButtons::YesNo,
+                                  QStringLiteral("Die Datei\n%1\ngibt es schon. Soll sie ersetzt "
+                                                 "werden?")
+                                      .arg(QDir::toNativeSeparators(target)),
+                                  std::nullopt, MessageAnswer::No) != MessageAnswer::Yes)
+            return;
+    }
+    const QString reason = replaceFile(
+        *path,
+        classOverviewCsv(shownRows(), className(), periodName(shownPeriod_), chosenOperationName()),
+        FileOrigin::Chosen);
     if (!reason.isEmpty())
         platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
                               QStringLiteral("Die Klassenübersicht konnte nicht in der Datei\n%1\n"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/class_overview.h"
+#include "history/class_printouts.h"
 #include "history/history.h"
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 
 class ChoiceBox;
 class FocusMarker;
+class HistoryReader;
 class Platform;
 class PrinterChoice;
 class QCheckBox;
@@ -27,11 +29,17 @@ public:
     TForm_Klassenuebersicht(HistoryStore& store, Platform& platform, PrinterChoice& printers,
                             const QString& dataFolder, QWidget* parent = nullptr);
 
-    // Reads the history afresh and shows the window modally and maximized.
+    // Shows the window modally and maximized at once and reads the history afresh while it is
+    // open.
     void openFromMainMenu();
-    // Every child's runs of the chosen operation and period, read afresh, and the table filled.
+    // Every child's runs of the chosen operation and period, read afresh: the window says that it
+    // is loading and fills the table when they are there (at once for a store that is read on
+    // this thread).
     void reload();
+    // Whether the table waits for the history.
+    bool loading() const;
 
+    QLabel* Label_Status = nullptr; // "wird geladen" while the history is read
     QLabel* Label_Zeitraum = nullptr;
     ChoiceBox* Auswahl_Zeitraum = nullptr;
     QLabel* Label_Rechenart = nullptr;
@@ -61,7 +69,11 @@ private:
     void But_FehlerblaetterClick();
     void But_BerichtClick();
     void But_CSVClick();
+    void printMistakeSheets(const ChildSheets& chosen, OverviewPeriod period, bool oneOperation);
 
+    void showLoaded(const QStringList& names, const ClassTotals& totals,
+                    const QList<ChildFigures>& rows, const HistoryError& error);
+    void fitNameColumn();
     OverviewPeriod chosenPeriod() const;
     // Empty for every operation.
     QString chosenOperation() const;
@@ -78,8 +90,10 @@ private:
     PrinterChoice& printers_;
     QString dataFolder_;
     FocusMarker* focusMarker_ = nullptr;
+    HistoryReader* reader_ = nullptr;
     QStringList names_;
     bool loaded_ = false;
+    OverviewPeriod shownPeriod_ = OverviewPeriod::Month; // of the rows shown
     ClassTotals totals_; // every child's runs of the chosen operation, added up
     QList<ChildFigures> rows_;
 };

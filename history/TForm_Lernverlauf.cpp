@@ -3,6 +3,7 @@
 #include "appearance/focus_marker.h"
 #include "common/file_access.h"
 #include "engine/operation.h"
+#include "history/history_reader.h"
 #include "history/history_stats.h"
 #include "history/history_widgets.h"
 #include "platform/platform.h"
@@ -123,6 +124,10 @@ void TForm_Lernverlauf::FormCreate() {
         Auswahl_Rechenart->addItem(operationName(operation));
     Label_Rechenart->setBuddy(Auswahl_Rechenart);
 
+    Label_Status = new QLabel(this);
+    Label_Status->setObjectName(QStringLiteral("Label_Status"));
+    Label_Status->hide();
+
     auto* choice = new QHBoxLayout;
     choice->addWidget(Label_Name);
     choice->addWidget(Auswahl_Name);
@@ -209,6 +214,7 @@ void TForm_Lernverlauf::FormCreate() {
     Label_Legende->setObjectName(QStringLiteral("Label_Legende"));
     Label_Legende->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Label_Status);
     buttons->addWidget(Label_Legende, 1);
     buttons->addStretch(); // keeps the buttons at the right while the legend is hidden
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
@@ -243,6 +249,7 @@ void TForm_Lernverlauf::FormCreate() {
             &TForm_Lernverlauf::But_Fehler_uebenClick);
     connect(But_Schliessen, &QPushButton::clicked, this, &TForm_Lernverlauf::But_SchliessenClick);
 
+    reader_ = new HistoryReader(store_, this);
     focusMarker_ = new FocusMarker(this);
     scaleWindowToScreen(this);
     // The chart draws its texts in its own fonts, which the scaling does not reach.
@@ -295,25 +302,76 @@ void TForm_Lernverlauf::openFor(const QString& participant, const QString& opera
     openFromMainMenu();
 }
 
-void TForm_Lernverlauf::reload() {
-    QStringList names;
-    const HistoryError error = store_.participants(names);
+bool TForm_Lernverlauf::loading() const {
+    return reader_->busy();
+}
+
+void TForm_Lernverlauf::showLoading() {
+    const QString loadingText = QStringLiteral("Der Lernverlauf wird geladen …");
+    Label_Status->setText(loadingText);
+    Label_Status->show();
+    Auswahl_Name->setAccessibleDescription(loadingText);
+    But_Fehler_ueben->setEnabled(false);
+}
+
+TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const QString& name,
+                                                      const QString& operation,
+                                                      HistoryError& error) {
+    // The runs are added up one by one as they are read: a child with a million runs costs no
+    // more memory than one with ten.
+    HistoryTally tally(chartPoints);
+    Shown shown;
+    if (name.isEmpty())
+        return shown;
+    error = store.eachRun(name, operation, [&](const HistoryRun& run) { tally.add(run); });
     if (error)
-        names.clear();
-    {
-        const QSignalBlocker blocker(Auswahl_Name);
-        Auswahl_Name->clear();
-        Auswahl_Name->addItems(names);
-        const int last = int(names.indexOf(lastChosenName_));
-        Auswahl_Name->setCurrentIndex(last >= 0 ? last : (names.isEmpty() ? -1 : 0));
-    }
-    if (error) {
-        runs_.clear();
-        showFigures();
+        return shown;
+    shown.points = tally.points();
+    shown.latest = tally.latest();
+    shown.tasks = tally.tasks();
+    shown.timesTable = tally.timesTable();
+    for (const PracticeTask& task : tally.practiceTasks())
+        shown.practice.append(task.operands);
+    return shown;
+}
+
+void TForm_Lernverlauf::reload() {
+    showLoading();
+    namesPending_ = true;
+    const QString operation = chosenOperation();
+    const QString lastChosen = lastChosenName_;
+    reader_->read([this, operation, lastChosen](HistoryStore& store) -> HistoryReader::Finish {
+        QStringList names;
+        HistoryError error = store.participants(names);
+        if (error)
+            names.clear();
+        // The child chosen last, or the first.
+        const QString name = names.contains(lastChosen) ? lastChosen : names.value(0);
+        Shown shown;
+        if (!error)
+            shown = readShown(store, name, operation, error);
+        return [this, names, name, shown = std::move(shown), error] {
+            namesPending_ = false;
+            {
+                const QSignalBlocker blocker(Auswahl_Name);
+                Auswahl_Name->clear();
+                Auswahl_Name->addItems(names);
+                Auswahl_Name->setCurrentIndex(int(names.indexOf(name)));
+            }
+            if (!name.isEmpty())
+                lastChosenName_ = name;
+            showShown(shown, error);
+        };
+    });
+}
+
+void TForm_Lernverlauf::showShown(const Shown& shown, const HistoryError& error) {
+    shown_ = error ? Shown() : shown;
+    Label_Status->hide();
+    Auswahl_Name->setAccessibleDescription(QString());
+    showFigures();
+    if (error)
         storeFailed(*error);
-        return;
-    }
-    Auswahl_NameChange();
 }
 
 void TForm_Lernverlauf::Auswahl_NameChange() {
@@ -323,15 +381,19 @@ void TForm_Lernverlauf::Auswahl_NameChange() {
 }
 
 void TForm_Lernverlauf::Auswahl_RechenartChange() {
-    runs_.clear();
-    HistoryError error;
-    if (!chosenName().isEmpty())
-        error = store_.runs(chosenName(), chosenOperation(), runs_);
-    if (error)
-        runs_.clear();
-    showFigures();
-    if (error)
-        storeFailed(*error);
+    // While the names are read, they are read again with the new choice.
+    if (namesPending_) {
+        reload();
+        return;
+    }
+    showLoading();
+    const QString name = chosenName();
+    const QString operation = chosenOperation();
+    reader_->read([this, name, operation](HistoryStore& store) -> HistoryReader::Finish {
+        HistoryError error;
+        Shown shown = readShown(store, name, operation, error);
+        return [this, shown = std::move(shown), error] { showShown(shown, error); };
+    });
 }
 
 void TForm_Lernverlauf::storeFailed(const QString& reason) {
@@ -347,7 +409,7 @@ void TForm_Lernverlauf::showFigures() {
 }
 
 void TForm_Lernverlauf::showChart() {
-    const QList<RunFigures> figures = runFigures(runs_);
+    const QList<RunFigures>& figures = shown_.points;
     QList<QPointF> speed, share;
     double top = 0;
     for (const RunFigures& run : figures) {
@@ -386,7 +448,7 @@ void TForm_Lernverlauf::showChart() {
         return;
     }
     chart->setTitle(QString());
-    const RunFigures& latest = figures.last();
+    const RunFigures latest = shown_.latest.value_or(figures.last());
     setChartDescription(
         QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
             .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
@@ -409,7 +471,7 @@ void TForm_Lernverlauf::showTables() {
     Langsam_Liste->setVisible(!timesTableShown);
 
     if (timesTableShown) {
-        const TimesTable table = timesTable(runs_);
+        const TimesTable& table = shown_.timesTable;
         double quickestMs = 0;
         double slowestMs = 0;
         bool anyAsked = false;
@@ -450,7 +512,7 @@ void TForm_Lernverlauf::showTables() {
         return;
     }
 
-    const QList<TaskFigures> tasks = taskFigures(runs_);
+    const QList<TaskFigures>& tasks = shown_.tasks;
     const auto fill = [&](QTableWidget* list, const QList<TaskFigures>& rows, bool byTime) {
         list->setRowCount(int(rows.size()));
         const QString middle = list->horizontalHeaderItem(1)->text();
@@ -470,11 +532,6 @@ void TForm_Lernverlauf::showTables() {
 
 void TForm_Lernverlauf::But_CSVClick() {
     const QString name = chosenName();
-    QList<HistoryRun> all;
-    if (const HistoryError error = store_.runs(name, QString(), all)) {
-        storeFailed(*error);
-        return;
-    }
     FileDialogRequest request;
     request.title = QStringLiteral("Lernverlauf als CSV speichern");
     request.directory = dataFolder_;
@@ -486,18 +543,33 @@ void TForm_Lernverlauf::But_CSVClick() {
     const std::optional<QString> path = platform_.saveFileName(this, request);
     if (!path)
         return;
-    // The old file stays whole until the new one is on the disk: a full disk costs the export,
-    // not what the file held before.
-    const QString reason = replaceFile(*path, answersCsv(all), FileOrigin::Chosen);
-    if (!reason.isEmpty())
-        platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
-                              QStringLiteral("Der Lernverlauf konnte nicht in der Datei\n%1\n"
-                                             "gespeichert werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(*path), reason));
+    // The answers are read and written out off this thread; the file is replaced here.
+    showLoading();
+    reader_->read([this, name, path = *path](HistoryStore& store) -> HistoryReader::Finish {
+        QList<HistoryRun> all;
+        const HistoryError error = store.runs(name, QString(), all);
+        const QByteArray csv = error ? QByteArray() : answersCsv(all);
+        return [this, path, csv, error] {
+            showShown(shown_, std::nullopt);
+            if (error) {
+                storeFailed(*error);
+                return;
+            }
+            // The old file stays whole until the new one is on the disk: a full disk costs the
+            // export, not what the file held before.
+            const QString reason = replaceFile(path, csv, FileOrigin::Chosen);
+            if (!reason.isEmpty())
+                platform_.showMessage(
+                    this, MessageKind::Warning, MessageButtons::Ok,
+                    QStringLiteral("Der Lernverlauf konnte nicht in der Datei\n%1\n"
+                                   "gespeichert werden.\n%2")
+                        .arg(QDir::toNativeSeparators(path), reason));
+        };
+    });
 }
 
 void TForm_Lernverlauf::But_Fehler_uebenClick() {
-    const QList<OperandPair> tasks = practiceSelection(runs_);
+    const QList<OperandPair> tasks = shown_.practice;
     if (tasks.isEmpty()) {
         platform_.showMessage(this, MessageKind::Information, MessageButtons::Ok,
                               QStringLiteral("%1 hat bei dieser Rechenart keine Aufgaben zum Üben.")

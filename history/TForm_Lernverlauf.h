@@ -2,12 +2,14 @@
 
 #include "engine/run_state.h"
 #include "history/history.h"
+#include "history/history_stats.h"
 
 #include <QDialog>
 #include <QList>
 #include <QString>
 
 class FocusMarker;
+class HistoryReader;
 class HistoryStore;
 class Platform;
 class QChart;
@@ -35,9 +37,16 @@ public:
     // The same for the child and operation ("+", "-", "*", ":" or ": R") chosen elsewhere; an
     // operation not among these keeps the one chosen last.
     void openFor(const QString& participant, const QString& operation);
-    // The names and the chosen child's figures, read afresh; what openFromMainMenu shows.
+    // The names and the chosen child's figures, read afresh; what openFromMainMenu shows. A
+    // history file is read on a thread of its own: the window says it is loading meanwhile.
     void reload();
+    // Whether the window waits for the history.
+    bool loading() const;
 
+    // At most this many points on the chart; a longer history shares points between runs.
+    static constexpr qsizetype chartPoints = 2000;
+
+    QLabel* Label_Status = nullptr; // "wird geladen" while the history is read
     QLabel* Label_Name = nullptr;
     QComboBox* Auswahl_Name = nullptr;
     QLabel* Label_Rechenart = nullptr;
@@ -80,7 +89,22 @@ private:
     Platform& platform_;
     QString dataFolder_;
     FocusMarker* focusMarker_ = nullptr;
-    // The chosen child's runs of the chosen operation, oldest first.
-    QList<HistoryRun> runs_;
+    HistoryReader* reader_ = nullptr;
+    // What the window shows of the chosen child's runs of the chosen operation.
+    struct Shown {
+        QList<RunFigures> points;
+        std::optional<RunFigures> latest;
+        QList<TaskFigures> tasks;
+        TimesTable timesTable{};
+        QList<OperandPair> practice;
+    };
+    Shown shown_;
+    bool namesPending_ = false;
+
+    void showLoading();
+    // What the window shows of the child's runs of the operation, read one by one.
+    static Shown readShown(HistoryStore& store, const QString& name, const QString& operation,
+                           HistoryError& error);
+    void showShown(const Shown& shown, const HistoryError& error);
     QString lastChosenName_;
 };

@@ -46,7 +46,7 @@ double solvedPerMinute(const RunTotals& run) {
 
 // The three tasks missed most often; a task is the same only in the same operation, and of two
 // tasks missed alike the operation's sign settles the order.
-QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks) {
+QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks, qint32& firstMisses) {
     struct Missed {
         TaskFigures task;
         QString operation;
@@ -68,6 +68,7 @@ QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks) {
             return missedMoreOften(a.task, b.task);
         return a.operation < b.operation;
     });
+    firstMisses = missed.isEmpty() ? 0 : missed.first().task.misses;
     QStringList texts;
     for (qsizetype i = 0; i < std::min<qsizetype>(3, missed.size()); ++i)
         texts.append(
@@ -99,7 +100,9 @@ ChildFigures figuresOf(const QString& name, QList<const RunTotals*> runs,
         addTime(answeringMs, runs[i]->answeringMs);
     }
     child.runs = qint32(periodIndex.size());
-    child.practiceMinutes = qint32(std::lround(double(answeringMs) / 60000.0));
+    // Answer times written by something else can add up to more minutes than the column holds.
+    child.practiceMinutes = qint32(
+        std::min(double(answeringMs) / 60000.0 + 0.5, double(std::numeric_limits<qint32>::max())));
     if (answers > 0)
         child.rightShare = double(right) / double(answers);
     if (!periodIndex.isEmpty()) {
@@ -115,7 +118,7 @@ ChildFigures figuresOf(const QString& name, QList<const RunTotals*> runs,
         if (!before.isEmpty())
             child.change = *child.speed - median(before);
     }
-    child.mostMissed = mostMissedTexts(missed);
+    child.mostMissed = mostMissedTexts(missed, child.mostMisses);
     return child;
 }
 
@@ -131,6 +134,18 @@ QString periodName(OverviewPeriod period) {
         break;
     }
     return QStringLiteral("alle");
+}
+
+QString periodWords(OverviewPeriod period) {
+    switch (period) {
+    case OverviewPeriod::Week:
+        return QStringLiteral("in den letzten 7 Tagen");
+    case OverviewPeriod::Month:
+        return QStringLiteral("in den letzten 30 Tagen");
+    case OverviewPeriod::Everything:
+        break;
+    }
+    return QStringLiteral("im ganzen Lernverlauf");
 }
 
 bool inPeriod(const QDateTime& startedAt, OverviewPeriod period, const QDate& today) {
@@ -180,29 +195,62 @@ RunTotals runTotalsOf(const HistoryRun& run) {
 }
 
 ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeriod) {
-    ClassTotals totals;
-    totals.runs.reserve(runs.size());
-    struct Sums {
-        qint32 attempts = 0;
-        qint32 misses = 0;
-        qint64 answeringMs = 0;
-    };
-    // Each child's tasks of each operation, by their operands.
-    QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks;
-    for (const HistoryRun& run : runs) {
-        totals.runs.append(runTotalsOf(run));
-        if (!inPeriod(run.startedAt))
-            continue;
-        auto& ofRun = tasks[{run.participant, run.operation}];
-        for (const AnsweredTask& answer : run.answers) {
-            Sums& task =
-                ofRun[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
-            task.attempts += 1;
-            task.misses += answer.correct ? 0 : 1;
-            addTime(task.answeringMs, answer.answerMs);
-        }
+    ClassTally tally(inPeriod);
+    for (const HistoryRun& run : runs)
+        tally.add(run);
+    return tally.totals();
+}
+
+ClassTally::ClassTally(RunPeriod inPeriod) : inPeriod_(std::move(inPeriod)) {}
+
+void ClassTally::add(const HistoryRun& run) {
+    addRun(run);
+}
+
+qsizetype ClassTally::addRun(const HistoryRun& run) {
+    const qsizetype number = runs_.size();
+    RunTotals totals = runTotalsOf(run);
+    totals.answers = totals.rightAnswers = 0;
+    totals.answeringMs = 0;
+    runs_.append(totals);
+    runInPeriod_.push_back(inPeriod_(run.startedAt));
+    for (const AnsweredTask& answer : run.answers)
+        addAnswer(number, answer);
+    return number;
+}
+
+ClassTally::Tasks* ClassTally::tasksOf(qsizetype runNumber) {
+    if (runNumber != lastRun_) {
+        lastRun_ = runNumber;
+        const RunTotals& run = runs_[runNumber];
+        lastTasks_ =
+            runInPeriod_[size_t(runNumber)] ? &tasks_[{run.participant, run.operation}] : nullptr;
     }
-    for (auto it = tasks.cbegin(); it != tasks.cend(); ++it) {
+    return lastTasks_;
+}
+
+void ClassTally::addAnswer(qsizetype runNumber, const AnsweredTask& answer) {
+    RunTotals& run = runs_[runNumber];
+    run.answers += 1;
+    run.rightAnswers += answer.correct ? 1 : 0;
+    addTime(run.answeringMs, answer.answerMs);
+    // A new child or operation moves the table: the tasks of the run are looked up again.
+    Tasks* tasks = tasksOf(runNumber);
+    if (!tasks)
+        return;
+    Sums& task = (*tasks)[(quint64(quint32(answer.operand1)) << 32) | quint32(answer.operand2)];
+    task.attempts += 1;
+    task.misses += answer.correct ? 0 : 1;
+    addTime(task.answeringMs, answer.answerMs);
+}
+
+ClassTotals ClassTally::totals() const {
+    ClassTotals totals;
+    totals.runs = runs_;
+    std::stable_sort(
+        totals.runs.begin(), totals.runs.end(),
+        [](const RunTotals& a, const RunTotals& b) { return a.startedAt < b.startedAt; });
+    for (auto it = tasks_.cbegin(); it != tasks_.cend(); ++it) {
         for (const auto& [key, sums] : it.value()) {
             if (sums.misses > 0)
                 totals.missedTasks.append({it.key().first, it.key().second, qint32(key >> 32),
@@ -221,6 +269,16 @@ HistoryError HistoryStore::classTotals(const QString& operation, const RunPeriod
         return error;
     }
     out = classTotalsOf(runs, inPeriod);
+    return std::nullopt;
+}
+
+HistoryError HistoryStore::eachRun(const QString& participant, const QString& operation,
+                                   const std::function<void(const HistoryRun&)>& visit) {
+    QList<HistoryRun> all;
+    if (HistoryError error = runs(participant, operation, all))
+        return error;
+    for (const HistoryRun& run : all)
+        visit(run);
     return std::nullopt;
 }
 
@@ -312,8 +370,9 @@ std::optional<double> overviewNumber(const ChildFigures& child, OverviewColumn c
         return child.change ? std::optional<double>(shownChange(*child.change)) : std::nullopt;
     case OverviewColumn::RightShare:
         return child.rightShare;
-    case OverviewColumn::Name:
     case OverviewColumn::MostMissed:
+        return child.mostMisses;
+    case OverviewColumn::Name:
         break;
     }
     return std::nullopt;

@@ -18,6 +18,9 @@ inline constexpr std::array<OverviewPeriod, 3> allPeriods{
     OverviewPeriod::Week, OverviewPeriod::Month, OverviewPeriod::Everything};
 // "7 Tage", "30 Tage", "alle"
 QString periodName(OverviewPeriod period);
+// The period in a sentence: "in den letzten 7 Tagen", "in den letzten 30 Tagen", "im ganzen
+// Lernverlauf".
+QString periodWords(OverviewPeriod period);
 
 // How many runs the speed is the median of, and how many before them its change is measured
 // against.
@@ -34,6 +37,7 @@ struct ChildFigures {
     std::optional<double> change;
     std::optional<double> rightShare; // of the answers in the period, 0..1
     QStringList mostMissed;           // the three tasks missed most often in the period
+    qint32 mostMisses = 0;            // how often the first of them was missed
 };
 
 // One row for each name, in the order given, from the runs (any children, any order). The
@@ -58,6 +62,6 @@ enum class CellForm { Shown, Spoken, Written };
 QString overviewCell(const ChildFigures& child, OverviewColumn column, CellForm form);
 // "schneller", "langsamer" or "gleich": the change as it is shown, to one decimal.
 QString trendWord(double change);
-// The figure a numeric column sorts by (the last run as a day number); nothing for the text
-// columns and for a missing figure.
+// The figure a numeric column sorts by (the last run as a day number, the most missed tasks by
+// the misses of the first); nothing for the name and for a missing figure.
 std::optional<double> overviewNumber(const ChildFigures& child, OverviewColumn column);

@@ -29,10 +29,13 @@ QString fitted(const QString& text, qsizetype length) {
 
 } // namespace
 
-ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& names) {
+ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& names,
+                          const RunPeriod& inPeriod) {
     QHash<QString, QList<HistoryRun>> byChild;
-    for (const HistoryRun& run : runs)
-        byChild[run.participant].append(run);
+    for (const HistoryRun& run : runs) {
+        if (inPeriod(run.startedAt))
+            byChild[run.participant].append(run);
+    }
     ChildSheets result;
     for (const QString& name : names) {
         const QList<PracticeTask> tasks = practiceTasks(byChild.value(name), tasksPerSheet);
@@ -44,8 +47,29 @@ ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& name
     return result;
 }
 
-Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& dateText,
-                               const QString& timeText) {
+HistoryError mistakeSheets(const ChildRunReader& read, const QStringList& names,
+                           const RunPeriod& inPeriod, ChildSheets& out) {
+    out = {};
+    for (const QString& name : names) {
+        HistoryTally tally(1);
+        if (HistoryError error = read(name, [&](const HistoryRun& run) {
+                if (inPeriod(run.startedAt))
+                    tally.add(run);
+            })) {
+            out = {};
+            return error;
+        }
+        const QList<PracticeTask> tasks = tally.practiceTasks(tasksPerSheet);
+        if (tasks.isEmpty())
+            out.leftOut.append(name);
+        else
+            out.sheets.append({name, tasks});
+    }
+    return std::nullopt;
+}
+
+Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& periodText,
+                               const QString& dateText, const QString& timeText) {
     SheetOptions options;
     options.header = SheetHeader::Heading;
     options.withResult = false;
@@ -65,7 +89,8 @@ Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& d
             row[3] = operandCellText(task.operands.second);
             row[4] = QStringLiteral("    =  ");
         }
-        options.heading = sheet.name + QStringLiteral("     ") + dateText;
+        options.heading = QStringLiteral("%1     Zeitraum: %2     %3")
+                              .arg(fitted(sheet.name, reportNameLength), periodText, dateText);
         const Printout page = taskSheetPrintout(grid, options, dateText, timeText);
         if (!all.operations.isEmpty())
             append(all, PrintNewPage{});
@@ -118,17 +143,22 @@ Printout classReportPrintout(const QList<ChildFigures>& rows, const QString& cla
     return report;
 }
 
-QByteArray classOverviewCsv(const QList<ChildFigures>& rows) {
+QByteArray classOverviewCsv(const QList<ChildFigures>& rows, const QString& className,
+                            const QString& periodText, const QString& operationText) {
     const QString lineEnd = QStringLiteral("\r\n");
-    QStringList fields;
+    QStringList fields{csvTextField(QStringLiteral("Klassenübersicht ") + className),
+                       csvTextField(QStringLiteral("Zeitraum: ") + periodText),
+                       csvTextField(QStringLiteral("Rechenart: ") + operationText)};
+    QString text = fields.join(QLatin1Char(';')) + lineEnd;
+    fields.clear();
     for (int column = 0; column < overviewColumnCount; ++column)
         fields << csvTextField(overviewHeading(OverviewColumn(column)));
-    QString text = fields.join(QLatin1Char(';')) + lineEnd;
+    text += fields.join(QLatin1Char(';')) + lineEnd;
     for (const ChildFigures& row : rows) {
         fields.clear();
         for (int column = 0; column < overviewColumnCount; ++column)
             fields << csvTextField(overviewCell(row, OverviewColumn(column), CellForm::Written));
         text += fields.join(QLatin1Char(';')) + lineEnd;
     }
-    return text.toUtf8();
+    return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }

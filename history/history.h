@@ -3,12 +3,17 @@
 #include "engine/answered_task.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 
 struct RunResult;
 
@@ -71,9 +76,43 @@ using RunPeriod = std::function<bool(const QDateTime& startedAt)>;
 
 // The totals of the runs, with every task missed in the runs of the period.
 ClassTotals classTotalsOf(const QList<HistoryRun>& runs, const RunPeriod& inPeriod);
+// The same from runs handed in one at a time, in any order.
+class ClassTally {
+public:
+    explicit ClassTally(RunPeriod inPeriod);
+    void add(const HistoryRun& run);
+    // A run's answers may also come apart from it: the run first, then each answer with the
+    // number addRun gave the run.
+    qsizetype addRun(const HistoryRun& run);
+    void addAnswer(qsizetype runNumber, const AnsweredTask& answer);
+    const QString& operationOf(qsizetype runNumber) const { return runs_[runNumber].operation; }
+    // The runs oldest first, and the missed tasks.
+    ClassTotals totals() const;
+
+private:
+    struct Sums {
+        qint32 attempts = 0;
+        qint32 misses = 0;
+        qint64 answeringMs = 0;
+    };
+    using Tasks = std::unordered_map<quint64, Sums>;
+    Tasks* tasksOf(qsizetype runNumber);
+
+    RunPeriod inPeriod_;
+    QList<RunTotals> runs_;
+    std::vector<bool> runInPeriod_;
+    qsizetype lastRun_ = -1; // whose tasks lastTasks_ are
+    Tasks* lastTasks_ = nullptr;
+    // Each child's tasks of each operation, by their operands side by side.
+    QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks_;
+};
 
 // Empty when a store call worked, otherwise a German reason for the message.
 using HistoryError = std::optional<QString>;
+
+class HistoryStore;
+// Makes a store of the same history; called on the thread that is to use it.
+using HistoryStoreFactory = std::function<std::unique_ptr<HistoryStore>()>;
 
 // Where the learning history lives. The program keeps it in a database file or on a school's
 // database server; tests use an in-memory store or a plain fake.
@@ -94,6 +133,13 @@ public:
     virtual HistoryError runs(const QString& participant, const QString& operation,
                               QList<HistoryRun>& out) = 0;
 
+    // The same runs as runs(), handed to visit one by one, each with its answers (what was typed
+    // may be left out, and the start may carry its offset from UTC instead of being marked as
+    // local time): a reader that adds up holds one run at a time. This one reads them all with
+    // runs() first.
+    virtual HistoryError eachRun(const QString& participant, const QString& operation,
+                                 const std::function<void(const HistoryRun&)>& visit);
+
     // Every child's runs of the operation (empty: all), read in one pass for a whole class, oldest
     // first. The answers carry the task, whether it was right and its time, but not what was
     // typed: the class's figures do not need it, and a class reads many.
@@ -104,6 +150,11 @@ public:
     // less than everyonesRuns; this one adds everyonesRuns up.
     virtual HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
                                      ClassTotals& out);
+
+    // How a window reads the history on a thread of its own: a database connection belongs to
+    // the thread that opened it, so the reader makes a store there. Empty when this store has no
+    // such twin; a window then reads this store on its own thread.
+    virtual HistoryStoreFactory readerFactory() const { return {}; }
 
     // Something the child should be told once although the last call worked, e.g. that the
     // server is away and runs are kept on this computer until it is back; empty when nothing is.

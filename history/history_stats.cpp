@@ -64,18 +64,6 @@ std::vector<qsizetype> newestFirst(const QList<HistoryRun>& runs) {
     return order;
 }
 
-double median(std::vector<qint64>& values) {
-    const size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + qsizetype(middle), values.end());
-    const double upper = double(values[middle]);
-    if (values.size() % 2 == 1)
-        return upper;
-    // The lower middle value is the largest of the lower half.
-    const double lower =
-        double(*std::max_element(values.begin(), values.begin() + qsizetype(middle)));
-    return lower / 2 + upper / 2;
-}
-
 // CSV: a field with a semicolon, quote or line break is quoted, its quotes doubled.
 QString csvField(const QString& text) {
     if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
@@ -123,49 +111,17 @@ bool missedMoreOften(const TaskFigures& a, const TaskFigures& b) {
 }
 
 QList<RunFigures> runFigures(const QList<HistoryRun>& runs) {
-    QList<RunFigures> figures;
-    figures.reserve(runs.size());
-    for (const HistoryRun& run : runs) {
-        RunFigures f;
-        f.startedAt = run.startedAt;
-        double totalMs = 0;
-        for (const AnsweredTask& answer : run.answers) {
-            f.answers += 1;
-            f.rightAnswers += answer.correct ? 1 : 0;
-            totalMs += double(timeOf(answer));
-        }
-        f.solvedPerMinute = totalMs > 0 ? f.rightAnswers * 60000.0 / totalMs : 0;
-        f.rightShare = f.answers > 0 ? double(f.rightAnswers) / f.answers : 0;
-        figures.append(f);
-    }
-    return figures;
+    HistoryTally tally;
+    for (const HistoryRun& run : runs)
+        tally.add(run);
+    return tally.points();
 }
 
 QList<TaskFigures> taskFigures(const QList<HistoryRun>& runs) {
-    std::unordered_map<quint64, qsizetype> indexOf;
-    QList<TaskFigures> tasks;
-    std::vector<double> totalMs;
-    for (const HistoryRun& run : runs) {
-        for (const AnsweredTask& answer : run.answers) {
-            const auto [it, isNew] =
-                indexOf.try_emplace(taskKey(answer.operand1, answer.operand2), tasks.size());
-            if (isNew) {
-                TaskFigures task;
-                task.operand1 = answer.operand1;
-                task.operand2 = answer.operand2;
-                tasks.append(task);
-                totalMs.push_back(0);
-            }
-            TaskFigures& task = tasks[it->second];
-            task.attempts += 1;
-            task.misses += answer.correct ? 0 : 1;
-            totalMs[size_t(it->second)] += double(timeOf(answer));
-        }
-    }
-    for (qsizetype i = 0; i < tasks.size(); ++i)
-        tasks[i].meanMs = totalMs[size_t(i)] / tasks[i].attempts;
-    std::sort(tasks.begin(), tasks.end(), operandsBefore);
-    return tasks;
+    HistoryTally tally;
+    for (const HistoryRun& run : runs)
+        tally.add(run);
+    return tally.tasks();
 }
 
 QList<TaskFigures> mostMissed(const QList<TaskFigures>& tasks, int n) {
@@ -197,35 +153,10 @@ QList<TaskFigures> slowest(const QList<TaskFigures>& tasks, int n) {
 }
 
 TimesTable timesTable(const QList<HistoryRun>& runs) {
-    TimesTable table{};
-    std::array<std::array<double, 10>, 10> totalMs{};
-    for (int a = 1; a <= 10; ++a) {
-        for (int b = 1; b <= 10; ++b) {
-            table[size_t(a - 1)][size_t(b - 1)].operand1 = a;
-            table[size_t(a - 1)][size_t(b - 1)].operand2 = b;
-        }
-    }
-    for (const HistoryRun& run : runs) {
-        if (run.operation != QLatin1String("*"))
-            continue;
-        for (const AnsweredTask& answer : run.answers) {
-            if (answer.operand1 < 1 || answer.operand1 > 10 || answer.operand2 < 1 ||
-                answer.operand2 > 10)
-                continue;
-            const size_t a = size_t(answer.operand1 - 1);
-            const size_t b = size_t(answer.operand2 - 1);
-            table[a][b].attempts += 1;
-            table[a][b].misses += answer.correct ? 0 : 1;
-            totalMs[a][b] += double(timeOf(answer));
-        }
-    }
-    for (size_t a = 0; a < 10; ++a) {
-        for (size_t b = 0; b < 10; ++b) {
-            if (table[a][b].attempts > 0)
-                table[a][b].meanMs = totalMs[a][b] / table[a][b].attempts;
-        }
-    }
-    return table;
+    HistoryTally tally;
+    for (const HistoryRun& run : runs)
+        tally.add(run);
+    return tally.timesTable();
 }
 
 QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
@@ -236,56 +167,212 @@ QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap) {
 }
 
 QList<PracticeTask> practiceTasks(const QList<HistoryRun>& runs, int cap) {
-    QList<PracticeTask> chosen;
-    if (cap <= 0)
-        return chosen;
-    // The tasks taken so far, by operation.
-    QHash<QString, std::unordered_set<quint64>> taken;
-    const auto choose = [&](const QString& operation, qint32 operand1, qint32 operand2) {
-        if (taken[operation].insert(taskKey(operand1, operand2)).second)
-            chosen.append(PracticeTask{operation, OperandPair{operand1, operand2}});
-        return chosen.size() >= cap;
-    };
-
-    // The missed tasks, newest run first and within a run the later answer first.
+    HistoryTally tally;
     const std::vector<qsizetype> order = newestFirst(runs);
-    for (const qsizetype r : order) {
-        const QList<AnsweredTask>& answers = runs[r].answers;
-        for (qsizetype k = answers.size() - 1; k >= 0; --k) {
-            if (!answers[k].correct &&
-                choose(runs[r].operation, answers[k].operand1, answers[k].operand2))
-                return chosen;
-        }
-    }
+    for (auto r = order.rbegin(); r != order.rend(); ++r)
+        tally.add(runs[*r]);
+    return tally.practiceTasks(cap);
+}
 
-    // The slow right answers, slowest first; equal times in the same newest-first order.
-    std::vector<qint64> rightTimes;
-    struct SlowAnswer {
-        qint64 ms;
-        qsizetype run;
-        qint32 operand1;
-        qint32 operand2;
-    };
-    std::vector<SlowAnswer> candidates;
-    for (const qsizetype r : order) {
-        const QList<AnsweredTask>& answers = runs[r].answers;
-        for (qsizetype k = answers.size() - 1; k >= 0; --k) {
-            if (answers[k].correct) {
-                rightTimes.push_back(timeOf(answers[k]));
-                candidates.push_back(
-                    {timeOf(answers[k]), r, answers[k].operand1, answers[k].operand2});
+HistoryTally::HistoryTally(qsizetype maxPoints) : maxPoints_(std::max<qsizetype>(maxPoints, 1)) {}
+
+void HistoryTally::add(const HistoryRun& run) {
+    Point sums;
+    sums.startedAt = run.startedAt;
+    sums.runs = 1;
+    if (!lastTasks_ || run.operation != lastOperation_) {
+        lastOperation_ = run.operation;
+        lastTasks_ = &tasks_[run.operation];
+    }
+    auto& ofOperation = *lastTasks_;
+    for (const AnsweredTask& answer : run.answers) {
+        const qint64 ms = timeOf(answer);
+        sums.answers += 1;
+        sums.rightAnswers += answer.correct ? 1 : 0;
+        sums.totalMs += double(ms);
+        Task& task = ofOperation[taskKey(answer.operand1, answer.operand2)];
+        task.attempts += 1;
+        task.totalMs += double(ms);
+        const qint64 at = answersSeen_++;
+        if (!answer.correct) {
+            task.misses += 1;
+            task.lastMiss = at;
+        } else {
+            rightTimes_[ms] += 1;
+            if (ms >= task.slowestRight) {
+                task.slowestRight = ms;
+                task.slowestRightAt = at;
             }
         }
     }
-    if (rightTimes.empty())
+    ++runs_;
+    latest_ = sums;
+    if (!points_.empty() && points_.back().runs < pointRuns_) {
+        Point& last = points_.back();
+        last.startedAt = sums.startedAt;
+        last.answers += sums.answers;
+        last.rightAnswers += sums.rightAnswers;
+        last.totalMs += sums.totalMs;
+        last.runs += 1;
+    } else {
+        points_.push_back(sums);
+    }
+    // Too many points: each two neighbours become one, and later points hold twice as many runs.
+    if (qsizetype(points_.size()) > maxPoints_) {
+        std::vector<Point> halved;
+        halved.reserve(points_.size() / 2 + 1);
+        for (size_t i = 0; i < points_.size(); i += 2) {
+            Point joined = points_[i];
+            if (i + 1 < points_.size()) {
+                const Point& next = points_[i + 1];
+                joined.startedAt = next.startedAt;
+                joined.answers += next.answers;
+                joined.rightAnswers += next.rightAnswers;
+                joined.totalMs += next.totalMs;
+                joined.runs += next.runs;
+            }
+            halved.push_back(joined);
+        }
+        points_ = std::move(halved);
+        pointRuns_ *= 2;
+    }
+}
+
+RunFigures HistoryTally::figuresOf(const Point& point) {
+    RunFigures f;
+    f.startedAt = point.startedAt;
+    const auto clamped = [](qint64 n) {
+        return qint32(std::min<qint64>(n, std::numeric_limits<qint32>::max()));
+    };
+    f.answers = clamped(point.answers);
+    f.rightAnswers = clamped(point.rightAnswers);
+    f.solvedPerMinute =
+        point.totalMs > 0 ? double(point.rightAnswers) * 60000.0 / point.totalMs : 0;
+    f.rightShare = point.answers > 0 ? double(point.rightAnswers) / double(point.answers) : 0;
+    return f;
+}
+
+QList<RunFigures> HistoryTally::points() const {
+    QList<RunFigures> figures;
+    figures.reserve(qsizetype(points_.size()));
+    for (const Point& point : points_)
+        figures.append(figuresOf(point));
+    return figures;
+}
+
+std::optional<RunFigures> HistoryTally::latest() const {
+    if (runs_ == 0)
+        return std::nullopt;
+    return figuresOf(latest_);
+}
+
+QList<TaskFigures> HistoryTally::tasks() const {
+    // The same operands in several operations are one task here.
+    std::unordered_map<quint64, Task> merged;
+    for (const auto& ofOperation : tasks_) {
+        for (const auto& [key, task] : ofOperation) {
+            Task& sum = merged[key];
+            sum.attempts += task.attempts;
+            sum.misses += task.misses;
+            sum.totalMs += task.totalMs;
+        }
+    }
+    QList<TaskFigures> tasks;
+    tasks.reserve(qsizetype(merged.size()));
+    for (const auto& [key, task] : merged) {
+        TaskFigures f;
+        f.operand1 = qint32(key >> 32);
+        f.operand2 = qint32(key & 0xffffffffU);
+        f.attempts = task.attempts;
+        f.misses = task.misses;
+        f.meanMs = task.totalMs / task.attempts;
+        tasks.append(f);
+    }
+    std::sort(tasks.begin(), tasks.end(), operandsBefore);
+    return tasks;
+}
+
+TimesTable HistoryTally::timesTable() const {
+    TimesTable table{};
+    const auto products = tasks_.constFind(QStringLiteral("*"));
+    for (int a = 1; a <= 10; ++a) {
+        for (int b = 1; b <= 10; ++b) {
+            TaskFigures& cell = table[size_t(a - 1)][size_t(b - 1)];
+            cell.operand1 = a;
+            cell.operand2 = b;
+            if (products == tasks_.cend())
+                continue;
+            const auto found = products->find(taskKey(a, b));
+            if (found == products->end())
+                continue;
+            cell.attempts = found->second.attempts;
+            cell.misses = found->second.misses;
+            cell.meanMs = found->second.totalMs / found->second.attempts;
+        }
+    }
+    return table;
+}
+
+QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
+    QList<PracticeTask> chosen;
+    if (cap <= 0)
         return chosen;
-    const double limit = 1.5 * median(rightTimes);
-    std::erase_if(candidates, [&](const SlowAnswer& a) { return !(double(a.ms) > limit); });
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const SlowAnswer& a, const SlowAnswer& b) { return a.ms > b.ms; });
-    for (const SlowAnswer& slow : candidates) {
-        if (choose(runs[slow.run].operation, slow.operand1, slow.operand2))
-            break;
+    struct Candidate {
+        qint64 order; // higher first
+        qint64 at;    // then the later answer first
+        const QString* operation;
+        quint64 key;
+    };
+    std::vector<Candidate> missed;
+    std::vector<Candidate> slow;
+    // The median of the right answers' times, from how many took each time.
+    std::vector<std::pair<qint64, qint64>> rightTimes(rightTimes_.cbegin(), rightTimes_.cend());
+    std::sort(rightTimes.begin(), rightTimes.end());
+    qint64 rightCount = 0;
+    for (const auto& [ms, count] : rightTimes)
+        rightCount += count;
+    double limit = 0;
+    if (rightCount > 0) {
+        const qint64 upperAt = rightCount / 2;
+        qint64 seen = 0;
+        double lower = 0;
+        double upper = 0;
+        for (const auto& [ms, count] : rightTimes) {
+            if (seen <= upperAt - 1 && upperAt - 1 < seen + count)
+                lower = double(ms);
+            if (seen <= upperAt && upperAt < seen + count) {
+                upper = double(ms);
+                break;
+            }
+            seen += count;
+        }
+        limit = 1.5 * (rightCount % 2 == 1 ? upper : lower / 2 + upper / 2);
+    }
+    for (auto it = tasks_.cbegin(); it != tasks_.cend(); ++it) {
+        for (const auto& [key, task] : it.value()) {
+            // The missed tasks, latest miss first.
+            if (task.lastMiss >= 0)
+                missed.push_back({task.lastMiss, 0, &it.key(), key});
+            // The slow right answers, slowest first; of equal times the later first.
+            if (rightCount > 0 && task.slowestRight >= 0 && double(task.slowestRight) > limit)
+                slow.push_back({task.slowestRight, task.slowestRightAt, &it.key(), key});
+        }
+    }
+    const auto first = [](const Candidate& a, const Candidate& b) {
+        return a.order != b.order ? a.order > b.order : a.at > b.at;
+    };
+    std::sort(missed.begin(), missed.end(), first);
+    std::sort(slow.begin(), slow.end(), first);
+    QHash<QString, std::unordered_set<quint64>> taken;
+    for (const std::vector<Candidate>* list : {&missed, &slow}) {
+        for (const Candidate& c : *list) {
+            if (!taken[*c.operation].insert(c.key).second)
+                continue;
+            chosen.append(PracticeTask{
+                *c.operation, OperandPair{qint32(c.key >> 32), qint32(c.key & 0xffffffffU)}});
+            if (chosen.size() >= cap)
+                return chosen;
+        }
     }
     return chosen;
 }

@@ -4,9 +4,15 @@
 #include "history/history.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 
+#include <limits>
+#include <optional>
+
 #include <array>
+#include <unordered_map>
+#include <vector>
 
 // What the learning-progress window shows, worked out from plain history data. The chart and the
 // grids only draw what these return.
@@ -61,6 +67,59 @@ struct PracticeTask {
     friend bool operator==(const PracticeTask&, const PracticeTask&) = default;
 };
 QList<PracticeTask> practiceTasks(const QList<HistoryRun>& runs, int cap = taskLimit);
+
+// The figures above worked out from runs handed in one at a time, oldest first (of runs started
+// at the same time, the one listed later last): a few numbers per task and per chart point are
+// kept, never the runs, so a history of any length is read in bounded memory.
+class HistoryTally {
+public:
+    // At most maxPoints points on the chart: beyond them, neighbouring runs share a point, which
+    // is figured from their answers together and dated by the later run.
+    explicit HistoryTally(qsizetype maxPoints = std::numeric_limits<qsizetype>::max());
+    HistoryTally(const HistoryTally&) = delete;
+    HistoryTally& operator=(const HistoryTally&) = delete;
+
+    void add(const HistoryRun& run);
+
+    qint64 runCount() const { return runs_; }
+    QList<RunFigures> points() const;
+    // The last run added, alone; nothing before the first.
+    std::optional<RunFigures> latest() const;
+    QList<TaskFigures> tasks() const; // as taskFigures
+    TimesTable timesTable() const;
+    QList<PracticeTask> practiceTasks(int cap = taskLimit) const;
+
+private:
+    struct Point {
+        QDateTime startedAt;
+        qint64 answers = 0;
+        qint64 rightAnswers = 0;
+        double totalMs = 0;
+        qint64 runs = 0;
+    };
+    struct Task {
+        qint32 attempts = 0;
+        qint32 misses = 0;
+        double totalMs = 0;
+        qint64 lastMiss = -1;     // the answer's place among all added, for "latest first"
+        qint64 slowestRight = -1; // ms; -1 for a task never answered right
+        qint64 slowestRightAt = -1;
+    };
+    static RunFigures figuresOf(const Point& point);
+
+    qsizetype maxPoints_;
+    qint64 runs_ = 0;
+    qint64 answersSeen_ = 0;
+    qint64 pointRuns_ = 1; // runs per point
+    std::vector<Point> points_;
+    Point latest_;
+    // By operation, then by the operands side by side.
+    QHash<QString, std::unordered_map<quint64, Task>> tasks_;
+    std::unordered_map<qint64, qint64> rightTimes_; // how many right answers took each time
+    // The tasks of the operation of the run added last.
+    QString lastOperation_;
+    std::unordered_map<quint64, Task>* lastTasks_ = nullptr;
+};
 
 // A text field of a CSV line: quoted where it holds a semicolon, quote or line break, and with a
 // leading apostrophe where a spreadsheet would take it for a formula.

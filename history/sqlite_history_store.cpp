@@ -123,13 +123,67 @@ QString answerColumns() {
                           "a.correct_remainder, a.correct, a.answer_ms");
 }
 
+// The run with its answers in the order they were given.
+const HistoryRun& finished(HistoryRun& run) {
+    const auto byTaskNo = [](const AnsweredTask& x, const AnsweredTask& y) {
+        return x.taskNo < y.taskNo;
+    };
+    if (std::is_sorted(run.answers.cbegin(), run.answers.cend(), byTaskNo))
+        return run;
+    std::stable_sort(run.answers.begin(), run.answers.end(), byTaskNo);
+    return run;
+}
+
 // Each run's answers in the order they were given.
 void sortAnswers(QList<HistoryRun>& runs) {
     for (HistoryRun& run : runs)
-        std::stable_sort(
-            run.answers.begin(), run.answers.end(),
-            [](const AnsweredTask& x, const AnsweredTask& y) { return x.taskNo < y.taskNo; });
+        finished(run);
 }
+
+// Start times as the file keeps them ("2026-12-08T09:03:12", local time). Each local time turned
+// into an instant asks the system's time zone anew, which costs more than all the rest of a run;
+// the offset from UTC is the same throughout an hour, so it is asked once per hour and the time
+// carries it as a fixed offset: the same instant, date and time of day.
+class StartTimes {
+public:
+    QDateTime of(const char* text, int size) {
+        const auto digits = [&](int at, int count) {
+            int value = 0;
+            for (int i = at; i < at + count; ++i) {
+                if (text[i] < '0' || text[i] > '9')
+                    return -1;
+                value = value * 10 + (text[i] - '0');
+            }
+            return value;
+        };
+        const auto general = [&] {
+            return QDateTime::fromString(QString::fromUtf8(text, size), Qt::ISODate);
+        };
+        if (!text || size != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+            text[13] != ':' || text[16] != ':')
+            return general();
+        const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+        const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+        if (!date.isValid() || !time.isValid())
+            return general();
+        if (date != date_ || time.hour() != hour_) {
+            const QDateTime local(date, QTime(time.hour(), 0));
+            // An hour that a change of the clocks skips or repeats is left to the general rule.
+            if (!local.isValid() || local.time().hour() != time.hour() ||
+                local.addSecs(3599).offsetFromUtc() != local.offsetFromUtc())
+                return QDateTime(date, time);
+            date_ = date;
+            hour_ = time.hour();
+            offset_ = local.offsetFromUtc();
+        }
+        return QDateTime(date, time, Qt::OffsetFromUTC, offset_);
+    }
+
+private:
+    QDate date_;
+    int hour_ = -1;
+    int offset_ = 0;
+};
 
 // A row of runColumns.
 HistoryRun runOf(const QSqlQuery& q) {
@@ -171,6 +225,15 @@ SqliteHistoryStore::~SqliteHistoryStore() {
 
 QString SqliteHistoryStore::location() const {
     return inMemory() ? path_ : QDir::toNativeSeparators(QFileInfo(path_).absoluteFilePath());
+}
+
+HistoryStoreFactory SqliteHistoryStore::readerFactory() const {
+    // A memory database is only seen through its own connection.
+    if (inMemory())
+        return {};
+    return [path = path_, busyTimeoutMs = busyTimeoutMs_] {
+        return std::make_unique<SqliteHistoryStore>(path, busyTimeoutMs);
+    };
 }
 
 bool SqliteHistoryStore::inMemory() const {
@@ -491,6 +554,247 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
     if (!allOperations)
         a.addBindValue(operation);
     return readAnswers(a, indexOfRun, true, out);
+}
+
+HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QString& operation,
+                                         const std::function<void(const HistoryRun&)>& visit) {
+    return visitRuns(&participant, operation, visit);
+}
+
+HistoryError SqliteHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
+                                             ClassTotals& out) {
+    out = {};
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+    // The runs first, then every answer in the order of the file, added up as it passes: the
+    // class's answers are never held.
+    const bool allOperations = operation.isEmpty();
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    auto failure = [&](int code) {
+        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                                   QSqlError::StatementError, QString::number(code)),
+                         false);
+    };
+    const QByteArray operationText = operation.toUtf8();
+    const auto prepared = [&](const QString& query, sqlite3_stmt*& statement) {
+        const QByteArray sql = query.toUtf8();
+        int code =
+            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        if (code == SQLITE_OK && !allOperations)
+            code = sqlite3_bind_text(statement, 1, operationText.constData(),
+                                     int(operationText.size()), SQLITE_STATIC);
+        return code;
+    };
+    ClassTally tally(inPeriod);
+    QHash<qint64, qsizetype> numberOfRun;
+    {
+        sqlite3_stmt* statement = nullptr;
+        const int code =
+            prepared(QStringLiteral("SELECT id, participant, started_at, operation FROM runs %1 "
+                                    "ORDER BY started_at, id")
+                         .arg(allOperations ? QString() : QStringLiteral("WHERE operation = ?")),
+                     statement);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                              sqlite3_finalize);
+        if (code != SQLITE_OK)
+            return failure(code);
+        StartTimes startTimes;
+        QByteArray lastBytes[2];
+        QString last[2];
+        const auto text = [&](int column, int which) {
+            const QByteArray bytes = QByteArray::fromRawData(
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                sqlite3_column_bytes(statement, column));
+            if (bytes != lastBytes[which] || last[which].isNull()) {
+                lastBytes[which] = QByteArray(bytes.constData(), bytes.size());
+                last[which] = QString::fromUtf8(bytes);
+            }
+            return last[which];
+        };
+        HistoryRun run;
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            run.id = sqlite3_column_int64(statement, 0);
+            run.participant = text(1, 0);
+            run.startedAt =
+                startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                              sqlite3_column_bytes(statement, 2));
+            run.operation = text(3, 1);
+            if (!allOperations && run.operation != operation)
+                continue;
+            numberOfRun.insert(run.id, tally.addRun(run));
+        }
+        if (step != SQLITE_DONE)
+            return failure(step);
+    }
+    if (numberOfRun.isEmpty())
+        return std::nullopt;
+
+    sqlite3_stmt* statement = nullptr;
+    const int prepareCode = prepared(
+        allOperations ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+                      : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = "
+                                       "r.id WHERE r.operation = ?")
+                            .arg(answerColumns()),
+        statement);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                          sqlite3_finalize);
+    if (prepareCode != SQLITE_OK)
+        return failure(prepareCode);
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto found = numberOfRun.constFind(sqlite3_column_int64(statement, 0));
+        if (found == numberOfRun.cend())
+            continue;
+        // As everywhere: a task the program could not have posed is left out, and so is an
+        // operand that is not a whole number.
+        if (sqlite3_column_type(statement, 2) != SQLITE_INTEGER ||
+            sqlite3_column_type(statement, 3) != SQLITE_INTEGER)
+            continue;
+        const qint64 operand1 = sqlite3_column_int64(statement, 2);
+        const qint64 operand2 = sqlite3_column_int64(statement, 3);
+        if (!taskPosable(tally.operationOf(*found), operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correct = sqlite3_column_int(statement, 6) != 0;
+        answer.answerMs = sqlite3_column_int64(statement, 7);
+        tally.addAnswer(*found, answer);
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    out = tally.totals();
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QString& operation,
+                                           const std::function<void(const HistoryRun&)>& visit) {
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    auto failure = [&](int code) {
+        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                                   QSqlError::StatementError, QString::number(code)),
+                         false);
+    };
+    // One pass over the runs, each followed by its answers. A child's runs come in time order,
+    // which for one operation the index gives, so nothing is sorted or held; a whole class's in
+    // the order of the file.
+    const bool allOperations = operation.isEmpty();
+    const QString columns =
+        QStringLiteral("r.id, r.participant, r.started_at, r.operation, r.range1, r.range2, "
+                       "r.time_limit, r.competition, r.tasks_worked, r.points, %1")
+            .arg(version >= 2 ? QStringLiteral("r.by_ear") : QStringLiteral("0"));
+    QStringList conditions;
+    if (participant)
+        conditions << QStringLiteral("r.participant = ?1");
+    if (!allOperations)
+        conditions << QStringLiteral("r.operation = ?2");
+    const QByteArray sql =
+        QStringLiteral("SELECT %1, a.task_no, a.operand1, a.operand2, a.correct_result, "
+                       "a.correct_remainder, a.correct, a.answer_ms FROM runs r LEFT JOIN answers "
+                       "a ON a.run_id = r.id %2 ORDER BY %3")
+            .arg(columns,
+                 conditions.isEmpty()
+                     ? QString()
+                     : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
+                 participant ? QStringLiteral("r.started_at, r.id") : QStringLiteral("r.id"))
+            .toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (const int code =
+            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+        code != SQLITE_OK)
+        return failure(code);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
+                                                                          sqlite3_finalize);
+    const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
+    const QByteArray operationText = operation.toUtf8();
+    int code = SQLITE_OK;
+    if (participant)
+        code = sqlite3_bind_text(statement, 1, participantText.constData(),
+                                 int(participantText.size()), SQLITE_STATIC);
+    if (code == SQLITE_OK && !allOperations)
+        code = sqlite3_bind_text(statement, 2, operationText.constData(), int(operationText.size()),
+                                 SQLITE_STATIC);
+    if (code != SQLITE_OK)
+        return failure(code);
+    const auto text = [statement](int column) {
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+            sqlite3_column_bytes(statement, column));
+    };
+    // A child's runs mostly repeat their texts: a text equal to the last run's is shared.
+    const auto sharedText = [&](int column, QByteArray& lastBytes, QString& last) {
+        const QByteArray bytes = QByteArray::fromRawData(
+            reinterpret_cast<const char*>(sqlite3_column_blob(statement, column)),
+            sqlite3_column_bytes(statement, column));
+        if (bytes != lastBytes || last.isNull()) {
+            lastBytes = QByteArray(bytes.constData(), bytes.size());
+            last = text(column);
+        }
+        return last;
+    };
+    QByteArray textBytes[4];
+    QString texts[4];
+    StartTimes startTimes;
+    HistoryRun run;
+    bool wanted = false;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const qint64 id = sqlite3_column_int64(statement, 0);
+        if (id != run.id) {
+            if (wanted)
+                visit(finished(run));
+            run.answers.clear(); // keeps its room for the next run's answers
+            run.id = id;
+            run.participant = sharedText(1, textBytes[0], texts[0]);
+            run.startedAt =
+                startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                              sqlite3_column_bytes(statement, 2));
+            run.operation = sharedText(3, textBytes[1], texts[1]);
+            run.range1 = sharedText(4, textBytes[2], texts[2]);
+            run.range2 = sharedText(5, textBytes[3], texts[3]);
+            run.timeLimit = sqlite3_column_int(statement, 6);
+            run.competition = sqlite3_column_int(statement, 7);
+            run.tasksWorked = sqlite3_column_int(statement, 8);
+            run.points = sqlite3_column_int(statement, 9);
+            run.byEar = sqlite3_column_int(statement, 10) != 0;
+            // As runs() does: a row that says otherwise than the index is left out.
+            wanted = (!participant || run.participant == *participant) &&
+                     (allOperations || run.operation == operation);
+        }
+        // As readAnswers: a task the program could not have posed is left out, and so is an
+        // operand that is not a whole number (or a run without answers).
+        if (!wanted || sqlite3_column_type(statement, 12) != SQLITE_INTEGER ||
+            sqlite3_column_type(statement, 13) != SQLITE_INTEGER)
+            continue;
+        const qint64 operand1 = sqlite3_column_int64(statement, 12);
+        const qint64 operand2 = sqlite3_column_int64(statement, 13);
+        if (!taskPosable(run.operation, operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.taskNo = sqlite3_column_int(statement, 11);
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correctResult = sqlite3_column_int(statement, 14);
+        answer.correctRemainder = sqlite3_column_int(statement, 15);
+        answer.correct = sqlite3_column_int(statement, 16) != 0;
+        answer.answerMs = sqlite3_column_int64(statement, 17);
+        run.answers << answer;
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    if (wanted)
+        visit(finished(run));
+    return std::nullopt;
 }
 
 HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {

@@ -33,6 +33,11 @@ public:
     HistoryError runs(const QString& participant, const QString& operation,
                       QList<HistoryRun>& out) override;
     HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
+    HistoryError eachRun(const QString& participant, const QString& operation,
+                         const std::function<void(const HistoryRun&)>& visit) override;
+    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+                             ClassTotals& out) override;
+    HistoryStoreFactory readerFactory() const override;
 
 private:
     enum class Access { Closed, Read, Write };
@@ -49,6 +54,10 @@ private:
     HistoryError content(Content& what, int& version);
     HistoryError openForReading(bool& readable, int& version);
     HistoryError createSchema();
+    // The runs of the child (every child's without one) and operation (every one when empty),
+    // each with its answers but not what was typed, one by one.
+    HistoryError visitRuns(const QString* participant, const QString& operation,
+                           const std::function<void(const HistoryRun&)>& visit);
     // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
     // is the run's id; answers to tasks the program could not have posed are left out.
     HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,

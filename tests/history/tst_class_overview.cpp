@@ -53,13 +53,14 @@ void TestClassOverview::figures_data() {
     QTest::addColumn<QStringList>("written");
     QTest::addColumn<QString>("shownChange");
     QTest::addColumn<QString>("spokenChange");
+    QTest::addColumn<double>("mostMissedOrder"); // what "Häufigste Fehler" sorts by
     const int week = int(OverviewPeriod::Week);
     const int month = int(OverviewPeriod::Month);
     const int all = int(OverviewPeriod::Everything);
 
     QTest::newRow("no runs: a row without figures")
         << QStringList{} << all << QStringList{"Mia", "0", "0", "–", "–", "–", "–", ""} << "–"
-        << "keine Angabe";
+        << "keine Angabe" << 0.0;
     // One right answer in 60000 / s ms is s tasks a minute. Before: 10 10 12 6 6 (median 10);
     // latest five: 12 12 15 12 20 (median 12). The oldest run is not among the ten.
     QTest::newRow("median of the last five against the five before")
@@ -69,7 +70,7 @@ void TestClassOverview::figures_data() {
         << month
         << QStringList{"Mia", "11", "1", "07.12.2026", "12,0", "schneller um 2,0", "100 %", ""}
         << "↑ +2,0"
-        << "schneller um 2,0";
+        << "schneller um 2,0" << 0.0;
     // In the last 7 days: two runs (speeds 4 and 3, median 3,5), half of the answers right in
     // 35 s; the five before lie outside the period (median 12) and still count for the change.
     QTest::newRow("the period limits all but the last run and the change")
@@ -79,13 +80,13 @@ void TestClassOverview::figures_data() {
         << week
         << QStringList{"Mia", "2", "1", "08.12.2026", "3,5", "langsamer um 8,5", "50 %", "3 + 3"}
         << "↓ −8,5"
-        << "langsamer um 8,5";
+        << "langsamer um 8,5" << 2.0;
     QTest::newRow("a change below a twentieth is the same speed")
         << QStringList{"9 * 1x1=6000", "5 * 1x1=5990", "4 * 1x1=5990",
                        "3 * 1x1=5990", "2 * 1x1=5990", "1 * 1x1=5990"}
         << all << QStringList{"Mia", "6", "1", "07.12.2026", "10,0", "gleich", "100 %", ""}
         << "→ 0,0"
-        << "gleich";
+        << "gleich" << 0.0;
     // 7 * 8 and 7 + 8, missed twice each, are two tasks; the slower of the two comes first, as
     // of the tasks missed once the one with the higher error rate, then the slower. 102 s of
     // answering are 2 minutes; without runs before these there is no change.
@@ -95,11 +96,25 @@ void TestClassOverview::figures_data() {
         << all
         << QStringList{"Mia", "3", "2", "07.12.2026", "0,0", "–", "14 %", "7 * 8, 7 + 8, 17 : 5 R"}
         << "–"
-        << "keine Angabe";
+        << "keine Angabe" << 2.0;
     QTest::newRow("the last run counts whenever it was")
         << QStringList{"40 - 9x3=2000"} << month
         << QStringList{"Mia", "0", "0", "29.10.2026", "–", "–", "–", ""} << "–"
-        << "keine Angabe";
+        << "keine Angabe" << 0.0;
+    // The first day of each period and the day before it.
+    QTest::newRow("a run exactly 7 days back is before the 7 days")
+        << QStringList{"7 + 1x1=60000", "6 + 1x1!60000"} << week
+        << QStringList{"Mia", "1", "1", "02.12.2026", "0,0", "langsamer um 1,0", "0 %", "1 + 1"}
+        << "↓ −1,0"
+        << "langsamer um 1,0" << 1.0;
+    QTest::newRow("a run exactly 30 days back is before the 30 days")
+        << QStringList{"30 + 1x1=60000", "29 + 1x1=60000"} << month
+        << QStringList{"Mia", "1", "1", "09.11.2026", "1,0", "gleich", "100 %", ""} << "→ 0,0"
+        << "gleich" << 0.0;
+    QTest::newRow("answer times near the limit fill the minutes, never wrap them")
+        << QStringList{"1 + 1x1=9223372036854775000 1x1=9223372036854775000"} << all
+        << QStringList{"Mia", "1", "2147483647", "07.12.2026", "0,0", "–", "100 %", ""} << "–"
+        << "keine Angabe" << 0.0;
 }
 
 // Every figure of a child's row, in all three forms where they differ; another child's runs
@@ -110,6 +125,7 @@ void TestClassOverview::figures() {
     QFETCH(QStringList, written);
     QFETCH(QString, shownChange);
     QFETCH(QString, spokenChange);
+    QFETCH(double, mostMissedOrder);
     QList<HistoryRun> runs = runsOf("Ben", {"0 + 4x4!1000", "0 + 4x4=1000"});
     runs += runsOf("Mia", mia);
     std::reverse(runs.begin(), runs.end());
@@ -124,6 +140,7 @@ void TestClassOverview::figures() {
     QCOMPARE(cells, written);
     QCOMPARE(overviewCell(rows[1], OverviewColumn::Change, CellForm::Shown), shownChange);
     QCOMPARE(overviewCell(rows[1], OverviewColumn::Change, CellForm::Spoken), spokenChange);
+    QCOMPARE(overviewNumber(rows[1], OverviewColumn::MostMissed), mostMissedOrder);
 }
 
 QTEST_GUILESS_MAIN(TestClassOverview)

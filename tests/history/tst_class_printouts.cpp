@@ -1,5 +1,7 @@
 #include "history/class_printouts.h"
 
+#include "history/class_overview.h"
+
 #include <QMap>
 #include <QTest>
 
@@ -64,7 +66,8 @@ private slots:
 };
 
 // Mia: her missed tasks newest first, then the slow right one, over two operations; Ben has
-// nothing to practise and gets no page; Lea's 30 missed tasks fill one page of 24.
+// nothing to practise and gets no page, nor does Tom, whose mistakes lie before the 30 days;
+// Lea's 30 missed tasks fill one page of 24. A store's reader gives the same sheets.
 void TestClassPrintouts::sheetsCarryEachChildsOwnTasks() {
     QList<HistoryRun> runs{
         run("Mia", "+", 1, {answer(7, 8, false, 3000), answer(2, 2, true, 1000)}),
@@ -77,19 +80,37 @@ void TestClassPrintouts::sheetsCarryEachChildsOwnTasks() {
     for (int k = 1; k <= 30; ++k)
         lea.answers << answer(50 + k, k, false, 1000);
     runs << lea;
+    HistoryRun tom = run("Tom", "+", 1, {answer(6, 6, false, 1000)});
+    tom.startedAt = tom.startedAt.addDays(-30); // 01.11., a week before the 30 days
+    runs.prepend(tom);
+    const QStringList names{"Ben", "Lea", "Mia", "Tom"};
+    const RunPeriod month = periodOf(OverviewPeriod::Month, QDate(2026, 12, 8));
 
-    const ChildSheets sheets = mistakeSheets(runs, {"Ben", "Lea", "Mia"});
-    QCOMPARE(sheets.leftOut, QStringList{"Ben"});
+    const ChildSheets sheets = mistakeSheets(runs, names, month);
+    QCOMPARE(sheets.leftOut, QStringList({"Ben", "Tom"}));
+    ChildSheets read;
+    QVERIFY(!mistakeSheets(
+        [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
+            for (const HistoryRun& r : std::as_const(runs))
+                if (r.participant == name)
+                    visit(r);
+            return HistoryError();
+        },
+        names, month, read));
+    QCOMPARE(read.leftOut, sheets.leftOut);
+    QCOMPARE(read.sheets.size(), sheets.sheets.size());
+    for (qsizetype k = 0; k < read.sheets.size(); ++k)
+        QCOMPARE(read.sheets[k].tasks, sheets.sheets[k].tasks);
     const QList<Page> pages =
-        pagesOf(mistakeSheetsPrintout(sheets.sheets, "08.12.2026", "10:00:00"));
+        pagesOf(mistakeSheetsPrintout(sheets.sheets, "30 Tage", "08.12.2026", "10:00:00"));
     QCOMPARE(pages.size(), 2);
 
-    QCOMPARE(pages[0].heading, QStringLiteral("Lea     08.12.2026"));
+    QCOMPARE(pages[0].heading, QStringLiteral("Lea     Zeitraum: 30 Tage     08.12.2026"));
     QCOMPARE(pages[0].tasks.size(), 24);
     QCOMPARE(pages[0].tasks.first(), QStringLiteral("80 - 30 ="));
     QCOMPARE(pages[0].tasks.last(), QStringLiteral("57 - 7 ="));
 
-    QCOMPARE(pages[1].heading, QStringLiteral("Mia     08.12.2026"));
+    QCOMPARE(pages[1].heading, QStringLiteral("Mia     Zeitraum: 30 Tage     08.12.2026"));
     QCOMPARE(pages[1].tasks, QStringList({"7 * 8 =", "17 : R 5 =", "7 + 8 =", "9 : R 9 ="}));
 }
 

@@ -157,6 +157,22 @@ void TestHistoryStats::runFigures() {
     QCOMPARE(figures[2].rightShare, 0.5);
     QVERIFY(figures[3].solvedPerMinute > 0 && figures[3].solvedPerMinute < 1e-12);
     QVERIFY(::runFigures({}).isEmpty());
+
+    // Ten runs on a chart of at most four points: neighbours share a point, figured from their
+    // answers together and dated by the later run; the latest run keeps its own figures.
+    HistoryTally tally(4);
+    for (int day = 1; day <= 10; ++day)
+        tally.add(run({answer(1, 1, day % 2 == 1, 1000)}, "*", day));
+    const QList<RunFigures> shared = tally.points();
+    QCOMPARE(shared.size(), 3);
+    QCOMPARE(shared[0].startedAt.date().day(), 4);
+    QCOMPARE(shared[0].answers, 4);
+    QCOMPARE(shared[0].solvedPerMinute, 30.0); // 2 right in 4 s
+    QCOMPARE(shared[1].startedAt.date().day(), 8);
+    QCOMPARE(shared[2].startedAt.date().day(), 10);
+    QCOMPARE(shared[2].rightShare, 0.5);
+    QCOMPARE(tally.latest()->rightShare, 0.0);
+    QCOMPARE(tally.runCount(), qint64(10));
 }
 
 void TestHistoryStats::taskFiguresAndRankings() {

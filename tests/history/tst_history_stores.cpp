@@ -220,6 +220,18 @@ void TestHistoryStores::recordAndReadBack() {
         }
         return runs;
     };
+    // One child's runs handed over one by one, as runs() reads them.
+    for (const QString& operation : {QStringLiteral(": R"), QString()}) {
+        QList<HistoryRun> visited;
+        QCOMPARE(store->eachRun(odd, operation,
+                                [&](const HistoryRun& run) {
+                                    visited << run;
+                                    visited.last().startedAt = run.startedAt.toLocalTime();
+                                }),
+                 HistoryError());
+        QCOMPARE(described(untyped(visited)),
+                 described(untyped(operation.isEmpty() ? QList{early, late} : QList{late})));
+    }
     QCOMPARE(store->everyonesRuns(QStringLiteral(": R"), got), HistoryError());
     QCOMPARE(described(got), described(untyped({other, late})));
     QCOMPARE(store->everyonesRuns(QString(), got), HistoryError());

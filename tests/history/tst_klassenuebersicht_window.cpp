@@ -1,13 +1,17 @@
 #include "history/TForm_Klassenuebersicht.h"
 #include "history/history_widgets.h"
+#include "history/sqlite_history_store.h"
 #include "platform/printing.h"
 #include "support/accessible_cells.h"
 #include "support/fake_history_store.h"
 #include "support/fake_platform.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -39,6 +43,7 @@ class TestKlassenuebersichtWindow : public QObject {
     Q_OBJECT
 private slots:
     void keysAndClicksReachEveryRow();
+    void aHistoryFileIsReadOffThisThread();
 };
 
 // Ben: nothing to practise. Lea: six runs of "*", one right answer each in 7, 6, 5, 4, 3, 2
@@ -120,7 +125,7 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
                             .filePath(QStringLiteral("Fehlerblätter %1 06.12.2026.pdf")
                                           .arg(QDir(folder.path()).dirName()));
     QCOMPARE(platform.messageTexts(),
-             QStringList({"Ohne Fehlerblatt, weil es bei dieser Rechenart nichts zu üben gibt: "
+             QStringList({"Ohne Fehlerblatt, weil es in den letzten 30 Tagen nichts zu üben gibt: "
                           "Ben.",
                           "Es ist kein Drucker eingerichtet. Der Ausdruck steht als PDF-Datei "
                           "in\n" +
@@ -143,11 +148,76 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QFile saved(csv);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = saved.readAll().split('\n');
-    QCOMPARE(lines.size(), 5); // heading, three rows, nothing after the last line end
-    QCOMPARE(lines[0], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
+    QCOMPARE(lines.size(), 6); // what it holds, headings, three rows, nothing after the end
+    QCOMPARE(lines[0], "\xEF\xBB\xBFKlassenübersicht " + QDir(folder.path()).dirName().toUtf8() +
+                           ";Zeitraum: 30 Tage;Rechenart: alle Rechenarten\r");
+    QCOMPARE(lines[1], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
                                   "Veränderung;Richtig;Häufigste Fehler\r"));
-    QCOMPARE(lines[1], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
-    QVERIFY(lines[2].startsWith("Mia;2;") && lines[3].startsWith("Ben;1;"));
+    QCOMPARE(lines[2], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
+    QVERIFY(lines[3].startsWith("Mia;2;") && lines[4].startsWith("Ben;1;"));
+}
+
+// A history file is read on a thread of its own while the window says it is loading. Equal rows
+// stand in the order of their names whichever way they are sorted; a long name is cut short in
+// the table, not for a screen reader. Saving over a link asks about the file it points to.
+void TestKlassenuebersichtWindow::aHistoryFileIsReadOffThisThread() {
+    QTemporaryDir folder;
+    const QString longName = QString(74, QLatin1Char('x'));
+    {
+        SqliteHistoryStore writer(folder.filePath("Lernverlauf.sqlite"));
+        for (const QString& name : {QString("Ute"), longName, QString("Ali"), QString("Eva")})
+            QVERIFY(!writer.record(run(name, "+", 5, {{true, 1000}})));
+        QVERIFY(!writer.record(run("Ute", "+", 6, {{true, 1000}})));
+    }
+    SqliteHistoryStore store(folder.filePath("Lernverlauf.sqlite"));
+    FakePlatform platform;
+    PrinterChoice printers;
+    TForm_Klassenuebersicht window(store, platform, printers, folder.path());
+    window.resize(1280, 1024);
+    window.show();
+    window.reload();
+    QVERIFY(window.loading());
+    QVERIFY(window.Label_Status->isVisible());
+    QCOMPARE(QAccessible::queryAccessibleInterface(window.Tabelle)->text(QAccessible::Description),
+             QString("Die Klassenübersicht wird geladen …"));
+    QTRY_VERIFY(!window.loading());
+    QVERIFY(!window.Label_Status->isVisible());
+    QTableWidget* table = window.Tabelle;
+    QCOMPARE(table->rowCount(), 4);
+    QCOMPARE(QAccessible::queryAccessibleInterface(table)->text(QAccessible::Description),
+             QString("4 Kinder"));
+
+    auto names = [&] {
+        QStringList shown;
+        for (int r = 0; r < table->rowCount(); ++r)
+            shown << table->item(r, 0)->text();
+        return shown;
+    };
+    const QStringList byRuns{"Ute", "Ali", "Eva", longName};
+    table->horizontalHeader()->setSortIndicator(int(OverviewColumn::Runs), Qt::DescendingOrder);
+    QCOMPARE(names(), byRuns);
+    window.Auswahl_Sortierung->setCurrentIndex(int(OverviewColumn::Name));
+    window.Auswahl_Sortierung->setCurrentIndex(int(OverviewColumn::Runs));
+    QVERIFY(window.Check_Absteigend->isChecked());
+    QCOMPARE(names(), byRuns);
+
+    QVERIFY(table->columnWidth(0) < table->fontMetrics().horizontalAdvance(longName));
+    QCOMPARE(table->item(3, 0)->toolTip(), longName);
+    QCOMPARE(accessibleCellText(table, 3, 0), longName);
+
+    QFile target(folder.filePath("Ziel.csv"));
+    QVERIFY(target.open(QIODevice::WriteOnly) && target.write("alt") == 3);
+    target.close();
+    QVERIFY(QFile::link(target.fileName(), folder.filePath("Klasse.csv")));
+    platform.saveAs({folder.filePath("Klasse.csv")});
+    platform.answerWith({MessageAnswer::No});
+    window.But_CSV->click();
+    QCOMPARE(
+        platform.messageTexts(),
+        QStringList{QString("Die Datei\n%1\ngibt es schon. Soll sie ersetzt werden?")
+                        .arg(QDir::toNativeSeparators(QFileInfo(target).canonicalFilePath()))});
+    QVERIFY(target.open(QIODevice::ReadOnly));
+    QCOMPARE(target.readAll(), QByteArray("alt"));
 }
 
 QTEST_MAIN(TestKlassenuebersichtWindow)

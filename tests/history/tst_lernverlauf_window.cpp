@@ -1,6 +1,7 @@
 #include "appearance/focus_marker.h"
 #include "history/TForm_Lernverlauf.h"
 #include "history/history_stats.h"
+#include "history/sqlite_history_store.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
 #include "support/hostile_objects.h"
@@ -11,6 +12,7 @@
 #include <QLineSeries>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -53,6 +55,7 @@ private slots:
     void practisesTheMissedTasks_data();
     void practisesTheMissedTasks();
     void storeFailureStaysCalm();
+    void aHistoryFileIsReadOffThisThread();
 
 private:
     void chooseMia() {
@@ -341,6 +344,33 @@ void TestLernverlaufWindow::storeFailureStaysCalm() {
     QCOMPARE(Auswahl_Name()->count(), 0);
     QVERIFY(!window->But_Fehler_ueben->isEnabled());
     QCOMPARE(window->Reihe_Tempo->count(), 0);
+}
+
+// The window shows itself while a history file is read on a thread of its own, says so to a
+// screen reader beside the child's name, and then shows the figures as read from the fake store.
+void TestLernverlaufWindow::aHistoryFileIsReadOffThisThread() {
+    QTemporaryDir folder;
+    SqliteHistoryStore file(folder.filePath("Lernverlauf.sqlite"));
+    for (const HistoryRun& r : std::as_const(store.stored))
+        QVERIFY(!file.record(r));
+    TForm_Lernverlauf reading(file, platform);
+    reading.Auswahl_Rechenart->setCurrentIndex(2); // "*"
+    reading.show();
+    reading.reload();
+    QVERIFY(reading.loading());
+    QVERIFY(reading.Label_Status->isVisible());
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(reading.Auswahl_Name)->text(QAccessible::Description),
+        QString("Der Lernverlauf wird geladen …"));
+    QTRY_VERIFY(!reading.loading());
+    QVERIFY(!reading.Label_Status->isVisible());
+    QCOMPARE(reading.Auswahl_Name->currentText(), QString("Ben"));
+    reading.Auswahl_Name->setCurrentIndex(1);
+    QTRY_VERIFY(!reading.loading());
+    QCOMPARE(reading.Reihe_Tempo->count(), 1);
+    QCOMPARE(reading.Einmaleins->item(6, 7)->data(Qt::AccessibleTextRole),
+             QVariant("7 * 8: 2,4 s, 50 % falsch, 2 Versuche"));
+    QVERIFY(platform.messages.isEmpty());
 }
 
 QTEST_MAIN(TestLernverlaufWindow)
