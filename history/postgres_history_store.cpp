@@ -243,6 +243,42 @@ HistoryError PostgresHistoryStore::onReader(const std::function<HistoryError()>&
     return error;
 }
 
+namespace {
+
+// What a window's reading thread sees of the server store: its readers, which lock their own
+// connection, so they may be called from that thread. Recording stays on the store's own thread.
+class ServerReader : public HistoryStore {
+public:
+    explicit ServerReader(PostgresHistoryStore& store) : store_(store) {}
+    QString location() const override { return store_.location(); }
+    HistoryError record(const HistoryRun&) override {
+        return QStringLiteral("Beim Lesen wird nichts aufgezeichnet.");
+    }
+    HistoryError participants(QStringList& names) override { return store_.participants(names); }
+    HistoryError runs(const QString& participant, const QString& operation,
+                      QList<HistoryRun>& out) override {
+        return store_.runs(participant, operation, out);
+    }
+    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
+        return store_.everyonesRuns(operation, out);
+    }
+    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+                             ClassTotals& out) override {
+        return store_.classTotals(operation, inPeriod, out);
+    }
+
+private:
+    PostgresHistoryStore& store_;
+};
+
+} // namespace
+
+HistoryStoreFactory PostgresHistoryStore::readerFactory() const {
+    return [store = const_cast<PostgresHistoryStore*>(this)] {
+        return std::make_unique<ServerReader>(*store);
+    };
+}
+
 HistoryError PostgresHistoryStore::participants(QStringList& names) {
     return onServer([&]() -> HistoryError {
         names.clear();

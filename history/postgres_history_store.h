@@ -48,6 +48,9 @@ public:
                              ClassTotals& out) override;
     QString takeNotice() override;
     void whenNoticed(std::function<void()> ready) override;
+    // A window's reading thread reads through this store itself, as its readers guard their own
+    // connection; the store must outlive the reader it makes.
+    HistoryStoreFactory readerFactory() const override;
 
     // Sends the runs waiting on this computer now and returns when that is done: the server's
     // reason when it did not take them all.

@@ -205,6 +205,14 @@ void TestHistoryStores::recordAndReadBack() {
              HistoryError());
     QCOMPARE(store->participants(names), HistoryError());
     QCOMPARE(names, QStringList({QStringLiteral("Anna"), odd, QStringLiteral("zoe")}));
+    // A window's reading thread finds the same through the store the factory makes there.
+    const HistoryStoreFactory readerFactory = store->readerFactory();
+    QVERIFY(readerFactory);
+    QStringList namesThere;
+    HistoryError errorThere = QStringLiteral("nicht gelesen");
+    std::thread([&] { errorThere = readerFactory()->participants(namesThere); }).join();
+    QCOMPARE(errorThere, HistoryError());
+    QCOMPARE(namesThere, names);
     QList<HistoryRun> got;
     QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
     QCOMPARE(described(got), described({late}));
