@@ -24,9 +24,9 @@ public:
     LearningHistory(const LearningHistory&) = delete;
     LearningHistory& operator=(const LearningHistory&) = delete;
 
-    // The recorder of ended runs and the menu items. A run goes into the history before the
-    // result dialog and the saves follow, so this is connected before anything else that handles
-    // a run's end.
+    // The recorder of ended runs and the menu items. The run goes into the history first, then
+    // the result dialog and the saves follow; a history that cannot be written changes neither.
+    // So this is connected before anything else of the program that handles a run's end.
     void connect();
     // Runs that waited for the server since an earlier start are sent now, in the background.
     void sendWaitingRuns();
