@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+class TForm1;
+
+// The about box and the help window, which the main window's menu items open. The items are
+// enabled from the start; the windows are made at their first use, or right after the main
+// window's first frame if that comes earlier. The help window follows the reading-aloud item.
+class InformationWindows {
+public:
+    explicit InformationWindows(TForm1& mainWindow);
+    ~InformationWindows();
+    InformationWindows(const InformationWindows&) = delete;
+    InformationWindows& operator=(const InformationWindows&) = delete;
+
+    void connect();
+    // Makes the windows now, if they are not there yet.
+    void create();
+
+private:
+    struct Windows;
+    Windows& windows();
+
+    TForm1& mainWindow_;
+    std::unique_ptr<Windows> windows_;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class ClassOverview;
+class HistoryViewer;
+class Platform;
+class PrinterChoice;
+class RunController;
+class TForm1;
+
+// The learning history in the data folder, or on the school's server that the settings name: the
+// recording of every finished run, the learning-progress window, the class overview and the copy
+// of a history file to the server. The store is made at the end of the first run that is
+// recorded, or when one of the windows is first asked for, so the start of the program loads
+// neither the history module nor a database driver.
+class LearningHistory {
+public:
+    LearningHistory(RunController& run, Platform& platform, PrinterChoice& printers,
+                    const QString& dataFolder, TForm1& mainWindow);
+    ~LearningHistory();
+    LearningHistory(const LearningHistory&) = delete;
+    LearningHistory& operator=(const LearningHistory&) = delete;
+
+    // The recorder of ended runs and the menu items. The run goes into the history first, then
+    // the result dialog and the saves follow; a history that cannot be written changes neither.
+    // So this is connected before anything else of the program that handles a run's end.
+    void connect();
+    // Runs that waited for the server since an earlier start are sent now, in the background.
+    void sendWaitingRuns();
+
+private:
+    struct Recording;
+    Recording& recording();
+    Recording* withModule();
+    HistoryViewer* progressViewer();
+    void openClassOverview();
+    void transferFile();
+
+    RunController& run_;
+    Platform& platform_;
+    PrinterChoice& printers_;
+    const QString dataFolder_;
+    TForm1& mainWindow_;
+    std::unique_ptr<Recording> recording_;
+    // The learning-progress window and the class overview read the store the recorder writes;
+    // each is made at its first use, as they load the database driver (and the chart library).
+    std::unique_ptr<HistoryViewer> progress_;
+    std::unique_ptr<ClassOverview> overview_;
+};
