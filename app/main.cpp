@@ -7,6 +7,7 @@
 #include "common/program_settings.h"
 #include "competition/TForm_Bestenlisten.h"
 #include "competition/TForm_Namensfenster.h"
+#include "competition/best_list_file.h"
 #include "engine/run_controller.h"
 #include "engine/run_state.h"
 #include "history/history_module.h"
@@ -196,14 +197,14 @@ int main(int argc, char* argv[]) {
     RunNarrator narrator(state, run, [&]() -> Speaker* {
         return speechMenu && speech && speechMenu->readingAloud() ? speech->voice() : nullptr;
     });
-    TForm1 mainWindow(state, run, platform, dataFolder);
+    TForm1 mainWindow(state, run, platform);
     scaleStandardWindows(mainWindow.scalePercent());
     FocusMarker::frameFocusInEveryWindow();
-    if (!mainWindow.bestListsReady()) {
+    // The best lists are made in the data folder if they are not there yet.
+    if (QString failure; !ensureBestListFiles(dataFolder, &failure)) {
         QApplication::setWindowIcon(programIcon());
         platform.showMessage(nullptr, MessageKind::Warning, MessageButtons::Ok,
-                             unusableDataFolderMessage(chosenFolder, mainWindow.bestListsFailure()),
-                             std::nullopt);
+                             unusableDataFolderMessage(chosenFolder, failure), std::nullopt);
         return 2;
     }
     // What a replace left behind when a program was ended in the middle of it goes once the
