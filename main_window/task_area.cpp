@@ -182,8 +182,9 @@ void TaskArea::fitToScale(int percent) {
 // window has.
 void TaskArea::layOut() {
     Panel_Grenze->setGeometry(0, 0, width(), Panel_Grenze->height());
-    bottomPanel_->setGeometry(0, height() - bottomPanel_->height(), width(),
-                              bottomPanel_->height());
+    if (bottomPanel_)
+        bottomPanel_->setGeometry(0, height() - bottomPanel_->height(), width(),
+                                  bottomPanel_->height());
 }
 
 std::optional<PointRect> TaskArea::pointRectAt(qint32 points, Rgb colour) const {

@@ -6,6 +6,7 @@
 #include <QPalette>
 
 class DigitField;
+class EarOnlyDisplay;
 class QLabel;
 class QPushButton;
 
@@ -127,6 +128,6 @@ private:
     QLabel* Label_Rest = nullptr;
     DigitField* Edit_Rest = nullptr;
     QLabel* Label_Loesung = nullptr;
-    class EarOnlyDisplay* earOnly_ = nullptr;
+    EarOnlyDisplay* earOnly_ = nullptr;
     QWidget* bottomPanel_ = nullptr;
 };
