@@ -21,9 +21,8 @@
 #include <memory>
 
 // A main window on the offscreen screen with its own run state, run controller and data folder
-// (with the best lists in it),
-// and a fake platform whose clock moves on a few milliseconds at every reading, as a real one
-// would between tasks.
+// (with the best lists in it), and a fake platform whose clock moves on a few milliseconds at
+// every reading, as a real one would between tasks.
 struct MainWindowFixture {
     QTemporaryDir folder;
     RunState state;
