@@ -4,6 +4,7 @@
 #include "common/data_folder.h"
 #include "common/file_access.h"
 #include "common/program_settings.h"
+#include "competition/best_list_file.h"
 #include "platform/modal_windows.h"
 #include "platform/qt_platform.h"
 #include "platform/session_bus.h"
@@ -65,11 +66,11 @@ int main(int argc, char* argv[]) {
         return stopWith(platform, fault);
 
     Program program(platform, chosenFolder.folder);
-    // Without its best lists the program cannot run a competition: it stops before anything
-    // else is connected or shown.
-    if (!program.mainWindow().bestListsReady())
-        return stopWith(platform, unusableDataFolderMessage(
-                                      chosenFolder, program.mainWindow().bestListsFailure()));
+    // Without its best lists the program cannot run a competition: they are made in the data
+    // folder if they are not there yet, and when that fails it stops before anything else is
+    // connected or shown.
+    if (QString failure; !ensureBestListFiles(chosenFolder.folder, &failure))
+        return stopWith(platform, unusableDataFolderMessage(chosenFolder, failure));
     program.connectFeatures();
     program.show();
     return app.exec();

@@ -10,7 +10,7 @@
 
 Program::Program(Platform& platform, const QString& dataFolder)
     : platform_(platform), dataFolder_(dataFolder), run_(state_, platform),
-      readingAloud_(state_, run_), mainWindow_(state_, run_, platform, dataFolder),
+      readingAloud_(state_, run_), mainWindow_(state_, run_, platform),
       information_(mainWindow_),
       review_(state_, run_, platform, printers_, dataFolder, mainWindow_),
       history_(run_, platform, printers_, dataFolder, mainWindow_) {

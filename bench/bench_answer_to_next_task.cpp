@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -36,8 +35,7 @@ void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
     FakePlatform platform;
     platform.utcStepMs = 3;
     RunController run(state, platform);
-    const QTemporaryDir folder; // the best lists go there
-    TForm1 form(state, run, platform, folder.path());
+    TForm1 form(state, run, platform);
     form.show();
     QApplication::processEvents();
     form.findChild<QComboBox*>("Edit_Zahl_1")->setCurrentIndex(rangeItem);

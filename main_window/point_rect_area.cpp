@@ -1,15 +1,9 @@
 #include "main_window/point_rect_area.h"
 
+#include "main_window/widget_helpers.h"
+
 #include <QPaintEvent>
 #include <QPainter>
-
-namespace {
-
-QColor toQColor(Rgb rgb) {
-    return QColor(rgb.r, rgb.g, rgb.b);
-}
-
-} // namespace
 
 PointRectArea::PointRectArea(QWidget* parent, Geometry geometry)
     : QWidget(parent), geometry_(std::move(geometry)) {}

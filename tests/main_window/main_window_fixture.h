@@ -1,5 +1,6 @@
 #pragma once
 
+#include "competition/best_list_file.h"
 #include "engine/answer_check.h"
 #include "engine/run_controller.h"
 #include "engine/run_state.h"
@@ -19,9 +20,9 @@
 
 #include <memory>
 
-// A main window on the offscreen screen with its own run state, run controller and data folder,
-// and a fake platform whose clock moves on a few milliseconds at every reading, as a real one
-// would between tasks.
+// A main window on the offscreen screen with its own run state, run controller and data folder
+// (with the best lists in it), and a fake platform whose clock moves on a few milliseconds at
+// every reading, as a real one would between tasks.
 struct MainWindowFixture {
     QTemporaryDir folder;
     RunState state;
@@ -38,7 +39,10 @@ struct MainWindowFixture {
             platform.utc = *utcAtStart;
             platform.utcStepMs = 0;
         }
-        form = std::make_unique<TForm1>(state, run, platform, folder.path());
+        // The best lists are there as the program's start-up makes them.
+        if (!ensureBestListFiles(folder.path()))
+            qWarning("best lists not made");
+        form = std::make_unique<TForm1>(state, run, platform);
         c = std::make_unique<MainWindowControls>(*form);
         platform.utcStepMs = 7;
         form->show();

@@ -120,7 +120,7 @@ struct CompetitionFixture : MainWindowFixture {
 class TestCompetitionMode : public QObject {
     Q_OBJECT
 private slots:
-    void startUpAndBestListFiles();
+    void startsWithCompetitionsOff();
     void switchOnAndOffWithoutChoice();
     void choosingMarksExactlyOnePanel();
     void nameDialogCancelAndOk();
@@ -138,11 +138,10 @@ private slots:
     void choicesAreSpoken();
 };
 
-void TestCompetitionMode::startUpAndBestListFiles() {
-    // The lists are made in the data folder the window is given, never in the working folder.
+void TestCompetitionMode::startsWithCompetitionsOff() {
+    // The window writes no best list: they are made at start-up, before it (see tst_best_list).
     const QString workingFolder = QDir::currentPath();
     CompetitionFixture f;
-    QVERIFY(f.form->bestListsReady());
     QVERIFY(workingFolder != f.folder.path());
     QVERIFY(!QFileInfo::exists(QDir(workingFolder).filePath("W1.bli")));
     QVERIFY(!f.state.competitionMode);
@@ -159,32 +158,6 @@ void TestCompetitionMode::startUpAndBestListFiles() {
     QCOMPARE(f.competitionButton()->text(), QString("zum Wettbewerb Namen eingeben"));
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(f.settingsEnabled());
-
-    const QDir folder(f.folder.path());
-    for (int n = 1; n <= 16; ++n) {
-        const QFileInfo file(folder.filePath(QStringLiteral("W%1.bli").arg(n)));
-        QVERIFY2(file.exists(), qPrintable(file.fileName()));
-        QCOMPARE(file.size(), 0);
-    }
-
-    // A second start in the same folder keeps what the lists hold and fills a gap.
-    const QByteArray record(40, 'x');
-    {
-        QFile w3(folder.filePath("W3.bli"));
-        QVERIFY(w3.open(QIODevice::WriteOnly));
-        w3.write(record);
-    }
-    QVERIFY(QFile::remove(folder.filePath("W16.bli")));
-    RunState secondState;
-    FakePlatform secondPlatform;
-    RunController secondRun(secondState, secondPlatform);
-    TForm1 second(secondState, secondRun, secondPlatform, folder.path());
-    QVERIFY(second.bestListsReady());
-    QFile w3(folder.filePath("W3.bli"));
-    QVERIFY(w3.open(QIODevice::ReadOnly));
-    QCOMPARE(w3.readAll(), record);
-    QVERIFY(QFileInfo::exists(folder.filePath("W16.bli")));
-    QCOMPARE(QFileInfo(folder.filePath("W16.bli")).size(), 0);
 }
 
 void TestCompetitionMode::switchOnAndOffWithoutChoice() {

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "appearance/colours.h"
+
+#include <QMenuBar>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class SpeechMenu;
+class TForm_Hilfe;
+class TForm_Info;
+struct RunState;
+
+// The main window's menu bar: "Datei", "Einstellungen" with the colour menus, the display
+// switches and reading aloud, "Leistungen", "Aufgaben", "Info" and "Hilfe". The switches that
+// only change the run state are handled here; the others are told by signals.
+class MainMenus : public QMenuBar {
+    Q_OBJECT
+public:
+    // window: the main window, where the key that repeats a task works.
+    MainMenus(QWidget* window, RunState& state);
+
+    SpeechMenu* speechMenu() const { return speechMenu_; }
+    // Whether finished runs go into the learning history (item "Lernverlauf aufzeichnen").
+    bool historyRecordingOn() const;
+    // "Datei", "Einstellungen", "Leistungen" and "Aufgaben"; they are shut while a run is on.
+    void setMenusEnabled(bool enabled);
+
+    // Enables the items that open the viewers; the items then send the signals below.
+    void attachReviewWindows();
+    void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
+    // The same for windows made only when needed: both items are enabled at once, and each asks
+    // for its window through the given function when it is first chosen.
+    void attachInformationWindows(std::function<TForm_Info*()> info,
+                                  std::function<TForm_Hilfe*()> help);
+
+signals:
+    void quitRequested();
+    // An item of a colour menu was chosen.
+    void colourChosen(ColourTarget target, Rgb colour);
+    // "Punkte-Anzeige aus/ein": the run state says what is on now.
+    void pointsDisplaySwitched();
+    // "Rest-Zeit-Anzeige aus/ein": the run state says what is on now.
+    void remainingTimeDisplaySwitched();
+    void resultsViewerRequested();
+    void bestListViewerRequested();
+    void taskSetViewerRequested();
+    void emptyWorksheetRequested();
+    void historyViewerRequested();
+    void classOverviewRequested();
+    void historyTransferRequested();
+
+private:
+    void buildSettingsMenu(QWidget* window);
+    void Rechteckeaus1Click();
+    void PunkteAnzeigeaus1Click();
+    void RestZeitAnzeigeaus1Click();
+    void wenigerSpeichernHinweise1Click();
+    void RangNachWettbewerbClick();
+    void Hilfe1Click();
+    void Info2Click();
+
+    RunState& state_;
+    QMenu* Datei1 = nullptr;
+    QMenu* Einstellungen1 = nullptr;
+    QMenu* Leistungen1 = nullptr;
+    QMenu* Aufgaben1 = nullptr;
+    QMenu* Info1 = nullptr;
+    QAction* beenden1 = nullptr;
+    QAction* Rechteckeaus1 = nullptr;
+    QAction* PunkteAnzeigeaus1 = nullptr;
+    QAction* RestZeitAnzeigeaus1 = nullptr;
+    QAction* wenigerSpeichernHinweise1 = nullptr;
+    QAction* RangNachWettbewerb = nullptr;
+    QAction* Lernverlaufaufzeichnen1 = nullptr;
+    QAction* ffnen1 = nullptr;
+    QAction* Best1 = nullptr;
+    QAction* gespeichertenAufgabensatzzeigen1 = nullptr;
+    QAction* einleeresAufgabenblattdrucken1 = nullptr;
+    QAction* Lernverlaufzeigen1 = nullptr;
+    QAction* Klassenuebersicht1 = nullptr;
+    QAction* Lernverlaufuebertragen1 = nullptr;
+    QAction* Info2 = nullptr;
+    QAction* Hilfe1 = nullptr;
+    SpeechMenu* speechMenu_ = nullptr;
+    TForm_Info* infoWindow_ = nullptr;
+    TForm_Hilfe* helpWindow_ = nullptr;
+    std::function<TForm_Info*()> makeInfoWindow_;
+    std::function<TForm_Hilfe*()> makeHelpWindow_;
+};

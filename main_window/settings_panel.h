@@ -1,0 +1,94 @@
+#pragma once
+
+#include "appearance/colours.h"
+#include "engine/operation.h"
+#include "engine/run_controller.h"
+#include "platform/platform.h"
+
+#include <QFrame>
+
+class DigitField;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// The settings panel below the task area: name, operation, the ranges of both operands and the
+// time limit. Each field puts what it holds into the run state as it changes, and warns where a
+// choice makes no sense; the competition panel is placed on it as well.
+class SettingsPanel : public QFrame {
+    Q_OBJECT
+public:
+    SettingsPanel(QWidget* parent, RunState& state);
+
+    // The fields in the order Tab passes them.
+    QList<QWidget*> tabOrder() const;
+    // Layout: the labels at the size of their scaled text, each field beside its label and the
+    // right-hand ones at a distance gap from the panel's right edge of width clientWidth.
+    void fitToScale();
+    void arrange(int roundedGap, int gap, int clientWidth);
+    // A colour chosen for one of the window's targets; the panel takes its own and its labels'.
+    void applyColour(ColourTarget target, Rgb colour);
+
+    // The values the program starts with, and its first operation.
+    void startValues();
+    void startOperation();
+    // While a run is on, or a competition fixes them, the fields are shut.
+    void setLocked(bool locked);
+    // Puts competition n's settings into the fields, as a child choosing them would.
+    void applyPreset(int n);
+    // A range check that waits for the child to leave a list is not needed any more.
+    void cancelPendingRangeCheck() { rangeCheckDue_ = false; }
+
+    // Before a run: the time field is checked as leaving it would (it may still hold an unfit
+    // value that was never left); false keeps the run from starting.
+    bool timeFieldFit();
+    RunFields runFields() const;
+    QString name() const;
+    void setName(const QString& name);
+    // The operation of a practice run, without the range checks.
+    void practiseOperation(Operation operation);
+
+signals:
+    void messageRequested(MessageKind kind, const QString& text, int yOffset);
+    void nameChanged(const QString& text);
+    // A new operation is in force: whether it has a remainder.
+    void operationChanged(bool withRemainder);
+    // The task on display no longer fits the settings; sign is the operation's.
+    void taskWithdrawn(const QString& sign);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void selectOperation();
+    void showItemInForce(QComboBox* box);
+    void selectRange1();
+    void selectRange2();
+    void applyRangeText(const QComboBox* box, qint32& lowerBound, qint32& upperBound);
+    void runRangeChecks();
+    void checkRangesWhenSettled();
+    void showRangeWarnings(const QStringList& warnings);
+    void Edit_ZeitChange();
+    void Edit_ZeitExit();
+    void Edit_NameChange();
+    void message(MessageKind kind, const QString& text, int yOffset = 10) {
+        emit messageRequested(kind, text, yOffset);
+    }
+
+    RunState& state_;
+    QLabel* Label_Name = nullptr;
+    QLineEdit* Edit_Name = nullptr;
+    QLabel* Label_Rechenart = nullptr;
+    QComboBox* Verknuepfung = nullptr;
+    QLabel* Label_Zeit = nullptr;
+    DigitField* Edit_Zeit = nullptr;
+    QLabel* Label_Bereich_Zahl_1 = nullptr;
+    QComboBox* Edit_Zahl_1 = nullptr;
+    QLabel* Label_Bereich_Zahl_2 = nullptr;
+    QComboBox* Edit_Zahl_2 = nullptr;
+    // A list box walked through with the arrow keys or the wheel changes its setting at each
+    // step; the range checks wait until the child leaves the box, so an item passed on the way
+    // raises no warning.
+    bool walkingList_ = false;
+    bool rangeCheckDue_ = false;
+};
