@@ -10,8 +10,7 @@
 
 Program::Program(Platform& platform, const QString& dataFolder)
     : platform_(platform), dataFolder_(dataFolder), run_(state_, platform),
-      readingAloud_(state_, run_), mainWindow_(state_, run_, platform),
-      information_(mainWindow_),
+      readingAloud_(state_, run_), mainWindow_(state_, run_, platform), information_(mainWindow_),
       review_(state_, run_, platform, printers_, dataFolder, mainWindow_),
       history_(run_, platform, printers_, dataFolder, mainWindow_) {
     scaleStandardWindows(mainWindow_.scalePercent());
