@@ -91,17 +91,6 @@ HistoryRun runOf(const PGresult* r, int row) {
     return run;
 }
 
-// An array literal of the server's text form.
-QByteArray arrayOf(const QList<qint64>& values) {
-    QByteArray literal("{");
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            literal += ',';
-        literal += QByteArray::number(values[i]);
-    }
-    return literal + '}';
-}
-
 // A run copied from a history file is known by what it holds, so the same file copied twice
 // finds its runs already there.
 QString keyOfCopied(const HistoryRun& run) {

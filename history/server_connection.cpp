@@ -139,29 +139,6 @@ QList<Statement> statements() {
     };
 }
 
-// An array literal of the server's text form.
-QByteArray arrayOf(const QList<qint64>& values) {
-    QByteArray literal("{");
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            literal += ',';
-        literal += QByteArray::number(values[i]);
-    }
-    return literal + '}';
-}
-
-QByteArray arrayOf(const QStringList& values) {
-    QByteArray literal("{");
-    for (qsizetype i = 0; i < values.size(); ++i) {
-        if (i > 0)
-            literal += ',';
-        QByteArray element = values[i].toUtf8();
-        element.replace('\\', "\\\\").replace('"', "\\\"");
-        literal += '"' + element + '"';
-    }
-    return literal + '}';
-}
-
 // libpq passes over a password file that others may read or that is no regular file; the login
 // then fails for want of a password, and the file is the cause to name.
 QString ignoredPasswordFile(PGconn* conn) {
@@ -399,6 +376,29 @@ Addresses addressesOf(const QString& server, std::chrono::milliseconds time) {
 }
 
 } // namespace
+
+// An array literal of the server's text form.
+QByteArray arrayOf(const QList<qint64>& values) {
+    QByteArray literal("{");
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            literal += ',';
+        literal += QByteArray::number(values[i]);
+    }
+    return literal + '}';
+}
+
+QByteArray arrayOf(const QStringList& values) {
+    QByteArray literal("{");
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            literal += ',';
+        QByteArray element = values[i].toUtf8();
+        element.replace('\\', "\\\\").replace('"', "\\\"");
+        literal += '"' + element + '"';
+    }
+    return literal + '}';
+}
 
 void setNameLookup(NameLookup lookup) {
     chosenLookup = lookup;

@@ -66,6 +66,10 @@ private:
     pg_conn* conn_ = nullptr;
 };
 
+// An array literal of the server's text form, for a statement's value.
+QByteArray arrayOf(const QList<qint64>& values);
+QByteArray arrayOf(const QStringList& values);
+
 // The server as a message names it: user, host, port and database, never a password.
 QString describedServer(const QString& server);
 
