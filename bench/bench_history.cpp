@@ -177,6 +177,9 @@ void BM_OpenWindowBusiestChild(benchmark::State& state) {
         window.resize(1280, 1024);
         window.reload();
         window.show();
+        // The window reads off the GUI thread: the chart is drawn once the runs have arrived.
+        while (window.loading())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const QPixmap chart = window.Diagramm->grab();
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         if (chart.isNull() || window.Auswahl_Name->currentText() != history->busiest.participant ||

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <limits>
 #include <memory>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -141,8 +142,9 @@ void sortAnswers(QList<HistoryRun>& runs) {
 }
 
 // Start times as the file keeps them ("2026-12-08T09:03:12", local time). Each local time turned
-// into an instant asks the system's time zone anew, which costs more than all the rest of a run;
-// the offset from UTC is the same throughout an hour, so it is asked once per hour and the time
+// into an instant asks the system's time zone anew (and the system looks at its zone file each
+// time), which costs more than all the rest of a run; the offset from UTC is the same throughout
+// a day whose start and end have the same offset, so it is asked once per day and the time
 // carries it as a fixed offset: the same instant, date and time of day.
 class StartTimes {
 public:
@@ -166,22 +168,22 @@ public:
         const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
         if (!date.isValid() || !time.isValid())
             return general();
-        if (date != date_ || time.hour() != hour_) {
-            const QDateTime local(date, QTime(time.hour(), 0));
-            // An hour that a change of the clocks skips or repeats is left to the general rule.
-            if (!local.isValid() || local.time().hour() != time.hour() ||
-                local.addSecs(3599).offsetFromUtc() != local.offsetFromUtc())
-                return QDateTime(date, time);
+        if (date != date_) {
+            const QDateTime local(date, QTime(0, 0));
             date_ = date;
-            hour_ = time.hour();
-            offset_ = local.offsetFromUtc();
+            // A day on which the clocks change is left to the general rule.
+            dayKept_ = local.isValid() && local.time() == QTime(0, 0) &&
+                       local.addSecs(86399).offsetFromUtc() == local.offsetFromUtc();
+            offset_ = dayKept_ ? local.offsetFromUtc() : 0;
         }
+        if (!dayKept_)
+            return QDateTime(date, time);
         return QDateTime(date, time, Qt::OffsetFromUTC, offset_);
     }
 
 private:
     QDate date_;
-    int hour_ = -1;
+    bool dayKept_ = false;
     int offset_ = 0;
 };
 
@@ -686,60 +688,65 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
                                    QSqlError::StatementError, QString::number(code)),
                          false);
     };
-    // One pass over the runs, each followed by its answers. A child's runs come in time order,
-    // which for one operation the index gives, so nothing is sorted or held; a whole class's in
-    // the order of the file.
+    const auto prepare = [&](const QString& query, sqlite3_stmt*& statement) {
+        const QByteArray sql = query.toUtf8();
+        return sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement,
+                                  nullptr);
+    };
+    // The runs in one pass: a child's come in time order, which for one operation the index
+    // gives, so nothing is sorted or held; a whole class's in the order of the file.
     const bool allOperations = operation.isEmpty();
-    const QString columns =
-        QStringLiteral("r.id, r.participant, r.started_at, r.operation, r.range1, r.range2, "
-                       "r.time_limit, r.competition, r.tasks_worked, r.points, %1")
-            .arg(version >= 2 ? QStringLiteral("r.by_ear") : QStringLiteral("0"));
     QStringList conditions;
     if (participant)
-        conditions << QStringLiteral("r.participant = ?1");
+        conditions << QStringLiteral("participant = ?1");
     if (!allOperations)
-        conditions << QStringLiteral("r.operation = ?2");
-    const QByteArray sql =
-        QStringLiteral("SELECT %1, a.task_no, a.operand1, a.operand2, a.correct_result, "
-                       "a.correct_remainder, a.correct, a.answer_ms FROM runs r LEFT JOIN answers "
-                       "a ON a.run_id = r.id %2 ORDER BY %3")
-            .arg(columns,
-                 conditions.isEmpty()
-                     ? QString()
-                     : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
-                 participant ? QStringLiteral("r.started_at, r.id") : QStringLiteral("r.id"))
-            .toUtf8();
-    sqlite3_stmt* statement = nullptr;
-    if (const int code =
-            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
-        code != SQLITE_OK)
-        return failure(code);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
-                                                                          sqlite3_finalize);
+        conditions << QStringLiteral("operation = ?2");
+    sqlite3_stmt* runStatement = nullptr;
+    const int runCode =
+        prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY %3")
+                    .arg(runColumns(version),
+                         conditions.isEmpty()
+                             ? QString()
+                             : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
+                         participant ? QStringLiteral("started_at, id") : QStringLiteral("id")),
+                runStatement);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> runFinalizer(runStatement,
+                                                                             sqlite3_finalize);
+    if (runCode != SQLITE_OK)
+        return failure(runCode);
+    // The answers by the index on their run, from a run's first on: runs recorded one after the
+    // other have their answers one after the other there, so the answers of a child's runs mostly
+    // follow on from the last run's without a new search. A run id that is text comes after every
+    // number and is not read.
+    sqlite3_stmt* answerStatement = nullptr;
+    const int answerCode =
+        prepare(QStringLiteral("SELECT run_id, task_no, operand1, operand2, correct_result, "
+                               "correct_remainder, correct, answer_ms FROM answers WHERE run_id "
+                               "BETWEEN ?1 AND 9223372036854775807 ORDER BY run_id"),
+                answerStatement);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> answerFinalizer(answerStatement,
+                                                                                sqlite3_finalize);
+    if (answerCode != SQLITE_OK)
+        return failure(answerCode);
     const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
     const QByteArray operationText = operation.toUtf8();
     int code = SQLITE_OK;
     if (participant)
-        code = sqlite3_bind_text(statement, 1, participantText.constData(),
+        code = sqlite3_bind_text(runStatement, 1, participantText.constData(),
                                  int(participantText.size()), SQLITE_STATIC);
     if (code == SQLITE_OK && !allOperations)
-        code = sqlite3_bind_text(statement, 2, operationText.constData(), int(operationText.size()),
-                                 SQLITE_STATIC);
+        code = sqlite3_bind_text(runStatement, 2, operationText.constData(),
+                                 int(operationText.size()), SQLITE_STATIC);
     if (code != SQLITE_OK)
         return failure(code);
-    const auto text = [statement](int column) {
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-            sqlite3_column_bytes(statement, column));
-    };
     // A child's runs mostly repeat their texts: a text equal to the last run's is shared.
     const auto sharedText = [&](int column, QByteArray& lastBytes, QString& last) {
         const QByteArray bytes = QByteArray::fromRawData(
-            reinterpret_cast<const char*>(sqlite3_column_blob(statement, column)),
-            sqlite3_column_bytes(statement, column));
+            reinterpret_cast<const char*>(sqlite3_column_blob(runStatement, column)),
+            sqlite3_column_bytes(runStatement, column));
         if (bytes != lastBytes || last.isNull()) {
             lastBytes = QByteArray(bytes.constData(), bytes.size());
-            last = text(column);
+            last = QString::fromUtf8(bytes);
         }
         return last;
     };
@@ -747,53 +754,72 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     QString texts[4];
     StartTimes startTimes;
     HistoryRun run;
-    bool wanted = false;
-    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
-        const qint64 id = sqlite3_column_int64(statement, 0);
-        if (id != run.id) {
-            if (wanted)
-                visit(finished(run));
-            run.answers.clear(); // keeps its room for the next run's answers
-            run.id = id;
-            run.participant = sharedText(1, textBytes[0], texts[0]);
-            run.startedAt =
-                startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
-                              sqlite3_column_bytes(statement, 2));
-            run.operation = sharedText(3, textBytes[1], texts[1]);
-            run.range1 = sharedText(4, textBytes[2], texts[2]);
-            run.range2 = sharedText(5, textBytes[3], texts[3]);
-            run.timeLimit = sqlite3_column_int(statement, 6);
-            run.competition = sqlite3_column_int(statement, 7);
-            run.tasksWorked = sqlite3_column_int(statement, 8);
-            run.points = sqlite3_column_int(statement, 9);
-            run.byEar = sqlite3_column_int(statement, 10) != 0;
-            // As runs() does: a row that says otherwise than the index is left out.
-            wanted = (!participant || run.participant == *participant) &&
-                     (allOperations || run.operation == operation);
+    // Where the answers are: on a row of the run answersRun, or past the last (answersAt false).
+    bool answersAt = false;
+    qint64 answersRun = 0;
+    const auto nextAnswer = [&] {
+        const int step = sqlite3_step(answerStatement);
+        answersAt = step == SQLITE_ROW;
+        // A run id that is not a whole number belongs to no run (runs have whole-number ids).
+        if (answersAt)
+            answersRun = sqlite3_column_type(answerStatement, 0) == SQLITE_INTEGER
+                             ? sqlite3_column_int64(answerStatement, 0)
+                             : std::numeric_limits<qint64>::min();
+        return step == SQLITE_ROW || step == SQLITE_DONE ? SQLITE_OK : step;
+    };
+    while ((code = sqlite3_step(runStatement)) == SQLITE_ROW) {
+        run.answers.clear(); // keeps its room for the next run's answers
+        run.id = sqlite3_column_int64(runStatement, 0);
+        run.participant = sharedText(1, textBytes[0], texts[0]);
+        run.startedAt =
+            startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(runStatement, 2)),
+                          sqlite3_column_bytes(runStatement, 2));
+        run.operation = sharedText(3, textBytes[1], texts[1]);
+        run.range1 = sharedText(4, textBytes[2], texts[2]);
+        run.range2 = sharedText(5, textBytes[3], texts[3]);
+        run.timeLimit = sqlite3_column_int(runStatement, 6);
+        run.competition = sqlite3_column_int(runStatement, 7);
+        run.tasksWorked = sqlite3_column_int(runStatement, 8);
+        run.points = sqlite3_column_int(runStatement, 9);
+        run.byEar = sqlite3_column_int(runStatement, 10) != 0;
+        // As runs() does: a row that says otherwise than the index is left out.
+        if ((participant && run.participant != *participant) ||
+            (!allOperations && run.operation != operation))
+            continue;
+        // The answers are searched anew only where they do not follow on.
+        if (!answersAt || answersRun != run.id) {
+            sqlite3_reset(answerStatement);
+            if (const int bound = sqlite3_bind_int64(answerStatement, 1, run.id);
+                bound != SQLITE_OK)
+                return failure(bound);
+            if (const int step = nextAnswer(); step != SQLITE_OK)
+                return failure(step);
         }
-        // As readAnswers: a task the program could not have posed is left out, and so is an
-        // operand that is not a whole number (or a run without answers).
-        if (!wanted || sqlite3_column_type(statement, 12) != SQLITE_INTEGER ||
-            sqlite3_column_type(statement, 13) != SQLITE_INTEGER)
-            continue;
-        const qint64 operand1 = sqlite3_column_int64(statement, 12);
-        const qint64 operand2 = sqlite3_column_int64(statement, 13);
-        if (!taskPosable(run.operation, operand1, operand2))
-            continue;
-        AnsweredTask answer;
-        answer.taskNo = sqlite3_column_int(statement, 11);
-        answer.operand1 = qint32(operand1);
-        answer.operand2 = qint32(operand2);
-        answer.correctResult = sqlite3_column_int(statement, 14);
-        answer.correctRemainder = sqlite3_column_int(statement, 15);
-        answer.correct = sqlite3_column_int(statement, 16) != 0;
-        answer.answerMs = sqlite3_column_int64(statement, 17);
-        run.answers << answer;
+        for (; answersAt && answersRun == run.id;) {
+            // As readAnswers: a task the program could not have posed is left out, and so is an
+            // operand that is not a whole number.
+            const bool whole = sqlite3_column_type(answerStatement, 2) == SQLITE_INTEGER &&
+                               sqlite3_column_type(answerStatement, 3) == SQLITE_INTEGER;
+            const qint64 operand1 = whole ? sqlite3_column_int64(answerStatement, 2) : 0;
+            const qint64 operand2 = whole ? sqlite3_column_int64(answerStatement, 3) : 0;
+            if (whole && taskPosable(run.operation, operand1, operand2)) {
+                AnsweredTask answer;
+                answer.taskNo = sqlite3_column_int(answerStatement, 1);
+                answer.operand1 = qint32(operand1);
+                answer.operand2 = qint32(operand2);
+                answer.correctResult = sqlite3_column_int(answerStatement, 4);
+                answer.correctRemainder = sqlite3_column_int(answerStatement, 5);
+                answer.correct = sqlite3_column_int(answerStatement, 6) != 0;
+                answer.answerMs = sqlite3_column_int64(answerStatement, 7);
+                run.answers << answer;
+            }
+            if (const int step = nextAnswer(); step != SQLITE_OK)
+                return failure(step);
+        }
+        visit(finished(run));
     }
     if (code != SQLITE_DONE)
         return failure(code);
-    if (wanted)
-        visit(finished(run));
     return std::nullopt;
 }
 

@@ -64,6 +64,7 @@ private slots:
     void hostileObjects_data();
     void hostileObjects();
     void craftedRowsAreLeftOut();
+    void runsHandedOverAsRead();
 };
 
 // A history written by the first version (runs without by_ear) is read as it is, all its runs
@@ -379,6 +380,54 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
     for (const QString& operation : {QStringLiteral(":"), QString()}) {
         QCOMPARE(reader.runs(QStringLiteral("Mya"), operation, runs), HistoryError());
         QCOMPARE(described(runs), QStringList());
+    }
+}
+
+// A child's runs handed over one by one are those runs() reads, in the same order, whatever the
+// order of the rows in the file: runs of several children mixed, a run recorded after a later
+// one, a run without answers, an answer added to an old run afterwards, and answers whose run id
+// is no whole number.
+void TestSqliteHistoryStore::runsHandedOverAsRead() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    SqliteHistoryStore store(path);
+    const QString anna = QStringLiteral("Anna");
+    for (const HistoryRun& run :
+         {makeRun(anna, QStringLiteral("*"), morning, 3),
+          makeRun(QStringLiteral("Ben"), QStringLiteral("*"), morning.addSecs(60), 2),
+          makeRun(anna, QStringLiteral("+"), morning.addSecs(90), 2),
+          makeRun(anna, QStringLiteral("*"), morning.addSecs(-3600), 4),
+          makeRun(anna, QStringLiteral("*"), morning.addSecs(7200), 0),
+          makeRun(anna, QStringLiteral("*"), morning.addSecs(7300), 1)})
+        QCOMPARE(store.record(run), HistoryError());
+    {
+        RawConnection raw(path);
+        for (const char* runId : {"1", "'1x'", "1.5", "'x'", "4"})
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO answers (run_id, task_no, operand1, "
+                                            "operand2, correct_result, correct_remainder, "
+                                            "given_answer, given_remainder, correct, answer_ms) "
+                                            "VALUES (%1, 0, 6, 7, 42, -1, '41', '', 0, 4000)")
+                                 .arg(QLatin1String(runId))));
+    }
+    const auto untyped = [](QList<HistoryRun> runs) {
+        for (HistoryRun& run : runs) {
+            run.startedAt = run.startedAt.toLocalTime();
+            for (AnsweredTask& answer : run.answers)
+                answer.givenAnswer = answer.givenRemainder = QString();
+        }
+        return runs;
+    };
+    SqliteHistoryStore reader(path);
+    for (const QString& operation : {QStringLiteral("*"), QString()}) {
+        QList<HistoryRun> read;
+        QCOMPARE(reader.runs(anna, operation, read), HistoryError());
+        QCOMPARE(read.size(), operation.isEmpty() ? 5 : 4);
+        // The first run recorded, second in time, with the answer added to it afterwards.
+        QCOMPARE(read[1].answers.size(), 4);
+        QList<HistoryRun> visited;
+        QCOMPARE(reader.eachRun(anna, operation, [&](const HistoryRun& run) { visited << run; }),
+                 HistoryError());
+        QCOMPARE(described(untyped(visited)), described(untyped(read)));
     }
 }
 
