@@ -1,5 +1,7 @@
 #include "history/history_queue.h"
 
+#include "common/file_lock.h"
+
 #include <QDataStream>
 #include <QDateTime>
 #include <QDir>
@@ -208,6 +210,10 @@ HistoryError HistoryQueue::open(std::optional<QSqlError>& sqlError) {
 }
 
 HistoryError HistoryQueue::withFile(const std::function<bool(QSqlQuery&)>& work) {
+    // Another program of this user, or the store's other thread, may find the damage at the same
+    // moment. From the second try on a lock is held: the file goes only when it is still damaged
+    // when opened afresh under it, so a new queue that another one started meanwhile stays.
+    std::optional<FileLock> lock;
     for (int attempt = 0;; ++attempt) {
         std::optional<QSqlError> sqlError;
         if (HistoryError error = open(sqlError))
@@ -221,11 +227,13 @@ HistoryError HistoryQueue::withFile(const std::function<bool(QSqlQuery&)>& work)
         if (!damage(*sqlError) || attempt == 2)
             return fault(*sqlError);
         close();
-        // Another program of this user may have set the file aside and started a new one
-        // already: the file goes only when it is still damaged when opened afresh.
-        if (attempt == 1)
+        if (attempt == 0)
+            lock.emplace(path_ + QStringLiteral(".lock"), fileLockTimeoutMs);
+        if (attempt == 1) {
             if (HistoryError error = setAside())
                 return error;
+            lock.reset();
+        }
     }
 }
 
