@@ -204,6 +204,27 @@ HistoryRun runOf(const QSqlQuery& q) {
     return run;
 }
 
+// An answer row of answerColumns() as SQLite hands it over, or nothing for a task the program
+// could not have posed or an operand that is not a whole number: every reader leaves those out.
+std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, const QString& operation) {
+    if (sqlite3_column_type(row, 2) != SQLITE_INTEGER ||
+        sqlite3_column_type(row, 3) != SQLITE_INTEGER)
+        return std::nullopt;
+    const qint64 operand1 = sqlite3_column_int64(row, 2);
+    const qint64 operand2 = sqlite3_column_int64(row, 3);
+    if (!taskPosable(operation, operand1, operand2))
+        return std::nullopt;
+    AnsweredTask answer;
+    answer.taskNo = sqlite3_column_int(row, 1);
+    answer.operand1 = qint32(operand1);
+    answer.operand2 = qint32(operand2);
+    answer.correctResult = sqlite3_column_int(row, 4);
+    answer.correctRemainder = sqlite3_column_int(row, 5);
+    answer.correct = sqlite3_column_int(row, 6) != 0;
+    answer.answerMs = sqlite3_column_int64(row, 7);
+    return answer;
+}
+
 } // namespace
 
 SqliteHistoryStore::SqliteHistoryStore(const QString& path, int busyTimeoutMs)
@@ -652,21 +673,9 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
         const auto found = numberOfRun.constFind(sqlite3_column_int64(statement, 0));
         if (found == numberOfRun.cend())
             continue;
-        // As everywhere: a task the program could not have posed is left out, and so is an
-        // operand that is not a whole number.
-        if (sqlite3_column_type(statement, 2) != SQLITE_INTEGER ||
-            sqlite3_column_type(statement, 3) != SQLITE_INTEGER)
-            continue;
-        const qint64 operand1 = sqlite3_column_int64(statement, 2);
-        const qint64 operand2 = sqlite3_column_int64(statement, 3);
-        if (!taskPosable(tally.operationOf(*found), operand1, operand2))
-            continue;
-        AnsweredTask answer;
-        answer.operand1 = qint32(operand1);
-        answer.operand2 = qint32(operand2);
-        answer.correct = sqlite3_column_int(statement, 6) != 0;
-        answer.answerMs = sqlite3_column_int64(statement, 7);
-        tally.addAnswer(*found, answer);
+        if (const std::optional<AnsweredTask> answer =
+                posableAnswer(statement, tally.operationOf(*found)))
+            tally.addAnswer(*found, *answer);
     }
     if (code != SQLITE_DONE)
         return failure(code);
@@ -796,23 +805,9 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
                 return failure(step);
         }
         for (; answersAt && answersRun == run.id;) {
-            // As readAnswers: a task the program could not have posed is left out, and so is an
-            // operand that is not a whole number.
-            const bool whole = sqlite3_column_type(answerStatement, 2) == SQLITE_INTEGER &&
-                               sqlite3_column_type(answerStatement, 3) == SQLITE_INTEGER;
-            const qint64 operand1 = whole ? sqlite3_column_int64(answerStatement, 2) : 0;
-            const qint64 operand2 = whole ? sqlite3_column_int64(answerStatement, 3) : 0;
-            if (whole && taskPosable(run.operation, operand1, operand2)) {
-                AnsweredTask answer;
-                answer.taskNo = sqlite3_column_int(answerStatement, 1);
-                answer.operand1 = qint32(operand1);
-                answer.operand2 = qint32(operand2);
-                answer.correctResult = sqlite3_column_int(answerStatement, 4);
-                answer.correctRemainder = sqlite3_column_int(answerStatement, 5);
-                answer.correct = sqlite3_column_int(answerStatement, 6) != 0;
-                answer.answerMs = sqlite3_column_int64(answerStatement, 7);
-                run.answers << answer;
-            }
+            if (const std::optional<AnsweredTask> answer =
+                    posableAnswer(answerStatement, run.operation))
+                run.answers << *answer;
             if (const int step = nextAnswer(); step != SQLITE_OK)
                 return failure(step);
         }
@@ -901,24 +896,9 @@ HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QS
         const auto found = indexOfRun.constFind(sqlite3_column_int64(statement, 0));
         if (found == indexOfRun.cend())
             continue;
-        // As in readAnswers: a task the program could not have posed is left out, and so is an
-        // operand that is not a whole number.
-        if (sqlite3_column_type(statement, 2) != SQLITE_INTEGER ||
-            sqlite3_column_type(statement, 3) != SQLITE_INTEGER)
-            continue;
-        const qint64 operand1 = sqlite3_column_int64(statement, 2);
-        const qint64 operand2 = sqlite3_column_int64(statement, 3);
-        if (!taskPosable(out[*found].operation, operand1, operand2))
-            continue;
-        AnsweredTask answer;
-        answer.taskNo = sqlite3_column_int(statement, 1);
-        answer.operand1 = qint32(operand1);
-        answer.operand2 = qint32(operand2);
-        answer.correctResult = sqlite3_column_int(statement, 4);
-        answer.correctRemainder = sqlite3_column_int(statement, 5);
-        answer.correct = sqlite3_column_int(statement, 6) != 0;
-        answer.answerMs = sqlite3_column_int64(statement, 7);
-        out[*found].answers << answer;
+        if (const std::optional<AnsweredTask> answer =
+                posableAnswer(statement, out[*found].operation))
+            out[*found].answers << *answer;
     }
     if (code != SQLITE_DONE)
         return failure(code);
