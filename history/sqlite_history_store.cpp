@@ -204,6 +204,39 @@ HistoryRun runOf(const QSqlQuery& q) {
     return run;
 }
 
+// A statement of SQLite's own interface, finalised when it goes.
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// Prepares query on connection; SQLite's result code.
+int prepareStatement(sqlite3* connection, const QString& query, Statement& statement) {
+    const QByteArray sql = query.toUtf8();
+    sqlite3_stmt* made = nullptr;
+    const int code =
+        sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &made, nullptr);
+    statement = Statement(made, sqlite3_finalize);
+    return code;
+}
+
+// A text column of SQLite's own interface as a QString. Runs read one after another mostly repeat
+// their texts: one equal to the last row's is shared instead of decoded again.
+class SharedText {
+public:
+    QString of(sqlite3_stmt* row, int column) {
+        const QByteArray bytes =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(sqlite3_column_blob(row, column)),
+                                    sqlite3_column_bytes(row, column));
+        if (bytes != lastBytes_ || last_.isNull()) {
+            lastBytes_ = QByteArray(bytes.constData(), bytes.size());
+            last_ = QString::fromUtf8(bytes);
+        }
+        return last_;
+    }
+
+private:
+    QByteArray lastBytes_;
+    QString last_;
+};
+
 // An answer row of answerColumns() as SQLite hands it over, or nothing for a task the program
 // could not have posed or an operand that is not a whole number: every reader leaves those out.
 std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, const QString& operation) {
@@ -597,56 +630,38 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
-    auto failure = [&](int code) {
-        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
-                                   QSqlError::StatementError, QString::number(code)),
-                         false);
-    };
+    const auto failure = [&](int code) { return reasonForCode(connection, code); };
     const QByteArray operationText = operation.toUtf8();
-    const auto prepared = [&](const QString& query, sqlite3_stmt*& statement) {
-        const QByteArray sql = query.toUtf8();
-        int code =
-            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
+    const auto prepared = [&](const QString& query, Statement& statement) {
+        int code = prepareStatement(connection, query, statement);
         if (code == SQLITE_OK && !allOperations)
-            code = sqlite3_bind_text(statement, 1, operationText.constData(),
+            code = sqlite3_bind_text(statement.get(), 1, operationText.constData(),
                                      int(operationText.size()), SQLITE_STATIC);
         return code;
     };
     ClassTally tally(inPeriod);
     QHash<qint64, qsizetype> numberOfRun;
     {
-        sqlite3_stmt* statement = nullptr;
+        Statement held(nullptr, sqlite3_finalize);
         const int code =
             prepared(QStringLiteral("SELECT id, participant, started_at, operation FROM runs %1 "
                                     "ORDER BY started_at, id")
                          .arg(allOperations ? QString() : QStringLiteral("WHERE operation = ?")),
-                     statement);
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
-                                                                              sqlite3_finalize);
+                     held);
+        sqlite3_stmt* const statement = held.get();
         if (code != SQLITE_OK)
             return failure(code);
         StartTimes startTimes;
-        QByteArray lastBytes[2];
-        QString last[2];
-        const auto text = [&](int column, int which) {
-            const QByteArray bytes = QByteArray::fromRawData(
-                reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                sqlite3_column_bytes(statement, column));
-            if (bytes != lastBytes[which] || last[which].isNull()) {
-                lastBytes[which] = QByteArray(bytes.constData(), bytes.size());
-                last[which] = QString::fromUtf8(bytes);
-            }
-            return last[which];
-        };
+        SharedText participants, operations;
         HistoryRun run;
         int step = SQLITE_ROW;
         while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
             run.id = sqlite3_column_int64(statement, 0);
-            run.participant = text(1, 0);
+            run.participant = participants.of(statement, 1);
             run.startedAt =
                 startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
                               sqlite3_column_bytes(statement, 2));
-            run.operation = text(3, 1);
+            run.operation = operations.of(statement, 3);
             if (!allOperations && run.operation != operation)
                 continue;
             numberOfRun.insert(run.id, tally.addRun(run));
@@ -657,15 +672,14 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
     if (numberOfRun.isEmpty())
         return std::nullopt;
 
-    sqlite3_stmt* statement = nullptr;
+    Statement held(nullptr, sqlite3_finalize);
     const int prepareCode = prepared(
         allOperations ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
                       : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = "
                                        "r.id WHERE r.operation = ?")
                             .arg(answerColumns()),
-        statement);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
-                                                                          sqlite3_finalize);
+        held);
+    sqlite3_stmt* const statement = held.get();
     if (prepareCode != SQLITE_OK)
         return failure(prepareCode);
     int code = SQLITE_ROW;
@@ -692,16 +706,7 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
-    auto failure = [&](int code) {
-        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
-                                   QSqlError::StatementError, QString::number(code)),
-                         false);
-    };
-    const auto prepare = [&](const QString& query, sqlite3_stmt*& statement) {
-        const QByteArray sql = query.toUtf8();
-        return sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement,
-                                  nullptr);
-    };
+    const auto failure = [&](int code) { return reasonForCode(connection, code); };
     // The runs in one pass: a child's come in time order, which for one operation the index
     // gives, so nothing is sorted or held; a whole class's in the order of the file.
     const bool allOperations = operation.isEmpty();
@@ -710,31 +715,31 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
         conditions << QStringLiteral("participant = ?1");
     if (!allOperations)
         conditions << QStringLiteral("operation = ?2");
-    sqlite3_stmt* runStatement = nullptr;
-    const int runCode =
-        prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY %3")
-                    .arg(runColumns(version),
-                         conditions.isEmpty()
-                             ? QString()
-                             : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
-                         participant ? QStringLiteral("started_at, id") : QStringLiteral("id")),
-                runStatement);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> runFinalizer(runStatement,
-                                                                             sqlite3_finalize);
+    Statement runHeld(nullptr, sqlite3_finalize);
+    const int runCode = prepareStatement(
+        connection,
+        QStringLiteral("SELECT %1 FROM runs %2 ORDER BY %3")
+            .arg(runColumns(version),
+                 conditions.isEmpty()
+                     ? QString()
+                     : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
+                 participant ? QStringLiteral("started_at, id") : QStringLiteral("id")),
+        runHeld);
+    sqlite3_stmt* const runStatement = runHeld.get();
     if (runCode != SQLITE_OK)
         return failure(runCode);
     // The answers by the index on their run, from a run's first on: runs recorded one after the
     // other have their answers one after the other there, so the answers of a child's runs mostly
     // follow on from the last run's without a new search. A run id that is text comes after every
     // number and is not read.
-    sqlite3_stmt* answerStatement = nullptr;
-    const int answerCode =
-        prepare(QStringLiteral("SELECT run_id, task_no, operand1, operand2, correct_result, "
-                               "correct_remainder, correct, answer_ms FROM answers WHERE run_id "
-                               "BETWEEN ?1 AND 9223372036854775807 ORDER BY run_id"),
-                answerStatement);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> answerFinalizer(answerStatement,
-                                                                                sqlite3_finalize);
+    Statement answerHeld(nullptr, sqlite3_finalize);
+    const int answerCode = prepareStatement(
+        connection,
+        QStringLiteral("SELECT run_id, task_no, operand1, operand2, correct_result, "
+                       "correct_remainder, correct, answer_ms FROM answers WHERE run_id "
+                       "BETWEEN ?1 AND 9223372036854775807 ORDER BY run_id"),
+        answerHeld);
+    sqlite3_stmt* const answerStatement = answerHeld.get();
     if (answerCode != SQLITE_OK)
         return failure(answerCode);
     const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
@@ -748,19 +753,7 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
                                  int(operationText.size()), SQLITE_STATIC);
     if (code != SQLITE_OK)
         return failure(code);
-    // A child's runs mostly repeat their texts: a text equal to the last run's is shared.
-    const auto sharedText = [&](int column, QByteArray& lastBytes, QString& last) {
-        const QByteArray bytes = QByteArray::fromRawData(
-            reinterpret_cast<const char*>(sqlite3_column_blob(runStatement, column)),
-            sqlite3_column_bytes(runStatement, column));
-        if (bytes != lastBytes || last.isNull()) {
-            lastBytes = QByteArray(bytes.constData(), bytes.size());
-            last = QString::fromUtf8(bytes);
-        }
-        return last;
-    };
-    QByteArray textBytes[4];
-    QString texts[4];
+    SharedText texts[4];
     StartTimes startTimes;
     HistoryRun run;
     // Where the answers are: on a row of the run answersRun, or past the last (answersAt false).
@@ -779,13 +772,13 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     while ((code = sqlite3_step(runStatement)) == SQLITE_ROW) {
         run.answers.clear(); // keeps its room for the next run's answers
         run.id = sqlite3_column_int64(runStatement, 0);
-        run.participant = sharedText(1, textBytes[0], texts[0]);
+        run.participant = texts[0].of(runStatement, 1);
         run.startedAt =
             startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(runStatement, 2)),
                           sqlite3_column_bytes(runStatement, 2));
-        run.operation = sharedText(3, textBytes[1], texts[1]);
-        run.range1 = sharedText(4, textBytes[2], texts[2]);
-        run.range2 = sharedText(5, textBytes[3], texts[3]);
+        run.operation = texts[1].of(runStatement, 3);
+        run.range1 = texts[2].of(runStatement, 4);
+        run.range2 = texts[3].of(runStatement, 5);
         run.timeLimit = sqlite3_column_int(runStatement, 6);
         run.competition = sqlite3_column_int(runStatement, 7);
         run.tasksWorked = sqlite3_column_int(runStatement, 8);
@@ -871,19 +864,11 @@ HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QS
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
-    auto failure = [&](int code) {
-        return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
-                                   QSqlError::StatementError, QString::number(code)),
-                         false);
-    };
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray sql = query.toUtf8();
-    if (const int code =
-            sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &statement, nullptr);
-        code != SQLITE_OK)
+    const auto failure = [&](int code) { return reasonForCode(connection, code); };
+    Statement held(nullptr, sqlite3_finalize);
+    if (const int code = prepareStatement(connection, query, held); code != SQLITE_OK)
         return failure(code);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> finalizer(statement,
-                                                                          sqlite3_finalize);
+    sqlite3_stmt* const statement = held.get();
     const QByteArray operationText = operation.toUtf8();
     if (!operation.isEmpty()) {
         if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
@@ -954,6 +939,12 @@ sqlite3* SqliteHistoryStore::handle() const {
 int SqliteHistoryStore::systemError() const {
     sqlite3* connection = handle();
     return connection ? sqlite3_system_errno(connection) : 0;
+}
+
+HistoryError SqliteHistoryStore::reasonForCode(sqlite3* connection, int code) const {
+    return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                               QSqlError::StatementError, QString::number(code)),
+                     false);
 }
 
 HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {

@@ -68,6 +68,8 @@ private:
     // SQLite's own connection under the driver, or nullptr.
     sqlite3* handle() const;
     HistoryError reasonFor(const QSqlError& error, bool writing) const;
+    // The reason for a failed call of SQLite's own interface on the connection, while reading.
+    HistoryError reasonForCode(sqlite3* connection, int code) const;
     // The errno of the system call that made SQLite's last call fail, or 0.
     int systemError() const;
 
