@@ -69,8 +69,8 @@ int main(int argc, char* argv[]) {
     // Without its best lists the program cannot run a competition: they are made in the data
     // folder if they are not there yet, and when that fails it stops before anything else is
     // connected or shown.
-    if (QString failure; !ensureBestListFiles(chosenFolder.folder, &failure))
-        return stopWith(platform, unusableDataFolderMessage(chosenFolder, failure));
+    if (const Outcome failed = ensureBestListFiles(chosenFolder.folder))
+        return stopWith(platform, unusableDataFolderMessage(chosenFolder, failed->reason));
     program.connectFeatures();
     program.show();
     return app.exec();

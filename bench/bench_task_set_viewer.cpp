@@ -63,7 +63,7 @@ QList<TaskRecord> fullSet() {
 QString fullSetPath() {
     static const QString path = [] {
         const QString p = QDir(folder->path()).filePath(QStringLiteral("Mia.AGB"));
-        if (!writeTaskSet(p, fullSet()).ok)
+        if (writeTaskSet(p, fullSet()))
             std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
         return p;
     }();

@@ -55,20 +55,25 @@ QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
 }
 
-QString linkReason() {
-    return QStringLiteral("Die Datei ist eine Verknüpfung. Das Programm liest und schreibt seine "
-                          "eigenen Dateien nicht durch Verknüpfungen.");
+Failure linkRefused() {
+    return {Failure::Kind::Io,
+            QStringLiteral("Die Datei ist eine Verknüpfung. Das Programm liest und schreibt seine "
+                           "eigenen Dateien nicht durch Verknüpfungen.")};
 }
 
 // What kind of object a stat result describes, when it is not one the program may use.
-QString kindReason(const struct stat& info) {
+Outcome kindRefused(const struct stat& info) {
     if (S_ISREG(info.st_mode))
-        return QString();
+        return std::nullopt;
     if (S_ISDIR(info.st_mode))
-        return QStringLiteral("Die Datei ist ein Ordner.");
+        return Failure{Failure::Kind::Io, QStringLiteral("Die Datei ist ein Ordner.")};
     if (S_ISLNK(info.st_mode))
-        return linkReason();
-    return QStringLiteral("Die Datei ist keine gewöhnliche Datei.");
+        return linkRefused();
+    return Failure{Failure::Kind::Io, QStringLiteral("Die Datei ist keine gewöhnliche Datei.")};
+}
+
+QString reasonOf(const Outcome& outcome) {
+    return outcome ? outcome->reason : QString();
 }
 
 // Retries a call that a signal interrupted.
@@ -82,7 +87,7 @@ template <typename Call> auto retried(Call call) {
 
 // Opens without blocking and checks what was opened: a regular file. The descriptor is left in
 // blocking mode again, so that reads and writes behave as usual.
-int openChecked(const QString& path, int flags, FileOrigin origin, mode_t mode, QString& reason) {
+int openChecked(const QString& path, int flags, FileOrigin origin, mode_t mode, Outcome& failed) {
     flags |= O_NONBLOCK | O_CLOEXEC;
     if (origin == FileOrigin::Own)
         flags |= O_NOFOLLOW;
@@ -92,22 +97,22 @@ int openChecked(const QString& path, int flags, FileOrigin origin, mode_t mode, 
     const int looked = origin == FileOrigin::Own ? ::lstat(name.constData(), &before)
                                                  : ::stat(name.constData(), &before);
     if (looked == 0 && !S_ISREG(before.st_mode)) {
-        reason = kindReason(before);
+        failed = kindRefused(before);
         return -1;
     }
     const int fd = retried([&] { return ::open(name.constData(), flags, mode); });
     if (fd < 0) {
         // O_NOFOLLOW answers ELOOP when a link took the file's place since the look above.
-        reason = errno == ELOOP && origin == FileOrigin::Own
-                     ? linkReason()
-                     : reasonForError(errno, (flags & O_ACCMODE) != O_RDONLY);
+        failed = errno == ELOOP && origin == FileOrigin::Own
+                     ? linkRefused()
+                     : failureOfError(errno, (flags & O_ACCMODE) != O_RDONLY);
         return -1;
     }
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
-        reason = kindReason(opened);
-        if (reason.isEmpty())
-            reason = reasonForError(errno, (flags & O_ACCMODE) != O_RDONLY);
+        failed = kindRefused(opened);
+        if (!failed)
+            failed = failureOfError(errno, (flags & O_ACCMODE) != O_RDONLY);
         ::close(fd);
         return -1;
     }
@@ -196,40 +201,53 @@ QString reasonForError(int err, bool writing) {
     }
 }
 
-QString notAFileReason(const QString& path, FileOrigin origin) {
+Failure failureOfError(int err, bool writing) {
+    const bool locked = err == ETXTBSY || err == EBUSY || err == EWOULDBLOCK;
+    return {locked ? Failure::Kind::Busy : Failure::Kind::Io, reasonForError(err, writing)};
+}
+
+Outcome notAFile(const QString& path, FileOrigin origin) {
     const QByteArray name = encoded(path);
     struct stat info {};
     const int looked = origin == FileOrigin::Own ? ::lstat(name.constData(), &info)
                                                  : ::stat(name.constData(), &info);
     if (looked != 0)
-        return QString();
-    return kindReason(info);
+        return std::nullopt;
+    return kindRefused(info);
 }
 
-QString openForReading(QFile& file, const QString& path, FileOrigin origin) {
-    QString reason;
-    const int fd = openChecked(path, O_RDONLY, origin, 0, reason);
+Outcome openToRead(QFile& file, const QString& path, FileOrigin origin) {
+    Outcome failed;
+    const int fd = openChecked(path, O_RDONLY, origin, 0, failed);
     if (fd < 0)
-        return reason;
+        return failed;
     file.setFileName(path);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return reasonForError(EIO, false);
+        return failureOfError(EIO, false);
     }
-    return QString();
+    return std::nullopt;
+}
+
+QString openForReading(QFile& file, const QString& path, FileOrigin origin) {
+    return reasonOf(openToRead(file, path, origin));
 }
 
 QString replaceFile(const QString& path, const QByteArray& data, FileOrigin origin) {
+    return reasonOf(replaceContents(path, data, origin));
+}
+
+Outcome replaceContents(const QString& path, const QByteArray& data, FileOrigin origin) {
     const QString target = origin == FileOrigin::Chosen ? followedLinks(path) : path;
     const QByteArray name = encoded(target);
     mode_t mode = 0;
     struct stat old {};
     if (::lstat(name.constData(), &old) == 0) {
-        if (const QString refusal = kindReason(old); !refusal.isEmpty())
-            return refusal;
+        if (Outcome refused = kindRefused(old))
+            return refused;
         mode = old.st_mode & 07777;
     } else if (errno != ENOENT) {
-        return reasonForError(errno, true);
+        return failureOfError(errno, true);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -239,7 +257,7 @@ QString replaceFile(const QString& path, const QByteArray& data, FileOrigin orig
     QByteArray temporary = name + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return reasonForError(errno, true);
+        return failureOfError(errno, true);
     int err = ::fchmod(fd, mode) == 0 ? 0 : errno;
     if (err == 0)
         err = writeAll(fd, data);
@@ -253,21 +271,21 @@ QString replaceFile(const QString& path, const QByteArray& data, FileOrigin orig
         err = errno;
     if (err != 0) {
         ::unlink(temporary.constData());
-        return reasonForError(err, true);
+        return failureOfError(err, true);
     }
     syncFolderOf(target);
-    return QString();
+    return std::nullopt;
 }
 
-QString appendToFile(const QString& path, const QByteArray& data, FileOrigin origin) {
+Outcome appendToFile(const QString& path, const QByteArray& data, FileOrigin origin) {
     const QByteArray name = encoded(path);
     struct stat before {};
     const bool existed = (origin == FileOrigin::Own ? ::lstat(name.constData(), &before)
                                                     : ::stat(name.constData(), &before)) == 0;
-    QString reason;
-    const int fd = openChecked(path, O_WRONLY | O_APPEND | O_CREAT, origin, 0666, reason);
+    Outcome failed;
+    const int fd = openChecked(path, O_WRONLY | O_APPEND | O_CREAT, origin, 0666, failed);
     if (fd < 0)
-        return reason;
+        return failed;
     struct stat opened {};
     ::fstat(fd, &opened);
     const off_t oldSize = opened.st_size;
@@ -281,13 +299,13 @@ QString appendToFile(const QString& path, const QByteArray& data, FileOrigin ori
         else
             ::unlink(name.constData());
         ::close(fd);
-        return reasonForError(err, true);
+        return failureOfError(err, true);
     }
     if (closeCall(fd) != 0)
-        return reasonForError(errno, true);
+        return failureOfError(errno, true);
     if (!existed)
         syncFolderOf(path);
-    return QString();
+    return std::nullopt;
 }
 
 bool noRoomIn(const QString& folder) {
@@ -297,15 +315,15 @@ bool noRoomIn(const QString& folder) {
     return info.f_bfree == 0 || (info.f_files > 0 && info.f_ffree == 0);
 }
 
-QString createIfMissing(const QString& path) {
+Outcome createIfMissing(const QString& path) {
     const int fd = retried([&] {
         return ::open(encoded(path).constData(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     });
     if (fd < 0)
-        return errno == EEXIST ? QString() : reasonForError(errno, true);
+        return errno == EEXIST ? Outcome{} : failureOfError(errno, true);
     ::close(fd);
-    return QString();
+    return std::nullopt;
 }
 
 void ignoreFileSizeSignal() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/failure.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,30 +25,34 @@ enum class FileOrigin {
 // Why the operation failed, as a short German sentence for a message that names the file. err
 // is the errno of the failed call; writing tells whether the file was to be written or read.
 QString reasonForError(int err, bool writing);
+// The same as a failure: Busy when another program has locked the file, Io otherwise.
+Failure failureOfError(int err, bool writing);
 
 // Why the object at path must not be used as a data file (a link for the program's own files, a
-// folder, a pipe, a device), as a German sentence. Empty when it is a regular file or nothing is
-// there. Only a first look for a message before a dialog: the opens below check again on what
-// they opened.
-QString notAFileReason(const QString& path, FileOrigin origin = FileOrigin::Chosen);
+// folder, a pipe, a device). Nothing when it is a regular file or nothing is there. Only a first
+// look for a message before a dialog: the opens below check again on what they opened.
+Outcome notAFile(const QString& path, FileOrigin origin = FileOrigin::Chosen);
 
 // Opens path for reading into file (which takes over the descriptor). The open never blocks and
-// succeeds only on a regular file (for FileOrigin::Own, one that is not a link). Returns an
-// empty string on success, otherwise the German reason.
-QString openForReading(QFile& file, const QString& path, FileOrigin origin);
+// succeeds only on a regular file (for FileOrigin::Own, one that is not a link).
+Outcome openToRead(QFile& file, const QString& path, FileOrigin origin);
 
 // Replaces the file at path by data as a whole: the data go to a new file beside it, which is
 // synced and then renamed over the old one, and the folder is synced after the rename; a failure
 // at any step leaves the old file as it was. A link chosen by the user is replaced through (its
 // target gets the data); a link among the program's own files is refused. The file keeps the
-// permissions it had; a new one gets the usual ones for new files. Returns the German reason on
-// failure, an empty string on success.
-QString replaceFile(const QString& path, const QByteArray& data, FileOrigin origin);
+// permissions it had; a new one gets the usual ones for new files.
+Outcome replaceContents(const QString& path, const QByteArray& data, FileOrigin origin);
 
 // Appends data to the file at path, creating it when it is missing, and syncs it before it
 // reports success. A failed append takes back what part of data reached the file (and removes a
-// file it created). Returns the German reason on failure, an empty string on success.
-QString appendToFile(const QString& path, const QByteArray& data, FileOrigin origin);
+// file it created).
+Outcome appendToFile(const QString& path, const QByteArray& data, FileOrigin origin);
+
+// openToRead and replaceContents with only the reason: empty when they worked. For the learning
+// history's stores and windows, which pass a bare reason on.
+QString openForReading(QFile& file, const QString& path, FileOrigin origin);
+QString replaceFile(const QString& path, const QByteArray& data, FileOrigin origin);
 
 // Whether the file system that holds the folder has no block or no file entry left. A library
 // that retries a failed create differently reports the retry's error, not the full disk.
@@ -54,7 +60,7 @@ bool noRoomIn(const QString& folder);
 
 // Creates an empty regular file at path unless something is already there, which counts as
 // success: another computer may have created it a moment ago. Never follows a link.
-QString createIfMissing(const QString& path);
+Outcome createIfMissing(const QString& path);
 
 // A write past the process's file-size limit would end the program (SIGXFSZ); with the signal
 // ignored the write fails like one onto a full disk, and the child's run is reported, not lost.

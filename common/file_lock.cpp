@@ -30,9 +30,15 @@ QByteArray lockContent() {
 
 // Something else in the lock file's place: the message names it, since it is not the file the
 // child's data go to.
-QString foreignObject(const QString& path, const QString& reason) {
-    return QStringLiteral("An der Stelle der Sperrdatei %1 liegt etwas anderes. %2")
-        .arg(QFileInfo(path).fileName(), reason);
+Failure foreignObject(const QString& path, const Failure& refused) {
+    return {refused.kind, QStringLiteral("An der Stelle der Sperrdatei %1 liegt etwas anderes. %2")
+                              .arg(QFileInfo(path).fileName(), refused.reason)};
+}
+
+Failure busy() {
+    return {Failure::Kind::Busy,
+            QStringLiteral("Die Datei wird gerade von einem anderen Computer bearbeitet. Versuche "
+                           "es gleich noch einmal.")};
 }
 
 } // namespace
@@ -55,17 +61,17 @@ FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
             const int err = errno;
             ::close(fd);
             if (written) {
-                state_ = State::Held;
+                failure_.reset();
                 return;
             }
             // A lock without its owner written in it would look like a foreign one to others.
             ::unlink(name.constData());
-            reason_ = reasonForError(err, true);
+            failure_ = failureOfError(err, true);
             return;
         }
         if (errno != EEXIST) {
             // The folder's own trouble (full, read-only, missing) is the real cause.
-            reason_ = reasonForError(errno, true);
+            failure_ = failureOfError(errno, true);
             return;
         }
         Seen seen;
@@ -91,7 +97,7 @@ FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
                 ::unlink(name.constData());
                 continue;
             }
-            state_ = State::Busy;
+            failure_ = busy();
             return;
         }
         QThread::msleep(retryPauseMs);
@@ -99,19 +105,19 @@ FileLock::FileLock(const QString& lockPath, int timeoutMs) : path_(lockPath) {
 }
 
 FileLock::~FileLock() {
-    if (state_ == State::Held)
+    if (held())
         ::unlink(QFile::encodeName(path_).constData());
 }
 
 FileLock::Existing FileLock::inspectExisting(Seen& seen) {
     // Something that is not a lock file in its place: waiting for it would never end.
-    if (const QString refusal = notAFileReason(path_, FileOrigin::Own); !refusal.isEmpty()) {
-        reason_ = foreignObject(path_, refusal);
+    if (const Outcome refused = notAFile(path_, FileOrigin::Own)) {
+        failure_ = foreignObject(path_, *refused);
         return Existing::Foreign;
     }
     // A lock this user may not read is another account's, judged by its age alone.
     QFile file;
-    const bool readable = openForReading(file, path_, FileOrigin::Own).isEmpty();
+    const bool readable = !openToRead(file, path_, FileOrigin::Own);
     struct stat info {};
     if ((readable ? ::fstat(file.handle(), &info)
                   : ::lstat(QFile::encodeName(path_).constData(), &info)) != 0)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/failure.h"
+
 #include <QString>
 
 // A classroom shares one data folder between several computers. An update that reads a file,
@@ -25,17 +27,14 @@ inline constexpr int staleFileLockMs = 10000;
 // folder, a link) is reported at once instead of being waited for as a lock that never ends.
 class FileLock {
 public:
-    enum class State {
-        Held,   // this update may go on
-        Busy,   // another program held the lock for the whole timeout
-        Failed, // the lock file could not be created, or something else is in its place
-    };
-
     FileLock(const QString& lockPath, int timeoutMs);
     ~FileLock();
-    State state() const { return state_; }
-    // Why the lock failed, as a German sentence that names the lock file (State::Failed only).
-    QString reason() const { return reason_; }
+    // Whether this update may go on.
+    bool held() const { return !failure_; }
+    // Why it may not: Busy when another program held the lock for the whole timeout; otherwise
+    // the lock file could not be created, or something else is in its place, and the reason
+    // names the lock file.
+    const Outcome& failure() const { return failure_; }
 
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
@@ -52,6 +51,6 @@ private:
     Existing inspectExisting(Seen& seen);
 
     QString path_;
-    State state_ = State::Failed;
-    QString reason_;
+    // Not held until the lock file is written.
+    Outcome failure_ = Failure{};
 };

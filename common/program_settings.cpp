@@ -90,7 +90,7 @@ std::optional<QByteArray> writtenSettingValue(const QByteArray& text, const QByt
 SettingValue settingValue(const QString& key, const QStringList& files) {
     for (const QString& path : files) {
         QFile file;
-        if (!openForReading(file, path, FileOrigin::Chosen).isEmpty())
+        if (openToRead(file, path, FileOrigin::Chosen))
             continue;
         const std::optional<QByteArray> text = readAtMost(file, settingsFileLimit);
         const std::optional<QByteArray> written =

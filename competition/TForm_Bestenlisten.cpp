@@ -174,15 +174,14 @@ void TForm_Bestenlisten::FormActivate() {
 
 void TForm_Bestenlisten::BestenlistezuWClick(int competitionNumber) {
     const QString path = bestListPath(dataFolder_, competitionNumber);
-    QString reason;
-    const std::optional<QList<BestListEntry>> entries = loadBestListForView(path, &reason);
+    const Result<QList<BestListEntry>> entries = loadBestListForView(path);
     if (!entries) {
         // The list shown before stays on the screen.
-        platform_.showMessage(
-            this, MessageKind::Warning, MessageButtons::Ok,
-            QStringLiteral("Die Bestenliste zu W %1 in der Datei\n%2\nkonnte "
-                           "nicht gelesen werden.\n%3")
-                .arg(QString::number(competitionNumber), QDir::toNativeSeparators(path), reason));
+        platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
+                              QStringLiteral("Die Bestenliste zu W %1 in der Datei\n%2\nkonnte "
+                                             "nicht gelesen werden.\n%3")
+                                  .arg(QString::number(competitionNumber),
+                                       QDir::toNativeSeparators(path), entries.failure().reason));
         return;
     }
     setWindowTitle(QStringLiteral("Bestenlisten zu den Wettbewerben"));

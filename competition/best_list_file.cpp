@@ -18,12 +18,12 @@ namespace {
 // 14..16 what a longer file held beyond that.
 using BestListTable = std::array<BestListEntry, bestListReadLimit + 1>;
 
-QString writeRecords(const QString& path, const BestListEntry* first, int count) {
+Outcome writeRecords(const QString& path, const BestListEntry* first, int count) {
     QByteArray data;
     data.reserve(count * bestListRecordSize);
     for (int i = 0; i < count; ++i)
         data += encodeBestListEntry(first[i]);
-    return replaceFile(path, data, FileOrigin::Own);
+    return replaceContents(path, data, FileOrigin::Own);
 }
 
 // The place the score reaches among the 12 places and the reserve: below every entry with at
@@ -50,24 +50,21 @@ QString bestListPath(const QString& folder, int competitionNumber) {
     return QDir(folder).filePath(bestListFileName(competitionNumber));
 }
 
-bool ensureBestListFiles(const QString& folder, QString* reason) {
+Outcome ensureBestListFiles(const QString& folder) {
     for (int n = 1; n <= competitionCount; ++n) {
-        if (const QString failed = createIfMissing(bestListPath(folder, n)); !failed.isEmpty()) {
-            if (reason)
-                *reason = failed;
-            return false;
-        }
+        if (Outcome failed = createIfMissing(bestListPath(folder, n)))
+            return failed;
     }
-    return true;
+    return std::nullopt;
 }
 
-std::optional<QList<BestListEntry>> readBestList(QIODevice& device) {
+Result<QList<BestListEntry>> readBestList(QIODevice& device) {
     // A longer file is read no further than the records the program can use, so even a huge
     // foreign file is read quickly and in bounded memory.
     const std::optional<QByteArray> data =
         readAtMost(device, qint64(bestListReadLimit) * bestListRecordSize);
     if (!data)
-        return std::nullopt;
+        return failureOfError(EIO, false);
     QList<BestListEntry> records;
     const qsizetype whole = data->size() / bestListRecordSize;
     for (qsizetype i = 0; i < whole; ++i) {
@@ -77,70 +74,51 @@ std::optional<QList<BestListEntry>> readBestList(QIODevice& device) {
     return records;
 }
 
-std::optional<QList<BestListEntry>> readBestList(const QString& path, FileOrigin origin,
-                                                 QString* reason) {
+Result<QList<BestListEntry>> readBestList(const QString& path, FileOrigin origin) {
     QFile file;
-    if (const QString refusal = openForReading(file, path, origin); !refusal.isEmpty()) {
-        if (reason)
-            *reason = refusal;
-        return std::nullopt;
-    }
-    std::optional<QList<BestListEntry>> entries = readBestList(file);
-    if (!entries && reason)
-        *reason = reasonForError(EIO, false);
-    return entries;
+    if (const Outcome refused = openToRead(file, path, origin))
+        return *refused;
+    return readBestList(file);
 }
 
 BestListUpdate updateBestList(const QString& folder, int competitionNumber,
                               const BestListEntry& entry, int lockTimeoutMs) {
-    BestListUpdate update;
+    constexpr quint8 notEntered = 0;
     if (competitionNumber < 1 || competitionNumber > competitionCount)
-        return update;
+        return notEntered;
     const QString path = bestListPath(folder, competitionNumber);
     // A folder, a pipe or a link in the list's place is neither read nor replaced.
-    if (const QString refusal = notAFileReason(path, FileOrigin::Own); !refusal.isEmpty()) {
-        update.ioError = true;
-        update.reason = refusal;
-        return update;
-    }
+    if (const Outcome refused = notAFile(path, FileOrigin::Own))
+        return *refused;
     const FileLock lock(path + QStringLiteral(".lock"), lockTimeoutMs);
-    if (lock.state() != FileLock::State::Held) {
-        update.busy = lock.state() == FileLock::State::Busy;
-        update.ioError = !update.busy;
-        update.reason = lock.reason();
-        return update;
-    }
+    if (!lock.held())
+        return *lock.failure();
 
     BestListTable table{};
     table[0] = entry;
 
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
         // A list deleted while the program ran starts again with this entry alone.
-        update.reason = writeRecords(path, &table[0], 1);
-        update.ioError = !update.reason.isEmpty();
-        return update;
+        if (const Outcome failed = writeRecords(path, &table[0], 1))
+            return *failed;
+        return notEntered;
     }
 
-    const std::optional<QList<BestListEntry>> read =
-        readBestList(path, FileOrigin::Own, &update.reason);
-    if (!read) {
-        update.ioError = true;
-        return update;
-    }
+    const Result<QList<BestListEntry>> read = readBestList(path, FileOrigin::Own);
+    if (!read)
+        return read.failure();
     for (qsizetype i = 0; i < read->size(); ++i)
         table[size_t(i + 1)] = read->at(i);
 
     // An entry that does not beat the participant's own, wherever it stands, changes nothing.
     for (const BestListEntry& listed : *read) {
         if (sameParticipant(listed, entry) && listed.points >= entry.points)
-            return update;
+            return notEntered;
     }
 
     const int place = placeFor(table, entry.points);
-    if (place == bestListStoredRecords) {
-        update.bestListRank = bestListRankBelowPlaces;
-        return update;
-    }
+    if (place == bestListStoredRecords)
+        return bestListRankBelowPlaces;
     if (place >= 1 && place <= bestListPlaces) {
         for (int k = bestListStoredRecords; k > place; --k)
             table[k] = table[k - 1];
@@ -160,24 +138,21 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
         }
     }
 
-    update.reason = writeRecords(path, &table[1], bestListStoredRecords);
-    if (!update.reason.isEmpty()) {
-        update.ioError = true;
-        return update;
-    }
+    if (const Outcome failed = writeRecords(path, &table[1], bestListStoredRecords))
+        return *failed;
     if (place >= 1 && place <= bestListPlaces)
-        update.bestListRank = quint8(place);
-    return update;
+        return quint8(place);
+    return notEntered;
 }
 
 BestListUpdate rankCompetitionRun(const QString& folder, const RunState& state,
                                   const QString& timeFieldText, int range1Item, int range2Item,
                                   const Clock& clock, int lockTimeoutMs) {
     if (!state.competitionChosen || state.points <= 0)
-        return BestListUpdate{};
+        return quint8(0);
     const std::optional<BestListEntry> entry =
         buildBestListEntry(state, timeFieldText, range1Item, range2Item, clock);
     if (!entry)
-        return BestListUpdate{};
+        return quint8(0);
     return updateBestList(folder, state.competitionNumber, *entry, lockTimeoutMs);
 }

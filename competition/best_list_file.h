@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/failure.h"
 #include "common/file_access.h"
 #include "common/file_lock.h"
 #include "competition/best_list_entry.h"
@@ -26,29 +27,20 @@ QString bestListFileName(int competitionNumber);
 QString bestListPath(const QString& folder, int competitionNumber);
 
 // Creates each of W1.bli .. W16.bli in the folder that does not exist yet, empty. Whatever is
-// already there (also one another computer created a moment ago) is not touched. False, and the
-// German // reason goes to reason as soon as one cannot be created.
-bool ensureBestListFiles(const QString& folder, QString* reason = nullptr);
+// already there (also one another computer created a moment ago) is not touched. Stops at the
+// first one that cannot be created.
+Outcome ensureBestListFiles(const QString& folder);
 
 // The records of a best list in file order: as many whole 40-byte records as the data hold, at
-// most 16; a partial record at the end and everything past the 16th record are ignored. Nothing
-// when the file cannot be opened or read.
-std::optional<QList<BestListEntry>> readBestList(QIODevice& device);
-std::optional<QList<BestListEntry>> readBestList(const QString& path,
-                                                 FileOrigin origin = FileOrigin::Chosen,
-                                                 QString* reason = nullptr);
+// most 16; a partial record at the end and everything past the 16th record are ignored.
+Result<QList<BestListEntry>> readBestList(QIODevice& device);
+Result<QList<BestListEntry>> readBestList(const QString& path,
+                                          FileOrigin origin = FileOrigin::Chosen);
 
-struct BestListUpdate {
-    // 0 = not entered, 1..12 = place reached, 15 = would have been place 13, not entered.
-    quint8 bestListRank = 0;
-    // The list could not be read or written; the rank is then 0 and the old list stays as it was.
-    bool ioError = false;
-    // Another computer was updating the list for longer than the lock timeout; the rank is then
-    // 0 and the list stays as the other computer leaves it.
-    bool busy = false;
-    // Why the list could not be read or written, or the lock not taken (German).
-    QString reason;
-};
+// The rank an entry reached: 0 = not entered, 1..12 = place reached, 15 = would have been place
+// 13, not entered. A failure leaves the list as it was: Busy when another computer was updating
+// it for longer than the lock timeout, otherwise the list could not be read or written.
+using BestListUpdate = Result<quint8>;
 
 // Ranks the entry into the best list of the competition in the folder and rewrites the list as
 // its 12 places and the reserve. A participant keeps at most one place: an entry that does not
@@ -57,7 +49,7 @@ struct BestListUpdate {
 // record (rank 0). The rewrite replaces the old file only once the new one is complete, so a
 // failed write leaves the old list intact. Competition numbers outside 1..16 change nothing.
 // Read, ranking and rewrite happen under the lock file "W<n>.bli.lock" next to the list; when
-// another program holds it for longer than lockTimeoutMs, the list is left alone (busy).
+// another program holds it for longer than lockTimeoutMs, the list is left alone (Busy).
 BestListUpdate updateBestList(const QString& folder, int competitionNumber,
                               const BestListEntry& entry, int lockTimeoutMs = fileLockTimeoutMs);
 

@@ -76,8 +76,8 @@ BestListGrid bestListGrid(BestListGrid grid, int competitionNumber,
     return grid;
 }
 
-std::optional<QList<BestListEntry>> loadBestListForView(const QString& path, QString* reason) {
-    return readBestList(path, FileOrigin::Chosen, reason);
+Result<QList<BestListEntry>> loadBestListForView(const QString& path) {
+    return readBestList(path, FileOrigin::Chosen);
 }
 
 Printout bestListPrintout(const BestListGrid& grid, const QString& dateText,

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "common/failure.h"
 #include "common/printout.h"
 #include "competition/best_list_entry.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 // The best-list viewer's grid: 5 columns by 16 rows. Column 0 and rows 0..3 are fixed; rows
 // 4..15 are places 1..12, with name, points, date and time in columns 1..4.
@@ -35,9 +34,8 @@ BestListGrid bestListGrid(BestListGrid grid, int competitionNumber,
                           const QList<BestListEntry>& entries, const QString& dateText,
                           const QString& timeText);
 
-// The records of a best-list file for the viewer; nothing when it cannot be read, with reason
-// saying why in German.
-std::optional<QList<BestListEntry>> loadBestListForView(const QString& path, QString* reason);
+// The records of a best-list file for the viewer, or why it cannot be read.
+Result<QList<BestListEntry>> loadBestListForView(const QString& path);
 
 // The one-page printout of the grid as shown: the heading row, the column heads and the twelve
 // places, each underlined, with the column lines from the top of the heads to the last place.

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const std::optional<QList<BestListEntry>> list = readBestList(buffer);
+    const Result<QList<BestListEntry>> list = readBestList(buffer);
     // A buffer never fails to read, and the reader keeps to whole records, at most 16.
     if (!list ||
         list->size() != qMin<qsizetype>(qsizetype(size) / bestListRecordSize, bestListReadLimit))

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const std::optional<QList<ResultRecord>> records = loadResults(buffer);
+    const Result<QList<ResultRecord>> records = loadResults(buffer);
     if (!records ||
         records->size() != qMin<qsizetype>(qsizetype(size) / resultRecordSize, fullFileLimit))
         std::abort();

@@ -39,12 +39,12 @@ BestListEntry entry(const QString& name, int points) {
 
 bool bestListSeeds(const QString& out, const QString& work) {
     // As the program leaves a list: empty, one entry (a list made anew), then full.
-    bool ok = ensureBestListFiles(work) && copyInto(bestListPath(work, 3), out, "empty.bli");
+    bool ok = !ensureBestListFiles(work) && copyInto(bestListPath(work, 3), out, "empty.bli");
     ok = ok && writeFile(QDir(out).filePath("one.bli"), encodeBestListEntry(entry("Anna", 7)));
     const QStringList names = {"Anna",  "Ben", "Clara", "Dörte", "Emil", "Fatma", "Gülay",
                                "Hanno", "Ida", "Jörg",  "Kim",   "Lea",  "Mats",  "Nele"};
     for (int i = 0; i < names.size(); ++i)
-        ok = ok && !updateBestList(work, 3, entry(names[i], 40 + 7 * i % 30)).ioError;
+        ok = ok && updateBestList(work, 3, entry(names[i], 40 + 7 * i % 30)).ok();
     return ok && copyInto(bestListPath(work, 3), out, "full.bli");
 }
 
@@ -67,11 +67,11 @@ bool resultsSeeds(const QString& out) {
     const QString full = QDir(out).filePath("full.ERG");
     QFile::remove(three);
     QFile::remove(full);
-    bool ok = storeResultRecord(three, result("Timo", 3, 2, "+ / -")).ok &&
-              storeResultRecord(three, result("Ümit", 12, 7, ":R / -")).ok &&
-              storeResultRecord(three, result("Lea", 160, 155, "* / 3")).ok;
+    bool ok = !storeResultRecord(three, result("Timo", 3, 2, "+ / -")) &&
+              !storeResultRecord(three, result("Ümit", 12, 7, ":R / -")) &&
+              !storeResultRecord(three, result("Lea", 160, 155, "* / 3"));
     for (int i = 0; i < fullFileLimit; ++i)
-        ok = ok && storeResultRecord(full, result("Kind", i, i / 2, "- / -")).ok;
+        ok = ok && !storeResultRecord(full, result("Kind", i, i / 2, "- / -"));
     return ok;
 }
 
@@ -102,12 +102,12 @@ bool taskSetSeeds(const QString& out) {
     run.timeFieldText = QStringLiteral("90");
     run.tasks = {task(3, 4, "+", 7, -1, 7), task(30000, 5, "-", 29995, -1, 29990),
                  task(17, 5, ": R", 3, 2, 3), task(6, 7, "*", 42, -1, 0)};
-    bool ok = writeTaskSet(QDir(out).filePath("four.AGB"), taskSetToSave(run, clock)).ok;
+    bool ok = !writeTaskSet(QDir(out).filePath("four.AGB"), taskSetToSave(run, clock));
     run.tasks.clear();
     for (int i = 0; i < taskSetLimit; ++i)
         run.tasks.append(task(i, i % 10 + 1, ":", i / (i % 10 + 1), -1, i));
     run.timeFieldText.clear();
-    return ok && writeTaskSet(QDir(out).filePath("full.AGB"), taskSetToSave(run, clock)).ok;
+    return ok && !writeTaskSet(QDir(out).filePath("full.AGB"), taskSetToSave(run, clock));
 }
 
 HistoryRun historyRun(const QString& name, const QString& operation, int day, int answers) {

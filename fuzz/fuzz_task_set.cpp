@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const std::optional<QList<TaskRecord>> records = loadTaskSet(buffer);
+    const Result<QList<TaskRecord>> records = loadTaskSet(buffer);
     if (!records ||
         records->size() != qMin<qsizetype>(qsizetype(size) / taskRecordSize, taskSetLimit))
         std::abort();

@@ -225,14 +225,15 @@ void PrinterChoice::writePdfFile(Platform& platform, QWidget* parent, const Prin
     pdf.setPageLayout(printer().pageLayout());
     pdf.setDocName(baseName);
     pdf.setOutputFileName(scratch.filePath(QStringLiteral("Ausdruck.pdf")));
-    QString failure = QStringLiteral("Der Ausdruck konnte nicht erstellt werden.");
+    Outcome failure =
+        Failure{Failure::Kind::Io, QStringLiteral("Der Ausdruck konnte nicht erstellt werden.")};
     if (scratch.isValid() && renderPrintout(printout, pdf)) {
         QFile made(pdf.outputFileName());
         failure = made.open(QIODevice::ReadOnly)
-                      ? replaceFile(path, made.readAll(), FileOrigin::Own)
-                      : reasonForError(EIO, false);
+                      ? replaceContents(path, made.readAll(), FileOrigin::Own)
+                      : failureOfError(EIO, false);
     }
-    if (failure.isEmpty()) {
+    if (!failure) {
         const QString why = QPrinterInfo::availablePrinters().isEmpty()
                                 ? QStringLiteral("Es ist kein Drucker eingerichtet. ")
                                 : QString();
@@ -243,6 +244,6 @@ void PrinterChoice::writePdfFile(Platform& platform, QWidget* parent, const Prin
         platform.showMessage(parent, MessageKind::Warning, MessageButtons::Ok,
                              QStringLiteral("Der Ausdruck konnte nicht als PDF-Datei\n%1\n"
                                             "gespeichert werden.\n%2")
-                                 .arg(shownPath(path), failure));
+                                 .arg(shownPath(path), failure->reason));
     }
 }

@@ -112,13 +112,12 @@ bool TForm_Aufgaben::chooseAndLoad() {
     const std::optional<QString> chosen = platform_.openFileName(this, request);
     if (!chosen)
         return false;
-    QString reason;
-    std::optional<QList<TaskRecord>> records = loadTaskSet(*chosen, &reason);
+    Result<QList<TaskRecord>> records = loadTaskSet(*chosen);
     if (!records) {
         platform_.showMessage(
             isVisible() ? this : parentWidget(), MessageKind::Warning, MessageButtons::Ok,
             QStringLiteral("Die Aufgaben-Datei\n%1\nkann nicht gelesen werden.\n\n%2")
-                .arg(QDir::toNativeSeparators(*chosen), reason));
+                .arg(QDir::toNativeSeparators(*chosen), records.failure().reason));
         return false;
     }
     taskSetFileName_ = QFileInfo(*chosen).absoluteFilePath();

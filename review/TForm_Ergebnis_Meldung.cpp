@@ -213,14 +213,14 @@ void TForm_Ergebnis_Meldung::rankRun() {
     run.points = result_.points;
     const BestListUpdate update = rankCompetitionRun(
         dataFolder_, run, result_.timeFieldText, result_.range1Item, result_.range2Item, platform_);
-    bestListRank_ = update.bestListRank;
-    if (update.ioError) {
+    bestListRank_ = update ? *update : 0;
+    if (!update && update.failure().kind != Failure::Kind::Busy) {
         platform_.showMessage(
             this, MessageKind::Warning, MessageButtons::Ok,
             QStringLiteral("Die Bestenliste %1 konnte nicht gelesen oder geschrieben werden.\n%2\n"
                            "Deine Leistung steht deshalb nicht in der Bestenliste.")
-                .arg(bestListFileName(result_.competitionNumber), update.reason));
-    } else if (update.busy) {
+                .arg(bestListFileName(result_.competitionNumber), update.failure().reason));
+    } else if (!update) {
         // The list is left to the other computer; the run's results and tasks are saved as
         // usual after this dialog.
         platform_.showMessage(

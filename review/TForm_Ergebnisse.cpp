@@ -137,14 +137,13 @@ bool TForm_Ergebnisse::openAndShow() {
     const std::optional<QString> path = platform_.openFileName(this, request);
     if (!path)
         return false;
-    QString reason;
-    const std::optional<QList<ResultRecord>> records = loadResults(*path, &reason);
+    const Result<QList<ResultRecord>> records = loadResults(*path);
     if (!records) {
         // What was shown before stays as it was.
         platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
                               QStringLiteral("Die Leistungen in der Datei\n%1\nkonnten nicht "
                                              "gelesen werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(*path), reason));
+                                  .arg(QDir::toNativeSeparators(*path), records.failure().reason));
         return false;
     }
     showResults(*path, *records);

@@ -102,9 +102,8 @@ bool storeInChosenFile(const SaveContext& context, const QString& path,
             return false;
         emptyFirst = true;
     }
-    const FileOutcome stored = storeResultRecord(path, record, emptyFirst);
-    if (!stored.ok) {
-        reportFailure(context, QStringLiteral("Deine Leistungen"), path, stored.reason, true);
+    if (const Outcome failed = storeResultRecord(path, record, emptyFirst)) {
+        reportFailure(context, QStringLiteral("Deine Leistungen"), path, failed->reason, true);
         return false;
     }
     return true;
@@ -173,12 +172,12 @@ void saveResultsAuto(const SaveContext& context, RunState& state, const RunResul
         say(context, MessageKind::Warning,
             QStringLiteral("Deine Leistungen konnten in keiner Leistungs-Datei W*.Erg im Ordner\n"
                            "%1\ngespeichert werden.\n%2")
-                .arg(shown(QDir(context.dataFolder).absolutePath()), stored.outcome.reason));
+                .arg(shown(QDir(context.dataFolder).absolutePath()), stored.outcome->reason));
         return;
     }
-    if (!stored.outcome.ok) {
+    if (stored.outcome) {
         reportFailure(context, QStringLiteral("Deine Leistungen"), stored.path,
-                      stored.outcome.reason, false);
+                      stored.outcome->reason, false);
         return;
     }
     if (stored.numberedCounter > 5)
@@ -197,11 +196,11 @@ void saveTasksInteractive(const SaveContext& context, RunState& state, const Run
                 state.tasksPending = false;
             continue;
         }
-        const FileOutcome written = writeTaskSet(*path, taskSetToSave(result, context.platform));
-        if (written.ok)
+        const Outcome failed = writeTaskSet(*path, taskSetToSave(result, context.platform));
+        if (!failed)
             state.tasksPending = false;
         else
-            reportFailure(context, QStringLiteral("Die Aufgaben"), *path, written.reason, true);
+            reportFailure(context, QStringLiteral("Die Aufgaben"), *path, failed->reason, true);
     }
 }
 
@@ -212,8 +211,7 @@ void saveTasksAuto(const SaveContext& context, RunState& state, const RunResult&
     // The participant's latest competition run replaces the earlier one, without asking.
     const QString path =
         QDir(context.dataFolder).filePath(automaticTaskSetName(result.participantName));
-    const FileOutcome written =
-        writeTaskSet(path, taskSetToSave(result, context.platform), FileOrigin::Own);
-    if (!written.ok)
-        reportFailure(context, QStringLiteral("Die Aufgaben"), path, written.reason, false);
+    if (const Outcome failed =
+            writeTaskSet(path, taskSetToSave(result, context.platform), FileOrigin::Own))
+        reportFailure(context, QStringLiteral("Die Aufgaben"), path, failed->reason, false);
 }

@@ -16,16 +16,8 @@ constexpr int automaticBaseLength = 8;
 // The digit counter of the automatic names is one byte wide.
 constexpr int lastNumberedCounter = 255;
 
-FileOutcome failure(const QString& reason) {
-    return FileOutcome{false, reason};
-}
-
 bool usableForStoring(const ResultsFileState& state) {
     return !state.exists || (state.wholeRecords && !state.full());
-}
-
-FileOutcome outcomeOf(const QString& reason) {
-    return FileOutcome{reason.isEmpty(), reason};
 }
 
 } // namespace
@@ -36,7 +28,7 @@ ResultsFileState inspectResultsFile(const QString& path, FileOrigin origin) {
     state.exists = info.exists() || info.isSymLink();
     if (!state.exists)
         return state;
-    if (!notAFileReason(path, origin).isEmpty()) {
+    if (notAFile(path, origin)) {
         // A folder, a device or a link among the program's own files holds no records and must
         // never be stored into.
         state.wholeRecords = false;
@@ -49,23 +41,20 @@ ResultsFileState inspectResultsFile(const QString& path, FileOrigin origin) {
 
 namespace {
 
-const QString busyReason =
-    QStringLiteral("Die Datei wird gerade von einem anderen Computer bearbeitet. Versuche es "
-                   "gleich noch einmal.");
-
 // The store itself; the caller holds the lock.
-FileOutcome storeLocked(const QString& path, const ResultRecord& record, bool emptyFirst,
-                        FileOrigin origin) {
-    if (const QString refusal = notAFileReason(path, origin); !refusal.isEmpty())
-        return failure(refusal);
+Outcome storeLocked(const QString& path, const ResultRecord& record, bool emptyFirst,
+                    FileOrigin origin) {
+    if (Outcome refused = notAFile(path, origin))
+        return refused;
     const QByteArray bytes = encodeResultRecord(record);
     if (emptyFirst)
-        return outcomeOf(replaceFile(path, bytes, origin));
+        return replaceContents(path, bytes, origin);
     // Checked again here, under the lock: another computer may have filled the file since the
     // child chose it.
-    if (!usableForStoring(inspectResultsFile(path, origin)))
-        return failure(QStringLiteral("Die Datei ist voll oder keine Leistungs-Datei."));
-    return outcomeOf(appendToFile(path, bytes, origin));
+    if (const ResultsFileState state = inspectResultsFile(path, origin); !usableForStoring(state))
+        return Failure{state.wholeRecords ? Failure::Kind::Refused : Failure::Kind::Damaged,
+                       QStringLiteral("Die Datei ist voll oder keine Leistungs-Datei.")};
+    return appendToFile(path, bytes, origin);
 }
 
 } // namespace
@@ -82,15 +71,13 @@ QString resultsLockPath(const QString& path) {
     return path + QStringLiteral(".lock");
 }
 
-FileOutcome storeResultRecord(const QString& path, const ResultRecord& record, bool emptyFirst,
-                              int lockTimeoutMs) {
-    if (const QString refusal = notAFileReason(path); !refusal.isEmpty())
-        return failure(refusal);
+Outcome storeResultRecord(const QString& path, const ResultRecord& record, bool emptyFirst,
+                          int lockTimeoutMs) {
+    if (Outcome refused = notAFile(path))
+        return refused;
     const FileLock lock(resultsLockPath(path), lockTimeoutMs);
-    if (lock.state() == FileLock::State::Busy)
-        return failure(busyReason);
-    if (lock.state() == FileLock::State::Failed)
-        return failure(lock.reason());
+    if (!lock.held())
+        return lock.failure();
     return storeLocked(path, record, emptyFirst, FileOrigin::Chosen);
 }
 
@@ -99,21 +86,21 @@ AutomaticStore storeAutomaticResultRecord(const QString& folder, const ResultRec
     AutomaticStore store;
     const QString first = QDir(folder).filePath(QStringLiteral("W.Erg"));
     const FileLock lock(resultsLockPath(first), lockTimeoutMs);
-    if (lock.state() != FileLock::State::Held) {
-        store.outcome = failure(lock.state() == FileLock::State::Busy
-                                    ? QStringLiteral("Die Leistungs-Dateien W*.Erg werden gerade "
-                                                     "von einem anderen Computer bearbeitet.")
-                                    : lock.reason());
+    if (!lock.held()) {
+        store.outcome = lock.failure();
+        if (store.outcome->kind == Failure::Kind::Busy)
+            store.outcome->reason = QStringLiteral("Die Leistungs-Dateien W*.Erg werden gerade "
+                                                   "von einem anderen Computer bearbeitet.");
         return store;
     }
-    const AutomaticResultsName name = automaticResultsName(folder);
-    if (name.path.isEmpty()) {
-        store.outcome = failure(name.reason);
+    const Result<AutomaticResultsName> name = automaticResultsName(folder);
+    if (!name) {
+        store.outcome = name.failure();
         return store;
     }
-    store.path = name.path;
-    store.numberedCounter = name.numberedCounter;
-    store.outcome = storeLocked(name.path, record, false, FileOrigin::Own);
+    store.path = name->path;
+    store.numberedCounter = name->numberedCounter;
+    store.outcome = storeLocked(name->path, record, false, FileOrigin::Own);
     return store;
 }
 
@@ -130,63 +117,47 @@ QString nextAutomaticBase(const QString& base, int& numberedCounter) {
     return next;
 }
 
-AutomaticResultsName automaticResultsName(const QString& folder) {
+Result<AutomaticResultsName> automaticResultsName(const QString& folder) {
     const QDir dir(folder);
-    AutomaticResultsName found;
     QString base = QStringLiteral("W");
     QString path = dir.filePath(base + automaticExtension);
-    if (usableForStoring(inspectResultsFile(path, FileOrigin::Own))) {
-        found.path = path;
-        return found;
-    }
+    if (usableForStoring(inspectResultsFile(path, FileOrigin::Own)))
+        return AutomaticResultsName{path, 0};
     int counter = 0;
     for (;;) {
         base = nextAutomaticBase(base, counter);
-        if (base.isEmpty()) {
-            found.reason = QStringLiteral("Im Ordner %1 ist keine freie Leistungs-Datei W*.Erg "
+        if (base.isEmpty())
+            return Failure{Failure::Kind::Refused,
+                           QStringLiteral("Im Ordner %1 ist keine freie Leistungs-Datei W*.Erg "
                                           "mehr zu finden.")
-                               .arg(QDir::toNativeSeparators(dir.absolutePath()));
-            return found;
-        }
+                               .arg(QDir::toNativeSeparators(dir.absolutePath()))};
         path = dir.filePath(base + automaticExtension);
         ResultsFileState state = inspectResultsFile(path, FileOrigin::Own);
         if (!state.exists) {
-            if (const QString reason = createIfMissing(path); !reason.isEmpty()) {
-                found.reason = reason;
-                return found;
-            }
+            if (Outcome failed = createIfMissing(path))
+                return *failed;
             // Whatever is there now, made by this program or not, is judged like any other name.
             state = inspectResultsFile(path, FileOrigin::Own);
         }
-        if (usableForStoring(state)) {
-            found.path = path;
-            found.numberedCounter = counter;
-            return found;
-        }
+        if (usableForStoring(state))
+            return AutomaticResultsName{path, counter};
     }
 }
 
-std::optional<QList<ResultRecord>> loadResults(QIODevice& device) {
+Result<QList<ResultRecord>> loadResults(QIODevice& device) {
     const std::optional<QByteArray> data =
         readAtMost(device, qint64(fullFileLimit) * resultRecordSize);
     if (!data)
-        return std::nullopt;
+        return failureOfError(EIO, false);
     QList<ResultRecord> records;
     for (qsizetype at = 0; at + resultRecordSize <= data->size(); at += resultRecordSize)
         records.append(*decodeResultRecord(QByteArrayView(*data).sliced(at, resultRecordSize)));
     return records;
 }
 
-std::optional<QList<ResultRecord>> loadResults(const QString& path, QString* reason) {
+Result<QList<ResultRecord>> loadResults(const QString& path) {
     QFile file;
-    if (const QString refusal = openForReading(file, path, FileOrigin::Chosen);
-        !refusal.isEmpty()) {
-        if (reason)
-            *reason = refusal;
-        return std::nullopt;
-    }
-    std::optional<QList<ResultRecord>> records = loadResults(file);
-    if (!records && reason)
-        *reason = reasonForError(EIO, false);
-    return records;
+    if (const Outcome refused = openToRead(file, path, FileOrigin::Chosen))
+        return *refused;
+    return loadResults(file);
 }

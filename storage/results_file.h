@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/failure.h"
 #include "common/file_access.h"
 #include "common/file_lock.h"
 #include "storage/result_record.h"
@@ -20,37 +21,31 @@ struct ResultsFileState {
 // whole records, like a folder or a device: it is never stored into.
 ResultsFileState inspectResultsFile(const QString& path, FileOrigin origin = FileOrigin::Chosen);
 
-// The outcome of a file operation; on failure, reason is a German sentence that says why
-// (for the message that names the file).
-struct FileOutcome {
-    bool ok = true;
-    QString reason;
-};
-
 // Appends the record to the file, creating it when it does not exist. A failed append leaves
 // the file as long as it was, and the record is synced to the disk before success is reported.
 // The path is the child's choice and may be a link. With emptyFirst the file is replaced by one
 // holding only this record (the answer Yes to the full-file question). A file that meanwhile became
 // full or is not made of whole records is not appended to. The store runs under the file's lock
 // (the lock of the automatic files for their names, otherwise "<name>.lock"); a lock that another
-// program holds for longer than lockTimeoutMs makes it fail with a reason that says so.
-FileOutcome storeResultRecord(const QString& path, const ResultRecord& record,
-                              bool emptyFirst = false, int lockTimeoutMs = fileLockTimeoutMs);
+// program holds for longer than lockTimeoutMs makes it fail as Busy. A file that is full fails as
+// Refused, one that is not made of whole records as Damaged.
+Outcome storeResultRecord(const QString& path, const ResultRecord& record, bool emptyFirst = false,
+                          int lockTimeoutMs = fileLockTimeoutMs);
 
 // The automatic results file of competition runs in the folder: W.Erg, then Wa.Erg, Waa.Erg,
 // ... Waaaaaaa.Erg, W1a.Erg ... W1aaaaaa.Erg, W2a.Erg, ... Files that are full or not made of
-// whole records are passed over; a missing file along the way is created empty.
+// whole records are passed over; a missing file along the way is created empty. Refused when
+// every name of the series is taken.
 struct AutomaticResultsName {
-    QString path;            // empty when no name could be found or a file not created
+    QString path;
     int numberedCounter = 0; // the digit counter of the name found (0 for W.Erg, Wa.Erg, ...)
-    QString reason;          // why no name was found
 };
-AutomaticResultsName automaticResultsName(const QString& folder);
+Result<AutomaticResultsName> automaticResultsName(const QString& folder);
 // Finds the automatic results file and appends the record to it, both under one lock
 // ("W.Erg.lock" in the folder), so that two computers never pass the same full file over into
 // different new ones or append past 20 records.
 struct AutomaticStore {
-    FileOutcome outcome;
+    Outcome outcome;         // nothing when the record was stored
     QString path;            // the file stored into; empty when none was found
     int numberedCounter = 0; // as in AutomaticResultsName
 };
@@ -63,5 +58,5 @@ QString resultsLockPath(const QString& path);
 QString nextAutomaticBase(const QString& base, int& numberedCounter);
 
 // Whole records in file order, at most 20; a partial record at the end is ignored.
-std::optional<QList<ResultRecord>> loadResults(QIODevice& device);
-std::optional<QList<ResultRecord>> loadResults(const QString& path, QString* reason = nullptr);
+Result<QList<ResultRecord>> loadResults(QIODevice& device);
+Result<QList<ResultRecord>> loadResults(const QString& path);

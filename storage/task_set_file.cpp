@@ -116,38 +116,31 @@ QString automaticTaskSetName(const QString& participantName) {
     return name + QStringLiteral(".AGB");
 }
 
-FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records, FileOrigin origin) {
+Outcome writeTaskSet(const QString& path, const QList<TaskRecord>& records, FileOrigin origin) {
     if (records.isEmpty() || records.size() > taskSetLimit)
-        return FileOutcome{false, QStringLiteral("Ein Aufgabensatz hat 1 bis 160 Aufgaben.")};
+        return Failure{Failure::Kind::Refused,
+                       QStringLiteral("Ein Aufgabensatz hat 1 bis 160 Aufgaben.")};
     QByteArray data;
     data.reserve(records.size() * taskRecordSize);
     for (const TaskRecord& record : records)
         data += encodeTaskRecord(record);
-    const QString reason = replaceFile(path, data, origin);
-    return FileOutcome{reason.isEmpty(), reason};
+    return replaceContents(path, data, origin);
 }
 
-std::optional<QList<TaskRecord>> loadTaskSet(QIODevice& device) {
+Result<QList<TaskRecord>> loadTaskSet(QIODevice& device) {
     const std::optional<QByteArray> data =
         readAtMost(device, qint64(taskSetLimit) * taskRecordSize);
     if (!data)
-        return std::nullopt;
+        return failureOfError(EIO, false);
     QList<TaskRecord> records;
     for (qsizetype at = 0; at + taskRecordSize <= data->size(); at += taskRecordSize)
         records.append(*decodeTaskRecord(QByteArrayView(*data).sliced(at, taskRecordSize)));
     return records;
 }
 
-std::optional<QList<TaskRecord>> loadTaskSet(const QString& path, QString* reason) {
+Result<QList<TaskRecord>> loadTaskSet(const QString& path) {
     QFile file;
-    if (const QString refusal = openForReading(file, path, FileOrigin::Chosen);
-        !refusal.isEmpty()) {
-        if (reason)
-            *reason = refusal;
-        return std::nullopt;
-    }
-    std::optional<QList<TaskRecord>> records = loadTaskSet(file);
-    if (!records && reason)
-        *reason = reasonForError(EIO, false);
-    return records;
+    if (const Outcome refused = openToRead(file, path, FileOrigin::Chosen))
+        return *refused;
+    return loadTaskSet(file);
 }

@@ -36,9 +36,10 @@ QString automaticTaskSetName(const QString& participantName);
 // Replaces the file with the records; the old file stays intact when writing fails. The task set
 // of a competition run is the program's own file (FileOrigin::Own) and is never written through
 // a link; one the child named in the save dialog may be.
-FileOutcome writeTaskSet(const QString& path, const QList<TaskRecord>& records,
-                         FileOrigin origin = FileOrigin::Chosen);
+// A task set of no task or of more than 160 is refused.
+Outcome writeTaskSet(const QString& path, const QList<TaskRecord>& records,
+                     FileOrigin origin = FileOrigin::Chosen);
 
 // Whole records in file order, at most 160; a partial record at the end is ignored.
-std::optional<QList<TaskRecord>> loadTaskSet(QIODevice& device);
-std::optional<QList<TaskRecord>> loadTaskSet(const QString& path, QString* reason = nullptr);
+Result<QList<TaskRecord>> loadTaskSet(QIODevice& device);
+Result<QList<TaskRecord>> loadTaskSet(const QString& path);

@@ -8,6 +8,7 @@
 #include "competition/best_list_file.h"
 #include "storage/results_file.h"
 #include "storage/task_set_file.h"
+#include "support/failures.h"
 #include "support/hostile_objects.h"
 
 #include <QFileInfo>
@@ -38,7 +39,7 @@ bool writeFile(const QString& path, const QByteArray& data) {
 }
 
 const QString linkReason = QStringLiteral("ist eine Verknüpfung");
-const QString notAFile = QStringLiteral("keine gewöhnliche Datei");
+const QString notAFileReason = QStringLiteral("keine gewöhnliche Datei");
 const QString folderReason = QStringLiteral("ist ein Ordner");
 const QString fullReason = QStringLiteral("Der Datenträger ist voll.");
 const QString foreignLock = QStringLiteral("An der Stelle der Sperrdatei");
@@ -51,21 +52,23 @@ QString runWriter(const QString& writer, const QString& folder) {
         entry.name = QStringLiteral("Ben");
         entry.points = 40;
         const BestListUpdate update = updateBestList(folder, 3, entry);
-        return update.ioError ? update.reason : update.busy ? "busy" : "stored in W3.bli";
+        return update                                         ? "stored in W3.bli"
+               : update.failure().kind == Failure::Kind::Busy ? "busy"
+                                                              : update.failure().reason;
     }
     if (writer == "automatic results") {
         const AutomaticStore store = storeAutomaticResultRecord(folder, resultOf("Ben"));
-        return store.outcome.ok ? "stored in " + QFileInfo(store.path).fileName()
-                                : store.outcome.reason;
+        return store.outcome ? store.outcome->reason
+                             : "stored in " + QFileInfo(store.path).fileName();
     }
     if (writer == "chosen results") {
-        const FileOutcome outcome =
+        const Outcome outcome =
             storeResultRecord(QDir(folder).filePath("Klasse.ERG"), resultOf("Ben"));
-        return outcome.ok ? "stored in Klasse.ERG" : outcome.reason;
+        return outcome ? outcome->reason : "stored in Klasse.ERG";
     }
-    const FileOutcome outcome = writeTaskSet(QDir(folder).filePath(automaticTaskSetName("Ben")),
-                                             QList<TaskRecord>(3), FileOrigin::Own);
-    return outcome.ok ? "stored in Ben.AGB" : outcome.reason;
+    const Outcome outcome = writeTaskSet(QDir(folder).filePath(automaticTaskSetName("Ben")),
+                                         QList<TaskRecord>(3), FileOrigin::Own);
+    return outcome ? outcome->reason : "stored in Ben.AGB";
 }
 
 // The files each writer finds in the folder before it runs: an old best list, a results file
@@ -110,8 +113,8 @@ void TestHostileFolder::writersInAHostileFolder_data() {
     QTest::addColumn<QString>("outcome");
     const QList<std::pair<QString, QString>> kinds{{"link", linkReason},
                                                    {"broken link", linkReason},
-                                                   {"fifo", notAFile},
-                                                   {"device", notAFile},
+                                                   {"fifo", notAFileReason},
+                                                   {"device", notAFileReason},
                                                    {"folder", folderReason}};
     for (const auto& [kind, reason] : kinds) {
         QTest::addRow("best list, %s", qPrintable(kind)) << "best list"
@@ -181,10 +184,10 @@ void TestHostileFolder::chosenLinksAreTheUsersChoice() {
     const QString target = elsewhere.filePath("Klasse.ERG");
     const QString link = folder.filePath("Klasse.ERG");
     QVERIFY(QFile::link(target, link));
-    QVERIFY(storeResultRecord(link, resultOf("Mia")).ok);
-    QVERIFY(writeTaskSet(folder.filePath("Mia.AGB"), QList<TaskRecord>(2)).ok);
+    QCOMPARE(storeResultRecord(link, resultOf("Mia")), Outcome());
+    QCOMPARE(writeTaskSet(folder.filePath("Mia.AGB"), QList<TaskRecord>(2)), Outcome());
     QVERIFY(QFile::link(folder.filePath("Mia.AGB"), folder.filePath("Satz.AGB")));
-    QVERIFY(writeTaskSet(folder.filePath("Satz.AGB"), QList<TaskRecord>(4)).ok);
+    QCOMPARE(writeTaskSet(folder.filePath("Satz.AGB"), QList<TaskRecord>(4)), Outcome());
     QCOMPARE(QFileInfo(target).size(), 122);
     QCOMPARE(objectType(link), mode_t(S_IFLNK));
     QCOMPARE(QFileInfo(folder.filePath("Mia.AGB")).size(), 4 * 72);
@@ -200,7 +203,7 @@ void TestHostileFolder::startsTogetherInAnEmptyFolder() {
         std::vector<std::thread> starts;
         for (int i = 0; i < 3; ++i)
             starts.emplace_back([&] {
-                if (!ensureBestListFiles(folder.path()))
+                if (ensureBestListFiles(folder.path()))
                     ++failures;
             });
         for (std::thread& start : starts)
@@ -219,10 +222,10 @@ void TestHostileFolder::fileSizeLimitFailsLikeAFullDisk() {
         ignoreFileSizeSignal();
         const rlimit limit{8 * 1024, 8 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        const FileOutcome set =
+        const Outcome set =
             writeTaskSet(folder.filePath("Ben.AGB"), QList<TaskRecord>(160), FileOrigin::Own);
-        const FileOutcome results = storeResultRecord(folder.filePath("Ben.ERG"), resultOf("Ben"));
-        ::_exit(!set.ok && set.reason.startsWith(fullReason.chopped(1)) && results.ok ? 0 : 1);
+        const Outcome results = storeResultRecord(folder.filePath("Ben.ERG"), resultOf("Ben"));
+        ::_exit(set && set->reason.startsWith(fullReason.chopped(1)) && !results ? 0 : 1);
     }
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
@@ -261,9 +264,9 @@ void TestHostileFolder::failedCallsKeepTheOldFile() {
              {true, SystemCall::Close, EIO, ioError},
              {true, SystemCall::Rename, EROFS, "Der Datenträger ist schreibgeschützt."}}) {
         const FailingSystemCall failing(call, err);
-        QCOMPARE(replacing ? replaceFile(path, "neu", FileOrigin::Own)
+        QCOMPARE(replacing ? replaceContents(path, "neu", FileOrigin::Own)
                            : appendToFile(path, "neu", FileOrigin::Own),
-                 reason);
+                 Outcome(Failure{Failure::Kind::Io, reason}));
         QCOMPARE(folderObjects(folder.path()), before);
     }
 }
@@ -309,8 +312,12 @@ void TestHostileFolder::leftLocks() {
                                                      {running, -60, true}}) {
         QVERIFY(writeFile(path, owner));
         setAge(path, age);
-        QCOMPARE(FileLock(path, 200).state(),
-                 taken ? FileLock::State::Held : FileLock::State::Busy);
+        {
+            const FileLock lock(path, 200);
+            QCOMPARE(lock.held(), taken);
+            QCOMPARE(lock.failure().has_value(), !taken);
+            QVERIFY(taken || lock.failure()->kind == Failure::Kind::Busy);
+        }
         QCOMPARE(QFileInfo::exists(path), !taken); // a lock taken over goes with its update
     }
 }

@@ -2,6 +2,7 @@
 #include "competition/best_list_file.h"
 #include "competition/competition_presets.h"
 #include "engine/run_state.h"
+#include "support/failures.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
 
@@ -268,13 +269,13 @@ void TestBestList::ranking() {
     writeFile(path, old);
 
     const BestListUpdate update = updateBestList(dir.path(), 7, entryOf(name, points));
-    QVERIFY(!update.ioError);
-    QCOMPARE(int(update.bestListRank), rank);
+    QCOMPARE(update.outcome(), Outcome());
+    QCOMPARE(int(*update), rank);
     if (after.isEmpty()) {
         QCOMPARE(readFile(path), old);
         return;
     }
-    const std::optional<QList<BestListEntry>> list = readBestList(path);
+    const Result<QList<BestListEntry>> list = readBestList(path);
     QVERIFY(list);
     QCOMPARE(list->size(), bestListStoredRecords);
     QCOMPARE(describe(*list), after);
@@ -282,10 +283,11 @@ void TestBestList::ranking() {
 
 void TestBestList::firstEntryIntoEmptyList() {
     QTemporaryDir dir;
-    QVERIFY(ensureBestListFiles(dir.path()));
+    QCOMPARE(ensureBestListFiles(dir.path()), Outcome());
     const BestListEntry ben = entryOf(QStringLiteral("Ben"), 7);
     const BestListUpdate update = updateBestList(dir.path(), 1, ben);
-    QCOMPARE(update.bestListRank, quint8(1));
+    QCOMPARE(update.outcome(), Outcome());
+    QCOMPARE(*update, quint8(1));
     QList<BestListEntry> expected(bestListStoredRecords, placeholderBestListEntry());
     expected[0] = ben;
     QCOMPARE(readFile(bestListPath(dir.path(), 1)), bytesOf(expected));
@@ -296,12 +298,13 @@ void TestBestList::repeatedUpdateChangesNothing() {
     const QString path = bestListPath(dir.path(), 3);
     writeFile(path, bytesOf(listOf(fullList)));
     const BestListEntry zoe = entryOf(QStringLiteral("Zoe"), 25);
-    QCOMPARE(updateBestList(dir.path(), 3, zoe).bestListRank, quint8(4));
+    const BestListUpdate first = updateBestList(dir.path(), 3, zoe);
+    QVERIFY(first && *first == 4);
     const QByteArray once = withJunk(readFile(path));
     writeFile(path, once);
     const BestListUpdate again = updateBestList(dir.path(), 3, zoe);
-    QCOMPARE(again.bestListRank, quint8(0));
-    QVERIFY(!again.ioError);
+    QCOMPARE(again.outcome(), Outcome());
+    QCOMPARE(*again, quint8(0));
     QCOMPARE(readFile(path), once);
 }
 
@@ -309,12 +312,12 @@ void TestBestList::missingListIsRecreated() {
     QTemporaryDir dir;
     const BestListEntry ben = entryOf(QStringLiteral("Ben"), 7);
     const BestListUpdate update = updateBestList(dir.path(), 12, ben);
-    QCOMPARE(update.bestListRank, quint8(0));
-    QVERIFY(!update.ioError);
+    QCOMPARE(update.outcome(), Outcome());
+    QCOMPARE(*update, quint8(0));
     QCOMPARE(readFile(bestListPath(dir.path(), 12)), encodeBestListEntry(ben));
     // The next update ranks into that one-record list.
-    QCOMPARE(updateBestList(dir.path(), 12, entryOf(QStringLiteral("Ann"), 9)).bestListRank,
-             quint8(1));
+    const BestListUpdate next = updateBestList(dir.path(), 12, entryOf(QStringLiteral("Ann"), 9));
+    QVERIFY(next && *next == 1);
     QCOMPARE(describe(*readBestList(bestListPath(dir.path(), 12))), QStringLiteral("Ann 9|Ben 7"));
 }
 
@@ -349,13 +352,13 @@ void TestBestList::damagedFiles() {
     QTemporaryDir dir;
     const QString path = bestListPath(dir.path(), 5);
     writeFile(path, data);
-    const std::optional<QList<BestListEntry>> read = readBestList(path);
+    const Result<QList<BestListEntry>> read = readBestList(path);
     QVERIFY(read);
     QCOMPARE(read->size(), recordsRead);
 
     const BestListUpdate update = updateBestList(dir.path(), 5, entryOf("Zoe", points));
-    QVERIFY(!update.ioError);
-    QCOMPARE(int(update.bestListRank), rank);
+    QCOMPARE(update.outcome(), Outcome());
+    QCOMPARE(int(*update), rank);
     const QByteArray written = readFile(path);
     QCOMPARE(written.size(), bestListStoredRecords * bestListRecordSize);
     QCOMPARE(describe(*readBestList(path)), after);
@@ -365,28 +368,34 @@ void TestBestList::ioErrors() {
     QTemporaryDir dir;
     // A list that exists but cannot be read as a file.
     QVERIFY(QDir(dir.path()).mkdir(bestListFileName(2)));
-    QVERIFY(!readBestList(bestListPath(dir.path(), 2)));
+    QCOMPARE(readBestList(bestListPath(dir.path(), 2)).outcome(),
+             Outcome(Failure{Failure::Kind::Io, "Die Datei ist ein Ordner."}));
     const BestListUpdate unreadable = updateBestList(dir.path(), 2, entryOf("Ben", 7));
-    QVERIFY(unreadable.ioError);
-    QCOMPARE(unreadable.bestListRank, quint8(0));
+    QCOMPARE(unreadable.outcome(),
+             Outcome(Failure{Failure::Kind::Io, "Die Datei ist ein Ordner."})); // no rank
 
     // A folder that does not exist: the list can be neither created nor recreated.
     const QString nowhere = dir.filePath(QStringLiteral("missing"));
-    QVERIFY(!ensureBestListFiles(nowhere));
+    QCOMPARE(ensureBestListFiles(nowhere),
+             Outcome(Failure{Failure::Kind::Io, "Den Ordner der Datei gibt es nicht."}));
     const BestListUpdate uncreatable = updateBestList(nowhere, 1, entryOf("Ben", 7));
-    QVERIFY(uncreatable.ioError);
-    QCOMPARE(uncreatable.bestListRank, quint8(0));
+    QVERIFY(!uncreatable); // no rank
+    QCOMPARE(uncreatable.failure().kind, Failure::Kind::Io);
 
     FailingDevice device;
     QVERIFY(device.open(QIODevice::ReadOnly));
-    QVERIFY(!readBestList(device));
+    QCOMPARE(
+        readBestList(device).outcome(),
+        Outcome(Failure{Failure::Kind::Io, "Der Datenträger meldet einen Fehler beim Lesen."}));
 
     // A disk that fills up during the rewrite keeps the old list whole.
     const QByteArray old = bytesOf(listOf("Ada 9"));
     writeFile(bestListPath(dir.path(), 3), old);
     {
         FileSizeLimit full(100);
-        QVERIFY(updateBestList(dir.path(), 3, entryOf("Ben", 7)).ioError);
+        const BestListUpdate failed = updateBestList(dir.path(), 3, entryOf("Ben", 7));
+        QVERIFY(!failed);
+        QCOMPARE(failed.failure().kind, Failure::Kind::Io);
     }
     QFile kept(bestListPath(dir.path(), 3));
     QVERIFY(kept.open(QIODevice::ReadOnly));
@@ -397,7 +406,7 @@ void TestBestList::ensureFiles() {
     QTemporaryDir dir;
     const QByteArray kept = bytesOf(listOf("Anna 20|Ben 15"));
     writeFile(bestListPath(dir.path(), 3), kept);
-    QVERIFY(ensureBestListFiles(dir.path()));
+    QCOMPARE(ensureBestListFiles(dir.path()), Outcome());
     for (int n = 1; n <= competitionCount; ++n) {
         QFile file(dir.filePath(QStringLiteral("W%1.bli").arg(n)));
         QVERIFY2(file.exists(), qPrintable(file.fileName()));
@@ -440,8 +449,8 @@ void TestBestList::onlyScoringCompetitionRunsTouchTheList() {
     state.operationSign = QStringLiteral(":");
     FixedClock clock;
     const BestListUpdate update = rankCompetitionRun(dir.path(), state, "90", 5, 1, clock);
-    QCOMPARE(int(update.bestListRank), rank);
-    QVERIFY(!update.ioError);
+    QCOMPARE(update.outcome(), Outcome());
+    QCOMPARE(int(*update), rank);
 
     if (rank == 0) {
         QCOMPARE(QFileInfo::exists(path), listExists);
@@ -451,7 +460,7 @@ void TestBestList::onlyScoringCompetitionRunsTouchTheList() {
                  listExists ? 1 : 0);
         return;
     }
-    const std::optional<QList<BestListEntry>> list = readBestList(path);
+    const Result<QList<BestListEntry>> list = readBestList(path);
     QVERIFY(list);
     QCOMPARE(list->at(1).name, QStringLiteral("Carl"));
     QCOMPARE(list->at(1).settingCode, QStringLiteral(":9051"));

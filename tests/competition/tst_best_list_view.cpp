@@ -1,5 +1,6 @@
 #include "competition/best_list_file.h"
 #include "competition/best_list_view.h"
+#include "support/failures.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,19 +158,18 @@ void TestBestListView::printoutOfFullList() {
 
 void TestBestListView::unreadableFilesSayWhy() {
     QTemporaryDir folder;
-    QString reason;
-    QVERIFY(!loadBestListForView(folder.filePath("W3.bli"), &reason));
-    QCOMPARE(reason, QStringLiteral("Die Datei gibt es nicht."));
+    QCOMPARE(loadBestListForView(folder.filePath("W3.bli")).outcome(),
+             Outcome(Failure{Failure::Kind::Io, QStringLiteral("Die Datei gibt es nicht.")}));
     QVERIFY(QDir(folder.path()).mkdir("W4.bli"));
-    QVERIFY(!loadBestListForView(folder.filePath("W4.bli"), &reason));
-    QCOMPARE(reason, QStringLiteral("Die Datei ist ein Ordner."));
+    QCOMPARE(loadBestListForView(folder.filePath("W4.bli")).outcome(),
+             Outcome(Failure{Failure::Kind::Io, QStringLiteral("Die Datei ist ein Ordner.")}));
 
     // A partial record at the end is ignored.
     QFile file(folder.filePath("W5.bli"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(encodeBestListEntry(entry("Ben", 7)) + QByteArray(17, 'x'));
     file.close();
-    const auto read = loadBestListForView(file.fileName(), &reason);
+    const auto read = loadBestListForView(file.fileName());
     QVERIFY(read);
     QCOMPARE(*read, QList<BestListEntry>{entry("Ben", 7)});
 }

@@ -62,7 +62,7 @@ private:
 
 void TestBestListViewer::init() {
     platform.clearMessages();
-    QVERIFY(ensureBestListFiles(folder.path()));
+    QCOMPARE(ensureBestListFiles(folder.path()), Outcome());
     viewer = new TForm_Bestenlisten(platform, printers, folder.path());
 }
 

@@ -3,6 +3,7 @@
 
 #include "competition/best_list_file.h"
 #include "storage/results_file.h"
+#include "support/failures.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,14 +52,12 @@ int runChild(const QString& folder, char process) {
         order[size_t(i)] = i + 1;
     std::shuffle(order.begin(), order.end(), std::mt19937(unsigned(process)));
     for (int i : order) {
-        const BestListUpdate update =
-            updateBestList(folder, 1, entryOf(process, i), childLockTimeoutMs);
-        if (update.ioError || update.busy)
+        if (!updateBestList(folder, 1, entryOf(process, i), childLockTimeoutMs))
             return 2;
         ResultRecord record;
         record.name = nameOf(process, i);
         record.points = quint8(scoreOf(process, i));
-        if (!storeAutomaticResultRecord(folder, record, childLockTimeoutMs).outcome.ok)
+        if (storeAutomaticResultRecord(folder, record, childLockTimeoutMs).outcome)
             return 3;
     }
     return 0;
@@ -75,7 +74,7 @@ private slots:
 
 void TestSharedFolder::twoComputersRankIntoOneList() {
     QTemporaryDir folder;
-    QVERIFY(ensureBestListFiles(folder.path()));
+    QCOMPARE(ensureBestListFiles(folder.path()), Outcome());
     const QString list = bestListPath(folder.path(), 1);
 
     QProcess children[2];
@@ -98,7 +97,7 @@ void TestSharedFolder::twoComputersRankIntoOneList() {
         QVERIFY2(size == 0 || size == bestListStoredRecords * bestListRecordSize,
                  qPrintable(QString::number(size)));
         if (size > 0) {
-            const std::optional<QList<BestListEntry>> read = readBestList(list);
+            const Result<QList<BestListEntry>> read = readBestList(list);
             // The file may be replaced between the look at its size and the read; what is read
             // is always one whole list.
             QVERIFY(read);
@@ -147,14 +146,15 @@ void TestSharedFolder::twoComputersRankIntoOneList() {
 void TestSharedFolder::aLockHeldTooLongGivesUpQuickly() {
     QTemporaryDir folder;
     const QString list = bestListPath(folder.path(), 1);
-    QVERIFY(ensureBestListFiles(folder.path()));
-    QVERIFY(updateBestList(folder.path(), 1, entryOf('A', 5)).bestListRank == 1);
+    QCOMPARE(ensureBestListFiles(folder.path()), Outcome());
+    const BestListUpdate first = updateBestList(folder.path(), 1, entryOf('A', 5));
+    QVERIFY(first && *first == 1);
     const QByteArray listBefore = [&] {
         QFile file(list);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     ResultRecord record;
-    QVERIFY(storeResultRecord(folder.filePath("Klasse.ERG"), record).ok);
+    QCOMPARE(storeResultRecord(folder.filePath("Klasse.ERG"), record), Outcome());
 
     // Another computer holds the locks of the list, the chosen file and the automatic files.
     QLockFile listLock(list + ".lock");
@@ -165,20 +165,21 @@ void TestSharedFolder::aLockHeldTooLongGivesUpQuickly() {
     QElapsedTimer clock;
     clock.start();
     const BestListUpdate update = updateBestList(folder.path(), 1, entryOf('B', 50), 300);
-    QVERIFY(update.busy);
-    QVERIFY(!update.ioError);
-    QCOMPARE(update.bestListRank, quint8(0));
+    QVERIFY(!update); // no rank
+    QCOMPARE(update.failure().kind, Failure::Kind::Busy);
 
-    const FileOutcome chosen = storeResultRecord(folder.filePath("Klasse.ERG"), record, false, 300);
-    QVERIFY(!chosen.ok);
-    QVERIFY2(chosen.reason.contains("anderen Computer"), qPrintable(chosen.reason));
+    const Outcome chosen = storeResultRecord(folder.filePath("Klasse.ERG"), record, false, 300);
+    QVERIFY(chosen);
+    QCOMPARE(chosen->kind, Failure::Kind::Busy);
+    QVERIFY2(chosen->reason.contains("anderen Computer"), qPrintable(chosen->reason));
     // A file of the automatic series chosen in the dialog waits for the automatic files' lock.
-    QVERIFY(!storeResultRecord(folder.filePath("Waa.Erg"), record, false, 300).ok);
+    QVERIFY(storeResultRecord(folder.filePath("Waa.Erg"), record, false, 300));
     const AutomaticStore automatic = storeAutomaticResultRecord(folder.path(), record, 300);
-    QVERIFY(!automatic.outcome.ok);
+    QVERIFY(automatic.outcome);
+    QCOMPARE(automatic.outcome->kind, Failure::Kind::Busy);
     QVERIFY(automatic.path.isEmpty());
-    QVERIFY2(automatic.outcome.reason.contains("anderen Computer"),
-             qPrintable(automatic.outcome.reason));
+    QVERIFY2(automatic.outcome->reason.contains("anderen Computer"),
+             qPrintable(automatic.outcome->reason));
     QVERIFY2(clock.elapsed() < 4 * 300 + 2000, qPrintable(QString::number(clock.elapsed())));
 
     QFile file(list);
@@ -190,7 +191,8 @@ void TestSharedFolder::aLockHeldTooLongGivesUpQuickly() {
 
     // Once the other computer is done, the next update goes through.
     listLock.unlock();
-    QCOMPARE(updateBestList(folder.path(), 1, entryOf('B', 50), 300).bestListRank, quint8(1));
+    const BestListUpdate after = updateBestList(folder.path(), 1, entryOf('B', 50), 300);
+    QVERIFY(after && *after == 1);
 
     // A lock left behind by a program on this computer that ended without removing it is taken
     // over at once.
@@ -200,7 +202,7 @@ void TestSharedFolder::aLockHeldTooLongGivesUpQuickly() {
                   {QStringLiteral("--leave-lock"), folder.filePath("W.Erg.lock")});
     QVERIFY(crashed.waitForFinished());
     QVERIFY(QFileInfo::exists(folder.filePath("W.Erg.lock")));
-    QVERIFY(storeAutomaticResultRecord(folder.path(), record, 300).outcome.ok);
+    QCOMPARE(storeAutomaticResultRecord(folder.path(), record, 300).outcome, Outcome());
     QCOMPARE(QFileInfo(folder.filePath("W.Erg")).size(), resultRecordSize);
 }
 

@@ -1,6 +1,7 @@
 #include "storage/result_record.h"
 #include "storage/results_file.h"
 #include "storage/run_result.h"
+#include "support/failures.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
 
@@ -167,11 +168,11 @@ void TestStorageResults::storeAppendsAndEmpties() {
     QTemporaryDir dir;
     const QString path = dir.filePath("Klasse 3b.ERG");
     for (int i = 0; i < 20; ++i) {
-        QVERIFY(storeResultRecord(path, record(i)).ok);
+        QCOMPARE(storeResultRecord(path, record(i)), Outcome());
         QCOMPARE(readFile(path), records(i + 1)); // the first one makes a file of 122 bytes
     }
     QVERIFY(inspectResultsFile(path).full());
-    QVERIFY(storeResultRecord(path, record(9), true).ok);
+    QCOMPARE(storeResultRecord(path, record(9), true), Outcome());
     QCOMPARE(readFile(path), records(10).right(122));
 }
 
@@ -179,17 +180,27 @@ void TestStorageResults::failedStore_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("emptyFirst");
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<Failure::Kind>("failure");
+    // A file the child chose that is no results file, or full, is not appended to.
+    const QString notAppendable = QStringLiteral("Die Datei ist voll oder keine Leistungs-Datei.");
+    QTest::newRow("full, append") << "full" << false << notAppendable << Failure::Kind::Refused;
+    QTest::newRow("partial record, append")
+        << "partial" << false << notAppendable << Failure::Kind::Damaged;
     for (bool emptyFirst : {false, true}) {
         const char* how = emptyFirst ? "replace" : "append";
-        QTest::addRow("folder, %s", how) << "folder" << emptyFirst << "Die Datei ist ein Ordner.";
+        QTest::addRow("folder, %s", how)
+            << "folder" << emptyFirst << "Die Datei ist ein Ordner." << Failure::Kind::Io;
         QTest::addRow("missing folder, %s", how)
-            << "missing" << emptyFirst << "Den Ordner der Datei gibt es nicht.";
+            << "missing" << emptyFirst << "Den Ordner der Datei gibt es nicht."
+            << Failure::Kind::Io;
         QTest::addRow("pipe, %s", how)
-            << "pipe" << emptyFirst << QString::fromUtf8("Die Datei ist keine gewöhnliche Datei.");
+            << "pipe" << emptyFirst << QString::fromUtf8("Die Datei ist keine gewöhnliche Datei.")
+            << Failure::Kind::Io;
         QTest::addRow("cut short, %s", how)
             << "short" << emptyFirst
             << QString::fromUtf8("Der Datenträger ist voll, oder die Datei darf nicht größer "
-                                 "werden.");
+                                 "werden.")
+            << Failure::Kind::Io;
     }
 }
 
@@ -201,16 +212,20 @@ void TestStorageResults::failedStore() {
     QVERIFY(kind != "folder" || QDir(dir.path()).mkdir("a.ERG"));
     QVERIFY(kind != "pipe" || mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
     QVERIFY(kind != "short" || writeFile(path, records(3)));
-    FileOutcome outcome;
+    const QByteArray untouched =
+        kind == "full" ? records(20) : records(3) + QByteArray(kind == "partial" ? 17 : 0, 'x');
+    QVERIFY((kind != "full" && kind != "partial") || writeFile(path, untouched));
+    Outcome outcome;
     {
         // Writes stop short there; the small lock file next to the file still fits.
         const FileSizeLimit limit(emptyFirst ? 100 : 3 * 122 + 50);
         outcome = storeResultRecord(path, record(1), emptyFirst);
     }
-    QVERIFY(!outcome.ok);
-    QTEST(outcome.reason, "reason");
-    if (kind == "short")
-        QCOMPARE(readFile(path), records(3));
+    QVERIFY(outcome);
+    QTEST(outcome->reason, "reason");
+    QTEST(outcome->kind, "failure");
+    if (kind == "short" || kind == "full" || kind == "partial")
+        QCOMPARE(readFile(path), untouched);
     else
         QVERIFY(!QFileInfo(path).isFile());
     const auto left =
@@ -244,13 +259,13 @@ void TestStorageResults::automaticNames() {
                           parts[1] == "p" ? QByteArray(130, 'x') : records(parts[1].toInt())));
     }
     const qint64 before = QFileInfo(dir.filePath(found)).size();
-    const AutomaticResultsName name = automaticResultsName(dir.path());
-    QCOMPARE(name.path, dir.filePath(found));
-    QTEST(name.numberedCounter, "counter");
-    QVERIFY(name.reason.isEmpty());
+    const Result<AutomaticResultsName> name = automaticResultsName(dir.path());
+    QCOMPARE(name.outcome(), Outcome());
+    QCOMPARE(name->path, dir.filePath(found));
+    QTEST(name->numberedCounter, "counter");
     // A missing name after W.Erg is created empty; W.Erg itself only when the record is stored.
-    QCOMPARE(QFileInfo::exists(name.path), files.size() > 0);
-    QCOMPARE(QFileInfo(name.path).size(), before);
+    QCOMPARE(QFileInfo::exists(name->path), files.size() > 0);
+    QCOMPARE(QFileInfo(name->path).size(), before);
 }
 
 void TestStorageResults::nameSequenceEnds() {
@@ -271,8 +286,9 @@ void TestStorageResults::nameSequenceEnds() {
     QTemporaryDir dir;
     for (const QString& base : names)
         QVERIFY(writeFile(dir.filePath(base + ".Erg"), "x"));
-    const AutomaticResultsName none = automaticResultsName(dir.path());
-    QVERIFY(none.path.isEmpty() && none.reason.contains("keine freie Leistungs-Datei"));
+    const Result<AutomaticResultsName> none = automaticResultsName(dir.path());
+    QVERIFY(!none && none.failure().reason.contains("keine freie Leistungs-Datei"));
+    QCOMPARE(none.failure().kind, Failure::Kind::Refused);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), names.size());
 }
 
@@ -295,13 +311,12 @@ void TestStorageResults::load() {
 
     QTemporaryDir dir;
     QVERIFY(writeFile(dir.filePath("a.ERG"), data));
-    const std::optional<QList<ResultRecord>> loaded = loadResults(dir.filePath("a.ERG"));
+    const Result<QList<ResultRecord>> loaded = loadResults(dir.filePath("a.ERG"));
     QVERIFY(loaded && loaded->size() == count);
     for (int i = 0; i < count; ++i)
         QCOMPARE(loaded->at(i), record(i));
-    QString reason;
-    QVERIFY(!loadResults(dir.filePath("b.ERG"), &reason));
-    QCOMPARE(reason, QStringLiteral("Die Datei gibt es nicht."));
+    QCOMPARE(loadResults(dir.filePath("b.ERG")).outcome(),
+             Outcome(Failure{Failure::Kind::Io, QStringLiteral("Die Datei gibt es nicht.")}));
 }
 
 QTEST_GUILESS_MAIN(TestStorageResults)

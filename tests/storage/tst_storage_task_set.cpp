@@ -1,5 +1,6 @@
 #include "storage/run_result.h"
 #include "storage/task_set_file.h"
+#include "support/failures.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
 
@@ -153,7 +154,7 @@ void TestStorageTaskSet::writeAndLoad() {
         taskSetToSave(makeRunResult(stateWithTasks(written, written - 1), "0", 0, 0), FixedClock());
     QTemporaryDir dir;
     const QString path = dir.filePath("Satz.AGB");
-    QVERIFY(writeTaskSet(path, set).ok);
+    QCOMPARE(writeTaskSet(path, set), Outcome());
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QCOMPARE(file.readAll(), bytesOf(set));
@@ -174,18 +175,23 @@ void TestStorageTaskSet::failedWrite() {
     QTemporaryDir dir;
     const QList<TaskRecord> four(4);
     QVERIFY(QDir(dir.path()).mkdir("Ordner.AGB"));
-    QCOMPARE(writeTaskSet(dir.filePath("Ordner.AGB"), four).reason, "Die Datei ist ein Ordner.");
-    QCOMPARE(writeTaskSet(dir.filePath("fehlt/a.AGB"), four).reason,
-             "Den Ordner der Datei gibt es nicht.");
+    QCOMPARE(writeTaskSet(dir.filePath("Ordner.AGB"), four),
+             Outcome(Failure{Failure::Kind::Io, "Die Datei ist ein Ordner."}));
+    QCOMPARE(writeTaskSet(dir.filePath("fehlt/a.AGB"), four),
+             Outcome(Failure{Failure::Kind::Io, "Den Ordner der Datei gibt es nicht."}));
 
     // An existing set stays as it was when the new one cannot be written whole.
     const QString path = dir.filePath("alt.AGB");
-    QVERIFY(writeTaskSet(path, four).ok);
-    QVERIFY(!writeTaskSet(path, {}).ok && !writeTaskSet(path, QList<TaskRecord>(161)).ok);
+    QCOMPARE(writeTaskSet(path, four), Outcome());
+    const Outcome wrongSize =
+        Failure{Failure::Kind::Refused, "Ein Aufgabensatz hat 1 bis 160 Aufgaben."};
+    QCOMPARE(writeTaskSet(path, {}), wrongSize);
+    QCOMPARE(writeTaskSet(path, QList<TaskRecord>(161)), wrongSize);
     {
         const FileSizeLimit limit(100); // writes stop short there
-        QCOMPARE(writeTaskSet(path, QList<TaskRecord>(5)).reason,
-                 "Der Datenträger ist voll, oder die Datei darf nicht größer werden.");
+        QCOMPARE(writeTaskSet(path, QList<TaskRecord>(5)),
+                 Outcome(Failure{Failure::Kind::Io, "Der Datenträger ist voll, oder die Datei "
+                                                    "darf nicht größer werden."}));
     }
     QCOMPARE(QFileInfo(path).size(), 4 * 72);
 }
