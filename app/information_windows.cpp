@@ -33,7 +33,3 @@ void InformationWindows::connect() {
     mainWindow_.attachInformationWindows([this] { return &windows().info; },
                                          [this] { return &windows().help; });
 }
-
-void InformationWindows::create() {
-    windows();
-}

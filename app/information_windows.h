@@ -5,8 +5,8 @@
 class TForm1;
 
 // The about box and the help window, which the main window's menu items open. The items are
-// enabled from the start; the windows are made at their first use, or right after the main
-// window's first frame if that comes earlier. The help window follows the reading-aloud item.
+// enabled from the start; the windows are made at their first use. The help window follows the
+// reading-aloud item.
 class InformationWindows {
 public:
     explicit InformationWindows(TForm1& mainWindow);
@@ -15,8 +15,6 @@ public:
     InformationWindows& operator=(const InformationWindows&) = delete;
 
     void connect();
-    // Makes the windows now, if they are not there yet.
-    void create();
 
 private:
     struct Windows;

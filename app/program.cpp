@@ -33,7 +33,6 @@ void Program::show() {
     // every window, made before or after, takes the icon from the application.
     afterFirstFrame(&mainWindow_, [this] {
         QApplication::setWindowIcon(programIcon());
-        information_.create();
         review_.create();
         readingAloud_.startVoiceIfOn();
         history_.sendWaitingRuns();

@@ -15,8 +15,9 @@ class Platform;
 
 // The program: the run, the main window, and one member per feature, each of which connects
 // itself. Every window is created once and lives until the program ends. The main window comes
-// first; the others follow right after its first frame, or at their first use if that comes
-// earlier. The members are made, and destroyed, in the order they are declared.
+// first; the result dialog and the name dialog, which runs need at once, follow right after its
+// first frame; the viewers, the about box and the help window come at their first use. The
+// members are made, and destroyed, in the order they are declared.
 class Program {
 public:
     // Makes the run, the narrator and the main window, which makes the best lists. Nothing is

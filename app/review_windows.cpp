@@ -10,26 +10,27 @@
 #include "review/TForm_Ergebnisse.h"
 #include "review/run_saving.h"
 
-// In the order they are created.
-struct ReviewWindows::Windows {
-    Windows(RunState& state, Platform& platform, PrinterChoice& printers, const QString& dataFolder,
-            TForm1* mainWindow)
-        : resultsViewer(platform, printers, dataFolder, mainWindow),
-          resultDialog(state, platform, dataFolder, mainWindow),
-          taskSetViewer(platform, printers, dataFolder, mainWindow), printOptions(mainWindow),
-          nameDialog(platform, mainWindow),
-          bestListViewer(platform, printers, dataFolder, mainWindow) {
+struct ReviewWindows::RunWindows {
+    RunWindows(RunState& state, Platform& platform, const QString& dataFolder, TForm1* mainWindow)
+        : resultDialog(state, platform, dataFolder, mainWindow), nameDialog(platform, mainWindow) {
         mainWindow->attachNameDialog(&nameDialog);
-        taskSetViewer.attachPrintOptions(&printOptions);
+        // The viewers behind these items are made when one is chosen.
         mainWindow->attachReviewWindows();
     }
 
-    TForm_Ergebnisse resultsViewer;
     TForm_Ergebnis_Meldung resultDialog;
+    TForm_Namensfenster nameDialog;
+};
+
+struct ReviewWindows::TaskSetWindows {
+    TaskSetWindows(Platform& platform, PrinterChoice& printers, const QString& dataFolder,
+                   TForm1* mainWindow)
+        : taskSetViewer(platform, printers, dataFolder, mainWindow), printOptions(mainWindow) {
+        taskSetViewer.attachPrintOptions(&printOptions);
+    }
+
     TForm_Aufgaben taskSetViewer;
     TForm_Drucken printOptions;
-    TForm_Namensfenster nameDialog;
-    TForm_Bestenlisten bestListViewer;
 };
 
 ReviewWindows::ReviewWindows(RunState& state, RunController& run, Platform& platform,
@@ -39,29 +40,49 @@ ReviewWindows::ReviewWindows(RunState& state, RunController& run, Platform& plat
 
 ReviewWindows::~ReviewWindows() = default;
 
-ReviewWindows::Windows& ReviewWindows::windows() {
-    if (!windows_)
-        windows_ =
-            std::make_unique<Windows>(state_, platform_, printers_, dataFolder_, &mainWindow_);
-    return *windows_;
+ReviewWindows::RunWindows& ReviewWindows::runWindows() {
+    if (!runWindows_)
+        runWindows_ = std::make_unique<RunWindows>(state_, platform_, dataFolder_, &mainWindow_);
+    return *runWindows_;
+}
+
+ReviewWindows::TaskSetWindows& ReviewWindows::taskSetWindows() {
+    if (!taskSetWindows_)
+        taskSetWindows_ =
+            std::make_unique<TaskSetWindows>(platform_, printers_, dataFolder_, &mainWindow_);
+    return *taskSetWindows_;
+}
+
+TForm_Ergebnisse& ReviewWindows::resultsViewer() {
+    if (!resultsViewer_)
+        resultsViewer_ =
+            std::make_unique<TForm_Ergebnisse>(platform_, printers_, dataFolder_, &mainWindow_);
+    return *resultsViewer_;
+}
+
+TForm_Bestenlisten& ReviewWindows::bestListViewer() {
+    if (!bestListViewer_)
+        bestListViewer_ =
+            std::make_unique<TForm_Bestenlisten>(platform_, printers_, dataFolder_, &mainWindow_);
+    return *bestListViewer_;
 }
 
 void ReviewWindows::create() {
-    windows();
+    runWindows();
 }
 
 void ReviewWindows::connect() {
     QObject::connect(&mainWindow_, &TForm1::resultsViewerRequested, &mainWindow_,
-                     [this] { windows().resultsViewer.openFromMainMenu(); });
+                     [this] { resultsViewer().openFromMainMenu(); });
     QObject::connect(&mainWindow_, &TForm1::bestListViewerRequested, &mainWindow_,
-                     [this] { windows().bestListViewer.openFromMainMenu(); });
+                     [this] { bestListViewer().openFromMainMenu(); });
     QObject::connect(&mainWindow_, &TForm1::taskSetViewerRequested, &mainWindow_,
-                     [this] { windows().taskSetViewer.openFromMainMenu(); });
+                     [this] { taskSetWindows().taskSetViewer.openFromMainMenu(); });
     QObject::connect(&mainWindow_, &TForm1::emptyWorksheetRequested, &mainWindow_,
-                     [this] { windows().taskSetViewer.printEmptyWorksheet(); });
+                     [this] { taskSetWindows().taskSetViewer.printEmptyWorksheet(); });
     QObject::connect(
         &run_, &RunController::runEnded, &mainWindow_, [this](const RunResult& result) {
-            windUpRun(windows().resultDialog,
+            windUpRun(runWindows().resultDialog,
                       {platform_, &mainWindow_, dataFolder_, mainWindow_.messageAnchor()}, state_,
                       result);
         });

@@ -8,12 +8,16 @@ class Platform;
 class PrinterChoice;
 class RunController;
 class TForm1;
+class TForm_Bestenlisten;
+class TForm_Ergebnisse;
 struct RunState;
 
 // The windows that only a menu item, a finished run or the competition button opens: the results
 // viewer, the result dialog, the task-set viewer with its print options, the name dialog and the
-// best-list viewer. None of them shows anything in the main window's first frame; all are made
-// together at the first use of one, or right after that first frame if it comes earlier.
+// best-list viewer. None of them shows anything in the main window's first frame. The result
+// dialog and the name dialog, which every competition and every run's end needs at once, are made
+// together right after that first frame (or at their first use if it comes earlier); each viewer
+// only when a menu item first asks for it, since many sessions never open one.
 class ReviewWindows {
 public:
     ReviewWindows(RunState& state, RunController& run, Platform& platform, PrinterChoice& printers,
@@ -25,12 +29,16 @@ public:
     // The menu items that open a viewer or print, and the end of a run, which opens the result
     // dialog and performs the saves.
     void connect();
-    // Makes the windows now, if they are not there yet.
+    // Makes the result dialog and the name dialog now, if they are not there yet.
     void create();
 
 private:
-    struct Windows;
-    Windows& windows();
+    struct RunWindows;
+    struct TaskSetWindows;
+    RunWindows& runWindows();
+    TaskSetWindows& taskSetWindows();
+    TForm_Ergebnisse& resultsViewer();
+    TForm_Bestenlisten& bestListViewer();
 
     RunState& state_;
     RunController& run_;
@@ -38,5 +46,8 @@ private:
     PrinterChoice& printers_;
     const QString dataFolder_;
     TForm1& mainWindow_;
-    std::unique_ptr<Windows> windows_;
+    std::unique_ptr<RunWindows> runWindows_;
+    std::unique_ptr<TForm_Ergebnisse> resultsViewer_;
+    std::unique_ptr<TaskSetWindows> taskSetWindows_;
+    std::unique_ptr<TForm_Bestenlisten> bestListViewer_;
 };
