@@ -7,7 +7,7 @@
 // under 50 ms), and to the moment the child could be told that the server is away.
 #include "bench/class_history.h"
 #include "bench/run_end.h"
-#include "history/postgres_history_store.h"
+#include "history/server/postgres_history_store.h"
 #include "support/pg_server.h"
 #include "support/silent_server.h"
 

@@ -7,7 +7,7 @@
 
 #include "bench/history_data.h"
 #include "history/history_recorder.h"
-#include "history/postgres_history_store.h"
+#include "history/server/postgres_history_store.h"
 #include "support/fake_platform.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // One computer of a school for the test of many at once: waits for the agreed moment, then records
 // its runs on the server one after another, as children finishing runs would.
 // Arguments: server, queue file, name, number of runs, moment (milliseconds since the epoch).
-#include "history/postgres_history_store.h"
+#include "history/server/postgres_history_store.h"
 #include "support/history_runs.h"
 
 #include <QCoreApplication>

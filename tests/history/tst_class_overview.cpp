@@ -1,4 +1,4 @@
-#include "history/class_overview.h"
+#include "history/model/class_overview.h"
 
 #include <QRegularExpression>
 #include <QTest>

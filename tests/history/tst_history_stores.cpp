@@ -1,10 +1,10 @@
 // Both stores of the learning history, the file and the school's server, against what they must
 // give back; and the server's store where the server or the network lets it down. The server is
 // a real one of the test's own.
-#include "history/class_overview.h"
-#include "history/history_queue.h"
-#include "history/postgres_history_store.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/model/class_overview.h"
+#include "history/server/history_queue.h"
+#include "history/server/postgres_history_store.h"
 #include "support/history_runs.h"
 #include "support/pg_server.h"
 #include "support/silent_server.h"

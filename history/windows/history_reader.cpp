@@ -1,4 +1,4 @@
-#include "history/history_reader.h"
+#include "history/windows/history_reader.h"
 
 #include <QPointer>
 #include <QThread>

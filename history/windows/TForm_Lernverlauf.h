@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/run_state.h"
-#include "history/history.h"
-#include "history/history_stats.h"
+#include "history/model/history.h"
+#include "history/model/history_stats.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "history/class_overview.h"
+#include "history/model/class_overview.h"
 
 #include "common/clock.h"
 #include "engine/operation.h"
-#include "history/history_stats.h"
+#include "history/model/history_stats.h"
 
 #include <QHash>
 #include <QLocale>

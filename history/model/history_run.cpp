@@ -1,4 +1,4 @@
-#include "history/history.h"
+#include "history/model/history.h"
 
 #include "storage/run_result.h"
 

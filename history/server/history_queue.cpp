@@ -1,4 +1,4 @@
-#include "history/history_queue.h"
+#include "history/server/history_queue.h"
 
 #include "common/file_lock.h"
 

@@ -1,10 +1,10 @@
 // The entry of the history module: the database store and the learning-progress window, made for
 // a program that loaded the module at their first use.
-#include "history/TForm_Klassenuebersicht.h"
-#include "history/TForm_Lernverlauf.h"
+#include "history/file/sqlite_history_store.h"
 #include "history/history_module.h"
-#include "history/postgres_history_store.h"
-#include "history/sqlite_history_store.h"
+#include "history/server/postgres_history_store.h"
+#include "history/windows/TForm_Klassenuebersicht.h"
+#include "history/windows/TForm_Lernverlauf.h"
 
 namespace {
 

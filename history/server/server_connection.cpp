@@ -1,4 +1,4 @@
-#include "history/server_connection.h"
+#include "history/server/server_connection.h"
 
 #include "engine/task_generation.h"
 

@@ -1,4 +1,4 @@
-#include "history/class_printouts.h"
+#include "history/model/class_printouts.h"
 
 #include "storage/task_set_view.h"
 

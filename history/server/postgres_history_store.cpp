@@ -1,10 +1,10 @@
-#include "history/postgres_history_store.h"
+#include "history/server/postgres_history_store.h"
 
 #include "engine/run_state.h"
 #include "engine/task_generation.h"
-#include "history/history_queue.h"
-#include "history/queue_sender.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/server/history_queue.h"
+#include "history/server/queue_sender.h"
 
 #include <QCryptographicHash>
 #include <QDir>

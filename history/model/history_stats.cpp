@@ -1,4 +1,4 @@
-#include "history/history_stats.h"
+#include "history/model/history_stats.h"
 
 #include "common/clock.h"
 #include "engine/operation.h"

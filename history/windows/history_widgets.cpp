@@ -1,4 +1,4 @@
-#include "history/history_widgets.h"
+#include "history/windows/history_widgets.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/printout.h"
-#include "history/class_overview.h"
-#include "history/history_stats.h"
+#include "history/model/class_overview.h"
+#include "history/model/history_stats.h"
 
 #include <QByteArray>
 #include <QList>

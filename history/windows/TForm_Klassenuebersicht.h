@@ -1,8 +1,8 @@
 #pragma once
 
-#include "history/class_overview.h"
-#include "history/class_printouts.h"
-#include "history/history.h"
+#include "history/model/class_overview.h"
+#include "history/model/class_printouts.h"
+#include "history/model/history.h"
 
 #include <QDialog>
 #include <QList>

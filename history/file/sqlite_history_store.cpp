@@ -1,4 +1,4 @@
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
 
 #include "common/file_access.h"
 #include "engine/task_generation.h"

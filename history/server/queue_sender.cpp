@@ -1,7 +1,7 @@
-#include "history/queue_sender.h"
+#include "history/server/queue_sender.h"
 
-#include "history/history_queue.h"
-#include "history/server_connection.h"
+#include "history/server/history_queue.h"
+#include "history/server/server_connection.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

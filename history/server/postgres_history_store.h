@@ -1,7 +1,7 @@
 #pragma once
 
-#include "history/history.h"
-#include "history/server_connection.h"
+#include "history/model/history.h"
+#include "history/server/server_connection.h"
 
 #include <QByteArray>
 #include <QList>
