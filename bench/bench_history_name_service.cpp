@@ -71,9 +71,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     QCoreApplication app(argc, argv);
-    PostgresHistoryStore store(
-        QStringLiteral("postgresql://kalumbrixtor@schulserver.example/lernverlauf"),
-        dir.filePath(QStringLiteral("Warteschlange.sqlite")));
+    QueuedHistoryStore store(PostgresHistoryStore::factory(QStringLiteral(
+                                 "postgresql://kalumbrixtor@schulserver.example/lernverlauf")),
+                             dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     benchmark::RegisterBenchmark("BM_RunEndNameServiceSilent",
                                  [&](benchmark::State& state) { timeRunEnd(state, store); })
         ->UseManualTime()
@@ -86,8 +86,9 @@ int main(int argc, char** argv) {
         "BM_ServerAwayToldNameServiceSilent",
         [&](benchmark::State& state) {
             timeServerAwayTold(state, [&] {
-                return std::make_unique<PostgresHistoryStore>(
-                    QStringLiteral("postgresql://kalumbrixtor@schulserver.example/lernverlauf"),
+                return std::make_unique<QueuedHistoryStore>(
+                    PostgresHistoryStore::factory(QStringLiteral(
+                        "postgresql://kalumbrixtor@schulserver.example/lernverlauf")),
                     dir.filePath(QStringLiteral("Warteschlange-%1.sqlite").arg(++round)));
             });
         })

@@ -2,24 +2,14 @@
 
 #include "engine/run_state.h"
 #include "engine/task_generation.h"
-#include "history/file/sqlite_history_store.h"
-#include "history/server/history_queue.h"
-#include "history/server/queue_sender.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QUuid>
 #include <QtEndian>
 
 #include <libpq-fe.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -91,188 +81,47 @@ HistoryRun runOf(const PGresult* r, int row) {
     return run;
 }
 
-// A run copied from a history file is known by what it holds, so the same file copied twice
-// finds its runs already there.
-QString keyOfCopied(const HistoryRun& run) {
-    return QStringLiteral("datei-") +
-           QString::fromLatin1(
-               QCryptographicHash::hash(packedRun(run), QCryptographicHash::Sha256).toHex());
-}
-
-// A history file of a newer program version is refused with the words the file's own store uses
-// when it refuses to write one: what it holds may mean more than this program knows.
-HistoryError newerFile(const QString& file) {
-    static std::atomic<int> nextConnection{0};
-    const QString name = QStringLiteral("kalumbrixtor-transfer-%1").arg(nextConnection++);
-    int version = 0;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(file);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next())
-                version = q.value(0).toInt();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (version > SqliteHistoryStore::schemaVersion)
-        return QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
-    return std::nullopt;
-}
-
 } // namespace
 
-PostgresHistoryStore::PostgresHistoryStore(const QString& server, const QString& queueFile)
-    : server_(server), location_(describedServer(server)), reader_(server) {
-    const auto told = [this](const QString& message) {
-        const std::lock_guard locked(noticeLock_);
-        notice_ += (notice_.isEmpty() ? QString() : QStringLiteral("\n\n")) + message;
-        if (noticed_)
-            noticed_();
-    };
-    queue_ = std::make_unique<HistoryQueue>(queueFile, told);
-    QueueSender::Listener listener;
-    listener.serverAway = [this](const QString& reason) {
-        notice(QStringLiteral("Der Lernverlauf kann gerade nicht auf dem Server\n%1\naufgezeichnet "
-                              "werden:\n%2\n\nKalumbrixtor bewahrt die Läufe auf diesem Rechner "
-                              "auf und schickt sie dem Server, sobald er wieder erreichbar ist.")
-                   .arg(location_, reason),
-               serverAwayTold_);
-    };
-    listener.told = [this](const QString& message) { notice(message, queueTold_); };
-    sender_ = std::make_unique<QueueSender>(server, queueFile, std::move(listener));
-}
+PostgresHistoryStore::PostgresHistoryStore(const QString& server)
+    : location_(describedServer(server)), connection_(server) {}
 
-PostgresHistoryStore::~PostgresHistoryStore() {
-    // The sender's thread ends first: it tells this store what it found until then.
-    sender_.reset();
+RemoteStoreFactory PostgresHistoryStore::factory(const QString& server) {
+    return [server] { return std::make_unique<PostgresHistoryStore>(server); };
 }
 
 QString PostgresHistoryStore::location() const {
     return location_;
 }
 
-void PostgresHistoryStore::notice(const QString& text, bool& told) {
-    const std::lock_guard locked(noticeLock_);
-    if (told)
-        return;
-    told = true;
-    notice_ += (notice_.isEmpty() ? QString() : QStringLiteral("\n\n")) + text;
-    if (noticed_)
-        noticed_();
-}
-
-QString PostgresHistoryStore::takeNotice() {
-    const std::lock_guard locked(noticeLock_);
-    return std::exchange(notice_, QString());
-}
-
-void PostgresHistoryStore::whenNoticed(std::function<void()> ready) {
-    const std::lock_guard locked(noticeLock_);
-    noticed_ = std::move(ready);
-    if (noticed_ && !notice_.isEmpty())
-        noticed_();
-}
-
-HistoryError PostgresHistoryStore::record(const HistoryRun& run) {
-    // The key is made before the run leaves: if the server stored the run but the answer got
-    // lost, the run still waiting carries the same key and is not stored again.
-    const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (HistoryError error = queue_->add(key, run)) {
-        // A queue that cannot keep the run: it goes from memory, and the child hears why it
-        // would be lost should the program end before the server has it.
-        notice(QStringLiteral("Die Läufe können auf diesem Rechner nicht aufbewahrt werden:\n%1\n"
-                              "Kalumbrixtor schickt sie dem Server, solange es läuft.")
-                   .arg(*error),
-               queueTold_);
-        sender_->hold(key, run);
-    }
-    sender_->send();
-    return std::nullopt;
-}
-
-HistoryError PostgresHistoryStore::sendWaiting() {
-    return sender_->sendAndWait();
-}
-
 HistoryError PostgresHistoryStore::send(const HistoryRun& run, const QString& key, bool& added) {
-    return onReader([&] { return reader_.send(run, key, added); });
+    return onConnection([&] { return connection_.send(run, key, added); });
 }
 
-qsizetype PostgresHistoryStore::waiting() {
-    qsizetype n = 0;
-    queue_->count(n);
-    return n;
-}
-
-HistoryError PostgresHistoryStore::onServer(const std::function<HistoryError()>& work) {
-    if (HistoryError error = sender_->sendAndWait())
-        return error;
-    return onReader(work);
-}
-
-HistoryError PostgresHistoryStore::onReader(const std::function<HistoryError()>& work) {
-    const std::lock_guard locked(readerLock_);
-    const bool reused = reader_.isOpen();
+HistoryError PostgresHistoryStore::onConnection(const std::function<HistoryError()>& work) {
+    const std::lock_guard locked(lock_);
+    const bool reused = connection_.isOpen();
     QElapsedTimer took;
     took.start();
-    HistoryError error = reader_.open();
+    HistoryError error = connection_.open();
     if (!error)
         error = work();
     // A connection kept from an earlier call may have been closed by the server in the meantime,
     // which shows at once; one fresh try tells that apart from a server that is away. A call that
     // failed only after a while (a cut network) has used up the time a child waits.
-    if (error && reused && !reader_.isOpen() && took.elapsed() < 500) {
-        error = reader_.open();
+    if (error && reused && !connection_.isOpen() && took.elapsed() < 500) {
+        error = connection_.open();
         if (!error)
             error = work();
     }
     return error;
 }
 
-namespace {
-
-// What a window's reading thread sees of the server store: its readers, which lock their own
-// connection, so they may be called from that thread. Recording stays on the store's own thread.
-class ServerReader : public HistoryStore {
-public:
-    explicit ServerReader(PostgresHistoryStore& store) : store_(store) {}
-    QString location() const override { return store_.location(); }
-    HistoryError record(const HistoryRun&) override {
-        return QStringLiteral("Beim Lesen wird nichts aufgezeichnet.");
-    }
-    HistoryError participants(QStringList& names) override { return store_.participants(names); }
-    HistoryError runs(const QString& participant, const QString& operation,
-                      QList<HistoryRun>& out) override {
-        return store_.runs(participant, operation, out);
-    }
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
-        return store_.everyonesRuns(operation, out);
-    }
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                             ClassTotals& out) override {
-        return store_.classTotals(operation, inPeriod, out);
-    }
-
-private:
-    PostgresHistoryStore& store_;
-};
-
-} // namespace
-
-HistoryStoreFactory PostgresHistoryStore::readerFactory() const {
-    return [store = const_cast<PostgresHistoryStore*>(this)] {
-        return std::make_unique<ServerReader>(*store);
-    };
-}
-
 HistoryError PostgresHistoryStore::participants(QStringList& names) {
-    return onServer([&]() -> HistoryError {
+    return onConnection([&]() -> HistoryError {
         names.clear();
         Rows r(nullptr, PQclear);
-        if (HistoryError error = reader_.execute("names", {}, r))
+        if (HistoryError error = connection_.execute("names", {}, r))
             return error;
         for (int row = 0; row < PQntuples(r.get()); ++row)
             names << text(r.get(), row, 0);
@@ -318,16 +167,16 @@ void takeAnswers(const PGresult* r, const QHash<qint64, qsizetype>& indexOfRun, 
 
 HistoryError PostgresHistoryStore::runs(const QString& participant, const QString& operation,
                                         QList<HistoryRun>& out) {
-    return onServer([&] { return readRuns(participant, operation, out); });
+    return onConnection([&] { return readRuns(participant, operation, out); });
 }
 
 HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QString& operation,
                                             QList<HistoryRun>& out) {
     out.clear();
-    const ServerConnection::ReadingTime reading(reader_);
+    const ServerConnection::ReadingTime reading(connection_);
     const QList<QByteArray> parameters{participant.toUtf8(), operation.toUtf8()};
     Rows r(nullptr, PQclear);
-    if (HistoryError error = reader_.execute("child_runs", parameters, r))
+    if (HistoryError error = connection_.execute("child_runs", parameters, r))
         return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
@@ -337,7 +186,7 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QS
     if (out.isEmpty())
         return std::nullopt;
     Rows a(nullptr, PQclear);
-    if (HistoryError error = reader_.execute("child_answers", parameters, a)) {
+    if (HistoryError error = connection_.execute("child_answers", parameters, a)) {
         out.clear();
         return error;
     }
@@ -346,14 +195,14 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QS
 }
 
 HistoryError PostgresHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
-    return onServer([&] { return readClass(operation, out); });
+    return onConnection([&] { return readClass(operation, out); });
 }
 
 HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<HistoryRun>& out) {
     out.clear();
-    const ServerConnection::ReadingTime reading(reader_);
+    const ServerConnection::ReadingTime reading(connection_);
     Rows r(nullptr, PQclear);
-    if (HistoryError error = reader_.execute("class_runs", {operation.toUtf8()}, r))
+    if (HistoryError error = connection_.execute("class_runs", {operation.toUtf8()}, r))
         return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
@@ -365,9 +214,9 @@ HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<His
     if (out.isEmpty())
         return std::nullopt;
     Rows a(nullptr, PQclear);
-    const HistoryError error = operation.isEmpty()
-                                   ? reader_.execute("class_answers", {}, a)
-                                   : reader_.execute("class_answers_of", {operation.toUtf8()}, a);
+    const HistoryError error =
+        operation.isEmpty() ? connection_.execute("class_answers", {}, a)
+                            : connection_.execute("class_answers_of", {operation.toUtf8()}, a);
     if (error) {
         out.clear();
         return error;
@@ -382,15 +231,15 @@ HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<His
 
 HistoryError PostgresHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
                                                ClassTotals& out) {
-    return onServer([&] { return readClassTotals(operation, inPeriod, out); });
+    return onConnection([&] { return readClassTotals(operation, inPeriod, out); });
 }
 
 HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
                                                    const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
-    const ServerConnection::ReadingTime reading(reader_);
+    const ServerConnection::ReadingTime reading(connection_);
     Rows r(nullptr, PQclear);
-    if (HistoryError error = reader_.execute("class_totals", {operation.toUtf8()}, r))
+    if (HistoryError error = connection_.execute("class_totals", {operation.toUtf8()}, r))
         return error;
     const int rows = PQntuples(r.get());
     QList<qint64> ids;
@@ -438,7 +287,7 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
         at << i;
     }
     Rows a(nullptr, PQclear);
-    if (HistoryError error = reader_.execute("answers_of_runs", {arrayOf(withoutSums)}, a))
+    if (HistoryError error = connection_.execute("answers_of_runs", {arrayOf(withoutSums)}, a))
         return error;
     takeAnswers(a.get(), indexOfRun, false, runs);
     for (qsizetype k = 0; k < runs.size(); ++k) {
@@ -468,7 +317,7 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         return std::nullopt;
     // Only the period's missed answers, found through their own index.
     Rows w(nullptr, PQclear);
-    if (HistoryError error = reader_.execute("class_missed", {arrayOf(periodIds)}, w))
+    if (HistoryError error = connection_.execute("class_missed", {arrayOf(periodIds)}, w))
         return error;
     // How often each child missed each task of each operation in the period.
     QHash<QPair<QString, QString>, std::unordered_map<quint64, qint32>> missesOf;
@@ -520,7 +369,7 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         }
     }
     Rows t(nullptr, PQclear);
-    if (HistoryError error = reader_.execute(
+    if (HistoryError error = connection_.execute(
             "task_answers",
             {arrayOf(runIds), arrayOf(operand1s), arrayOf(operand2s), arrayOf(taskIndex)}, t))
         return error;
@@ -536,32 +385,6 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
     for (const ChildTaskTotals& task : candidates) {
         if (task.misses > 0)
             out.missedTasks << task;
-    }
-    return std::nullopt;
-}
-
-HistoryError transferHistory(const QString& sqliteFile, PostgresHistoryStore& target, int& added,
-                             int& present) {
-    added = present = 0;
-    if (!QFileInfo::exists(sqliteFile))
-        return QStringLiteral("Die Datei %1 gibt es nicht.")
-            .arg(QDir::toNativeSeparators(sqliteFile));
-    if (HistoryError error = newerFile(sqliteFile))
-        return error;
-    SqliteHistoryStore source(sqliteFile);
-    QStringList names;
-    if (HistoryError error = source.participants(names))
-        return error;
-    for (const QString& name : names) {
-        QList<HistoryRun> runs;
-        if (HistoryError error = source.runs(name, QString(), runs))
-            return error;
-        for (const HistoryRun& run : runs) {
-            bool isNew = false;
-            if (HistoryError error = target.send(run, keyOfCopied(run), isNew))
-                return error;
-            ++(isNew ? added : present);
-        }
     }
     return std::nullopt;
 }

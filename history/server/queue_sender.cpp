@@ -1,19 +1,18 @@
 #include "history/server/queue_sender.h"
 
 #include "history/server/history_queue.h"
-#include "history/server/server_connection.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 
-QueueSender::QueueSender(const QString& server, const QString& queueFile, Listener listener)
+QueueSender::QueueSender(const RemoteStoreFactory& connect, const QString& queueFile,
+                         Listener listener)
     : listener_(std::move(listener)) {
     // Runs left from an earlier program run go at its start.
     if (QFileInfo::exists(queueFile)) {
         asked_ = 1;
         tell_ = true;
     }
-    thread_ = std::thread([this, server, queueFile] { work(server, queueFile); });
+    thread_ = std::thread([this, connect, queueFile] { work(connect, queueFile); });
 }
 
 QueueSender::~QueueSender() {
@@ -47,12 +46,12 @@ void QueueSender::hold(const QString& key, const HistoryRun& run) {
     held_ << Held{key, run};
 }
 
-void QueueSender::work(const QString& server, const QString& queueFile) {
+void QueueSender::work(const RemoteStoreFactory& connect, const QString& queueFile) {
     HistoryQueue queue(queueFile, listener_.told);
-    ServerConnection connection(server);
+    const std::unique_ptr<RemoteHistoryStore> remote = connect();
     bool queueTold = false;
-    // Sends what waits, the file's runs first as they are older; the server's reason when it did
-    // not take them all.
+    // Sends what waits, the file's runs first as they are older; the remote store's reason when it
+    // did not take them all.
     const auto pass = [&]() -> HistoryError {
         for (;;) {
             std::optional<HistoryQueue::Entry> entry;
@@ -75,7 +74,7 @@ void QueueSender::work(const QString& server, const QString& queueFile) {
             }
             const Held& next = entry ? Held{entry->key, entry->run} : held;
             bool added = false;
-            if (HistoryError error = connection.send(next.run, next.key, added))
+            if (HistoryError error = remote->send(next.run, next.key, added))
                 return error;
             // Should the program end right here, the run is sent again next time and the server
             // knows its key.
@@ -100,15 +99,8 @@ void QueueSender::work(const QString& server, const QString& queueFile) {
         const quint64 upTo = asked_;
         const bool tell = std::exchange(tell_, false);
         locked.unlock();
-        const bool reused = connection.isOpen();
-        QElapsedTimer took;
-        took.start();
-        HistoryError failure = pass();
-        // A connection kept from an earlier pass may have been closed by the server in the
-        // meantime, which shows at once; one fresh try tells that apart from a server that is
-        // away. A pass that failed only after a while (a cut network) has used up its time.
-        if (failure && reused && !connection.isOpen() && took.elapsed() < 500)
-            failure = pass();
+        // A connection the server closed since the last pass is the remote store's to make anew.
+        const HistoryError failure = pass();
         if (failure && tell && listener_.serverAway)
             listener_.serverAway(*failure);
         locked.lock();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/model/history.h"
+#include "history/server/remote_history_store.h"
 
 #include <QList>
 #include <QString>
@@ -10,22 +11,23 @@
 #include <mutex>
 #include <thread>
 
-// Sends the runs that wait on this computer to the school's server, oldest first, on a thread of
-// its own, so that neither a slow server nor a long queue holds up the child. The thread has its
-// own connections to the queue file and to the server, as both belong to the thread that made
-// them. A pass over the queue stops at the first run the server does not take; that run and the
-// ones behind it wait for the next pass.
+// Sends the runs that wait on this computer to the remote store (the school's server), oldest
+// first, on a thread of its own, so that neither a slow server nor a long queue holds up the
+// child. The thread has its own connections to the queue file and to the remote store, as both
+// belong to the thread that made them. A pass over the queue stops at the first run the remote
+// store does not take; that run and the ones behind it wait for the next pass.
 class QueueSender {
 public:
     struct Listener {
-        // A pass asked for with send() failed: the server's reason.
+        // A pass asked for with send() failed: the remote store's reason.
         std::function<void(const QString& reason)> serverAway;
         // Something about the queue file the child should be told.
         std::function<void(const QString& message)> told;
     };
 
     // Starts the thread; when the queue file holds runs, the first pass starts at once.
-    QueueSender(const QString& server, const QString& queueFile, Listener listener);
+    // connect is called on the thread, for its connection to the remote store.
+    QueueSender(const RemoteStoreFactory& connect, const QString& queueFile, Listener listener);
     // Ends after the run being sent: a run cut off is sent again next time, under its key.
     ~QueueSender();
     QueueSender(const QueueSender&) = delete;
@@ -33,7 +35,7 @@ public:
 
     // Asks for a pass and returns at once; a failure goes to the listener.
     void send();
-    // Asks for a pass and waits for it: the server's reason when a run could not be sent.
+    // Asks for a pass and waits for it: the remote store's reason when a run could not be sent.
     HistoryError sendAndWait();
     // A run the queue file could not keep: sent by the next passes, lost if the program ends first.
     void hold(const QString& key, const HistoryRun& run);
@@ -43,7 +45,7 @@ private:
         QString key;
         HistoryRun run;
     };
-    void work(const QString& server, const QString& queueFile);
+    void work(const RemoteStoreFactory& connect, const QString& queueFile);
 
     Listener listener_;
     std::mutex lock_;

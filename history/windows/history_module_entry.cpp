@@ -3,6 +3,7 @@
 #include "history/file/sqlite_history_store.h"
 #include "history/history_module.h"
 #include "history/server/postgres_history_store.h"
+#include "history/server/queued_history_store.h"
 #include "history/windows/TForm_Klassenuebersicht.h"
 #include "history/windows/TForm_Lernverlauf.h"
 
@@ -44,17 +45,18 @@ std::unique_ptr<HistoryStore> createStore(const QString& path, const QString& se
                                           const QString& queueFile) {
     if (server.trimmed().isEmpty())
         return std::make_unique<SqliteHistoryStore>(path);
-    return std::make_unique<PostgresHistoryStore>(server.trimmed(), queueFile);
+    return std::make_unique<QueuedHistoryStore>(PostgresHistoryStore::factory(server.trimmed()),
+                                                queueFile);
 }
 
 HistoryError transfer(const QString& file, HistoryStore& store, QString& report) {
-    auto* server = dynamic_cast<PostgresHistoryStore*>(&store);
+    auto* server = dynamic_cast<QueuedHistoryStore*>(&store);
     if (!server)
         return QStringLiteral("In den Einstellungen ist kein Server für den Lernverlauf "
                               "eingetragen (Lernverlauf=postgresql://...).");
     int added = 0;
     int present = 0;
-    const HistoryError error = transferHistory(file, *server, added, present);
+    const HistoryError error = transferHistory(file, server->remote(), added, present);
     // After a failure, what got across before it is worth knowing; nothing is not.
     if (!error || added + present > 0)
         report = QStringLiteral("%1 Läufe übertragen, %2 waren schon auf dem Server.")
