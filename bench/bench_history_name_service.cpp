@@ -5,6 +5,7 @@
 // names 127.0.0.1 in it, and a socket there takes the questions and never answers. No packet leaves
 // the machine.
 #include "bench/run_end.h"
+#include "history/server/postgres_history_store.h"
 
 #include <QCoreApplication>
 #include <QFile>
