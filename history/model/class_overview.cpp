@@ -377,3 +377,29 @@ std::optional<double> overviewNumber(const ChildFigures& child, OverviewColumn c
     }
     return std::nullopt;
 }
+
+bool overviewRowBefore(OverviewColumn column, const std::optional<double>& mine,
+                       const QString& myName, const std::optional<double>& theirs,
+                       const QString& theirName, bool descending) {
+    if (mine && theirs && *mine != *theirs)
+        return *mine < *theirs;
+    if (column == OverviewColumn::Name || myName == theirName)
+        return participantNameBefore(myName, theirName);
+    return descending ? participantNameBefore(theirName, myName)
+                      : participantNameBefore(myName, theirName);
+}
+
+QString namesText(const QStringList& names) {
+    if (names.size() < 2)
+        return names.join(QString());
+    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" und ") +
+           names.last();
+}
+
+QString lastOperationOf(const QList<RunTotals>& runs, const QString& participant) {
+    for (qsizetype i = runs.size() - 1; i >= 0; --i) {
+        if (runs[i].participant == participant)
+            return runs[i].operation;
+    }
+    return {};
+}

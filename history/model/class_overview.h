@@ -65,3 +65,18 @@ QString trendWord(double change);
 // The figure a numeric column sorts by (the last run as a day number, the most missed tasks by
 // the misses of the first); nothing for the name and for a missing figure.
 std::optional<double> overviewNumber(const ChildFigures& child, OverviewColumn column);
+
+// Whether a row goes before another when the table sorts by column: a numeric column by its
+// figure (mine and theirs as overviewNumber gives them, a missing figure given as the lowest
+// number), the name column as a German reader expects a list of names. Rows alike in the column
+// keep their names from A to Z in either direction: descending tells that the table turns this
+// order round.
+bool overviewRowBefore(OverviewColumn column, const std::optional<double>& mine,
+                       const QString& myName, const std::optional<double>& theirs,
+                       const QString& theirName, bool descending);
+
+// "Ben", "Ben und Lea", "Ben, Lea und Mia".
+QString namesText(const QStringList& names);
+
+// The operation a child practised last among the runs (oldest first), or empty without any.
+QString lastOperationOf(const QList<RunTotals>& runs, const QString& participant);

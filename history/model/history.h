@@ -40,6 +40,8 @@ HistoryRun historyRunOf(const RunResult& result);
 // Sorts names as a German reader expects a list of names: Ä beside A, case aside, then exact
 // order.
 void sortParticipantNames(QStringList& names);
+// Whether name a comes before b in that order.
+bool participantNameBefore(const QString& a, const QString& b);
 
 // A run as the class overview counts it: its answers added up.
 struct RunTotals {

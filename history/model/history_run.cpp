@@ -41,11 +41,26 @@ HistoryRun historyRunOf(const RunResult& result) {
     return run;
 }
 
+namespace {
+
+// One per thread: the stores sort names on their reading threads, and a collator is not made for
+// use by several threads at once.
+const QCollator& germanNames() {
+    thread_local const QCollator collator = [] {
+        QCollator c{QLocale(QLocale::German, QLocale::Germany)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+} // namespace
+
+bool participantNameBefore(const QString& a, const QString& b) {
+    const int order = germanNames().compare(a, b);
+    return order != 0 ? order < 0 : a < b;
+}
+
 void sortParticipantNames(QStringList& names) {
-    QCollator collator{QLocale(QLocale::German, QLocale::Germany)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
-        const int order = collator.compare(a, b);
-        return order != 0 ? order < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(), participantNameBefore);
 }

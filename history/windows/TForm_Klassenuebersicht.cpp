@@ -7,13 +7,13 @@
 #include "history/model/class_printouts.h"
 #include "history/windows/history_reader.h"
 #include "history/windows/history_widgets.h"
+#include "main_window/return_presses_button.h"
 #include "platform/platform.h"
 #include "platform/printing.h"
 #include "platform/window_scaling.h"
 
 #include <QAccessible>
 #include <QCheckBox>
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -39,50 +39,22 @@ constexpr int rowIndexRole = Qt::UserRole;
 constexpr int numberRole = Qt::UserRole + 1;
 constexpr int nameRole = Qt::UserRole + 2; // the row's name, in every cell
 
-const QCollator& germanCollator() {
-    static const QCollator collator = [] {
-        QCollator c{QLocale(QLocale::German, QLocale::Germany)};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator;
-}
-
-// Names as a German reader expects a list of names, then in exact order.
-bool nameBefore(const QString& a, const QString& b) {
-    const int order = germanCollator().compare(a, b);
-    return order != 0 ? order < 0 : a < b;
-}
-
-// Numeric columns sort by their figure, a missing one below every figure; the name column as a
-// German reader expects a list of names. Rows alike in the sorted column keep the order of their
-// names, from A to Z in either direction, however the table was sorted before.
+// A cell of the table that sorts its row as the overview's rule says.
 class OverviewItem : public QTableWidgetItem {
 public:
     bool operator<(const QTableWidgetItem& other) const override {
-        const QVariant mine = data(numberRole);
-        const QVariant theirs = other.data(numberRole);
-        if (mine.isValid() && theirs.isValid() && mine.toDouble() != theirs.toDouble())
-            return mine.toDouble() < theirs.toDouble();
-        const QString myName = data(nameRole).toString();
-        const QString theirName = other.data(nameRole).toString();
-        if (column() == int(OverviewColumn::Name) || myName == theirName)
-            return nameBefore(myName, theirName);
+        const auto number = [](const QTableWidgetItem& item) -> std::optional<double> {
+            const QVariant value = item.data(numberRole);
+            return value.isValid() ? std::optional(value.toDouble()) : std::nullopt;
+        };
         // The table turns this order round when it sorts downwards; the names must not turn.
         const bool descending =
             tableWidget() &&
             tableWidget()->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
-        return descending ? nameBefore(theirName, myName) : nameBefore(myName, theirName);
+        return overviewRowBefore(OverviewColumn(column()), number(*this), data(nameRole).toString(),
+                                 number(other), other.data(nameRole).toString(), descending);
     }
 };
-
-// "Ben", "Ben und Lea", "Ben, Lea und Mia".
-QString namesText(const QStringList& names) {
-    if (names.size() < 2)
-        return names.join(QString());
-    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" und ") +
-           names.last();
-}
 
 } // namespace
 
@@ -181,9 +153,11 @@ void TForm_Klassenuebersicht::FormCreate() {
     But_Schliessen->setObjectName(QStringLiteral("But_Schliessen"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    // No button is the dialog's default; Return presses the focused one.
+    auto* returnPresses = new ReturnPressesButton(this);
     for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV, But_Schliessen}) {
-        // Not the dialog's default on focus; keyPressEvent presses the focused one on Return.
         button->setAutoDefault(false);
+        returnPresses->watch(button);
         button->setFocusPolicy(Qt::StrongFocus);
         buttons->addWidget(button);
     }
@@ -393,10 +367,8 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
     const QString name = Tabelle->item(row, 0)->text();
     QString operation = chosenOperation();
     // Over every operation, the child's progress opens in the one practised last.
-    for (qsizetype i = totals_.runs.size() - 1; operation.isEmpty() && i >= 0; --i) {
-        if (totals_.runs[i].participant == name)
-            operation = totals_.runs[i].operation;
-    }
+    if (operation.isEmpty())
+        operation = lastOperationOf(totals_.runs, name);
     emit historyRequested(name, operation);
 }
 
@@ -507,12 +479,9 @@ void TForm_Klassenuebersicht::storeFailed(const QString& reason) {
 }
 
 void TForm_Klassenuebersicht::keyPressEvent(QKeyEvent* event) {
-    // Return opens the child of the current row from the table and presses a focused button;
-    // no button is the dialog's default.
+    // Return opens the child of the current row from the table.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
-            button->click();
-        else if (focusWidget() == Tabelle)
+        if (focusWidget() == Tabelle)
             TabelleActivated(Tabelle->currentRow());
         event->accept();
         return;

@@ -4,8 +4,10 @@
 #include "common/file_access.h"
 #include "engine/operation.h"
 #include "history/model/history_stats.h"
+#include "history/model/progress_cells.h"
 #include "history/windows/history_reader.h"
 #include "history/windows/history_widgets.h"
+#include "main_window/return_presses_button.h"
 #include "platform/platform.h"
 #include "platform/window_scaling.h"
 #include "storage/task_set_file.h"
@@ -35,43 +37,6 @@ constexpr int designWidth = 800;
 constexpr int designHeight = 600;
 constexpr int listLength = 10;
 constexpr qint64 maxDateSteps = 8;
-
-const QLocale& german() {
-    static const QLocale locale(QLocale::German, QLocale::Germany);
-    return locale;
-}
-
-QString decimal(double value) {
-    return german().toString(value, 'f', 1);
-}
-
-QString secondsText(double ms) {
-    return decimal(ms / 1000.0) + QStringLiteral(" s");
-}
-
-QString percentText(double share) {
-    return QString::number(qRound(share * 100.0)) + QStringLiteral(" %");
-}
-
-// Never asked stays white. The hue tells how often the task went wrong: green for never over
-// yellow to red for always. The strength tells how long it took, from pale for the quickest task
-// of the table to strong for the slowest; light enough throughout that the black time stays
-// readable.
-QColor timesTableColour(const TaskFigures& task, double quickestMs, double slowestMs) {
-    if (task.attempts == 0)
-        return Qt::white;
-    const double slowness =
-        slowestMs > quickestMs ? (task.meanMs - quickestMs) / (slowestMs - quickestMs) : 0.0;
-    return QColor::fromHsv(int(std::lround(120.0 * (1.0 - task.errorRate()))),
-                           int(std::lround(50 + 150 * std::clamp(slowness, 0.0, 1.0))), 250);
-}
-
-// The colour is read again as a sign, for children who cannot tell red from green: a tick for a
-// task never got wrong, a cross with the number of wrong answers otherwise.
-QString timesTableText(const TaskFigures& task) {
-    return secondsText(task.meanMs) +
-           (task.misses == 0 ? QStringLiteral(" ✓") : QStringLiteral(" ✗%1").arg(task.misses));
-}
 
 // A table that Tab leaves at once; the arrow keys move through the cells, which a screen reader
 // reads one by one.
@@ -217,9 +182,12 @@ void TForm_Lernverlauf::FormCreate() {
     buttons->addWidget(Label_Status);
     buttons->addWidget(Label_Legende, 1);
     buttons->addStretch(); // keeps the buttons at the right while the legend is hidden
+    // No button is the dialog's default, so Return in a list box neither saves a file nor starts a
+    // run; Return presses the focused button.
+    auto* returnPresses = new ReturnPressesButton(this);
     for (QPushButton* button : {But_CSV, But_Fehler_ueben, But_Schliessen}) {
-        // Not the dialog's default on focus; keyPressEvent presses the focused one on Return.
         button->setAutoDefault(false);
+        returnPresses->watch(button);
         button->setFocusPolicy(Qt::StrongFocus);
         buttons->addWidget(button);
     }
@@ -453,7 +421,7 @@ void TForm_Lernverlauf::showChart() {
         QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
             .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
                  latest.startedAt.toString(QStringLiteral("HH:mm")),
-                 decimal(latest.solvedPerMinute), percentText(latest.rightShare)));
+                 decimalText(latest.solvedPerMinute), percentText(latest.rightShare)));
 }
 
 // The view and its drawing area both report the focus; both carry the text.
@@ -471,40 +439,16 @@ void TForm_Lernverlauf::showTables() {
     Langsam_Liste->setVisible(!timesTableShown);
 
     if (timesTableShown) {
-        const TimesTable& table = shown_.timesTable;
-        double quickestMs = 0;
-        double slowestMs = 0;
-        bool anyAsked = false;
-        for (const auto& row : table) {
-            for (const TaskFigures& task : row) {
-                if (task.attempts == 0)
-                    continue;
-                quickestMs = anyAsked ? std::min(quickestMs, task.meanMs) : task.meanMs;
-                slowestMs = anyAsked ? std::max(slowestMs, task.meanMs) : task.meanMs;
-                anyAsked = true;
-            }
-        }
+        const TimesTableCells cells = timesTableCells(shown_.timesTable, operation);
         for (int a = 0; a < 10; ++a) {
             for (int b = 0; b < 10; ++b) {
-                const TaskFigures& task = table[a][b];
-                TaskFigures shown = task;
-                shown.operand1 = a + 1;
-                shown.operand2 = b + 1;
-                const QString name = taskText(shown.operand1, shown.operand2, operation);
+                const TimesTableCell& cell = cells[a][b];
                 QTableWidgetItem* item =
-                    task.attempts == 0
-                        ? readOnlyItem(QString(), name + QStringLiteral(": noch nie gerechnet"),
-                                       QStringLiteral("Einmaleins"))
-                        : readOnlyItem(timesTableText(task),
-                                       QStringLiteral("%1: %2, %3 falsch, %4 %5")
-                                           .arg(name, secondsText(task.meanMs),
-                                                percentText(task.errorRate()),
-                                                QString::number(task.attempts),
-                                                task.attempts == 1 ? QStringLiteral("Versuch")
-                                                                   : QStringLiteral("Versuche")),
-                                       QStringLiteral("Einmaleins"));
+                    readOnlyItem(cell.text, cell.spoken, QStringLiteral("Einmaleins"));
                 item->setTextAlignment(Qt::AlignCenter);
-                item->setBackground(timesTableColour(task, quickestMs, slowestMs));
+                item->setBackground(cell.asked
+                                        ? QColor::fromHsv(cell.hue, cell.saturation, cell.value)
+                                        : QColor(Qt::white));
                 item->setForeground(Qt::black);
                 Einmaleins->setItem(a, b, item);
             }
@@ -580,18 +524,6 @@ void TForm_Lernverlauf::But_Fehler_uebenClick() {
     const QString operation = chosenOperation();
     accept();
     emit practiceRequested(name, operation, tasks);
-}
-
-void TForm_Lernverlauf::keyPressEvent(QKeyEvent* event) {
-    // Return presses the focused button and nothing else: no button is the dialog's default, so
-    // Return in a list box neither saves a file nor starts a run.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
-            button->click();
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TForm_Lernverlauf::But_SchliessenClick() {

@@ -66,9 +66,6 @@ signals:
     // The child should practise these tasks of the operation ("+", "-", "*", ":" or ": R").
     void practiceRequested(QString participant, QString operation, QList<OperandPair> tasks);
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
     void FormCreate();
     void Auswahl_NameChange();
