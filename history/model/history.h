@@ -124,6 +124,8 @@ public:
 
     // The file as a message names it (native path), or a description of the store.
     virtual QString location() const = 0;
+    // Whether the history lives on a server rather than in a file: a message says which.
+    virtual bool onServer() const { return false; }
 
     // Writes the run and its answers, all or nothing.
     virtual HistoryError record(const HistoryRun& run) = 0;

@@ -117,6 +117,7 @@ class QueuedReader : public HistoryStore {
 public:
     explicit QueuedReader(QueuedHistoryStore& store) : store_(store) {}
     QString location() const override { return store_.location(); }
+    bool onServer() const override { return true; }
     HistoryError record(const HistoryRun&) override {
         return QStringLiteral("Beim Lesen wird nichts aufgezeichnet.");
     }

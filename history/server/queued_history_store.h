@@ -29,6 +29,7 @@ public:
     QueuedHistoryStore& operator=(const QueuedHistoryStore&) = delete;
 
     QString location() const override;
+    bool onServer() const override { return true; }
     // Puts the run into the queue and returns; the sending follows on the store's thread. Call it
     // on the thread that made the store.
     HistoryError record(const HistoryRun& run) override;

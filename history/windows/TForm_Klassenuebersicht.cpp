@@ -475,7 +475,7 @@ void TForm_Klassenuebersicht::But_CSVClick() {
 
 void TForm_Klassenuebersicht::storeFailed(const QString& reason) {
     platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
-                          historyReadFailure(store_.location(), reason));
+                          historyReadFailure(store_, reason));
 }
 
 void TForm_Klassenuebersicht::keyPressEvent(QKeyEvent* event) {

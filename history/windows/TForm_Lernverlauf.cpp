@@ -366,7 +366,7 @@ void TForm_Lernverlauf::Auswahl_RechenartChange() {
 
 void TForm_Lernverlauf::storeFailed(const QString& reason) {
     platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
-                          historyReadFailure(store_.location(), reason));
+                          historyReadFailure(store_, reason));
 }
 
 void TForm_Lernverlauf::showFigures() {

@@ -1,5 +1,7 @@
 #include "history/windows/history_widgets.h"
 
+#include "history/model/history.h"
+
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTableWidgetItem>
@@ -35,9 +37,8 @@ QTableWidgetItem* readOnlyItem(QTableWidgetItem* item, const QString& text,
     return item;
 }
 
-QString historyReadFailure(const QString& location, const QString& reason) {
-    const bool server = location.startsWith(QLatin1String("postgresql://"));
+QString historyReadFailure(const HistoryStore& store, const QString& reason) {
     return QStringLiteral("Der Lernverlauf %1\n%2\nkonnte nicht gelesen werden.\n%3")
-        .arg(server ? QStringLiteral("auf dem Server") : QStringLiteral("in der Datei"), location,
-             reason);
+        .arg(store.onServer() ? QStringLiteral("auf dem Server") : QStringLiteral("in der Datei"),
+             store.location(), reason);
 }

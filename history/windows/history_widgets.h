@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QString>
 
+class HistoryStore;
 class QTableWidgetItem;
 
 // A choice among fixed items that a screen reader reads with its label and the item chosen
@@ -26,4 +27,4 @@ QTableWidgetItem* readOnlyItem(QTableWidgetItem* item, const QString& text,
                                const QString& accessibleText, const QString& meaning);
 
 // The message when the learning history could not be read.
-QString historyReadFailure(const QString& location, const QString& reason);
+QString historyReadFailure(const HistoryStore& store, const QString& reason);
