@@ -6,8 +6,8 @@
 // (800 000 answers): from the click on the menu item to the table filled, with the longest time
 // the event loop of the program's window was held up meanwhile.
 #include "bench/class_history.h"
-#include "history/class_printouts.h"
-#include "history/history_widgets.h"
+#include "history/model/class_printouts.h"
+#include "history/windows/history_widgets.h"
 #include "platform/printing.h"
 #include "support/fake_platform.h"
 

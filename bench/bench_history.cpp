@@ -9,9 +9,9 @@
 // the class overview and the child's worksheet.
 #include "bench/class_history.h"
 #include "bench/history_data.h"
-#include "history/TForm_Lernverlauf.h"
-#include "history/class_printouts.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/model/class_printouts.h"
+#include "history/windows/TForm_Lernverlauf.h"
 #include "main_window/settings_items.h"
 #include "support/fake_platform.h"
 

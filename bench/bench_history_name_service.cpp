@@ -5,6 +5,7 @@
 // names 127.0.0.1 in it, and a socket there takes the questions and never answers. No packet leaves
 // the machine.
 #include "bench/run_end.h"
+#include "history/server/postgres_history_store.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -71,9 +72,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     QCoreApplication app(argc, argv);
-    PostgresHistoryStore store(
-        QStringLiteral("postgresql://kalumbrixtor@schulserver.example/lernverlauf"),
-        dir.filePath(QStringLiteral("Warteschlange.sqlite")));
+    QueuedHistoryStore store(PostgresHistoryStore::factory(QStringLiteral(
+                                 "postgresql://kalumbrixtor@schulserver.example/lernverlauf")),
+                             dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     benchmark::RegisterBenchmark("BM_RunEndNameServiceSilent",
                                  [&](benchmark::State& state) { timeRunEnd(state, store); })
         ->UseManualTime()
@@ -86,8 +87,9 @@ int main(int argc, char** argv) {
         "BM_ServerAwayToldNameServiceSilent",
         [&](benchmark::State& state) {
             timeServerAwayTold(state, [&] {
-                return std::make_unique<PostgresHistoryStore>(
-                    QStringLiteral("postgresql://kalumbrixtor@schulserver.example/lernverlauf"),
+                return std::make_unique<QueuedHistoryStore>(
+                    PostgresHistoryStore::factory(QStringLiteral(
+                        "postgresql://kalumbrixtor@schulserver.example/lernverlauf")),
                     dir.filePath(QStringLiteral("Warteschlange-%1.sqlite").arg(++round)));
             });
         })

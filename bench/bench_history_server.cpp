@@ -7,7 +7,8 @@
 // under 50 ms), and to the moment the child could be told that the server is away.
 #include "bench/class_history.h"
 #include "bench/run_end.h"
-#include "history/postgres_history_store.h"
+#include "history/server/postgres_history_store.h"
+#include "history/server/queued_history_store.h"
 #include "support/pg_server.h"
 #include "support/silent_server.h"
 
@@ -29,8 +30,8 @@ QString historyPath;
 
 std::unique_ptr<HistoryStore> openStore(bool onServer) {
     if (onServer)
-        return std::make_unique<PostgresHistoryStore>(
-            server->uri(QStringLiteral("lernverlauf")),
+        return std::make_unique<QueuedHistoryStore>(
+            PostgresHistoryStore::factory(server->uri(QStringLiteral("lernverlauf"))),
             folder->filePath(QStringLiteral("Warteschlange.sqlite")));
     return std::make_unique<SqliteHistoryStore>(historyPath);
 }
@@ -42,7 +43,7 @@ void BM_RecordRun(benchmark::State& state) {
                                    QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 160);
     // On the server a run is timed until it is there, sent by the store's thread. The
     // connections are made before the clock runs, as they are once per program run.
-    auto* server = dynamic_cast<PostgresHistoryStore*>(store.get());
+    auto* server = dynamic_cast<QueuedHistoryStore*>(store.get());
     const auto recorded = [&]() -> HistoryError {
         if (HistoryError error = store->record(run))
             return error;
@@ -82,10 +83,12 @@ BENCHMARK(BM_OpenOverviewWholeHistory)
     ->ReportAggregatesOnly(true);
 
 // The store for the server that never answers, made once: its queue grows by a run per round.
-PostgresHistoryStore& silentStore() {
+QueuedHistoryStore& silentStore() {
     static SilentServer silent;
-    static PostgresHistoryStore store(
-        QStringLiteral("postgresql://kalumbrixtor@127.0.0.1:%1/lernverlauf").arg(silent.port()),
+    static QueuedHistoryStore store(
+        PostgresHistoryStore::factory(
+            QStringLiteral("postgresql://kalumbrixtor@127.0.0.1:%1/lernverlauf")
+                .arg(silent.port())),
         folder->filePath(QStringLiteral("Warteschlange-still.sqlite")));
     return store;
 }
@@ -104,8 +107,10 @@ void BM_ServerAwayToldServerNeverAnswers(benchmark::State& state) {
     static SilentServer silent;
     int round = 0;
     timeServerAwayTold(state, [&] {
-        return std::make_unique<PostgresHistoryStore>(
-            QStringLiteral("postgresql://kalumbrixtor@127.0.0.1:%1/lernverlauf").arg(silent.port()),
+        return std::make_unique<QueuedHistoryStore>(
+            PostgresHistoryStore::factory(
+                QStringLiteral("postgresql://kalumbrixtor@127.0.0.1:%1/lernverlauf")
+                    .arg(silent.port())),
             folder->filePath(QStringLiteral("Warteschlange-still-%1.sqlite").arg(++round)));
     });
 }
@@ -130,11 +135,12 @@ int main(int argc, char** argv) {
     historyPath = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
     writeClassHistory(historyPath);
     // The same history on the server, copied over as a school moving over would.
-    PostgresHistoryStore target(localServer.uri(QStringLiteral("lernverlauf")),
-                                dir.filePath(QStringLiteral("Warteschlange.sqlite")));
+    QueuedHistoryStore target(
+        PostgresHistoryStore::factory(localServer.uri(QStringLiteral("lernverlauf"))),
+        dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     int added = 0;
     int present = 0;
-    if (HistoryError error = transferHistory(historyPath, target, added, present))
+    if (HistoryError error = transferHistory(historyPath, target.remote(), added, present))
         qFatal("the history could not be copied: %s", qPrintable(*error));
     localServer.exec(QStringLiteral("lernverlauf"), QStringLiteral("VACUUM ANALYZE"));
     std::printf("History of %d children x %d runs x %d answers in the file and on the server "

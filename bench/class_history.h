@@ -5,8 +5,8 @@
 // use: from a fresh store to the table filled.
 
 #include "bench/history_data.h"
-#include "history/TForm_Klassenuebersicht.h"
-#include "history/history_widgets.h"
+#include "history/windows/TForm_Klassenuebersicht.h"
+#include "history/windows/history_widgets.h"
 #include "platform/printing.h"
 #include "support/fake_platform.h"
 

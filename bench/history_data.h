@@ -2,8 +2,8 @@
 
 // A learning history as a school computer holds it after long use, made for the benchmarks.
 
-#include "history/history.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/model/history.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>

@@ -7,7 +7,7 @@
 
 #include "bench/history_data.h"
 #include "history/history_recorder.h"
-#include "history/postgres_history_store.h"
+#include "history/server/queued_history_store.h"
 #include "support/fake_platform.h"
 
 #include <benchmark/benchmark.h>
@@ -19,7 +19,7 @@
 #include <memory>
 #include <mutex>
 
-inline void timeRunEnd(benchmark::State& state, PostgresHistoryStore& store) {
+inline void timeRunEnd(benchmark::State& state, QueuedHistoryStore& store) {
     FakePlatform platform;
     HistoryRecorder recorder(store, platform, nullptr);
     QRandomGenerator random(7);
@@ -49,13 +49,13 @@ inline void timeRunEnd(benchmark::State& state, PostgresHistoryStore& store) {
 // From a run's end until the child could be told that the server is away, each time with a store
 // as the program makes it at its first run (which has no connection yet).
 inline void timeServerAwayTold(benchmark::State& state,
-                               const std::function<std::unique_ptr<PostgresHistoryStore>()>& open) {
+                               const std::function<std::unique_ptr<QueuedHistoryStore>()>& open) {
     QRandomGenerator random(8);
     const HistoryRun run = makeRun(random, childName(4), QStringLiteral("+"),
                                    QDateTime(QDate(2026, 12, 7), QTime(11, 0)), 40);
     QString notice;
     for (auto _ : state) {
-        const std::unique_ptr<PostgresHistoryStore> store = open();
+        const std::unique_ptr<QueuedHistoryStore> store = open();
         std::promise<void> told;
         std::once_flag once;
         store->whenNoticed([&] { std::call_once(once, [&] { told.set_value(); }); });

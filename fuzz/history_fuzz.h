@@ -7,9 +7,9 @@
 #include "common/clock.h"
 #include "engine/answer_check.h"
 #include "engine/task_generation.h"
-#include "history/class_printouts.h"
-#include "history/history_stats.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/model/class_printouts.h"
+#include "history/model/history_stats.h"
 
 #include <QDir>
 #include <QTemporaryDir>

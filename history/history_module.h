@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/run_state.h"
-#include "history/history.h"
+#include "history/model/history.h"
 
 #include <QList>
 #include <QString>

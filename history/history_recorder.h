@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/history.h"
+#include "history/model/history.h"
 #include "storage/run_result.h"
 
 #include <QObject>

@@ -1,7 +1,8 @@
 // One computer of a school for the test of many at once: waits for the agreed moment, then records
 // its runs on the server one after another, as children finishing runs would.
 // Arguments: server, queue file, name, number of runs, moment (milliseconds since the epoch).
-#include "history/postgres_history_store.h"
+#include "history/server/postgres_history_store.h"
+#include "history/server/queued_history_store.h"
 #include "support/history_runs.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
     const qint64 moment = args[5].toLongLong();
     while (QDateTime::currentMSecsSinceEpoch() < moment)
         QThread::msleep(1);
-    PostgresHistoryStore store(args[1], args[2]);
+    QueuedHistoryStore store(PostgresHistoryStore::factory(args[1]), args[2]);
     const QDateTime start(QDate(2026, 12, 8), QTime(8, 0));
     for (int i = 0; i < count; ++i) {
         HistoryError error =

@@ -1,7 +1,10 @@
-#include "history/class_overview.h"
+#include "history/model/class_overview.h"
 
 #include <QRegularExpression>
 #include <QTest>
+
+#include <limits>
+#include <optional>
 
 namespace {
 
@@ -44,6 +47,9 @@ class TestClassOverview : public QObject {
 private slots:
     void figures_data();
     void figures();
+    void rowOrder_data();
+    void rowOrder();
+    void namesInASentence();
 };
 
 void TestClassOverview::figures_data() {
@@ -141,6 +147,55 @@ void TestClassOverview::figures() {
     QCOMPARE(overviewCell(rows[1], OverviewColumn::Change, CellForm::Shown), shownChange);
     QCOMPARE(overviewCell(rows[1], OverviewColumn::Change, CellForm::Spoken), spokenChange);
     QCOMPARE(overviewNumber(rows[1], OverviewColumn::MostMissed), mostMissedOrder);
+}
+
+using Figure = std::optional<double>;
+constexpr double missing = std::numeric_limits<double>::lowest();
+
+void TestClassOverview::rowOrder_data() {
+    QTest::addColumn<OverviewColumn>("column");
+    QTest::addColumn<Figure>("mine");
+    QTest::addColumn<QString>("myName");
+    QTest::addColumn<Figure>("theirs");
+    QTest::addColumn<QString>("theirName");
+    QTest::addColumn<bool>("descending");
+    QTest::addColumn<bool>("before");
+    const auto none = Figure();
+    QTest::newRow("fewer runs first")
+        << OverviewColumn::Runs << Figure(2) << "Zoe" << Figure(5) << "Ali" << false << true;
+    QTest::newRow("a missing figure below every figure")
+        << OverviewColumn::Speed << Figure(missing) << "Ali" << Figure(-3.5) << "Zoe" << false
+        << true;
+    QTest::newRow("alike: names A to Z")
+        << OverviewColumn::Runs << Figure(2) << "Ben" << Figure(2) << "Ali" << false << false;
+    QTest::newRow("alike downwards: the names do not turn")
+        << OverviewColumn::Runs << Figure(2) << "Ben" << Figure(2) << "Ali" << true << true;
+    QTest::newRow("names: Ä beside A, case aside")
+        << OverviewColumn::Name << none << "Änne" << none << "berta" << false << true;
+    QTest::newRow("names downwards turn with the table")
+        << OverviewColumn::Name << none << "Änne" << none << "berta" << true << true;
+    QTest::newRow("most missed: by the misses of the first")
+        << OverviewColumn::MostMissed << Figure(1) << "Zoe" << Figure(3) << "Ali" << false << true;
+}
+
+// The order of the overview's rows when the table sorts by a column, either way round.
+void TestClassOverview::rowOrder() {
+    QFETCH(OverviewColumn, column);
+    QFETCH(Figure, mine);
+    QFETCH(QString, myName);
+    QFETCH(Figure, theirs);
+    QFETCH(QString, theirName);
+    QFETCH(bool, descending);
+    QFETCH(bool, before);
+    QCOMPARE(overviewRowBefore(column, mine, myName, theirs, theirName, descending), before);
+}
+
+// The children left out of the worksheets, named in a sentence.
+void TestClassOverview::namesInASentence() {
+    QCOMPARE(namesText({}), QString());
+    QCOMPARE(namesText({"Ben"}), QString("Ben"));
+    QCOMPARE(namesText({"Ben", "Lea"}), QString("Ben und Lea"));
+    QCOMPARE(namesText({"Ben", "Lea", "Mia"}), QString("Ben, Lea und Mia"));
 }
 
 QTEST_GUILESS_MAIN(TestClassOverview)

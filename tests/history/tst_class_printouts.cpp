@@ -1,6 +1,6 @@
-#include "history/class_printouts.h"
+#include "history/model/class_printouts.h"
 
-#include "history/class_overview.h"
+#include "history/model/class_overview.h"
 
 #include <QMap>
 #include <QTest>

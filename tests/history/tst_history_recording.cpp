@@ -1,6 +1,6 @@
+#include "history/file/sqlite_history_store.h"
 #include "history/history_module.h"
 #include "history/history_recorder.h"
-#include "history/sqlite_history_store.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
 #include "support/file_size_limit.h"

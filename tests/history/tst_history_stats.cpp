@@ -1,5 +1,5 @@
-#include "history/history.h"
-#include "history/history_stats.h"
+#include "history/model/history.h"
+#include "history/model/history_stats.h"
 #include "storage/run_result.h"
 
 #include <QRegularExpression>

@@ -1,10 +1,11 @@
 // Both stores of the learning history, the file and the school's server, against what they must
 // give back; and the server's store where the server or the network lets it down. The server is
 // a real one of the test's own.
-#include "history/class_overview.h"
-#include "history/history_queue.h"
-#include "history/postgres_history_store.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/model/class_overview.h"
+#include "history/server/history_queue.h"
+#include "history/server/postgres_history_store.h"
+#include "history/server/queued_history_store.h"
 #include "support/history_runs.h"
 #include "support/pg_server.h"
 #include "support/silent_server.h"
@@ -173,8 +174,9 @@ void TestHistoryStores::recordAndReadBack() {
         case Store::Server:
             break;
         }
-        return std::make_unique<PostgresHistoryStore>(
-            server_.uri(database), dir.filePath(QStringLiteral("Warteschlange.sqlite")));
+        return std::make_unique<QueuedHistoryStore>(
+            PostgresHistoryStore::factory(server_.uri(database)),
+            dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     };
     const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP {a,b} \\");
     HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
@@ -190,7 +192,7 @@ void TestHistoryStores::recordAndReadBack() {
         for (const HistoryRun& run : {late, other, early})
             QCOMPARE(store->record(run), HistoryError());
         if (kind == Store::Server)
-            QCOMPARE(static_cast<PostgresHistoryStore&>(*store).sendWaiting(), HistoryError());
+            QCOMPARE(static_cast<QueuedHistoryStore&>(*store).sendWaiting(), HistoryError());
         QCOMPARE(store->takeNotice(), QString());
         if (kind == Store::Memory) {
             QList<HistoryRun> got;
@@ -253,7 +255,7 @@ void TestHistoryStores::recordAndReadBack() {
         QCOMPARE(server_.value(database,
                                QStringLiteral("SELECT started_at FROM runs ORDER BY id LIMIT 1")),
                  QStringLiteral("2026-12-08T10:03:12"));
-        QCOMPARE(static_cast<PostgresHistoryStore&>(*store).waiting(), 0);
+        QCOMPARE(static_cast<QueuedHistoryStore&>(*store).waiting(), 0);
     }
 
     // The class overview's sums as the store gives them make the figures of the runs as read:
@@ -407,7 +409,7 @@ void TestHistoryStores::serverAway() {
         QVERIFY(server_.stop());
 
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
-    PostgresHistoryStore store(uri, queueFile);
+    QueuedHistoryStore store(PostgresHistoryStore::factory(uri), queueFile);
     QVERIFY(store.location().startsWith(QStringLiteral("postgresql://lehrer@")));
     QVERIFY(!store.location().contains(QLatin1String("falsch")));
     QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 5)),
@@ -454,7 +456,7 @@ void TestHistoryStores::serverStops() {
     QTemporaryDir local;
     const QString database = newDatabase();
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
-    PostgresHistoryStore store(server_.uri(database), queueFile);
+    QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
     QStringList names;
     QCOMPARE(store.participants(names), HistoryError()); // makes the tables
     QVERIFY2(server_.exec(
@@ -523,7 +525,7 @@ void TestHistoryStores::serverStops() {
     // the queue does not store it twice.
     bool added = false;
     const HistoryRun dora = makeRun(QStringLiteral("Dora"), QStringLiteral("+"), morning, 2);
-    QCOMPARE(store.send(dora, QStringLiteral("schon-da"), added), HistoryError());
+    QCOMPARE(store.remote().send(dora, QStringLiteral("schon-da"), added), HistoryError());
     QVERIFY(added);
     QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("schon-da"), dora), HistoryError());
     QCOMPARE(store.record(makeRun(QStringLiteral("Emil"), QStringLiteral("+"), morning, 1)),
@@ -578,8 +580,8 @@ void TestHistoryStores::olderServerDatabases() {
     QVERIFY2(server_.exec(database, statements.join(QLatin1Char(';'))),
              qPrintable(server_.error()));
 
-    PostgresHistoryStore store(server_.uri(database),
-                               local.filePath(QStringLiteral("Warteschlange.sqlite")));
+    QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)),
+                             local.filePath(QStringLiteral("Warteschlange.sqlite")));
     HistoryRun heard = makeRun(QStringLiteral("Neu"), QStringLiteral("*"), morning, 4);
     heard.byEar = true;
     QCOMPARE(store.record(heard), HistoryError());
@@ -643,7 +645,7 @@ void TestHistoryStores::queueOnThisComputer() {
                    oldLayout));
     QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("neu"), heard), HistoryError());
     {
-        PostgresHistoryStore store(server_.uri(database), queueFile);
+        QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
         QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2"), 15000);
         QList<HistoryRun> got;
         QCOMPARE(store.runs(QStringLiteral("Alt"), QString(), got), HistoryError());
@@ -658,7 +660,7 @@ void TestHistoryStores::queueOnThisComputer() {
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(damaged), damaged.size());
     file.close();
-    PostgresHistoryStore store(server_.uri(database), queueFile);
+    QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
     QCOMPARE(store.record(makeRun(QStringLiteral("Zoe"), QStringLiteral("-"), morning, 1)),
              HistoryError());
     QCOMPARE(store.sendWaiting(), HistoryError());
@@ -698,15 +700,17 @@ void TestHistoryStores::computersRole() {
                                                    "TABLES TO rechner")),
              qPrintable(server_.error()));
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
-    PostgresHistoryStore computer(server_.uri(database, QStringLiteral("rechner")), queueFile);
+    QueuedHistoryStore computer(
+        PostgresHistoryStore::factory(server_.uri(database, QStringLiteral("rechner"))), queueFile);
     QStringList names;
     QCOMPARE(computer.participants(names),
              HistoryError(QStringLiteral("Die Tabellen des Lernverlaufs fehlen auf dem Server, und "
                                          "dieser Benutzer darf sie nicht anlegen. Das geschieht "
                                          "einmal mit dem Benutzer, dem die Datenbank gehört.")));
     {
-        PostgresHistoryStore setUp(server_.uri(database, QStringLiteral("einrichtung")),
-                                   local.filePath(QStringLiteral("andere")));
+        QueuedHistoryStore setUp(
+            PostgresHistoryStore::factory(server_.uri(database, QStringLiteral("einrichtung"))),
+            local.filePath(QStringLiteral("andere")));
         QCOMPARE(setUp.participants(names), HistoryError());
     }
     const HistoryRun run = makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 3);
@@ -790,13 +794,13 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
             QCOMPARE(source.record(run), HistoryError());
     }
     const QString database = newDatabase();
-    PostgresHistoryStore store(server_.uri(database),
-                               local.filePath(QStringLiteral("Warteschlange.sqlite")));
+    QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)),
+                             local.filePath(QStringLiteral("Warteschlange.sqlite")));
     int added = -1;
     int present = -1;
-    QCOMPARE(transferHistory(file, store, added, present), HistoryError());
+    QCOMPARE(transferHistory(file, store.remote(), added, present), HistoryError());
     QCOMPARE(std::pair(added, present), std::pair(3, 0));
-    QCOMPARE(transferHistory(file, store, added, present), HistoryError());
+    QCOMPARE(transferHistory(file, store.remote(), added, present), HistoryError());
     QCOMPARE(std::pair(added, present), std::pair(0, 3));
     QList<HistoryRun> got;
     QCOMPARE(store.runs(QStringLiteral("Anna"), QString(), got), HistoryError());
@@ -811,13 +815,13 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
         QStringLiteral("PRAGMA user_version = %1").arg(SqliteHistoryStore::schemaVersion + 1)));
     const HistoryError refusal = SqliteHistoryStore(newer).record(history[0]);
     QVERIFY(refusal);
-    QCOMPARE(transferHistory(newer, store, added, present), refusal);
+    QCOMPARE(transferHistory(newer, store.remote(), added, present), refusal);
     QCOMPARE(std::pair(added, present), std::pair(0, 0));
 
     // A file name mistyped on the command line is no empty history.
     const QString missing = local.filePath(QStringLiteral("fehlt.sqlite"));
     QCOMPARE(
-        transferHistory(missing, store, added, present),
+        transferHistory(missing, store.remote(), added, present),
         HistoryError(
             QStringLiteral("Die Datei %1 gibt es nicht.").arg(QDir::toNativeSeparators(missing))));
 }

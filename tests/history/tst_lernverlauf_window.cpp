@@ -1,7 +1,7 @@
 #include "appearance/focus_marker.h"
-#include "history/TForm_Lernverlauf.h"
-#include "history/history_stats.h"
-#include "history/sqlite_history_store.h"
+#include "history/file/sqlite_history_store.h"
+#include "history/model/history_stats.h"
+#include "history/windows/TForm_Lernverlauf.h"
 #include "main_window/main_window_fixture.h"
 #include "support/fake_history_store.h"
 #include "support/hostile_objects.h"
@@ -341,9 +341,18 @@ void TestLernverlaufWindow::storeFailureStaysCalm() {
     QCOMPARE(platform.messages.size(), 1);
     QVERIFY(platform.messages[0].text.contains(store.location()));
     QVERIFY(platform.messages[0].text.contains(*store.failure));
+    QCOMPARE(platform.messages[0].text,
+             QString("Der Lernverlauf in der Datei\n/nirgends/Lernverlauf.sqlite\nkonnte nicht "
+                     "gelesen werden.\nDie Datenbank ist gesperrt."));
     QCOMPARE(Auswahl_Name()->count(), 0);
     QVERIFY(!window->But_Fehler_ueben->isEnabled());
     QCOMPARE(window->Reihe_Tempo->count(), 0);
+    // A store on a server says so, whatever its description looks like.
+    store.remote = true;
+    window->reload();
+    QCOMPARE(platform.messages.size(), 2);
+    QVERIFY2(platform.messages[1].text.startsWith("Der Lernverlauf auf dem Server\n"),
+             qPrintable(platform.messages[1].text));
 }
 
 // The window shows itself while a history file is read on a thread of its own, says so to a

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/history.h"
+#include "history/model/history.h"
 
 #include <algorithm>
 #include <functional>
@@ -17,7 +17,10 @@ public:
     QString takeNotice() override { return std::exchange(notice, QString()); }
     void whenNoticed(std::function<void()> ready) override { noticed = std::move(ready); }
 
+    bool remote = false; // the history is said to be on a server
+
     QString location() const override { return QStringLiteral("/nirgends/Lernverlauf.sqlite"); }
+    bool onServer() const override { return remote; }
 
     HistoryError record(const HistoryRun& run) override {
         if (!failure)

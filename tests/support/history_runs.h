@@ -3,7 +3,7 @@
 // Runs for the tests of the history stores, and a way to compare them that shows where they
 // differ.
 
-#include "history/history.h"
+#include "history/model/history.h"
 
 #include <QTest>
 

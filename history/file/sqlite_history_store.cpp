@@ -1,0 +1,983 @@
+#include "history/file/sqlite_history_store.h"
+
+#include "common/file_access.h"
+#include "engine/task_generation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <limits>
+#include <memory>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QString notHistory =
+    QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.");
+const QString locked = QStringLiteral("Die Datei ist gesperrt.");
+const QString cannotWrite = QStringLiteral("Die Datei kann nicht beschrieben werden.");
+const QString cannotRead = QStringLiteral("Die Datei kann nicht gelesen werden.");
+const QString newerVersion = QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
+const QString replacedByLink =
+    QStringLiteral("Die Datei wurde beim Öffnen durch eine Verknüpfung ersetzt. Das Programm liest "
+                   "und schreibt seine eigenen Dateien nicht durch Verknüpfungen.");
+const QString noDriver = QStringLiteral("Der Datenbanktreiber für SQLite fehlt.");
+
+// The files SQLite keeps beside the database: the rollback journal first, then the log and its
+// index of a database in WAL mode.
+const char* const companionSuffixes[] = {"-journal", "-wal", "-shm"};
+
+const char* const startedAtFormat = "yyyy-MM-ddTHH:mm:ss";
+
+// SQLite's primary result codes, as the driver reports them in nativeErrorCode.
+enum SqliteCode {
+    sqlitePerm = 3,
+    sqliteBusy = 5,
+    sqliteLocked = 6,
+    sqliteReadOnly = 8,
+    sqliteIoErr = 10,
+    sqliteCorrupt = 11,
+    sqliteFull = 13,
+    sqliteCantOpen = 14,
+    sqliteAuth = 23,
+    sqliteNotADb = 26,
+};
+
+// Whether anything is there under the name, a link included.
+bool present(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 || errno != ENOENT;
+}
+
+// SQLite reports a full disk, and a write that stopped short, as "full"; a write that stopped
+// short is also what the file-size limit of the process causes.
+bool fileSizeLimited() {
+    rlimit limit{};
+    return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
+}
+
+quint32 bigEndian32(const QByteArray& bytes, int at) {
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+// Rolls back whatever the transaction wrote unless it was committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(QSqlDatabase& db) : db_(db) {}
+    ~WriteTransaction() {
+        if (begun_ && !committed_)
+            QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    }
+    // IMMEDIATE takes the write lock before the content is checked, so no other program can
+    // create or change the schema between the check and the insert.
+    bool begin(QSqlError& error) {
+        QSqlQuery q(db_);
+        begun_ = q.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        if (!begun_)
+            error = q.lastError();
+        return begun_;
+    }
+    bool commit(QSqlError& error) {
+        QSqlQuery q(db_);
+        committed_ = q.exec(QStringLiteral("COMMIT"));
+        if (!committed_)
+            error = q.lastError();
+        return committed_;
+    }
+
+private:
+    QSqlDatabase& db_;
+    bool begun_ = false;
+    bool committed_ = false;
+};
+
+// The driver stores a null text as NULL; the history keeps an empty field as an empty text.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+// A file of the first version has no by_ear column: its runs were all seen.
+QString runColumns(int version) {
+    return QStringLiteral("id, participant, started_at, operation, range1, range2, time_limit, "
+                          "competition, tasks_worked, points, %1")
+        .arg(version >= 2 ? QStringLiteral("by_ear") : QStringLiteral("0"));
+}
+
+// The columns of an answer that every reader takes; the typed answer follows where it is read.
+QString answerColumns() {
+    return QStringLiteral("a.run_id, a.task_no, a.operand1, a.operand2, a.correct_result, "
+                          "a.correct_remainder, a.correct, a.answer_ms");
+}
+
+// The run with its answers in the order they were given.
+const HistoryRun& finished(HistoryRun& run) {
+    const auto byTaskNo = [](const AnsweredTask& x, const AnsweredTask& y) {
+        return x.taskNo < y.taskNo;
+    };
+    if (std::is_sorted(run.answers.cbegin(), run.answers.cend(), byTaskNo))
+        return run;
+    std::stable_sort(run.answers.begin(), run.answers.end(), byTaskNo);
+    return run;
+}
+
+// Each run's answers in the order they were given.
+void sortAnswers(QList<HistoryRun>& runs) {
+    for (HistoryRun& run : runs)
+        finished(run);
+}
+
+// Start times as the file keeps them ("2026-12-08T09:03:12", local time). Each local time turned
+// into an instant asks the system's time zone anew (and the system looks at its zone file each
+// time), which costs more than all the rest of a run; the offset from UTC is the same throughout
+// a day whose start and end have the same offset, so it is asked once per day and the time
+// carries it as a fixed offset: the same instant, date and time of day.
+class StartTimes {
+public:
+    QDateTime of(const char* text, int size) {
+        const auto digits = [&](int at, int count) {
+            int value = 0;
+            for (int i = at; i < at + count; ++i) {
+                if (text[i] < '0' || text[i] > '9')
+                    return -1;
+                value = value * 10 + (text[i] - '0');
+            }
+            return value;
+        };
+        const auto general = [&] {
+            return QDateTime::fromString(QString::fromUtf8(text, size), Qt::ISODate);
+        };
+        if (!text || size != 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+            text[13] != ':' || text[16] != ':')
+            return general();
+        const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+        const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+        if (!date.isValid() || !time.isValid())
+            return general();
+        if (date != date_) {
+            const QDateTime local(date, QTime(0, 0));
+            date_ = date;
+            // A day on which the clocks change is left to the general rule.
+            dayKept_ = local.isValid() && local.time() == QTime(0, 0) &&
+                       local.addSecs(86399).offsetFromUtc() == local.offsetFromUtc();
+            offset_ = dayKept_ ? local.offsetFromUtc() : 0;
+        }
+        if (!dayKept_)
+            return QDateTime(date, time);
+        return QDateTime(date, time, Qt::OffsetFromUTC, offset_);
+    }
+
+private:
+    QDate date_;
+    bool dayKept_ = false;
+    int offset_ = 0;
+};
+
+// A row of runColumns.
+HistoryRun runOf(const QSqlQuery& q) {
+    HistoryRun run;
+    run.id = q.value(0).toLongLong();
+    run.participant = q.value(1).toString();
+    run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
+    run.operation = q.value(3).toString();
+    run.range1 = q.value(4).toString();
+    run.range2 = q.value(5).toString();
+    run.timeLimit = q.value(6).toInt();
+    run.competition = q.value(7).toInt();
+    run.tasksWorked = q.value(8).toInt();
+    run.points = q.value(9).toInt();
+    run.byEar = q.value(10).toInt() != 0;
+    return run;
+}
+
+// A statement of SQLite's own interface, finalised when it goes.
+using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)>;
+
+// Prepares query on connection; SQLite's result code.
+int prepareStatement(sqlite3* connection, const QString& query, Statement& statement) {
+    const QByteArray sql = query.toUtf8();
+    sqlite3_stmt* made = nullptr;
+    const int code =
+        sqlite3_prepare_v2(connection, sql.constData(), int(sql.size()), &made, nullptr);
+    statement = Statement(made, sqlite3_finalize);
+    return code;
+}
+
+// A text column of SQLite's own interface as a QString. Runs read one after another mostly repeat
+// their texts: one equal to the last row's is shared instead of decoded again.
+class SharedText {
+public:
+    QString of(sqlite3_stmt* row, int column) {
+        const QByteArray bytes =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(sqlite3_column_blob(row, column)),
+                                    sqlite3_column_bytes(row, column));
+        if (bytes != lastBytes_ || last_.isNull()) {
+            lastBytes_ = QByteArray(bytes.constData(), bytes.size());
+            last_ = QString::fromUtf8(bytes);
+        }
+        return last_;
+    }
+
+private:
+    QByteArray lastBytes_;
+    QString last_;
+};
+
+// An answer row of answerColumns() as SQLite hands it over, or nothing for a task the program
+// could not have posed or an operand that is not a whole number: every reader leaves those out.
+std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, const QString& operation) {
+    if (sqlite3_column_type(row, 2) != SQLITE_INTEGER ||
+        sqlite3_column_type(row, 3) != SQLITE_INTEGER)
+        return std::nullopt;
+    const qint64 operand1 = sqlite3_column_int64(row, 2);
+    const qint64 operand2 = sqlite3_column_int64(row, 3);
+    if (!taskPosable(operation, operand1, operand2))
+        return std::nullopt;
+    AnsweredTask answer;
+    answer.taskNo = sqlite3_column_int(row, 1);
+    answer.operand1 = qint32(operand1);
+    answer.operand2 = qint32(operand2);
+    answer.correctResult = sqlite3_column_int(row, 4);
+    answer.correctRemainder = sqlite3_column_int(row, 5);
+    answer.correct = sqlite3_column_int(row, 6) != 0;
+    answer.answerMs = sqlite3_column_int64(row, 7);
+    return answer;
+}
+
+} // namespace
+
+SqliteHistoryStore::SqliteHistoryStore(const QString& path, int busyTimeoutMs)
+    : path_(path), busyTimeoutMs_(busyTimeoutMs) {
+    // Unique in the process even where two copies of this code are loaded (a test that links the
+    // store and also loads the history module): the counter is per copy, the address is not.
+    static std::atomic<int> nextConnection{0};
+    connectionName_ = QStringLiteral("kalumbrixtor-history-%1-%2")
+                          .arg(quintptr(this), 0, 16)
+                          .arg(nextConnection++);
+}
+
+SqliteHistoryStore::~SqliteHistoryStore() {
+    const bool added = db_.isValid();
+    close();
+    // The connection can only be removed once no handle to it is left.
+    db_ = QSqlDatabase();
+    if (added)
+        QSqlDatabase::removeDatabase(connectionName_);
+}
+
+QString SqliteHistoryStore::location() const {
+    return inMemory() ? path_ : QDir::toNativeSeparators(QFileInfo(path_).absoluteFilePath());
+}
+
+HistoryStoreFactory SqliteHistoryStore::readerFactory() const {
+    // A memory database is only seen through its own connection.
+    if (inMemory())
+        return {};
+    return [path = path_, busyTimeoutMs = busyTimeoutMs_] {
+        return std::make_unique<SqliteHistoryStore>(path, busyTimeoutMs);
+    };
+}
+
+bool SqliteHistoryStore::inMemory() const {
+    return path_ == QLatin1String(":memory:");
+}
+
+HistoryError SqliteHistoryStore::checkFile() const {
+    if (inMemory())
+        return std::nullopt;
+    // SQLite opens these files itself, blocking: a pipe in their place would hang the program, a
+    // device would be taken for an empty database, and a link in the database's place would be
+    // followed out of the folder. So each must be missing or a regular file of the folder, looked
+    // at without blocking before SQLite comes near it.
+    qint64 journalSize = 0;
+    for (const char* suffix : companionSuffixes) {
+        const QString companion = path_ + QLatin1String(suffix);
+        if (!present(companion))
+            continue;
+        QFile file;
+        if (const QString reason = ::openForReading(file, companion, FileOrigin::Own);
+            !reason.isEmpty())
+            return QStringLiteral("Die zugehörige Datei %1 kann nicht verwendet werden. %2")
+                .arg(QFileInfo(companion).fileName(), reason);
+        if (suffix == companionSuffixes[0])
+            journalSize = file.size();
+    }
+    if (!present(path_))
+        return std::nullopt;
+    QFile file;
+    if (const QString reason = ::openForReading(file, path_, FileOrigin::Own); !reason.isEmpty())
+        return reason;
+    const qint64 size = file.size();
+    // An empty file holds nothing that could be lost; SQLite treats it as a new database.
+    if (size == 0)
+        return std::nullopt;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return notHistory;
+    const quint32 pageField = quint8(header[16]) << 8 | quint8(header[17]);
+    const quint32 pageSize = pageField == 1 ? 65536 : pageField;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return notHistory;
+    // After a crash the journal beside the file restores its end; SQLite replays it at the next
+    // read, so the length is only judged without one.
+    if (journalSize > 0)
+        return std::nullopt;
+    if (size % pageSize != 0)
+        return notHistory;
+    // The page count in the header is only kept up to date when these two counters agree.
+    const quint32 pages = bigEndian32(header, 28);
+    if (pages > 0 && bigEndian32(header, 24) == bigEndian32(header, 92) &&
+        size < qint64(pages) * pageSize)
+        return notHistory;
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::open(Access wanted) {
+    if (access_ == Access::Write || access_ == wanted)
+        return std::nullopt;
+    close();
+    if (!db_.isValid()) {
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
+        if (!db_.isValid())
+            return noDriver;
+        db_.setDatabaseName(path_);
+    }
+    // A memory database lives as long as its connection, so it is opened once for everything.
+    if (inMemory())
+        wanted = Access::Write;
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs_);
+    if (wanted == Access::Read)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db_.setConnectOptions(options);
+    if (!db_.open())
+        return reasonFor(db_.lastError(), wanted == Access::Write);
+    if (HistoryError error = checkOpenedFile()) {
+        close();
+        return error;
+    }
+    access_ = wanted;
+    return std::nullopt;
+}
+
+// SQLite follows a link in the database's name by itself. Should a link have taken the file's
+// place after checkFile looked, the file SQLite opened is another one: it is closed again before
+// anything is read from it or written to it.
+HistoryError SqliteHistoryStore::checkOpenedFile() {
+    if (inMemory())
+        return std::nullopt;
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("PRAGMA database_list")))
+        return reasonFor(q.lastError(), false);
+    QString opened;
+    while (q.next()) {
+        if (q.value(1).toString() == QLatin1String("main"))
+            opened = q.value(2).toString();
+    }
+    // SQLite names the file by its folder with every link in the folder's path resolved.
+    const QFileInfo info(path_);
+    const QString folder = QDir(info.absolutePath()).canonicalPath();
+    // A folder whose name Qt cannot give back as the system holds it has no name to compare.
+    if (folder.isEmpty())
+        return std::nullopt;
+    if (opened != folder + QLatin1Char('/') + info.fileName())
+        return replacedByLink;
+    return std::nullopt;
+}
+
+void SqliteHistoryStore::close() {
+    if (db_.isValid())
+        db_.close();
+    access_ = Access::Closed;
+}
+
+HistoryError SqliteHistoryStore::content(Content& what, int& version) {
+    QSqlQuery q(db_);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return reasonFor(q.lastError(), false);
+    version = q.value(0).toInt();
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return reasonFor(q.lastError(), false);
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString();
+    if (tables.isEmpty() && version == 0)
+        what = Content::Empty;
+    else if (version >= 1 && tables.contains(QStringLiteral("runs")) &&
+             tables.contains(QStringLiteral("answers")))
+        what = Content::History;
+    else
+        what = Content::Foreign;
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::createSchema() {
+    const QStringList statements{
+        QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, participant TEXT, started_at "
+                       "TEXT, operation TEXT, range1 TEXT, range2 TEXT, time_limit INTEGER, "
+                       "competition INTEGER, tasks_worked INTEGER, points INTEGER, "
+                       "by_ear INTEGER NOT NULL DEFAULT 0)"),
+        QStringLiteral("CREATE TABLE answers (run_id INTEGER, task_no INTEGER, operand1 INTEGER, "
+                       "operand2 INTEGER, correct_result INTEGER, correct_remainder INTEGER, "
+                       "given_answer TEXT, given_remainder TEXT, correct INTEGER, "
+                       "answer_ms INTEGER)"),
+        // The window asks for one child's runs of one operation in time order, then for their
+        // answers.
+        QStringLiteral("CREATE INDEX runs_by_child ON runs (participant, operation, started_at)"),
+        QStringLiteral("CREATE INDEX answers_by_run ON answers (run_id)"),
+        QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion)};
+    QSqlQuery q(db_);
+    for (const QString& statement : statements)
+        if (!q.exec(statement))
+            return reasonFor(q.lastError(), true);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
+    if (HistoryError error = checkFile())
+        return error;
+    if (HistoryError error = open(Access::Write))
+        return error;
+
+    WriteTransaction transaction(db_);
+    QSqlError sqlError;
+    if (!transaction.begin(sqlError))
+        return reasonFor(sqlError, true);
+    Content what = Content::Empty;
+    int version = 0;
+    if (HistoryError error = content(what, version))
+        return error;
+    // A file someone else made, or one whose later layout this program does not know, keeps
+    // what it holds.
+    if (what == Content::Foreign)
+        return notHistory;
+    if (version > schemaVersion)
+        return newerVersion;
+    if (what == Content::Empty)
+        if (HistoryError error = createSchema())
+            return error;
+    // A file of the first version gains the column in the same transaction as the run.
+    if (what == Content::History && version == 1) {
+        QSqlQuery migrate(db_);
+        for (const QString& statement :
+             {QStringLiteral("ALTER TABLE runs ADD COLUMN by_ear INTEGER NOT NULL DEFAULT 0"),
+              QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion)})
+            if (!migrate.exec(statement))
+                return reasonFor(migrate.lastError(), true);
+    }
+
+    QSqlQuery insertRun(db_);
+    if (!insertRun.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
+                                          "range1, range2, time_limit, competition, "
+                                          "tasks_worked, points, by_ear) VALUES (?, ?, ?, ?, ?, ?, "
+                                          "?, ?, ?, ?)")))
+        return reasonFor(insertRun.lastError(), true);
+    insertRun.addBindValue(run.participant);
+    insertRun.addBindValue(run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)));
+    insertRun.addBindValue(run.operation);
+    insertRun.addBindValue(run.range1);
+    insertRun.addBindValue(run.range2);
+    insertRun.addBindValue(run.timeLimit);
+    insertRun.addBindValue(run.competition);
+    insertRun.addBindValue(run.tasksWorked);
+    insertRun.addBindValue(run.points);
+    insertRun.addBindValue(run.byEar ? 1 : 0);
+    if (!insertRun.exec())
+        return reasonFor(insertRun.lastError(), true);
+    const qint64 runId = insertRun.lastInsertId().toLongLong();
+
+    QSqlQuery insertAnswer(db_);
+    if (!insertAnswer.prepare(QStringLiteral(
+            "INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
+            "correct_remainder, given_answer, given_remainder, correct, answer_ms) VALUES (?, ?, "
+            "?, ?, ?, ?, ?, ?, ?, ?)")))
+        return reasonFor(insertAnswer.lastError(), true);
+    for (const AnsweredTask& answer : run.answers) {
+        insertAnswer.bindValue(0, runId);
+        insertAnswer.bindValue(1, answer.taskNo);
+        insertAnswer.bindValue(2, answer.operand1);
+        insertAnswer.bindValue(3, answer.operand2);
+        insertAnswer.bindValue(4, answer.correctResult);
+        insertAnswer.bindValue(5, answer.correctRemainder);
+        insertAnswer.bindValue(6, notNull(answer.givenAnswer));
+        insertAnswer.bindValue(7, notNull(answer.givenRemainder));
+        insertAnswer.bindValue(8, answer.correct ? 1 : 0);
+        insertAnswer.bindValue(9, answer.answerMs);
+        if (!insertAnswer.exec())
+            return reasonFor(insertAnswer.lastError(), true);
+    }
+    if (!transaction.commit(sqlError))
+        return reasonFor(sqlError, true);
+    return std::nullopt;
+}
+
+// A file that is not there yet, or a history without runs, is nothing to read but no fault.
+HistoryError SqliteHistoryStore::openForReading(bool& readable, int& version) {
+    readable = false;
+    if (HistoryError error = checkFile())
+        return error;
+    if (!inMemory() && !present(path_))
+        return std::nullopt;
+    if (HistoryError error = open(Access::Read))
+        return error;
+    Content what = Content::Empty;
+    if (HistoryError error = content(what, version))
+        return error;
+    if (what == Content::Foreign)
+        return notHistory;
+    readable = what != Content::Empty;
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::participants(QStringList& names) {
+    names.clear();
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT DISTINCT participant FROM runs")))
+        return reasonFor(q.lastError(), false);
+    while (q.next())
+        names << q.value(0).toString();
+    sortParticipantNames(names);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::runs(const QString& participant, const QString& operation,
+                                      QList<HistoryRun>& out) {
+    out.clear();
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+
+    const bool allOperations = operation.isEmpty();
+    const QString filter = allOperations ? QStringLiteral("r.participant = ?")
+                                         : QStringLiteral("r.participant = ? AND r.operation = ?");
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    // The index finds the runs; their fields are then read from the rows themselves by id, so
+    // that the check below sees what the rows hold and not what a damaged index says of them.
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs WHERE id IN (SELECT r.id FROM runs r WHERE "
+                                  "%2) ORDER BY started_at, id")
+                       .arg(runColumns(version), filter)))
+        return reasonFor(q.lastError(), false);
+    q.addBindValue(participant);
+    if (!allOperations)
+        q.addBindValue(operation);
+    if (!q.exec())
+        return reasonFor(q.lastError(), false);
+    QHash<qint64, qsizetype> indexOfRun;
+    while (q.next()) {
+        HistoryRun run = runOf(q);
+        // In a damaged file the index can name a row that says otherwise: that run is someone
+        // else's, or of another operation than the one its answers are checked and practised in.
+        if (run.participant != participant || (!allOperations && run.operation != operation))
+            continue;
+        indexOfRun.insert(run.id, out.size());
+        out << run;
+    }
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
+    if (out.isEmpty())
+        return std::nullopt;
+
+    // CROSS JOIN keeps the runs as the outer loop, so SQLite finds the child's runs by their
+    // index and then each run's answers by theirs, instead of walking every answer.
+    QSqlQuery a(db_);
+    a.setForwardOnly(true);
+    if (!a.prepare(QStringLiteral("SELECT %1, a.given_answer, a.given_remainder FROM runs r CROSS "
+                                  "JOIN answers a ON a.run_id = r.id WHERE %2")
+                       .arg(answerColumns(), filter)))
+        return reasonFor(a.lastError(), false);
+    a.addBindValue(participant);
+    if (!allOperations)
+        a.addBindValue(operation);
+    return readAnswers(a, indexOfRun, true, out);
+}
+
+HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QString& operation,
+                                         const std::function<void(const HistoryRun&)>& visit) {
+    return visitRuns(&participant, operation, visit);
+}
+
+HistoryError SqliteHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
+                                             ClassTotals& out) {
+    out = {};
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+    // The runs first, then every answer in the order of the file, added up as it passes: the
+    // class's answers are never held.
+    const bool allOperations = operation.isEmpty();
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    const auto failure = [&](int code) { return reasonForCode(connection, code); };
+    const QByteArray operationText = operation.toUtf8();
+    const auto prepared = [&](const QString& query, Statement& statement) {
+        int code = prepareStatement(connection, query, statement);
+        if (code == SQLITE_OK && !allOperations)
+            code = sqlite3_bind_text(statement.get(), 1, operationText.constData(),
+                                     int(operationText.size()), SQLITE_STATIC);
+        return code;
+    };
+    ClassTally tally(inPeriod);
+    QHash<qint64, qsizetype> numberOfRun;
+    {
+        Statement held(nullptr, sqlite3_finalize);
+        const int code =
+            prepared(QStringLiteral("SELECT id, participant, started_at, operation FROM runs %1 "
+                                    "ORDER BY started_at, id")
+                         .arg(allOperations ? QString() : QStringLiteral("WHERE operation = ?")),
+                     held);
+        sqlite3_stmt* const statement = held.get();
+        if (code != SQLITE_OK)
+            return failure(code);
+        StartTimes startTimes;
+        SharedText participants, operations;
+        HistoryRun run;
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            run.id = sqlite3_column_int64(statement, 0);
+            run.participant = participants.of(statement, 1);
+            run.startedAt =
+                startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
+                              sqlite3_column_bytes(statement, 2));
+            run.operation = operations.of(statement, 3);
+            if (!allOperations && run.operation != operation)
+                continue;
+            numberOfRun.insert(run.id, tally.addRun(run));
+        }
+        if (step != SQLITE_DONE)
+            return failure(step);
+    }
+    if (numberOfRun.isEmpty())
+        return std::nullopt;
+
+    Statement held(nullptr, sqlite3_finalize);
+    const int prepareCode = prepared(
+        allOperations ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+                      : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = "
+                                       "r.id WHERE r.operation = ?")
+                            .arg(answerColumns()),
+        held);
+    sqlite3_stmt* const statement = held.get();
+    if (prepareCode != SQLITE_OK)
+        return failure(prepareCode);
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto found = numberOfRun.constFind(sqlite3_column_int64(statement, 0));
+        if (found == numberOfRun.cend())
+            continue;
+        if (const std::optional<AnsweredTask> answer =
+                posableAnswer(statement, tally.operationOf(*found)))
+            tally.addAnswer(*found, *answer);
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    out = tally.totals();
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QString& operation,
+                                           const std::function<void(const HistoryRun&)>& visit) {
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    const auto failure = [&](int code) { return reasonForCode(connection, code); };
+    // The runs in one pass: a child's come in time order, which for one operation the index
+    // gives, so nothing is sorted or held; a whole class's in the order of the file.
+    const bool allOperations = operation.isEmpty();
+    QStringList conditions;
+    if (participant)
+        conditions << QStringLiteral("participant = ?1");
+    if (!allOperations)
+        conditions << QStringLiteral("operation = ?2");
+    Statement runHeld(nullptr, sqlite3_finalize);
+    const int runCode = prepareStatement(
+        connection,
+        QStringLiteral("SELECT %1 FROM runs %2 ORDER BY %3")
+            .arg(runColumns(version),
+                 conditions.isEmpty()
+                     ? QString()
+                     : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
+                 participant ? QStringLiteral("started_at, id") : QStringLiteral("id")),
+        runHeld);
+    sqlite3_stmt* const runStatement = runHeld.get();
+    if (runCode != SQLITE_OK)
+        return failure(runCode);
+    // The answers by the index on their run, from a run's first on: runs recorded one after the
+    // other have their answers one after the other there, so the answers of a child's runs mostly
+    // follow on from the last run's without a new search. A run id that is text comes after every
+    // number and is not read.
+    Statement answerHeld(nullptr, sqlite3_finalize);
+    const int answerCode = prepareStatement(
+        connection,
+        QStringLiteral("SELECT run_id, task_no, operand1, operand2, correct_result, "
+                       "correct_remainder, correct, answer_ms FROM answers WHERE run_id "
+                       "BETWEEN ?1 AND 9223372036854775807 ORDER BY run_id"),
+        answerHeld);
+    sqlite3_stmt* const answerStatement = answerHeld.get();
+    if (answerCode != SQLITE_OK)
+        return failure(answerCode);
+    const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
+    const QByteArray operationText = operation.toUtf8();
+    int code = SQLITE_OK;
+    if (participant)
+        code = sqlite3_bind_text(runStatement, 1, participantText.constData(),
+                                 int(participantText.size()), SQLITE_STATIC);
+    if (code == SQLITE_OK && !allOperations)
+        code = sqlite3_bind_text(runStatement, 2, operationText.constData(),
+                                 int(operationText.size()), SQLITE_STATIC);
+    if (code != SQLITE_OK)
+        return failure(code);
+    SharedText texts[4];
+    StartTimes startTimes;
+    HistoryRun run;
+    // Where the answers are: on a row of the run answersRun, or past the last (answersAt false).
+    bool answersAt = false;
+    qint64 answersRun = 0;
+    const auto nextAnswer = [&] {
+        const int step = sqlite3_step(answerStatement);
+        answersAt = step == SQLITE_ROW;
+        // A run id that is not a whole number belongs to no run (runs have whole-number ids).
+        if (answersAt)
+            answersRun = sqlite3_column_type(answerStatement, 0) == SQLITE_INTEGER
+                             ? sqlite3_column_int64(answerStatement, 0)
+                             : std::numeric_limits<qint64>::min();
+        return step == SQLITE_ROW || step == SQLITE_DONE ? SQLITE_OK : step;
+    };
+    while ((code = sqlite3_step(runStatement)) == SQLITE_ROW) {
+        run.answers.clear(); // keeps its room for the next run's answers
+        run.id = sqlite3_column_int64(runStatement, 0);
+        run.participant = texts[0].of(runStatement, 1);
+        run.startedAt =
+            startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(runStatement, 2)),
+                          sqlite3_column_bytes(runStatement, 2));
+        run.operation = texts[1].of(runStatement, 3);
+        run.range1 = texts[2].of(runStatement, 4);
+        run.range2 = texts[3].of(runStatement, 5);
+        run.timeLimit = sqlite3_column_int(runStatement, 6);
+        run.competition = sqlite3_column_int(runStatement, 7);
+        run.tasksWorked = sqlite3_column_int(runStatement, 8);
+        run.points = sqlite3_column_int(runStatement, 9);
+        run.byEar = sqlite3_column_int(runStatement, 10) != 0;
+        // As runs() does: a row that says otherwise than the index is left out.
+        if ((participant && run.participant != *participant) ||
+            (!allOperations && run.operation != operation))
+            continue;
+        // The answers are searched anew only where they do not follow on.
+        if (!answersAt || answersRun != run.id) {
+            sqlite3_reset(answerStatement);
+            if (const int bound = sqlite3_bind_int64(answerStatement, 1, run.id);
+                bound != SQLITE_OK)
+                return failure(bound);
+            if (const int step = nextAnswer(); step != SQLITE_OK)
+                return failure(step);
+        }
+        for (; answersAt && answersRun == run.id;) {
+            if (const std::optional<AnsweredTask> answer =
+                    posableAnswer(answerStatement, run.operation))
+                run.answers << *answer;
+            if (const int step = nextAnswer(); step != SQLITE_OK)
+                return failure(step);
+        }
+        visit(finished(run));
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
+    out.clear();
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+
+    const bool allOperations = operation.isEmpty();
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
+                       .arg(runColumns(version),
+                            allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
+        return reasonFor(q.lastError(), false);
+    if (!allOperations)
+        q.addBindValue(operation);
+    if (!q.exec())
+        return reasonFor(q.lastError(), false);
+    QHash<qint64, qsizetype> indexOfRun;
+    while (q.next()) {
+        HistoryRun run = runOf(q);
+        if (!allOperations && run.operation != operation)
+            continue;
+        // Room for the answers the run says it had, up to a run's most: they arrive one by one.
+        run.answers.reserve(std::clamp(run.tasksWorked, 0, taskLimit));
+        indexOfRun.insert(run.id, out.size());
+        out << run;
+    }
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
+    if (out.isEmpty())
+        return std::nullopt;
+
+    // All answers in the order of the file, one pass; for one operation its runs lead, each
+    // run's answers found by their index.
+    const QString query =
+        allOperations
+            ? QStringLiteral("SELECT %1 FROM answers a").arg(answerColumns())
+            : QStringLiteral("SELECT %1 FROM runs r CROSS JOIN answers a ON a.run_id = r.id "
+                             "WHERE r.operation = ?")
+                  .arg(answerColumns());
+    return readClassAnswers(query, operation, indexOfRun, out);
+}
+
+// A class's answers are read through SQLite's own interface: for a quarter of a million answers
+// the driver's conversion of every value into a variant takes longer than all the rest of the
+// class overview.
+HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QString& operation,
+                                                  const QHash<qint64, qsizetype>& indexOfRun,
+                                                  QList<HistoryRun>& out) {
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    const auto failure = [&](int code) { return reasonForCode(connection, code); };
+    Statement held(nullptr, sqlite3_finalize);
+    if (const int code = prepareStatement(connection, query, held); code != SQLITE_OK)
+        return failure(code);
+    sqlite3_stmt* const statement = held.get();
+    const QByteArray operationText = operation.toUtf8();
+    if (!operation.isEmpty()) {
+        if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
+                                               int(operationText.size()), SQLITE_STATIC);
+            code != SQLITE_OK)
+            return failure(code);
+    }
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto found = indexOfRun.constFind(sqlite3_column_int64(statement, 0));
+        if (found == indexOfRun.cend())
+            continue;
+        if (const std::optional<AnsweredTask> answer =
+                posableAnswer(statement, out[*found].operation))
+            out[*found].answers << *answer;
+    }
+    if (code != SQLITE_DONE)
+        return failure(code);
+    sortAnswers(out);
+    return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
+                                             const QHash<qint64, qsizetype>& indexOfRun, bool typed,
+                                             QList<HistoryRun>& out) {
+    if (!a.exec())
+        return reasonFor(a.lastError(), false);
+    while (a.next()) {
+        const auto found = indexOfRun.constFind(a.value(0).toLongLong());
+        if (found == indexOfRun.cend())
+            continue;
+        // The statistics and a practice run compute with the operands: a task the program could
+        // not have posed (the file was made or changed by something else) is left out.
+        bool readOperand1 = false;
+        bool readOperand2 = false;
+        const qint64 operand1 = a.value(2).toLongLong(&readOperand1);
+        const qint64 operand2 = a.value(3).toLongLong(&readOperand2);
+        if (!readOperand1 || !readOperand2 ||
+            !taskPosable(out[*found].operation, operand1, operand2))
+            continue;
+        AnsweredTask answer;
+        answer.taskNo = a.value(1).toInt();
+        answer.operand1 = qint32(operand1);
+        answer.operand2 = qint32(operand2);
+        answer.correctResult = a.value(4).toInt();
+        answer.correctRemainder = a.value(5).toInt();
+        answer.correct = a.value(6).toInt() != 0;
+        answer.answerMs = a.value(7).toLongLong();
+        if (typed) {
+            answer.givenAnswer = a.value(8).toString();
+            answer.givenRemainder = a.value(9).toString();
+        }
+        out[*found].answers << answer;
+    }
+    if (a.lastError().isValid())
+        return reasonFor(a.lastError(), false);
+    sortAnswers(out);
+    return std::nullopt;
+}
+
+sqlite3* SqliteHistoryStore::handle() const {
+    const QVariant handle = db_.isValid() ? db_.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+int SqliteHistoryStore::systemError() const {
+    sqlite3* connection = handle();
+    return connection ? sqlite3_system_errno(connection) : 0;
+}
+
+HistoryError SqliteHistoryStore::reasonForCode(sqlite3* connection, int code) const {
+    return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
+                               QSqlError::StatementError, QString::number(code)),
+                     false);
+}
+
+HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
+    bool known = false;
+    const int code = error.nativeErrorCode().toInt(&known) & 0xff;
+    if (known) {
+        switch (code) {
+        case sqliteBusy:
+        case sqliteLocked:
+            return locked;
+        case sqliteCorrupt:
+        case sqliteNotADb:
+            return notHistory;
+        case sqliteFull:
+            return reasonForError(fileSizeLimited() ? EFBIG : ENOSPC, true);
+        case sqlitePerm:
+        case sqliteReadOnly:
+        case sqliteAuth:
+            return cannotWrite;
+        case sqliteCantOpen:
+        case sqliteIoErr:
+            // What the system said to the failed call: a full disk, a file-size limit, a device
+            // error.
+            // SQLite retries a create that failed as a plain open, whose "no such file" then
+            // hides a full disk.
+            if (writing && noRoomIn(QFileInfo(path_).absolutePath()))
+                return reasonForError(ENOSPC, true);
+            if (const int err = systemError(); err != 0)
+                return reasonForError(err, writing);
+            return writing ? cannotWrite : cannotRead;
+        default:
+            break;
+        }
+    }
+    return QStringLiteral("Die Datenbank meldet einen Fehler: %1").arg(error.text());
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "history/model/history.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlError;
+struct sqlite3;
+class QSqlQuery;
+
+// The learning history in an SQLite file. The file is opened at the first call, not before, so
+// the program starts without loading the database driver. Reading a file that does not exist
+// yet gives an empty history and leaves the folder as it was; only recording creates the file.
+// A file that is not a history of this program, or one from a newer version, is never written.
+class SqliteHistoryStore : public HistoryStore {
+public:
+    // How long a call waits for another program that holds the file, in milliseconds.
+    static constexpr int defaultBusyTimeoutMs = 5000;
+    // The schema this program writes; a file with a higher number is only read.
+    static constexpr int schemaVersion = 2;
+
+    // path: the database file, or ":memory:" for a history that lives only as long as the store.
+    explicit SqliteHistoryStore(const QString& path, int busyTimeoutMs = defaultBusyTimeoutMs);
+    ~SqliteHistoryStore() override;
+    SqliteHistoryStore(const SqliteHistoryStore&) = delete;
+    SqliteHistoryStore& operator=(const SqliteHistoryStore&) = delete;
+
+    QString location() const override;
+    HistoryError record(const HistoryRun& run) override;
+    HistoryError participants(QStringList& names) override;
+    HistoryError runs(const QString& participant, const QString& operation,
+                      QList<HistoryRun>& out) override;
+    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
+    HistoryError eachRun(const QString& participant, const QString& operation,
+                         const std::function<void(const HistoryRun&)>& visit) override;
+    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+                             ClassTotals& out) override;
+    HistoryStoreFactory readerFactory() const override;
+
+private:
+    enum class Access { Closed, Read, Write };
+    enum class Content { Empty, History, Foreign };
+
+    bool inMemory() const;
+    // Checks the file and the files SQLite keeps beside it before SQLite sees them: each must be
+    // missing or a regular file of the folder, and the file's first page must be a database's
+    // that did not lose its end.
+    HistoryError checkFile() const;
+    HistoryError open(Access wanted);
+    HistoryError checkOpenedFile();
+    void close();
+    HistoryError content(Content& what, int& version);
+    HistoryError openForReading(bool& readable, int& version);
+    HistoryError createSchema();
+    // The runs of the child (every child's without one) and operation (every one when empty),
+    // each with its answers but not what was typed, one by one.
+    HistoryError visitRuns(const QString* participant, const QString& operation,
+                           const std::function<void(const HistoryRun&)>& visit);
+    // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
+    // is the run's id; answers to tasks the program could not have posed are left out.
+    HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,
+                             bool typed, QList<HistoryRun>& out);
+    HistoryError readClassAnswers(const QString& query, const QString& operation,
+                                  const QHash<qint64, qsizetype>& indexOfRun,
+                                  QList<HistoryRun>& out);
+    // SQLite's own connection under the driver, or nullptr.
+    sqlite3* handle() const;
+    HistoryError reasonFor(const QSqlError& error, bool writing) const;
+    // The reason for a failed call of SQLite's own interface on the connection, while reading.
+    HistoryError reasonForCode(sqlite3* connection, int code) const;
+    // The errno of the system call that made SQLite's last call fail, or 0.
+    int systemError() const;
+
+    QString path_;
+    QString connectionName_;
+    int busyTimeoutMs_;
+    Access access_ = Access::Closed;
+    QSqlDatabase db_;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "history/model/history_stats.h"
+
+#include <QString>
+
+#include <array>
+
+// The learning-progress window's figures as a German reader reads them: "2,4", "2,4 s", "50 %".
+QString decimalText(double value);
+QString secondsText(double ms);
+QString percentText(double share);
+
+// One cell of the times table: its text, what a screen reader says of it, and its shade. A task
+// never asked is empty and white. The hue tells how often the task went wrong: green (120) for
+// never over yellow to red (0) for always. The saturation tells how long it took, from pale for the
+// quickest task of the table to strong for the slowest; light enough throughout that the black
+// time stays readable. The text says the colour again as a sign, for children who cannot tell red
+// from green: a tick for a task never got wrong, a cross with the number of wrong answers.
+struct TimesTableCell {
+    QString text;
+    QString spoken;
+    bool asked = false;
+    int hue = 0;
+    int saturation = 0;
+    int value = 250;
+};
+using TimesTableCells = std::array<std::array<TimesTableCell, 10>, 10>;
+TimesTableCells timesTableCells(const TimesTable& table, const QString& operation);

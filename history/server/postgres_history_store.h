@@ -1,0 +1,60 @@
+#pragma once
+
+#include "history/model/history.h"
+#include "history/server/remote_history_store.h"
+#include "history/server/server_connection.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <mutex>
+
+// The learning history on a school's database server, for many computers at once: the server's
+// side of QueuedHistoryStore, which puts the queue on this computer in front of it. Its calls
+// share one connection, kept between calls and guarded, so they may come from any thread.
+class PostgresHistoryStore : public RemoteHistoryStore {
+public:
+    // How long the program waits for the server before it keeps runs locally.
+    static constexpr int connectTimeoutSeconds = ServerConnection::timeoutSeconds;
+    // The schema this program writes; a database with a higher number is only read.
+    static constexpr int schemaVersion = ServerConnection::schemaVersion;
+
+    // server: a connection in libpq's URI or key=value form, without a password (libpq reads
+    // ~/.pgpass, PGPASSFILE and PGSERVICEFILE itself). Nothing is connected before the first call.
+    explicit PostgresHistoryStore(const QString& server);
+
+    // Makes stores of the server, for QueuedHistoryStore.
+    static RemoteStoreFactory factory(const QString& server);
+
+    QString location() const override;
+    HistoryError send(const HistoryRun& run, const QString& key, bool& added) override;
+    HistoryError participants(QStringList& names) override;
+    HistoryError runs(const QString& participant, const QString& operation,
+                      QList<HistoryRun>& out) override;
+    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
+    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+                             ClassTotals& out) override;
+
+private:
+    // Runs work on the connection; a kept connection that the server had closed is made anew
+    // once.
+    HistoryError onConnection(const std::function<HistoryError()>& work);
+    HistoryError readRuns(const QString& participant, const QString& operation,
+                          QList<HistoryRun>& out);
+    HistoryError readClass(const QString& operation, QList<HistoryRun>& out);
+    HistoryError readClassTotals(const QString& operation, const RunPeriod& inPeriod,
+                                 ClassTotals& out);
+    // The sums of runs the server holds none for, from their answers.
+    HistoryError addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
+                       QList<RunTotals>& totals);
+    // The missed tasks of the period's runs that may be among a child's three most missed, with
+    // all their answers in the period.
+    HistoryError readMissedTasks(const QList<qint64>& ids, const RunPeriod& inPeriod,
+                                 ClassTotals& out);
+
+    QString location_;
+    std::mutex lock_;
+    ServerConnection connection_;
+};

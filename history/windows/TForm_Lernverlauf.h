@@ -1,0 +1,107 @@
+#pragma once
+
+#include "engine/run_state.h"
+#include "history/model/history.h"
+#include "history/model/history_stats.h"
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+class FocusMarker;
+class HistoryReader;
+class HistoryStore;
+class Platform;
+class QChart;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QLineSeries;
+class QPushButton;
+class QTableWidget;
+
+// The learning progress of one child in one operation: how fast and how sure the runs were over
+// time, which tasks go wrong or take long (for "*" the whole times table at a glance), the
+// answers as CSV for parents and teachers, and a practice run of the weak tasks. The window only
+// reads the history.
+class TForm_Lernverlauf : public QDialog {
+    Q_OBJECT
+public:
+    // The CSV of the answers is offered in dataFolder, where the program keeps its files.
+    TForm_Lernverlauf(HistoryStore& store, Platform& platform, QWidget* parent = nullptr,
+                      const QString& dataFolder = QString());
+
+    // Reads the names, chooses the child chosen last (or the first) and shows the window modally
+    // and maximized.
+    void openFromMainMenu();
+    // The same for the child and operation ("+", "-", "*", ":" or ": R") chosen elsewhere; an
+    // operation not among these keeps the one chosen last.
+    void openFor(const QString& participant, const QString& operation);
+    // The names and the chosen child's figures, read afresh; what openFromMainMenu shows. A
+    // history file is read on a thread of its own: the window says it is loading meanwhile.
+    void reload();
+    // Whether the window waits for the history.
+    bool loading() const;
+
+    // At most this many points on the chart; a longer history shares points between runs.
+    static constexpr qsizetype chartPoints = 2000;
+
+    QLabel* Label_Status = nullptr; // "wird geladen" while the history is read
+    QLabel* Label_Name = nullptr;
+    QComboBox* Auswahl_Name = nullptr;
+    QLabel* Label_Rechenart = nullptr;
+    QComboBox* Auswahl_Rechenart = nullptr;
+    QChartView* Diagramm = nullptr;
+    QLineSeries* Reihe_Tempo = nullptr;
+    QLineSeries* Reihe_Richtig = nullptr;
+    QTableWidget* Einmaleins = nullptr;
+    QLabel* Label_Legende = nullptr; // how the times table is coloured
+    QTableWidget* Fehler_Liste = nullptr;
+    QTableWidget* Langsam_Liste = nullptr;
+    QPushButton* But_CSV = nullptr;
+    QPushButton* But_Fehler_ueben = nullptr;
+    QPushButton* But_Schliessen = nullptr;
+
+signals:
+    // The child should practise these tasks of the operation ("+", "-", "*", ":" or ": R").
+    void practiceRequested(QString participant, QString operation, QList<OperandPair> tasks);
+
+private:
+    void FormCreate();
+    void Auswahl_NameChange();
+    void Auswahl_RechenartChange();
+    void But_CSVClick();
+    void But_Fehler_uebenClick();
+    void But_SchliessenClick();
+
+    QString chosenName() const;
+    QString chosenOperation() const;
+    void showFigures();
+    void showChart();
+    void showTables();
+    void setChartDescription(const QString& text);
+    void storeFailed(const QString& reason);
+
+    HistoryStore& store_;
+    Platform& platform_;
+    QString dataFolder_;
+    FocusMarker* focusMarker_ = nullptr;
+    HistoryReader* reader_ = nullptr;
+    // What the window shows of the chosen child's runs of the chosen operation.
+    struct Shown {
+        QList<RunFigures> points;
+        std::optional<RunFigures> latest;
+        QList<TaskFigures> tasks;
+        TimesTable timesTable{};
+        QList<OperandPair> practice;
+    };
+    Shown shown_;
+    bool namesPending_ = false;
+
+    void showLoading();
+    // What the window shows of the child's runs of the operation, read one by one.
+    static Shown readShown(HistoryStore& store, const QString& name, const QString& operation,
+                           HistoryError& error);
+    void showShown(const Shown& shown, const HistoryError& error);
+    QString lastChosenName_;
+};

@@ -1,0 +1,232 @@
+// The queue on this computer in front of a remote store, without a server: a remote store of the
+// test's own that takes runs, refuses them or holds the sending thread until the test lets go.
+#include "history/server/queued_history_store.h"
+#include "support/history_runs.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+const QDateTime morning(QDate(2026, 12, 8), QTime(10, 3, 12));
+
+// What the remote side holds, shared by every connection the store makes to it.
+struct RemoteSide {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool held = false; // a send waits until the test lets go
+    QString refusal;   // a send fails with this reason
+    QStringList keys;  // in the order they arrived
+    QList<HistoryRun> runs;
+    std::atomic<int> connections = 0;
+
+    void letGo() {
+        {
+            const std::lock_guard locked(lock);
+            held = false;
+        }
+        changed.notify_all();
+    }
+};
+
+class FakeRemote : public RemoteHistoryStore {
+public:
+    explicit FakeRemote(RemoteSide& side) : side_(side) {}
+    QString location() const override { return QStringLiteral("postgresql://lehrer@schule/kl"); }
+    HistoryError send(const HistoryRun& run, const QString& key, bool& added) override {
+        std::unique_lock locked(side_.lock);
+        side_.changed.wait(locked, [&] { return !side_.held; });
+        if (!side_.refusal.isEmpty())
+            return side_.refusal;
+        added = !side_.keys.contains(key);
+        if (added) {
+            side_.keys << key;
+            side_.runs << run;
+        }
+        return std::nullopt;
+    }
+    HistoryError participants(QStringList& names) override {
+        const std::lock_guard locked(side_.lock);
+        names.clear();
+        for (const HistoryRun& run : side_.runs)
+            names << run.participant;
+        return std::nullopt;
+    }
+    HistoryError runs(const QString&, const QString&, QList<HistoryRun>& out) override {
+        out.clear();
+        return std::nullopt;
+    }
+    HistoryError everyonesRuns(const QString&, QList<HistoryRun>& out) override {
+        out.clear();
+        return std::nullopt;
+    }
+    HistoryError classTotals(const QString&, const RunPeriod&, ClassTotals& out) override {
+        out = {};
+        return std::nullopt;
+    }
+
+private:
+    RemoteSide& side_;
+};
+
+RemoteStoreFactory connectTo(RemoteSide& side) {
+    return [&side] {
+        ++side.connections;
+        return std::make_unique<FakeRemote>(side);
+    };
+}
+
+QString keptLocally(const QString& location, const QString& reason) {
+    return QStringLiteral("Der Lernverlauf kann gerade nicht auf dem Server\n%1\naufgezeichnet "
+                          "werden:\n%2\n\nKalumbrixtor bewahrt die Läufe auf diesem Rechner auf "
+                          "und schickt sie dem Server, sobald er wieder erreichbar ist.")
+        .arg(location, reason);
+}
+
+QString arrivals(RemoteSide& side) {
+    const std::lock_guard locked(side.lock);
+    QStringList names;
+    for (const HistoryRun& run : side.runs)
+        names << run.participant;
+    return names.join(QLatin1Char(','));
+}
+
+} // namespace
+
+class TestQueuedHistoryStore : public QObject {
+    Q_OBJECT
+private slots:
+    void recordingNeverWaitsForTheRemoteStore();
+    void refusedRunsWaitInOrderAndAreToldOnce();
+    void queueFileThatCannotKeepRuns();
+};
+
+// A remote store that does not answer holds up neither record() nor the store's end: each run
+// is in the queue file when record() returns, the sending thread has a connection of its own
+// beside the readers', and once the store answers the runs arrive in order and the readers find
+// them.
+void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
+    QTemporaryDir local;
+    const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
+    RemoteSide side;
+    side.held = true;
+    std::thread letGo;
+    {
+        QueuedHistoryStore store(connectTo(side), queueFile);
+        QCOMPARE(store.location(), QStringLiteral("postgresql://lehrer@schule/kl"));
+        for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bert")}) {
+            QElapsedTimer took;
+            took.start();
+            QCOMPARE(store.record(makeRun(name, QStringLiteral("+"), morning, 40)), HistoryError());
+            QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
+        }
+        QTRY_COMPARE(side.connections.load(), 2);
+        QCOMPARE(store.waiting(), 2);
+        QCOMPARE(arrivals(side), QString());
+        side.letGo();
+        QStringList names;
+        QCOMPARE(store.participants(names), HistoryError());
+        QCOMPARE(names, QStringList({QStringLiteral("Anna"), QStringLiteral("Bert")}));
+        QCOMPARE(store.waiting(), 0);
+        QCOMPARE(store.takeNotice(), QString());
+
+        // The store ends while its thread is held in a send: the end waits for that send, and
+        // the run it could not send stays in the file for the next program run.
+        {
+            const std::lock_guard locked(side.lock);
+            side.held = true;
+            side.refusal = QStringLiteral("Der Server antwortet nicht.");
+        }
+        QCOMPARE(store.record(makeRun(QStringLiteral("Carl"), QStringLiteral("*"), morning, 3)),
+                 HistoryError());
+        letGo = std::thread([&] {
+            QThread::msleep(100);
+            side.letGo();
+        });
+    }
+    letGo.join();
+    QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
+    side.refusal.clear();
+    QueuedHistoryStore next(connectTo(side), queueFile);
+    QCOMPARE(next.sendWaiting(), HistoryError());
+    QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert,Carl"));
+    QCOMPARE(next.waiting(), 0);
+}
+
+// A remote store that refuses: every run waits on this computer, the child is told once with the
+// store's reason, readers report the reason, and a run that arrived although its answer got lost
+// is not stored twice when the queue goes again.
+void TestQueuedHistoryStore::refusedRunsWaitInOrderAndAreToldOnce() {
+    QTemporaryDir local;
+    RemoteSide side;
+    const QString reason = QStringLiteral("Der Rechner nimmt keine Verbindung an.");
+    side.refusal = reason;
+    QueuedHistoryStore store(connectTo(side),
+                             local.filePath(QStringLiteral("Warteschlange.sqlite")));
+    std::atomic<int> told = 0;
+    store.whenNoticed([&] { ++told; });
+    for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bert")}) {
+        QCOMPARE(store.record(makeRun(name, QStringLiteral(": R"), morning, 5)), HistoryError());
+        QCOMPARE(store.sendWaiting(), HistoryError(reason));
+    }
+    QTRY_COMPARE(told.load(), 1);
+    QCOMPARE(store.takeNotice(), keptLocally(store.location(), reason));
+    QStringList names;
+    QCOMPARE(store.participants(names), HistoryError(reason));
+    QCOMPARE(store.waiting(), 2);
+
+    // The remote store took Anna's run under its key before the refusal was lifted.
+    {
+        const std::lock_guard locked(side.lock);
+        side.refusal.clear();
+    }
+    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
+    bool added = true;
+    QCOMPARE(store.remote().send(side.runs[0], side.keys[0], added), HistoryError());
+    QVERIFY(!added);
+    QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
+    QCOMPARE(store.takeNotice(), QString());
+    QCOMPARE(told.load(), 1);
+    store.whenNoticed({});
+}
+
+// A queue file that cannot be written: the run is held in memory and still sent, and the child
+// hears once why it would be lost should the program end first.
+void TestQueuedHistoryStore::queueFileThatCannotKeepRuns() {
+    QTemporaryDir local;
+    RemoteSide side;
+    side.held = true;
+    // A file where the queue's folder should be: the folder cannot be made.
+    QFile inTheWay(local.filePath(QStringLiteral("Lernverlauf")));
+    QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+    inTheWay.close();
+    const QString queueFile = local.filePath(QStringLiteral("Lernverlauf/Warteschlange.sqlite"));
+    QueuedHistoryStore store(connectTo(side), queueFile);
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("-"), morning, 2)),
+             HistoryError());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("-"), morning, 2)),
+             HistoryError());
+    const QString notice = store.takeNotice();
+    QVERIFY2(notice.startsWith(
+                 QStringLiteral("Die Läufe können auf diesem Rechner nicht aufbewahrt werden:\n")),
+             qPrintable(notice));
+    QVERIFY2(
+        notice.endsWith(QStringLiteral("\nKalumbrixtor schickt sie dem Server, solange es läuft.")),
+        qPrintable(notice));
+    QCOMPARE(notice.count(QStringLiteral("nicht aufbewahrt")), 1);
+    side.letGo();
+    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
+}
+
+QTEST_GUILESS_MAIN(TestQueuedHistoryStore)
+#include "tst_queued_history_store.moc"
