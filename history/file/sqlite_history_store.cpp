@@ -2,6 +2,8 @@
 
 #include "common/file_access.h"
 #include "engine/task_generation.h"
+#include "history/file/sqlite_history_sums.h"
+#include "history/model/history_stats.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <limits>
@@ -258,6 +261,88 @@ std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, const QString& oper
     return answer;
 }
 
+// The answers of runs read one after the other, by the index on their run from a run's first on:
+// runs recorded one after the other have their answers one after the other there, so the answers
+// of the next run mostly follow on without a new search. A run id that is text comes after every
+// number and is not read.
+class RunAnswers {
+public:
+    int prepare(sqlite3* connection) {
+        return prepareStatement(
+            connection,
+            QStringLiteral("SELECT run_id, task_no, operand1, operand2, correct_result, "
+                           "correct_remainder, correct, answer_ms FROM answers WHERE run_id "
+                           "BETWEEN ?1 AND 9223372036854775807 ORDER BY run_id"),
+            held_);
+    }
+    // The run's answers that every reader keeps, in the order they were given; SQLite's code.
+    int read(qint64 runId, const QString& operation, QList<AnsweredTask>& out) {
+        sqlite3_stmt* const statement = held_.get();
+        // The answers are searched anew only where they do not follow on.
+        if (!at_ || atRun_ != runId) {
+            sqlite3_reset(statement);
+            if (const int bound = sqlite3_bind_int64(statement, 1, runId); bound != SQLITE_OK)
+                return bound;
+            if (const int step = next(); step != SQLITE_OK)
+                return step;
+        }
+        for (; at_ && atRun_ == runId;) {
+            if (const std::optional<AnsweredTask> answer = posableAnswer(statement, operation))
+                out << *answer;
+            if (const int step = next(); step != SQLITE_OK)
+                return step;
+        }
+        const auto byTaskNo = [](const AnsweredTask& x, const AnsweredTask& y) {
+            return x.taskNo < y.taskNo;
+        };
+        if (!std::is_sorted(out.cbegin(), out.cend(), byTaskNo))
+            std::stable_sort(out.begin(), out.end(), byTaskNo);
+        return SQLITE_OK;
+    }
+
+private:
+    int next() {
+        sqlite3_stmt* const statement = held_.get();
+        const int step = sqlite3_step(statement);
+        at_ = step == SQLITE_ROW;
+        // A run id that is not a whole number belongs to no run (runs have whole-number ids).
+        if (at_)
+            atRun_ = sqlite3_column_type(statement, 0) == SQLITE_INTEGER
+                         ? sqlite3_column_int64(statement, 0)
+                         : std::numeric_limits<qint64>::min();
+        return step == SQLITE_ROW || step == SQLITE_DONE ? SQLITE_OK : step;
+    }
+
+    Statement held_{nullptr, sqlite3_finalize};
+    // Where the answers are: on a row of the run atRun_, or past the last (at_ false).
+    bool at_ = false;
+    qint64 atRun_ = 0;
+};
+
+// A read transaction of its own, so that the sums and the runs beyond them are of one moment.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3* connection) : connection_(connection) {
+        begun_ = sqlite3_exec(connection_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~ReadTransaction() {
+        if (begun_)
+            sqlite3_exec(connection_, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    bool begun() const { return begun_; }
+
+private:
+    sqlite3* connection_;
+    bool begun_ = false;
+};
+
+QByteArray columnBytes(sqlite3_stmt* row, int column) {
+    return QByteArray(reinterpret_cast<const char*>(sqlite3_column_blob(row, column)),
+                      sqlite3_column_bytes(row, column));
+}
+
 } // namespace
 
 SqliteHistoryStore::SqliteHistoryStore(const QString& path, int busyTimeoutMs)
@@ -479,6 +564,25 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
                 return reasonFor(migrate.lastError(), true);
     }
 
+    // A new file keeps sums from its first run on; a file whose sums reach up to its last run
+    // gets the new run's sums with it. Otherwise the next reader sums what is missing.
+    sqlite3* connection = handle();
+    if (!connection)
+        return noDriver;
+    if (what == Content::Empty)
+        if (const int code = history_sums::createTables(connection); code != SQLITE_OK)
+            return reasonForCode(connection, code, true);
+    std::optional<qint64> summedTo;
+    if (const int code = history_sums::summedTo(connection, summedTo); code != SQLITE_OK)
+        return reasonForCode(connection, code, true);
+    if (summedTo) {
+        QSqlQuery last(db_);
+        if (!last.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM runs")) || !last.next())
+            return reasonFor(last.lastError(), true);
+        if (last.value(0).toLongLong() != *summedTo)
+            summedTo.reset();
+    }
+
     QSqlQuery insertRun(db_);
     if (!insertRun.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
                                           "range1, range2, time_limit, competition, "
@@ -518,6 +622,14 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
         insertAnswer.bindValue(9, answer.answerMs);
         if (!insertAnswer.exec())
             return reasonFor(insertAnswer.lastError(), true);
+    }
+    if (summedTo) {
+        // Read back as every reader reads it, so the sums hold what the readers would add up.
+        int code = sumRunsAfter(*summedTo);
+        if (code == SQLITE_OK)
+            code = history_sums::setSummedTo(connection, *summedTo);
+        if (code != SQLITE_OK)
+            return reasonForCode(connection, code, true);
     }
     if (!transaction.commit(sqlError))
         return reasonFor(sqlError, true);
@@ -728,19 +840,8 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     sqlite3_stmt* const runStatement = runHeld.get();
     if (runCode != SQLITE_OK)
         return failure(runCode);
-    // The answers by the index on their run, from a run's first on: runs recorded one after the
-    // other have their answers one after the other there, so the answers of a child's runs mostly
-    // follow on from the last run's without a new search. A run id that is text comes after every
-    // number and is not read.
-    Statement answerHeld(nullptr, sqlite3_finalize);
-    const int answerCode = prepareStatement(
-        connection,
-        QStringLiteral("SELECT run_id, task_no, operand1, operand2, correct_result, "
-                       "correct_remainder, correct, answer_ms FROM answers WHERE run_id "
-                       "BETWEEN ?1 AND 9223372036854775807 ORDER BY run_id"),
-        answerHeld);
-    sqlite3_stmt* const answerStatement = answerHeld.get();
-    if (answerCode != SQLITE_OK)
+    RunAnswers answers;
+    if (const int answerCode = answers.prepare(connection); answerCode != SQLITE_OK)
         return failure(answerCode);
     const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
     const QByteArray operationText = operation.toUtf8();
@@ -756,19 +857,6 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     SharedText texts[4];
     StartTimes startTimes;
     HistoryRun run;
-    // Where the answers are: on a row of the run answersRun, or past the last (answersAt false).
-    bool answersAt = false;
-    qint64 answersRun = 0;
-    const auto nextAnswer = [&] {
-        const int step = sqlite3_step(answerStatement);
-        answersAt = step == SQLITE_ROW;
-        // A run id that is not a whole number belongs to no run (runs have whole-number ids).
-        if (answersAt)
-            answersRun = sqlite3_column_type(answerStatement, 0) == SQLITE_INTEGER
-                             ? sqlite3_column_int64(answerStatement, 0)
-                             : std::numeric_limits<qint64>::min();
-        return step == SQLITE_ROW || step == SQLITE_DONE ? SQLITE_OK : step;
-    };
     while ((code = sqlite3_step(runStatement)) == SQLITE_ROW) {
         run.answers.clear(); // keeps its room for the next run's answers
         run.id = sqlite3_column_int64(runStatement, 0);
@@ -788,27 +876,229 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
         if ((participant && run.participant != *participant) ||
             (!allOperations && run.operation != operation))
             continue;
-        // The answers are searched anew only where they do not follow on.
-        if (!answersAt || answersRun != run.id) {
-            sqlite3_reset(answerStatement);
-            if (const int bound = sqlite3_bind_int64(answerStatement, 1, run.id);
-                bound != SQLITE_OK)
-                return failure(bound);
-            if (const int step = nextAnswer(); step != SQLITE_OK)
-                return failure(step);
-        }
-        for (; answersAt && answersRun == run.id;) {
-            if (const std::optional<AnsweredTask> answer =
-                    posableAnswer(answerStatement, run.operation))
-                run.answers << *answer;
-            if (const int step = nextAnswer(); step != SQLITE_OK)
-                return failure(step);
-        }
-        visit(finished(run));
+        if (const int step = answers.read(run.id, run.operation, run.answers); step != SQLITE_OK)
+            return failure(step);
+        visit(run);
     }
     if (code != SQLITE_DONE)
         return failure(code);
     return std::nullopt;
+}
+
+HistoryError SqliteHistoryStore::tallyRuns(const QString& participant, const QString& operation,
+                                           HistoryTally& tally) {
+    bool readable = false;
+    int version = 0;
+    if (HistoryError error = openForReading(readable, version); error || !readable)
+        return error;
+    if (!operation.isEmpty()) {
+        std::optional<qint64> summedTo;
+        qint64 lastRun = 0;
+        sqlite3* connection = handle();
+        // Runs without sums (a file of before, or runs an earlier version added) are summed
+        // first; where that fails the sums still serve the children they are complete for.
+        if (connection && !fillFailed_ && version <= schemaVersion &&
+            history_sums::summedTo(connection, summedTo) == SQLITE_OK) {
+            QSqlQuery last(db_);
+            if (last.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM runs")) && last.next())
+                lastRun = last.value(0).toLongLong();
+            if (!summedTo || *summedTo < lastRun) {
+                fillFailed_ = !fillSums();
+                if (HistoryError error = openForReading(readable, version); error || !readable)
+                    return error;
+            }
+        }
+        HistoryError error;
+        if (tallyFromSums(participant, operation, tally, error))
+            return error;
+    }
+    return visitRuns(&participant, operation, [&](const HistoryRun& run) { tally.add(run); });
+}
+
+bool SqliteHistoryStore::fillSums() {
+    if (checkFile() || open(Access::Write))
+        return false;
+    WriteTransaction transaction(db_);
+    QSqlError sqlError;
+    if (!transaction.begin(sqlError))
+        return false;
+    Content what = Content::Empty;
+    int version = 0;
+    if (content(what, version) || what != Content::History || version > schemaVersion)
+        return false;
+    sqlite3* connection = handle();
+    std::optional<qint64> summedTo;
+    if (!connection || history_sums::createTables(connection) != SQLITE_OK ||
+        history_sums::summedTo(connection, summedTo) != SQLITE_OK || !summedTo)
+        return false;
+    const qint64 before = *summedTo;
+    if (sumRunsAfter(*summedTo) != SQLITE_OK)
+        return false;
+    // A run that holds the sums back is met again at every read: the file is written only when
+    // the sums moved, and the store does not try again.
+    if (*summedTo != before && (history_sums::setSummedTo(connection, *summedTo) != SQLITE_OK ||
+                                !transaction.commit(sqlError)))
+        return false;
+    QSqlQuery last(db_);
+    return last.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM runs")) && last.next() &&
+           last.value(0).toLongLong() == *summedTo;
+}
+
+int SqliteHistoryStore::sumRunsAfter(qint64& summedTo) {
+    sqlite3* connection = handle();
+    if (!connection)
+        return SQLITE_MISUSE;
+    Statement held(nullptr, sqlite3_finalize);
+    int code = prepareStatement(connection,
+                                QStringLiteral("SELECT id, participant, operation, started_at FROM "
+                                               "runs WHERE id > ?1 ORDER BY id"),
+                                held);
+    sqlite3_stmt* const statement = held.get();
+    if (code == SQLITE_OK)
+        code = sqlite3_bind_int64(statement, 1, summedTo);
+    RunAnswers answers;
+    if (code == SQLITE_OK)
+        code = answers.prepare(connection);
+    if (code != SQLITE_OK)
+        return code;
+    HistorySumsBatch batch;
+    QList<AnsweredTask> runAnswers;
+    SharedText operations;
+    while ((code = sqlite3_step(statement)) == SQLITE_ROW) {
+        const qint64 id = sqlite3_column_int64(statement, 0);
+        // A run without a name or an operation as text is found by no child's reader; one whose
+        // start is not a text cannot be placed among the sums: it and every run after it are
+        // read from their answers.
+        if (sqlite3_column_type(statement, 1) != SQLITE_TEXT ||
+            sqlite3_column_type(statement, 2) != SQLITE_TEXT) {
+            summedTo = id;
+            continue;
+        }
+        if (sqlite3_column_type(statement, 3) != SQLITE_TEXT)
+            break;
+        runAnswers.clear();
+        const QString operation = operations.of(statement, 2);
+        if (code = answers.read(id, operation, runAnswers); code != SQLITE_OK)
+            return code;
+        batch.add(columnBytes(statement, 1), columnBytes(statement, 2), columnBytes(statement, 3),
+                  id, runAnswers);
+        summedTo = id;
+        // Written as it goes: a long history is never held.
+        if (batch.runCount() >= 4096)
+            if (code = batch.write(connection); code != SQLITE_OK)
+                return code;
+    }
+    if (code != SQLITE_DONE && code != SQLITE_ROW)
+        return code;
+    return batch.write(connection);
+}
+
+bool SqliteHistoryStore::tallyFromSums(const QString& participant, const QString& operation,
+                                       HistoryTally& tally, HistoryError& error) {
+    error.reset();
+    sqlite3* connection = handle();
+    if (!connection)
+        return false;
+    const ReadTransaction reading(connection);
+    std::optional<qint64> summedTo;
+    if (!reading.begun() || history_sums::summedTo(connection, summedTo) != SQLITE_OK || !summedTo)
+        return false;
+    const QByteArray participantText = participant.toUtf8();
+    const QByteArray operationText = operation.toUtf8();
+    const auto prepared = [&](const char* sql, Statement& statement) {
+        int code = prepareStatement(connection, QString::fromLatin1(sql), statement);
+        if (code == SQLITE_OK)
+            code = sqlite3_bind_text(statement.get(), 1, participantText.constData(),
+                                     int(participantText.size()), SQLITE_STATIC);
+        if (code == SQLITE_OK)
+            code = sqlite3_bind_text(statement.get(), 2, operationText.constData(),
+                                     int(operationText.size()), SQLITE_STATIC);
+        return code;
+    };
+    // A run of the child after the summed ones: the answers are read. The rows are found by id,
+    // not by the index on the child, which would walk all the child's runs.
+    Statement later(nullptr, sqlite3_finalize);
+    if (prepared("SELECT 1 FROM runs WHERE +participant = ?1 AND +operation = ?2 AND id > ?3",
+                 later) != SQLITE_OK ||
+        sqlite3_bind_int64(later.get(), 3, *summedTo) != SQLITE_OK ||
+        sqlite3_step(later.get()) != SQLITE_DONE)
+        return false;
+    Statement runs(nullptr, sqlite3_finalize);
+    Statement tasks(nullptr, sqlite3_finalize);
+    Statement times(nullptr, sqlite3_finalize);
+    if (prepared("SELECT started_at, answers, right_answers, answering_ms FROM run_sums WHERE "
+                 "participant = ?1 AND operation = ?2 ORDER BY started_at, run_id",
+                 runs) != SQLITE_OK ||
+        prepared("SELECT operand1, operand2, attempts, misses, answering_ms, slowest_right_ms, "
+                 "last_miss_started_at, last_miss_run, last_miss_place, "
+                 "slowest_right_started_at, slowest_right_run, slowest_right_place FROM "
+                 "task_sums WHERE participant = ?1 AND operation = ?2",
+                 tasks) != SQLITE_OK ||
+        prepared("SELECT ms, answers FROM right_times WHERE participant = ?1 AND operation = ?2",
+                 times) != SQLITE_OK)
+        return false;
+    // From here on the sums are read: what goes wrong is the file's fault, told as such.
+    const auto failed = [&](int code) {
+        error = reasonForCode(connection, code);
+        return true;
+    };
+    StartTimes startTimes;
+    int code = SQLITE_ROW;
+    while ((code = sqlite3_step(runs.get())) == SQLITE_ROW) {
+        RunSums run;
+        run.startedAt =
+            startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(runs.get(), 0)),
+                          sqlite3_column_bytes(runs.get(), 0));
+        run.answers = sqlite3_column_int64(runs.get(), 1);
+        run.rightAnswers = sqlite3_column_int64(runs.get(), 2);
+        run.answeringMs = sqlite3_column_double(runs.get(), 3);
+        tally.addSums(run);
+    }
+    if (code != SQLITE_DONE)
+        return failed(code);
+    // The places of the last miss and the slowest right answer become numbers in their order.
+    std::vector<std::pair<TaskSums, std::array<std::optional<AnswerPlace>, 2>>> rows;
+    std::vector<AnswerPlace> places;
+    while ((code = sqlite3_step(tasks.get())) == SQLITE_ROW) {
+        sqlite3_stmt* const row = tasks.get();
+        TaskSums task;
+        task.operand1 = sqlite3_column_int(row, 0);
+        task.operand2 = sqlite3_column_int(row, 1);
+        task.attempts = sqlite3_column_int(row, 2);
+        task.misses = sqlite3_column_int(row, 3);
+        task.answeringMs = sqlite3_column_double(row, 4);
+        task.slowestRight = sqlite3_column_int64(row, 5);
+        std::array<std::optional<AnswerPlace>, 2> at;
+        for (int i = 0; i < 2; ++i) {
+            if (sqlite3_column_type(row, 6 + 3 * i) == SQLITE_NULL)
+                continue;
+            at[size_t(i)] =
+                AnswerPlace{columnBytes(row, 6 + 3 * i), sqlite3_column_int64(row, 7 + 3 * i),
+                            sqlite3_column_int(row, 8 + 3 * i)};
+            places.push_back(*at[size_t(i)]);
+        }
+        rows.emplace_back(task, at);
+    }
+    if (code != SQLITE_DONE)
+        return failed(code);
+    std::sort(places.begin(), places.end());
+    const auto number = [&](const std::optional<AnswerPlace>& place) -> qint64 {
+        if (!place)
+            return -1;
+        return std::lower_bound(places.begin(), places.end(), *place) - places.begin();
+    };
+    for (auto& [task, at] : rows) {
+        task.lastMiss = number(at[0]);
+        task.slowestRightAt = number(at[1]);
+        if (task.attempts > 0)
+            tally.addTaskSums(operation, task);
+    }
+    while ((code = sqlite3_step(times.get())) == SQLITE_ROW)
+        tally.addRightTimes(sqlite3_column_int64(times.get(), 0),
+                            sqlite3_column_int64(times.get(), 1));
+    if (code != SQLITE_DONE)
+        return failed(code);
+    return true;
 }
 
 HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
@@ -941,10 +1231,10 @@ int SqliteHistoryStore::systemError() const {
     return connection ? sqlite3_system_errno(connection) : 0;
 }
 
-HistoryError SqliteHistoryStore::reasonForCode(sqlite3* connection, int code) const {
+HistoryError SqliteHistoryStore::reasonForCode(sqlite3* connection, int code, bool writing) const {
     return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
                                QSqlError::StatementError, QString::number(code)),
-                     false);
+                     writing);
 }
 
 HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {

@@ -37,6 +37,10 @@ public:
                          const std::function<void(const HistoryRun&)>& visit) override;
     HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
                              ClassTotals& out) override;
+    // From the sums the file keeps beside the runs where they are complete for the child and the
+    // operation; otherwise from the answers. A file without sums gets them here, once.
+    HistoryError tallyRuns(const QString& participant, const QString& operation,
+                           HistoryTally& tally) override;
     HistoryStoreFactory readerFactory() const override;
 
 private:
@@ -65,11 +69,19 @@ private:
     HistoryError readClassAnswers(const QString& query, const QString& operation,
                                   const QHash<qint64, qsizetype>& indexOfRun,
                                   QList<HistoryRun>& out);
+    // Sums the runs that have none yet, in one write transaction; whether every run has its sums
+    // now. A file that cannot be written, or one from a newer version, keeps what it holds.
+    bool fillSums();
+    // The sums of the runs after summedTo, as far as they can be summed; SQLite's result code.
+    int sumRunsAfter(qint64& summedTo);
+    // Whether the tally was made from the sums; error is what a read of them met.
+    bool tallyFromSums(const QString& participant, const QString& operation, HistoryTally& tally,
+                       HistoryError& error);
     // SQLite's own connection under the driver, or nullptr.
     sqlite3* handle() const;
     HistoryError reasonFor(const QSqlError& error, bool writing) const;
-    // The reason for a failed call of SQLite's own interface on the connection, while reading.
-    HistoryError reasonForCode(sqlite3* connection, int code) const;
+    // The reason for a failed call of SQLite's own interface on the connection.
+    HistoryError reasonForCode(sqlite3* connection, int code, bool writing = false) const;
     // The errno of the system call that made SQLite's last call fail, or 0.
     int systemError() const;
 
@@ -77,5 +89,6 @@ private:
     QString connectionName_;
     int busyTimeoutMs_;
     Access access_ = Access::Closed;
+    bool fillFailed_ = false; // a file that could not be summed is not tried again
     QSqlDatabase db_;
 };

@@ -16,6 +16,7 @@
 #include <vector>
 
 struct RunResult;
+class HistoryTally;
 
 // One finished run as the learning history keeps it: who, when, what was set, how it went, and
 // every answer with its time.
@@ -143,6 +144,11 @@ public:
     // runs() first.
     virtual HistoryError eachRun(const QString& participant, const QString& operation,
                                  const std::function<void(const HistoryRun&)>& visit);
+
+    // The same runs added to tally, oldest first. A store that keeps each run's sums beside it
+    // hands those over instead of the answers; this one adds what eachRun hands over.
+    virtual HistoryError tallyRuns(const QString& participant, const QString& operation,
+                                   HistoryTally& tally);
 
     // Every child's runs of the operation (empty: all), read in one pass for a whole class, oldest
     // first. The answers carry the task, whether it was right and its time, but not what was

@@ -205,6 +205,38 @@ void HistoryTally::add(const HistoryRun& run) {
             }
         }
     }
+    addPoint(sums);
+}
+
+void HistoryTally::addSums(const RunSums& run) {
+    Point sums;
+    sums.startedAt = run.startedAt;
+    sums.answers = run.answers;
+    sums.rightAnswers = run.rightAnswers;
+    sums.totalMs = run.answeringMs;
+    sums.runs = 1;
+    addPoint(sums);
+}
+
+void HistoryTally::addTaskSums(const QString& operation, const TaskSums& sums) {
+    Task& task = tasks_[operation][taskKey(sums.operand1, sums.operand2)];
+    task.attempts += sums.attempts;
+    task.misses += sums.misses;
+    task.totalMs += sums.answeringMs;
+    task.lastMiss = std::max(task.lastMiss, sums.lastMiss);
+    if (sums.slowestRight >= 0 && sums.slowestRight >= task.slowestRight) {
+        task.slowestRight = sums.slowestRight;
+        task.slowestRightAt = sums.slowestRightAt;
+    }
+    // The tasks of the last run's operation may have moved.
+    lastTasks_ = nullptr;
+}
+
+void HistoryTally::addRightTimes(qint64 ms, qint64 answers) {
+    rightTimes_[std::max<qint64>(ms, 0)] += answers;
+}
+
+void HistoryTally::addPoint(const Point& sums) {
     ++runs_;
     latest_ = sums;
     if (!points_.empty() && points_.back().runs < pointRuns_) {
@@ -375,6 +407,11 @@ QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
         }
     }
     return chosen;
+}
+
+HistoryError HistoryStore::tallyRuns(const QString& participant, const QString& operation,
+                                     HistoryTally& tally) {
+    return eachRun(participant, operation, [&](const HistoryRun& run) { tally.add(run); });
 }
 
 QByteArray answersCsv(const QList<HistoryRun>& runs) {

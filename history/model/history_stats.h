@@ -68,6 +68,28 @@ struct PracticeTask {
 };
 QList<PracticeTask> practiceTasks(const QList<HistoryRun>& runs, int cap = taskLimit);
 
+// A run known by its sums alone, as a store that keeps them hands it over.
+struct RunSums {
+    QDateTime startedAt;
+    qint64 answers = 0;
+    qint64 rightAnswers = 0;
+    double answeringMs = 0; // the answers' times, a negative one as 0, added up in their order
+};
+
+// All answers to one task of one operation added up, as a store that keeps them hands them over.
+// lastMiss and slowestRightAt are places in the order the answers were given, the later the
+// higher; -1 for none.
+struct TaskSums {
+    qint32 operand1 = 0;
+    qint32 operand2 = 0;
+    qint32 attempts = 0;
+    qint32 misses = 0;
+    double answeringMs = 0;
+    qint64 lastMiss = -1;
+    qint64 slowestRight = -1; // ms of the slowest right answer, the later of equal ones
+    qint64 slowestRightAt = -1;
+};
+
 // The figures above worked out from runs handed in one at a time, oldest first (of runs started
 // at the same time, the one listed later last): a few numbers per task and per chart point are
 // kept, never the runs, so a history of any length is read in bounded memory.
@@ -80,6 +102,12 @@ public:
     HistoryTally& operator=(const HistoryTally&) = delete;
 
     void add(const HistoryRun& run);
+    // The same from sums kept by a store: each run by its sums, oldest first, and the runs'
+    // answers as each task's sums and how many right answers took each time. Places are only
+    // compared with those of other sums, so a tally takes either runs with answers or sums.
+    void addSums(const RunSums& run);
+    void addTaskSums(const QString& operation, const TaskSums& task);
+    void addRightTimes(qint64 ms, qint64 answers);
 
     qint64 runCount() const { return runs_; }
     QList<RunFigures> points() const;
@@ -106,6 +134,7 @@ private:
         qint64 slowestRightAt = -1;
     };
     static RunFigures figuresOf(const Point& point);
+    void addPoint(const Point& sums);
 
     qsizetype maxPoints_;
     qint64 runs_ = 0;

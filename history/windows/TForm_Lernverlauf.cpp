@@ -291,7 +291,7 @@ TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const
     Shown shown;
     if (name.isEmpty())
         return shown;
-    error = store.eachRun(name, operation, [&](const HistoryRun& run) { tally.add(run); });
+    error = store.tallyRuns(name, operation, tally);
     if (error)
         return shown;
     shown.points = tally.points();

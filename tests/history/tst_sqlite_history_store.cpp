@@ -65,6 +65,8 @@ private slots:
     void hostileObjects();
     void craftedRowsAreLeftOut();
     void runsHandedOverAsRead();
+    void sumsShowWhatTheAnswersShow_data();
+    void sumsShowWhatTheAnswersShow();
 };
 
 // A history written by the first version (runs without by_ear) is read as it is, all its runs
@@ -428,6 +430,175 @@ void TestSqliteHistoryStore::runsHandedOverAsRead() {
         QCOMPARE(reader.eachRun(anna, operation, [&](const HistoryRun& run) { visited << run; }),
                  HistoryError());
         QCOMPARE(described(untyped(visited)), described(untyped(read)));
+    }
+}
+
+enum class SumsCase { Recorded, FileOfBefore, AddedByEarlierVersion, Busy, VersionOne, NoStart };
+
+void TestSqliteHistoryStore::sumsShowWhatTheAnswersShow_data() {
+    QTest::addColumn<SumsCase>("kind");
+    QTest::addColumn<bool>("summedToTheEnd"); // every run's sums in the file afterwards
+    QTest::newRow("recorded by this version") << SumsCase::Recorded << true;
+    QTest::newRow("file without sums") << SumsCase::FileOfBefore << true;
+    QTest::newRow("runs added by an earlier version") << SumsCase::AddedByEarlierVersion << true;
+    QTest::newRow("file without sums that another program writes") << SumsCase::Busy << false;
+    QTest::newRow("first version's file") << SumsCase::VersionOne << true;
+    QTest::newRow("a run without a start") << SumsCase::NoStart << false;
+}
+
+// What the window shows of a child's runs of an operation is the same from the sums the file
+// keeps as from the answers, however the runs came into the file: recorded by this version, in a
+// file of before, added by an earlier version after the sums, in a file that cannot be written,
+// in a file of the first version, after a run whose start is missing. The sums are filled where
+// the file can be written and the schema's version stays, so an earlier version still writes it.
+void TestSqliteHistoryStore::sumsShowWhatTheAnswersShow() {
+    QFETCH(SumsCase, kind);
+    QFETCH(bool, summedToTheEnd);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
+    if (kind == SumsCase::VersionOne)
+        QVERIFY(QFile::copy(QStringLiteral(KALU_HISTORY_DATA_DIR "/Lernverlauf_v1.sqlite"), path));
+    QVERIFY(!QFile::exists(path) ||
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const QString anna = QStringLiteral("Anna");
+    const QString ben = QStringLiteral("Ben");
+    const QString mia = QStringLiteral("Mia");
+    // Runs out of time order, two at the same moment, one without answers; the times differ so
+    // that the practice choice has slow answers to pick.
+    QList<HistoryRun> runs{makeRun(anna, QStringLiteral("*"), morning, 9),
+                           makeRun(ben, QStringLiteral("*"), morning.addSecs(60), 5),
+                           makeRun(anna, QStringLiteral("+"), morning.addSecs(90), 4),
+                           makeRun(anna, QStringLiteral("*"), morning.addSecs(-3600), 12),
+                           makeRun(anna, QStringLiteral("*"), morning.addSecs(7200), 0),
+                           makeRun(anna, QStringLiteral("*"), morning.addSecs(7200), 7),
+                           makeRun(mia, QStringLiteral("*"), morning.addDays(-20), 3)};
+    for (qsizetype r = 0; r < runs.size(); ++r)
+        for (qsizetype a = 0; a < runs[r].answers.size(); ++a)
+            runs[r].answers[a].answerMs = 300 + (r * 7919 + a * 104729) % 6000 - (a == 2 ? 900 : 0);
+    // An earlier version writes a run and its answers, and nothing else.
+    const auto recordAsBefore = [&](const HistoryRun& run, const QString& startedAt) {
+        RawConnection raw(path);
+        QSqlQuery q(QSqlDatabase::database(raw.name, false));
+        QVERIFY(q.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
+                                         "range1, range2, time_limit, competition, tasks_worked, "
+                                         "points) VALUES (?, ?, ?, '', '', 0, 0, 0, 0)")));
+        q.addBindValue(run.participant);
+        q.addBindValue(startedAt.isNull() ? QVariant() : QVariant(startedAt));
+        q.addBindValue(run.operation);
+        QVERIFY(q.exec());
+        const qint64 id = q.lastInsertId().toLongLong();
+        for (const AnsweredTask& a : run.answers)
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO answers (run_id, task_no, operand1, "
+                                            "operand2, correct_result, correct_remainder, "
+                                            "given_answer, given_remainder, correct, answer_ms) "
+                                            "VALUES (%1, %2, %3, %4, %5, -1, '', '', %6, %7)")
+                                 .arg(id)
+                                 .arg(a.taskNo)
+                                 .arg(a.operand1)
+                                 .arg(a.operand2)
+                                 .arg(a.correctResult)
+                                 .arg(a.correct ? 1 : 0)
+                                 .arg(a.answerMs)));
+    };
+    const auto startText = [](const HistoryRun& run) {
+        return run.startedAt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+    };
+    {
+        SqliteHistoryStore store(path);
+        for (qsizetype r = 0; r < 4; ++r)
+            QCOMPARE(store.record(runs[r]), HistoryError());
+    }
+    if (kind == SumsCase::FileOfBefore || kind == SumsCase::Busy) {
+        const RawConnection raw(path);
+        for (const char* table : {"run_sums", "task_sums", "right_times", "sums_state"})
+            QVERIFY(raw.exec(QStringLiteral("DROP TABLE %1").arg(QLatin1String(table))));
+        QVERIFY(raw.exec(QStringLiteral("VACUUM")));
+    }
+    for (qsizetype r = 4; r < runs.size(); ++r) {
+        if (kind == SumsCase::Recorded || kind == SumsCase::VersionOne) {
+            QCOMPARE(SqliteHistoryStore(path).record(runs[r]), HistoryError());
+        } else {
+            recordAsBefore(runs[r],
+                           kind == SumsCase::NoStart && r == 5 ? QString() : startText(runs[r]));
+        }
+    }
+    // Another program in the middle of writing: reading goes on, writing waits.
+    std::optional<QSqlDatabase> writer;
+    if (kind == SumsCase::Busy) {
+        writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        writer->setDatabaseName(path);
+        QVERIFY(writer->open());
+        QVERIFY(QSqlQuery(*writer).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    }
+    const QByteArray before = contents(path);
+
+    // What the window shows, as a text that names every figure; few chart points, so that runs
+    // share them.
+    const auto shown = [](const HistoryTally& tally) {
+        QStringList lines;
+        const auto point = [](const RunFigures& f) {
+            return QStringLiteral("%1 %2/%3 %4 %5")
+                .arg(f.startedAt.toMSecsSinceEpoch())
+                .arg(f.rightAnswers)
+                .arg(f.answers)
+                .arg(f.solvedPerMinute, 0, 'g', 17)
+                .arg(f.rightShare, 0, 'g', 17);
+        };
+        for (const RunFigures& f : tally.points())
+            lines << QStringLiteral("Punkt ") + point(f);
+        if (tally.latest())
+            lines << QStringLiteral("Letzter ") + point(*tally.latest());
+        QList<TaskFigures> tasks = tally.tasks();
+        for (const auto& row : tally.timesTable())
+            tasks.append(QList<TaskFigures>(row.cbegin(), row.cend()));
+        for (const TaskFigures& t : tasks)
+            lines << QStringLiteral("Aufgabe %1 %2: %3/%4 %5")
+                         .arg(t.operand1)
+                         .arg(t.operand2)
+                         .arg(t.misses)
+                         .arg(t.attempts)
+                         .arg(t.meanMs, 0, 'g', 17);
+        for (const PracticeTask& t : tally.practiceTasks())
+            lines << QStringLiteral("Üben %1 %2 %3")
+                         .arg(t.operation)
+                         .arg(t.operands.first)
+                         .arg(t.operands.second);
+        return lines;
+    };
+    SqliteHistoryStore store(path, kind == SumsCase::Busy ? 100 : 5000);
+    for (const QString& name : {anna, ben, mia}) {
+        for (const QString& operation : {QStringLiteral("*"), QStringLiteral("+")}) {
+            QList<HistoryRun> read;
+            QCOMPARE(store.runs(name, operation, read), HistoryError());
+            HistoryTally fromAnswers(3);
+            for (const HistoryRun& run : read)
+                fromAnswers.add(run);
+            HistoryTally fromSums(3);
+            QCOMPARE(store.tallyRuns(name, operation, fromSums), HistoryError());
+            QCOMPARE(fromSums.runCount(), fromAnswers.runCount());
+            QCOMPARE(shown(fromSums), shown(fromAnswers));
+        }
+    }
+    if (writer) {
+        QCOMPARE(contents(path), before);
+        writer->close();
+        writer.reset();
+        QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    }
+    {
+        const RawConnection raw(path);
+        QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
+        const QVariant summedTo = raw.value(QStringLiteral("SELECT summed_to FROM sums_state"));
+        const qint64 lastRun = raw.value(QStringLiteral("SELECT max(id) FROM runs")).toLongLong();
+        QCOMPARE(summedTo.isValid() && summedTo.toLongLong() == lastRun, summedToTheEnd);
+    }
+    // An earlier version adds a run to a file with sums; it shows at once.
+    if (kind != SumsCase::Busy) {
+        recordAsBefore(runs[0],
+                       startText(runs[0]).replace(QStringLiteral("2026"), QStringLiteral("2027")));
+        HistoryTally fromSums;
+        QCOMPARE(store.tallyRuns(anna, QStringLiteral("*"), fromSums), HistoryError());
+        QCOMPARE(fromSums.latest()->startedAt.date().year(), 2027);
     }
 }
 
