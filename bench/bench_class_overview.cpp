@@ -54,7 +54,7 @@ void BM_ThirtyMistakeSheetsToPdf(benchmark::State& state) {
     SqliteHistoryStore store(historyPath);
     QList<HistoryRun> runs;
     QStringList names;
-    if (store.everyonesRuns(QString(), runs) || store.participants(names)) {
+    if (store.everyonesRuns(std::nullopt, runs) || store.participants(names)) {
         state.SkipWithError("the history could not be read");
         return;
     }

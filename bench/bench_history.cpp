@@ -134,7 +134,8 @@ void loadRuns(benchmark::State& state, const Sample& sample, bool allOperations)
         SqliteHistoryStore store(history->path);
         QList<HistoryRun> out;
         if (HistoryError error =
-                store.runs(sample.participant, allOperations ? QString() : sample.operation, out))
+                store.runs(sample.participant,
+                           allOperations ? std::nullopt : operationFromText(sample.operation), out))
             state.SkipWithError(qPrintable(*error));
         runs = out.size();
         answers = 0;
@@ -243,7 +244,7 @@ void BM_ReadMillionRuns(benchmark::State& state) {
         HistoryTally tally(TForm_Lernverlauf::chartPoints);
         runs = 0;
         if (HistoryError error =
-                store.eachRun(diligent, QStringLiteral("*"), [&](const HistoryRun& run) {
+                store.eachRun(diligent, Operation::Multiply, [&](const HistoryRun& run) {
                     ++runs;
                     if (added)
                         tally.add(run);
@@ -294,7 +295,7 @@ void BM_MistakeSheetMillionRuns(benchmark::State& state) {
         ChildSheets sheets;
         if (HistoryError error = mistakeSheets(
                 [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
-                    return store.eachRun(name, QString(), visit);
+                    return store.eachRun(name, std::nullopt, visit);
                 },
                 {diligent}, [](const QDateTime&) { return true; }, sheets))
             state.SkipWithError(qPrintable(*error));

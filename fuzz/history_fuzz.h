@@ -42,7 +42,7 @@ inline const QStringList& operations() {
 inline void checkTasks(const QList<HistoryRun>& runs) {
     for (const HistoryRun& run : runs) {
         for (const AnsweredTask& answer : run.answers) {
-            if (!taskPosable(run.operation, answer.operand1, answer.operand2))
+            if (!answerPosable(run.operation, answer.operand1, answer.operand2))
                 std::abort();
         }
     }
@@ -50,7 +50,7 @@ inline void checkTasks(const QList<HistoryRun>& runs) {
 
 // A practice run of the tasks, posed and checked by the engine, every answer right. (The main
 // window starts none without tasks: an empty list would be an ordinary run.)
-inline void practise(const QString& operation, const QList<OperandPair>& tasks) {
+inline void practise(Operation operation, const QList<OperandPair>& tasks) {
     if (tasks.isEmpty())
         return;
     struct StandingClock : Clock {
@@ -60,8 +60,8 @@ inline void practise(const QString& operation, const QList<OperandPair>& tasks) 
         qint64 monotonicMs() const override { return 0; }
     } clock;
     RunState state;
-    state.withRemainder = operation == QLatin1String(": R");
-    state.operationSign = state.withRemainder ? QStringLiteral(":") : operation;
+    state.withRemainder = operation == Operation::DivideWithRemainder;
+    state.operationSign = operationSign(operation);
     state.practiceTasks = tasks;
     while (generateTask(state, clock) == Generation::TaskPosed) {
         state.answerText =
@@ -83,12 +83,12 @@ inline void useHistory(SqliteHistoryStore& store) {
         return;
     for (const QString& name : names.mid(0, 4)) {
         QList<HistoryRun> all;
-        if (store.runs(name, QString(), all))
+        if (store.runs(name, std::nullopt, all))
             return;
         checkTasks(all);
         if (!answersCsv(all).startsWith("Name;Datum;Uhrzeit;"))
             std::abort();
-        for (const QString& operation : operations()) {
+        for (Operation operation : allOperations) {
             QList<HistoryRun> runs;
             if (store.runs(name, operation, runs))
                 return;
@@ -110,7 +110,7 @@ inline void useHistory(SqliteHistoryStore& store) {
     }
     // The class overview's read: every child at once, figured, and the worksheets' tasks.
     QList<HistoryRun> everyone;
-    if (store.everyonesRuns(QString(), everyone))
+    if (store.everyonesRuns(std::nullopt, everyone))
         return;
     checkTasks(everyone);
     if (classFigures(everyone, names, OverviewPeriod::Month, QDate(2026, 12, 8)).size() !=

@@ -20,8 +20,8 @@ public:
     virtual ~HistoryViewer() = default;
     // Reads the history afresh and shows the window modally.
     virtual void openFromMainMenu() = 0;
-    // The same with this child and operation chosen.
-    virtual void openFor(const QString& participant, const QString& operation) = 0;
+    // The same with this child and operation chosen; without an operation the one chosen last.
+    virtual void openFor(const QString& participant, std::optional<Operation> operation) = 0;
 };
 
 // The class overview as the program sees it.
@@ -35,10 +35,12 @@ public:
 };
 
 // What a row of the class overview asks for: that child's learning progress in the operation.
-using HistoryRequest = std::function<void(const QString& participant, const QString& operation)>;
+// Without an operation (the child has no runs in the period), the window keeps the one chosen last.
+using HistoryRequest =
+    std::function<void(const QString& participant, std::optional<Operation> operation)>;
 
 // What "Fehler üben" asks of the main window: a practice run of these tasks for this child.
-using PracticeRequest = std::function<void(const QString& participant, const QString& operation,
+using PracticeRequest = std::function<void(const QString& participant, Operation operation,
                                            const QList<OperandPair>& tasks)>;
 
 // The history module holds the database store and the learning-progress window. They bring in
@@ -78,10 +80,12 @@ public:
     QString location() const override;
     HistoryError record(const HistoryRun&) override { return reason_; }
     HistoryError participants(QStringList&) override { return reason_; }
-    HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
+    HistoryError runs(const QString&, std::optional<Operation>, QList<HistoryRun>&) override {
         return reason_;
     }
-    HistoryError everyonesRuns(const QString&, QList<HistoryRun>&) override { return reason_; }
+    HistoryError everyonesRuns(std::optional<Operation>, QList<HistoryRun>&) override {
+        return reason_;
+    }
 
 private:
     QString path_;

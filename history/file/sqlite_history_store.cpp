@@ -187,13 +187,16 @@ private:
     int offset_ = 0;
 };
 
-// A row of runColumns.
-HistoryRun runOf(const QSqlQuery& q) {
+// A row of runColumns; nothing for an operation the program does not know (see HistoryRun).
+std::optional<HistoryRun> runOf(const QSqlQuery& q) {
+    const std::optional<Operation> operation = operationFromText(q.value(3).toString());
+    if (!operation)
+        return std::nullopt;
     HistoryRun run;
     run.id = q.value(0).toLongLong();
     run.participant = q.value(1).toString();
     run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
-    run.operation = q.value(3).toString();
+    run.operation = *operation;
     run.range1 = q.value(4).toString();
     run.range2 = q.value(5).toString();
     run.timeLimit = q.value(6).toInt();
@@ -239,13 +242,13 @@ private:
 
 // An answer row of answerColumns() as SQLite hands it over, or nothing for a task the program
 // could not have posed or an operand that is not a whole number: every reader leaves those out.
-std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, const QString& operation) {
+std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, Operation operation) {
     if (sqlite3_column_type(row, 2) != SQLITE_INTEGER ||
         sqlite3_column_type(row, 3) != SQLITE_INTEGER)
         return std::nullopt;
     const qint64 operand1 = sqlite3_column_int64(row, 2);
     const qint64 operand2 = sqlite3_column_int64(row, 3);
-    if (!taskPosable(operation, operand1, operand2))
+    if (!answerPosable(operation, operand1, operand2))
         return std::nullopt;
     AnsweredTask answer;
     answer.taskNo = sqlite3_column_int(row, 1);
@@ -487,7 +490,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
         return reasonFor(insertRun.lastError(), true);
     insertRun.addBindValue(run.participant);
     insertRun.addBindValue(run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)));
-    insertRun.addBindValue(run.operation);
+    insertRun.addBindValue(operationText(run.operation));
     insertRun.addBindValue(run.range1);
     insertRun.addBindValue(run.range2);
     insertRun.addBindValue(run.timeLimit);
@@ -559,15 +562,15 @@ HistoryError SqliteHistoryStore::participants(QStringList& names) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::runs(const QString& participant, const QString& operation,
-                                      QList<HistoryRun>& out) {
+HistoryError SqliteHistoryStore::runs(const QString& participant,
+                                      std::optional<Operation> operation, QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
     int version = 0;
     if (HistoryError error = openForReading(readable, version); error || !readable)
         return error;
 
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     const QString filter = allOperations ? QStringLiteral("r.participant = ?")
                                          : QStringLiteral("r.participant = ? AND r.operation = ?");
     QSqlQuery q(db_);
@@ -580,12 +583,15 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         return reasonFor(q.lastError(), false);
     q.addBindValue(participant);
     if (!allOperations)
-        q.addBindValue(operation);
+        q.addBindValue(operationText(*operation));
     if (!q.exec())
         return reasonFor(q.lastError(), false);
     QHash<qint64, qsizetype> indexOfRun;
     while (q.next()) {
-        HistoryRun run = runOf(q);
+        std::optional<HistoryRun> read = runOf(q);
+        if (!read)
+            continue;
+        HistoryRun& run = *read;
         // In a damaged file the index can name a row that says otherwise: that run is someone
         // else's, or of another operation than the one its answers are checked and practised in.
         if (run.participant != participant || (!allOperations && run.operation != operation))
@@ -608,17 +614,18 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         return reasonFor(a.lastError(), false);
     a.addBindValue(participant);
     if (!allOperations)
-        a.addBindValue(operation);
+        a.addBindValue(operationText(*operation));
     return readAnswers(a, indexOfRun, true, out);
 }
 
-HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QString& operation,
+HistoryError SqliteHistoryStore::eachRun(const QString& participant,
+                                         std::optional<Operation> operation,
                                          const std::function<void(const HistoryRun&)>& visit) {
     return visitRuns(&participant, operation, visit);
 }
 
-HistoryError SqliteHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                             ClassTotals& out) {
+HistoryError SqliteHistoryStore::classTotals(std::optional<Operation> operation,
+                                             const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     bool readable = false;
     int version = 0;
@@ -626,12 +633,13 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
         return error;
     // The runs first, then every answer in the order of the file, added up as it passes: the
     // class's answers are never held.
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
     const auto failure = [&](int code) { return reasonForCode(connection, code); };
-    const QByteArray operationText = operation.toUtf8();
+    const QByteArray operationText =
+        operation ? ::operationText(*operation).toUtf8() : QByteArray();
     const auto prepared = [&](const QString& query, Statement& statement) {
         int code = prepareStatement(connection, query, statement);
         if (code == SQLITE_OK && !allOperations)
@@ -661,7 +669,10 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
             run.startedAt =
                 startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
                               sqlite3_column_bytes(statement, 2));
-            run.operation = operations.of(statement, 3);
+            const std::optional<Operation> known = operationFromText(operations.of(statement, 3));
+            if (!known)
+                continue; // see HistoryRun
+            run.operation = *known;
             if (!allOperations && run.operation != operation)
                 continue;
             numberOfRun.insert(run.id, tally.addRun(run));
@@ -697,7 +708,8 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QString& operation,
+HistoryError SqliteHistoryStore::visitRuns(const QString* participant,
+                                           std::optional<Operation> operation,
                                            const std::function<void(const HistoryRun&)>& visit) {
     bool readable = false;
     int version = 0;
@@ -709,7 +721,7 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     const auto failure = [&](int code) { return reasonForCode(connection, code); };
     // The runs in one pass: a child's come in time order, which for one operation the index
     // gives, so nothing is sorted or held; a whole class's in the order of the file.
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     QStringList conditions;
     if (participant)
         conditions << QStringLiteral("participant = ?1");
@@ -743,7 +755,8 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     if (answerCode != SQLITE_OK)
         return failure(answerCode);
     const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
-    const QByteArray operationText = operation.toUtf8();
+    const QByteArray operationText =
+        operation ? ::operationText(*operation).toUtf8() : QByteArray();
     int code = SQLITE_OK;
     if (participant)
         code = sqlite3_bind_text(runStatement, 1, participantText.constData(),
@@ -776,7 +789,10 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
         run.startedAt =
             startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(runStatement, 2)),
                           sqlite3_column_bytes(runStatement, 2));
-        run.operation = texts[1].of(runStatement, 3);
+        const std::optional<Operation> known = operationFromText(texts[1].of(runStatement, 3));
+        if (!known)
+            continue; // see HistoryRun
+        run.operation = *known;
         run.range1 = texts[2].of(runStatement, 4);
         run.range2 = texts[3].of(runStatement, 5);
         run.timeLimit = sqlite3_column_int(runStatement, 6);
@@ -811,14 +827,15 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
+HistoryError SqliteHistoryStore::everyonesRuns(std::optional<Operation> operation,
+                                               QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
     int version = 0;
     if (HistoryError error = openForReading(readable, version); error || !readable)
         return error;
 
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
@@ -826,12 +843,15 @@ HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<H
                             allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
         return reasonFor(q.lastError(), false);
     if (!allOperations)
-        q.addBindValue(operation);
+        q.addBindValue(operationText(*operation));
     if (!q.exec())
         return reasonFor(q.lastError(), false);
     QHash<qint64, qsizetype> indexOfRun;
     while (q.next()) {
-        HistoryRun run = runOf(q);
+        std::optional<HistoryRun> read = runOf(q);
+        if (!read)
+            continue;
+        HistoryRun& run = *read;
         if (!allOperations && run.operation != operation)
             continue;
         // Room for the answers the run says it had, up to a run's most: they arrive one by one.
@@ -858,7 +878,8 @@ HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<H
 // A class's answers are read through SQLite's own interface: for a quarter of a million answers
 // the driver's conversion of every value into a variant takes longer than all the rest of the
 // class overview.
-HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QString& operation,
+HistoryError SqliteHistoryStore::readClassAnswers(const QString& query,
+                                                  std::optional<Operation> operation,
                                                   const QHash<qint64, qsizetype>& indexOfRun,
                                                   QList<HistoryRun>& out) {
     sqlite3* connection = handle();
@@ -869,8 +890,9 @@ HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QS
     if (const int code = prepareStatement(connection, query, held); code != SQLITE_OK)
         return failure(code);
     sqlite3_stmt* const statement = held.get();
-    const QByteArray operationText = operation.toUtf8();
-    if (!operation.isEmpty()) {
+    const QByteArray operationText =
+        operation ? ::operationText(*operation).toUtf8() : QByteArray();
+    if (operation) {
         if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
                                                int(operationText.size()), SQLITE_STATIC);
             code != SQLITE_OK)
@@ -907,7 +929,7 @@ HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
         const qint64 operand1 = a.value(2).toLongLong(&readOperand1);
         const qint64 operand2 = a.value(3).toLongLong(&readOperand2);
         if (!readOperand1 || !readOperand2 ||
-            !taskPosable(out[*found].operation, operand1, operand2))
+            !answerPosable(out[*found].operation, operand1, operand2))
             continue;
         AnsweredTask answer;
         answer.taskNo = a.value(1).toInt();

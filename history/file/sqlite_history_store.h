@@ -30,12 +30,12 @@ public:
     QString location() const override;
     HistoryError record(const HistoryRun& run) override;
     HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, const QString& operation,
+    HistoryError runs(const QString& participant, std::optional<Operation> operation,
                       QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
-    HistoryError eachRun(const QString& participant, const QString& operation,
+    HistoryError everyonesRuns(std::optional<Operation> operation, QList<HistoryRun>& out) override;
+    HistoryError eachRun(const QString& participant, std::optional<Operation> operation,
                          const std::function<void(const HistoryRun&)>& visit) override;
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+    HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
                              ClassTotals& out) override;
     HistoryStoreFactory readerFactory() const override;
 
@@ -56,13 +56,13 @@ private:
     HistoryError createSchema();
     // The runs of the child (every child's without one) and operation (every one when empty),
     // each with its answers but not what was typed, one by one.
-    HistoryError visitRuns(const QString* participant, const QString& operation,
+    HistoryError visitRuns(const QString* participant, std::optional<Operation> operation,
                            const std::function<void(const HistoryRun&)>& visit);
     // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
     // is the run's id; answers to tasks the program could not have posed are left out.
     HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,
                              bool typed, QList<HistoryRun>& out);
-    HistoryError readClassAnswers(const QString& query, const QString& operation,
+    HistoryError readClassAnswers(const QString& query, std::optional<Operation> operation,
                                   const QHash<qint64, qsizetype>& indexOfRun,
                                   QList<HistoryRun>& out);
     // SQLite's own connection under the driver, or nullptr.

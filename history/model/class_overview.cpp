@@ -49,7 +49,7 @@ double solvedPerMinute(const RunTotals& run) {
 QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks, qint32& firstMisses) {
     struct Missed {
         TaskFigures task;
-        QString operation;
+        Operation operation;
     };
     QList<Missed> missed;
     for (const ChildTaskTotals* t : tasks) {
@@ -66,7 +66,7 @@ QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks, qint32& 
     std::sort(missed.begin(), missed.end(), [](const Missed& a, const Missed& b) {
         if (missedMoreOften(a.task, b.task) || missedMoreOften(b.task, a.task))
             return missedMoreOften(a.task, b.task);
-        return a.operation < b.operation;
+        return operationText(a.operation) < operationText(b.operation);
     });
     firstMisses = missed.isEmpty() ? 0 : missed.first().task.misses;
     QStringList texts;
@@ -261,8 +261,8 @@ ClassTotals ClassTally::totals() const {
     return totals;
 }
 
-HistoryError HistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                       ClassTotals& out) {
+HistoryError HistoryStore::classTotals(std::optional<Operation> operation,
+                                       const RunPeriod& inPeriod, ClassTotals& out) {
     QList<HistoryRun> runs;
     if (HistoryError error = everyonesRuns(operation, runs)) {
         out = {};
@@ -272,7 +272,7 @@ HistoryError HistoryStore::classTotals(const QString& operation, const RunPeriod
     return std::nullopt;
 }
 
-HistoryError HistoryStore::eachRun(const QString& participant, const QString& operation,
+HistoryError HistoryStore::eachRun(const QString& participant, std::optional<Operation> operation,
                                    const std::function<void(const HistoryRun&)>& visit) {
     QList<HistoryRun> all;
     if (HistoryError error = runs(participant, operation, all))
@@ -396,7 +396,7 @@ QString namesText(const QStringList& names) {
            names.last();
 }
 
-QString lastOperationOf(const QList<RunTotals>& runs, const QString& participant) {
+std::optional<Operation> lastOperationOf(const QList<RunTotals>& runs, const QString& participant) {
     for (qsizetype i = runs.size() - 1; i >= 0; --i) {
         if (runs[i].participant == participant)
             return runs[i].operation;

@@ -85,7 +85,7 @@ Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& p
             const PracticeTask& task = sheet.tasks[k];
             auto& row = grid.cells[size_t(taskGridFirstTaskRow + k)];
             row[1] = operandCellText(task.operands.first);
-            row[2] = operationCellText(task.operation);
+            row[2] = operationCellText(operationText(task.operation));
             row[3] = operandCellText(task.operands.second);
             row[4] = QStringLiteral("    =  ");
         }

@@ -32,9 +32,9 @@ QByteArray packedRun(const HistoryRun& run) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
-    out << entryFormat << run.participant << run.startedAt << run.operation << run.range1
-        << run.range2 << run.timeLimit << run.competition << run.tasksWorked << run.points
-        << run.byEar << qint32(run.answers.size());
+    out << entryFormat << run.participant << run.startedAt << operationText(run.operation)
+        << run.range1 << run.range2 << run.timeLimit << run.competition << run.tasksWorked
+        << run.points << run.byEar << qint32(run.answers.size());
     for (const AnsweredTask& a : run.answers)
         out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
             << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
@@ -54,8 +54,14 @@ bool unpackedAs(const QByteArray& bytes, bool withByEar, HistoryRun& out) {
     if (format != entryFormat)
         return false;
     HistoryRun run;
-    in >> run.participant >> run.startedAt >> run.operation >> run.range1 >> run.range2 >>
+    QString operation;
+    in >> run.participant >> run.startedAt >> operation >> run.range1 >> run.range2 >>
         run.timeLimit >> run.competition >> run.tasksWorked >> run.points;
+    // An operation the program does not know cannot be its own entry.
+    const std::optional<Operation> known = operationFromText(operation);
+    if (!known)
+        return false;
+    run.operation = *known;
     if (withByEar)
         in >> run.byEar;
     in >> answers;

@@ -31,20 +31,20 @@ public:
     QString location() const override;
     HistoryError send(const HistoryRun& run, const QString& key, bool& added) override;
     HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, const QString& operation,
+    HistoryError runs(const QString& participant, std::optional<Operation> operation,
                       QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+    HistoryError everyonesRuns(std::optional<Operation> operation, QList<HistoryRun>& out) override;
+    HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
                              ClassTotals& out) override;
 
 private:
     // Runs work on the connection; a kept connection that the server had closed is made anew
     // once.
     HistoryError onConnection(const std::function<HistoryError()>& work);
-    HistoryError readRuns(const QString& participant, const QString& operation,
+    HistoryError readRuns(const QString& participant, std::optional<Operation> operation,
                           QList<HistoryRun>& out);
-    HistoryError readClass(const QString& operation, QList<HistoryRun>& out);
-    HistoryError readClassTotals(const QString& operation, const RunPeriod& inPeriod,
+    HistoryError readClass(std::optional<Operation> operation, QList<HistoryRun>& out);
+    HistoryError readClassTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
                                  ClassTotals& out);
     // The sums of runs the server holds none for, from their answers.
     HistoryError addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,

@@ -94,17 +94,18 @@ HistoryError QueuedHistoryStore::participants(QStringList& names) {
     return afterSending([&] { return remote_->participants(names); });
 }
 
-HistoryError QueuedHistoryStore::runs(const QString& participant, const QString& operation,
-                                      QList<HistoryRun>& out) {
+HistoryError QueuedHistoryStore::runs(const QString& participant,
+                                      std::optional<Operation> operation, QList<HistoryRun>& out) {
     return afterSending([&] { return remote_->runs(participant, operation, out); });
 }
 
-HistoryError QueuedHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
+HistoryError QueuedHistoryStore::everyonesRuns(std::optional<Operation> operation,
+                                               QList<HistoryRun>& out) {
     return afterSending([&] { return remote_->everyonesRuns(operation, out); });
 }
 
-HistoryError QueuedHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                             ClassTotals& out) {
+HistoryError QueuedHistoryStore::classTotals(std::optional<Operation> operation,
+                                             const RunPeriod& inPeriod, ClassTotals& out) {
     return afterSending([&] { return remote_->classTotals(operation, inPeriod, out); });
 }
 
@@ -122,14 +123,15 @@ public:
         return QStringLiteral("Beim Lesen wird nichts aufgezeichnet.");
     }
     HistoryError participants(QStringList& names) override { return store_.participants(names); }
-    HistoryError runs(const QString& participant, const QString& operation,
+    HistoryError runs(const QString& participant, std::optional<Operation> operation,
                       QList<HistoryRun>& out) override {
         return store_.runs(participant, operation, out);
     }
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
+    HistoryError everyonesRuns(std::optional<Operation> operation,
+                               QList<HistoryRun>& out) override {
         return store_.everyonesRuns(operation, out);
     }
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+    HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
                              ClassTotals& out) override {
         return store_.classTotals(operation, inPeriod, out);
     }

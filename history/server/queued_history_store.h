@@ -36,10 +36,10 @@ public:
     // The readers send what waits first, so that they find it in the remote store. They may be
     // called from any thread, one call at a time.
     HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, const QString& operation,
+    HistoryError runs(const QString& participant, std::optional<Operation> operation,
                       QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+    HistoryError everyonesRuns(std::optional<Operation> operation, QList<HistoryRun>& out) override;
+    HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
                              ClassTotals& out) override;
     QString takeNotice() override;
     void whenNoticed(std::function<void()> ready) override;

@@ -60,7 +60,7 @@ HistoryError transferHistory(const QString& sqliteFile, RemoteHistoryStore& targ
         return error;
     for (const QString& name : names) {
         QList<HistoryRun> runs;
-        if (HistoryError error = source.runs(name, QString(), runs))
+        if (HistoryError error = source.runs(name, std::nullopt, runs))
             return error;
         for (const HistoryRun& run : runs) {
             bool isNew = false;

@@ -25,10 +25,11 @@ public:
 
     // The readers of HistoryStore, with the same meaning.
     virtual HistoryError participants(QStringList& names) = 0;
-    virtual HistoryError runs(const QString& participant, const QString& operation,
+    virtual HistoryError runs(const QString& participant, std::optional<Operation> operation,
                               QList<HistoryRun>& out) = 0;
-    virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
-    virtual HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
+    virtual HistoryError everyonesRuns(std::optional<Operation> operation,
+                                       QList<HistoryRun>& out) = 0;
+    virtual HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
                                      ClassTotals& out) = 0;
 };
 

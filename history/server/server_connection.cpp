@@ -655,8 +655,9 @@ HistoryError ServerConnection::send(const HistoryRun& run, const QString& key, b
     QStringList given, givenRemainder;
     // The sums count what a reader of the run will count: the tasks the program could pose.
     HistoryRun posed = run;
-    posed.answers.removeIf(
-        [&](const AnsweredTask& a) { return !taskPosable(run.operation, a.operand1, a.operand2); });
+    posed.answers.removeIf([&](const AnsweredTask& a) {
+        return !answerPosable(run.operation, a.operand1, a.operand2);
+    });
     const RunTotals totals = runTotalsOf(posed);
     for (const AnsweredTask& a : run.answers) {
         taskNo << a.taskNo;
@@ -673,7 +674,7 @@ HistoryError ServerConnection::send(const HistoryRun& run, const QString& key, b
         key.toUtf8(),
         run.participant.toUtf8(),
         run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)).toUtf8(),
-        run.operation.toUtf8(),
+        operationText(run.operation).toUtf8(),
         run.range1.toUtf8(),
         run.range2.toUtf8(),
         QByteArray::number(run.timeLimit),

@@ -212,10 +212,8 @@ OverviewPeriod TForm_Klassenuebersicht::chosenPeriod() const {
         std::clamp(Auswahl_Zeitraum->currentIndex(), 0, int(allPeriods.size()) - 1));
 }
 
-QString TForm_Klassenuebersicht::chosenOperation() const {
-    const std::optional<Operation> operation =
-        operationFromIndex(Auswahl_Rechenart->currentIndex() - 1);
-    return operation ? operationText(*operation) : QString();
+std::optional<Operation> TForm_Klassenuebersicht::chosenOperation() const {
+    return operationFromIndex(Auswahl_Rechenart->currentIndex() - 1);
 }
 
 QString TForm_Klassenuebersicht::chosenOperationName() const {
@@ -247,7 +245,7 @@ void TForm_Klassenuebersicht::reload() {
     Tabelle->setAccessibleDescription(loadingText);
     for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV})
         button->setEnabled(false);
-    const QString operation = chosenOperation();
+    const std::optional<Operation> operation = chosenOperation();
     const OverviewPeriod period = chosenPeriod();
     const QDate today = platform_.today();
     reader_->read([this, operation, period, today](HistoryStore& store) -> HistoryReader::Finish {
@@ -365,9 +363,9 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
     if (row < 0 || row >= Tabelle->rowCount())
         return;
     const QString name = Tabelle->item(row, 0)->text();
-    QString operation = chosenOperation();
+    std::optional<Operation> operation = chosenOperation();
     // Over every operation, the child's progress opens in the one practised last.
-    if (operation.isEmpty())
+    if (!operation)
         operation = lastOperationOf(totals_.runs, name);
     emit historyRequested(name, operation);
 }
@@ -375,7 +373,7 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
 void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
     // The chosen children's runs of the period shown are read one by one, off this thread.
     const QStringList names = chosenNames();
-    const QString operation = chosenOperation();
+    const std::optional<Operation> operation = chosenOperation();
     const OverviewPeriod period = shownPeriod_;
     const QDate today = platform_.today();
     Label_Status->setText(QStringLiteral("Die Fehlerblätter werden zusammengestellt …"));
@@ -394,7 +392,7 @@ void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
             if (error)
                 storeFailed(*error);
             else
-                printMistakeSheets(chosen, period, !operation.isEmpty());
+                printMistakeSheets(chosen, period, operation.has_value());
         });
     });
 }

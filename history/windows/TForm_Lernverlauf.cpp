@@ -250,9 +250,9 @@ QString TForm_Lernverlauf::chosenName() const {
     return Auswahl_Name->currentText();
 }
 
-QString TForm_Lernverlauf::chosenOperation() const {
+Operation TForm_Lernverlauf::chosenOperation() const {
     const int index = Auswahl_Rechenart->currentIndex();
-    return operationText(operationFromIndex(index).value_or(Operation::Add));
+    return operationFromIndex(index).value_or(Operation::Add);
 }
 
 void TForm_Lernverlauf::openFromMainMenu() {
@@ -261,11 +261,11 @@ void TForm_Lernverlauf::openFromMainMenu() {
     exec();
 }
 
-void TForm_Lernverlauf::openFor(const QString& participant, const QString& operation) {
+void TForm_Lernverlauf::openFor(const QString& participant, std::optional<Operation> operation) {
     lastChosenName_ = participant;
-    if (const std::optional<Operation> known = operationFromText(operation)) {
+    if (operation) {
         const QSignalBlocker blocker(Auswahl_Rechenart);
-        Auswahl_Rechenart->setCurrentIndex(operationIndex(*known));
+        Auswahl_Rechenart->setCurrentIndex(operationIndex(*operation));
     }
     openFromMainMenu();
 }
@@ -283,8 +283,7 @@ void TForm_Lernverlauf::showLoading() {
 }
 
 TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const QString& name,
-                                                      const QString& operation,
-                                                      HistoryError& error) {
+                                                      Operation operation, HistoryError& error) {
     // The runs are added up one by one as they are read: a child with a million runs costs no
     // more memory than one with ten.
     HistoryTally tally(chartPoints);
@@ -306,7 +305,7 @@ TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const
 void TForm_Lernverlauf::reload() {
     showLoading();
     namesPending_ = true;
-    const QString operation = chosenOperation();
+    const Operation operation = chosenOperation();
     const QString lastChosen = lastChosenName_;
     reader_->read([this, operation, lastChosen](HistoryStore& store) -> HistoryReader::Finish {
         QStringList names;
@@ -356,7 +355,7 @@ void TForm_Lernverlauf::Auswahl_RechenartChange() {
     }
     showLoading();
     const QString name = chosenName();
-    const QString operation = chosenOperation();
+    const Operation operation = chosenOperation();
     reader_->read([this, name, operation](HistoryStore& store) -> HistoryReader::Finish {
         HistoryError error;
         Shown shown = readShown(store, name, operation, error);
@@ -431,8 +430,8 @@ void TForm_Lernverlauf::setChartDescription(const QString& text) {
 }
 
 void TForm_Lernverlauf::showTables() {
-    const QString operation = chosenOperation();
-    const bool timesTableShown = operation == QLatin1String("*");
+    const Operation operation = chosenOperation();
+    const bool timesTableShown = operation == Operation::Multiply;
     Einmaleins->setVisible(timesTableShown);
     Label_Legende->setVisible(timesTableShown);
     Fehler_Liste->setVisible(!timesTableShown);
@@ -491,7 +490,7 @@ void TForm_Lernverlauf::But_CSVClick() {
     showLoading();
     reader_->read([this, name, path = *path](HistoryStore& store) -> HistoryReader::Finish {
         QList<HistoryRun> all;
-        const HistoryError error = store.runs(name, QString(), all);
+        const HistoryError error = store.runs(name, std::nullopt, all);
         const QByteArray csv = error ? QByteArray() : answersCsv(all);
         return [this, path, csv, error] {
             showShown(shown_, std::nullopt);
@@ -521,7 +520,7 @@ void TForm_Lernverlauf::But_Fehler_uebenClick() {
         return;
     }
     const QString name = chosenName();
-    const QString operation = chosenOperation();
+    const Operation operation = chosenOperation();
     accept();
     emit practiceRequested(name, operation, tasks);
 }

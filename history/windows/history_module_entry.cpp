@@ -18,7 +18,7 @@ public:
                          std::move(practice));
     }
     void openFromMainMenu() override { window_.openFromMainMenu(); }
-    void openFor(const QString& participant, const QString& operation) override {
+    void openFor(const QString& participant, std::optional<Operation> operation) override {
         window_.openFor(participant, operation);
     }
 

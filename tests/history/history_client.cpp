@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     const QDateTime start(QDate(2026, 12, 8), QTime(8, 0));
     for (int i = 0; i < count; ++i) {
         HistoryError error =
-            store.record(makeRun(args[3], QStringLiteral("*"), start.addSecs(60 * i), 40));
+            store.record(makeRun(args[3], Operation::Multiply, start.addSecs(60 * i), 40));
         if (!error)
             error = store.sendWaiting();
         if (error) {

@@ -199,7 +199,7 @@ void TestHistoryRecording::historyModule() {
         folder.filePath(QStringLiteral("Lernverlauf.sqlite")), QString(), QString());
     HistoryRun run;
     run.participant = QStringLiteral("Jörg");
-    run.operation = QStringLiteral("*");
+    run.operation = Operation::Multiply;
     run.answers = {AnsweredTask{1, 7, 8, 56, -1, QStringLiteral("54"), {}, false, 2100}};
     QVERIFY(!store->record(run));
     QStringList names;

@@ -179,10 +179,11 @@ void TestHistoryStores::recordAndReadBack() {
             dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     };
     const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP {a,b} \\");
-    HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
+    HistoryRun late = makeRun(odd, Operation::DivideWithRemainder, morning.addSecs(3600), 160);
     late.byEar = true;
-    const HistoryRun early = makeRun(odd, QStringLiteral("+"), morning, 3);
-    const HistoryRun other = makeRun(QStringLiteral("zoe"), QStringLiteral(": R"), morning, 2);
+    const HistoryRun early = makeRun(odd, Operation::Add, morning, 3);
+    const HistoryRun other =
+        makeRun(QStringLiteral("zoe"), Operation::DivideWithRemainder, morning, 2);
     {
         const std::unique_ptr<HistoryStore> store = open();
         // Reading before the first run finds nothing and leaves the folder empty.
@@ -196,14 +197,14 @@ void TestHistoryStores::recordAndReadBack() {
         QCOMPARE(store->takeNotice(), QString());
         if (kind == Store::Memory) {
             QList<HistoryRun> got;
-            QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
+            QCOMPARE(store->runs(odd, Operation::DivideWithRemainder, got), HistoryError());
             QCOMPARE(described(got), described({late}));
             return;
         }
     }
     const std::unique_ptr<HistoryStore> store = open();
     QStringList names;
-    QCOMPARE(store->record(makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 1)),
+    QCOMPARE(store->record(makeRun(QStringLiteral("Anna"), Operation::Multiply, morning, 1)),
              HistoryError());
     QCOMPARE(store->participants(names), HistoryError());
     QCOMPARE(names, QStringList({QStringLiteral("Anna"), odd, QStringLiteral("zoe")}));
@@ -216,11 +217,11 @@ void TestHistoryStores::recordAndReadBack() {
     QCOMPARE(errorThere, HistoryError());
     QCOMPARE(namesThere, names);
     QList<HistoryRun> got;
-    QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(store->runs(odd, Operation::DivideWithRemainder, got), HistoryError());
     QCOMPARE(described(got), described({late}));
-    QCOMPARE(store->runs(odd, QString(), got), HistoryError());
+    QCOMPARE(store->runs(odd, std::nullopt, got), HistoryError());
     QCOMPARE(described(got), described({early, late}));
-    QCOMPARE(store->runs(QStringLiteral("Zoe"), QString(), got), HistoryError());
+    QCOMPARE(store->runs(QStringLiteral("Zoe"), std::nullopt, got), HistoryError());
     QVERIFY(got.isEmpty());
     // The whole class in one read: every child's runs, oldest first, without what was typed.
     auto untyped = [](QList<HistoryRun> runs) {
@@ -231,7 +232,8 @@ void TestHistoryStores::recordAndReadBack() {
         return runs;
     };
     // One child's runs handed over one by one, as runs() reads them.
-    for (const QString& operation : {QStringLiteral(": R"), QString()}) {
+    for (const std::optional<Operation> operation :
+         {std::optional(Operation::DivideWithRemainder), std::optional<Operation>()}) {
         QList<HistoryRun> visited;
         QCOMPARE(store->eachRun(odd, operation,
                                 [&](const HistoryRun& run) {
@@ -240,11 +242,11 @@ void TestHistoryStores::recordAndReadBack() {
                                 }),
                  HistoryError());
         QCOMPARE(described(untyped(visited)),
-                 described(untyped(operation.isEmpty() ? QList{early, late} : QList{late})));
+                 described(untyped(!operation ? QList{early, late} : QList{late})));
     }
-    QCOMPARE(store->everyonesRuns(QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(store->everyonesRuns(Operation::DivideWithRemainder, got), HistoryError());
     QCOMPARE(described(got), described(untyped({other, late})));
-    QCOMPARE(store->everyonesRuns(QString(), got), HistoryError());
+    QCOMPARE(store->everyonesRuns(std::nullopt, got), HistoryError());
     QCOMPARE(got.size(), 4);
 
     // The schema's version, and the start of a run as local time in a text that sorts (the
@@ -262,7 +264,7 @@ void TestHistoryStores::recordAndReadBack() {
     // only tasks the program poses count, and the most missed go by misses, then by their share
     // of misses, which needs every answer to them. A server database of the first version gains
     // the sums' table, and its runs without sums are added up from their answers.
-    const auto run = [](const QString& name, const QString& operation, const QDateTime& at,
+    const auto run = [](const QString& name, Operation operation, const QDateTime& at,
                         const QList<std::array<qint32, 4>>& answers) {
         HistoryRun r = makeRun(name, operation, at, 0);
         for (const auto& [operand1, operand2, right, ms] : answers)
@@ -276,7 +278,7 @@ void TestHistoryStores::recordAndReadBack() {
     // Mia missed 3 * 4 2 of 2 times, 5 * 5 2 of 3, 2 * 2 2 of 4, 6 * 6 once; 9 * 9 three times, but
     // before the last 30 days. Two answers to ":" and one to "+" pose no task.
     const QList<HistoryRun> history{
-        run(mia, QStringLiteral("*"), QDateTime(today.addDays(-1), QTime(10, 0)),
+        run(mia, Operation::Multiply, QDateTime(today.addDays(-1), QTime(10, 0)),
             {{3, 4, 0, 2000},
              {3, 4, 0, 2000},
              {2, 2, 0, 1000},
@@ -287,11 +289,11 @@ void TestHistoryStores::recordAndReadBack() {
              {5, 5, 1, 3000},
              {5, 5, 0, 3000},
              {6, 6, 0, 3000}}),
-        run(mia, QStringLiteral("*"), QDateTime(today.addDays(-60), QTime(10, 0)),
+        run(mia, Operation::Multiply, QDateTime(today.addDays(-60), QTime(10, 0)),
             {{9, 9, 0, 1000}, {9, 9, 0, 1000}, {9, 9, 0, 1000}}),
-        run(mia, QStringLiteral(":"), QDateTime(today, QTime(9, 0)),
+        run(mia, Operation::Divide, QDateTime(today, QTime(9, 0)),
             {{7, 0, 0, 500}, {8, 3, 0, 500}, {8, 4, 1, 1000}}),
-        run(ben, QStringLiteral("+"), QDateTime(today.addDays(-2), QTime(9, 0)),
+        run(ben, Operation::Add, QDateTime(today.addDays(-2), QTime(9, 0)),
             {{40000, 1, 0, 100}, {7, 8, 1, 6000}, {7, 8, 0, 6000}})};
     for (const HistoryRun& r : history)
         QCOMPARE(store->record(r), HistoryError());
@@ -311,10 +313,10 @@ void TestHistoryStores::recordAndReadBack() {
         const std::unique_ptr<HistoryStore> again = open();
         const QStringList names{mia, ben};
         QList<HistoryRun> runs;
-        QCOMPARE(again->everyonesRuns(QString(), runs), HistoryError());
+        QCOMPARE(again->everyonesRuns(std::nullopt, runs), HistoryError());
         for (const OverviewPeriod period : miasMissed.keys()) {
             ClassTotals totals;
-            QCOMPARE(again->classTotals(QString(), periodOf(period, today), totals),
+            QCOMPARE(again->classTotals(std::nullopt, periodOf(period, today), totals),
                      HistoryError());
             const QList<ChildFigures> got = classFigures(totals, names, period, today);
             const QList<ChildFigures> read = classFigures(runs, names, period, today);
@@ -412,7 +414,7 @@ void TestHistoryStores::serverAway() {
     QueuedHistoryStore store(PostgresHistoryStore::factory(uri), queueFile);
     QVERIFY(store.location().startsWith(QStringLiteral("postgresql://lehrer@")));
     QVERIFY(!store.location().contains(QLatin1String("falsch")));
-    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 5)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), Operation::Add, morning, 5)),
              HistoryError());
     QCOMPARE(store.waiting(), 1);
     // The queue holds the children's names and answers: for the user's eyes only.
@@ -422,7 +424,7 @@ void TestHistoryStores::serverAway() {
              QFileDevice::Permissions());
     QCOMPARE(store.sendWaiting(), HistoryError(reason));
     QCOMPARE(store.takeNotice(), keptLocally(store.location(), reason));
-    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 7)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), Operation::Add, morning, 7)),
              HistoryError());
     QCOMPARE(store.sendWaiting(), HistoryError(reason));
     QCOMPARE(store.takeNotice(), QString());
@@ -470,9 +472,9 @@ void TestHistoryStores::serverStops() {
                                 "FUNCTION slow();"
                                 "INSERT INTO brake VALUES ('Bert')")),
              qPrintable(server_.error()));
-    const HistoryRun anna = makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 3);
-    const HistoryRun bert = makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 160);
-    const HistoryRun carl = makeRun(QStringLiteral("Carl"), QStringLiteral("+"), morning, 4);
+    const HistoryRun anna = makeRun(QStringLiteral("Anna"), Operation::Add, morning, 3);
+    const HistoryRun bert = makeRun(QStringLiteral("Bert"), Operation::Add, morning, 160);
+    const HistoryRun carl = makeRun(QStringLiteral("Carl"), Operation::Add, morning, 4);
     QString notice;
     if (when == Stop::DuringRun) {
         QCOMPARE(store.record(anna), HistoryError());
@@ -524,11 +526,11 @@ void TestHistoryStores::serverStops() {
     // A run the server took just before the connection broke waits with the same key: sending
     // the queue does not store it twice.
     bool added = false;
-    const HistoryRun dora = makeRun(QStringLiteral("Dora"), QStringLiteral("+"), morning, 2);
+    const HistoryRun dora = makeRun(QStringLiteral("Dora"), Operation::Add, morning, 2);
     QCOMPARE(store.remote().send(dora, QStringLiteral("schon-da"), added), HistoryError());
     QVERIFY(added);
     QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("schon-da"), dora), HistoryError());
-    QCOMPARE(store.record(makeRun(QStringLiteral("Emil"), QStringLiteral("+"), morning, 1)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Emil"), Operation::Add, morning, 1)),
              HistoryError());
     QCOMPARE(store.sendWaiting(), HistoryError());
     QCOMPARE(store.waiting(), 0);
@@ -571,7 +573,7 @@ void TestHistoryStores::olderServerDatabases() {
                       "answers integer NOT NULL, right_answers integer NOT NULL, answering_ms "
                       "bigint NOT NULL)";
     const HistoryRun old =
-        makeRun(QStringLiteral("Alt"), QStringLiteral("+"), QDateTime(QDate(2026, 12, 1), {}), 1);
+        makeRun(QStringLiteral("Alt"), Operation::Add, QDateTime(QDate(2026, 12, 1), {}), 1);
     statements << QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version)
                << "INSERT INTO runs (participant, started_at, operation, range1, range2, "
                   "time_limit, competition, tasks_worked, points) VALUES ('Alt', "
@@ -582,15 +584,15 @@ void TestHistoryStores::olderServerDatabases() {
 
     QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)),
                              local.filePath(QStringLiteral("Warteschlange.sqlite")));
-    HistoryRun heard = makeRun(QStringLiteral("Neu"), QStringLiteral("*"), morning, 4);
+    HistoryRun heard = makeRun(QStringLiteral("Neu"), Operation::Multiply, morning, 4);
     heard.byEar = true;
     QCOMPARE(store.record(heard), HistoryError());
     QCOMPARE(store.sendWaiting(), HistoryError());
     QCOMPARE(store.takeNotice(), QString());
     QList<HistoryRun> got;
-    QCOMPARE(store.runs(QStringLiteral("Alt"), QString(), got), HistoryError());
+    QCOMPARE(store.runs(QStringLiteral("Alt"), std::nullopt, got), HistoryError());
     QCOMPARE(described(got), described({old}));
-    QCOMPARE(store.runs(QStringLiteral("Neu"), QString(), got), HistoryError());
+    QCOMPARE(store.runs(QStringLiteral("Neu"), std::nullopt, got), HistoryError());
     QCOMPARE(described(got), described({heard}));
     QCOMPARE(server_.value(database, QStringLiteral("SELECT version FROM schema_version")),
              QString::number(PostgresHistoryStore::schemaVersion));
@@ -625,17 +627,18 @@ void TestHistoryStores::queueOnThisComputer() {
     QTemporaryDir local;
     const QString database = newDatabase();
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
-    const HistoryRun old = makeRun(QStringLiteral("Alt"), QStringLiteral(": R"), morning, 3);
+    const HistoryRun old =
+        makeRun(QStringLiteral("Alt"), Operation::DivideWithRemainder, morning, 3);
     QByteArray oldLayout;
     QDataStream out(&oldLayout, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
-    out << qint32(1) << old.participant << old.startedAt << old.operation << old.range1
-        << old.range2 << old.timeLimit << old.competition << old.tasksWorked << old.points
-        << qint32(old.answers.size());
+    out << qint32(1) << old.participant << old.startedAt << operationText(old.operation)
+        << old.range1 << old.range2 << old.timeLimit << old.competition << old.tasksWorked
+        << old.points << qint32(old.answers.size());
     for (const AnsweredTask& a : old.answers)
         out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
             << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
-    HistoryRun heard = makeRun(QStringLiteral("Neu"), QStringLiteral("+"), morning, 2);
+    HistoryRun heard = makeRun(QStringLiteral("Neu"), Operation::Add, morning, 2);
     heard.byEar = true;
     QVERIFY(rawSql(queueFile, QStringLiteral("CREATE TABLE waiting (seq INTEGER PRIMARY KEY "
                                              "AUTOINCREMENT, run_key TEXT NOT NULL UNIQUE, run "
@@ -648,9 +651,9 @@ void TestHistoryStores::queueOnThisComputer() {
         QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
         QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2"), 15000);
         QList<HistoryRun> got;
-        QCOMPARE(store.runs(QStringLiteral("Alt"), QString(), got), HistoryError());
+        QCOMPARE(store.runs(QStringLiteral("Alt"), std::nullopt, got), HistoryError());
         QCOMPARE(described(got), described({old}));
-        QCOMPARE(store.runs(QStringLiteral("Neu"), QString(), got), HistoryError());
+        QCOMPARE(store.runs(QStringLiteral("Neu"), std::nullopt, got), HistoryError());
         QCOMPARE(described(got), described({heard}));
         QCOMPARE(store.waiting(), 0);
     }
@@ -661,7 +664,7 @@ void TestHistoryStores::queueOnThisComputer() {
     QCOMPARE(file.write(damaged), damaged.size());
     file.close();
     QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
-    QCOMPARE(store.record(makeRun(QStringLiteral("Zoe"), QStringLiteral("-"), morning, 1)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Zoe"), Operation::Subtract, morning, 1)),
              HistoryError());
     QCOMPARE(store.sendWaiting(), HistoryError());
     const QStringList aside = QDir(local.path()).entryList({QStringLiteral("*.beschaedigt-*")});
@@ -713,15 +716,15 @@ void TestHistoryStores::computersRole() {
             local.filePath(QStringLiteral("andere")));
         QCOMPARE(setUp.participants(names), HistoryError());
     }
-    const HistoryRun run = makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 3);
+    const HistoryRun run = makeRun(QStringLiteral("Anna"), Operation::Multiply, morning, 3);
     QCOMPARE(computer.record(run), HistoryError());
     QCOMPARE(computer.sendWaiting(), HistoryError());
     QList<HistoryRun> got;
-    QCOMPARE(computer.runs(QStringLiteral("Anna"), QString(), got), HistoryError());
+    QCOMPARE(computer.runs(QStringLiteral("Anna"), std::nullopt, got), HistoryError());
     QCOMPARE(described(got), described({run}));
     ClassTotals totals;
     QCOMPARE(computer.classTotals(
-                 QString(), [](const QDateTime&) { return true; }, totals),
+                 std::nullopt, [](const QDateTime&) { return true; }, totals),
              HistoryError());
     QCOMPARE(totals.runs.size(), 1);
     for (const char* sql : {"DELETE FROM answers", "UPDATE runs SET points = 0", "DROP TABLE runs",
@@ -785,9 +788,9 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
     QTemporaryDir local;
     const QString file = local.filePath(QStringLiteral("Lernverlauf.sqlite"));
     const QList<HistoryRun> history{
-        makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 12),
-        makeRun(QStringLiteral("Anna"), QStringLiteral(": R"), morning.addDays(1), 160),
-        makeRun(QStringLiteral("Bert"), QStringLiteral("*"), morning, 1)};
+        makeRun(QStringLiteral("Anna"), Operation::Add, morning, 12),
+        makeRun(QStringLiteral("Anna"), Operation::DivideWithRemainder, morning.addDays(1), 160),
+        makeRun(QStringLiteral("Bert"), Operation::Multiply, morning, 1)};
     {
         SqliteHistoryStore source(file);
         for (const HistoryRun& run : history)
@@ -803,7 +806,7 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
     QCOMPARE(transferHistory(file, store.remote(), added, present), HistoryError());
     QCOMPARE(std::pair(added, present), std::pair(0, 3));
     QList<HistoryRun> got;
-    QCOMPARE(store.runs(QStringLiteral("Anna"), QString(), got), HistoryError());
+    QCOMPARE(store.runs(QStringLiteral("Anna"), std::nullopt, got), HistoryError());
     QCOMPARE(described(got), described(history.mid(0, 2)));
     QCOMPARE(arrivals(database), QStringLiteral("Anna/12,Anna/160,Bert/1"));
 
@@ -833,7 +836,7 @@ void TestHistoryStores::copyingWithoutDisplay() {
     const QString file = local.filePath(QStringLiteral("Lernverlauf.sqlite"));
     {
         SqliteHistoryStore source(file);
-        QCOMPARE(source.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 2)),
+        QCOMPARE(source.record(makeRun(QStringLiteral("Anna"), Operation::Add, morning, 2)),
                  HistoryError());
     }
     const QString database = newDatabase();

@@ -60,15 +60,16 @@ public:
             names << run.participant;
         return std::nullopt;
     }
-    HistoryError runs(const QString&, const QString&, QList<HistoryRun>& out) override {
+    HistoryError runs(const QString&, std::optional<Operation>, QList<HistoryRun>& out) override {
         out.clear();
         return std::nullopt;
     }
-    HistoryError everyonesRuns(const QString&, QList<HistoryRun>& out) override {
+    HistoryError everyonesRuns(std::optional<Operation>, QList<HistoryRun>& out) override {
         out.clear();
         return std::nullopt;
     }
-    HistoryError classTotals(const QString&, const RunPeriod&, ClassTotals& out) override {
+    HistoryError classTotals(std::optional<Operation>, const RunPeriod&,
+                             ClassTotals& out) override {
         out = {};
         return std::nullopt;
     }
@@ -125,7 +126,7 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
         for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bert")}) {
             QElapsedTimer took;
             took.start();
-            QCOMPARE(store.record(makeRun(name, QStringLiteral("+"), morning, 40)), HistoryError());
+            QCOMPARE(store.record(makeRun(name, Operation::Add, morning, 40)), HistoryError());
             QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
         }
         QTRY_COMPARE(side.connections.load(), 2);
@@ -145,7 +146,7 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
             side.held = true;
             side.refusal = QStringLiteral("Der Server antwortet nicht.");
         }
-        QCOMPARE(store.record(makeRun(QStringLiteral("Carl"), QStringLiteral("*"), morning, 3)),
+        QCOMPARE(store.record(makeRun(QStringLiteral("Carl"), Operation::Multiply, morning, 3)),
                  HistoryError());
         letGo = std::thread([&] {
             QThread::msleep(100);
@@ -174,7 +175,8 @@ void TestQueuedHistoryStore::refusedRunsWaitInOrderAndAreToldOnce() {
     std::atomic<int> told = 0;
     store.whenNoticed([&] { ++told; });
     for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bert")}) {
-        QCOMPARE(store.record(makeRun(name, QStringLiteral(": R"), morning, 5)), HistoryError());
+        QCOMPARE(store.record(makeRun(name, Operation::DivideWithRemainder, morning, 5)),
+                 HistoryError());
         QCOMPARE(store.sendWaiting(), HistoryError(reason));
     }
     QTRY_COMPARE(told.load(), 1);
@@ -211,9 +213,9 @@ void TestQueuedHistoryStore::queueFileThatCannotKeepRuns() {
     inTheWay.close();
     const QString queueFile = local.filePath(QStringLiteral("Lernverlauf/Warteschlange.sqlite"));
     QueuedHistoryStore store(connectTo(side), queueFile);
-    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("-"), morning, 2)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), Operation::Subtract, morning, 2)),
              HistoryError());
-    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("-"), morning, 2)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), Operation::Subtract, morning, 2)),
              HistoryError());
     const QString notice = store.takeNotice();
     QVERIFY2(notice.startsWith(

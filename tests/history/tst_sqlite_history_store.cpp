@@ -77,21 +77,21 @@ void TestSqliteHistoryStore::versionOneFileIsMigrated() {
     const QStringList before{
         QStringLiteral("Mia|2026-11-29T10:15:00|*|0 .. 10|0 .. 10|60|0|2|1|gesehen"
                        " [1 7 8 56 -1 56  1 2100] [2 6 4 24 -1 25  0 3400]")};
-    HistoryRun heard = makeRun(QStringLiteral("Mia"), QStringLiteral("*"), morning, 2);
+    HistoryRun heard = makeRun(QStringLiteral("Mia"), Operation::Multiply, morning, 2);
     heard.byEar = true;
     QList<HistoryRun> got;
     {
         SqliteHistoryStore store(path);
-        QCOMPARE(store.runs(QStringLiteral("Mia"), QString(), got), HistoryError());
+        QCOMPARE(store.runs(QStringLiteral("Mia"), std::nullopt, got), HistoryError());
         QCOMPARE(described(got), before);
-        QCOMPARE(store.everyonesRuns(QStringLiteral(": R"), got), HistoryError());
+        QCOMPARE(store.everyonesRuns(Operation::DivideWithRemainder, got), HistoryError());
         QCOMPARE(got.size(), 1);
         QVERIFY(!got.first().byEar);
     }
     QCOMPARE(RawConnection(path).value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
     SqliteHistoryStore store(path);
     QCOMPARE(store.record(heard), HistoryError());
-    QCOMPARE(store.runs(QStringLiteral("Mia"), QString(), got), HistoryError());
+    QCOMPARE(store.runs(QStringLiteral("Mia"), std::nullopt, got), HistoryError());
     QCOMPARE(described(got), before + described({heard}));
     const RawConnection raw(path);
     QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
@@ -105,7 +105,7 @@ void TestSqliteHistoryStore::failedInsertLeavesNothing() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
     SqliteHistoryStore store(path);
-    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 4)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), Operation::Add, morning, 4)),
              HistoryError());
     {
         RawConnection raw(path);
@@ -113,7 +113,7 @@ void TestSqliteHistoryStore::failedInsertLeavesNothing() {
                                         "NEW.task_no = 3 BEGIN SELECT RAISE(ABORT, 'nein'); END")));
     }
     const QByteArray before = contents(path);
-    QVERIFY(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 5)));
+    QVERIFY(store.record(makeRun(QStringLiteral("Bert"), Operation::Add, morning, 5)));
     QCOMPARE(contents(path), before);
     QStringList names;
     QCOMPARE(store.participants(names), HistoryError());
@@ -157,8 +157,8 @@ void TestSqliteHistoryStore::faults() {
     } else {
         SqliteHistoryStore writer(path);
         for (int i = 0; i < 6; ++i)
-            QCOMPARE(writer.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"),
-                                           morning.addDays(i), 160)),
+            QCOMPARE(writer.record(
+                         makeRun(QStringLiteral("Anna"), Operation::Add, morning.addDays(i), 160)),
                      HistoryError());
     }
     std::optional<RawConnection> holder;
@@ -182,14 +182,14 @@ void TestSqliteHistoryStore::faults() {
     const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     SqliteHistoryStore store(path, 100);
-    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 2)),
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), Operation::Add, morning, 2)),
              HistoryError(writeReason));
     QStringList names;
     QList<HistoryRun> runs;
     const HistoryError expectedRead =
         readReason.isEmpty() ? HistoryError() : HistoryError(readReason);
     QCOMPARE(store.participants(names), expectedRead);
-    QCOMPARE(store.runs(QStringLiteral("Anna"), QStringLiteral("+"), runs), expectedRead);
+    QCOMPARE(store.runs(QStringLiteral("Anna"), Operation::Add, runs), expectedRead);
     if (readReason.isEmpty()) {
         QCOMPARE(names, QStringList{QStringLiteral("Anna")});
         QCOMPARE(runs.size(), 6);
@@ -266,8 +266,8 @@ void TestSqliteHistoryStore::hostileObjects() {
     if (!suffix.isEmpty() || object == Hostile::FullDisk || object == Hostile::SizeLimit) {
         SqliteHistoryStore writer(path);
         for (int i = 0; i < 6; ++i)
-            QCOMPARE(writer.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"),
-                                           morning.addDays(i), 160)),
+            QCOMPARE(writer.record(
+                         makeRun(QStringLiteral("Anna"), Operation::Add, morning.addDays(i), 160)),
                      HistoryError());
     }
     switch (object) {
@@ -301,14 +301,14 @@ void TestSqliteHistoryStore::hostileObjects() {
         std::optional<FileSizeLimit> limit;
         if (object == Hostile::SizeLimit)
             limit.emplace(8 * 1024);
-        QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 160)),
+        QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), Operation::Add, morning, 160)),
                  HistoryError(writeReason));
     }
     QStringList names;
     QList<HistoryRun> runs;
     const HistoryError expectedRead = readable ? HistoryError() : HistoryError(writeReason);
     QCOMPARE(store.participants(names), expectedRead);
-    QCOMPARE(store.runs(QStringLiteral("Anna"), QStringLiteral("+"), runs), expectedRead);
+    QCOMPARE(store.runs(QStringLiteral("Anna"), Operation::Add, runs), expectedRead);
     if (readable) {
         QCOMPARE(names, QStringList{QStringLiteral("Anna")});
         QCOMPARE(runs.size(), 6);
@@ -317,14 +317,15 @@ void TestSqliteHistoryStore::hostileObjects() {
     QCOMPARE(folderObjects(outside), outsideBefore);
 }
 
-// A history changed by another program can hold tasks this program never poses, and a damaged
-// one an index that names a run wrongly. Such rows are left out of what the store reads, so
-// neither the figures nor a practice run compute with them; the child practises the rest.
+// A history changed by another program can hold tasks this program never poses or runs of an
+// operation it does not know, and a damaged one an index that names a run wrongly. Such rows are
+// left out of what the store reads, so neither the figures nor a practice run compute with them;
+// the child practises the rest.
 void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
     SqliteHistoryStore store(path);
-    HistoryRun run = makeRun(QStringLiteral("Mia"), QStringLiteral(":"), morning, 0);
+    HistoryRun run = makeRun(QStringLiteral("Mia"), Operation::Divide, morning, 0);
     run.answers = {{1, 12, 3, 4, -1, QStringLiteral("5"), {}, false, 3000},
                    {2, 20, 4, 5, -1, QStringLiteral("5"), {}, true, 2000}};
     QCOMPARE(store.record(run), HistoryError());
@@ -338,14 +339,38 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
                                             "given_answer, given_remainder, correct, answer_ms) "
                                             "VALUES (1, 3, %1, 0, -1, '1', '', 0, 9000)")
                                  .arg(QLatin1String(operands))));
+        // Ute's run of an operation the program does not know, with a task any operation poses.
+        QVERIFY(raw.exec(QStringLiteral(
+            "INSERT INTO runs (participant, started_at, operation, range1, range2, time_limit, "
+            "competition, tasks_worked, points) VALUES ('Ute', '2026-12-08T09:00:00', '=1', "
+            "'0 .. 10', '1 .. 10', 0, 0, 1, 1)")));
+        QVERIFY(raw.exec(QStringLiteral(
+            "INSERT INTO answers (run_id, task_no, operand1, operand2, correct_result, "
+            "correct_remainder, given_answer, given_remainder, correct, answer_ms) VALUES "
+            "((SELECT max(id) FROM runs), 1, 6, 3, 9, -1, '8', '', 0, 1000)")));
     }
     QList<HistoryRun> runs;
-    QCOMPARE(store.runs(QStringLiteral("Mia"), QStringLiteral(":"), runs), HistoryError());
+    QCOMPARE(store.runs(QStringLiteral("Mia"), Operation::Divide, runs), HistoryError());
     QCOMPARE(described(runs), described({run}));
     QList<HistoryRun> everyone;
-    QCOMPARE(store.everyonesRuns(QString(), everyone), HistoryError());
+    QCOMPARE(store.everyonesRuns(std::nullopt, everyone), HistoryError());
     QCOMPARE(everyone.size(), 1);
     QCOMPARE(everyone[0].answers.size(), 2);
+    // Ute's run is left out by every reader.
+    QList<HistoryRun> ute;
+    QCOMPARE(store.runs(QStringLiteral("Ute"), std::nullopt, ute), HistoryError());
+    QVERIFY(ute.isEmpty());
+    int visited = 0;
+    QCOMPARE(
+        store.eachRun(QStringLiteral("Ute"), std::nullopt, [&](const HistoryRun&) { ++visited; }),
+        HistoryError());
+    QCOMPARE(visited, 0);
+    ClassTotals totals;
+    QCOMPARE(store.classTotals(
+                 std::nullopt, [](const QDateTime&) { return true; }, totals),
+             HistoryError());
+    QCOMPARE(totals.runs.size(), 1);
+    QCOMPARE(totals.runs[0].participant, QStringLiteral("Mia"));
     const QList<OperandPair> practice = practiceSelection(runs);
     QCOMPARE(practice, (QList<OperandPair>{{12, 3}}));
 
@@ -377,7 +402,8 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
     SqliteHistoryStore reader(path);
-    for (const QString& operation : {QStringLiteral(":"), QString()}) {
+    for (const std::optional<Operation> operation :
+         {std::optional(Operation::Divide), std::optional<Operation>()}) {
         QCOMPARE(reader.runs(QStringLiteral("Mya"), operation, runs), HistoryError());
         QCOMPARE(described(runs), QStringList());
     }
@@ -393,12 +419,12 @@ void TestSqliteHistoryStore::runsHandedOverAsRead() {
     SqliteHistoryStore store(path);
     const QString anna = QStringLiteral("Anna");
     for (const HistoryRun& run :
-         {makeRun(anna, QStringLiteral("*"), morning, 3),
-          makeRun(QStringLiteral("Ben"), QStringLiteral("*"), morning.addSecs(60), 2),
-          makeRun(anna, QStringLiteral("+"), morning.addSecs(90), 2),
-          makeRun(anna, QStringLiteral("*"), morning.addSecs(-3600), 4),
-          makeRun(anna, QStringLiteral("*"), morning.addSecs(7200), 0),
-          makeRun(anna, QStringLiteral("*"), morning.addSecs(7300), 1)})
+         {makeRun(anna, Operation::Multiply, morning, 3),
+          makeRun(QStringLiteral("Ben"), Operation::Multiply, morning.addSecs(60), 2),
+          makeRun(anna, Operation::Add, morning.addSecs(90), 2),
+          makeRun(anna, Operation::Multiply, morning.addSecs(-3600), 4),
+          makeRun(anna, Operation::Multiply, morning.addSecs(7200), 0),
+          makeRun(anna, Operation::Multiply, morning.addSecs(7300), 1)})
         QCOMPARE(store.record(run), HistoryError());
     {
         RawConnection raw(path);
@@ -418,10 +444,11 @@ void TestSqliteHistoryStore::runsHandedOverAsRead() {
         return runs;
     };
     SqliteHistoryStore reader(path);
-    for (const QString& operation : {QStringLiteral("*"), QString()}) {
+    for (const std::optional<Operation> operation :
+         {std::optional(Operation::Multiply), std::optional<Operation>()}) {
         QList<HistoryRun> read;
         QCOMPARE(reader.runs(anna, operation, read), HistoryError());
-        QCOMPARE(read.size(), operation.isEmpty() ? 5 : 4);
+        QCOMPARE(read.size(), !operation ? 5 : 4);
         // The first run recorded, second in time, with the answer added to it afterwards.
         QCOMPARE(read[1].answers.size(), 4);
         QList<HistoryRun> visited;

@@ -40,14 +40,13 @@ public:
         return {};
     }
 
-    HistoryError runs(const QString& participant, const QString& operation,
+    HistoryError runs(const QString& participant, std::optional<Operation> operation,
                       QList<HistoryRun>& out) override {
         out.clear();
         if (failure)
             return failure;
         for (const HistoryRun& run : stored) {
-            if (run.participant == participant &&
-                (operation.isEmpty() || run.operation == operation))
+            if (run.participant == participant && (!operation || run.operation == operation))
                 out.append(run);
         }
         std::stable_sort(out.begin(), out.end(), [](const HistoryRun& a, const HistoryRun& b) {
@@ -56,12 +55,13 @@ public:
         return {};
     }
 
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
+    HistoryError everyonesRuns(std::optional<Operation> operation,
+                               QList<HistoryRun>& out) override {
         out.clear();
         if (failure)
             return failure;
         for (const HistoryRun& run : stored) {
-            if (operation.isEmpty() || run.operation == operation)
+            if (!operation || run.operation == operation)
                 out.append(run);
         }
         std::stable_sort(out.begin(), out.end(), [](const HistoryRun& a, const HistoryRun& b) {
