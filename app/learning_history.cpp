@@ -117,7 +117,7 @@ void LearningHistory::transferFile() {
     if (!file)
         return;
     QString report;
-    const HistoryError error = made->module->transfer(*file, *made->store, report);
+    const Outcome error = made->module->transfer(*file, *made->store, report);
     platform_.showMessage(&mainWindow_, error ? MessageKind::Warning : MessageKind::Information,
                           MessageButtons::Ok, transferMessage(*file, *made->store, error, report));
 }

@@ -84,8 +84,8 @@ inline void writeHistory(const QString& path, int count,
                          const std::function<HistoryRun(int)>& runOf) {
     {
         SqliteHistoryStore store(path);
-        if (HistoryError error = store.record(runOf(0)))
-            qFatal("%s", qPrintable(*error));
+        if (Outcome error = store.record(runOf(0)))
+            qFatal("%s", qPrintable(error->reason));
     }
     {
         QSqlDatabase db =

@@ -165,8 +165,9 @@ bool historySeeds(const QString& fileOut, const QString& answersOut, const QStri
             }
         }
         for (qsizetype c = 0; ok && c < children.size(); ++c) {
-            QList<HistoryRun> runs;
-            ok = !store.runs(children[c], std::nullopt, runs);
+            const Result<QList<HistoryRun>> read = store.runs(children[c], std::nullopt);
+            ok = read.ok();
+            const QList<HistoryRun> runs = ok ? *read : QList<HistoryRun>();
             for (qsizetype r = 0; r < runs.size(); ++r) {
                 for (const AnsweredTask& answer : runs[r].answers) {
                     history_fuzz::AnswerRow row;

@@ -78,20 +78,23 @@ inline void practise(Operation operation, const QList<OperandPair>& tasks) {
 // the CSV export, then each operation's runs for the chart, the lists, the times table and a
 // practice run.
 inline void useHistory(SqliteHistoryStore& store) {
-    QStringList names;
-    if (store.participants(names))
+    const Result<QStringList> readNames = store.participants();
+    if (!readNames)
         return;
+    const QStringList& names = *readNames;
     for (const QString& name : names.mid(0, 4)) {
-        QList<HistoryRun> all;
-        if (store.runs(name, std::nullopt, all))
+        const Result<QList<HistoryRun>> readAll = store.runs(name, std::nullopt);
+        if (!readAll)
             return;
+        const QList<HistoryRun>& all = *readAll;
         checkTasks(all);
         if (!answersCsv(all).startsWith("Name;Datum;Uhrzeit;"))
             std::abort();
         for (Operation operation : allOperations) {
-            QList<HistoryRun> runs;
-            if (store.runs(name, operation, runs))
+            const Result<QList<HistoryRun>> read = store.runs(name, operation);
+            if (!read)
                 return;
+            const QList<HistoryRun>& runs = *read;
             for (const HistoryRun& run : runs) {
                 if (run.participant != name || run.operation != operation)
                     std::abort();
@@ -109,9 +112,10 @@ inline void useHistory(SqliteHistoryStore& store) {
         }
     }
     // The class overview's read: every child at once, figured, and the worksheets' tasks.
-    QList<HistoryRun> everyone;
-    if (store.everyonesRuns(std::nullopt, everyone))
+    const Result<QList<HistoryRun>> readEveryone = store.everyonesRuns(std::nullopt);
+    if (!readEveryone)
         return;
+    const QList<HistoryRun>& everyone = *readEveryone;
     checkTasks(everyone);
     if (classFigures(everyone, names, OverviewPeriod::Month, QDate(2026, 12, 8)).size() !=
         names.size())

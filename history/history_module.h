@@ -52,7 +52,7 @@ struct HistoryModule {
     std::unique_ptr<HistoryStore> (*createStore)(const QString& path, const QString& server,
                                                  const QString& queueFile);
     // Copies the history file into store, which must be a server's; report says what was done.
-    HistoryError (*transfer)(const QString& file, HistoryStore& store, QString& report);
+    Outcome (*transfer)(const QString& file, HistoryStore& store, QString& report);
     std::unique_ptr<HistoryViewer> (*createViewer)(HistoryStore& store, Platform& platform,
                                                    const QString& dataFolder, QWidget* parent,
                                                    PracticeRequest practice);
@@ -78,16 +78,17 @@ public:
     UnavailableHistoryStore(const QString& path, const QString& reason)
         : path_(path), reason_(reason) {}
     QString location() const override;
-    HistoryError record(const HistoryRun&) override { return reason_; }
-    HistoryError participants(QStringList&) override { return reason_; }
-    HistoryError runs(const QString&, std::optional<Operation>, QList<HistoryRun>&) override {
-        return reason_;
+    Outcome record(const HistoryRun&) override { return failure(); }
+    Result<QStringList> participants() override { return failure(); }
+    Result<QList<HistoryRun>> runs(const QString&, std::optional<Operation>) override {
+        return failure();
     }
-    HistoryError everyonesRuns(std::optional<Operation>, QList<HistoryRun>&) override {
-        return reason_;
-    }
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation>) override { return failure(); }
 
 private:
+    // The module is missing or cannot be loaded.
+    Failure failure() const { return Failure{Failure::Kind::Refused, reason_}; }
+
     QString path_;
     QString reason_;
 };

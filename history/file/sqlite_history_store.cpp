@@ -24,16 +24,21 @@
 
 namespace {
 
-const QString notHistory =
-    QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.");
-const QString locked = QStringLiteral("Die Datei ist gesperrt.");
-const QString cannotWrite = QStringLiteral("Die Datei kann nicht beschrieben werden.");
-const QString cannotRead = QStringLiteral("Die Datei kann nicht gelesen werden.");
-const QString newerVersion = QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
-const QString replacedByLink =
+const Failure notHistory{
+    Failure::Kind::Damaged,
+    QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.")};
+const Failure locked{Failure::Kind::Busy, QStringLiteral("Die Datei ist gesperrt.")};
+const Failure cannotWrite{Failure::Kind::Io,
+                          QStringLiteral("Die Datei kann nicht beschrieben werden.")};
+const Failure cannotRead{Failure::Kind::Io, QStringLiteral("Die Datei kann nicht gelesen werden.")};
+const Failure newerVersion{Failure::Kind::Refused,
+                           QStringLiteral("Die Datei stammt von einer neueren Programmversion.")};
+const Failure replacedByLink{
+    Failure::Kind::Io,
     QStringLiteral("Die Datei wurde beim Öffnen durch eine Verknüpfung ersetzt. Das Programm liest "
-                   "und schreibt seine eigenen Dateien nicht durch Verknüpfungen.");
-const QString noDriver = QStringLiteral("Der Datenbanktreiber für SQLite fehlt.");
+                   "und schreibt seine eigenen Dateien nicht durch Verknüpfungen.")};
+const Failure noDriver{Failure::Kind::Refused,
+                       QStringLiteral("Der Datenbanktreiber für SQLite fehlt.")};
 
 // The files SQLite keeps beside the database: the rollback journal first, then the log and its
 // index of a database in WAL mode.
@@ -299,7 +304,7 @@ bool SqliteHistoryStore::inMemory() const {
     return path_ == QLatin1String(":memory:");
 }
 
-HistoryError SqliteHistoryStore::checkFile() const {
+Outcome SqliteHistoryStore::checkFile() const {
     if (inMemory())
         return std::nullopt;
     // SQLite opens these files itself, blocking: a pipe in their place would hang the program, a
@@ -312,18 +317,18 @@ HistoryError SqliteHistoryStore::checkFile() const {
         if (!present(companion))
             continue;
         QFile file;
-        if (const QString reason = ::openForReading(file, companion, FileOrigin::Own);
-            !reason.isEmpty())
-            return QStringLiteral("Die zugehörige Datei %1 kann nicht verwendet werden. %2")
-                .arg(QFileInfo(companion).fileName(), reason);
+        if (const Outcome failed = openToRead(file, companion, FileOrigin::Own))
+            return Failure{failed->kind,
+                           QStringLiteral("Die zugehörige Datei %1 kann nicht verwendet werden. %2")
+                               .arg(QFileInfo(companion).fileName(), failed->reason)};
         if (suffix == companionSuffixes[0])
             journalSize = file.size();
     }
     if (!present(path_))
         return std::nullopt;
     QFile file;
-    if (const QString reason = ::openForReading(file, path_, FileOrigin::Own); !reason.isEmpty())
-        return reason;
+    if (const Outcome failed = openToRead(file, path_, FileOrigin::Own))
+        return failed;
     const qint64 size = file.size();
     // An empty file holds nothing that could be lost; SQLite treats it as a new database.
     if (size == 0)
@@ -349,7 +354,7 @@ HistoryError SqliteHistoryStore::checkFile() const {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::open(Access wanted) {
+Outcome SqliteHistoryStore::open(Access wanted) {
     if (access_ == Access::Write || access_ == wanted)
         return std::nullopt;
     close();
@@ -368,7 +373,7 @@ HistoryError SqliteHistoryStore::open(Access wanted) {
     db_.setConnectOptions(options);
     if (!db_.open())
         return reasonFor(db_.lastError(), wanted == Access::Write);
-    if (HistoryError error = checkOpenedFile()) {
+    if (Outcome error = checkOpenedFile()) {
         close();
         return error;
     }
@@ -379,7 +384,7 @@ HistoryError SqliteHistoryStore::open(Access wanted) {
 // SQLite follows a link in the database's name by itself. Should a link have taken the file's
 // place after checkFile looked, the file SQLite opened is another one: it is closed again before
 // anything is read from it or written to it.
-HistoryError SqliteHistoryStore::checkOpenedFile() {
+Outcome SqliteHistoryStore::checkOpenedFile() {
     if (inMemory())
         return std::nullopt;
     QSqlQuery q(db_);
@@ -407,7 +412,7 @@ void SqliteHistoryStore::close() {
     access_ = Access::Closed;
 }
 
-HistoryError SqliteHistoryStore::content(Content& what, int& version) {
+Outcome SqliteHistoryStore::content(Content& what, int& version) {
     QSqlQuery q(db_);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
         return reasonFor(q.lastError(), false);
@@ -427,7 +432,7 @@ HistoryError SqliteHistoryStore::content(Content& what, int& version) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::createSchema() {
+Outcome SqliteHistoryStore::createSchema() {
     const QStringList statements{
         QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, participant TEXT, started_at "
                        "TEXT, operation TEXT, range1 TEXT, range2 TEXT, time_limit INTEGER, "
@@ -449,10 +454,10 @@ HistoryError SqliteHistoryStore::createSchema() {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
-    if (HistoryError error = checkFile())
+Outcome SqliteHistoryStore::record(const HistoryRun& run) {
+    if (Outcome error = checkFile())
         return error;
-    if (HistoryError error = open(Access::Write))
+    if (Outcome error = open(Access::Write))
         return error;
 
     WriteTransaction transaction(db_);
@@ -461,7 +466,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
         return reasonFor(sqlError, true);
     Content what = Content::Empty;
     int version = 0;
-    if (HistoryError error = content(what, version))
+    if (Outcome error = content(what, version))
         return error;
     // A file someone else made, or one whose later layout this program does not know, keeps
     // what it holds.
@@ -470,7 +475,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
     if (version > schemaVersion)
         return newerVersion;
     if (what == Content::Empty)
-        if (HistoryError error = createSchema())
+        if (Outcome error = createSchema())
             return error;
     // A file of the first version gains the column in the same transaction as the run.
     if (what == Content::History && version == 1) {
@@ -528,16 +533,16 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
 }
 
 // A file that is not there yet, or a history without runs, is nothing to read but no fault.
-HistoryError SqliteHistoryStore::openForReading(bool& readable, int& version) {
+Outcome SqliteHistoryStore::openForReading(bool& readable, int& version) {
     readable = false;
-    if (HistoryError error = checkFile())
+    if (Outcome error = checkFile())
         return error;
     if (!inMemory() && !present(path_))
         return std::nullopt;
-    if (HistoryError error = open(Access::Read))
+    if (Outcome error = open(Access::Read))
         return error;
     Content what = Content::Empty;
-    if (HistoryError error = content(what, version))
+    if (Outcome error = content(what, version))
         return error;
     if (what == Content::Foreign)
         return notHistory;
@@ -545,11 +550,32 @@ HistoryError SqliteHistoryStore::openForReading(bool& readable, int& version) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::participants(QStringList& names) {
+Result<QStringList> SqliteHistoryStore::participants() {
+    return readInto<QStringList>([&](QStringList& names) { return readParticipants(names); });
+}
+
+Result<QList<HistoryRun>> SqliteHistoryStore::runs(const QString& participant,
+                                                   std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>(
+        [&](QList<HistoryRun>& out) { return readRuns(participant, operation, out); });
+}
+
+Result<QList<HistoryRun>> SqliteHistoryStore::everyonesRuns(std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>(
+        [&](QList<HistoryRun>& out) { return readEveryonesRuns(operation, out); });
+}
+
+Result<ClassTotals> SqliteHistoryStore::classTotals(std::optional<Operation> operation,
+                                                    const RunPeriod& inPeriod) {
+    return readInto<ClassTotals>(
+        [&](ClassTotals& out) { return readClassTotals(operation, inPeriod, out); });
+}
+
+Outcome SqliteHistoryStore::readParticipants(QStringList& names) {
     names.clear();
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
 
     QSqlQuery q(db_);
@@ -562,12 +588,12 @@ HistoryError SqliteHistoryStore::participants(QStringList& names) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::runs(const QString& participant,
-                                      std::optional<Operation> operation, QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readRuns(const QString& participant, std::optional<Operation> operation,
+                                     QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
 
     const bool allOperations = !operation;
@@ -618,18 +644,17 @@ HistoryError SqliteHistoryStore::runs(const QString& participant,
     return readAnswers(a, indexOfRun, true, out);
 }
 
-HistoryError SqliteHistoryStore::eachRun(const QString& participant,
-                                         std::optional<Operation> operation,
-                                         const std::function<void(const HistoryRun&)>& visit) {
+Outcome SqliteHistoryStore::eachRun(const QString& participant, std::optional<Operation> operation,
+                                    const std::function<void(const HistoryRun&)>& visit) {
     return visitRuns(&participant, operation, visit);
 }
 
-HistoryError SqliteHistoryStore::classTotals(std::optional<Operation> operation,
-                                             const RunPeriod& inPeriod, ClassTotals& out) {
+Outcome SqliteHistoryStore::readClassTotals(std::optional<Operation> operation,
+                                            const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
     // The runs first, then every answer in the order of the file, added up as it passes: the
     // class's answers are never held.
@@ -708,12 +733,12 @@ HistoryError SqliteHistoryStore::classTotals(std::optional<Operation> operation,
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::visitRuns(const QString* participant,
-                                           std::optional<Operation> operation,
-                                           const std::function<void(const HistoryRun&)>& visit) {
+Outcome SqliteHistoryStore::visitRuns(const QString* participant,
+                                      std::optional<Operation> operation,
+                                      const std::function<void(const HistoryRun&)>& visit) {
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
     sqlite3* connection = handle();
     if (!connection)
@@ -827,12 +852,12 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant,
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::everyonesRuns(std::optional<Operation> operation,
-                                               QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readEveryonesRuns(std::optional<Operation> operation,
+                                              QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
 
     const bool allOperations = !operation;
@@ -878,10 +903,10 @@ HistoryError SqliteHistoryStore::everyonesRuns(std::optional<Operation> operatio
 // A class's answers are read through SQLite's own interface: for a quarter of a million answers
 // the driver's conversion of every value into a variant takes longer than all the rest of the
 // class overview.
-HistoryError SqliteHistoryStore::readClassAnswers(const QString& query,
-                                                  std::optional<Operation> operation,
-                                                  const QHash<qint64, qsizetype>& indexOfRun,
-                                                  QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readClassAnswers(const QString& query,
+                                             std::optional<Operation> operation,
+                                             const QHash<qint64, qsizetype>& indexOfRun,
+                                             QList<HistoryRun>& out) {
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
@@ -913,9 +938,8 @@ HistoryError SqliteHistoryStore::readClassAnswers(const QString& query,
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
-                                             const QHash<qint64, qsizetype>& indexOfRun, bool typed,
-                                             QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readAnswers(QSqlQuery& a, const QHash<qint64, qsizetype>& indexOfRun,
+                                        bool typed, QList<HistoryRun>& out) {
     if (!a.exec())
         return reasonFor(a.lastError(), false);
     while (a.next()) {
@@ -963,13 +987,13 @@ int SqliteHistoryStore::systemError() const {
     return connection ? sqlite3_system_errno(connection) : 0;
 }
 
-HistoryError SqliteHistoryStore::reasonForCode(sqlite3* connection, int code) const {
+Failure SqliteHistoryStore::reasonForCode(sqlite3* connection, int code) const {
     return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
                                QSqlError::StatementError, QString::number(code)),
                      false);
 }
 
-HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
+Failure SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
     bool known = false;
     const int code = error.nativeErrorCode().toInt(&known) & 0xff;
     if (known) {
@@ -981,7 +1005,7 @@ HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing)
         case sqliteNotADb:
             return notHistory;
         case sqliteFull:
-            return reasonForError(fileSizeLimited() ? EFBIG : ENOSPC, true);
+            return failureOfError(fileSizeLimited() ? EFBIG : ENOSPC, true);
         case sqlitePerm:
         case sqliteReadOnly:
         case sqliteAuth:
@@ -993,13 +1017,14 @@ HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing)
             // SQLite retries a create that failed as a plain open, whose "no such file" then
             // hides a full disk.
             if (writing && noRoomIn(QFileInfo(path_).absolutePath()))
-                return reasonForError(ENOSPC, true);
+                return failureOfError(ENOSPC, true);
             if (const int err = systemError(); err != 0)
-                return reasonForError(err, writing);
+                return failureOfError(err, writing);
             return writing ? cannotWrite : cannotRead;
         default:
             break;
         }
     }
-    return QStringLiteral("Die Datenbank meldet einen Fehler: %1").arg(error.text());
+    return Failure{Failure::Kind::Io,
+                   QStringLiteral("Die Datenbank meldet einen Fehler: %1").arg(error.text())};
 }

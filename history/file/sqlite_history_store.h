@@ -28,15 +28,15 @@ public:
     SqliteHistoryStore& operator=(const SqliteHistoryStore&) = delete;
 
     QString location() const override;
-    HistoryError record(const HistoryRun& run) override;
-    HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, std::optional<Operation> operation,
-                      QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(std::optional<Operation> operation, QList<HistoryRun>& out) override;
-    HistoryError eachRun(const QString& participant, std::optional<Operation> operation,
-                         const std::function<void(const HistoryRun&)>& visit) override;
-    HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
-                             ClassTotals& out) override;
+    Outcome record(const HistoryRun& run) override;
+    Result<QStringList> participants() override;
+    Result<QList<HistoryRun>> runs(const QString& participant,
+                                   std::optional<Operation> operation) override;
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) override;
+    Outcome eachRun(const QString& participant, std::optional<Operation> operation,
+                    const std::function<void(const HistoryRun&)>& visit) override;
+    Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                    const RunPeriod& inPeriod) override;
     HistoryStoreFactory readerFactory() const override;
 
 private:
@@ -47,29 +47,35 @@ private:
     // Checks the file and the files SQLite keeps beside it before SQLite sees them: each must be
     // missing or a regular file of the folder, and the file's first page must be a database's
     // that did not lose its end.
-    HistoryError checkFile() const;
-    HistoryError open(Access wanted);
-    HistoryError checkOpenedFile();
+    Outcome checkFile() const;
+    Outcome open(Access wanted);
+    Outcome checkOpenedFile();
     void close();
-    HistoryError content(Content& what, int& version);
-    HistoryError openForReading(bool& readable, int& version);
-    HistoryError createSchema();
+    Outcome content(Content& what, int& version);
+    Outcome openForReading(bool& readable, int& version);
+    Outcome createSchema();
+    // The readers above, each filling what it read in.
+    Outcome readParticipants(QStringList& names);
+    Outcome readRuns(const QString& participant, std::optional<Operation> operation,
+                     QList<HistoryRun>& out);
+    Outcome readEveryonesRuns(std::optional<Operation> operation, QList<HistoryRun>& out);
+    Outcome readClassTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
+                            ClassTotals& out);
     // The runs of the child (every child's without one) and operation (every one when empty),
     // each with its answers but not what was typed, one by one.
-    HistoryError visitRuns(const QString* participant, std::optional<Operation> operation,
-                           const std::function<void(const HistoryRun&)>& visit);
+    Outcome visitRuns(const QString* participant, std::optional<Operation> operation,
+                      const std::function<void(const HistoryRun&)>& visit);
     // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
     // is the run's id; answers to tasks the program could not have posed are left out.
-    HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,
-                             bool typed, QList<HistoryRun>& out);
-    HistoryError readClassAnswers(const QString& query, std::optional<Operation> operation,
-                                  const QHash<qint64, qsizetype>& indexOfRun,
-                                  QList<HistoryRun>& out);
+    Outcome readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun, bool typed,
+                        QList<HistoryRun>& out);
+    Outcome readClassAnswers(const QString& query, std::optional<Operation> operation,
+                             const QHash<qint64, qsizetype>& indexOfRun, QList<HistoryRun>& out);
     // SQLite's own connection under the driver, or nullptr.
     sqlite3* handle() const;
-    HistoryError reasonFor(const QSqlError& error, bool writing) const;
+    Failure reasonFor(const QSqlError& error, bool writing) const;
     // The reason for a failed call of SQLite's own interface on the connection, while reading.
-    HistoryError reasonForCode(sqlite3* connection, int code) const;
+    Failure reasonForCode(sqlite3* connection, int code) const;
     // The errno of the system call that made SQLite's last call fail, or 0.
     int systemError() const;
 

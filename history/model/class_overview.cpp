@@ -261,23 +261,20 @@ ClassTotals ClassTally::totals() const {
     return totals;
 }
 
-HistoryError HistoryStore::classTotals(std::optional<Operation> operation,
-                                       const RunPeriod& inPeriod, ClassTotals& out) {
-    QList<HistoryRun> runs;
-    if (HistoryError error = everyonesRuns(operation, runs)) {
-        out = {};
-        return error;
-    }
-    out = classTotalsOf(runs, inPeriod);
-    return std::nullopt;
+Result<ClassTotals> HistoryStore::classTotals(std::optional<Operation> operation,
+                                              const RunPeriod& inPeriod) {
+    const Result<QList<HistoryRun>> runs = everyonesRuns(operation);
+    if (!runs)
+        return runs.failure();
+    return classTotalsOf(*runs, inPeriod);
 }
 
-HistoryError HistoryStore::eachRun(const QString& participant, std::optional<Operation> operation,
-                                   const std::function<void(const HistoryRun&)>& visit) {
-    QList<HistoryRun> all;
-    if (HistoryError error = runs(participant, operation, all))
-        return error;
-    for (const HistoryRun& run : all)
+Outcome HistoryStore::eachRun(const QString& participant, std::optional<Operation> operation,
+                              const std::function<void(const HistoryRun&)>& visit) {
+    const Result<QList<HistoryRun>> all = runs(participant, operation);
+    if (!all)
+        return all.failure();
+    for (const HistoryRun& run : *all)
         visit(run);
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/failure.h"
 #include "engine/answered_task.h"
 #include "engine/operation.h"
 
@@ -121,8 +122,14 @@ private:
     QHash<QPair<QString, Operation>, std::unordered_map<quint64, Sums>> tasks_;
 };
 
-// Empty when a store call worked, otherwise a German reason for the message.
-using HistoryError = std::optional<QString>;
+// What read filled into a value of its own, or why it could not: for a store that reads bit by
+// bit into what it returns.
+template <typename T, typename Read> Result<T> readInto(Read&& read) {
+    T value;
+    if (Outcome failed = read(value))
+        return *std::move(failed);
+    return value;
+}
 
 class HistoryStore;
 // Makes a store of the same history; called on the thread that is to use it.
@@ -140,33 +147,32 @@ public:
     virtual bool onServer() const { return false; }
 
     // Writes the run and its answers, all or nothing.
-    virtual HistoryError record(const HistoryRun& run) = 0;
+    virtual Outcome record(const HistoryRun& run) = 0;
 
     // The names of everyone in the history, sorted.
-    virtual HistoryError participants(QStringList& names) = 0;
+    virtual Result<QStringList> participants() = 0;
 
     // One child's runs, oldest first, each with its answers. No operation means all.
-    virtual HistoryError runs(const QString& participant, std::optional<Operation> operation,
-                              QList<HistoryRun>& out) = 0;
+    virtual Result<QList<HistoryRun>> runs(const QString& participant,
+                                           std::optional<Operation> operation) = 0;
 
     // The same runs as runs(), handed to visit one by one, each with its answers (what was typed
     // may be left out, and the start may carry its offset from UTC instead of being marked as
     // local time): a reader that adds up holds one run at a time. This one reads them all with
     // runs() first.
-    virtual HistoryError eachRun(const QString& participant, std::optional<Operation> operation,
-                                 const std::function<void(const HistoryRun&)>& visit);
+    virtual Outcome eachRun(const QString& participant, std::optional<Operation> operation,
+                            const std::function<void(const HistoryRun&)>& visit);
 
     // Every child's runs of the operation (none: all), read in one pass for a whole class, oldest
     // first. The answers carry the task, whether it was right and its time, but not what was
     // typed: the class's figures do not need it, and a class reads many.
-    virtual HistoryError everyonesRuns(std::optional<Operation> operation,
-                                       QList<HistoryRun>& out) = 0;
+    virtual Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) = 0;
 
     // What the class overview needs of every child's runs of the operation (none: all), with the
     // tasks missed in the runs of the period. A store that can add up on its side answers with
     // less than everyonesRuns; this one adds everyonesRuns up.
-    virtual HistoryError classTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
-                                     ClassTotals& out);
+    virtual Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                            const RunPeriod& inPeriod);
 
     // How a window reads the history on a thread of its own: a database connection belongs to
     // the thread that opened it, so the reader makes a store there. Empty when this store has no

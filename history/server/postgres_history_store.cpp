@@ -103,16 +103,16 @@ QString PostgresHistoryStore::location() const {
     return location_;
 }
 
-HistoryError PostgresHistoryStore::send(const HistoryRun& run, const QString& key, bool& added) {
+Outcome PostgresHistoryStore::send(const HistoryRun& run, const QString& key, bool& added) {
     return onConnection([&] { return connection_.send(run, key, added); });
 }
 
-HistoryError PostgresHistoryStore::onConnection(const std::function<HistoryError()>& work) {
+Outcome PostgresHistoryStore::onConnection(const std::function<Outcome()>& work) {
     const std::lock_guard locked(lock_);
     const bool reused = connection_.isOpen();
     QElapsedTimer took;
     took.start();
-    HistoryError error = connection_.open();
+    Outcome error = connection_.open();
     if (!error)
         error = work();
     // A connection kept from an earlier call may have been closed by the server in the meantime,
@@ -126,16 +126,18 @@ HistoryError PostgresHistoryStore::onConnection(const std::function<HistoryError
     return error;
 }
 
-HistoryError PostgresHistoryStore::participants(QStringList& names) {
-    return onConnection([&]() -> HistoryError {
-        names.clear();
-        Rows r(nullptr, PQclear);
-        if (HistoryError error = connection_.execute("names", {}, r))
-            return error;
-        for (int row = 0; row < PQntuples(r.get()); ++row)
-            names << text(r.get(), row, 0);
-        sortParticipantNames(names);
-        return std::nullopt;
+Result<QStringList> PostgresHistoryStore::participants() {
+    return readInto<QStringList>([&](QStringList& names) {
+        return onConnection([&]() -> Outcome {
+            names.clear();
+            Rows r(nullptr, PQclear);
+            if (Outcome error = connection_.execute("names", {}, r))
+                return error;
+            for (int row = 0; row < PQntuples(r.get()); ++row)
+                names << text(r.get(), row, 0);
+            sortParticipantNames(names);
+            return std::nullopt;
+        });
     });
 }
 
@@ -174,20 +176,20 @@ void takeAnswers(const PGresult* r, const QHash<qint64, qsizetype>& indexOfRun, 
 
 } // namespace
 
-HistoryError PostgresHistoryStore::runs(const QString& participant,
-                                        std::optional<Operation> operation,
-                                        QList<HistoryRun>& out) {
-    return onConnection([&] { return readRuns(participant, operation, out); });
+Result<QList<HistoryRun>> PostgresHistoryStore::runs(const QString& participant,
+                                                     std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>([&](QList<HistoryRun>& out) {
+        return onConnection([&] { return readRuns(participant, operation, out); });
+    });
 }
 
-HistoryError PostgresHistoryStore::readRuns(const QString& participant,
-                                            std::optional<Operation> operation,
-                                            QList<HistoryRun>& out) {
+Outcome PostgresHistoryStore::readRuns(const QString& participant,
+                                       std::optional<Operation> operation, QList<HistoryRun>& out) {
     out.clear();
     const ServerConnection::ReadingTime reading(connection_);
     const QList<QByteArray> parameters{participant.toUtf8(), filterOf(operation)};
     Rows r(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("child_runs", parameters, r))
+    if (Outcome error = connection_.execute("child_runs", parameters, r))
         return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
@@ -199,7 +201,7 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant,
     if (out.isEmpty())
         return std::nullopt;
     Rows a(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("child_answers", parameters, a)) {
+    if (Outcome error = connection_.execute("child_answers", parameters, a)) {
         out.clear();
         return error;
     }
@@ -207,17 +209,18 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant,
     return std::nullopt;
 }
 
-HistoryError PostgresHistoryStore::everyonesRuns(std::optional<Operation> operation,
-                                                 QList<HistoryRun>& out) {
-    return onConnection([&] { return readClass(operation, out); });
+Result<QList<HistoryRun>> PostgresHistoryStore::everyonesRuns(std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>([&](QList<HistoryRun>& out) {
+        return onConnection([&] { return readClass(operation, out); });
+    });
 }
 
-HistoryError PostgresHistoryStore::readClass(std::optional<Operation> operation,
-                                             QList<HistoryRun>& out) {
+Outcome PostgresHistoryStore::readClass(std::optional<Operation> operation,
+                                        QList<HistoryRun>& out) {
     out.clear();
     const ServerConnection::ReadingTime reading(connection_);
     Rows r(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("class_runs", {filterOf(operation)}, r))
+    if (Outcome error = connection_.execute("class_runs", {filterOf(operation)}, r))
         return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
@@ -232,9 +235,9 @@ HistoryError PostgresHistoryStore::readClass(std::optional<Operation> operation,
     if (out.isEmpty())
         return std::nullopt;
     Rows a(nullptr, PQclear);
-    const HistoryError error =
-        !operation ? connection_.execute("class_answers", {}, a)
-                   : connection_.execute("class_answers_of", {filterOf(operation)}, a);
+    const Outcome error = !operation
+                              ? connection_.execute("class_answers", {}, a)
+                              : connection_.execute("class_answers_of", {filterOf(operation)}, a);
     if (error) {
         out.clear();
         return error;
@@ -247,17 +250,19 @@ HistoryError PostgresHistoryStore::readClass(std::optional<Operation> operation,
     return std::nullopt;
 }
 
-HistoryError PostgresHistoryStore::classTotals(std::optional<Operation> operation,
-                                               const RunPeriod& inPeriod, ClassTotals& out) {
-    return onConnection([&] { return readClassTotals(operation, inPeriod, out); });
+Result<ClassTotals> PostgresHistoryStore::classTotals(std::optional<Operation> operation,
+                                                      const RunPeriod& inPeriod) {
+    return readInto<ClassTotals>([&](ClassTotals& out) {
+        return onConnection([&] { return readClassTotals(operation, inPeriod, out); });
+    });
 }
 
-HistoryError PostgresHistoryStore::readClassTotals(std::optional<Operation> operation,
-                                                   const RunPeriod& inPeriod, ClassTotals& out) {
+Outcome PostgresHistoryStore::readClassTotals(std::optional<Operation> operation,
+                                              const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     const ServerConnection::ReadingTime reading(connection_);
     Rows r(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("class_totals", {filterOf(operation)}, r))
+    if (Outcome error = connection_.execute("class_totals", {filterOf(operation)}, r))
         return error;
     const int rows = PQntuples(r.get());
     QList<qint64> ids;
@@ -282,7 +287,7 @@ HistoryError PostgresHistoryStore::readClassTotals(std::optional<Operation> oper
         }
         out.runs << run;
     }
-    HistoryError error = addUp(ids, withoutSums, out.runs);
+    Outcome error = addUp(ids, withoutSums, out.runs);
     if (!error)
         error = readMissedTasks(ids, inPeriod, out);
     if (error)
@@ -290,8 +295,8 @@ HistoryError PostgresHistoryStore::readClassTotals(std::optional<Operation> oper
     return error;
 }
 
-HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
-                                         QList<RunTotals>& totals) {
+Outcome PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
+                                    QList<RunTotals>& totals) {
     if (withoutSums.isEmpty())
         return std::nullopt;
     const QSet<qint64> wanted(withoutSums.cbegin(), withoutSums.cend());
@@ -308,7 +313,7 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
         at << i;
     }
     Rows a(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("answers_of_runs", {arrayOf(withoutSums)}, a))
+    if (Outcome error = connection_.execute("answers_of_runs", {arrayOf(withoutSums)}, a))
         return error;
     takeAnswers(a.get(), indexOfRun, false, runs);
     for (qsizetype k = 0; k < runs.size(); ++k) {
@@ -321,8 +326,8 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
     return std::nullopt;
 }
 
-HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
-                                                   const RunPeriod& inPeriod, ClassTotals& out) {
+Outcome PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids, const RunPeriod& inPeriod,
+                                              ClassTotals& out) {
     QHash<qint64, qsizetype> periodRun; // a run of the period by its id
     QList<qint64> periodIds;
     // Each child's runs of the period, by operation.
@@ -338,7 +343,7 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         return std::nullopt;
     // Only the period's missed answers, found through their own index.
     Rows w(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("class_missed", {arrayOf(periodIds)}, w))
+    if (Outcome error = connection_.execute("class_missed", {arrayOf(periodIds)}, w))
         return error;
     // How often each child missed each task of each operation in the period.
     QHash<QPair<QString, Operation>, std::unordered_map<quint64, qint32>> missesOf;
@@ -390,7 +395,7 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         }
     }
     Rows t(nullptr, PQclear);
-    if (HistoryError error = connection_.execute(
+    if (Outcome error = connection_.execute(
             "task_answers",
             {arrayOf(runIds), arrayOf(operand1s), arrayOf(operand2s), arrayOf(taskIndex)}, t))
         return error;

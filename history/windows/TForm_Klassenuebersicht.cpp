@@ -251,12 +251,15 @@ void TForm_Klassenuebersicht::reload() {
     reader_->read([this, operation, period, today](HistoryStore& store) -> HistoryReader::Finish {
         QStringList names;
         ClassTotals totals;
-        HistoryError error = store.participants(names);
-        if (!error)
-            error = store.classTotals(operation, periodOf(period, today), totals);
-        if (error) {
-            names.clear();
-            totals = {};
+        const Result<QStringList> readNames = store.participants();
+        Outcome error = readNames.outcome();
+        if (!error) {
+            Result<ClassTotals> read = store.classTotals(operation, periodOf(period, today));
+            error = read.outcome();
+            if (read) {
+                names = *readNames;
+                totals = *std::move(read);
+            }
         }
         QList<ChildFigures> rows = classFigures(totals, names, period, today);
         return [this, names, totals = std::move(totals), rows = std::move(rows), error, period] {
@@ -267,8 +270,7 @@ void TForm_Klassenuebersicht::reload() {
 }
 
 void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTotals& totals,
-                                         const QList<ChildFigures>& rows,
-                                         const HistoryError& error) {
+                                         const QList<ChildFigures>& rows, const Outcome& error) {
     names_ = names;
     totals_ = totals;
     rows_ = rows;
@@ -279,7 +281,7 @@ void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTo
                                           : QStringLiteral("%1 Kinder").arg(rows_.size()));
     showRows();
     if (error)
-        storeFailed(*error);
+        storeFailed(error->reason);
 }
 
 void TForm_Klassenuebersicht::Auswahl_ZeitraumChange() {
@@ -380,17 +382,18 @@ void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
     Label_Status->show();
     But_Fehlerblaetter->setEnabled(false);
     reader_->read([this, names, operation, period, today](HistoryStore& store) {
-        ChildSheets chosen;
-        const HistoryError error = mistakeSheets(
+        const Result<ChildSheets> read = mistakeSheets(
             [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
                 return store.eachRun(name, operation, visit);
             },
-            names, periodOf(period, today), chosen);
+            names, periodOf(period, today));
+        const Outcome error = read.outcome();
+        const ChildSheets chosen = read ? *read : ChildSheets();
         return HistoryReader::Finish([this, chosen, error, period, operation] {
             Label_Status->hide();
             But_Fehlerblaetter->setEnabled(!rows_.isEmpty());
             if (error)
-                storeFailed(*error);
+                storeFailed(error->reason);
             else
                 printMistakeSheets(chosen, period, operation.has_value());
         });
@@ -460,15 +463,15 @@ void TForm_Klassenuebersicht::But_CSVClick() {
                                   std::nullopt, MessageAnswer::No) != MessageAnswer::Yes)
             return;
     }
-    const QString reason = replaceFile(
+    const Outcome failed = replaceContents(
         *path,
         classOverviewCsv(shownRows(), className(), periodName(shownPeriod_), chosenOperationName()),
         FileOrigin::Chosen);
-    if (!reason.isEmpty())
+    if (failed)
         platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
                               QStringLiteral("Die Klassenübersicht konnte nicht in der Datei\n%1\n"
                                              "gespeichert werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(*path), reason));
+                                  .arg(QDir::toNativeSeparators(*path), failed->reason));
 }
 
 void TForm_Klassenuebersicht::storeFailed(const QString& reason) {

@@ -72,7 +72,7 @@ private:
     void printMistakeSheets(const ChildSheets& chosen, OverviewPeriod period, bool oneOperation);
 
     void showLoaded(const QStringList& names, const ClassTotals& totals,
-                    const QList<ChildFigures>& rows, const HistoryError& error);
+                    const QList<ChildFigures>& rows, const Outcome& error);
     void fitNameColumn();
     OverviewPeriod chosenPeriod() const;
     // None for every operation.

@@ -283,7 +283,7 @@ void TForm_Lernverlauf::showLoading() {
 }
 
 TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const QString& name,
-                                                      Operation operation, HistoryError& error) {
+                                                      Operation operation, Outcome& error) {
     // The runs are added up one by one as they are read: a child with a million runs costs no
     // more memory than one with ten.
     HistoryTally tally(chartPoints);
@@ -308,10 +308,9 @@ void TForm_Lernverlauf::reload() {
     const Operation operation = chosenOperation();
     const QString lastChosen = lastChosenName_;
     reader_->read([this, operation, lastChosen](HistoryStore& store) -> HistoryReader::Finish {
-        QStringList names;
-        HistoryError error = store.participants(names);
-        if (error)
-            names.clear();
+        const Result<QStringList> read = store.participants();
+        Outcome error = read.outcome();
+        const QStringList names = read ? *read : QStringList();
         // The child chosen last, or the first.
         const QString name = names.contains(lastChosen) ? lastChosen : names.value(0);
         Shown shown;
@@ -332,13 +331,13 @@ void TForm_Lernverlauf::reload() {
     });
 }
 
-void TForm_Lernverlauf::showShown(const Shown& shown, const HistoryError& error) {
+void TForm_Lernverlauf::showShown(const Shown& shown, const Outcome& error) {
     shown_ = error ? Shown() : shown;
     Label_Status->hide();
     Auswahl_Name->setAccessibleDescription(QString());
     showFigures();
     if (error)
-        storeFailed(*error);
+        storeFailed(error->reason);
 }
 
 void TForm_Lernverlauf::Auswahl_NameChange() {
@@ -357,7 +356,7 @@ void TForm_Lernverlauf::Auswahl_RechenartChange() {
     const QString name = chosenName();
     const Operation operation = chosenOperation();
     reader_->read([this, name, operation](HistoryStore& store) -> HistoryReader::Finish {
-        HistoryError error;
+        Outcome error;
         Shown shown = readShown(store, name, operation, error);
         return [this, shown = std::move(shown), error] { showShown(shown, error); };
     });
@@ -489,24 +488,23 @@ void TForm_Lernverlauf::But_CSVClick() {
     // The answers are read and written out off this thread; the file is replaced here.
     showLoading();
     reader_->read([this, name, path = *path](HistoryStore& store) -> HistoryReader::Finish {
-        QList<HistoryRun> all;
-        const HistoryError error = store.runs(name, std::nullopt, all);
-        const QByteArray csv = error ? QByteArray() : answersCsv(all);
+        const Result<QList<HistoryRun>> all = store.runs(name, std::nullopt);
+        const Outcome error = all.outcome();
+        const QByteArray csv = all ? answersCsv(*all) : QByteArray();
         return [this, path, csv, error] {
             showShown(shown_, std::nullopt);
             if (error) {
-                storeFailed(*error);
+                storeFailed(error->reason);
                 return;
             }
             // The old file stays whole until the new one is on the disk: a full disk costs the
             // export, not what the file held before.
-            const QString reason = replaceFile(path, csv, FileOrigin::Chosen);
-            if (!reason.isEmpty())
+            if (const Outcome failed = replaceContents(path, csv, FileOrigin::Chosen))
                 platform_.showMessage(
                     this, MessageKind::Warning, MessageButtons::Ok,
                     QStringLiteral("Der Lernverlauf konnte nicht in der Datei\n%1\n"
                                    "gespeichert werden.\n%2")
-                        .arg(QDir::toNativeSeparators(path), reason));
+                        .arg(QDir::toNativeSeparators(path), failed->reason));
         };
     });
 }

@@ -101,7 +101,7 @@ private:
     void showLoading();
     // What the window shows of the child's runs of the operation, read one by one.
     static Shown readShown(HistoryStore& store, const QString& name, Operation operation,
-                           HistoryError& error);
-    void showShown(const Shown& shown, const HistoryError& error);
+                           Outcome& error);
+    void showShown(const Shown& shown, const Outcome& error);
     QString lastChosenName_;
 };

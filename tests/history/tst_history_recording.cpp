@@ -202,9 +202,9 @@ void TestHistoryRecording::historyModule() {
     run.operation = Operation::Multiply;
     run.answers = {AnsweredTask{1, 7, 8, 56, -1, QStringLiteral("54"), {}, false, 2100}};
     QVERIFY(!store->record(run));
-    QStringList names;
-    QVERIFY(!store->participants(names));
-    QCOMPARE(names, QStringList{QStringLiteral("Jörg")});
+    const Result<QStringList> names = store->participants();
+    QVERIFY(names.ok());
+    QCOMPARE(*names, QStringList{QStringLiteral("Jörg")});
 
     MainWindowFixture f;
     QVERIFY(module->createViewer(*store, f.platform, f.folder.path(), f.form.get(), {}));

@@ -281,8 +281,9 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
     QVERIFY(platform.messages.isEmpty());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-    QList<HistoryRun> all;
-    store.runs(name, std::nullopt, all);
+    const Result<QList<HistoryRun>> read = store.runs(name, std::nullopt);
+    QVERIFY(read.ok());
+    const QList<HistoryRun>& all = *read;
     QCOMPARE(lines.first().trimmed(), answersCsv({}).trimmed());
     // Every answer of the child in every operation, and no one else's.
     qsizetype answers = 0;
@@ -338,11 +339,11 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
 }
 
 void TestLernverlaufWindow::storeFailureStaysCalm() {
-    store.failure = QString("Die Datenbank ist gesperrt.");
+    store.failure = Failure{Failure::Kind::Busy, QString("Die Datenbank ist gesperrt.")};
     window->reload();
     QCOMPARE(platform.messages.size(), 1);
     QVERIFY(platform.messages[0].text.contains(store.location()));
-    QVERIFY(platform.messages[0].text.contains(*store.failure));
+    QVERIFY(platform.messages[0].text.contains(store.failure->reason));
     QCOMPARE(platform.messages[0].text,
              QString("Der Lernverlauf in der Datei\n/nirgends/Lernverlauf.sqlite\nkonnte nicht "
                      "gelesen werden.\nDie Datenbank ist gesperrt."));

@@ -4,12 +4,16 @@
 // differ.
 
 #include "history/model/history.h"
+#include "support/failures.h"
 
 #include <QTest>
 
-// QCOMPARE shows both reasons when they differ.
-inline char* toString(const HistoryError& error) {
-    return QTest::toString(error ? *error : QStringLiteral("<kein Fehler>"));
+// What a reader read, put into out (emptied when it failed), and why it failed: the tests compare
+// a reader's outcome and look at what it read apart.
+template <typename T> Outcome filled(Result<T> read, T& out) {
+    const Outcome outcome = read.outcome();
+    out = read ? std::move(read).value() : T();
+    return outcome;
 }
 
 inline HistoryRun makeRun(const QString& participant, Operation operation, const QDateTime& at,
