@@ -16,12 +16,12 @@ QString historyQueueFile() {
         .filePath(QStringLiteral("Lernverlauf-Warteschlange.sqlite"));
 }
 
-QString transferMessage(const QString& file, const HistoryStore& store, const HistoryError& error,
+QString transferMessage(const QString& file, const HistoryStore& store, const Outcome& error,
                         const QString& report) {
     if (!error)
         return report;
     QString text = QStringLiteral("Der Lernverlauf %1 kann nicht nach %2 übertragen werden:\n%3")
-                       .arg(QDir::toNativeSeparators(file), store.location(), *error);
+                       .arg(QDir::toNativeSeparators(file), store.location(), error->reason);
     if (!report.isEmpty())
         text += QStringLiteral("\nBis dahin: %1").arg(report);
     return text;
@@ -51,7 +51,7 @@ std::optional<int> transferFromCommandLine(const QStringList& arguments) {
     const std::unique_ptr<HistoryStore> store =
         module->createStore(QString(), server, historyQueueFile());
     QString report;
-    const HistoryError error = module->transfer(arguments[at + 1], *store, report);
+    const Outcome error = module->transfer(arguments[at + 1], *store, report);
     const QString message = transferMessage(arguments[at + 1], *store, error, report);
     if (error)
         err << message << '\n';

@@ -12,7 +12,7 @@ class HistoryStore;
 QString historyQueueFile();
 
 // What the copy of a history file to the server did, for the menu item and the command line.
-QString transferMessage(const QString& file, const HistoryStore& store, const HistoryError& error,
+QString transferMessage(const QString& file, const HistoryStore& store, const Outcome& error,
                         const QString& report);
 
 // "--lernverlauf-uebertragen DATEI": copies a school's history file onto the server set in the

@@ -78,17 +78,17 @@ LearningHistory::Recording* LearningHistory::withModule() {
 HistoryViewer* LearningHistory::progressViewer() {
     Recording* made = withModule();
     if (made && !progress_)
-        progress_ = made->module->createViewer(
-            *made->store, platform_, dataFolder_, &mainWindow_,
-            [this](const QString& participant, const QString& operation,
-                   const QList<OperandPair>& tasks) {
-                // A practice run asked for from a child's row of the class overview: the
-                // overview goes too, so the child sees the main window.
-                if (overview_)
-                    overview_->close();
-                if (const std::optional<Operation> known = operationFromText(operation))
-                    run_.startPractice(participant, *known, tasks);
-            });
+        progress_ =
+            made->module->createViewer(*made->store, platform_, dataFolder_, &mainWindow_,
+                                       [this](const QString& participant, Operation operation,
+                                              const QList<OperandPair>& tasks) {
+                                           // A practice run asked for from a child's row of the
+                                           // class overview: the overview goes too, so the child
+                                           // sees the main window.
+                                           if (overview_)
+                                               overview_->close();
+                                           run_.startPractice(participant, operation, tasks);
+                                       });
     return made ? progress_.get() : nullptr;
 }
 
@@ -99,7 +99,7 @@ void LearningHistory::openClassOverview() {
     if (!overview_)
         overview_ = made->module->createClassOverview(
             *made->store, platform_, printers_, dataFolder_, &mainWindow_,
-            [this](const QString& participant, const QString& operation) {
+            [this](const QString& participant, std::optional<Operation> operation) {
                 if (HistoryViewer* viewer = progressViewer())
                     viewer->openFor(participant, operation);
             });
@@ -117,7 +117,7 @@ void LearningHistory::transferFile() {
     if (!file)
         return;
     QString report;
-    const HistoryError error = made->module->transfer(*file, *made->store, report);
+    const Outcome error = made->module->transfer(*file, *made->store, report);
     platform_.showMessage(&mainWindow_, error ? MessageKind::Warning : MessageKind::Information,
                           MessageButtons::Ok, transferMessage(*file, *made->store, error, report));
 }

@@ -52,12 +52,14 @@ BENCHMARK(BM_OpenOverviewWholeHistory)->UseManualTime()->Unit(benchmark::kMillis
 // From every child's runs in memory (as the overview holds them) to the PDF file of 30 pages.
 void BM_ThirtyMistakeSheetsToPdf(benchmark::State& state) {
     SqliteHistoryStore store(historyPath);
-    QList<HistoryRun> runs;
-    QStringList names;
-    if (store.everyonesRuns(QString(), runs) || store.participants(names)) {
+    const Result<QList<HistoryRun>> readRuns = store.everyonesRuns(std::nullopt);
+    const Result<QStringList> readNames = store.participants();
+    if (!readRuns || !readNames) {
         state.SkipWithError("the history could not be read");
         return;
     }
+    const QList<HistoryRun>& runs = *readRuns;
+    const QStringList& names = *readNames;
     const QString pdf = folder->filePath(QStringLiteral("Fehlerblätter.pdf"));
     int pages = 0;
     for (auto _ : state) {

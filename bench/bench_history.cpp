@@ -110,8 +110,8 @@ void BM_RecordRun(benchmark::State& state) {
     const HistoryRun run = makeRun(random, childName(3), QStringLiteral("*"),
                                    QDateTime(QDate(2027, 3, 1), QTime(10, 0)), 160);
     for (auto _ : state)
-        if (HistoryError error = store.record(run))
-            state.SkipWithError(qPrintable(*error));
+        if (Outcome error = store.record(run))
+            state.SkipWithError(qPrintable(error->reason));
 }
 BENCHMARK(BM_RecordRun)->Unit(benchmark::kMillisecond);
 
@@ -122,8 +122,8 @@ void BM_RecordRunWithFreshStore(benchmark::State& state) {
                                    QDateTime(QDate(2027, 3, 2), QTime(10, 0)), 160);
     for (auto _ : state) {
         SqliteHistoryStore store(history->path);
-        if (HistoryError error = store.record(run))
-            state.SkipWithError(qPrintable(*error));
+        if (Outcome error = store.record(run))
+            state.SkipWithError(qPrintable(error->reason));
     }
 }
 BENCHMARK(BM_RecordRunWithFreshStore)->Unit(benchmark::kMillisecond);
@@ -133,10 +133,11 @@ void loadRuns(benchmark::State& state, const Sample& sample, bool allOperations)
     qsizetype runs = 0;
     for (auto _ : state) {
         SqliteHistoryStore store(history->path);
-        QList<HistoryRun> out;
-        if (HistoryError error =
-                store.runs(sample.participant, allOperations ? QString() : sample.operation, out))
-            state.SkipWithError(qPrintable(*error));
+        const Result<QList<HistoryRun>> read = store.runs(
+            sample.participant, allOperations ? std::nullopt : operationFromText(sample.operation));
+        if (!read)
+            state.SkipWithError(qPrintable(read.failure().reason));
+        const QList<HistoryRun> out = read ? *read : QList<HistoryRun>();
         runs = out.size();
         answers = 0;
         for (const HistoryRun& run : out)
@@ -244,13 +245,13 @@ void BM_ReadMillionRuns(benchmark::State& state) {
         SqliteHistoryStore store(millionPath);
         HistoryTally tally(TForm_Lernverlauf::chartPoints);
         runs = 0;
-        if (HistoryError error =
-                store.eachRun(diligent, QStringLiteral("*"), [&](const HistoryRun& run) {
+        if (Outcome error =
+                store.eachRun(diligent, Operation::Multiply, [&](const HistoryRun& run) {
                     ++runs;
                     if (added)
                         tally.add(run);
                 }))
-            state.SkipWithError(qPrintable(*error));
+            state.SkipWithError(qPrintable(error->reason));
     }
     state.counters["runs"] = double(runs);
 }
@@ -259,8 +260,8 @@ void BM_TallyMillionRuns(benchmark::State& state) {
     for (auto _ : state) {
         SqliteHistoryStore store(millionPath);
         HistoryTally tally(TForm_Lernverlauf::chartPoints);
-        if (HistoryError error = store.tallyRuns(diligent, QStringLiteral("*"), tally))
-            state.SkipWithError(qPrintable(*error));
+        if (const Outcome error = store.tallyRuns(diligent, Operation::Multiply, tally))
+            state.SkipWithError(qPrintable(error->reason));
         runs = tally.runCount();
     }
     state.counters["runs"] = double(runs);
@@ -306,13 +307,14 @@ void BM_MistakeSheetMillionRuns(benchmark::State& state) {
     qsizetype tasks = 0;
     for (auto _ : state) {
         SqliteHistoryStore store(millionPath);
-        ChildSheets sheets;
-        if (HistoryError error = mistakeSheets(
-                [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
-                    return store.eachRun(name, QString(), visit);
-                },
-                {diligent}, [](const QDateTime&) { return true; }, sheets))
-            state.SkipWithError(qPrintable(*error));
+        const Result<ChildSheets> read = mistakeSheets(
+            [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
+                return store.eachRun(name, std::nullopt, visit);
+            },
+            {diligent}, [](const QDateTime&) { return true; });
+        if (!read)
+            state.SkipWithError(qPrintable(read.failure().reason));
+        const ChildSheets sheets = read ? *read : ChildSheets();
         tasks = sheets.sheets.isEmpty() ? 0 : sheets.sheets.first().tasks.size();
     }
     state.counters["tasks"] = double(tasks);
@@ -348,8 +350,8 @@ int main(int argc, char** argv) {
         timer.restart();
         SqliteHistoryStore store(path);
         HistoryTally tally;
-        if (HistoryError error = store.tallyRuns(diligent, QStringLiteral("*"), tally))
-            qFatal("%s", qPrintable(*error));
+        if (const Outcome error = store.tallyRuns(diligent, Operation::Multiply, tally))
+            qFatal("%s", qPrintable(error->reason));
         std::printf("Sums of %s filled and first read in %.1f s (%.1f MB now)\n",
                     qPrintable(QFileInfo(path).fileName()), timer.elapsed() / 1000.0,
                     QFileInfo(path).size() / 1e6);

@@ -44,17 +44,16 @@ void BM_RecordRun(benchmark::State& state) {
     // On the server a run is timed until it is there, sent by the store's thread. The
     // connections are made before the clock runs, as they are once per program run.
     auto* server = dynamic_cast<QueuedHistoryStore*>(store.get());
-    const auto recorded = [&]() -> HistoryError {
-        if (HistoryError error = store->record(run))
+    const auto recorded = [&]() -> Outcome {
+        if (Outcome error = store->record(run))
             return error;
         return server ? server->sendWaiting() : std::nullopt;
     };
-    QStringList names;
-    if (HistoryError error = store->participants(names); error || (server && recorded()))
+    if (!store->participants() || (server && recorded()))
         state.SkipWithError("no connection");
     for (auto _ : state) {
-        if (HistoryError error = recorded())
-            state.SkipWithError(qPrintable(*error));
+        if (Outcome error = recorded())
+            state.SkipWithError(qPrintable(error->reason));
         if (!store->takeNotice().isEmpty())
             state.SkipWithError("the run was kept locally");
     }
@@ -140,8 +139,8 @@ int main(int argc, char** argv) {
         dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     int added = 0;
     int present = 0;
-    if (HistoryError error = transferHistory(historyPath, target.remote(), added, present))
-        qFatal("the history could not be copied: %s", qPrintable(*error));
+    if (Outcome error = transferHistory(historyPath, target.remote(), added, present))
+        qFatal("the history could not be copied: %s", qPrintable(error->reason));
     localServer.exec(QStringLiteral("lernverlauf"), QStringLiteral("VACUUM ANALYZE"));
     std::printf("History of %d children x %d runs x %d answers in the file and on the server "
                 "(%d runs copied) in %.1f s\n",

@@ -64,7 +64,7 @@ inline HistoryRun makeRun(QRandomGenerator& random, const QString& participant,
                           const QString& operation, const QDateTime& at, int answers) {
     HistoryRun run;
     run.participant = participant;
-    run.operation = operation;
+    run.operation = operationFromText(operation).value_or(Operation::Add);
     run.startedAt = at;
     run.range1 = QStringLiteral("0 .. 100");
     run.range2 = QStringLiteral("0 .. 100");
@@ -84,8 +84,8 @@ inline void writeHistory(const QString& path, int count,
                          const std::function<HistoryRun(int)>& runOf) {
     {
         SqliteHistoryStore store(path);
-        if (HistoryError error = store.record(runOf(0)))
-            qFatal("%s", qPrintable(*error));
+        if (Outcome error = store.record(runOf(0)))
+            qFatal("%s", qPrintable(error->reason));
     }
     {
         QSqlDatabase db =
@@ -105,10 +105,14 @@ inline void writeHistory(const QString& path, int count,
         for (int i = 1; i < count; ++i) {
             const HistoryRun run = runOf(i);
             const QVariantList runValues{
-                run.participant, run.startedAt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
-                run.operation,   run.range1,
-                run.range2,      run.timeLimit,
-                run.tasksWorked, run.points};
+                run.participant,
+                run.startedAt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")),
+                operationText(run.operation),
+                run.range1,
+                run.range2,
+                run.timeLimit,
+                run.tasksWorked,
+                run.points};
             for (int v = 0; v < runValues.size(); ++v)
                 runInsert.bindValue(v, runValues[v]);
             if (!runInsert.exec())

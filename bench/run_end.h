@@ -27,7 +27,7 @@ inline void timeRunEnd(benchmark::State& state, QueuedHistoryStore& store) {
                                    QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 40);
     RunResult result;
     result.participantName = run.participant;
-    result.operationSign = run.operation;
+    result.operationSign = operationSign(run.operation);
     result.startedAt = run.startedAt;
     result.answers = run.answers;
     result.workedTaskCount = qint32(run.answers.size());

@@ -72,10 +72,6 @@ Outcome kindRefused(const struct stat& info) {
     return Failure{Failure::Kind::Io, QStringLiteral("Die Datei ist keine gewöhnliche Datei.")};
 }
 
-QString reasonOf(const Outcome& outcome) {
-    return outcome ? outcome->reason : QString();
-}
-
 // Retries a call that a signal interrupted.
 template <typename Call> auto retried(Call call) {
     for (;;) {
@@ -227,14 +223,6 @@ Outcome openToRead(QFile& file, const QString& path, FileOrigin origin) {
         return failureOfError(EIO, false);
     }
     return std::nullopt;
-}
-
-QString openForReading(QFile& file, const QString& path, FileOrigin origin) {
-    return reasonOf(openToRead(file, path, origin));
-}
-
-QString replaceFile(const QString& path, const QByteArray& data, FileOrigin origin) {
-    return reasonOf(replaceContents(path, data, origin));
 }
 
 Outcome replaceContents(const QString& path, const QByteArray& data, FileOrigin origin) {

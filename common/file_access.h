@@ -49,11 +49,6 @@ Outcome replaceContents(const QString& path, const QByteArray& data, FileOrigin 
 // file it created).
 Outcome appendToFile(const QString& path, const QByteArray& data, FileOrigin origin);
 
-// openToRead and replaceContents with only the reason: empty when they worked. For the learning
-// history's stores and windows, which pass a bare reason on.
-QString openForReading(QFile& file, const QString& path, FileOrigin origin);
-QString replaceFile(const QString& path, const QByteArray& data, FileOrigin origin);
-
 // Whether the file system that holds the folder has no block or no file entry left. A library
 // that retries a failed create differently reports the retry's error, not the full disk.
 bool noRoomIn(const QString& folder);

@@ -19,7 +19,7 @@ HistoryRun newRun() {
     HistoryRun run;
     run.participant = QStringLiteral("Mia");
     run.startedAt = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
-    run.operation = QStringLiteral(":");
+    run.operation = Operation::Divide;
     run.range1 = QStringLiteral("0 .. 100");
     run.range2 = QStringLiteral("1 .. 10");
     run.tasksWorked = 2;

@@ -114,7 +114,7 @@ HistoryRun historyRun(const QString& name, const QString& operation, int day, in
     HistoryRun run;
     run.participant = name;
     run.startedAt = QDateTime(QDate(2026, 12, day), QTime(9 + day % 5, 15));
-    run.operation = operation;
+    run.operation = operationFromText(operation).value_or(Operation::Add);
     run.range1 = QStringLiteral("0 .. 100");
     run.range2 = QStringLiteral("1 .. 10");
     run.timeLimit = 90;
@@ -165,13 +165,15 @@ bool historySeeds(const QString& fileOut, const QString& answersOut, const QStri
             }
         }
         for (qsizetype c = 0; ok && c < children.size(); ++c) {
-            QList<HistoryRun> runs;
-            ok = !store.runs(children[c], QString(), runs);
+            const Result<QList<HistoryRun>> read = store.runs(children[c], std::nullopt);
+            ok = read.ok();
+            const QList<HistoryRun> runs = ok ? *read : QList<HistoryRun>();
             for (qsizetype r = 0; r < runs.size(); ++r) {
                 for (const AnsweredTask& answer : runs[r].answers) {
                     history_fuzz::AnswerRow row;
                     row.child = quint8(c);
-                    row.operation = quint8(history_fuzz::operations().indexOf(runs[r].operation));
+                    row.operation = quint8(
+                        history_fuzz::operations().indexOf(operationText(runs[r].operation)));
                     row.runNumber = quint8(r % 4);
                     row.correct = answer.correct;
                     row.operand1 = answer.operand1;

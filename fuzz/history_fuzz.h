@@ -42,7 +42,7 @@ inline const QStringList& operations() {
 inline void checkTasks(const QList<HistoryRun>& runs) {
     for (const HistoryRun& run : runs) {
         for (const AnsweredTask& answer : run.answers) {
-            if (!taskPosable(run.operation, answer.operand1, answer.operand2))
+            if (!answerPosable(run.operation, answer.operand1, answer.operand2))
                 std::abort();
         }
     }
@@ -50,7 +50,7 @@ inline void checkTasks(const QList<HistoryRun>& runs) {
 
 // A practice run of the tasks, posed and checked by the engine, every answer right. (The main
 // window starts none without tasks: an empty list would be an ordinary run.)
-inline void practise(const QString& operation, const QList<OperandPair>& tasks) {
+inline void practise(Operation operation, const QList<OperandPair>& tasks) {
     if (tasks.isEmpty())
         return;
     struct StandingClock : Clock {
@@ -60,8 +60,8 @@ inline void practise(const QString& operation, const QList<OperandPair>& tasks) 
         qint64 monotonicMs() const override { return 0; }
     } clock;
     RunState state;
-    state.withRemainder = operation == QLatin1String(": R");
-    state.operationSign = state.withRemainder ? QStringLiteral(":") : operation;
+    state.withRemainder = operation == Operation::DivideWithRemainder;
+    state.operationSign = operationSign(operation);
     state.practiceTasks = tasks;
     while (generateTask(state, clock) == Generation::TaskPosed) {
         state.answerText =
@@ -78,20 +78,23 @@ inline void practise(const QString& operation, const QList<OperandPair>& tasks) 
 // the CSV export, then each operation's runs for the chart, the lists, the times table and a
 // practice run.
 inline void useHistory(SqliteHistoryStore& store) {
-    QStringList names;
-    if (store.participants(names))
+    const Result<QStringList> readNames = store.participants();
+    if (!readNames)
         return;
+    const QStringList& names = *readNames;
     for (const QString& name : names.mid(0, 4)) {
-        QList<HistoryRun> all;
-        if (store.runs(name, QString(), all))
+        const Result<QList<HistoryRun>> readAll = store.runs(name, std::nullopt);
+        if (!readAll)
             return;
+        const QList<HistoryRun>& all = *readAll;
         checkTasks(all);
         if (!answersCsv(all).startsWith("Name;Datum;Uhrzeit;"))
             std::abort();
-        for (const QString& operation : operations()) {
-            QList<HistoryRun> runs;
-            if (store.runs(name, operation, runs))
+        for (Operation operation : allOperations) {
+            const Result<QList<HistoryRun>> read = store.runs(name, operation);
+            if (!read)
                 return;
+            const QList<HistoryRun>& runs = *read;
             for (const HistoryRun& run : runs) {
                 if (run.participant != name || run.operation != operation)
                     std::abort();
@@ -109,9 +112,10 @@ inline void useHistory(SqliteHistoryStore& store) {
         }
     }
     // The class overview's read: every child at once, figured, and the worksheets' tasks.
-    QList<HistoryRun> everyone;
-    if (store.everyonesRuns(QString(), everyone))
+    const Result<QList<HistoryRun>> readEveryone = store.everyonesRuns(std::nullopt);
+    if (!readEveryone)
         return;
+    const QList<HistoryRun>& everyone = *readEveryone;
     checkTasks(everyone);
     if (classFigures(everyone, names, OverviewPeriod::Month, QDate(2026, 12, 8)).size() !=
         names.size())

@@ -20,8 +20,8 @@ public:
     virtual ~HistoryViewer() = default;
     // Reads the history afresh and shows the window modally.
     virtual void openFromMainMenu() = 0;
-    // The same with this child and operation chosen.
-    virtual void openFor(const QString& participant, const QString& operation) = 0;
+    // The same with this child and operation chosen; without an operation the one chosen last.
+    virtual void openFor(const QString& participant, std::optional<Operation> operation) = 0;
 };
 
 // The class overview as the program sees it.
@@ -35,10 +35,12 @@ public:
 };
 
 // What a row of the class overview asks for: that child's learning progress in the operation.
-using HistoryRequest = std::function<void(const QString& participant, const QString& operation)>;
+// Without an operation (the child has no runs in the period), the window keeps the one chosen last.
+using HistoryRequest =
+    std::function<void(const QString& participant, std::optional<Operation> operation)>;
 
 // What "Fehler üben" asks of the main window: a practice run of these tasks for this child.
-using PracticeRequest = std::function<void(const QString& participant, const QString& operation,
+using PracticeRequest = std::function<void(const QString& participant, Operation operation,
                                            const QList<OperandPair>& tasks)>;
 
 // The history module holds the database store and the learning-progress window. They bring in
@@ -50,7 +52,7 @@ struct HistoryModule {
     std::unique_ptr<HistoryStore> (*createStore)(const QString& path, const QString& server,
                                                  const QString& queueFile);
     // Copies the history file into store, which must be a server's; report says what was done.
-    HistoryError (*transfer)(const QString& file, HistoryStore& store, QString& report);
+    Outcome (*transfer)(const QString& file, HistoryStore& store, QString& report);
     std::unique_ptr<HistoryViewer> (*createViewer)(HistoryStore& store, Platform& platform,
                                                    const QString& dataFolder, QWidget* parent,
                                                    PracticeRequest practice);
@@ -76,14 +78,17 @@ public:
     UnavailableHistoryStore(const QString& path, const QString& reason)
         : path_(path), reason_(reason) {}
     QString location() const override;
-    HistoryError record(const HistoryRun&) override { return reason_; }
-    HistoryError participants(QStringList&) override { return reason_; }
-    HistoryError runs(const QString&, const QString&, QList<HistoryRun>&) override {
-        return reason_;
+    Outcome record(const HistoryRun&) override { return failure(); }
+    Result<QStringList> participants() override { return failure(); }
+    Result<QList<HistoryRun>> runs(const QString&, std::optional<Operation>) override {
+        return failure();
     }
-    HistoryError everyonesRuns(const QString&, QList<HistoryRun>&) override { return reason_; }
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation>) override { return failure(); }
 
 private:
+    // The module is missing or cannot be loaded.
+    Failure failure() const { return Failure{Failure::Kind::Refused, reason_}; }
+
     QString path_;
     QString reason_;
 };

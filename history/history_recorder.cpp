@@ -24,7 +24,7 @@ void HistoryRecorder::showNotice() {
 void HistoryRecorder::record(const RunResult& result) {
     if (givenUp_ || result.answers.isEmpty())
         return;
-    const HistoryError error = store_.record(historyRunOf(result));
+    const Outcome error = store_.record(historyRunOf(result));
     if (!error) {
         showNotice();
         return;
@@ -34,7 +34,7 @@ void HistoryRecorder::record(const RunResult& result) {
     platform_.showMessage(parent_, MessageKind::Warning, MessageButtons::Ok,
                           QStringLiteral("Der Lernverlauf kann nicht aufgezeichnet werden:\n%1\n%2"
                                          "\n\nKalumbrixtor arbeitet ohne Lernverlauf weiter.")
-                              .arg(store_.location(), *error));
+                              .arg(store_.location(), error->reason));
 }
 
 void recordEndedRuns(RunController& run, std::function<bool()> recordingOn,

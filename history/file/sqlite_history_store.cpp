@@ -27,16 +27,21 @@
 
 namespace {
 
-const QString notHistory =
-    QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.");
-const QString locked = QStringLiteral("Die Datei ist gesperrt.");
-const QString cannotWrite = QStringLiteral("Die Datei kann nicht beschrieben werden.");
-const QString cannotRead = QStringLiteral("Die Datei kann nicht gelesen werden.");
-const QString newerVersion = QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
-const QString replacedByLink =
+const Failure notHistory{
+    Failure::Kind::Damaged,
+    QStringLiteral("Die Datei ist keine Lernverlauf-Datenbank oder ist beschädigt.")};
+const Failure locked{Failure::Kind::Busy, QStringLiteral("Die Datei ist gesperrt.")};
+const Failure cannotWrite{Failure::Kind::Io,
+                          QStringLiteral("Die Datei kann nicht beschrieben werden.")};
+const Failure cannotRead{Failure::Kind::Io, QStringLiteral("Die Datei kann nicht gelesen werden.")};
+const Failure newerVersion{Failure::Kind::Refused,
+                           QStringLiteral("Die Datei stammt von einer neueren Programmversion.")};
+const Failure replacedByLink{
+    Failure::Kind::Io,
     QStringLiteral("Die Datei wurde beim Öffnen durch eine Verknüpfung ersetzt. Das Programm liest "
-                   "und schreibt seine eigenen Dateien nicht durch Verknüpfungen.");
-const QString noDriver = QStringLiteral("Der Datenbanktreiber für SQLite fehlt.");
+                   "und schreibt seine eigenen Dateien nicht durch Verknüpfungen.")};
+const Failure noDriver{Failure::Kind::Refused,
+                       QStringLiteral("Der Datenbanktreiber für SQLite fehlt.")};
 
 // The files SQLite keeps beside the database: the rollback journal first, then the log and its
 // index of a database in WAL mode.
@@ -190,13 +195,16 @@ private:
     int offset_ = 0;
 };
 
-// A row of runColumns.
-HistoryRun runOf(const QSqlQuery& q) {
+// A row of runColumns; nothing for an operation the program does not know (see HistoryRun).
+std::optional<HistoryRun> runOf(const QSqlQuery& q) {
+    const std::optional<Operation> operation = operationFromText(q.value(3).toString());
+    if (!operation)
+        return std::nullopt;
     HistoryRun run;
     run.id = q.value(0).toLongLong();
     run.participant = q.value(1).toString();
     run.startedAt = QDateTime::fromString(q.value(2).toString(), Qt::ISODate);
-    run.operation = q.value(3).toString();
+    run.operation = *operation;
     run.range1 = q.value(4).toString();
     run.range2 = q.value(5).toString();
     run.timeLimit = q.value(6).toInt();
@@ -242,13 +250,13 @@ private:
 
 // An answer row of answerColumns() as SQLite hands it over, or nothing for a task the program
 // could not have posed or an operand that is not a whole number: every reader leaves those out.
-std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, const QString& operation) {
+std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, Operation operation) {
     if (sqlite3_column_type(row, 2) != SQLITE_INTEGER ||
         sqlite3_column_type(row, 3) != SQLITE_INTEGER)
         return std::nullopt;
     const qint64 operand1 = sqlite3_column_int64(row, 2);
     const qint64 operand2 = sqlite3_column_int64(row, 3);
-    if (!taskPosable(operation, operand1, operand2))
+    if (!answerPosable(operation, operand1, operand2))
         return std::nullopt;
     AnsweredTask answer;
     answer.taskNo = sqlite3_column_int(row, 1);
@@ -276,7 +284,7 @@ public:
             held_);
     }
     // The run's answers that every reader keeps, in the order they were given; SQLite's code.
-    int read(qint64 runId, const QString& operation, QList<AnsweredTask>& out) {
+    int read(qint64 runId, Operation operation, QList<AnsweredTask>& out) {
         sqlite3_stmt* const statement = held_.get();
         // The answers are searched anew only where they do not follow on.
         if (!at_ || atRun_ != runId) {
@@ -381,7 +389,7 @@ bool SqliteHistoryStore::inMemory() const {
     return path_ == QLatin1String(":memory:");
 }
 
-HistoryError SqliteHistoryStore::checkFile() const {
+Outcome SqliteHistoryStore::checkFile() const {
     if (inMemory())
         return std::nullopt;
     // SQLite opens these files itself, blocking: a pipe in their place would hang the program, a
@@ -394,18 +402,18 @@ HistoryError SqliteHistoryStore::checkFile() const {
         if (!present(companion))
             continue;
         QFile file;
-        if (const QString reason = ::openForReading(file, companion, FileOrigin::Own);
-            !reason.isEmpty())
-            return QStringLiteral("Die zugehörige Datei %1 kann nicht verwendet werden. %2")
-                .arg(QFileInfo(companion).fileName(), reason);
+        if (const Outcome failed = openToRead(file, companion, FileOrigin::Own))
+            return Failure{failed->kind,
+                           QStringLiteral("Die zugehörige Datei %1 kann nicht verwendet werden. %2")
+                               .arg(QFileInfo(companion).fileName(), failed->reason)};
         if (suffix == companionSuffixes[0])
             journalSize = file.size();
     }
     if (!present(path_))
         return std::nullopt;
     QFile file;
-    if (const QString reason = ::openForReading(file, path_, FileOrigin::Own); !reason.isEmpty())
-        return reason;
+    if (const Outcome failed = openToRead(file, path_, FileOrigin::Own))
+        return failed;
     const qint64 size = file.size();
     // An empty file holds nothing that could be lost; SQLite treats it as a new database.
     if (size == 0)
@@ -431,7 +439,7 @@ HistoryError SqliteHistoryStore::checkFile() const {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::open(Access wanted) {
+Outcome SqliteHistoryStore::open(Access wanted) {
     if (access_ == Access::Write || access_ == wanted)
         return std::nullopt;
     close();
@@ -450,7 +458,7 @@ HistoryError SqliteHistoryStore::open(Access wanted) {
     db_.setConnectOptions(options);
     if (!db_.open())
         return reasonFor(db_.lastError(), wanted == Access::Write);
-    if (HistoryError error = checkOpenedFile()) {
+    if (Outcome error = checkOpenedFile()) {
         close();
         return error;
     }
@@ -461,7 +469,7 @@ HistoryError SqliteHistoryStore::open(Access wanted) {
 // SQLite follows a link in the database's name by itself. Should a link have taken the file's
 // place after checkFile looked, the file SQLite opened is another one: it is closed again before
 // anything is read from it or written to it.
-HistoryError SqliteHistoryStore::checkOpenedFile() {
+Outcome SqliteHistoryStore::checkOpenedFile() {
     if (inMemory())
         return std::nullopt;
     QSqlQuery q(db_);
@@ -489,7 +497,7 @@ void SqliteHistoryStore::close() {
     access_ = Access::Closed;
 }
 
-HistoryError SqliteHistoryStore::content(Content& what, int& version) {
+Outcome SqliteHistoryStore::content(Content& what, int& version) {
     QSqlQuery q(db_);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
         return reasonFor(q.lastError(), false);
@@ -509,7 +517,7 @@ HistoryError SqliteHistoryStore::content(Content& what, int& version) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::createSchema() {
+Outcome SqliteHistoryStore::createSchema() {
     const QStringList statements{
         QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, participant TEXT, started_at "
                        "TEXT, operation TEXT, range1 TEXT, range2 TEXT, time_limit INTEGER, "
@@ -531,10 +539,10 @@ HistoryError SqliteHistoryStore::createSchema() {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
-    if (HistoryError error = checkFile())
+Outcome SqliteHistoryStore::record(const HistoryRun& run) {
+    if (Outcome error = checkFile())
         return error;
-    if (HistoryError error = open(Access::Write))
+    if (Outcome error = open(Access::Write))
         return error;
 
     WriteTransaction transaction(db_);
@@ -543,7 +551,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
         return reasonFor(sqlError, true);
     Content what = Content::Empty;
     int version = 0;
-    if (HistoryError error = content(what, version))
+    if (Outcome error = content(what, version))
         return error;
     // A file someone else made, or one whose later layout this program does not know, keeps
     // what it holds.
@@ -552,7 +560,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
     if (version > schemaVersion)
         return newerVersion;
     if (what == Content::Empty)
-        if (HistoryError error = createSchema())
+        if (Outcome error = createSchema())
             return error;
     // A file of the first version gains the column in the same transaction as the run.
     if (what == Content::History && version == 1) {
@@ -591,7 +599,7 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
         return reasonFor(insertRun.lastError(), true);
     insertRun.addBindValue(run.participant);
     insertRun.addBindValue(run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)));
-    insertRun.addBindValue(run.operation);
+    insertRun.addBindValue(operationText(run.operation));
     insertRun.addBindValue(run.range1);
     insertRun.addBindValue(run.range2);
     insertRun.addBindValue(run.timeLimit);
@@ -637,16 +645,16 @@ HistoryError SqliteHistoryStore::record(const HistoryRun& run) {
 }
 
 // A file that is not there yet, or a history without runs, is nothing to read but no fault.
-HistoryError SqliteHistoryStore::openForReading(bool& readable, int& version) {
+Outcome SqliteHistoryStore::openForReading(bool& readable, int& version) {
     readable = false;
-    if (HistoryError error = checkFile())
+    if (Outcome error = checkFile())
         return error;
     if (!inMemory() && !present(path_))
         return std::nullopt;
-    if (HistoryError error = open(Access::Read))
+    if (Outcome error = open(Access::Read))
         return error;
     Content what = Content::Empty;
-    if (HistoryError error = content(what, version))
+    if (Outcome error = content(what, version))
         return error;
     if (what == Content::Foreign)
         return notHistory;
@@ -654,11 +662,32 @@ HistoryError SqliteHistoryStore::openForReading(bool& readable, int& version) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::participants(QStringList& names) {
+Result<QStringList> SqliteHistoryStore::participants() {
+    return readInto<QStringList>([&](QStringList& names) { return readParticipants(names); });
+}
+
+Result<QList<HistoryRun>> SqliteHistoryStore::runs(const QString& participant,
+                                                   std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>(
+        [&](QList<HistoryRun>& out) { return readRuns(participant, operation, out); });
+}
+
+Result<QList<HistoryRun>> SqliteHistoryStore::everyonesRuns(std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>(
+        [&](QList<HistoryRun>& out) { return readEveryonesRuns(operation, out); });
+}
+
+Result<ClassTotals> SqliteHistoryStore::classTotals(std::optional<Operation> operation,
+                                                    const RunPeriod& inPeriod) {
+    return readInto<ClassTotals>(
+        [&](ClassTotals& out) { return readClassTotals(operation, inPeriod, out); });
+}
+
+Outcome SqliteHistoryStore::readParticipants(QStringList& names) {
     names.clear();
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
 
     QSqlQuery q(db_);
@@ -671,15 +700,15 @@ HistoryError SqliteHistoryStore::participants(QStringList& names) {
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::runs(const QString& participant, const QString& operation,
-                                      QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readRuns(const QString& participant, std::optional<Operation> operation,
+                                     QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
 
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     const QString filter = allOperations ? QStringLiteral("r.participant = ?")
                                          : QStringLiteral("r.participant = ? AND r.operation = ?");
     QSqlQuery q(db_);
@@ -692,12 +721,15 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         return reasonFor(q.lastError(), false);
     q.addBindValue(participant);
     if (!allOperations)
-        q.addBindValue(operation);
+        q.addBindValue(operationText(*operation));
     if (!q.exec())
         return reasonFor(q.lastError(), false);
     QHash<qint64, qsizetype> indexOfRun;
     while (q.next()) {
-        HistoryRun run = runOf(q);
+        std::optional<HistoryRun> read = runOf(q);
+        if (!read)
+            continue;
+        HistoryRun& run = *read;
         // In a damaged file the index can name a row that says otherwise: that run is someone
         // else's, or of another operation than the one its answers are checked and practised in.
         if (run.participant != participant || (!allOperations && run.operation != operation))
@@ -720,30 +752,31 @@ HistoryError SqliteHistoryStore::runs(const QString& participant, const QString&
         return reasonFor(a.lastError(), false);
     a.addBindValue(participant);
     if (!allOperations)
-        a.addBindValue(operation);
+        a.addBindValue(operationText(*operation));
     return readAnswers(a, indexOfRun, true, out);
 }
 
-HistoryError SqliteHistoryStore::eachRun(const QString& participant, const QString& operation,
-                                         const std::function<void(const HistoryRun&)>& visit) {
+Outcome SqliteHistoryStore::eachRun(const QString& participant, std::optional<Operation> operation,
+                                    const std::function<void(const HistoryRun&)>& visit) {
     return visitRuns(&participant, operation, visit);
 }
 
-HistoryError SqliteHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                             ClassTotals& out) {
+Outcome SqliteHistoryStore::readClassTotals(std::optional<Operation> operation,
+                                            const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
     // The runs first, then every answer in the order of the file, added up as it passes: the
     // class's answers are never held.
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
     const auto failure = [&](int code) { return reasonForCode(connection, code); };
-    const QByteArray operationText = operation.toUtf8();
+    const QByteArray operationText =
+        operation ? ::operationText(*operation).toUtf8() : QByteArray();
     const auto prepared = [&](const QString& query, Statement& statement) {
         int code = prepareStatement(connection, query, statement);
         if (code == SQLITE_OK && !allOperations)
@@ -773,7 +806,10 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
             run.startedAt =
                 startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(statement, 2)),
                               sqlite3_column_bytes(statement, 2));
-            run.operation = operations.of(statement, 3);
+            const std::optional<Operation> known = operationFromText(operations.of(statement, 3));
+            if (!known)
+                continue; // see HistoryRun
+            run.operation = *known;
             if (!allOperations && run.operation != operation)
                 continue;
             numberOfRun.insert(run.id, tally.addRun(run));
@@ -809,11 +845,12 @@ HistoryError SqliteHistoryStore::classTotals(const QString& operation, const Run
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QString& operation,
-                                           const std::function<void(const HistoryRun&)>& visit) {
+Outcome SqliteHistoryStore::visitRuns(const QString* participant,
+                                      std::optional<Operation> operation,
+                                      const std::function<void(const HistoryRun&)>& visit) {
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
     sqlite3* connection = handle();
     if (!connection)
@@ -821,7 +858,7 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     const auto failure = [&](int code) { return reasonForCode(connection, code); };
     // The runs in one pass: a child's come in time order, which for one operation the index
     // gives, so nothing is sorted or held; a whole class's in the order of the file.
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     QStringList conditions;
     if (participant)
         conditions << QStringLiteral("participant = ?1");
@@ -844,7 +881,8 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     if (const int answerCode = answers.prepare(connection); answerCode != SQLITE_OK)
         return failure(answerCode);
     const QByteArray participantText = participant ? participant->toUtf8() : QByteArray();
-    const QByteArray operationText = operation.toUtf8();
+    const QByteArray operationText =
+        operation ? ::operationText(*operation).toUtf8() : QByteArray();
     int code = SQLITE_OK;
     if (participant)
         code = sqlite3_bind_text(runStatement, 1, participantText.constData(),
@@ -864,7 +902,10 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
         run.startedAt =
             startTimes.of(reinterpret_cast<const char*>(sqlite3_column_text(runStatement, 2)),
                           sqlite3_column_bytes(runStatement, 2));
-        run.operation = texts[1].of(runStatement, 3);
+        const std::optional<Operation> known = operationFromText(texts[1].of(runStatement, 3));
+        if (!known)
+            continue; // see HistoryRun
+        run.operation = *known;
         run.range1 = texts[2].of(runStatement, 4);
         run.range2 = texts[3].of(runStatement, 5);
         run.timeLimit = sqlite3_column_int(runStatement, 6);
@@ -885,13 +926,13 @@ HistoryError SqliteHistoryStore::visitRuns(const QString* participant, const QSt
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::tallyRuns(const QString& participant, const QString& operation,
-                                           HistoryTally& tally) {
+Outcome SqliteHistoryStore::tallyRuns(const QString& participant, Operation operation,
+                                      HistoryTally& tally) {
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
-    if (!operation.isEmpty()) {
+    {
         std::optional<qint64> summedTo;
         qint64 lastRun = 0;
         sqlite3* connection = handle();
@@ -904,11 +945,11 @@ HistoryError SqliteHistoryStore::tallyRuns(const QString& participant, const QSt
                 lastRun = last.value(0).toLongLong();
             if (!summedTo || *summedTo < lastRun) {
                 fillFailed_ = !fillSums();
-                if (HistoryError error = openForReading(readable, version); error || !readable)
+                if (Outcome error = openForReading(readable, version); error || !readable)
                     return error;
             }
         }
-        HistoryError error;
+        Outcome error;
         if (tallyFromSums(participant, operation, tally, error))
             return error;
     }
@@ -976,9 +1017,14 @@ int SqliteHistoryStore::sumRunsAfter(qint64& summedTo) {
         }
         if (sqlite3_column_type(statement, 3) != SQLITE_TEXT)
             break;
+        // Nor is a run of an operation the program does not know.
+        const std::optional<Operation> operation = operationFromText(operations.of(statement, 2));
+        if (!operation) {
+            summedTo = id;
+            continue;
+        }
         runAnswers.clear();
-        const QString operation = operations.of(statement, 2);
-        if (code = answers.read(id, operation, runAnswers); code != SQLITE_OK)
+        if (code = answers.read(id, *operation, runAnswers); code != SQLITE_OK)
             return code;
         batch.add(columnBytes(statement, 1), columnBytes(statement, 2), columnBytes(statement, 3),
                   id, runAnswers);
@@ -993,8 +1039,8 @@ int SqliteHistoryStore::sumRunsAfter(qint64& summedTo) {
     return batch.write(connection);
 }
 
-bool SqliteHistoryStore::tallyFromSums(const QString& participant, const QString& operation,
-                                       HistoryTally& tally, HistoryError& error) {
+bool SqliteHistoryStore::tallyFromSums(const QString& participant, Operation operation,
+                                       HistoryTally& tally, Outcome& error) {
     error.reset();
     sqlite3* connection = handle();
     if (!connection)
@@ -1004,15 +1050,15 @@ bool SqliteHistoryStore::tallyFromSums(const QString& participant, const QString
     if (!reading.begun() || history_sums::summedTo(connection, summedTo) != SQLITE_OK || !summedTo)
         return false;
     const QByteArray participantText = participant.toUtf8();
-    const QByteArray operationText = operation.toUtf8();
+    const QByteArray operationBytes = operationText(operation).toUtf8();
     const auto prepared = [&](const char* sql, Statement& statement) {
         int code = prepareStatement(connection, QString::fromLatin1(sql), statement);
         if (code == SQLITE_OK)
             code = sqlite3_bind_text(statement.get(), 1, participantText.constData(),
                                      int(participantText.size()), SQLITE_STATIC);
         if (code == SQLITE_OK)
-            code = sqlite3_bind_text(statement.get(), 2, operationText.constData(),
-                                     int(operationText.size()), SQLITE_STATIC);
+            code = sqlite3_bind_text(statement.get(), 2, operationBytes.constData(),
+                                     int(operationBytes.size()), SQLITE_STATIC);
         return code;
     };
     // A run of the child after the summed ones: the answers are read. The rows are found by id,
@@ -1101,14 +1147,15 @@ bool SqliteHistoryStore::tallyFromSums(const QString& participant, const QString
     return true;
 }
 
-HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readEveryonesRuns(std::optional<Operation> operation,
+                                              QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
     int version = 0;
-    if (HistoryError error = openForReading(readable, version); error || !readable)
+    if (Outcome error = openForReading(readable, version); error || !readable)
         return error;
 
-    const bool allOperations = operation.isEmpty();
+    const bool allOperations = !operation;
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
@@ -1116,12 +1163,15 @@ HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<H
                             allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
         return reasonFor(q.lastError(), false);
     if (!allOperations)
-        q.addBindValue(operation);
+        q.addBindValue(operationText(*operation));
     if (!q.exec())
         return reasonFor(q.lastError(), false);
     QHash<qint64, qsizetype> indexOfRun;
     while (q.next()) {
-        HistoryRun run = runOf(q);
+        std::optional<HistoryRun> read = runOf(q);
+        if (!read)
+            continue;
+        HistoryRun& run = *read;
         if (!allOperations && run.operation != operation)
             continue;
         // Room for the answers the run says it had, up to a run's most: they arrive one by one.
@@ -1148,9 +1198,10 @@ HistoryError SqliteHistoryStore::everyonesRuns(const QString& operation, QList<H
 // A class's answers are read through SQLite's own interface: for a quarter of a million answers
 // the driver's conversion of every value into a variant takes longer than all the rest of the
 // class overview.
-HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QString& operation,
-                                                  const QHash<qint64, qsizetype>& indexOfRun,
-                                                  QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readClassAnswers(const QString& query,
+                                             std::optional<Operation> operation,
+                                             const QHash<qint64, qsizetype>& indexOfRun,
+                                             QList<HistoryRun>& out) {
     sqlite3* connection = handle();
     if (!connection)
         return noDriver;
@@ -1159,8 +1210,9 @@ HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QS
     if (const int code = prepareStatement(connection, query, held); code != SQLITE_OK)
         return failure(code);
     sqlite3_stmt* const statement = held.get();
-    const QByteArray operationText = operation.toUtf8();
-    if (!operation.isEmpty()) {
+    const QByteArray operationText =
+        operation ? ::operationText(*operation).toUtf8() : QByteArray();
+    if (operation) {
         if (const int code = sqlite3_bind_text(statement, 1, operationText.constData(),
                                                int(operationText.size()), SQLITE_STATIC);
             code != SQLITE_OK)
@@ -1181,9 +1233,8 @@ HistoryError SqliteHistoryStore::readClassAnswers(const QString& query, const QS
     return std::nullopt;
 }
 
-HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
-                                             const QHash<qint64, qsizetype>& indexOfRun, bool typed,
-                                             QList<HistoryRun>& out) {
+Outcome SqliteHistoryStore::readAnswers(QSqlQuery& a, const QHash<qint64, qsizetype>& indexOfRun,
+                                        bool typed, QList<HistoryRun>& out) {
     if (!a.exec())
         return reasonFor(a.lastError(), false);
     while (a.next()) {
@@ -1197,7 +1248,7 @@ HistoryError SqliteHistoryStore::readAnswers(QSqlQuery& a,
         const qint64 operand1 = a.value(2).toLongLong(&readOperand1);
         const qint64 operand2 = a.value(3).toLongLong(&readOperand2);
         if (!readOperand1 || !readOperand2 ||
-            !taskPosable(out[*found].operation, operand1, operand2))
+            !answerPosable(out[*found].operation, operand1, operand2))
             continue;
         AnsweredTask answer;
         answer.taskNo = a.value(1).toInt();
@@ -1231,13 +1282,13 @@ int SqliteHistoryStore::systemError() const {
     return connection ? sqlite3_system_errno(connection) : 0;
 }
 
-HistoryError SqliteHistoryStore::reasonForCode(sqlite3* connection, int code, bool writing) const {
+Failure SqliteHistoryStore::reasonForCode(sqlite3* connection, int code, bool writing) const {
     return reasonFor(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(connection)),
                                QSqlError::StatementError, QString::number(code)),
                      writing);
 }
 
-HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
+Failure SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing) const {
     bool known = false;
     const int code = error.nativeErrorCode().toInt(&known) & 0xff;
     if (known) {
@@ -1249,7 +1300,7 @@ HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing)
         case sqliteNotADb:
             return notHistory;
         case sqliteFull:
-            return reasonForError(fileSizeLimited() ? EFBIG : ENOSPC, true);
+            return failureOfError(fileSizeLimited() ? EFBIG : ENOSPC, true);
         case sqlitePerm:
         case sqliteReadOnly:
         case sqliteAuth:
@@ -1261,13 +1312,14 @@ HistoryError SqliteHistoryStore::reasonFor(const QSqlError& error, bool writing)
             // SQLite retries a create that failed as a plain open, whose "no such file" then
             // hides a full disk.
             if (writing && noRoomIn(QFileInfo(path_).absolutePath()))
-                return reasonForError(ENOSPC, true);
+                return failureOfError(ENOSPC, true);
             if (const int err = systemError(); err != 0)
-                return reasonForError(err, writing);
+                return failureOfError(err, writing);
             return writing ? cannotWrite : cannotRead;
         default:
             break;
         }
     }
-    return QStringLiteral("Die Datenbank meldet einen Fehler: %1").arg(error.text());
+    return Failure{Failure::Kind::Io,
+                   QStringLiteral("Die Datenbank meldet einen Fehler: %1").arg(error.text())};
 }

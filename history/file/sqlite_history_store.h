@@ -28,19 +28,19 @@ public:
     SqliteHistoryStore& operator=(const SqliteHistoryStore&) = delete;
 
     QString location() const override;
-    HistoryError record(const HistoryRun& run) override;
-    HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, const QString& operation,
-                      QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
-    HistoryError eachRun(const QString& participant, const QString& operation,
-                         const std::function<void(const HistoryRun&)>& visit) override;
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                             ClassTotals& out) override;
+    Outcome record(const HistoryRun& run) override;
+    Result<QStringList> participants() override;
+    Result<QList<HistoryRun>> runs(const QString& participant,
+                                   std::optional<Operation> operation) override;
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) override;
+    Outcome eachRun(const QString& participant, std::optional<Operation> operation,
+                    const std::function<void(const HistoryRun&)>& visit) override;
+    Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                    const RunPeriod& inPeriod) override;
     // From the sums the file keeps beside the runs where they are complete for the child and the
     // operation; otherwise from the answers. A file without sums gets them here, once.
-    HistoryError tallyRuns(const QString& participant, const QString& operation,
-                           HistoryTally& tally) override;
+    Outcome tallyRuns(const QString& participant, Operation operation,
+                      HistoryTally& tally) override;
     HistoryStoreFactory readerFactory() const override;
 
 private:
@@ -51,37 +51,43 @@ private:
     // Checks the file and the files SQLite keeps beside it before SQLite sees them: each must be
     // missing or a regular file of the folder, and the file's first page must be a database's
     // that did not lose its end.
-    HistoryError checkFile() const;
-    HistoryError open(Access wanted);
-    HistoryError checkOpenedFile();
+    Outcome checkFile() const;
+    Outcome open(Access wanted);
+    Outcome checkOpenedFile();
     void close();
-    HistoryError content(Content& what, int& version);
-    HistoryError openForReading(bool& readable, int& version);
-    HistoryError createSchema();
+    Outcome content(Content& what, int& version);
+    Outcome openForReading(bool& readable, int& version);
+    Outcome createSchema();
+    // The readers above, each filling what it read in.
+    Outcome readParticipants(QStringList& names);
+    Outcome readRuns(const QString& participant, std::optional<Operation> operation,
+                     QList<HistoryRun>& out);
+    Outcome readEveryonesRuns(std::optional<Operation> operation, QList<HistoryRun>& out);
+    Outcome readClassTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
+                            ClassTotals& out);
     // The runs of the child (every child's without one) and operation (every one when empty),
     // each with its answers but not what was typed, one by one.
-    HistoryError visitRuns(const QString* participant, const QString& operation,
-                           const std::function<void(const HistoryRun&)>& visit);
+    Outcome visitRuns(const QString* participant, std::optional<Operation> operation,
+                      const std::function<void(const HistoryRun&)>& visit);
     // The answers of the runs in out (found by id in indexOfRun) from a query whose first column
     // is the run's id; answers to tasks the program could not have posed are left out.
-    HistoryError readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun,
-                             bool typed, QList<HistoryRun>& out);
-    HistoryError readClassAnswers(const QString& query, const QString& operation,
-                                  const QHash<qint64, qsizetype>& indexOfRun,
-                                  QList<HistoryRun>& out);
+    Outcome readAnswers(QSqlQuery& query, const QHash<qint64, qsizetype>& indexOfRun, bool typed,
+                        QList<HistoryRun>& out);
+    Outcome readClassAnswers(const QString& query, std::optional<Operation> operation,
+                             const QHash<qint64, qsizetype>& indexOfRun, QList<HistoryRun>& out);
     // Sums the runs that have none yet, in one write transaction; whether every run has its sums
     // now. A file that cannot be written, or one from a newer version, keeps what it holds.
     bool fillSums();
     // The sums of the runs after summedTo, as far as they can be summed; SQLite's result code.
     int sumRunsAfter(qint64& summedTo);
     // Whether the tally was made from the sums; error is what a read of them met.
-    bool tallyFromSums(const QString& participant, const QString& operation, HistoryTally& tally,
-                       HistoryError& error);
+    bool tallyFromSums(const QString& participant, Operation operation, HistoryTally& tally,
+                       Outcome& error);
     // SQLite's own connection under the driver, or nullptr.
     sqlite3* handle() const;
-    HistoryError reasonFor(const QSqlError& error, bool writing) const;
+    Failure reasonFor(const QSqlError& error, bool writing) const;
     // The reason for a failed call of SQLite's own interface on the connection.
-    HistoryError reasonForCode(sqlite3* connection, int code, bool writing = false) const;
+    Failure reasonForCode(sqlite3* connection, int code, bool writing = false) const;
     // The errno of the system call that made SQLite's last call fail, or 0.
     int systemError() const;
 

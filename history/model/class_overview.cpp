@@ -49,7 +49,7 @@ double solvedPerMinute(const RunTotals& run) {
 QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks, qint32& firstMisses) {
     struct Missed {
         TaskFigures task;
-        QString operation;
+        Operation operation;
     };
     QList<Missed> missed;
     for (const ChildTaskTotals* t : tasks) {
@@ -66,7 +66,7 @@ QStringList mostMissedTexts(const QList<const ChildTaskTotals*>& tasks, qint32& 
     std::sort(missed.begin(), missed.end(), [](const Missed& a, const Missed& b) {
         if (missedMoreOften(a.task, b.task) || missedMoreOften(b.task, a.task))
             return missedMoreOften(a.task, b.task);
-        return a.operation < b.operation;
+        return operationText(a.operation) < operationText(b.operation);
     });
     firstMisses = missed.isEmpty() ? 0 : missed.first().task.misses;
     QStringList texts;
@@ -261,23 +261,20 @@ ClassTotals ClassTally::totals() const {
     return totals;
 }
 
-HistoryError HistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                       ClassTotals& out) {
-    QList<HistoryRun> runs;
-    if (HistoryError error = everyonesRuns(operation, runs)) {
-        out = {};
-        return error;
-    }
-    out = classTotalsOf(runs, inPeriod);
-    return std::nullopt;
+Result<ClassTotals> HistoryStore::classTotals(std::optional<Operation> operation,
+                                              const RunPeriod& inPeriod) {
+    const Result<QList<HistoryRun>> runs = everyonesRuns(operation);
+    if (!runs)
+        return runs.failure();
+    return classTotalsOf(*runs, inPeriod);
 }
 
-HistoryError HistoryStore::eachRun(const QString& participant, const QString& operation,
-                                   const std::function<void(const HistoryRun&)>& visit) {
-    QList<HistoryRun> all;
-    if (HistoryError error = runs(participant, operation, all))
-        return error;
-    for (const HistoryRun& run : all)
+Outcome HistoryStore::eachRun(const QString& participant, std::optional<Operation> operation,
+                              const std::function<void(const HistoryRun&)>& visit) {
+    const Result<QList<HistoryRun>> all = runs(participant, operation);
+    if (!all)
+        return all.failure();
+    for (const HistoryRun& run : *all)
         visit(run);
     return std::nullopt;
 }
@@ -396,7 +393,7 @@ QString namesText(const QStringList& names) {
            names.last();
 }
 
-QString lastOperationOf(const QList<RunTotals>& runs, const QString& participant) {
+std::optional<Operation> lastOperationOf(const QList<RunTotals>& runs, const QString& participant) {
     for (qsizetype i = runs.size() - 1; i >= 0; --i) {
         if (runs[i].participant == participant)
             return runs[i].operation;

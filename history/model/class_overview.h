@@ -79,4 +79,4 @@ bool overviewRowBefore(OverviewColumn column, const std::optional<double>& mine,
 QString namesText(const QStringList& names);
 
 // The operation a child practised last among the runs (oldest first), or empty without any.
-QString lastOperationOf(const QList<RunTotals>& runs, const QString& participant);
+std::optional<Operation> lastOperationOf(const QList<RunTotals>& runs, const QString& participant);

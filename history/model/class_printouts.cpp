@@ -47,25 +47,23 @@ ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& name
     return result;
 }
 
-HistoryError mistakeSheets(const ChildRunReader& read, const QStringList& names,
-                           const RunPeriod& inPeriod, ChildSheets& out) {
-    out = {};
+Result<ChildSheets> mistakeSheets(const ChildRunReader& read, const QStringList& names,
+                                  const RunPeriod& inPeriod) {
+    ChildSheets out;
     for (const QString& name : names) {
         HistoryTally tally(1);
-        if (HistoryError error = read(name, [&](const HistoryRun& run) {
+        if (Outcome failed = read(name, [&](const HistoryRun& run) {
                 if (inPeriod(run.startedAt))
                     tally.add(run);
-            })) {
-            out = {};
-            return error;
-        }
+            }))
+            return *std::move(failed);
         const QList<PracticeTask> tasks = tally.practiceTasks(tasksPerSheet);
         if (tasks.isEmpty())
             out.leftOut.append(name);
         else
             out.sheets.append({name, tasks});
     }
-    return std::nullopt;
+    return out;
 }
 
 Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& periodText,
@@ -85,7 +83,7 @@ Printout mistakeSheetsPrintout(const QList<ChildSheet>& sheets, const QString& p
             const PracticeTask& task = sheet.tasks[k];
             auto& row = grid.cells[size_t(taskGridFirstTaskRow + k)];
             row[1] = operandCellText(task.operands.first);
-            row[2] = operationCellText(task.operation);
+            row[2] = operationCellText(operationText(task.operation));
             row[3] = operandCellText(task.operands.second);
             row[4] = QStringLiteral("    =  ");
         }

@@ -27,10 +27,10 @@ ChildSheets mistakeSheets(const QList<HistoryRun>& runs, const QStringList& name
                           const RunPeriod& inPeriod);
 // The same from a reader that hands over one child's runs, oldest first, one by one (as
 // HistoryStore::eachRun does): a long history is never held whole.
-using ChildRunReader = std::function<HistoryError(
-    const QString& name, const std::function<void(const HistoryRun&)>& visit)>;
-HistoryError mistakeSheets(const ChildRunReader& read, const QStringList& names,
-                           const RunPeriod& inPeriod, ChildSheets& out);
+using ChildRunReader = std::function<Outcome(const QString& name,
+                                             const std::function<void(const HistoryRun&)>& visit)>;
+Result<ChildSheets> mistakeSheets(const ChildRunReader& read, const QStringList& names,
+                                  const RunPeriod& inPeriod);
 
 // One page per child, in the worksheet's layout as an exercise sheet: the child's name, the
 // period the tasks come from (periodText, e.g. "7 Tage") and the date as the heading, the

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/failure.h"
 #include "engine/answered_task.h"
+#include "engine/operation.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -18,14 +20,21 @@
 struct RunResult;
 class HistoryTally;
 
+// The operation as a key of the history's tables (QHash).
+inline size_t qHash(Operation operation, size_t seed = 0) noexcept {
+    return qHash(int(operation), seed);
+}
+
 // One finished run as the learning history keeps it: who, when, what was set, how it went, and
-// every answer with its time.
+// every answer with its time. A store reads a run only with one of the five operations: a row
+// whose operation is none of them, which only a foreign or damaged store can hold, is left out
+// as answer rows the program could not have posed are.
 struct HistoryRun {
     qint64 id = 0; // given by the store
     QString participant;
     QDateTime startedAt; // local time
-    QString operation;   // "+", "-", "*", ":" or ": R"
-    QString range1;      // "0 .. 10"
+    Operation operation = Operation::Add;
+    QString range1; // "0 .. 10"
     QString range2;
     qint32 timeLimit = 0;   // seconds, 0 = no limit
     qint32 competition = 0; // 1..16, 0 = free run
@@ -34,6 +43,10 @@ struct HistoryRun {
     bool byEar = false; // the tasks were only heard ("Nur hören")
     QList<AnsweredTask> answers;
 };
+
+// Whether the program could have posed the task in the operation: the stores leave out an answer
+// row that it could not.
+bool answerPosable(Operation operation, qint64 operand1, qint64 operand2);
 
 // The run as the history records it. Only runs with at least one answer are worth recording.
 HistoryRun historyRunOf(const RunResult& result);
@@ -47,7 +60,7 @@ bool participantNameBefore(const QString& a, const QString& b);
 // A run as the class overview counts it: its answers added up.
 struct RunTotals {
     QString participant;
-    QString operation;
+    Operation operation = Operation::Add;
     QDateTime startedAt;
     qint32 answers = 0;
     qint32 rightAnswers = 0;
@@ -58,7 +71,7 @@ RunTotals runTotalsOf(const HistoryRun& run);
 // One child's answers to one task of one operation over the runs of a period.
 struct ChildTaskTotals {
     QString participant;
-    QString operation;
+    Operation operation = Operation::Add;
     qint32 operand1 = 0;
     qint32 operand2 = 0;
     qint32 attempts = 0;
@@ -88,7 +101,7 @@ public:
     // number addRun gave the run.
     qsizetype addRun(const HistoryRun& run);
     void addAnswer(qsizetype runNumber, const AnsweredTask& answer);
-    const QString& operationOf(qsizetype runNumber) const { return runs_[runNumber].operation; }
+    Operation operationOf(qsizetype runNumber) const { return runs_[runNumber].operation; }
     // The runs oldest first, and the missed tasks.
     ClassTotals totals() const;
 
@@ -107,11 +120,17 @@ private:
     qsizetype lastRun_ = -1; // whose tasks lastTasks_ are
     Tasks* lastTasks_ = nullptr;
     // Each child's tasks of each operation, by their operands side by side.
-    QHash<QPair<QString, QString>, std::unordered_map<quint64, Sums>> tasks_;
+    QHash<QPair<QString, Operation>, std::unordered_map<quint64, Sums>> tasks_;
 };
 
-// Empty when a store call worked, otherwise a German reason for the message.
-using HistoryError = std::optional<QString>;
+// What read filled into a value of its own, or why it could not: for a store that reads bit by
+// bit into what it returns.
+template <typename T, typename Read> Result<T> readInto(Read&& read) {
+    T value;
+    if (Outcome failed = read(value))
+        return *std::move(failed);
+    return value;
+}
 
 class HistoryStore;
 // Makes a store of the same history; called on the thread that is to use it.
@@ -129,37 +148,36 @@ public:
     virtual bool onServer() const { return false; }
 
     // Writes the run and its answers, all or nothing.
-    virtual HistoryError record(const HistoryRun& run) = 0;
+    virtual Outcome record(const HistoryRun& run) = 0;
 
     // The names of everyone in the history, sorted.
-    virtual HistoryError participants(QStringList& names) = 0;
+    virtual Result<QStringList> participants() = 0;
 
-    // One child's runs, oldest first, each with its answers. An empty operation means all.
-    virtual HistoryError runs(const QString& participant, const QString& operation,
-                              QList<HistoryRun>& out) = 0;
+    // One child's runs, oldest first, each with its answers. No operation means all.
+    virtual Result<QList<HistoryRun>> runs(const QString& participant,
+                                           std::optional<Operation> operation) = 0;
 
     // The same runs as runs(), handed to visit one by one, each with its answers (what was typed
     // may be left out, and the start may carry its offset from UTC instead of being marked as
     // local time): a reader that adds up holds one run at a time. This one reads them all with
     // runs() first.
-    virtual HistoryError eachRun(const QString& participant, const QString& operation,
-                                 const std::function<void(const HistoryRun&)>& visit);
+    virtual Outcome eachRun(const QString& participant, std::optional<Operation> operation,
+                            const std::function<void(const HistoryRun&)>& visit);
 
     // The same runs added to tally, oldest first. A store that keeps each run's sums beside it
     // hands those over instead of the answers; this one adds what eachRun hands over.
-    virtual HistoryError tallyRuns(const QString& participant, const QString& operation,
-                                   HistoryTally& tally);
+    virtual Outcome tallyRuns(const QString& participant, Operation operation, HistoryTally& tally);
 
-    // Every child's runs of the operation (empty: all), read in one pass for a whole class, oldest
+    // Every child's runs of the operation (none: all), read in one pass for a whole class, oldest
     // first. The answers carry the task, whether it was right and its time, but not what was
     // typed: the class's figures do not need it, and a class reads many.
-    virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
+    virtual Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) = 0;
 
-    // What the class overview needs of every child's runs of the operation (empty: all), with the
+    // What the class overview needs of every child's runs of the operation (none: all), with the
     // tasks missed in the runs of the period. A store that can add up on its side answers with
     // less than everyonesRuns; this one adds everyonesRuns up.
-    virtual HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                     ClassTotals& out);
+    virtual Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                            const RunPeriod& inPeriod);
 
     // How a window reads the history on a thread of its own: a database connection belongs to
     // the thread that opened it, so the reader makes a store there. Empty when this store has no

@@ -75,11 +75,6 @@ QString csvField(const QString& text) {
 }
 
 // The operation as the settings panel names it, e.g. "Addieren (+)".
-QString operationNameOf(const QString& operation) {
-    const std::optional<Operation> known = operationFromText(operation);
-    return known ? operationName(*known) : csvTextField(operation);
-}
-
 } // namespace
 
 // A text field that a spreadsheet could take for a formula gets a leading apostrophe.
@@ -90,12 +85,11 @@ QString csvTextField(const QString& text) {
     return csvField(text);
 }
 
-QString taskText(qint32 operand1, qint32 operand2, const QString& operation) {
-    const bool remainder = operation == QLatin1String(": R");
+QString taskText(qint32 operand1, qint32 operand2, Operation operation) {
     QString text = QStringLiteral("%1 %2 %3")
                        .arg(operand1)
-                       .arg(remainder ? QStringLiteral(":") : operation, QString::number(operand2));
-    if (remainder)
+                       .arg(operationSign(operation), QString::number(operand2));
+    if (operation == Operation::DivideWithRemainder)
         text += QStringLiteral(" R");
     return text;
 }
@@ -218,7 +212,7 @@ void HistoryTally::addSums(const RunSums& run) {
     addPoint(sums);
 }
 
-void HistoryTally::addTaskSums(const QString& operation, const TaskSums& sums) {
+void HistoryTally::addTaskSums(Operation operation, const TaskSums& sums) {
     Task& task = tasks_[operation][taskKey(sums.operand1, sums.operand2)];
     task.attempts += sums.attempts;
     task.misses += sums.misses;
@@ -326,7 +320,7 @@ QList<TaskFigures> HistoryTally::tasks() const {
 
 TimesTable HistoryTally::timesTable() const {
     TimesTable table{};
-    const auto products = tasks_.constFind(QStringLiteral("*"));
+    const auto products = tasks_.constFind(Operation::Multiply);
     for (int a = 1; a <= 10; ++a) {
         for (int b = 1; b <= 10; ++b) {
             TaskFigures& cell = table[size_t(a - 1)][size_t(b - 1)];
@@ -352,7 +346,7 @@ QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
     struct Candidate {
         qint64 order; // higher first
         qint64 at;    // then the later answer first
-        const QString* operation;
+        const Operation* operation;
         quint64 key;
     };
     std::vector<Candidate> missed;
@@ -395,7 +389,7 @@ QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
     };
     std::sort(missed.begin(), missed.end(), first);
     std::sort(slow.begin(), slow.end(), first);
-    QHash<QString, std::unordered_set<quint64>> taken;
+    QHash<Operation, std::unordered_set<quint64>> taken;
     for (const std::vector<Candidate>* list : {&missed, &slow}) {
         for (const Candidate& c : *list) {
             if (!taken[*c.operation].insert(c.key).second)
@@ -409,8 +403,8 @@ QList<PracticeTask> HistoryTally::practiceTasks(int cap) const {
     return chosen;
 }
 
-HistoryError HistoryStore::tallyRuns(const QString& participant, const QString& operation,
-                                     HistoryTally& tally) {
+Outcome HistoryStore::tallyRuns(const QString& participant, Operation operation,
+                                HistoryTally& tally) {
     return eachRun(participant, operation, [&](const HistoryRun& run) { tally.add(run); });
 }
 
@@ -425,7 +419,7 @@ QByteArray answersCsv(const QList<HistoryRun>& runs) {
         const QString runFields = csvTextField(run.participant) + sep +
                                   (dated ? germanDateText(run.startedAt.date()) : QString()) + sep +
                                   (dated ? longTimeText(run.startedAt.time()) : QString()) + sep +
-                                  operationNameOf(run.operation) + sep;
+                                  operationName(run.operation) + sep;
         for (const AnsweredTask& a : run.answers) {
             text += runFields;
             text += QString::number(a.taskNo) + sep + QString::number(a.operand1) + sep +

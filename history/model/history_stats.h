@@ -39,7 +39,7 @@ struct TaskFigures {
 QList<TaskFigures> taskFigures(const QList<HistoryRun>& runs);
 
 // "7 * 8", "17 : 5 R": a task as the child saw it.
-QString taskText(qint32 operand1, qint32 operand2, const QString& operation);
+QString taskText(qint32 operand1, qint32 operand2, Operation operation);
 
 // The order of mostMissed: more misses first, then the higher error rate, then the slower.
 bool missedMoreOften(const TaskFigures& a, const TaskFigures& b);
@@ -62,7 +62,7 @@ QList<OperandPair> practiceSelection(const QList<HistoryRun>& runs, int cap = ta
 // The same choice over runs of several operations, each task with its run's operation: 7 + 8 and
 // 7 * 8 are two tasks.
 struct PracticeTask {
-    QString operation;
+    Operation operation = Operation::Add;
     OperandPair operands;
     friend bool operator==(const PracticeTask&, const PracticeTask&) = default;
 };
@@ -106,7 +106,7 @@ public:
     // answers as each task's sums and how many right answers took each time. Places are only
     // compared with those of other sums, so a tally takes either runs with answers or sums.
     void addSums(const RunSums& run);
-    void addTaskSums(const QString& operation, const TaskSums& task);
+    void addTaskSums(Operation operation, const TaskSums& task);
     void addRightTimes(qint64 ms, qint64 answers);
 
     qint64 runCount() const { return runs_; }
@@ -143,10 +143,10 @@ private:
     std::vector<Point> points_;
     Point latest_;
     // By operation, then by the operands side by side.
-    QHash<QString, std::unordered_map<quint64, Task>> tasks_;
+    QHash<Operation, std::unordered_map<quint64, Task>> tasks_;
     std::unordered_map<qint64, qint64> rightTimes_; // how many right answers took each time
     // The tasks of the operation of the run added last.
-    QString lastOperation_;
+    Operation lastOperation_ = Operation::Add;
     std::unordered_map<quint64, Task>* lastTasks_ = nullptr;
 };
 

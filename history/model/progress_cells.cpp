@@ -18,7 +18,7 @@ QString percentText(double share) {
     return QString::number(qRound(share * 100.0)) + QStringLiteral(" %");
 }
 
-TimesTableCells timesTableCells(const TimesTable& table, const QString& operation) {
+TimesTableCells timesTableCells(const TimesTable& table, Operation operation) {
     double quickestMs = 0;
     double slowestMs = 0;
     bool anyAsked = false;

@@ -26,4 +26,4 @@ struct TimesTableCell {
     int value = 250;
 };
 using TimesTableCells = std::array<std::array<TimesTableCell, 10>, 10>;
-TimesTableCells timesTableCells(const TimesTable& table, const QString& operation);
+TimesTableCells timesTableCells(const TimesTable& table, Operation operation);

@@ -32,9 +32,9 @@ QByteArray packedRun(const HistoryRun& run) {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
-    out << entryFormat << run.participant << run.startedAt << run.operation << run.range1
-        << run.range2 << run.timeLimit << run.competition << run.tasksWorked << run.points
-        << run.byEar << qint32(run.answers.size());
+    out << entryFormat << run.participant << run.startedAt << operationText(run.operation)
+        << run.range1 << run.range2 << run.timeLimit << run.competition << run.tasksWorked
+        << run.points << run.byEar << qint32(run.answers.size());
     for (const AnsweredTask& a : run.answers)
         out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
             << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
@@ -54,8 +54,14 @@ bool unpackedAs(const QByteArray& bytes, bool withByEar, HistoryRun& out) {
     if (format != entryFormat)
         return false;
     HistoryRun run;
-    in >> run.participant >> run.startedAt >> run.operation >> run.range1 >> run.range2 >>
+    QString operation;
+    in >> run.participant >> run.startedAt >> operation >> run.range1 >> run.range2 >>
         run.timeLimit >> run.competition >> run.tasksWorked >> run.points;
+    // An operation the program does not know cannot be its own entry.
+    const std::optional<Operation> known = operationFromText(operation);
+    if (!known)
+        return false;
+    run.operation = *known;
     if (withByEar)
         in >> run.byEar;
     in >> answers;
@@ -111,11 +117,13 @@ void HistoryQueue::close() {
         QSqlDatabase::removeDatabase(connectionName_);
 }
 
-QString HistoryQueue::fault(const QSqlError& error) const {
+Failure HistoryQueue::fault(const QSqlError& error) const {
     QString reason;
+    Failure::Kind kind = Failure::Kind::Io;
     switch (sqliteCode(error)) {
     case 5: // busy
     case 6: // locked
+        kind = Failure::Kind::Busy;
         reason = QStringLiteral("Ein anderes Kalumbrixtor dieses Benutzers hält sie gesperrt.");
         break;
     case 3:  // no permission
@@ -125,6 +133,7 @@ QString HistoryQueue::fault(const QSqlError& error) const {
         break;
     case 11:
     case 26:
+        kind = Failure::Kind::Damaged;
         reason = QStringLiteral("Sie ist beschädigt.");
         break;
     case 13:
@@ -140,19 +149,23 @@ QString HistoryQueue::fault(const QSqlError& error) const {
         reason = QStringLiteral("SQLite meldet den Fehler %1.").arg(error.nativeErrorCode());
         break;
     }
-    return QStringLiteral("Die Warteschlange %1 auf diesem Rechner kann nicht verwendet werden: %2")
-        .arg(QDir::toNativeSeparators(path_), reason);
+    return Failure{
+        kind,
+        QStringLiteral("Die Warteschlange %1 auf diesem Rechner kann nicht verwendet werden: %2")
+            .arg(QDir::toNativeSeparators(path_), reason)};
 }
 
-HistoryError HistoryQueue::setAside() {
+Outcome HistoryQueue::setAside() {
     const QString aside =
         QStringLiteral("%1.beschaedigt-%2")
             .arg(path_,
                  QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")));
     if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(aside).constData()) != 0)
-        return QStringLiteral("Die Warteschlange %1 auf diesem Rechner ist beschädigt und lässt "
-                              "sich nicht umbenennen: %2")
-            .arg(QDir::toNativeSeparators(path_), QString::fromLocal8Bit(std::strerror(errno)));
+        return Failure{Failure::Kind::Io,
+                       QStringLiteral("Die Warteschlange %1 auf diesem Rechner ist beschädigt und "
+                                      "lässt sich nicht umbenennen: %2")
+                           .arg(QDir::toNativeSeparators(path_),
+                                QString::fromLocal8Bit(std::strerror(errno)))};
     // What SQLite keeps beside the file belongs to it, not to the new one.
     for (const char* suffix : companionSuffixes)
         ::rename(QFile::encodeName(path_ + QLatin1String(suffix)).constData(),
@@ -166,14 +179,15 @@ HistoryError HistoryQueue::setAside() {
     return std::nullopt;
 }
 
-HistoryError HistoryQueue::open(std::optional<QSqlError>& sqlError) {
+Outcome HistoryQueue::open(std::optional<QSqlError>& sqlError) {
     sqlError.reset();
     if (db_.isOpen())
         return std::nullopt;
     const QString folder = QFileInfo(path_).absolutePath();
     if (!QDir().mkpath(folder))
-        return QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
-            .arg(QDir::toNativeSeparators(folder));
+        return Failure{Failure::Kind::Io,
+                       QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                           .arg(QDir::toNativeSeparators(folder))};
     // The runs are the user's own: the file is made for the user alone before SQLite opens it
     // (SQLite gives its journal the file's rights), and an older file open to others is closed.
     const QByteArray name = QFile::encodeName(path_);
@@ -183,9 +197,10 @@ HistoryError HistoryQueue::open(std::optional<QSqlError>& sqlError) {
         if (fd >= 0)
             ::close(fd);
     } else if (!S_ISREG(info.st_mode)) {
-        return QStringLiteral("Die Warteschlange %1 auf diesem Rechner ist keine gewöhnliche "
-                              "Datei.")
-            .arg(QDir::toNativeSeparators(path_));
+        return Failure{Failure::Kind::Io,
+                       QStringLiteral("Die Warteschlange %1 auf diesem Rechner ist keine "
+                                      "gewöhnliche Datei.")
+                           .arg(QDir::toNativeSeparators(path_))};
     } else if ((info.st_mode & 077) != 0 && info.st_uid == ::getuid()) {
         ::chmod(name.constData(), 0600);
     }
@@ -209,14 +224,14 @@ HistoryError HistoryQueue::open(std::optional<QSqlError>& sqlError) {
     return std::nullopt;
 }
 
-HistoryError HistoryQueue::withFile(const std::function<bool(QSqlQuery&)>& work) {
+Outcome HistoryQueue::withFile(const std::function<bool(QSqlQuery&)>& work) {
     // Another program of this user, or the store's other thread, may find the damage at the same
     // moment. From the second try on a lock is held: the file goes only when it is still damaged
     // when opened afresh under it, so a new queue that another one started meanwhile stays.
     std::optional<FileLock> lock;
     for (int attempt = 0;; ++attempt) {
         std::optional<QSqlError> sqlError;
-        if (HistoryError error = open(sqlError))
+        if (Outcome error = open(sqlError))
             return error;
         if (!sqlError) {
             QSqlQuery q(db_);
@@ -230,14 +245,14 @@ HistoryError HistoryQueue::withFile(const std::function<bool(QSqlQuery&)>& work)
         if (attempt == 0)
             lock.emplace(path_ + QStringLiteral(".lock"), fileLockTimeoutMs);
         if (attempt == 1) {
-            if (HistoryError error = setAside())
+            if (Outcome error = setAside())
                 return error;
             lock.reset();
         }
     }
 }
 
-HistoryError HistoryQueue::add(const QString& key, const HistoryRun& run) {
+Outcome HistoryQueue::add(const QString& key, const HistoryRun& run) {
     return withFile([&](QSqlQuery& q) {
         if (!q.prepare(
                 QStringLiteral("INSERT OR IGNORE INTO waiting (run_key, run) VALUES (?, ?)")))
@@ -248,14 +263,14 @@ HistoryError HistoryQueue::add(const QString& key, const HistoryRun& run) {
     });
 }
 
-HistoryError HistoryQueue::oldest(std::optional<Entry>& entry) {
-    entry.reset();
+Result<std::optional<HistoryQueue::Entry>> HistoryQueue::oldest() {
+    std::optional<Entry> entry;
     // No file: nothing waits, and nothing is created for asking.
     if (!db_.isOpen() && !QFileInfo::exists(path_))
-        return std::nullopt;
+        return entry;
     // An entry this program cannot read is skipped rather than holding up all the runs behind
     // it; it stays in the file.
-    return withFile([&](QSqlQuery& q) {
+    const Outcome failed = withFile([&](QSqlQuery& q) {
         if (!q.exec(QStringLiteral("SELECT seq, run_key, run FROM waiting ORDER BY seq")))
             return false;
         while (q.next()) {
@@ -269,9 +284,12 @@ HistoryError HistoryQueue::oldest(std::optional<Entry>& entry) {
         }
         return q.lastError().type() == QSqlError::NoError;
     });
+    if (failed)
+        return *failed;
+    return entry;
 }
 
-HistoryError HistoryQueue::remove(qint64 seq) {
+Outcome HistoryQueue::remove(qint64 seq) {
     return withFile([&](QSqlQuery& q) {
         if (!q.prepare(QStringLiteral("DELETE FROM waiting WHERE seq = ?")))
             return false;
@@ -280,14 +298,17 @@ HistoryError HistoryQueue::remove(qint64 seq) {
     });
 }
 
-HistoryError HistoryQueue::count(qsizetype& n) {
-    n = 0;
+Result<qsizetype> HistoryQueue::count() {
+    qsizetype n = 0;
     if (!db_.isOpen() && !QFileInfo::exists(path_))
-        return std::nullopt;
-    return withFile([&](QSqlQuery& q) {
+        return n;
+    const Outcome failed = withFile([&](QSqlQuery& q) {
         if (!q.exec(QStringLiteral("SELECT count(*) FROM waiting")) || !q.next())
             return false;
         n = q.value(0).toLongLong();
         return true;
     });
+    if (failed)
+        return *failed;
+    return n;
 }

@@ -33,21 +33,21 @@ public:
     HistoryQueue(const HistoryQueue&) = delete;
     HistoryQueue& operator=(const HistoryQueue&) = delete;
 
-    HistoryError add(const QString& key, const HistoryRun& run);
+    Outcome add(const QString& key, const HistoryRun& run);
     // The oldest waiting run, if any.
-    HistoryError oldest(std::optional<Entry>& entry);
-    HistoryError remove(qint64 seq);
-    HistoryError count(qsizetype& n);
+    Result<std::optional<Entry>> oldest();
+    Outcome remove(qint64 seq);
+    Result<qsizetype> count();
 
 private:
     // Opens the file, made if need be; sqlError holds what SQLite reported, the result any other
     // reason.
-    HistoryError open(std::optional<QSqlError>& sqlError);
+    Outcome open(std::optional<QSqlError>& sqlError);
     // Runs work (false when its query failed) on the open file. A file still damaged when opened
     // afresh is set aside and work runs on a new one.
-    HistoryError withFile(const std::function<bool(QSqlQuery&)>& work);
-    HistoryError setAside();
-    QString fault(const QSqlError& error) const;
+    Outcome withFile(const std::function<bool(QSqlQuery&)>& work);
+    Outcome setAside();
+    Failure fault(const QSqlError& error) const;
     void close();
 
     QString path_;

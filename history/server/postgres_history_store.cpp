@@ -65,12 +65,21 @@ QDateTime startedAtOf(const char* value, int length) {
     return QDateTime::fromString(QString::fromUtf8(value, length), Qt::ISODate);
 }
 
-HistoryRun runOf(const PGresult* r, int row) {
+// The operation as the server's filters take it: its text, or empty for every operation.
+QByteArray filterOf(std::optional<Operation> operation) {
+    return operation ? operationText(*operation).toUtf8() : QByteArray();
+}
+
+// The run of a row; nothing for an operation the program does not know (see HistoryRun).
+std::optional<HistoryRun> runOf(const PGresult* r, int row) {
     HistoryRun run;
     run.id = number(r, row, 0);
     run.participant = text(r, row, 1);
     run.startedAt = startedAtOf(PQgetvalue(r, row, 2), PQgetlength(r, row, 2));
-    run.operation = text(r, row, 3);
+    const std::optional<Operation> operation = operationFromText(text(r, row, 3));
+    if (!operation)
+        return std::nullopt;
+    run.operation = *operation;
     run.range1 = text(r, row, 4);
     run.range2 = text(r, row, 5);
     run.timeLimit = qint32(number(r, row, 6));
@@ -94,16 +103,16 @@ QString PostgresHistoryStore::location() const {
     return location_;
 }
 
-HistoryError PostgresHistoryStore::send(const HistoryRun& run, const QString& key, bool& added) {
+Outcome PostgresHistoryStore::send(const HistoryRun& run, const QString& key, bool& added) {
     return onConnection([&] { return connection_.send(run, key, added); });
 }
 
-HistoryError PostgresHistoryStore::onConnection(const std::function<HistoryError()>& work) {
+Outcome PostgresHistoryStore::onConnection(const std::function<Outcome()>& work) {
     const std::lock_guard locked(lock_);
     const bool reused = connection_.isOpen();
     QElapsedTimer took;
     took.start();
-    HistoryError error = connection_.open();
+    Outcome error = connection_.open();
     if (!error)
         error = work();
     // A connection kept from an earlier call may have been closed by the server in the meantime,
@@ -117,16 +126,18 @@ HistoryError PostgresHistoryStore::onConnection(const std::function<HistoryError
     return error;
 }
 
-HistoryError PostgresHistoryStore::participants(QStringList& names) {
-    return onConnection([&]() -> HistoryError {
-        names.clear();
-        Rows r(nullptr, PQclear);
-        if (HistoryError error = connection_.execute("names", {}, r))
-            return error;
-        for (int row = 0; row < PQntuples(r.get()); ++row)
-            names << text(r.get(), row, 0);
-        sortParticipantNames(names);
-        return std::nullopt;
+Result<QStringList> PostgresHistoryStore::participants() {
+    return readInto<QStringList>([&](QStringList& names) {
+        return onConnection([&]() -> Outcome {
+            names.clear();
+            Rows r(nullptr, PQclear);
+            if (Outcome error = connection_.execute("names", {}, r))
+                return error;
+            for (int row = 0; row < PQntuples(r.get()); ++row)
+                names << text(r.get(), row, 0);
+            sortParticipantNames(names);
+            return std::nullopt;
+        });
     });
 }
 
@@ -145,7 +156,7 @@ void takeAnswers(const PGresult* r, const QHash<qint64, qsizetype>& indexOfRun, 
         const qint64 operand1 = number(r, row, 2);
         const qint64 operand2 = number(r, row, 3);
         HistoryRun& run = out[*found];
-        if (!taskPosable(run.operation, operand1, operand2))
+        if (!answerPosable(run.operation, operand1, operand2))
             continue;
         AnsweredTask a;
         a.taskNo = qint32(number(r, row, 1));
@@ -165,28 +176,32 @@ void takeAnswers(const PGresult* r, const QHash<qint64, qsizetype>& indexOfRun, 
 
 } // namespace
 
-HistoryError PostgresHistoryStore::runs(const QString& participant, const QString& operation,
-                                        QList<HistoryRun>& out) {
-    return onConnection([&] { return readRuns(participant, operation, out); });
+Result<QList<HistoryRun>> PostgresHistoryStore::runs(const QString& participant,
+                                                     std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>([&](QList<HistoryRun>& out) {
+        return onConnection([&] { return readRuns(participant, operation, out); });
+    });
 }
 
-HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QString& operation,
-                                            QList<HistoryRun>& out) {
+Outcome PostgresHistoryStore::readRuns(const QString& participant,
+                                       std::optional<Operation> operation, QList<HistoryRun>& out) {
     out.clear();
     const ServerConnection::ReadingTime reading(connection_);
-    const QList<QByteArray> parameters{participant.toUtf8(), operation.toUtf8()};
+    const QList<QByteArray> parameters{participant.toUtf8(), filterOf(operation)};
     Rows r(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("child_runs", parameters, r))
+    if (Outcome error = connection_.execute("child_runs", parameters, r))
         return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
-        indexOfRun.insert(number(r.get(), row, 0), out.size());
-        out << runOf(r.get(), row);
+        if (std::optional<HistoryRun> run = runOf(r.get(), row)) {
+            indexOfRun.insert(run->id, out.size());
+            out << *run;
+        }
     }
     if (out.isEmpty())
         return std::nullopt;
     Rows a(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("child_answers", parameters, a)) {
+    if (Outcome error = connection_.execute("child_answers", parameters, a)) {
         out.clear();
         return error;
     }
@@ -194,19 +209,25 @@ HistoryError PostgresHistoryStore::readRuns(const QString& participant, const QS
     return std::nullopt;
 }
 
-HistoryError PostgresHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
-    return onConnection([&] { return readClass(operation, out); });
+Result<QList<HistoryRun>> PostgresHistoryStore::everyonesRuns(std::optional<Operation> operation) {
+    return readInto<QList<HistoryRun>>([&](QList<HistoryRun>& out) {
+        return onConnection([&] { return readClass(operation, out); });
+    });
 }
 
-HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<HistoryRun>& out) {
+Outcome PostgresHistoryStore::readClass(std::optional<Operation> operation,
+                                        QList<HistoryRun>& out) {
     out.clear();
     const ServerConnection::ReadingTime reading(connection_);
     Rows r(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("class_runs", {operation.toUtf8()}, r))
+    if (Outcome error = connection_.execute("class_runs", {filterOf(operation)}, r))
         return error;
     QHash<qint64, qsizetype> indexOfRun;
     for (int row = 0; row < PQntuples(r.get()); ++row) {
-        HistoryRun run = runOf(r.get(), row);
+        std::optional<HistoryRun> read = runOf(r.get(), row);
+        if (!read)
+            continue;
+        HistoryRun& run = *read;
         run.answers.reserve(std::clamp(run.tasksWorked, 0, taskLimit));
         indexOfRun.insert(run.id, out.size());
         out << run;
@@ -214,9 +235,9 @@ HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<His
     if (out.isEmpty())
         return std::nullopt;
     Rows a(nullptr, PQclear);
-    const HistoryError error =
-        operation.isEmpty() ? connection_.execute("class_answers", {}, a)
-                            : connection_.execute("class_answers_of", {operation.toUtf8()}, a);
+    const Outcome error = !operation
+                              ? connection_.execute("class_answers", {}, a)
+                              : connection_.execute("class_answers_of", {filterOf(operation)}, a);
     if (error) {
         out.clear();
         return error;
@@ -229,17 +250,19 @@ HistoryError PostgresHistoryStore::readClass(const QString& operation, QList<His
     return std::nullopt;
 }
 
-HistoryError PostgresHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                               ClassTotals& out) {
-    return onConnection([&] { return readClassTotals(operation, inPeriod, out); });
+Result<ClassTotals> PostgresHistoryStore::classTotals(std::optional<Operation> operation,
+                                                      const RunPeriod& inPeriod) {
+    return readInto<ClassTotals>([&](ClassTotals& out) {
+        return onConnection([&] { return readClassTotals(operation, inPeriod, out); });
+    });
 }
 
-HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
-                                                   const RunPeriod& inPeriod, ClassTotals& out) {
+Outcome PostgresHistoryStore::readClassTotals(std::optional<Operation> operation,
+                                              const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     const ServerConnection::ReadingTime reading(connection_);
     Rows r(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("class_totals", {operation.toUtf8()}, r))
+    if (Outcome error = connection_.execute("class_totals", {filterOf(operation)}, r))
         return error;
     const int rows = PQntuples(r.get());
     QList<qint64> ids;
@@ -247,11 +270,14 @@ HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
     out.runs.reserve(rows);
     QList<qint64> withoutSums;
     for (int row = 0; row < rows; ++row) {
+        const std::optional<Operation> known = operationFromText(text(r.get(), row, 3));
+        if (!known)
+            continue; // see HistoryRun
         RunTotals run;
         ids << number(r.get(), row, 0);
         run.participant = text(r.get(), row, 1);
         run.startedAt = startedAtOf(PQgetvalue(r.get(), row, 2), PQgetlength(r.get(), row, 2));
-        run.operation = text(r.get(), row, 3);
+        run.operation = *known;
         if (PQgetisnull(r.get(), row, 4)) {
             withoutSums << ids.last();
         } else {
@@ -261,7 +287,7 @@ HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
         }
         out.runs << run;
     }
-    HistoryError error = addUp(ids, withoutSums, out.runs);
+    Outcome error = addUp(ids, withoutSums, out.runs);
     if (!error)
         error = readMissedTasks(ids, inPeriod, out);
     if (error)
@@ -269,8 +295,8 @@ HistoryError PostgresHistoryStore::readClassTotals(const QString& operation,
     return error;
 }
 
-HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
-                                         QList<RunTotals>& totals) {
+Outcome PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
+                                    QList<RunTotals>& totals) {
     if (withoutSums.isEmpty())
         return std::nullopt;
     const QSet<qint64> wanted(withoutSums.cbegin(), withoutSums.cend());
@@ -287,7 +313,7 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
         at << i;
     }
     Rows a(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("answers_of_runs", {arrayOf(withoutSums)}, a))
+    if (Outcome error = connection_.execute("answers_of_runs", {arrayOf(withoutSums)}, a))
         return error;
     takeAnswers(a.get(), indexOfRun, false, runs);
     for (qsizetype k = 0; k < runs.size(); ++k) {
@@ -300,12 +326,12 @@ HistoryError PostgresHistoryStore::addUp(const QList<qint64>& ids, const QList<q
     return std::nullopt;
 }
 
-HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
-                                                   const RunPeriod& inPeriod, ClassTotals& out) {
+Outcome PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids, const RunPeriod& inPeriod,
+                                              ClassTotals& out) {
     QHash<qint64, qsizetype> periodRun; // a run of the period by its id
     QList<qint64> periodIds;
     // Each child's runs of the period, by operation.
-    QHash<QPair<QString, QString>, QList<qint64>> runsOf;
+    QHash<QPair<QString, Operation>, QList<qint64>> runsOf;
     for (qsizetype i = 0; i < ids.size(); ++i) {
         if (!inPeriod(out.runs[i].startedAt))
             continue;
@@ -317,10 +343,10 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         return std::nullopt;
     // Only the period's missed answers, found through their own index.
     Rows w(nullptr, PQclear);
-    if (HistoryError error = connection_.execute("class_missed", {arrayOf(periodIds)}, w))
+    if (Outcome error = connection_.execute("class_missed", {arrayOf(periodIds)}, w))
         return error;
     // How often each child missed each task of each operation in the period.
-    QHash<QPair<QString, QString>, std::unordered_map<quint64, qint32>> missesOf;
+    QHash<QPair<QString, Operation>, std::unordered_map<quint64, qint32>> missesOf;
     for (int row = 0; row < PQntuples(w.get()); ++row) {
         const auto found = periodRun.constFind(number(w.get(), row, 0));
         if (found == periodRun.cend())
@@ -328,7 +354,7 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         const RunTotals& run = out.runs[*found];
         const qint64 operand1 = number(w.get(), row, 1);
         const qint64 operand2 = number(w.get(), row, 2);
-        if (!taskPosable(run.operation, operand1, operand2))
+        if (!answerPosable(run.operation, operand1, operand2))
             continue;
         ++missesOf[{run.participant, run.operation}]
                   [(quint64(quint32(operand1)) << 32) | quint32(operand2)];
@@ -369,7 +395,7 @@ HistoryError PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids,
         }
     }
     Rows t(nullptr, PQclear);
-    if (HistoryError error = connection_.execute(
+    if (Outcome error = connection_.execute(
             "task_answers",
             {arrayOf(runIds), arrayOf(operand1s), arrayOf(operand2s), arrayOf(taskIndex)}, t))
         return error;

@@ -29,30 +29,29 @@ public:
     static RemoteStoreFactory factory(const QString& server);
 
     QString location() const override;
-    HistoryError send(const HistoryRun& run, const QString& key, bool& added) override;
-    HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, const QString& operation,
-                      QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                             ClassTotals& out) override;
+    Outcome send(const HistoryRun& run, const QString& key, bool& added) override;
+    Result<QStringList> participants() override;
+    Result<QList<HistoryRun>> runs(const QString& participant,
+                                   std::optional<Operation> operation) override;
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) override;
+    Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                    const RunPeriod& inPeriod) override;
 
 private:
     // Runs work on the connection; a kept connection that the server had closed is made anew
     // once.
-    HistoryError onConnection(const std::function<HistoryError()>& work);
-    HistoryError readRuns(const QString& participant, const QString& operation,
-                          QList<HistoryRun>& out);
-    HistoryError readClass(const QString& operation, QList<HistoryRun>& out);
-    HistoryError readClassTotals(const QString& operation, const RunPeriod& inPeriod,
-                                 ClassTotals& out);
+    Outcome onConnection(const std::function<Outcome()>& work);
+    Outcome readRuns(const QString& participant, std::optional<Operation> operation,
+                     QList<HistoryRun>& out);
+    Outcome readClass(std::optional<Operation> operation, QList<HistoryRun>& out);
+    Outcome readClassTotals(std::optional<Operation> operation, const RunPeriod& inPeriod,
+                            ClassTotals& out);
     // The sums of runs the server holds none for, from their answers.
-    HistoryError addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
-                       QList<RunTotals>& totals);
+    Outcome addUp(const QList<qint64>& ids, const QList<qint64>& withoutSums,
+                  QList<RunTotals>& totals);
     // The missed tasks of the period's runs that may be among a child's three most missed, with
     // all their answers in the period.
-    HistoryError readMissedTasks(const QList<qint64>& ids, const RunPeriod& inPeriod,
-                                 ClassTotals& out);
+    Outcome readMissedTasks(const QList<qint64>& ids, const RunPeriod& inPeriod, ClassTotals& out);
 
     QString location_;
     std::mutex lock_;

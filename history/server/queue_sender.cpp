@@ -33,7 +33,7 @@ void QueueSender::send() {
     wake_.notify_all();
 }
 
-HistoryError QueueSender::sendAndWait() {
+Outcome QueueSender::sendAndWait() {
     std::unique_lock locked(lock_);
     const quint64 pass = ++asked_;
     wake_.notify_all();
@@ -52,16 +52,16 @@ void QueueSender::work(const RemoteStoreFactory& connect, const QString& queueFi
     bool queueTold = false;
     // Sends what waits, the file's runs first as they are older; the remote store's reason when it
     // did not take them all.
-    const auto pass = [&]() -> HistoryError {
+    const auto pass = [&]() -> Outcome {
         for (;;) {
-            std::optional<HistoryQueue::Entry> entry;
-            if (HistoryError error = queue.oldest(entry)) {
+            Result<std::optional<HistoryQueue::Entry>> read = queue.oldest();
+            if (!read) {
                 // A queue that cannot be read keeps its runs; the ones held here still go.
                 if (!queueTold && listener_.told)
-                    listener_.told(*error);
+                    listener_.told(read.failure().reason);
                 queueTold = true;
-                entry.reset();
             }
+            const std::optional<HistoryQueue::Entry> entry = read ? *std::move(read) : std::nullopt;
             Held held;
             {
                 const std::lock_guard locked(lock_);
@@ -74,14 +74,14 @@ void QueueSender::work(const RemoteStoreFactory& connect, const QString& queueFi
             }
             const Held& next = entry ? Held{entry->key, entry->run} : held;
             bool added = false;
-            if (HistoryError error = remote->send(next.run, next.key, added))
+            if (Outcome error = remote->send(next.run, next.key, added))
                 return error;
             // Should the program end right here, the run is sent again next time and the server
             // knows its key.
             if (entry) {
-                if (HistoryError error = queue.remove(entry->seq)) {
+                if (Outcome error = queue.remove(entry->seq)) {
                     if (!queueTold && listener_.told)
-                        listener_.told(*error);
+                        listener_.told(error->reason);
                     queueTold = true;
                     return std::nullopt;
                 }
@@ -100,9 +100,9 @@ void QueueSender::work(const RemoteStoreFactory& connect, const QString& queueFi
         const bool tell = std::exchange(tell_, false);
         locked.unlock();
         // A connection the server closed since the last pass is the remote store's to make anew.
-        const HistoryError failure = pass();
+        const Outcome failure = pass();
         if (failure && tell && listener_.serverAway)
-            listener_.serverAway(*failure);
+            listener_.serverAway(failure->reason);
         locked.lock();
         lastFailure_ = failure;
         finished_ = upTo;

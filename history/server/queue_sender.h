@@ -36,7 +36,7 @@ public:
     // Asks for a pass and returns at once; a failure goes to the listener.
     void send();
     // Asks for a pass and waits for it: the remote store's reason when a run could not be sent.
-    HistoryError sendAndWait();
+    Outcome sendAndWait();
     // A run the queue file could not keep: sent by the next passes, lost if the program ends first.
     void hold(const QString& key, const HistoryRun& run);
 
@@ -55,7 +55,7 @@ private:
     quint64 finished_ = 0; // the last pass asked for that is done
     bool tell_ = false;    // a pass asked for with send() is among those waiting
     bool stopping_ = false;
-    HistoryError lastFailure_;
+    Outcome lastFailure_;
     QList<Held> held_;
     std::thread thread_;
 };

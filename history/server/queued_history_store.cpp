@@ -57,16 +57,16 @@ void QueuedHistoryStore::whenNoticed(std::function<void()> ready) {
         noticed_();
 }
 
-HistoryError QueuedHistoryStore::record(const HistoryRun& run) {
+Outcome QueuedHistoryStore::record(const HistoryRun& run) {
     // The key is made before the run leaves: if the remote store kept the run but the answer got
     // lost, the run still waiting carries the same key and is not stored again.
     const QString key = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    if (HistoryError error = queue_->add(key, run)) {
+    if (Outcome error = queue_->add(key, run)) {
         // A queue that cannot keep the run: it goes from memory, and the child hears why it
         // would be lost should the program end before the server has it.
         notice(QStringLiteral("Die Läufe können auf diesem Rechner nicht aufbewahrt werden:\n%1\n"
                               "Kalumbrixtor schickt sie dem Server, solange es läuft.")
-                   .arg(*error),
+                   .arg(error->reason),
                queueTold_);
         sender_->hold(key, run);
     }
@@ -74,38 +74,39 @@ HistoryError QueuedHistoryStore::record(const HistoryRun& run) {
     return std::nullopt;
 }
 
-HistoryError QueuedHistoryStore::sendWaiting() {
+Outcome QueuedHistoryStore::sendWaiting() {
     return sender_->sendAndWait();
 }
 
 qsizetype QueuedHistoryStore::waiting() {
-    qsizetype n = 0;
-    queue_->count(n);
-    return n;
+    const Result<qsizetype> n = queue_->count();
+    return n ? *n : 0;
 }
 
-HistoryError QueuedHistoryStore::afterSending(const std::function<HistoryError()>& work) {
-    if (HistoryError error = sender_->sendAndWait())
-        return error;
-    return work();
+Result<QStringList> QueuedHistoryStore::participants() {
+    if (Outcome failed = sender_->sendAndWait())
+        return *std::move(failed);
+    return remote_->participants();
 }
 
-HistoryError QueuedHistoryStore::participants(QStringList& names) {
-    return afterSending([&] { return remote_->participants(names); });
+Result<QList<HistoryRun>> QueuedHistoryStore::runs(const QString& participant,
+                                                   std::optional<Operation> operation) {
+    if (Outcome failed = sender_->sendAndWait())
+        return *std::move(failed);
+    return remote_->runs(participant, operation);
 }
 
-HistoryError QueuedHistoryStore::runs(const QString& participant, const QString& operation,
-                                      QList<HistoryRun>& out) {
-    return afterSending([&] { return remote_->runs(participant, operation, out); });
+Result<QList<HistoryRun>> QueuedHistoryStore::everyonesRuns(std::optional<Operation> operation) {
+    if (Outcome failed = sender_->sendAndWait())
+        return *std::move(failed);
+    return remote_->everyonesRuns(operation);
 }
 
-HistoryError QueuedHistoryStore::everyonesRuns(const QString& operation, QList<HistoryRun>& out) {
-    return afterSending([&] { return remote_->everyonesRuns(operation, out); });
-}
-
-HistoryError QueuedHistoryStore::classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                             ClassTotals& out) {
-    return afterSending([&] { return remote_->classTotals(operation, inPeriod, out); });
+Result<ClassTotals> QueuedHistoryStore::classTotals(std::optional<Operation> operation,
+                                                    const RunPeriod& inPeriod) {
+    if (Outcome failed = sender_->sendAndWait())
+        return *std::move(failed);
+    return remote_->classTotals(operation, inPeriod);
 }
 
 namespace {
@@ -118,20 +119,21 @@ public:
     explicit QueuedReader(QueuedHistoryStore& store) : store_(store) {}
     QString location() const override { return store_.location(); }
     bool onServer() const override { return true; }
-    HistoryError record(const HistoryRun&) override {
-        return QStringLiteral("Beim Lesen wird nichts aufgezeichnet.");
+    Outcome record(const HistoryRun&) override {
+        return Failure{Failure::Kind::Refused,
+                       QStringLiteral("Beim Lesen wird nichts aufgezeichnet.")};
     }
-    HistoryError participants(QStringList& names) override { return store_.participants(names); }
-    HistoryError runs(const QString& participant, const QString& operation,
-                      QList<HistoryRun>& out) override {
-        return store_.runs(participant, operation, out);
+    Result<QStringList> participants() override { return store_.participants(); }
+    Result<QList<HistoryRun>> runs(const QString& participant,
+                                   std::optional<Operation> operation) override {
+        return store_.runs(participant, operation);
     }
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
-        return store_.everyonesRuns(operation, out);
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) override {
+        return store_.everyonesRuns(operation);
     }
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                             ClassTotals& out) override {
-        return store_.classTotals(operation, inPeriod, out);
+    Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                    const RunPeriod& inPeriod) override {
+        return store_.classTotals(operation, inPeriod);
     }
 
 private:

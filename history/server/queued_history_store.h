@@ -32,15 +32,15 @@ public:
     bool onServer() const override { return true; }
     // Puts the run into the queue and returns; the sending follows on the store's thread. Call it
     // on the thread that made the store.
-    HistoryError record(const HistoryRun& run) override;
+    Outcome record(const HistoryRun& run) override;
     // The readers send what waits first, so that they find it in the remote store. They may be
     // called from any thread, one call at a time.
-    HistoryError participants(QStringList& names) override;
-    HistoryError runs(const QString& participant, const QString& operation,
-                      QList<HistoryRun>& out) override;
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override;
-    HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                             ClassTotals& out) override;
+    Result<QStringList> participants() override;
+    Result<QList<HistoryRun>> runs(const QString& participant,
+                                   std::optional<Operation> operation) override;
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) override;
+    Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                    const RunPeriod& inPeriod) override;
     QString takeNotice() override;
     void whenNoticed(std::function<void()> ready) override;
     // A window's reading thread reads through this store itself, as its readers guard their own
@@ -49,7 +49,7 @@ public:
 
     // Sends the runs waiting on this computer now and returns when that is done: the remote
     // store's reason when it did not take them all.
-    HistoryError sendWaiting();
+    Outcome sendWaiting();
 
     // How many runs wait on this computer (on the thread that made the store).
     qsizetype waiting();
@@ -58,8 +58,6 @@ public:
     RemoteHistoryStore& remote() { return *remote_; }
 
 private:
-    // Runs work on the remote store after the queue was sent.
-    HistoryError afterSending(const std::function<HistoryError()>& work);
     // Adds a notice for the child (once per kind) and tells the listener.
     void notice(const QString& text, bool& told);
 

@@ -23,7 +23,7 @@ QString keyOfCopied(const HistoryRun& run) {
 
 // A history file of a newer program version is refused with the words the file's own store uses
 // when it refuses to write one: what it holds may mean more than this program knows.
-HistoryError newerFile(const QString& file) {
+Outcome newerFile(const QString& file) {
     static std::atomic<int> nextConnection{0};
     const QString name = QStringLiteral("kalumbrixtor-transfer-%1").arg(nextConnection++);
     int version = 0;
@@ -40,31 +40,32 @@ HistoryError newerFile(const QString& file) {
     }
     QSqlDatabase::removeDatabase(name);
     if (version > SqliteHistoryStore::schemaVersion)
-        return QStringLiteral("Die Datei stammt von einer neueren Programmversion.");
+        return Failure{Failure::Kind::Refused,
+                       QStringLiteral("Die Datei stammt von einer neueren Programmversion.")};
     return std::nullopt;
 }
 
 } // namespace
 
-HistoryError transferHistory(const QString& sqliteFile, RemoteHistoryStore& target, int& added,
-                             int& present) {
+Outcome transferHistory(const QString& sqliteFile, RemoteHistoryStore& target, int& added,
+                        int& present) {
     added = present = 0;
     if (!QFileInfo::exists(sqliteFile))
-        return QStringLiteral("Die Datei %1 gibt es nicht.")
-            .arg(QDir::toNativeSeparators(sqliteFile));
-    if (HistoryError error = newerFile(sqliteFile))
+        return Failure{Failure::Kind::Io, QStringLiteral("Die Datei %1 gibt es nicht.")
+                                              .arg(QDir::toNativeSeparators(sqliteFile))};
+    if (Outcome error = newerFile(sqliteFile))
         return error;
     SqliteHistoryStore source(sqliteFile);
-    QStringList names;
-    if (HistoryError error = source.participants(names))
-        return error;
-    for (const QString& name : names) {
-        QList<HistoryRun> runs;
-        if (HistoryError error = source.runs(name, QString(), runs))
-            return error;
-        for (const HistoryRun& run : runs) {
+    const Result<QStringList> names = source.participants();
+    if (!names)
+        return names.failure();
+    for (const QString& name : *names) {
+        const Result<QList<HistoryRun>> runs = source.runs(name, std::nullopt);
+        if (!runs)
+            return runs.failure();
+        for (const HistoryRun& run : *runs) {
             bool isNew = false;
-            if (HistoryError error = target.send(run, keyOfCopied(run), isNew))
+            if (Outcome error = target.send(run, keyOfCopied(run), isNew))
                 return error;
             ++(isNew ? added : present);
         }

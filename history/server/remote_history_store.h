@@ -21,15 +21,15 @@ public:
     virtual QString location() const = 0;
 
     // Stores the run under key unless the store holds that key already; added tells which.
-    virtual HistoryError send(const HistoryRun& run, const QString& key, bool& added) = 0;
+    virtual Outcome send(const HistoryRun& run, const QString& key, bool& added) = 0;
 
     // The readers of HistoryStore, with the same meaning.
-    virtual HistoryError participants(QStringList& names) = 0;
-    virtual HistoryError runs(const QString& participant, const QString& operation,
-                              QList<HistoryRun>& out) = 0;
-    virtual HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) = 0;
-    virtual HistoryError classTotals(const QString& operation, const RunPeriod& inPeriod,
-                                     ClassTotals& out) = 0;
+    virtual Result<QStringList> participants() = 0;
+    virtual Result<QList<HistoryRun>> runs(const QString& participant,
+                                           std::optional<Operation> operation) = 0;
+    virtual Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) = 0;
+    virtual Result<ClassTotals> classTotals(std::optional<Operation> operation,
+                                            const RunPeriod& inPeriod) = 0;
 };
 
 // Makes a connection of the same remote store; called on the thread that is to use it.
@@ -39,5 +39,5 @@ using RemoteStoreFactory = std::function<std::unique_ptr<RemoteHistoryStore>()>;
 // an earlier copy of the same file) is left as it is, so copying twice changes nothing. A file of
 // a newer program version is refused, as the program refuses to write it. added and present
 // count the runs.
-HistoryError transferHistory(const QString& sqliteFile, RemoteHistoryStore& target, int& added,
-                             int& present);
+Outcome transferHistory(const QString& sqliteFile, RemoteHistoryStore& target, int& added,
+                        int& present);

@@ -22,7 +22,7 @@
 
 namespace {
 
-using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
+using PgResult = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
 const char* const startedAtFormat = "yyyy-MM-ddTHH:mm:ss";
 
@@ -169,10 +169,16 @@ QString ignoredPasswordFile(PGconn* conn) {
 
 // Why a connection could not be made, as a teacher can act on it. libpq's own text follows where
 // the cause is none of the common ones, or in parentheses after the reason.
-QString connectReason(PGconn* conn) {
+Failure connectFailure(PGconn* conn) {
     const QString message = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
     const auto has = [&](const char* piece) {
         return message.contains(QLatin1String(piece), Qt::CaseInsensitive);
+    };
+    const auto away = [](const QString& reason) {
+        return Failure{Failure::Kind::Unreachable, reason};
+    };
+    const auto refused = [](const QString& reason) {
+        return Failure{Failure::Kind::Refused, reason};
     };
     // libpq's own words, without the server it names: the message names it already.
     const auto withMessage = [&](const QString& reason) {
@@ -183,60 +189,74 @@ QString connectReason(PGconn* conn) {
         return QStringLiteral("%1 (%2)").arg(reason, detail);
     };
     if (has("could not translate host name"))
-        return QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht.");
+        return away(QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht."));
     if (has("Connection refused"))
-        return QStringLiteral("Der Rechner nimmt keine Verbindung an: Der Datenbankserver läuft "
-                              "nicht, oder die Portnummer stimmt nicht.");
+        return away(
+            QStringLiteral("Der Rechner nimmt keine Verbindung an: Der Datenbankserver läuft "
+                           "nicht, oder die Portnummer stimmt nicht."));
     if (has("timeout expired"))
-        return QStringLiteral("Der Server hat nicht innerhalb von %1 Sekunden geantwortet.")
-            .arg(ServerConnection::timeoutSeconds);
+        return away(QStringLiteral("Der Server hat nicht innerhalb von %1 Sekunden geantwortet.")
+                        .arg(ServerConnection::timeoutSeconds));
     if (has("shutting down") || has("starting up") || has("recovery mode") ||
         has("terminating connection due to administrator command"))
-        return QStringLiteral("Der Datenbankserver fährt gerade herunter oder startet neu.");
+        return away(QStringLiteral("Der Datenbankserver fährt gerade herunter oder startet neu."));
     if (has("Network is unreachable") || has("No route to host"))
-        return QStringLiteral("Das Netzwerk ist nicht erreichbar.");
+        return away(QStringLiteral("Das Netzwerk ist nicht erreichbar."));
     // The encrypted connection that the setting sslmode asks for.
     if (has("does not support SSL"))
-        return withMessage(QStringLiteral("Der Server bietet keine verschlüsselte Verbindung an, "
-                                          "die Einstellung (sslmode) verlangt aber eine."));
+        return refused(
+            withMessage(QStringLiteral("Der Server bietet keine verschlüsselte Verbindung an, "
+                                       "die Einstellung (sslmode) verlangt aber eine.")));
     if (has("root certificate file"))
-        return withMessage(QStringLiteral("Die Einstellung (sslmode) verlangt, das Zertifikat des "
-                                          "Servers zu prüfen, aber das Stammzertifikat dafür fehlt "
-                                          "auf diesem Rechner oder kann nicht gelesen werden."));
+        return refused(
+            withMessage(QStringLiteral("Die Einstellung (sslmode) verlangt, das Zertifikat des "
+                                       "Servers zu prüfen, aber das Stammzertifikat dafür fehlt "
+                                       "auf diesem Rechner oder kann nicht gelesen werden.")));
     if (has("does not match host name"))
-        return withMessage(QStringLiteral("Das Zertifikat des Servers gilt nicht für den "
-                                          "Rechnernamen in der Einstellung."));
+        return refused(withMessage(QStringLiteral("Das Zertifikat des Servers gilt nicht für den "
+                                                  "Rechnernamen in der Einstellung.")));
     if (has("certificate verify failed") || has("certificate"))
-        return withMessage(QStringLiteral("Das Zertifikat des Servers oder dieses Rechners wurde "
-                                          "nicht anerkannt."));
+        return refused(
+            withMessage(QStringLiteral("Das Zertifikat des Servers oder dieses Rechners wurde "
+                                       "nicht anerkannt.")));
     if (has("SSL"))
-        return withMessage(
-            QStringLiteral("Die verschlüsselte Verbindung zum Server ist fehlgeschlagen."));
+        return refused(withMessage(
+            QStringLiteral("Die verschlüsselte Verbindung zum Server ist fehlgeschlagen.")));
     if (has("password authentication failed") || has("no password supplied") ||
         has("authentication failed") || has("pg_hba.conf")) {
         if (const QString file = ignoredPasswordFile(conn); !file.isEmpty())
-            return file;
-        return QStringLiteral("Der Server hat die Anmeldung abgelehnt (Benutzername oder "
-                              "Passwort stimmt nicht, oder der Zugang ist nicht erlaubt).");
+            return refused(file);
+        return refused(
+            QStringLiteral("Der Server hat die Anmeldung abgelehnt (Benutzername oder "
+                           "Passwort stimmt nicht, oder der Zugang ist nicht erlaubt)."));
     }
     if (has("database") && has("does not exist"))
-        return QStringLiteral("Die Datenbank gibt es auf dem Server nicht.");
+        return refused(QStringLiteral("Die Datenbank gibt es auf dem Server nicht."));
     if (has("role") && has("does not exist"))
-        return QStringLiteral("Den Benutzer gibt es auf dem Server nicht.");
+        return refused(QStringLiteral("Den Benutzer gibt es auf dem Server nicht."));
     if (has("invalid") || has("missing \"=\"") || has("unterminated"))
-        return QStringLiteral("Die Angabe des Servers in den Einstellungen (Lernverlauf) ist "
-                              "fehlerhaft: %1")
-            .arg(message);
-    return QStringLiteral("Die Verbindung ist fehlgeschlagen: %1").arg(message);
+        return refused(
+            QStringLiteral("Die Angabe des Servers in den Einstellungen (Lernverlauf) ist "
+                           "fehlerhaft: %1")
+                .arg(message));
+    return away(QStringLiteral("Die Verbindung ist fehlgeschlagen: %1").arg(message));
 }
 
 std::atomic<NameLookup> chosenLookup{nullptr};
+
+Failure unreachable(const QString& reason) {
+    return Failure{Failure::Kind::Unreachable, reason};
+}
+
+Failure connectionLost() {
+    return unreachable(QStringLiteral("Die Verbindung zum Server ist abgebrochen."));
+}
 
 // The addresses of a server's name, looked up on a thread of its own so that a name service that
 // never answers costs no more than the time given: that thread then finishes alone, and its
 // answer is dropped.
 struct LookedUp {
-    HistoryError failure;
+    Outcome failure;
     QStringList addresses;
 };
 
@@ -281,27 +301,32 @@ LookedUp lookUp(const QByteArray& name, std::chrono::milliseconds time) {
     std::unique_lock locked(shared->lock);
     const QString server = QString::fromUtf8(name);
     if (!shared->done.wait_for(locked, time, [&] { return shared->finished; }))
-        return {QStringLiteral("Der Name des Servers (%1) konnte nicht innerhalb von %2 Sekunden "
-                               "nachgeschlagen werden: Der Namensdienst (DNS) des Netzes "
-                               "antwortet nicht.")
-                    .arg(server)
-                    .arg(ServerConnection::timeoutSeconds),
+        return {unreachable(QStringLiteral(
+                                "Der Name des Servers (%1) konnte nicht innerhalb von %2 Sekunden "
+                                "nachgeschlagen werden: Der Namensdienst (DNS) des Netzes "
+                                "antwortet nicht.")
+                                .arg(server)
+                                .arg(ServerConnection::timeoutSeconds)),
                 {}};
     if (shared->code == EAI_AGAIN)
-        return {QStringLiteral("Der Name des Servers (%1) konnte nicht nachgeschlagen werden: Der "
-                               "Namensdienst (DNS) des Netzes antwortet nicht.")
-                    .arg(server),
+        return {unreachable(QStringLiteral(
+                                "Der Name des Servers (%1) konnte nicht nachgeschlagen werden: Der "
+                                "Namensdienst (DNS) des Netzes antwortet nicht.")
+                                .arg(server)),
                 {}};
     if (shared->code == EAI_NONAME || (shared->code == 0 && shared->addresses.isEmpty()))
-        return {QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht."), {}};
+        return {unreachable(QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht.")),
+                {}};
 #ifdef EAI_NODATA
     if (shared->code == EAI_NODATA)
-        return {QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht."), {}};
+        return {unreachable(QStringLiteral("Einen Rechner dieses Namens gibt es im Netz nicht.")),
+                {}};
 #endif
     if (shared->code != 0)
-        return {QStringLiteral("Der Name des Servers (%1) konnte nicht nachgeschlagen werden "
-                               "(%2).")
-                    .arg(server, QString::fromLocal8Bit(::gai_strerror(shared->code))),
+        return {unreachable(
+                    QStringLiteral("Der Name des Servers (%1) konnte nicht nachgeschlagen werden "
+                                   "(%2).")
+                        .arg(server, QString::fromLocal8Bit(::gai_strerror(shared->code)))),
                 {}};
     return {std::nullopt, shared->addresses};
 }
@@ -316,7 +341,7 @@ bool numericAddress(const QByteArray& host) {
 // within the time limit, each beside its name (libpq needs the name for the password file and
 // the certificate). Empty when libpq is to find the server itself (a socket, given addresses).
 struct Addresses {
-    HistoryError failure;
+    Outcome failure;
     QByteArray hosts, addresses, ports;
 };
 
@@ -452,13 +477,13 @@ void ServerConnection::close() {
     conn_ = nullptr;
 }
 
-HistoryError ServerConnection::open() {
+Outcome ServerConnection::open() {
     if (conn_)
         return std::nullopt;
     return connect();
 }
 
-HistoryError ServerConnection::connect() {
+Outcome ServerConnection::connect() {
     using namespace std::chrono;
     const auto started = steady_clock::now();
     const Addresses found = addressesOf(server_, seconds(timeoutSeconds));
@@ -499,41 +524,41 @@ HistoryError ServerConnection::connect() {
     values.push_back(nullptr);
     conn_ = PQconnectdbParams(keywords.data(), values.data(), 1);
     if (!conn_)
-        return QStringLiteral("Für die Verbindung fehlt der Speicher.");
+        return Failure{Failure::Kind::Io, QStringLiteral("Für die Verbindung fehlt der Speicher.")};
     if (PQstatus(conn_) != CONNECTION_OK) {
-        const QString reason = connectReason(conn_);
+        const Failure failure = connectFailure(conn_);
         close();
-        return reason;
+        return failure;
     }
     // The server's notes (a step of an update that was done already) are for no one here.
     PQsetNoticeProcessor(
         conn_, [](void*, const char*) {}, nullptr);
-    if (HistoryError error = prepareSchema()) {
+    if (Outcome error = prepareSchema()) {
         close();
         return error;
     }
-    if (HistoryError error = prepareStatements()) {
+    if (Outcome error = prepareStatements()) {
         close();
         return error;
     }
     return std::nullopt;
 }
 
-HistoryError ServerConnection::prepareSchema() {
-    auto run = [&](const QByteArray& sql, ExecStatusType wanted) -> HistoryError {
-        const Result r(PQexec(conn_, sql.constData()), PQclear);
+Outcome ServerConnection::prepareSchema() {
+    auto run = [&](const QByteArray& sql, ExecStatusType wanted) -> Outcome {
+        const PgResult r(PQexec(conn_, sql.constData()), PQclear);
         if (PQresultStatus(r.get()) != wanted)
             return reasonForFailure(sql.constData());
         return std::nullopt;
     };
-    const auto runAll = [&](const auto& statements) -> HistoryError {
+    const auto runAll = [&](const auto& statements) -> Outcome {
         for (const char* statement : statements) {
-            if (HistoryError error = run(statement, PGRES_COMMAND_OK))
+            if (Outcome error = run(statement, PGRES_COMMAND_OK))
                 return error;
         }
         return std::nullopt;
     };
-    if (HistoryError error = run("BEGIN", PGRES_COMMAND_OK))
+    if (Outcome error = run("BEGIN", PGRES_COMMAND_OK))
         return error;
     // Whatever goes wrong below, the transaction ends with the connection or this.
     const auto rollback = [&] {
@@ -545,15 +570,15 @@ HistoryError ServerConnection::prepareSchema() {
         return reason.contains(QLatin1String("must be owner")) ||
                reason.contains(QLatin1String("permission denied"));
     };
-    const auto failed = [&](const QString& reason) -> HistoryError {
+    const auto failed = [&](const Failure& failure) -> Outcome {
         rollback();
-        return reason;
+        return failure;
     };
-    if (HistoryError error = run(schemaLock, PGRES_TUPLES_OK))
+    if (Outcome error = run(schemaLock, PGRES_TUPLES_OK))
         return failed(*error);
-    const Result found(PQexec(conn_, "SELECT to_regclass('schema_version') IS NOT NULL, "
-                                     "to_regclass('runs') IS NOT NULL"),
-                       PQclear);
+    const PgResult found(PQexec(conn_, "SELECT to_regclass('schema_version') IS NOT NULL, "
+                                       "to_regclass('runs') IS NOT NULL"),
+                         PQclear);
     if (PQresultStatus(found.get()) != PGRES_TUPLES_OK)
         return failed(reasonForFailure("schema"));
     const bool versioned = PQgetvalue(found.get(), 0, 0)[0] == 't';
@@ -561,81 +586,91 @@ HistoryError ServerConnection::prepareSchema() {
     const QByteArray newVersion = QByteArray::number(schemaVersion);
     if (!versioned) {
         if (tables)
-            return failed(QStringLiteral("Die Datenbank auf dem Server enthält Tabellen, die nicht "
-                                         "von Kalumbrixtor stammen."));
-        HistoryError error = runAll(schemaStatements);
+            return failed(Failure{Failure::Kind::Refused,
+                                  QStringLiteral("Die Datenbank auf dem Server enthält Tabellen, "
+                                                 "die nicht von Kalumbrixtor stammen.")});
+        Outcome error = runAll(schemaStatements);
         if (!error)
             error = runAll(overviewStatements);
         if (!error)
             error = run("INSERT INTO schema_version (version) VALUES (" + newVersion + ")",
                         PGRES_COMMAND_OK);
-        if (error && refused(*error))
-            error = QStringLiteral("Die Tabellen des Lernverlaufs fehlen auf dem Server, und "
-                                   "dieser Benutzer darf sie nicht anlegen. Das geschieht einmal "
-                                   "mit dem Benutzer, dem die Datenbank gehört.");
+        if (error && refused(error->reason))
+            error = Failure{Failure::Kind::Refused,
+                            QStringLiteral("Die Tabellen des Lernverlaufs fehlen auf dem Server, "
+                                           "und dieser Benutzer darf sie nicht anlegen. Das "
+                                           "geschieht einmal mit dem Benutzer, dem die Datenbank "
+                                           "gehört.")};
         if (error)
             return failed(*error);
         return run("COMMIT", PGRES_COMMAND_OK);
     }
-    const Result version(PQexec(conn_, "SELECT max(version) FROM schema_version"), PQclear);
+    const PgResult version(PQexec(conn_, "SELECT max(version) FROM schema_version"), PQclear);
     if (PQresultStatus(version.get()) != PGRES_TUPLES_OK)
         return failed(reasonForFailure("version"));
     const qint64 current = std::strtoll(PQgetvalue(version.get(), 0, 0), nullptr, 10);
     if (current >= schemaVersion) {
         rollback();
         if (current > schemaVersion)
-            return QStringLiteral("Die Datenbank auf dem Server stammt von einer neueren "
-                                  "Programmversion.");
+            return Failure{Failure::Kind::Refused,
+                           QStringLiteral("Die Datenbank auf dem Server stammt von einer neueren "
+                                          "Programmversion.")};
         return std::nullopt;
     }
     // An older database is brought up step by step, all in this transaction: a database of the
     // first version gains the overview's sums (its earlier runs have none, and the overview adds
     // up their answers instead), then the column by_ear where it lacks it.
-    HistoryError error;
+    Outcome error;
     if (current < 2)
         error = runAll(overviewStatements);
     if (!error)
         error = runAll(byEarStatements);
     if (!error)
         error = run("UPDATE schema_version SET version = " + newVersion, PGRES_COMMAND_OK);
-    if (error && refused(*error))
-        error = QStringLiteral("Die Datenbank auf dem Server stammt von einer älteren "
-                               "Programmversion, und dieser Benutzer darf sie nicht auf den neuen "
-                               "Stand bringen. Das geschieht einmal mit dem Benutzer, dem die "
-                               "Tabellen gehören.");
+    if (error && refused(error->reason))
+        error = Failure{Failure::Kind::Refused,
+                        QStringLiteral("Die Datenbank auf dem Server stammt von einer älteren "
+                                       "Programmversion, und dieser Benutzer darf sie nicht auf "
+                                       "den neuen Stand bringen. Das geschieht einmal mit dem "
+                                       "Benutzer, dem die Tabellen gehören.")};
     if (error)
         return failed(*error);
     return run("COMMIT", PGRES_COMMAND_OK);
 }
 
-HistoryError ServerConnection::prepareStatements() {
+Outcome ServerConnection::prepareStatements() {
     for (const Statement& s : statements()) {
-        const Result r(PQprepare(conn_, s.name, s.sql.constData(), s.parameters, nullptr), PQclear);
+        const PgResult r(PQprepare(conn_, s.name, s.sql.constData(), s.parameters, nullptr),
+                         PQclear);
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
             return reasonForFailure(s.name);
     }
     return std::nullopt;
 }
 
-QString ServerConnection::reasonForFailure(const char* fallback) {
+Failure ServerConnection::reasonForFailure(const char* fallback) {
     if (!conn_ || PQstatus(conn_) == CONNECTION_BAD) {
         close();
-        return QStringLiteral("Die Verbindung zum Server ist abgebrochen.");
+        return connectionLost();
     }
     QString message = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
     if (message.contains(QLatin1String("permission denied")))
-        return QStringLiteral("Der Benutzer darf den Lernverlauf auf dem Server nicht lesen oder "
-                              "schreiben: %1")
-            .arg(message);
+        return Failure{Failure::Kind::Refused,
+                       QStringLiteral("Der Benutzer darf den Lernverlauf auf dem Server nicht "
+                                      "lesen oder schreiben: %1")
+                           .arg(message)};
+    // A statement the server did not finish within the time given.
+    const bool late = message.contains(QLatin1String("statement timeout"));
     if (message.isEmpty())
         message = QString::fromLatin1(fallback);
-    return QStringLiteral("Der Server meldet einen Fehler: %1").arg(message);
+    return Failure{late ? Failure::Kind::Unreachable : Failure::Kind::Io,
+                   QStringLiteral("Der Server meldet einen Fehler: %1").arg(message)};
 }
 
-HistoryError ServerConnection::execute(const char* statement, const QList<QByteArray>& values,
-                                       Rows& rows) {
+Outcome ServerConnection::execute(const char* statement, const QList<QByteArray>& values,
+                                  Rows& rows) {
     if (!conn_)
-        return QStringLiteral("Die Verbindung zum Server ist abgebrochen.");
+        return connectionLost();
     std::vector<const char*> parameters;
     for (const QByteArray& value : values)
         parameters.push_back(value.constData());
@@ -647,16 +682,17 @@ HistoryError ServerConnection::execute(const char* statement, const QList<QByteA
     return std::nullopt;
 }
 
-HistoryError ServerConnection::send(const HistoryRun& run, const QString& key, bool& added) {
+Outcome ServerConnection::send(const HistoryRun& run, const QString& key, bool& added) {
     added = false;
-    if (HistoryError error = open())
+    if (Outcome error = open())
         return error;
     QList<qint64> taskNo, operand1, operand2, result, remainder, correct, answerMs;
     QStringList given, givenRemainder;
     // The sums count what a reader of the run will count: the tasks the program could pose.
     HistoryRun posed = run;
-    posed.answers.removeIf(
-        [&](const AnsweredTask& a) { return !taskPosable(run.operation, a.operand1, a.operand2); });
+    posed.answers.removeIf([&](const AnsweredTask& a) {
+        return !answerPosable(run.operation, a.operand1, a.operand2);
+    });
     const RunTotals totals = runTotalsOf(posed);
     for (const AnsweredTask& a : run.answers) {
         taskNo << a.taskNo;
@@ -673,7 +709,7 @@ HistoryError ServerConnection::send(const HistoryRun& run, const QString& key, b
         key.toUtf8(),
         run.participant.toUtf8(),
         run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)).toUtf8(),
-        run.operation.toUtf8(),
+        operationText(run.operation).toUtf8(),
         run.range1.toUtf8(),
         run.range2.toUtf8(),
         QByteArray::number(run.timeLimit),
@@ -694,7 +730,7 @@ HistoryError ServerConnection::send(const HistoryRun& run, const QString& key, b
         QByteArray::number(totals.rightAnswers),
         QByteArray::number(totals.answeringMs)};
     Rows r(nullptr, PQclear);
-    if (HistoryError error = execute("record", values, r)) {
+    if (Outcome error = execute("record", values, r)) {
         // Two computers sending the same waiting run at once: the second finds the key taken.
         const char* state = PQresultErrorField(r.get(), PG_DIAG_SQLSTATE);
         if (state && qstrcmp(state, "23505") == 0)

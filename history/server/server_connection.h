@@ -31,17 +31,17 @@ public:
     ServerConnection& operator=(const ServerConnection&) = delete;
 
     // Connects unless connected; the reason when that fails.
-    HistoryError open();
+    Outcome open();
     bool isOpen() const { return conn_ != nullptr; }
     void close();
 
     // Runs a prepared statement with its values in the server's text form; rows holds its result
     // (the rows in the server's binary form, or the failure). The reason when it failed; a
     // connection that broke is dropped, to be made anew.
-    HistoryError execute(const char* statement, const QList<QByteArray>& values, Rows& rows);
+    Outcome execute(const char* statement, const QList<QByteArray>& values, Rows& rows);
 
     // Stores the run under key unless the server has that key already; added tells which.
-    HistoryError send(const HistoryRun& run, const QString& key, bool& added);
+    Outcome send(const HistoryRun& run, const QString& key, bool& added);
 
     // A window reading a child's or a class's history may take longer than a run's recording; the
     // connection's own statement limit holds again when this ends.
@@ -57,10 +57,10 @@ public:
     };
 
 private:
-    HistoryError connect();
-    HistoryError prepareSchema();
-    HistoryError prepareStatements();
-    QString reasonForFailure(const char* fallback);
+    Outcome connect();
+    Outcome prepareSchema();
+    Outcome prepareStatements();
+    Failure reasonForFailure(const char* fallback);
 
     QString server_;
     pg_conn* conn_ = nullptr;

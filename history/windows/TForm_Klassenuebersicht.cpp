@@ -212,10 +212,8 @@ OverviewPeriod TForm_Klassenuebersicht::chosenPeriod() const {
         std::clamp(Auswahl_Zeitraum->currentIndex(), 0, int(allPeriods.size()) - 1));
 }
 
-QString TForm_Klassenuebersicht::chosenOperation() const {
-    const std::optional<Operation> operation =
-        operationFromIndex(Auswahl_Rechenart->currentIndex() - 1);
-    return operation ? operationText(*operation) : QString();
+std::optional<Operation> TForm_Klassenuebersicht::chosenOperation() const {
+    return operationFromIndex(Auswahl_Rechenart->currentIndex() - 1);
 }
 
 QString TForm_Klassenuebersicht::chosenOperationName() const {
@@ -247,18 +245,21 @@ void TForm_Klassenuebersicht::reload() {
     Tabelle->setAccessibleDescription(loadingText);
     for (QPushButton* button : {But_Fehlerblaetter, But_Bericht, But_CSV})
         button->setEnabled(false);
-    const QString operation = chosenOperation();
+    const std::optional<Operation> operation = chosenOperation();
     const OverviewPeriod period = chosenPeriod();
     const QDate today = platform_.today();
     reader_->read([this, operation, period, today](HistoryStore& store) -> HistoryReader::Finish {
         QStringList names;
         ClassTotals totals;
-        HistoryError error = store.participants(names);
-        if (!error)
-            error = store.classTotals(operation, periodOf(period, today), totals);
-        if (error) {
-            names.clear();
-            totals = {};
+        const Result<QStringList> readNames = store.participants();
+        Outcome error = readNames.outcome();
+        if (!error) {
+            Result<ClassTotals> read = store.classTotals(operation, periodOf(period, today));
+            error = read.outcome();
+            if (read) {
+                names = *readNames;
+                totals = *std::move(read);
+            }
         }
         QList<ChildFigures> rows = classFigures(totals, names, period, today);
         return [this, names, totals = std::move(totals), rows = std::move(rows), error, period] {
@@ -269,8 +270,7 @@ void TForm_Klassenuebersicht::reload() {
 }
 
 void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTotals& totals,
-                                         const QList<ChildFigures>& rows,
-                                         const HistoryError& error) {
+                                         const QList<ChildFigures>& rows, const Outcome& error) {
     names_ = names;
     totals_ = totals;
     rows_ = rows;
@@ -281,7 +281,7 @@ void TForm_Klassenuebersicht::showLoaded(const QStringList& names, const ClassTo
                                           : QStringLiteral("%1 Kinder").arg(rows_.size()));
     showRows();
     if (error)
-        storeFailed(*error);
+        storeFailed(error->reason);
 }
 
 void TForm_Klassenuebersicht::Auswahl_ZeitraumChange() {
@@ -365,9 +365,9 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
     if (row < 0 || row >= Tabelle->rowCount())
         return;
     const QString name = Tabelle->item(row, 0)->text();
-    QString operation = chosenOperation();
+    std::optional<Operation> operation = chosenOperation();
     // Over every operation, the child's progress opens in the one practised last.
-    if (operation.isEmpty())
+    if (!operation)
         operation = lastOperationOf(totals_.runs, name);
     emit historyRequested(name, operation);
 }
@@ -375,26 +375,27 @@ void TForm_Klassenuebersicht::TabelleActivated(int row) {
 void TForm_Klassenuebersicht::But_FehlerblaetterClick() {
     // The chosen children's runs of the period shown are read one by one, off this thread.
     const QStringList names = chosenNames();
-    const QString operation = chosenOperation();
+    const std::optional<Operation> operation = chosenOperation();
     const OverviewPeriod period = shownPeriod_;
     const QDate today = platform_.today();
     Label_Status->setText(QStringLiteral("Die Fehlerblätter werden zusammengestellt …"));
     Label_Status->show();
     But_Fehlerblaetter->setEnabled(false);
     reader_->read([this, names, operation, period, today](HistoryStore& store) {
-        ChildSheets chosen;
-        const HistoryError error = mistakeSheets(
+        const Result<ChildSheets> read = mistakeSheets(
             [&](const QString& name, const std::function<void(const HistoryRun&)>& visit) {
                 return store.eachRun(name, operation, visit);
             },
-            names, periodOf(period, today), chosen);
+            names, periodOf(period, today));
+        const Outcome error = read.outcome();
+        const ChildSheets chosen = read ? *read : ChildSheets();
         return HistoryReader::Finish([this, chosen, error, period, operation] {
             Label_Status->hide();
             But_Fehlerblaetter->setEnabled(!rows_.isEmpty());
             if (error)
-                storeFailed(*error);
+                storeFailed(error->reason);
             else
-                printMistakeSheets(chosen, period, !operation.isEmpty());
+                printMistakeSheets(chosen, period, operation.has_value());
         });
     });
 }
@@ -462,15 +463,15 @@ void TForm_Klassenuebersicht::But_CSVClick() {
                                   std::nullopt, MessageAnswer::No) != MessageAnswer::Yes)
             return;
     }
-    const QString reason = replaceFile(
+    const Outcome failed = replaceContents(
         *path,
         classOverviewCsv(shownRows(), className(), periodName(shownPeriod_), chosenOperationName()),
         FileOrigin::Chosen);
-    if (!reason.isEmpty())
+    if (failed)
         platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok,
                               QStringLiteral("Die Klassenübersicht konnte nicht in der Datei\n%1\n"
                                              "gespeichert werden.\n%2")
-                                  .arg(QDir::toNativeSeparators(*path), reason));
+                                  .arg(QDir::toNativeSeparators(*path), failed->reason));
 }
 
 void TForm_Klassenuebersicht::storeFailed(const QString& reason) {

@@ -54,8 +54,8 @@ public:
     QPushButton* But_Schliessen = nullptr;
 
 signals:
-    // The learning progress of this child in this operation ("+", "-", "*", ":" or ": R").
-    void historyRequested(QString participant, QString operation);
+    // The learning progress of this child in this operation; none when the child has no runs.
+    void historyRequested(QString participant, std::optional<Operation> operation);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -72,11 +72,11 @@ private:
     void printMistakeSheets(const ChildSheets& chosen, OverviewPeriod period, bool oneOperation);
 
     void showLoaded(const QStringList& names, const ClassTotals& totals,
-                    const QList<ChildFigures>& rows, const HistoryError& error);
+                    const QList<ChildFigures>& rows, const Outcome& error);
     void fitNameColumn();
     OverviewPeriod chosenPeriod() const;
-    // Empty for every operation.
-    QString chosenOperation() const;
+    // None for every operation.
+    std::optional<Operation> chosenOperation() const;
     QString chosenOperationName() const;
     void showRows();
     // The rows in the order the table shows them.

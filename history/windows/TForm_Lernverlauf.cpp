@@ -250,9 +250,9 @@ QString TForm_Lernverlauf::chosenName() const {
     return Auswahl_Name->currentText();
 }
 
-QString TForm_Lernverlauf::chosenOperation() const {
+Operation TForm_Lernverlauf::chosenOperation() const {
     const int index = Auswahl_Rechenart->currentIndex();
-    return operationText(operationFromIndex(index).value_or(Operation::Add));
+    return operationFromIndex(index).value_or(Operation::Add);
 }
 
 void TForm_Lernverlauf::openFromMainMenu() {
@@ -261,11 +261,11 @@ void TForm_Lernverlauf::openFromMainMenu() {
     exec();
 }
 
-void TForm_Lernverlauf::openFor(const QString& participant, const QString& operation) {
+void TForm_Lernverlauf::openFor(const QString& participant, std::optional<Operation> operation) {
     lastChosenName_ = participant;
-    if (const std::optional<Operation> known = operationFromText(operation)) {
+    if (operation) {
         const QSignalBlocker blocker(Auswahl_Rechenart);
-        Auswahl_Rechenart->setCurrentIndex(operationIndex(*known));
+        Auswahl_Rechenart->setCurrentIndex(operationIndex(*operation));
     }
     openFromMainMenu();
 }
@@ -283,8 +283,7 @@ void TForm_Lernverlauf::showLoading() {
 }
 
 TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const QString& name,
-                                                      const QString& operation,
-                                                      HistoryError& error) {
+                                                      Operation operation, Outcome& error) {
     // The runs are added up one by one as they are read: a child with a million runs costs no
     // more memory than one with ten.
     HistoryTally tally(chartPoints);
@@ -306,13 +305,12 @@ TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const
 void TForm_Lernverlauf::reload() {
     showLoading();
     namesPending_ = true;
-    const QString operation = chosenOperation();
+    const Operation operation = chosenOperation();
     const QString lastChosen = lastChosenName_;
     reader_->read([this, operation, lastChosen](HistoryStore& store) -> HistoryReader::Finish {
-        QStringList names;
-        HistoryError error = store.participants(names);
-        if (error)
-            names.clear();
+        const Result<QStringList> read = store.participants();
+        Outcome error = read.outcome();
+        const QStringList names = read ? *read : QStringList();
         // The child chosen last, or the first.
         const QString name = names.contains(lastChosen) ? lastChosen : names.value(0);
         Shown shown;
@@ -333,13 +331,13 @@ void TForm_Lernverlauf::reload() {
     });
 }
 
-void TForm_Lernverlauf::showShown(const Shown& shown, const HistoryError& error) {
+void TForm_Lernverlauf::showShown(const Shown& shown, const Outcome& error) {
     shown_ = error ? Shown() : shown;
     Label_Status->hide();
     Auswahl_Name->setAccessibleDescription(QString());
     showFigures();
     if (error)
-        storeFailed(*error);
+        storeFailed(error->reason);
 }
 
 void TForm_Lernverlauf::Auswahl_NameChange() {
@@ -356,9 +354,9 @@ void TForm_Lernverlauf::Auswahl_RechenartChange() {
     }
     showLoading();
     const QString name = chosenName();
-    const QString operation = chosenOperation();
+    const Operation operation = chosenOperation();
     reader_->read([this, name, operation](HistoryStore& store) -> HistoryReader::Finish {
-        HistoryError error;
+        Outcome error;
         Shown shown = readShown(store, name, operation, error);
         return [this, shown = std::move(shown), error] { showShown(shown, error); };
     });
@@ -431,8 +429,8 @@ void TForm_Lernverlauf::setChartDescription(const QString& text) {
 }
 
 void TForm_Lernverlauf::showTables() {
-    const QString operation = chosenOperation();
-    const bool timesTableShown = operation == QLatin1String("*");
+    const Operation operation = chosenOperation();
+    const bool timesTableShown = operation == Operation::Multiply;
     Einmaleins->setVisible(timesTableShown);
     Label_Legende->setVisible(timesTableShown);
     Fehler_Liste->setVisible(!timesTableShown);
@@ -490,24 +488,23 @@ void TForm_Lernverlauf::But_CSVClick() {
     // The answers are read and written out off this thread; the file is replaced here.
     showLoading();
     reader_->read([this, name, path = *path](HistoryStore& store) -> HistoryReader::Finish {
-        QList<HistoryRun> all;
-        const HistoryError error = store.runs(name, QString(), all);
-        const QByteArray csv = error ? QByteArray() : answersCsv(all);
+        const Result<QList<HistoryRun>> all = store.runs(name, std::nullopt);
+        const Outcome error = all.outcome();
+        const QByteArray csv = all ? answersCsv(*all) : QByteArray();
         return [this, path, csv, error] {
             showShown(shown_, std::nullopt);
             if (error) {
-                storeFailed(*error);
+                storeFailed(error->reason);
                 return;
             }
             // The old file stays whole until the new one is on the disk: a full disk costs the
             // export, not what the file held before.
-            const QString reason = replaceFile(path, csv, FileOrigin::Chosen);
-            if (!reason.isEmpty())
+            if (const Outcome failed = replaceContents(path, csv, FileOrigin::Chosen))
                 platform_.showMessage(
                     this, MessageKind::Warning, MessageButtons::Ok,
                     QStringLiteral("Der Lernverlauf konnte nicht in der Datei\n%1\n"
                                    "gespeichert werden.\n%2")
-                        .arg(QDir::toNativeSeparators(path), reason));
+                        .arg(QDir::toNativeSeparators(path), failed->reason));
         };
     });
 }
@@ -521,7 +518,7 @@ void TForm_Lernverlauf::But_Fehler_uebenClick() {
         return;
     }
     const QString name = chosenName();
-    const QString operation = chosenOperation();
+    const Operation operation = chosenOperation();
     accept();
     emit practiceRequested(name, operation, tasks);
 }

@@ -34,9 +34,9 @@ public:
     // Reads the names, chooses the child chosen last (or the first) and shows the window modally
     // and maximized.
     void openFromMainMenu();
-    // The same for the child and operation ("+", "-", "*", ":" or ": R") chosen elsewhere; an
-    // operation not among these keeps the one chosen last.
-    void openFor(const QString& participant, const QString& operation);
+    // The same for the child and operation chosen elsewhere; without an operation the one chosen
+    // last stays.
+    void openFor(const QString& participant, std::optional<Operation> operation);
     // The names and the chosen child's figures, read afresh; what openFromMainMenu shows. A
     // history file is read on a thread of its own: the window says it is loading meanwhile.
     void reload();
@@ -63,8 +63,8 @@ public:
     QPushButton* But_Schliessen = nullptr;
 
 signals:
-    // The child should practise these tasks of the operation ("+", "-", "*", ":" or ": R").
-    void practiceRequested(QString participant, QString operation, QList<OperandPair> tasks);
+    // The child should practise these tasks of the operation.
+    void practiceRequested(QString participant, Operation operation, QList<OperandPair> tasks);
 
 private:
     void FormCreate();
@@ -75,7 +75,7 @@ private:
     void But_SchliessenClick();
 
     QString chosenName() const;
-    QString chosenOperation() const;
+    Operation chosenOperation() const;
     void showFigures();
     void showChart();
     void showTables();
@@ -100,8 +100,8 @@ private:
 
     void showLoading();
     // What the window shows of the child's runs of the operation, read one by one.
-    static Shown readShown(HistoryStore& store, const QString& name, const QString& operation,
-                           HistoryError& error);
-    void showShown(const Shown& shown, const HistoryError& error);
+    static Shown readShown(HistoryStore& store, const QString& name, Operation operation,
+                           Outcome& error);
+    void showShown(const Shown& shown, const Outcome& error);
     QString lastChosenName_;
 };

@@ -18,7 +18,7 @@ public:
                          std::move(practice));
     }
     void openFromMainMenu() override { window_.openFromMainMenu(); }
-    void openFor(const QString& participant, const QString& operation) override {
+    void openFor(const QString& participant, std::optional<Operation> operation) override {
         window_.openFor(participant, operation);
     }
 
@@ -49,14 +49,15 @@ std::unique_ptr<HistoryStore> createStore(const QString& path, const QString& se
                                                 queueFile);
 }
 
-HistoryError transfer(const QString& file, HistoryStore& store, QString& report) {
+Outcome transfer(const QString& file, HistoryStore& store, QString& report) {
     auto* server = dynamic_cast<QueuedHistoryStore*>(&store);
     if (!server)
-        return QStringLiteral("In den Einstellungen ist kein Server für den Lernverlauf "
-                              "eingetragen (Lernverlauf=postgresql://...).");
+        return Failure{Failure::Kind::Refused,
+                       QStringLiteral("In den Einstellungen ist kein Server für den Lernverlauf "
+                                      "eingetragen (Lernverlauf=postgresql://...).")};
     int added = 0;
     int present = 0;
-    const HistoryError error = transferHistory(file, server->remote(), added, present);
+    const Outcome error = transferHistory(file, server->remote(), added, present);
     // After a failure, what got across before it is worth knowing; nothing is not.
     if (!error || added + present > 0)
         report = QStringLiteral("%1 Läufe übertragen, %2 waren schon auf dem Server.")

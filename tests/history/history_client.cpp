@@ -22,12 +22,12 @@ int main(int argc, char** argv) {
     QueuedHistoryStore store(PostgresHistoryStore::factory(args[1]), args[2]);
     const QDateTime start(QDate(2026, 12, 8), QTime(8, 0));
     for (int i = 0; i < count; ++i) {
-        HistoryError error =
-            store.record(makeRun(args[3], QStringLiteral("*"), start.addSecs(60 * i), 40));
+        Outcome error =
+            store.record(makeRun(args[3], Operation::Multiply, start.addSecs(60 * i), 40));
         if (!error)
             error = store.sendWaiting();
         if (error) {
-            std::fprintf(stderr, "%s\n", qPrintable(*error));
+            std::fprintf(stderr, "%s\n", qPrintable(error->reason));
             return 1;
         }
         // A run kept locally is a run the server did not take at once: that counts as a fault

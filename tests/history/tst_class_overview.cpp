@@ -21,7 +21,8 @@ QList<HistoryRun> runsOf(const QString& name, const QStringList& notation) {
         const QStringList parts = text.split(' ', Qt::SkipEmptyParts);
         HistoryRun run;
         run.participant = name;
-        run.operation = parts[1] == ":R" ? QStringLiteral(": R") : parts[1];
+        run.operation =
+            operationFromText(parts[1] == ":R" ? QStringLiteral(": R") : parts[1]).value();
         // Runs of one day keep the order they are written in.
         run.startedAt =
             QDateTime(today.addDays(-parts[0].toInt()), QTime(8, 0).addSecs(60 * minute++));

@@ -199,12 +199,12 @@ void TestHistoryRecording::historyModule() {
         folder.filePath(QStringLiteral("Lernverlauf.sqlite")), QString(), QString());
     HistoryRun run;
     run.participant = QStringLiteral("Jörg");
-    run.operation = QStringLiteral("*");
+    run.operation = Operation::Multiply;
     run.answers = {AnsweredTask{1, 7, 8, 56, -1, QStringLiteral("54"), {}, false, 2100}};
     QVERIFY(!store->record(run));
-    QStringList names;
-    QVERIFY(!store->participants(names));
-    QCOMPARE(names, QStringList{QStringLiteral("Jörg")});
+    const Result<QStringList> names = store->participants();
+    QVERIFY(names.ok());
+    QCOMPARE(*names, QStringList{QStringLiteral("Jörg")});
 
     MainWindowFixture f;
     QVERIFY(module->createViewer(*store, f.platform, f.folder.path(), f.form.get(), {}));

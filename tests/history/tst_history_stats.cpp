@@ -19,7 +19,8 @@ AnsweredTask answer(qint32 a, qint32 b, bool correct, qint64 ms, qint32 taskNo =
     return t;
 }
 
-HistoryRun run(const QList<AnsweredTask>& answers, const QString& operation = "*", int day = 1) {
+HistoryRun run(const QList<AnsweredTask>& answers, Operation operation = Operation::Multiply,
+               int day = 1) {
     HistoryRun r;
     r.participant = "Anna";
     r.startedAt = QDateTime(QDate(2026, 12, day), QTime(10, 0));
@@ -40,7 +41,7 @@ QList<HistoryRun> runsOf(const QStringList& notation) {
             answers << answer(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3) == "=",
                               m.captured(4).toLongLong(), qint32(answers.size() + 1));
         }
-        runs << run(answers, "*", int(runs.size() + 1));
+        runs << run(answers, Operation::Multiply, int(runs.size() + 1));
     }
     return runs;
 }
@@ -124,7 +125,7 @@ void TestHistoryStats::historyRunOf() {
     QCOMPARE(run.id, qint64(0));
     QCOMPARE(run.participant, QString("Lea"));
     QCOMPARE(run.startedAt, result.startedAt);
-    QTEST(run.operation, "operation");
+    QTEST(operationText(run.operation), "operation");
     QCOMPARE(run.range1, QString("0 .. 10"));
     QCOMPARE(run.range2, QString("1 .. 30000"));
     QTEST(run.timeLimit, "timeLimit");
@@ -162,7 +163,7 @@ void TestHistoryStats::runFigures() {
     // answers together and dated by the later run; the latest run keeps its own figures.
     HistoryTally tally(4);
     for (int day = 1; day <= 10; ++day)
-        tally.add(run({answer(1, 1, day % 2 == 1, 1000)}, "*", day));
+        tally.add(run({answer(1, 1, day % 2 == 1, 1000)}, Operation::Multiply, day));
     const QList<RunFigures> shared = tally.points();
     QCOMPARE(shared.size(), 3);
     QCOMPARE(shared[0].startedAt.date().day(), 4);
@@ -205,7 +206,7 @@ void TestHistoryStats::timesTable() {
     const QList<HistoryRun> runs{
         run({answer(3, 4, true, 1000), answer(3, 4, false, 3000), answer(10, 10, true, 500),
              answer(0, 4, true, 100), answer(11, 2, true, 100)}),
-        run({answer(3, 4, false, 100)}, "+"),
+        run({answer(3, 4, false, 100)}, Operation::Add),
     };
     const TimesTable table = ::timesTable(runs);
     QCOMPARE(figuresText({table[2][3]}), QString("3x4:1/2/2000"));
@@ -265,18 +266,19 @@ void TestHistoryStats::practiceSelectionOrdersRunsByStart() {
 }
 
 void TestHistoryStats::answersCsv() {
-    HistoryRun a = run({}, ": R", 6);
+    HistoryRun a = run({}, Operation::DivideWithRemainder, 6);
     a.participant = "=Lea \"X\"";
     a.startedAt = QDateTime(QDate(2026, 12, 6), QTime(17, 6, 29));
     AnsweredTask a1{1, 17, 5, 3, 2, "3", "2", true, 4200};
     AnsweredTask a2{2, 9, 4, 2, 1, "2", "0", false, -5};
     a.answers = {a1, a2};
-    HistoryRun b = run({AnsweredTask{1, -3, 2, -5, -1, "-5", "", true, 1500}}, "-");
+    HistoryRun b = run({AnsweredTask{1, -3, 2, -5, -1, "-5", "", true, 1500}}, Operation::Subtract);
     b.participant = "Jörg;\nMo";
     b.startedAt = QDateTime(QDate(2027, 1, 7), QTime(8, 5));
-    HistoryRun c = run({}, "+");
-    HistoryRun d = run(
-        {AnsweredTask{1, 2, 3, 5, -1, "5", "", true, std::numeric_limits<qint64>::max()}}, "=1");
+    HistoryRun c = run({}, Operation::Add);
+    HistoryRun d =
+        run({AnsweredTask{1, 2, 3, 5, -1, "5", "", true, std::numeric_limits<qint64>::max()}},
+            Operation::Add);
     d.participant = "@x";
     d.startedAt = QDateTime();
 
@@ -286,7 +288,7 @@ void TestHistoryStats::answersCsv() {
         "\"'=Lea \"\"X\"\"\";06.12.2026;17:06:29;Dividieren (:) m. Rest;1;17;5;3;2;3;2;ja;4200\r\n"
         "\"'=Lea \"\"X\"\"\";06.12.2026;17:06:29;Dividieren (:) m. Rest;2;9;4;2;1;2;0;nein;0\r\n"
         "\"J\xc3\xb6rg;\nMo\";07.01.2027;08:05:00;Subtrahieren (-);1;-3;2;-5;;'-5;;ja;1500\r\n"
-        "'@x;;;'=1;1;2;3;5;;5;;ja;9223372036854775807\r\n";
+        "'@x;;;Addieren (+);1;2;3;5;;5;;ja;9223372036854775807\r\n";
     QCOMPARE(::answersCsv({a, b, c, d}), expected);
     QCOMPARE(::answersCsv({}), expected.left(expected.indexOf('\n') + 1));
 }

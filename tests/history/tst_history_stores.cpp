@@ -144,7 +144,8 @@ std::thread TestHistoryStores::stopWhenBraked(const QString& database, const QSt
                                                       "WHERE wait_event = 'PgSleep'")) !=
                    QLatin1String("1"))
             QThread::msleep(20);
-        HistoryQueue(queueFile).count(waiting);
+        const Result<qsizetype> n = HistoryQueue(queueFile).count();
+        waiting = n ? *n : 0;
         ::kill(pid_t(pid), SIGINT);
     });
 }
@@ -179,48 +180,49 @@ void TestHistoryStores::recordAndReadBack() {
             dir.filePath(QStringLiteral("Warteschlange.sqlite")));
     };
     const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP {a,b} \\");
-    HistoryRun late = makeRun(odd, QStringLiteral(": R"), morning.addSecs(3600), 160);
+    HistoryRun late = makeRun(odd, Operation::DivideWithRemainder, morning.addSecs(3600), 160);
     late.byEar = true;
-    const HistoryRun early = makeRun(odd, QStringLiteral("+"), morning, 3);
-    const HistoryRun other = makeRun(QStringLiteral("zoe"), QStringLiteral(": R"), morning, 2);
+    const HistoryRun early = makeRun(odd, Operation::Add, morning, 3);
+    const HistoryRun other =
+        makeRun(QStringLiteral("zoe"), Operation::DivideWithRemainder, morning, 2);
     {
         const std::unique_ptr<HistoryStore> store = open();
         // Reading before the first run finds nothing and leaves the folder empty.
         QStringList names{QStringLiteral("alt")};
-        QCOMPARE(store->participants(names), HistoryError());
+        QCOMPARE(filled(store->participants(), names), Outcome());
         QVERIFY(names.isEmpty() && QDir(dir.path()).isEmpty());
         for (const HistoryRun& run : {late, other, early})
-            QCOMPARE(store->record(run), HistoryError());
+            QCOMPARE(store->record(run), Outcome());
         if (kind == Store::Server)
-            QCOMPARE(static_cast<QueuedHistoryStore&>(*store).sendWaiting(), HistoryError());
+            QCOMPARE(static_cast<QueuedHistoryStore&>(*store).sendWaiting(), Outcome());
         QCOMPARE(store->takeNotice(), QString());
         if (kind == Store::Memory) {
             QList<HistoryRun> got;
-            QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
+            QCOMPARE(filled(store->runs(odd, Operation::DivideWithRemainder), got), Outcome());
             QCOMPARE(described(got), described({late}));
             return;
         }
     }
     const std::unique_ptr<HistoryStore> store = open();
     QStringList names;
-    QCOMPARE(store->record(makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 1)),
-             HistoryError());
-    QCOMPARE(store->participants(names), HistoryError());
+    QCOMPARE(store->record(makeRun(QStringLiteral("Anna"), Operation::Multiply, morning, 1)),
+             Outcome());
+    QCOMPARE(filled(store->participants(), names), Outcome());
     QCOMPARE(names, QStringList({QStringLiteral("Anna"), odd, QStringLiteral("zoe")}));
     // A window's reading thread finds the same through the store the factory makes there.
     const HistoryStoreFactory readerFactory = store->readerFactory();
     QVERIFY(readerFactory);
     QStringList namesThere;
-    HistoryError errorThere = QStringLiteral("nicht gelesen");
-    std::thread([&] { errorThere = readerFactory()->participants(namesThere); }).join();
-    QCOMPARE(errorThere, HistoryError());
+    Outcome errorThere = Failure{Failure::Kind::Io, QStringLiteral("nicht gelesen")};
+    std::thread([&] { errorThere = filled(readerFactory()->participants(), namesThere); }).join();
+    QCOMPARE(errorThere, Outcome());
     QCOMPARE(namesThere, names);
     QList<HistoryRun> got;
-    QCOMPARE(store->runs(odd, QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(filled(store->runs(odd, Operation::DivideWithRemainder), got), Outcome());
     QCOMPARE(described(got), described({late}));
-    QCOMPARE(store->runs(odd, QString(), got), HistoryError());
+    QCOMPARE(filled(store->runs(odd, std::nullopt), got), Outcome());
     QCOMPARE(described(got), described({early, late}));
-    QCOMPARE(store->runs(QStringLiteral("Zoe"), QString(), got), HistoryError());
+    QCOMPARE(filled(store->runs(QStringLiteral("Zoe"), std::nullopt), got), Outcome());
     QVERIFY(got.isEmpty());
     // The whole class in one read: every child's runs, oldest first, without what was typed.
     auto untyped = [](QList<HistoryRun> runs) {
@@ -231,20 +233,21 @@ void TestHistoryStores::recordAndReadBack() {
         return runs;
     };
     // One child's runs handed over one by one, as runs() reads them.
-    for (const QString& operation : {QStringLiteral(": R"), QString()}) {
+    for (const std::optional<Operation> operation :
+         {std::optional(Operation::DivideWithRemainder), std::optional<Operation>()}) {
         QList<HistoryRun> visited;
         QCOMPARE(store->eachRun(odd, operation,
                                 [&](const HistoryRun& run) {
                                     visited << run;
                                     visited.last().startedAt = run.startedAt.toLocalTime();
                                 }),
-                 HistoryError());
+                 Outcome());
         QCOMPARE(described(untyped(visited)),
-                 described(untyped(operation.isEmpty() ? QList{early, late} : QList{late})));
+                 described(untyped(!operation ? QList{early, late} : QList{late})));
     }
-    QCOMPARE(store->everyonesRuns(QStringLiteral(": R"), got), HistoryError());
+    QCOMPARE(filled(store->everyonesRuns(Operation::DivideWithRemainder), got), Outcome());
     QCOMPARE(described(got), described(untyped({other, late})));
-    QCOMPARE(store->everyonesRuns(QString(), got), HistoryError());
+    QCOMPARE(filled(store->everyonesRuns(std::nullopt), got), Outcome());
     QCOMPARE(got.size(), 4);
 
     // The schema's version, and the start of a run as local time in a text that sorts (the
@@ -262,7 +265,7 @@ void TestHistoryStores::recordAndReadBack() {
     // only tasks the program poses count, and the most missed go by misses, then by their share
     // of misses, which needs every answer to them. A server database of the first version gains
     // the sums' table, and its runs without sums are added up from their answers.
-    const auto run = [](const QString& name, const QString& operation, const QDateTime& at,
+    const auto run = [](const QString& name, Operation operation, const QDateTime& at,
                         const QList<std::array<qint32, 4>>& answers) {
         HistoryRun r = makeRun(name, operation, at, 0);
         for (const auto& [operand1, operand2, right, ms] : answers)
@@ -276,7 +279,7 @@ void TestHistoryStores::recordAndReadBack() {
     // Mia missed 3 * 4 2 of 2 times, 5 * 5 2 of 3, 2 * 2 2 of 4, 6 * 6 once; 9 * 9 three times, but
     // before the last 30 days. Two answers to ":" and one to "+" pose no task.
     const QList<HistoryRun> history{
-        run(mia, QStringLiteral("*"), QDateTime(today.addDays(-1), QTime(10, 0)),
+        run(mia, Operation::Multiply, QDateTime(today.addDays(-1), QTime(10, 0)),
             {{3, 4, 0, 2000},
              {3, 4, 0, 2000},
              {2, 2, 0, 1000},
@@ -287,14 +290,14 @@ void TestHistoryStores::recordAndReadBack() {
              {5, 5, 1, 3000},
              {5, 5, 0, 3000},
              {6, 6, 0, 3000}}),
-        run(mia, QStringLiteral("*"), QDateTime(today.addDays(-60), QTime(10, 0)),
+        run(mia, Operation::Multiply, QDateTime(today.addDays(-60), QTime(10, 0)),
             {{9, 9, 0, 1000}, {9, 9, 0, 1000}, {9, 9, 0, 1000}}),
-        run(mia, QStringLiteral(":"), QDateTime(today, QTime(9, 0)),
+        run(mia, Operation::Divide, QDateTime(today, QTime(9, 0)),
             {{7, 0, 0, 500}, {8, 3, 0, 500}, {8, 4, 1, 1000}}),
-        run(ben, QStringLiteral("+"), QDateTime(today.addDays(-2), QTime(9, 0)),
+        run(ben, Operation::Add, QDateTime(today.addDays(-2), QTime(9, 0)),
             {{40000, 1, 0, 100}, {7, 8, 1, 6000}, {7, 8, 0, 6000}})};
     for (const HistoryRun& r : history)
-        QCOMPARE(store->record(r), HistoryError());
+        QCOMPARE(store->record(r), Outcome());
     const QMap<OverviewPeriod, QStringList> miasMissed{
         {OverviewPeriod::Month, {"3 * 4", "5 * 5", "2 * 2"}},
         {OverviewPeriod::Everything, {"9 * 9", "3 * 4", "5 * 5"}}};
@@ -311,11 +314,11 @@ void TestHistoryStores::recordAndReadBack() {
         const std::unique_ptr<HistoryStore> again = open();
         const QStringList names{mia, ben};
         QList<HistoryRun> runs;
-        QCOMPARE(again->everyonesRuns(QString(), runs), HistoryError());
+        QCOMPARE(filled(again->everyonesRuns(std::nullopt), runs), Outcome());
         for (const OverviewPeriod period : miasMissed.keys()) {
             ClassTotals totals;
-            QCOMPARE(again->classTotals(QString(), periodOf(period, today), totals),
-                     HistoryError());
+            QCOMPARE(filled(again->classTotals(std::nullopt, periodOf(period, today)), totals),
+                     Outcome());
             const QList<ChildFigures> got = classFigures(totals, names, period, today);
             const QList<ChildFigures> read = classFigures(runs, names, period, today);
             QCOMPARE(got.size(), 2);
@@ -338,32 +341,41 @@ void TestHistoryStores::recordAndReadBack() {
 void TestHistoryStores::serverAway_data() {
     QTest::addColumn<Away>("away");
     QTest::addColumn<QString>("reason");
+    // A setting the server will not take is refused; a server away is unreachable.
+    QTest::addColumn<Failure::Kind>("kind");
+    constexpr Failure::Kind refusedSetting = Failure::Kind::Refused;
+    constexpr Failure::Kind away = Failure::Kind::Unreachable;
     QTest::newRow("login refused")
         << Away::LoginRefused
         << QStringLiteral("Der Server hat die Anmeldung abgelehnt (Benutzername oder Passwort "
-                          "stimmt nicht, oder der Zugang ist nicht erlaubt).");
+                          "stimmt nicht, oder der Zugang ist nicht erlaubt).")
+        << refusedSetting;
     QTest::newRow("password file open to others")
         << Away::PasswordFileOpen
         << QStringLiteral("PostgreSQL liest die Passwortdatei %1 nicht, weil auch andere Benutzer "
                           "sie lesen dürfen (Zugriffsrechte 0644). Mit „chmod 600 %1“ liest es "
-                          "sie wieder.");
+                          "sie wieder.")
+        << refusedSetting;
     QTest::newRow("unknown host") << Away::UnknownHost
                                   << QStringLiteral("Einen Rechner dieses Namens gibt es im Netz "
-                                                    "nicht.");
+                                                    "nicht.")
+                                  << away;
     QTest::newRow("name service silent")
         << Away::NameServiceSilent
         << QStringLiteral("Der Name des Servers (schulserver.invalid) konnte nicht innerhalb von "
                           "3 Sekunden nachgeschlagen werden: Der Namensdienst (DNS) des Netzes "
-                          "antwortet nicht.");
-    QTest::newRow("server down") << Away::ServerDown << refused;
+                          "antwortet nicht.")
+        << away;
+    QTest::newRow("server down") << Away::ServerDown << refused << away;
     QTest::newRow("server never answers")
         << Away::NeverAnswers
-        << QStringLiteral("Der Server hat nicht innerhalb von 3 Sekunden geantwortet.");
+        << QStringLiteral("Der Server hat nicht innerhalb von 3 Sekunden geantwortet.") << away;
     QTest::newRow("encryption required")
         << Away::SslRequired
         << QStringLiteral("Der Server bietet keine verschlüsselte Verbindung an, die Einstellung "
                           "(sslmode) verlangt aber eine. (server does not support SSL, but SSL "
-                          "was required)");
+                          "was required)")
+        << refusedSetting;
 }
 
 // A server that cannot be reached costs the child no run: each run is in the queue on this
@@ -372,6 +384,7 @@ void TestHistoryStores::serverAway_data() {
 void TestHistoryStores::serverAway() {
     QFETCH(Away, away);
     QFETCH(QString, reason);
+    QFETCH(Failure::Kind, kind);
     const Watchdog watchdog(60);
     QTemporaryDir local;
     const QString database = newDatabase();
@@ -412,30 +425,28 @@ void TestHistoryStores::serverAway() {
     QueuedHistoryStore store(PostgresHistoryStore::factory(uri), queueFile);
     QVERIFY(store.location().startsWith(QStringLiteral("postgresql://lehrer@")));
     QVERIFY(!store.location().contains(QLatin1String("falsch")));
-    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 5)),
-             HistoryError());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), Operation::Add, morning, 5)), Outcome());
     QCOMPARE(store.waiting(), 1);
     // The queue holds the children's names and answers: for the user's eyes only.
     QCOMPARE(QFileInfo(queueFile).permissions() &
                  (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
                   QFileDevice::WriteOther),
              QFileDevice::Permissions());
-    QCOMPARE(store.sendWaiting(), HistoryError(reason));
+    QCOMPARE(store.sendWaiting(), Outcome(Failure{kind, reason}));
     QCOMPARE(store.takeNotice(), keptLocally(store.location(), reason));
-    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 7)),
-             HistoryError());
-    QCOMPARE(store.sendWaiting(), HistoryError(reason));
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), Operation::Add, morning, 7)), Outcome());
+    QCOMPARE(reasonOf(store.sendWaiting()), reason);
     QCOMPARE(store.takeNotice(), QString());
     QCOMPARE(store.waiting(), 2);
     QStringList read;
-    QCOMPARE(store.participants(read), HistoryError(reason));
+    QCOMPARE(reasonOf(filled(store.participants(), read)), reason);
 
     if (away != Away::LoginRefused && away != Away::PasswordFileOpen && away != Away::ServerDown)
         return;
     if (away == Away::ServerDown)
         QVERIFY2(server_.start(), qPrintable(server_.error()));
     writePassword("richtig", ownerOnly);
-    QCOMPARE(store.participants(read), HistoryError());
+    QCOMPARE(filled(store.participants(), read), Outcome());
     QCOMPARE(read, QStringList({QStringLiteral("Anna"), QStringLiteral("Bert")}));
     QCOMPARE(store.waiting(), 0);
     QCOMPARE(arrivals(database), QStringLiteral("Anna/5,Bert/7"));
@@ -458,7 +469,7 @@ void TestHistoryStores::serverStops() {
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
     QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
     QStringList names;
-    QCOMPARE(store.participants(names), HistoryError()); // makes the tables
+    QCOMPARE(filled(store.participants(), names), Outcome()); // makes the tables
     QVERIFY2(server_.exec(
                  database,
                  QStringLiteral("CREATE TABLE brake (participant text);"
@@ -470,16 +481,16 @@ void TestHistoryStores::serverStops() {
                                 "FUNCTION slow();"
                                 "INSERT INTO brake VALUES ('Bert')")),
              qPrintable(server_.error()));
-    const HistoryRun anna = makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 3);
-    const HistoryRun bert = makeRun(QStringLiteral("Bert"), QStringLiteral("+"), morning, 160);
-    const HistoryRun carl = makeRun(QStringLiteral("Carl"), QStringLiteral("+"), morning, 4);
+    const HistoryRun anna = makeRun(QStringLiteral("Anna"), Operation::Add, morning, 3);
+    const HistoryRun bert = makeRun(QStringLiteral("Bert"), Operation::Add, morning, 160);
+    const HistoryRun carl = makeRun(QStringLiteral("Carl"), Operation::Add, morning, 4);
     QString notice;
     if (when == Stop::DuringRun) {
-        QCOMPARE(store.record(anna), HistoryError());
-        QCOMPARE(store.sendWaiting(), HistoryError());
+        QCOMPARE(store.record(anna), Outcome());
+        QCOMPARE(store.sendWaiting(), Outcome());
         qsizetype waitingWhileSent = -1;
         std::thread stopper = stopWhenBraked(database, queueFile, waitingWhileSent);
-        QCOMPARE(store.record(bert), HistoryError());
+        QCOMPARE(store.record(bert), Outcome());
         QVERIFY(store.sendWaiting().has_value());
         stopper.join();
         // The run was in the file while the server took it: a program killed then keeps it.
@@ -489,19 +500,19 @@ void TestHistoryStores::serverStops() {
         QVERIFY(server_.stop());
         QVERIFY2(server_.start(), qPrintable(server_.error()));
         QVERIFY(server_.exec(database, QStringLiteral("DELETE FROM brake")));
-        QCOMPARE(store.record(carl), HistoryError());
-        QCOMPARE(store.sendWaiting(), HistoryError());
+        QCOMPARE(store.record(carl), Outcome());
+        QCOMPARE(store.sendWaiting(), Outcome());
     } else {
         QVERIFY(server_.stop());
         for (const HistoryRun& run : {anna, bert, carl})
-            QCOMPARE(store.record(run), HistoryError());
+            QCOMPARE(store.record(run), Outcome());
         QVERIFY(store.sendWaiting().has_value());
         notice = store.takeNotice();
         QCOMPARE(store.waiting(), 3);
         QVERIFY2(server_.start(), qPrintable(server_.error()));
         qsizetype waitingWhileSent = -1;
         std::thread stopper = stopWhenBraked(database, queueFile, waitingWhileSent);
-        QVERIFY(store.participants(names).has_value());
+        QVERIFY(filled(store.participants(), names).has_value());
         stopper.join();
         QCOMPARE(waitingWhileSent, 2);
         // Anna's run reached the server before it went down; Bert's and Carl's still wait.
@@ -509,7 +520,7 @@ void TestHistoryStores::serverStops() {
         QVERIFY(server_.stop());
         QVERIFY2(server_.start(), qPrintable(server_.error()));
         QVERIFY(server_.exec(database, QStringLiteral("DELETE FROM brake")));
-        QCOMPARE(store.participants(names), HistoryError());
+        QCOMPARE(filled(store.participants(), names), Outcome());
     }
     QCOMPARE(store.waiting(), 0);
     QCOMPARE(arrivals(database), QStringLiteral("Anna/3,Bert/160,Carl/4"));
@@ -524,13 +535,12 @@ void TestHistoryStores::serverStops() {
     // A run the server took just before the connection broke waits with the same key: sending
     // the queue does not store it twice.
     bool added = false;
-    const HistoryRun dora = makeRun(QStringLiteral("Dora"), QStringLiteral("+"), morning, 2);
-    QCOMPARE(store.remote().send(dora, QStringLiteral("schon-da"), added), HistoryError());
+    const HistoryRun dora = makeRun(QStringLiteral("Dora"), Operation::Add, morning, 2);
+    QCOMPARE(store.remote().send(dora, QStringLiteral("schon-da"), added), Outcome());
     QVERIFY(added);
-    QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("schon-da"), dora), HistoryError());
-    QCOMPARE(store.record(makeRun(QStringLiteral("Emil"), QStringLiteral("+"), morning, 1)),
-             HistoryError());
-    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("schon-da"), dora), Outcome());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Emil"), Operation::Add, morning, 1)), Outcome());
+    QCOMPARE(store.sendWaiting(), Outcome());
     QCOMPARE(store.waiting(), 0);
     QCOMPARE(arrivals(database), QStringLiteral("Anna/3,Bert/160,Carl/4,Dora/2,Emil/1"));
 }
@@ -571,7 +581,7 @@ void TestHistoryStores::olderServerDatabases() {
                       "answers integer NOT NULL, right_answers integer NOT NULL, answering_ms "
                       "bigint NOT NULL)";
     const HistoryRun old =
-        makeRun(QStringLiteral("Alt"), QStringLiteral("+"), QDateTime(QDate(2026, 12, 1), {}), 1);
+        makeRun(QStringLiteral("Alt"), Operation::Add, QDateTime(QDate(2026, 12, 1), {}), 1);
     statements << QStringLiteral("INSERT INTO schema_version VALUES (%1)").arg(version)
                << "INSERT INTO runs (participant, started_at, operation, range1, range2, "
                   "time_limit, competition, tasks_worked, points) VALUES ('Alt', "
@@ -582,15 +592,15 @@ void TestHistoryStores::olderServerDatabases() {
 
     QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)),
                              local.filePath(QStringLiteral("Warteschlange.sqlite")));
-    HistoryRun heard = makeRun(QStringLiteral("Neu"), QStringLiteral("*"), morning, 4);
+    HistoryRun heard = makeRun(QStringLiteral("Neu"), Operation::Multiply, morning, 4);
     heard.byEar = true;
-    QCOMPARE(store.record(heard), HistoryError());
-    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(store.record(heard), Outcome());
+    QCOMPARE(store.sendWaiting(), Outcome());
     QCOMPARE(store.takeNotice(), QString());
     QList<HistoryRun> got;
-    QCOMPARE(store.runs(QStringLiteral("Alt"), QString(), got), HistoryError());
+    QCOMPARE(filled(store.runs(QStringLiteral("Alt"), std::nullopt), got), Outcome());
     QCOMPARE(described(got), described({old}));
-    QCOMPARE(store.runs(QStringLiteral("Neu"), QString(), got), HistoryError());
+    QCOMPARE(filled(store.runs(QStringLiteral("Neu"), std::nullopt), got), Outcome());
     QCOMPARE(described(got), described({heard}));
     QCOMPARE(server_.value(database, QStringLiteral("SELECT version FROM schema_version")),
              QString::number(PostgresHistoryStore::schemaVersion));
@@ -625,17 +635,18 @@ void TestHistoryStores::queueOnThisComputer() {
     QTemporaryDir local;
     const QString database = newDatabase();
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
-    const HistoryRun old = makeRun(QStringLiteral("Alt"), QStringLiteral(": R"), morning, 3);
+    const HistoryRun old =
+        makeRun(QStringLiteral("Alt"), Operation::DivideWithRemainder, morning, 3);
     QByteArray oldLayout;
     QDataStream out(&oldLayout, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_4);
-    out << qint32(1) << old.participant << old.startedAt << old.operation << old.range1
-        << old.range2 << old.timeLimit << old.competition << old.tasksWorked << old.points
-        << qint32(old.answers.size());
+    out << qint32(1) << old.participant << old.startedAt << operationText(old.operation)
+        << old.range1 << old.range2 << old.timeLimit << old.competition << old.tasksWorked
+        << old.points << qint32(old.answers.size());
     for (const AnsweredTask& a : old.answers)
         out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
             << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
-    HistoryRun heard = makeRun(QStringLiteral("Neu"), QStringLiteral("+"), morning, 2);
+    HistoryRun heard = makeRun(QStringLiteral("Neu"), Operation::Add, morning, 2);
     heard.byEar = true;
     QVERIFY(rawSql(queueFile, QStringLiteral("CREATE TABLE waiting (seq INTEGER PRIMARY KEY "
                                              "AUTOINCREMENT, run_key TEXT NOT NULL UNIQUE, run "
@@ -643,14 +654,14 @@ void TestHistoryStores::queueOnThisComputer() {
     QVERIFY(rawSql(queueFile,
                    QStringLiteral("INSERT INTO waiting (run_key, run) VALUES ('alt', ?)"),
                    oldLayout));
-    QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("neu"), heard), HistoryError());
+    QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("neu"), heard), Outcome());
     {
         QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
         QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2"), 15000);
         QList<HistoryRun> got;
-        QCOMPARE(store.runs(QStringLiteral("Alt"), QString(), got), HistoryError());
+        QCOMPARE(filled(store.runs(QStringLiteral("Alt"), std::nullopt), got), Outcome());
         QCOMPARE(described(got), described({old}));
-        QCOMPARE(store.runs(QStringLiteral("Neu"), QString(), got), HistoryError());
+        QCOMPARE(filled(store.runs(QStringLiteral("Neu"), std::nullopt), got), Outcome());
         QCOMPARE(described(got), described({heard}));
         QCOMPARE(store.waiting(), 0);
     }
@@ -661,9 +672,9 @@ void TestHistoryStores::queueOnThisComputer() {
     QCOMPARE(file.write(damaged), damaged.size());
     file.close();
     QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
-    QCOMPARE(store.record(makeRun(QStringLiteral("Zoe"), QStringLiteral("-"), morning, 1)),
-             HistoryError());
-    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Zoe"), Operation::Subtract, morning, 1)),
+             Outcome());
+    QCOMPARE(store.sendWaiting(), Outcome());
     const QStringList aside = QDir(local.path()).entryList({QStringLiteral("*.beschaedigt-*")});
     QCOMPARE(aside.size(), 1);
     QFile kept(local.filePath(aside[0]));
@@ -676,7 +687,7 @@ void TestHistoryStores::queueOnThisComputer() {
                             "übertragen; die umbenannte Datei bleibt dafür liegen.")
                  .arg(queueFile, local.filePath(aside[0])));
     QStringList names;
-    QCOMPARE(store.participants(names), HistoryError());
+    QCOMPARE(filled(store.participants(), names), Outcome());
     QCOMPARE(names,
              QStringList({QStringLiteral("Alt"), QStringLiteral("Neu"), QStringLiteral("Zoe")}));
     QCOMPARE(store.waiting(), 0);
@@ -703,26 +714,26 @@ void TestHistoryStores::computersRole() {
     QueuedHistoryStore computer(
         PostgresHistoryStore::factory(server_.uri(database, QStringLiteral("rechner"))), queueFile);
     QStringList names;
-    QCOMPARE(computer.participants(names),
-             HistoryError(QStringLiteral("Die Tabellen des Lernverlaufs fehlen auf dem Server, und "
-                                         "dieser Benutzer darf sie nicht anlegen. Das geschieht "
-                                         "einmal mit dem Benutzer, dem die Datenbank gehört.")));
+    QCOMPARE(reasonOf(filled(computer.participants(), names)),
+             QStringLiteral("Die Tabellen des Lernverlaufs fehlen auf dem Server, und "
+                            "dieser Benutzer darf sie nicht anlegen. Das geschieht "
+                            "einmal mit dem Benutzer, dem die Datenbank gehört."));
     {
         QueuedHistoryStore setUp(
             PostgresHistoryStore::factory(server_.uri(database, QStringLiteral("einrichtung"))),
             local.filePath(QStringLiteral("andere")));
-        QCOMPARE(setUp.participants(names), HistoryError());
+        QCOMPARE(filled(setUp.participants(), names), Outcome());
     }
-    const HistoryRun run = makeRun(QStringLiteral("Anna"), QStringLiteral("*"), morning, 3);
-    QCOMPARE(computer.record(run), HistoryError());
-    QCOMPARE(computer.sendWaiting(), HistoryError());
+    const HistoryRun run = makeRun(QStringLiteral("Anna"), Operation::Multiply, morning, 3);
+    QCOMPARE(computer.record(run), Outcome());
+    QCOMPARE(computer.sendWaiting(), Outcome());
     QList<HistoryRun> got;
-    QCOMPARE(computer.runs(QStringLiteral("Anna"), QString(), got), HistoryError());
+    QCOMPARE(filled(computer.runs(QStringLiteral("Anna"), std::nullopt), got), Outcome());
     QCOMPARE(described(got), described({run}));
     ClassTotals totals;
-    QCOMPARE(computer.classTotals(
-                 QString(), [](const QDateTime&) { return true; }, totals),
-             HistoryError());
+    QCOMPARE(
+        filled(computer.classTotals(std::nullopt, [](const QDateTime&) { return true; }), totals),
+        Outcome());
     QCOMPARE(totals.runs.size(), 1);
     for (const char* sql : {"DELETE FROM answers", "UPDATE runs SET points = 0", "DROP TABLE runs",
                             "TRUNCATE received_runs"}) {
@@ -785,25 +796,25 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
     QTemporaryDir local;
     const QString file = local.filePath(QStringLiteral("Lernverlauf.sqlite"));
     const QList<HistoryRun> history{
-        makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 12),
-        makeRun(QStringLiteral("Anna"), QStringLiteral(": R"), morning.addDays(1), 160),
-        makeRun(QStringLiteral("Bert"), QStringLiteral("*"), morning, 1)};
+        makeRun(QStringLiteral("Anna"), Operation::Add, morning, 12),
+        makeRun(QStringLiteral("Anna"), Operation::DivideWithRemainder, morning.addDays(1), 160),
+        makeRun(QStringLiteral("Bert"), Operation::Multiply, morning, 1)};
     {
         SqliteHistoryStore source(file);
         for (const HistoryRun& run : history)
-            QCOMPARE(source.record(run), HistoryError());
+            QCOMPARE(source.record(run), Outcome());
     }
     const QString database = newDatabase();
     QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)),
                              local.filePath(QStringLiteral("Warteschlange.sqlite")));
     int added = -1;
     int present = -1;
-    QCOMPARE(transferHistory(file, store.remote(), added, present), HistoryError());
+    QCOMPARE(transferHistory(file, store.remote(), added, present), Outcome());
     QCOMPARE(std::pair(added, present), std::pair(3, 0));
-    QCOMPARE(transferHistory(file, store.remote(), added, present), HistoryError());
+    QCOMPARE(transferHistory(file, store.remote(), added, present), Outcome());
     QCOMPARE(std::pair(added, present), std::pair(0, 3));
     QList<HistoryRun> got;
-    QCOMPARE(store.runs(QStringLiteral("Anna"), QString(), got), HistoryError());
+    QCOMPARE(filled(store.runs(QStringLiteral("Anna"), std::nullopt), got), Outcome());
     QCOMPARE(described(got), described(history.mid(0, 2)));
     QCOMPARE(arrivals(database), QStringLiteral("Anna/12,Anna/160,Bert/1"));
 
@@ -813,17 +824,15 @@ void TestHistoryStores::copyingAHistoryFileTwice() {
     QVERIFY(rawSql(
         newer,
         QStringLiteral("PRAGMA user_version = %1").arg(SqliteHistoryStore::schemaVersion + 1)));
-    const HistoryError refusal = SqliteHistoryStore(newer).record(history[0]);
+    const Outcome refusal = SqliteHistoryStore(newer).record(history[0]);
     QVERIFY(refusal);
     QCOMPARE(transferHistory(newer, store.remote(), added, present), refusal);
     QCOMPARE(std::pair(added, present), std::pair(0, 0));
 
     // A file name mistyped on the command line is no empty history.
     const QString missing = local.filePath(QStringLiteral("fehlt.sqlite"));
-    QCOMPARE(
-        transferHistory(missing, store.remote(), added, present),
-        HistoryError(
-            QStringLiteral("Die Datei %1 gibt es nicht.").arg(QDir::toNativeSeparators(missing))));
+    QCOMPARE(reasonOf(transferHistory(missing, store.remote(), added, present)),
+             QStringLiteral("Die Datei %1 gibt es nicht.").arg(QDir::toNativeSeparators(missing)));
 }
 
 // The copy from the command line, as an administrator runs it over ssh: without a display.
@@ -833,8 +842,8 @@ void TestHistoryStores::copyingWithoutDisplay() {
     const QString file = local.filePath(QStringLiteral("Lernverlauf.sqlite"));
     {
         SqliteHistoryStore source(file);
-        QCOMPARE(source.record(makeRun(QStringLiteral("Anna"), QStringLiteral("+"), morning, 2)),
-                 HistoryError());
+        QCOMPARE(source.record(makeRun(QStringLiteral("Anna"), Operation::Add, morning, 2)),
+                 Outcome());
     }
     const QString database = newDatabase();
     QVERIFY(QDir(local.path()).mkpath(QStringLiteral("config/Kalumbrixtor")));

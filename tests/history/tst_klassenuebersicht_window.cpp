@@ -20,7 +20,7 @@
 
 namespace {
 
-HistoryRun run(const QString& name, const QString& operation, int day,
+HistoryRun run(const QString& name, Operation operation, int day,
                const QList<std::pair<bool, qint64>>& answers) {
     HistoryRun r;
     r.participant = name;
@@ -35,6 +35,12 @@ HistoryRun run(const QString& name, const QString& operation, int day,
         r.answers << a;
     }
     return r;
+}
+
+// A child's progress asked for by historyRequested.
+using Request = std::pair<QString, std::optional<Operation>>;
+Request requested(const QVariantList& arguments) {
+    return {arguments.value(0).toString(), arguments.value(1).value<std::optional<Operation>>()};
 }
 
 } // namespace
@@ -52,11 +58,12 @@ private slots:
 // Mia: "+" missed, then "*" missed, so her progress opens in "*" when every operation is shown.
 void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     FakeHistoryStore store;
-    store.stored = {run("Ben", "+", 1, {{true, 1000}, {true, 1000}}),
-                    run("Mia", "+", 2, {{false, 4000}}), run("Mia", "*", 3, {{false, 4000}})};
-    store.stored << run("Lea", "*", 1, {{true, 7000}, {false, 0}});
+    store.stored = {run("Ben", Operation::Add, 1, {{true, 1000}, {true, 1000}}),
+                    run("Mia", Operation::Add, 2, {{false, 4000}}),
+                    run("Mia", Operation::Multiply, 3, {{false, 4000}})};
+    store.stored << run("Lea", Operation::Multiply, 1, {{true, 7000}, {false, 0}});
     for (int k = 1; k < 6; ++k)
-        store.stored << run("Lea", "*", k + 1, {{true, 7000 - 1000 * k}});
+        store.stored << run("Lea", Operation::Multiply, k + 1, {{true, 7000 - 1000 * k}});
     FakePlatform platform;
     PrinterChoice printers;
     QTemporaryDir folder;
@@ -85,7 +92,7 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QTest::keyClick(table, Qt::Key_Down);
     QTest::keyClick(table, Qt::Key_Return);
     QCOMPARE(requests.size(), 1);
-    QCOMPARE(requests.takeFirst(), (QVariantList{"Mia", "*"}));
+    QCOMPARE(requested(requests.takeFirst()), (Request{"Mia", Operation::Multiply}));
     QVERIFY(table->selectedItems().isEmpty());
 
     // Sorted from the keyboard: by runs, most first.
@@ -107,7 +114,7 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, mia.center());
     QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, mia.center());
     QCOMPARE(requests.size(), 1);
-    QCOMPARE(requests.takeFirst(), (QVariantList{"Mia", "+"}));
+    QCOMPARE(requested(requests.takeFirst()), (Request{"Mia", Operation::Add}));
 
     // Space chooses children for the worksheets (choosing another operation chose nobody anew);
     // Ben has nothing to practise and is named.
@@ -166,8 +173,8 @@ void TestKlassenuebersichtWindow::aHistoryFileIsReadOffThisThread() {
     {
         SqliteHistoryStore writer(folder.filePath("Lernverlauf.sqlite"));
         for (const QString& name : {QString("Ute"), longName, QString("Ali"), QString("Eva")})
-            QVERIFY(!writer.record(run(name, "+", 5, {{true, 1000}})));
-        QVERIFY(!writer.record(run("Ute", "+", 6, {{true, 1000}})));
+            QVERIFY(!writer.record(run(name, Operation::Add, 5, {{true, 1000}})));
+        QVERIFY(!writer.record(run("Ute", Operation::Add, 6, {{true, 1000}})));
     }
     SqliteHistoryStore store(folder.filePath("Lernverlauf.sqlite"));
     FakePlatform platform;

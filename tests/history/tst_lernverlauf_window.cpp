@@ -27,7 +27,7 @@ AnsweredTask answer(int a, int b, int result, bool correct, qint64 ms) {
     return t;
 }
 
-HistoryRun run(const QString& name, const QString& operation, const QDateTime& at,
+HistoryRun run(const QString& name, Operation operation, const QDateTime& at,
                const QList<AnsweredTask>& answers) {
     HistoryRun r;
     r.participant = name;
@@ -73,14 +73,16 @@ void TestLernverlaufWindow::init() {
     // Mia: 3 of 4 right in 60 s, then 2 of 2 in 20 s; 7 + 8 missed once. Ben: nothing to practise.
     store.failure.reset();
     store.stored = {
-        run("Mia", "+", second, {answer(7, 8, 15, true, 10000), answer(6, 6, 12, true, 10000)}),
-        run("Mia", "+", first,
+        run("Mia", Operation::Add, second,
+            {answer(7, 8, 15, true, 10000), answer(6, 6, 12, true, 10000)}),
+        run("Mia", Operation::Add, first,
             {answer(7, 8, 15, false, 15000), answer(3, 4, 7, true, 15000),
              answer(2, 2, 4, true, 15000), answer(5, 5, 10, true, 15000)}),
-        run("Mia", "*", second,
+        run("Mia", Operation::Multiply, second,
             {answer(7, 8, 56, false, 2000), answer(7, 8, 56, true, 2800),
              answer(2, 3, 6, true, 1000)}),
-        run("Ben", "+", first, {answer(1, 1, 2, true, 3000), answer(2, 1, 3, true, 3000)}),
+        run("Ben", Operation::Add, first,
+            {answer(1, 1, 2, true, 3000), answer(2, 1, 3, true, 3000)}),
     };
     platform.clearMessages();
     platform.fileRequests.clear();
@@ -239,7 +241,7 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
     QFETCH(QString, subfolder);
     QFETCH(QString, initialName);
     QFETCH(QString, reason);
-    store.stored.append(run("Lea/..:x", "-", first, {answer(9, 4, 5, true, 900)}));
+    store.stored.append(run("Lea/..:x", Operation::Subtract, first, {answer(9, 4, 5, true, 900)}));
     QTemporaryDir folder;
     const QString path = folder.filePath(subfolder + "verlauf.csv");
     // On a full disk an export from before is there; it must survive the failed one.
@@ -279,8 +281,9 @@ void TestLernverlaufWindow::savesTheChildsAnswersAsCsv() {
     QVERIFY(platform.messages.isEmpty());
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
-    QList<HistoryRun> all;
-    store.runs(name, QString(), all);
+    const Result<QList<HistoryRun>> read = store.runs(name, std::nullopt);
+    QVERIFY(read.ok());
+    const QList<HistoryRun>& all = *read;
     QCOMPARE(lines.first().trimmed(), answersCsv({}).trimmed());
     // Every answer of the child in every operation, and no one else's.
     qsizetype answers = 0;
@@ -303,8 +306,8 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
     MainWindowFixture f;
     f.state.resultsPending = lastRunUnsaved;
     connect(window, &TForm_Lernverlauf::practiceRequested, f.form.get(),
-            [&](const QString& name, const QString& operation, const QList<OperandPair>& tasks) {
-                f.run.startPractice(name, *operationFromText(operation), tasks);
+            [&](const QString& name, Operation operation, const QList<OperandPair>& tasks) {
+                f.run.startPractice(name, operation, tasks);
             });
     QSignalSpy requests(window, &TForm_Lernverlauf::practiceRequested);
     QTimer::singleShot(0, window, [&] {
@@ -336,11 +339,11 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
 }
 
 void TestLernverlaufWindow::storeFailureStaysCalm() {
-    store.failure = QString("Die Datenbank ist gesperrt.");
+    store.failure = Failure{Failure::Kind::Busy, QString("Die Datenbank ist gesperrt.")};
     window->reload();
     QCOMPARE(platform.messages.size(), 1);
     QVERIFY(platform.messages[0].text.contains(store.location()));
-    QVERIFY(platform.messages[0].text.contains(*store.failure));
+    QVERIFY(platform.messages[0].text.contains(store.failure->reason));
     QCOMPARE(platform.messages[0].text,
              QString("Der Lernverlauf in der Datei\n/nirgends/Lernverlauf.sqlite\nkonnte nicht "
                      "gelesen werden.\nDie Datenbank ist gesperrt."));

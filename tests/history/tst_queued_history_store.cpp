@@ -41,11 +41,11 @@ class FakeRemote : public RemoteHistoryStore {
 public:
     explicit FakeRemote(RemoteSide& side) : side_(side) {}
     QString location() const override { return QStringLiteral("postgresql://lehrer@schule/kl"); }
-    HistoryError send(const HistoryRun& run, const QString& key, bool& added) override {
+    Outcome send(const HistoryRun& run, const QString& key, bool& added) override {
         std::unique_lock locked(side_.lock);
         side_.changed.wait(locked, [&] { return !side_.held; });
         if (!side_.refusal.isEmpty())
-            return side_.refusal;
+            return Failure{Failure::Kind::Unreachable, side_.refusal};
         added = !side_.keys.contains(key);
         if (added) {
             side_.keys << key;
@@ -53,24 +53,21 @@ public:
         }
         return std::nullopt;
     }
-    HistoryError participants(QStringList& names) override {
+    Result<QStringList> participants() override {
         const std::lock_guard locked(side_.lock);
-        names.clear();
+        QStringList names;
         for (const HistoryRun& run : side_.runs)
             names << run.participant;
-        return std::nullopt;
+        return names;
     }
-    HistoryError runs(const QString&, const QString&, QList<HistoryRun>& out) override {
-        out.clear();
-        return std::nullopt;
+    Result<QList<HistoryRun>> runs(const QString&, std::optional<Operation>) override {
+        return QList<HistoryRun>();
     }
-    HistoryError everyonesRuns(const QString&, QList<HistoryRun>& out) override {
-        out.clear();
-        return std::nullopt;
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation>) override {
+        return QList<HistoryRun>();
     }
-    HistoryError classTotals(const QString&, const RunPeriod&, ClassTotals& out) override {
-        out = {};
-        return std::nullopt;
+    Result<ClassTotals> classTotals(std::optional<Operation>, const RunPeriod&) override {
+        return ClassTotals();
     }
 
 private:
@@ -125,7 +122,7 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
         for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bert")}) {
             QElapsedTimer took;
             took.start();
-            QCOMPARE(store.record(makeRun(name, QStringLiteral("+"), morning, 40)), HistoryError());
+            QCOMPARE(store.record(makeRun(name, Operation::Add, morning, 40)), Outcome());
             QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
         }
         QTRY_COMPARE(side.connections.load(), 2);
@@ -133,7 +130,7 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
         QCOMPARE(arrivals(side), QString());
         side.letGo();
         QStringList names;
-        QCOMPARE(store.participants(names), HistoryError());
+        QCOMPARE(filled(store.participants(), names), Outcome());
         QCOMPARE(names, QStringList({QStringLiteral("Anna"), QStringLiteral("Bert")}));
         QCOMPARE(store.waiting(), 0);
         QCOMPARE(store.takeNotice(), QString());
@@ -145,8 +142,8 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
             side.held = true;
             side.refusal = QStringLiteral("Der Server antwortet nicht.");
         }
-        QCOMPARE(store.record(makeRun(QStringLiteral("Carl"), QStringLiteral("*"), morning, 3)),
-                 HistoryError());
+        QCOMPARE(store.record(makeRun(QStringLiteral("Carl"), Operation::Multiply, morning, 3)),
+                 Outcome());
         letGo = std::thread([&] {
             QThread::msleep(100);
             side.letGo();
@@ -156,7 +153,7 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
     QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
     side.refusal.clear();
     QueuedHistoryStore next(connectTo(side), queueFile);
-    QCOMPARE(next.sendWaiting(), HistoryError());
+    QCOMPARE(next.sendWaiting(), Outcome());
     QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert,Carl"));
     QCOMPARE(next.waiting(), 0);
 }
@@ -174,13 +171,14 @@ void TestQueuedHistoryStore::refusedRunsWaitInOrderAndAreToldOnce() {
     std::atomic<int> told = 0;
     store.whenNoticed([&] { ++told; });
     for (const QString& name : {QStringLiteral("Anna"), QStringLiteral("Bert")}) {
-        QCOMPARE(store.record(makeRun(name, QStringLiteral(": R"), morning, 5)), HistoryError());
-        QCOMPARE(store.sendWaiting(), HistoryError(reason));
+        QCOMPARE(store.record(makeRun(name, Operation::DivideWithRemainder, morning, 5)),
+                 Outcome());
+        QCOMPARE(reasonOf(store.sendWaiting()), reason);
     }
     QTRY_COMPARE(told.load(), 1);
     QCOMPARE(store.takeNotice(), keptLocally(store.location(), reason));
     QStringList names;
-    QCOMPARE(store.participants(names), HistoryError(reason));
+    QCOMPARE(reasonOf(filled(store.participants(), names)), reason);
     QCOMPARE(store.waiting(), 2);
 
     // The remote store took Anna's run under its key before the refusal was lifted.
@@ -188,10 +186,10 @@ void TestQueuedHistoryStore::refusedRunsWaitInOrderAndAreToldOnce() {
         const std::lock_guard locked(side.lock);
         side.refusal.clear();
     }
-    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(store.sendWaiting(), Outcome());
     QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
     bool added = true;
-    QCOMPARE(store.remote().send(side.runs[0], side.keys[0], added), HistoryError());
+    QCOMPARE(store.remote().send(side.runs[0], side.keys[0], added), Outcome());
     QVERIFY(!added);
     QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
     QCOMPARE(store.takeNotice(), QString());
@@ -211,10 +209,10 @@ void TestQueuedHistoryStore::queueFileThatCannotKeepRuns() {
     inTheWay.close();
     const QString queueFile = local.filePath(QStringLiteral("Lernverlauf/Warteschlange.sqlite"));
     QueuedHistoryStore store(connectTo(side), queueFile);
-    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), QStringLiteral("-"), morning, 2)),
-             HistoryError());
-    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), QStringLiteral("-"), morning, 2)),
-             HistoryError());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Anna"), Operation::Subtract, morning, 2)),
+             Outcome());
+    QCOMPARE(store.record(makeRun(QStringLiteral("Bert"), Operation::Subtract, morning, 2)),
+             Outcome());
     const QString notice = store.takeNotice();
     QVERIFY2(notice.startsWith(
                  QStringLiteral("Die Läufe können auf diesem Rechner nicht aufbewahrt werden:\n")),
@@ -224,7 +222,7 @@ void TestQueuedHistoryStore::queueFileThatCannotKeepRuns() {
         qPrintable(notice));
     QCOMPARE(notice.count(QStringLiteral("nicht aufbewahrt")), 1);
     side.letGo();
-    QCOMPARE(store.sendWaiting(), HistoryError());
+    QCOMPARE(store.sendWaiting(), Outcome());
     QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert"));
 }
 

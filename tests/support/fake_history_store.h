@@ -10,7 +10,7 @@
 class FakeHistoryStore : public HistoryStore {
 public:
     QList<HistoryRun> stored;
-    HistoryError failure;
+    Outcome failure;
     QString notice;                // given once, by the next takeNotice
     std::function<void()> noticed; // what the store calls when a notice comes later
 
@@ -22,51 +22,50 @@ public:
     QString location() const override { return QStringLiteral("/nirgends/Lernverlauf.sqlite"); }
     bool onServer() const override { return remote; }
 
-    HistoryError record(const HistoryRun& run) override {
+    Outcome record(const HistoryRun& run) override {
         if (!failure)
             stored.append(run);
         return failure;
     }
 
-    HistoryError participants(QStringList& names) override {
-        names.clear();
+    Result<QStringList> participants() override {
         if (failure)
-            return failure;
+            return *failure;
+        QStringList names;
         for (const HistoryRun& run : stored) {
             if (!names.contains(run.participant))
                 names.append(run.participant);
         }
         names.sort();
-        return {};
+        return names;
     }
 
-    HistoryError runs(const QString& participant, const QString& operation,
-                      QList<HistoryRun>& out) override {
-        out.clear();
+    Result<QList<HistoryRun>> runs(const QString& participant,
+                                   std::optional<Operation> operation) override {
         if (failure)
-            return failure;
+            return *failure;
+        QList<HistoryRun> out;
         for (const HistoryRun& run : stored) {
-            if (run.participant == participant &&
-                (operation.isEmpty() || run.operation == operation))
+            if (run.participant == participant && (!operation || run.operation == operation))
                 out.append(run);
         }
         std::stable_sort(out.begin(), out.end(), [](const HistoryRun& a, const HistoryRun& b) {
             return a.startedAt < b.startedAt;
         });
-        return {};
+        return out;
     }
 
-    HistoryError everyonesRuns(const QString& operation, QList<HistoryRun>& out) override {
-        out.clear();
+    Result<QList<HistoryRun>> everyonesRuns(std::optional<Operation> operation) override {
         if (failure)
-            return failure;
+            return *failure;
+        QList<HistoryRun> out;
         for (const HistoryRun& run : stored) {
-            if (operation.isEmpty() || run.operation == operation)
+            if (!operation || run.operation == operation)
                 out.append(run);
         }
         std::stable_sort(out.begin(), out.end(), [](const HistoryRun& a, const HistoryRun& b) {
             return a.startedAt < b.startedAt;
         });
-        return {};
+        return out;
     }
 };

@@ -4,15 +4,19 @@
 // differ.
 
 #include "history/model/history.h"
+#include "support/failures.h"
 
 #include <QTest>
 
-// QCOMPARE shows both reasons when they differ.
-inline char* toString(const HistoryError& error) {
-    return QTest::toString(error ? *error : QStringLiteral("<kein Fehler>"));
+// What a reader read, put into out (emptied when it failed), and why it failed: the tests compare
+// a reader's outcome and look at what it read apart.
+template <typename T> Outcome filled(Result<T> read, T& out) {
+    const Outcome outcome = read.outcome();
+    out = read ? std::move(read).value() : T();
+    return outcome;
 }
 
-inline HistoryRun makeRun(const QString& participant, const QString& operation, const QDateTime& at,
+inline HistoryRun makeRun(const QString& participant, Operation operation, const QDateTime& at,
                           int answerCount) {
     HistoryRun run{0,
                    participant,
@@ -28,7 +32,7 @@ inline HistoryRun makeRun(const QString& participant, const QString& operation, 
                    {}};
     for (int i = 1; i <= answerCount; ++i) {
         const bool right = i % 3 != 0;
-        const int remainder = operation == QLatin1String(": R") ? i % 4 : -1;
+        const int remainder = operation == Operation::DivideWithRemainder ? i % 4 : -1;
         AnsweredTask a{i, 17 * i % 101, i % 10 + 1, i * 3, remainder, {}, {}, right, 500 + 37 * i};
         a.givenAnswer = right ? QString::number(i * 3) : QStringLiteral("1ä;\"x\"");
         a.givenRemainder = remainder < 0 ? QString() : QString::number(remainder);
@@ -43,8 +47,8 @@ inline QStringList described(const QList<HistoryRun>& runs) {
     QStringList lines;
     for (const HistoryRun& r : runs) {
         QString line = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
-                           .arg(r.participant, r.startedAt.toString(Qt::ISODate), r.operation,
-                                r.range1, r.range2)
+                           .arg(r.participant, r.startedAt.toString(Qt::ISODate),
+                                operationText(r.operation), r.range1, r.range2)
                            .arg(r.timeLimit)
                            .arg(r.competition)
                            .arg(r.tasksWorked)
