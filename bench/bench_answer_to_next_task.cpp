@@ -49,7 +49,7 @@ void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
         if (state.taskCounter >= tasksPerRun)
             startFreshRun(run, state);
         answerField->setText(
-            QString::number(correctResult(state.operationSign, state.operand1, state.operand2)));
+            QString::number(correctResult(state.operation, state.operand1, state.operand2)));
         QApplication::processEvents();
         const int before = state.taskCounter;
         bench.ResumeTiming();

@@ -57,11 +57,9 @@ QString rangeCode(int rangeItem) {
     return QString::number(rangeItem);
 }
 
-QString settingCode(const QString& operationSign, bool withRemainder, const QString& timeFieldText,
-                    int range1Item, int range2Item) {
-    QString code = capped(operationSign, settingCodeCapacity);
-    if (withRemainder)
-        code = capped(code + QLatin1Char('R'), settingCodeCapacity);
+QString settingCode(Operation operation, const QString& timeFieldText, int range1Item,
+                    int range2Item) {
+    QString code = capped(operationCode(operation), settingCodeCapacity);
     code = capped(code + timeFieldText, settingCodeCapacity);
     code = capped(code + rangeCode(range1Item), settingCodeCapacity);
     code = capped(code + rangeCode(range2Item), settingCodeCapacity);
@@ -74,8 +72,7 @@ std::optional<BestListEntry> buildBestListEntry(const RunState& state, const QSt
     if (!state.competitionChosen)
         return std::nullopt;
     BestListEntry entry;
-    entry.settingCode = settingCode(state.operationSign, state.withRemainder, timeFieldText,
-                                    range1Item, range2Item);
+    entry.settingCode = settingCode(state.operation, timeFieldText, range1Item, range2Item);
     entry.number = quint8(state.competitionNumber & 0xFF);
     entry.name = capped(state.participantName, bestListNameCapacity);
     entry.date = capped(shortDateText(clock), bestListDateCapacity);

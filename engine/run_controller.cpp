@@ -131,7 +131,7 @@ RunController::AfterAnswer RunController::submitAnswer(const QString& text) {
     state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
     state_.resultsPending = true;
     state_.tasksPending = true;
-    if (state_.withRemainder) {
+    if (hasRemainder(state_.operation)) {
         setPhase(Phase::AwaitingRemainder);
         return AfterAnswer::RemainderAwaited;
     }

@@ -2,6 +2,7 @@
 
 #include "common/random.h"
 #include "engine/answered_task.h"
+#include "engine/operation.h"
 
 #include <QDateTime>
 #include <QList>
@@ -15,7 +16,6 @@ inline constexpr int randomDrawLimit = 110; // random draws per task before the 
 // Capacities of the texts the run state holds.
 inline constexpr int participantNameCapacity = 12;
 inline constexpr int answerTextCapacity = 12;
-inline constexpr int operationTextCapacity = 4;
 inline constexpr int competitionTagCapacity = 4;
 
 // One task of a run. Element 1 of the task list also carries the header of a saved task set.
@@ -47,8 +47,7 @@ struct OperandPair {
 // rest; the result dialog and the files read it.
 struct RunState {
     // Settings, changed only while no run is active.
-    QString operationSign = QStringLiteral("+");
-    bool withRemainder = false;
+    Operation operation = Operation::Add;
     qint32 range1Min = 0;
     qint32 range1Max = 10;
     qint32 range2Min = 0;

@@ -1,20 +1,24 @@
 #include "engine/task_generation.h"
 
 #include "common/clock.h"
-#include "common/text_codec.h"
 #include "engine/answer_check.h"
-
-#include <limits>
 
 namespace {
 
 enum class Variant { SumOrProduct, Difference, Quotient, QuotientWithRemainder };
 
-Variant variantOf(const RunState& s) {
-    if (s.operationSign == QLatin1String("-"))
+Variant variantOf(Operation operation) {
+    switch (operation) {
+    case Operation::Subtract:
         return Variant::Difference;
-    if (s.operationSign == QLatin1String(":"))
-        return s.withRemainder ? Variant::QuotientWithRemainder : Variant::Quotient;
+    case Operation::Divide:
+        return Variant::Quotient;
+    case Operation::DivideWithRemainder:
+        return Variant::QuotientWithRemainder;
+    case Operation::Add:
+    case Operation::Multiply:
+        break;
+    }
     return Variant::SumOrProduct;
 }
 
@@ -86,11 +90,9 @@ void recordTask(RunState& s) {
     TaskRecord& task = s.taskList[s.taskCounter];
     task.operand1 = s.operand1;
     task.operand2 = s.operand2;
-    task.operation = operationText(s);
-    task.result = correctResult(s.operationSign, s.operand1, s.operand2);
-    task.remainder = s.withRemainder && s.operationSign == QLatin1String(":")
-                         ? correctRemainder(s.operand1, s.operand2)
-                         : -1;
+    task.operation = operationText(s.operation);
+    task.result = correctResult(s.operation, s.operand1, s.operand2);
+    task.remainder = taskRemainder(s.operation, s.operand1, s.operand2);
 }
 
 // A practice run poses its list in order; nothing is drawn and the settings stay as they are.
@@ -109,12 +111,6 @@ Generation posePracticeTask(RunState& s) {
 
 } // namespace
 
-QString operationText(const RunState& state) {
-    if (state.operationSign == QLatin1String(":") && state.withRemainder)
-        return QStringLiteral(": R");
-    return capped(state.operationSign, operationTextCapacity);
-}
-
 Generation generateTask(RunState& s, const Clock& clock) {
     // The run flow never asks for more than taskLimit tasks; refuse rather than write past the
     // tables if it ever did.
@@ -125,7 +121,7 @@ Generation generateTask(RunState& s, const Clock& clock) {
     if (!s.practiceTasks.isEmpty())
         return posePracticeTask(s);
     s.generator.reseed(clock);
-    const Variant variant = variantOf(s);
+    const Variant variant = variantOf(s.operation);
     if (variant == Variant::QuotientWithRemainder && s.range2Min == 0)
         s.range2Min = 1;
 
@@ -153,25 +149,14 @@ Generation generateTask(RunState& s, const Clock& clock) {
     return Generation::TaskPosed;
 }
 
-bool taskPosable(const QString& operation, qint64 p, qint64 q) {
-    // Within these bounds every result of the four operations fits an int.
-    static_assert(qint64(largestOperand) * largestOperand <= std::numeric_limits<qint32>::max());
-    if (p < 0 || p > largestOperand || q < 0 || q > largestOperand)
-        return false;
-    if (operation == QLatin1String("+") || operation == QLatin1String("*"))
-        return true;
-    if (operation == QLatin1String("-"))
-        return q <= p;
-    if (operation == QLatin1String(":"))
-        return q > 0 && p % q == 0;
-    if (operation == QLatin1String(": R"))
-        return q > 0;
-    return false;
+bool taskPosable(const QString& operationText, qint64 p, qint64 q) {
+    const std::optional<Operation> operation = operationFromText(operationText);
+    return operation && taskPosable(*operation, p, q);
 }
 
 QStringList checkSubtractionRanges(RunState& s) {
     QStringList warnings;
-    if (s.operationSign != QLatin1String("-"))
+    if (s.operation != Operation::Subtract)
         return warnings;
     if (s.range2Min > s.range1Min || s.range2Max > s.range1Max) {
         warnings << subtractionRangeWarning;
@@ -182,7 +167,7 @@ QStringList checkSubtractionRanges(RunState& s) {
 
 QStringList checkDivisionRanges(RunState& s) {
     QStringList warnings;
-    if (s.operationSign != QLatin1String(":") || s.withRemainder)
+    if (s.operation != Operation::Divide)
         return warnings;
     if (s.range1Max == 5)
         warnings << dividendTooSmallWarning;

@@ -36,20 +36,13 @@ enum class Generation { TaskPosed, NoMoreTasks };
 // returned, taskCounter unchanged.
 Generation generateTask(RunState& state, const Clock& clock);
 
-// The largest operand any range of the settings allows; the smallest is 0.
-inline constexpr qint32 largestOperand = 30000;
-
-// Whether the generator could pose this task under some setting: both operands from 0 to
-// largestOperand, a difference that is not negative, an exact quotient, a divisor above 0.
-// operation is "+", "-", "*", ":" or ": R"; any other is no task. Tasks that come from a file (a
-// practice list from the learning history) pass this before the engine computes with them, so a
-// crafted file can neither divide by 0, overflow a result nor pose a task no answer can solve.
-bool taskPosable(const QString& operation, qint64 operand1, qint64 operand2);
+// taskPosable (engine/operation.h) for an operation as a file or the server keeps it: "+", "-",
+// "*", ":" or ": R"; any other text is no task. Tasks that come from a file (a practice list from
+// the learning history) pass this before the engine computes with them, so a crafted file can
+// neither divide by 0, overflow a result nor pose a task no answer can solve.
+bool taskPosable(const QString& operationText, qint64 operand1, qint64 operand2);
 
 // The range checks return the warnings to show, in order, and clear subtractionRangesOk or
 // divisionRangesOk when there is any. They never set a flag back to true.
 QStringList checkSubtractionRanges(RunState& state);
 QStringList checkDivisionRanges(RunState& state);
-
-// The operation text stored in a task record: "+", "-", "*", ":" or ": R".
-QString operationText(const RunState& state);

@@ -60,12 +60,11 @@ inline void practise(const QString& operation, const QList<OperandPair>& tasks) 
         qint64 monotonicMs() const override { return 0; }
     } clock;
     RunState state;
-    state.withRemainder = operation == QLatin1String(": R");
-    state.operationSign = state.withRemainder ? QStringLiteral(":") : operation;
+    state.operation = operationFromText(operation).value_or(Operation::Add);
     state.practiceTasks = tasks;
     while (generateTask(state, clock) == Generation::TaskPosed) {
         state.answerText =
-            QString::number(correctResult(state.operationSign, state.operand1, state.operand2));
+            QString::number(correctResult(state.operation, state.operand1, state.operand2));
         state.givenRemainder = correctRemainder(state.operand1, state.operand2);
         if (!checkAnswer(state))
             std::abort();

@@ -26,9 +26,7 @@ HistoryRun historyRunOf(const RunResult& result) {
     HistoryRun run;
     run.participant = result.participantName;
     run.startedAt = result.startedAt;
-    run.operation = result.operationSign == QLatin1String(":") && result.withRemainder
-                        ? QStringLiteral(": R")
-                        : result.operationSign;
+    run.operation = operationText(result.operation);
     run.range1 = rangeText(result.range1Min, result.range1Max);
     run.range2 = rangeText(result.range2Min, result.range2Max);
     run.timeLimit = timeLimitSeconds(result.timeFieldText);

@@ -209,9 +209,8 @@ void TForm1::FormCreate() {
     applyStartScheme(pickStartScheme(state_.generator, platform_));
 
     settings_->startOperation();
-    taskArea_->showSign(QStringLiteral("+"));
-    state_.operationSign = QStringLiteral("+");
-    state_.withRemainder = false;
+    state_.operation = Operation::Add;
+    taskArea_->showSign(operationSign(state_.operation));
     taskArea_->showRemainderFields(false);
 
     lockSettings(false);
@@ -343,7 +342,7 @@ std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Ope
     }
     // The operation as choosing it in the list would set it, without the range checks.
     settings_->practiseOperation(operation);
-    taskArea_->showSign(state_.operationSign);
+    taskArea_->showSign(operationSign(state_.operation));
     taskArea_->prepareForRun();
     return settings_->runFields();
 }

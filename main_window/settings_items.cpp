@@ -21,15 +21,7 @@ void applyOperationItem(RunState& state, int index) {
     const std::optional<Operation> operation = operationFromIndex(index);
     if (!operation)
         return;
-    state.operationSign = operationSign(*operation);
-    state.withRemainder = *operation == Operation::DivideWithRemainder;
-}
-
-int operationItemFor(const QString& operationSign, bool withRemainder) {
-    const std::optional<Operation> operation = operationFromText(
-        withRemainder && operationSign == QLatin1String(":") ? QStringLiteral(": R")
-                                                             : operationSign);
-    return operation ? operationIndex(*operation) : -1;
+    state.operation = *operation;
 }
 
 const QList<RangeItem>& rangeItems() {

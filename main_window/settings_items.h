@@ -11,11 +11,8 @@ struct RunState;
 const QStringList& operationItems();
 // Index of the item whose text equals text exactly, or -1.
 int operationItemIndex(const QString& text);
-// Sets operationSign and withRemainder from an operation item index (0..4).
+// Sets the operation from an operation item index (0..4); any other index changes nothing.
 void applyOperationItem(RunState& state, int index);
-
-// The operation item for a sign and the remainder flag, or -1.
-int operationItemFor(const QString& operationSign, bool withRemainder);
 
 struct RangeItem {
     QString text;

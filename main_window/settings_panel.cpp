@@ -238,7 +238,7 @@ void SettingsPanel::practiseOperation(Operation operation) {
     const int item = operationIndex(operation);
     showItem(Verknuepfung, item, operationItems()[item]);
     applyOperationItem(state_, item);
-    emit operationChanged(state_.withRemainder);
+    emit operationChanged(hasRemainder(state_.operation));
 }
 
 void SettingsPanel::selectOperation() {
@@ -247,9 +247,9 @@ void SettingsPanel::selectOperation() {
         message(MessageKind::Information, operationListHint, 0);
     applyOperationItem(state_, index);
     if (index >= 0)
-        emit operationChanged(state_.withRemainder);
+        emit operationChanged(hasRemainder(state_.operation));
     checkRangesWhenSettled();
-    emit taskWithdrawn(state_.operationSign);
+    emit taskWithdrawn(operationSign(state_.operation));
 }
 
 // A text typed outside a list changes no setting. When the child leaves the box, it shows again
@@ -259,7 +259,7 @@ void SettingsPanel::showItemInForce(QComboBox* box) {
     if (box == Verknuepfung) {
         if (operationItemIndex(box->currentText()) >= 0)
             return;
-        item = operationItemFor(state_.operationSign, state_.withRemainder);
+        item = operationIndex(state_.operation);
     } else {
         if (rangeItemIndex(box->currentText()) >= 0)
             return;

@@ -275,7 +275,7 @@ void TaskArea::resetDisplay() {
 void TaskArea::prepareForRun() {
     if (state_.timeLimit <= 0)
         Panel_Grenze->setText(QStringLiteral(" "));
-    showRemainderFields(state_.withRemainder);
+    showRemainderFields(hasRemainder(state_.operation));
 }
 
 void TaskArea::showPointsDisplay() {

@@ -14,7 +14,7 @@ void TaskArea::showPhase(RunController::Phase phase) {
     switch (phase) {
     case RunController::Phase::Starting:
         // Enabled only once the run really begins: a remainder typed between runs has no task.
-        Edit_Rest->setEnabled(state_.withRemainder);
+        Edit_Rest->setEnabled(hasRemainder(state_.operation));
         break;
     case RunController::Phase::AwaitingAnswer:
         if (before == RunController::Phase::Starting)
@@ -114,7 +114,7 @@ void TaskArea::describeTask() {
         task = QStringLiteral("Aufgabe %1: %2 %3 %4 =")
                    .arg(state_.taskCounter)
                    .arg(state_.operand1)
-                   .arg(state_.operationSign)
+                   .arg(operationSign(state_.operation))
                    .arg(state_.operand2);
     // Every change a screen reader has to take in delays its reading of the next task, so the
     // answer field that is about to give the focus to the other one keeps its task (the change

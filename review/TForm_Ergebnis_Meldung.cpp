@@ -208,8 +208,7 @@ void TForm_Ergebnis_Meldung::rankRun() {
     run.competitionChosen = true;
     run.competitionNumber = result_.competitionNumber;
     run.participantName = result_.participantName;
-    run.operationSign = result_.operationSign;
-    run.withRemainder = result_.withRemainder;
+    run.operation = result_.operation;
     run.points = result_.points;
     const BestListUpdate update = rankCompetitionRun(
         dataFolder_, run, result_.timeFieldText, result_.range1Item, result_.range2Item, platform_);

@@ -7,8 +7,7 @@ RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int
     RunResult result;
     result.participantName = state.participantName;
     result.timeFieldText = timeFieldText;
-    result.operationSign = state.operationSign;
-    result.withRemainder = state.withRemainder;
+    result.operation = state.operation;
     result.competitionChosen = state.competitionChosen;
     result.competitionNumber = state.competitionNumber;
     result.competitionTag = state.competitionTag;

@@ -4,6 +4,7 @@
 #include "engine/run_state.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -183,7 +184,7 @@ void TestBestList::settingCodes() {
     QFETCH(int, range1);
     QFETCH(int, range2);
     QFETCH(QString, code);
-    QCOMPARE(settingCode(sign, withRemainder, timeText, range1, range2), code);
+    QCOMPARE(settingCode(operationOf(sign, withRemainder), timeText, range1, range2), code);
 }
 
 void TestBestList::buildEntry() {
@@ -192,8 +193,7 @@ void TestBestList::buildEntry() {
     state.competitionNumber = 16;
     state.participantName = QStringLiteral("Maximilian12");
     state.points = 23;
-    state.operationSign = QStringLiteral(":");
-    state.withRemainder = true;
+    state.operation = Operation::DivideWithRemainder;
     FixedClock clock;
     clock.local = QTime(9, 5, 3);
 
@@ -437,7 +437,7 @@ void TestBestList::onlyScoringCompetitionRunsTouchTheList() {
     state.competitionNumber = 4;
     state.participantName = QStringLiteral("Carl");
     state.points = points;
-    state.operationSign = QStringLiteral(":");
+    state.operation = Operation::Divide;
     FixedClock clock;
     const BestListUpdate update = rankCompetitionRun(dir.path(), state, "90", 5, 1, clock);
     QCOMPARE(int(update.bestListRank), rank);

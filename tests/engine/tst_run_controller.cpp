@@ -31,8 +31,7 @@ struct Frontend : RunFrontend {
         practiceOperation = operation;
         if (!ready)
             return std::nullopt;
-        state->operationSign = operationSign(operation);
-        state->withRemainder = operation == Operation::DivideWithRemainder;
+        state->operation = operation;
         return RunFields{QStringLiteral("0"), 1, 1};
     }
 };
@@ -71,9 +70,7 @@ struct Run {
         state.range2Min = min2;
         state.range2Max = max2;
     }
-    qint32 right() const {
-        return correctResult(state.operationSign, state.operand1, state.operand2);
-    }
+    qint32 right() const { return correctResult(state.operation, state.operand1, state.operand2); }
     RunController::AfterAnswer answer(qint32 value) {
         return run.submitAnswer(QString::number(value));
     }
@@ -117,8 +114,7 @@ void TestRunController::taskOrderForAFrozenClock() {
     QFETCH(QList<int>, bounds);
     const Operation op = *operationFromIndex(operation);
     Run r;
-    r.state.operationSign = operationSign(op);
-    r.state.withRemainder = op == Operation::DivideWithRemainder;
+    r.state.operation = op;
     r.ranges(bounds[0], bounds[1], bounds[2], bounds[3]);
     RunState reference = r.state;
     clearUsedPairs(reference);
@@ -131,7 +127,7 @@ void TestRunController::taskOrderForAFrozenClock() {
                  OperandPair(reference.operand1, reference.operand2));
         QCOMPARE(r.state.taskList[size_t(task)].operation, operationText(op));
         r.answer(r.right());
-        if (r.state.withRemainder)
+        if (hasRemainder(r.state.operation))
             r.run.submitRemainder(QString::number(r.state.operand1 % r.state.operand2));
     }
 }
@@ -163,8 +159,7 @@ void TestRunController::scoring() {
     QFETCH(QString, remainder);
     QFETCH(int, points);
     Run r;
-    r.state.operationSign = withRemainder ? QStringLiteral(":") : QStringLiteral("+");
-    r.state.withRemainder = withRemainder;
+    r.state.operation = withRemainder ? Operation::DivideWithRemainder : Operation::Add;
     r.ranges(50, 100, 5, 10);
     QSignalSpy scored(&r.run, &RunController::scored);
     QVERIFY(r.run.start());
@@ -371,7 +366,7 @@ void TestRunController::startIsRefused() {
     if (why == "frontend")
         r.frontend.ready = false;
     if (why == "subtraction") {
-        r.state.operationSign = QStringLiteral("-");
+        r.state.operation = Operation::Subtract;
         r.ranges(0, 5, 10, 20);
     }
     if (why == "pending")

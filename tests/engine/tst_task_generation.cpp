@@ -1,6 +1,7 @@
 #include "engine/task_generation.h"
 #include "main_window/settings_items.h"
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QSet>
 #include <QTest>
@@ -26,8 +27,7 @@ const int msPerDay = 24 * 60 * 60 * 1000;
 
 void setUp(RunState& s, const QString& sign, bool withRemainder, Range r1, Range r2) {
     s = RunState{};
-    s.operationSign = sign;
-    s.withRemainder = withRemainder;
+    s.operation = operationOf(sign, withRemainder);
     s.range1Min = r1.min;
     s.range1Max = r1.max;
     s.range2Min = r2.min;
@@ -411,8 +411,7 @@ void TestTaskGeneration::divisionWithRemainder() {
         QCOMPARE(posedPairs(s).size(), pairCount);
 
         // The next run adds, with the second range left as the division run left it.
-        s.operationSign = "+";
-        s.withRemainder = false;
+        s.operation = Operation::Add;
         s.taskCounter = 0;
         s.noMoreTasks = false;
         clearUsedPairs(s);

@@ -351,7 +351,7 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
 
     // The practice run as the engine poses and checks it.
     RunState state;
-    state.operationSign = QStringLiteral(":");
+    state.operation = Operation::Divide;
     state.practiceTasks = practice;
     FixedClock clock;
     QCOMPARE(generateTask(state, clock), Generation::TaskPosed);

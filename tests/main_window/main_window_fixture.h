@@ -66,7 +66,7 @@ struct MainWindowFixture {
     void stop() { QTest::mouseClick(c->But_Stop, Qt::LeftButton); }
 
     qint32 rightAnswer() const {
-        return correctResult(state.operationSign, state.operand1, state.operand2);
+        return correctResult(state.operation, state.operand1, state.operand2);
     }
     void answer(const QString& text) {
         QTest::keyClicks(c->Eingabe_aufnehmen(), text);

@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "support/operations.h"
 
 #include "appearance/caption_contrast.h"
 #include "competition/TForm_Namensfenster.h"
@@ -256,7 +257,7 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
     // Another competition while named: its preset applies and the participant stays named.
     f.choose(14);
     QCOMPARE(f.state.competitionNumber, 14);
-    QCOMPARE(f.state.operationSign, QString("-"));
+    QCOMPARE(f.state.operation, Operation::Subtract);
     QCOMPARE(f.state.timeLimit, 120);
     QCOMPARE(f.markedPanels(), QList<int>{14});
     QVERIFY(f.c->But_Start->isVisible());
@@ -350,12 +351,11 @@ void TestCompetitionMode::remainderFieldFollowsThePreset() {
     QVERIFY(f.c->Edit_Rest->isVisible());
     QVERIFY(!f.c->Edit_Rest->isEnabled());
     QVERIFY(f.c->Label_Rest->isVisible());
-    QVERIFY(f.state.withRemainder);
+    QCOMPARE(f.state.operation, Operation::DivideWithRemainder);
     f.choose(4); // plain division
     QVERIFY(!f.c->Edit_Rest->isVisible());
     QVERIFY(!f.c->Label_Rest->isVisible());
-    QVERIFY(!f.state.withRemainder);
-    QCOMPARE(f.state.operationSign, QString(":"));
+    QCOMPARE(f.state.operation, Operation::Divide);
 }
 
 void TestCompetitionMode::switchingOffKeepsThePresetEditable() {
@@ -431,8 +431,7 @@ void TestCompetitionMode::presetsFillTheSettings() {
     QCOMPARE(f.c->Edit_Zahl_2->currentText(), range2);
     QCOMPARE(f.c->Edit_Zeit->text(), QString::number(seconds));
     QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), sign);
-    QCOMPARE(f.state.operationSign, sign);
-    QCOMPARE(f.state.withRemainder, remainder);
+    QCOMPARE(f.state.operation, operationOf(sign, remainder));
     QCOMPARE(
         (QList<int>{f.state.range1Min, f.state.range1Max, f.state.range2Min, f.state.range2Max}),
         bounds);
@@ -506,7 +505,7 @@ void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
     f.switchMode();
     QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.competitionNumber, 7);
-    QCOMPARE(f.state.operationSign, QString("*"));
+    QCOMPARE(f.state.operation, Operation::Multiply);
     QCOMPARE(f.markedPanels(), QList<int>{7});
     QVERIFY(f.state.competitionMode);
     QVERIFY(f.state.competitionChosen);

@@ -26,8 +26,8 @@ struct HistoryFixture : MainWindowFixture {
     void answerTask(bool right, qint64 ms, const QString& remainderPrefix = "") {
         const qint32 a = state.operand1;
         const qint32 b = state.operand2;
-        const qint32 value = correctResult(state.operationSign, a, b) + (right ? 0 : 1);
-        const bool withRemainder = state.withRemainder;
+        const qint32 value = correctResult(state.operation, a, b) + (right ? 0 : 1);
+        const bool withRemainder = hasRemainder(state.operation);
         platform.monotonic += withRemainder ? ms / 2 : ms;
         answer(QString::number(value));
         if (withRemainder) {
@@ -83,7 +83,7 @@ void TestLearningHistory::answerTimes() {
     QCOMPARE(answers[0].taskNo, 1);
     QCOMPARE(answers[0].operand1, a);
     QCOMPARE(answers[0].operand2, b);
-    QCOMPARE(answers[0].correctResult, correctResult(f.result->operationSign, a, b));
+    QCOMPARE(answers[0].correctResult, correctResult(f.result->operation, a, b));
     QCOMPARE(answers[0].givenAnswer, QString::number(answers[0].correctResult));
     QCOMPARE(answers[0].correctRemainder, withRemainder ? correctRemainder(a, b) : -1);
     QCOMPARE(answers[0].givenRemainder,
@@ -147,7 +147,7 @@ void TestLearningHistory::practiceRun() {
     QVERIFY(!f.c->Eingabe_aufnehmen()->isEnabled());
     QVERIFY(f.result);
     // What the run holds is the controller's to test; here it is the window's run.
-    QCOMPARE(f.result->operationSign, operation.left(1));
+    QCOMPARE(std::optional(f.result->operation), operationFromText(operation));
     QCOMPARE(f.result->workedTaskCount, n);
     QCOMPARE(f.result->answers.size(), n);
 

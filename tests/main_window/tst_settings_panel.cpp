@@ -66,7 +66,7 @@ void TestSettingsPanel::typedOperationText() {
                      "Liste, Return wählt."));
     // The operation message sits at the panel's top edge without the 10 pixels.
     QCOMPARE(f.platform.messages[0].topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 0)));
-    QCOMPARE(f.state.operationSign, QString("+"));
+    QCOMPARE(f.state.operation, Operation::Add);
     f.c->Verknuepfung->setFocus();
     f.c->Edit_Name->setFocus();
     QCOMPARE(f.c->Verknuepfung->currentText(), QString("Addieren (+)"));

@@ -24,7 +24,7 @@ struct SaveFixture {
 
     SaveFixture() {
         run.participantName = "Timo";
-        run.operationSign = "+";
+        run.operation = Operation::Add;
         run.competitionTag = "-";
         run.taskCounter = 4;
         run.workedTaskCount = 3;

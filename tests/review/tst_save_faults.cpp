@@ -43,7 +43,7 @@ QByteArray oneResult() {
 RunResult competitionRun(const QString& name) {
     RunResult run;
     run.participantName = name;
-    run.operationSign = QStringLiteral("*");
+    run.operation = Operation::Multiply;
     run.competitionChosen = true;
     run.competitionNumber = 3;
     run.competitionTag = QStringLiteral("3");

@@ -40,8 +40,7 @@ struct PractiseGiven : RunFrontend {
     RunState* state = nullptr;
     std::optional<RunFields> readyToStart() override { return RunFields{}; }
     std::optional<RunFields> readyToPractise(const QString&, Operation operation) override {
-        state->operationSign = operationSign(operation);
-        state->withRemainder = operation == Operation::DivideWithRemainder;
+        state->operation = operation;
         return RunFields{};
     }
 };
@@ -122,7 +121,7 @@ void TestRunNarration::phrasesOfARun() {
     state.timeLimit = timeLimit;
     if (competition) {
         state.competitionMode = state.competitionChosen = true;
-        state.operationSign = operationSign(operation);
+        state.operation = operation;
         state.range1Min = state.range1Max = tasks.first().first;
         state.range2Min = state.range2Max = tasks.first().second;
         QVERIFY(run.start());

@@ -3,6 +3,7 @@
 #include "storage/run_result.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -105,8 +106,7 @@ void TestStorageResults::recordBytes() {
     RunState state;
     QFETCH(QString, name);
     state.participantName = name;
-    state.operationSign = sign.left(1);
-    state.withRemainder = sign.endsWith('R');
+    state.operation = operationOf(sign.left(1), sign.endsWith('R'));
     QFETCH(QString, tag);
     state.competitionTag = tag;
     state.range1Min = numbers[0];
