@@ -15,7 +15,7 @@ struct ReviewWindows::Windows {
     Windows(RunState& state, Platform& platform, PrinterChoice& printers, const QString& dataFolder,
             TForm1* mainWindow)
         : resultsViewer(platform, printers, dataFolder, mainWindow),
-          resultDialog(state, platform, dataFolder, mainWindow),
+          resultDialog(state, platform, mainWindow), saver(state),
           taskSetViewer(platform, printers, dataFolder, mainWindow), printOptions(mainWindow),
           nameDialog(platform, mainWindow),
           bestListViewer(platform, printers, dataFolder, mainWindow) {
@@ -26,6 +26,7 @@ struct ReviewWindows::Windows {
 
     TForm_Ergebnisse resultsViewer;
     TForm_Ergebnis_Meldung resultDialog;
+    RunSaver saver;
     TForm_Aufgaben taskSetViewer;
     TForm_Drucken printOptions;
     TForm_Namensfenster nameDialog;
@@ -61,8 +62,8 @@ void ReviewWindows::connect() {
                      [this] { windows().taskSetViewer.printEmptyWorksheet(); });
     QObject::connect(
         &run_, &RunController::runEnded, &mainWindow_, [this](const RunResult& result) {
-            windUpRun(windows().resultDialog,
-                      {platform_, &mainWindow_, dataFolder_, mainWindow_.messageAnchor()}, state_,
-                      result);
+            Windows& made = windows();
+            windUpRun(made.resultDialog, made.saver,
+                      {platform_, &mainWindow_, dataFolder_, mainWindow_.messageAnchor()}, result);
         });
 }

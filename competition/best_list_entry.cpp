@@ -2,7 +2,7 @@
 
 #include "common/clock.h"
 #include "common/text_codec.h"
-#include "engine/run_state.h"
+#include "storage/run_result.h"
 
 namespace {
 
@@ -66,17 +66,16 @@ QString settingCode(Operation operation, const QString& timeFieldText, int range
     return code;
 }
 
-std::optional<BestListEntry> buildBestListEntry(const RunState& state, const QString& timeFieldText,
-                                                int range1Item, int range2Item,
-                                                const Clock& clock) {
-    if (!state.competitionChosen)
+std::optional<BestListEntry> buildBestListEntry(const RunResult& result, const Clock& clock) {
+    if (!result.competitionChosen)
         return std::nullopt;
     BestListEntry entry;
-    entry.settingCode = settingCode(state.operation, timeFieldText, range1Item, range2Item);
-    entry.number = quint8(state.competitionNumber & 0xFF);
-    entry.name = capped(state.participantName, bestListNameCapacity);
+    entry.settingCode =
+        settingCode(result.operation, result.timeFieldText, result.range1Item, result.range2Item);
+    entry.number = quint8(result.competitionNumber & 0xFF);
+    entry.name = capped(result.participantName, bestListNameCapacity);
     entry.date = capped(shortDateText(clock), bestListDateCapacity);
     entry.time = capped(longTimeText(clock.localTime()), bestListTimeCapacity);
-    entry.points = quint8(state.points & 0xFF);
+    entry.points = quint8(result.points & 0xFF);
     return entry;
 }

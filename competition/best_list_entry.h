@@ -9,7 +9,7 @@
 #include <optional>
 
 class Clock;
-struct RunState;
+struct RunResult;
 
 inline constexpr int bestListRecordSize = 40;
 inline constexpr int bestListNameCapacity = 8;
@@ -61,5 +61,4 @@ QString settingCode(Operation operation, const QString& timeFieldText, int range
 
 // The entry of a finished competition run, dated by the clock. Nothing unless a competition was
 // chosen. The number and the points keep their low 8 bits, as the record holds one byte each.
-std::optional<BestListEntry> buildBestListEntry(const RunState& state, const QString& timeFieldText,
-                                                int range1Item, int range2Item, const Clock& clock);
+std::optional<BestListEntry> buildBestListEntry(const RunResult& result, const Clock& clock);

@@ -2,7 +2,7 @@
 
 #include "common/file_access.h"
 #include "competition/competition_presets.h"
-#include "engine/run_state.h"
+#include "storage/run_result.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,14 +170,12 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
     return update;
 }
 
-BestListUpdate rankCompetitionRun(const QString& folder, const RunState& state,
-                                  const QString& timeFieldText, int range1Item, int range2Item,
+BestListUpdate rankCompetitionRun(const QString& folder, const RunResult& result,
                                   const Clock& clock, int lockTimeoutMs) {
-    if (!state.competitionChosen || state.points <= 0)
+    if (!result.competitionChosen || result.points <= 0)
         return BestListUpdate{};
-    const std::optional<BestListEntry> entry =
-        buildBestListEntry(state, timeFieldText, range1Item, range2Item, clock);
+    const std::optional<BestListEntry> entry = buildBestListEntry(result, clock);
     if (!entry)
         return BestListUpdate{};
-    return updateBestList(folder, state.competitionNumber, *entry, lockTimeoutMs);
+    return updateBestList(folder, result.competitionNumber, *entry, lockTimeoutMs);
 }

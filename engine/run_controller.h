@@ -3,11 +3,13 @@
 #include "engine/answered_task.h"
 #include "engine/operation.h"
 #include "engine/run_state.h"
+#include "engine/task_source.h"
 #include "storage/run_result.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class Clock;
@@ -74,6 +76,11 @@ public:
     // as Start is while the last run's data wait to be saved.
     bool startPractice(const QString& participant, Operation operation,
                        const QList<OperandPair>& tasks);
+    // A practice run of the child and operation with the tasks the source gives.
+    bool startPracticeFrom(const QString& participant, Operation operation,
+                           std::unique_ptr<TaskSource> source);
+    // Where the running run's tasks come from; nothing between runs.
+    const TaskSource* taskSource() const { return source_.get(); }
     // The answer field's text has changed under the child's keys.
     void answerTyped(const QString& text);
     AfterAnswer submitAnswer(const QString& text);
@@ -98,7 +105,7 @@ signals:
     void runEnded(const RunResult& result);
 
 private:
-    bool begin(const RunFields& fields);
+    bool begin(const RunFields& fields, std::unique_ptr<TaskSource> source);
     bool poseTask();
     void nextTask();
     void score(const QString& remainderText);
@@ -112,6 +119,7 @@ private:
     QTimer countdown_;
     Phase phase_ = Phase::Idle;
     RunFields fields_;
+    std::unique_ptr<TaskSource> source_;
     // The last posed task was answered (the 160th, or no further task could be made): a time-out
     // while the closing message is open must not count that task as unworked.
     bool allTasksAnswered_ = false;

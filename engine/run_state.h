@@ -82,8 +82,6 @@ struct RunState {
     bool timeFieldOk = true;
     bool resultsPending = false;
     bool tasksPending = false;
-    bool saveResultsChosen = false;
-    bool saveTasksChosen = false;
     bool remainingTimeDisplayOn = true;
     bool pointsDisplayOn = true;
     bool pointRectsOn = true;
@@ -103,10 +101,6 @@ struct RunState {
     QDateTime runStartedAt;
     qint64 taskShownAtMs = 0;
     QList<AnsweredTask> answeredTasks;
-
-    // A practice run takes its tasks from this list, in order, instead of drawing them; the
-    // run ends when the list is used up. Empty for every other run.
-    QList<OperandPair> practiceTasks;
 };
 
 void clearUsedPairs(RunState& state);

@@ -83,8 +83,11 @@ bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
     return false;
 }
 
-// Records the pair in operand1 and operand2 as task taskCounter + 1.
-void recordTask(RunState& s) {
+} // namespace
+
+void recordTask(RunState& s, OperandPair pair) {
+    s.operand1 = pair.first;
+    s.operand2 = pair.second;
     s.taskCounter += 1;
     s.usedPairs[s.taskCounter] = {s.operand1, s.operand2};
     TaskRecord& task = s.taskList[s.taskCounter];
@@ -95,22 +98,6 @@ void recordTask(RunState& s) {
     task.remainder = taskRemainder(s.operation, s.operand1, s.operand2);
 }
 
-// A practice run poses its list in order; nothing is drawn and the settings stay as they are.
-Generation posePracticeTask(RunState& s) {
-    if (s.taskCounter >= s.practiceTasks.size()) {
-        s.noMoreTasks = true;
-        return Generation::NoMoreTasks;
-    }
-    const OperandPair& next = s.practiceTasks[s.taskCounter];
-    s.operand1 = next.first;
-    s.operand2 = next.second;
-    recordTask(s);
-    s.taskSolved = false;
-    return Generation::TaskPosed;
-}
-
-} // namespace
-
 Generation generateTask(RunState& s, const Clock& clock) {
     // The run flow never asks for more than taskLimit tasks; refuse rather than write past the
     // tables if it ever did.
@@ -118,8 +105,6 @@ Generation generateTask(RunState& s, const Clock& clock) {
         s.noMoreTasks = true;
         return Generation::NoMoreTasks;
     }
-    if (!s.practiceTasks.isEmpty())
-        return posePracticeTask(s);
     s.generator.reseed(clock);
     const Variant variant = variantOf(s.operation);
     if (variant == Variant::QuotientWithRemainder && s.range2Min == 0)
@@ -138,7 +123,7 @@ Generation generateTask(RunState& s, const Clock& clock) {
             s.noMoreTasks = true;
     }
 
-    recordTask(s);
+    recordTask(s, {s.operand1, s.operand2});
 
     if (s.noMoreTasks) {
         // The pair just recorded is not a task of the run.

@@ -30,11 +30,10 @@ enum class Generation { TaskPosed, NoMoreTasks };
 // When no free pair exists, noMoreTasks is set, taskCounter is taken back by one and
 // NoMoreTasks is returned; the caller tells the child and ends the run. For division with
 // remainder a range2Min of 0 is raised to 1 in the settings, and stays so.
-//
-// A practice run (practiceTasks not empty) draws nothing: task k is element k - 1 of the list,
-// recorded as a drawn task is. When the list is used up, noMoreTasks is set and NoMoreTasks
-// returned, taskCounter unchanged.
 Generation generateTask(RunState& state, const Clock& clock);
+
+// Records the pair as task taskCounter + 1: the operands on display, usedPairs and taskList.
+void recordTask(RunState& state, OperandPair pair);
 
 // taskPosable (engine/operation.h) for an operation as a file or the server keeps it: "+", "-",
 // "*", ":" or ": R"; any other text is no task. Tasks that come from a file (a practice list from

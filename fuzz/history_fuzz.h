@@ -6,7 +6,7 @@
 
 #include "common/clock.h"
 #include "engine/answer_check.h"
-#include "engine/task_generation.h"
+#include "engine/task_source.h"
 #include "history/class_printouts.h"
 #include "history/history_stats.h"
 #include "history/sqlite_history_store.h"
@@ -61,8 +61,8 @@ inline void practise(const QString& operation, const QList<OperandPair>& tasks) 
     } clock;
     RunState state;
     state.operation = operationFromText(operation).value_or(Operation::Add);
-    state.practiceTasks = tasks;
-    while (generateTask(state, clock) == Generation::TaskPosed) {
+    PracticeList source(tasks);
+    while (source.poseNext(state, clock) == Generation::TaskPosed) {
         state.answerText =
             QString::number(correctResult(state.operation, state.operand1, state.operand2));
         state.givenRemainder = correctRemainder(state.operand1, state.operand2);

@@ -281,7 +281,7 @@ void TestRunController::exhaustion() {
     QCOMPARE(r.results.size(), 1);
     QCOMPARE(r.results[0].workedTaskCount, tasks);
     QCOMPARE(r.results[0].answers.size(), tasks);
-    QVERIFY(r.state.practiceTasks.isEmpty());
+    QCOMPARE(r.run.taskSource(), nullptr);
 }
 
 void TestRunController::stop_data() {
@@ -414,7 +414,7 @@ void TestRunController::practiceLists() {
     QCOMPARE(r.state.points, 1);
     r.run.stop();
     // The next Start draws again.
-    QVERIFY(r.state.practiceTasks.isEmpty());
+    QCOMPARE(r.run.taskSource(), nullptr);
     QCOMPARE(r.results.size(), 2);
     QCOMPARE(r.results[1].workedTaskCount, 1);
 
@@ -422,7 +422,7 @@ void TestRunController::practiceLists() {
     r.state.resultsPending = r.state.tasksPending = false;
     r.frontend.ready = false;
     QVERIFY(!r.run.startPractice("Mia", Operation::Add, {{1, 2}}));
-    QVERIFY(r.state.practiceTasks.isEmpty());
+    QCOMPARE(r.run.taskSource(), nullptr);
 
     // A list of 160 ends with its own message, not the limit's.
     r.frontend.ready = true;

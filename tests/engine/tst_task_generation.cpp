@@ -80,7 +80,6 @@ private slots:
     void rangeCheckMessages_data();
     void rangeCheckMessages();
     void rangeFlagsNeverSetBack();
-    void practiceTasksInOrder();
     void posableTasks_data();
     void posableTasks();
 };
@@ -507,30 +506,6 @@ void TestTaskGeneration::rangeFlagsNeverSetBack() {
     QVERIFY(checkDivisionRanges(s).isEmpty());
     QVERIFY(!s.divisionRangesOk);
     QVERIFY(s.subtractionRangesOk);
-}
-
-// A practice run poses its list in order, recorded like drawn tasks, whatever the ranges; the
-// settings stay untouched and the end of the list is an exhausted range.
-void TestTaskGeneration::practiceTasksInOrder() {
-    RunState s;
-    setUp(s, ":", true, {0, 5}, {0, 5});
-    s.practiceTasks = {{17, 5}, {40, 7}, {17, 5}};
-    FixedClock clock;
-    for (int k = 1; k <= 3; ++k) {
-        QCOMPARE(generateTask(s, clock), Generation::TaskPosed);
-        QCOMPARE(s.taskCounter, k);
-        QCOMPARE(s.usedPairs[k], s.practiceTasks[k - 1]);
-        QCOMPARE(s.operand1, s.practiceTasks[k - 1].first);
-    }
-    QCOMPARE(s.taskList[2].operation, QString(": R"));
-    QCOMPARE(s.taskList[2].result, 5);
-    QCOMPARE(s.taskList[2].remainder, 5);
-    QCOMPARE(s.range2Min, 0);
-    QVERIFY(!s.noMoreTasks);
-    QCOMPARE(generateTask(s, clock), Generation::NoMoreTasks);
-    QVERIFY(s.noMoreTasks);
-    QCOMPARE(s.taskCounter, 3);
-    QCOMPARE(s.taskList[4].operand1, -1);
 }
 
 void TestTaskGeneration::posableTasks_data() {

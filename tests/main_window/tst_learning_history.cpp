@@ -152,7 +152,7 @@ void TestLearningHistory::practiceRun() {
     QCOMPARE(f.result->answers.size(), n);
 
     // The next Start draws from the ranges again.
-    QVERIFY(f.state.practiceTasks.isEmpty());
+    QCOMPARE(f.run.taskSource(), nullptr);
     f.state.resultsPending = f.state.tasksPending = false;
     f.chooseOperation(0);
     f.start();
@@ -170,7 +170,8 @@ void TestLearningHistory::practiceRunRefused() {
     f.start();
     const OperandPair posed{f.state.operand1, f.state.operand2};
     f.practise("*", {{1, 2}, {3, 4}});
-    QVERIFY(f.state.practiceTasks.isEmpty());
+    // The run goes on drawing from the ranges.
+    QVERIFY(dynamic_cast<const RangeDraw*>(f.run.taskSource()));
     QCOMPARE(f.state.usedPairs[1], posed);
     QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[0]);
     f.answerTask(true, 10);
@@ -178,7 +179,7 @@ void TestLearningHistory::practiceRunRefused() {
     QVERIFY(f.state.resultsPending);
     f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(!f.c->But_Stop->isVisible());
-    QVERIFY(f.state.practiceTasks.isEmpty());
+    QCOMPARE(f.run.taskSource(), nullptr);
     QVERIFY(f.platform.messages.isEmpty());
     f.state.fewerSaveHints = true;
     f.practise("*", {{1, 2}, {3, 4}});
