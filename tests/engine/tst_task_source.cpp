@@ -80,6 +80,9 @@ void TestTaskSource::tasksInTurn() {
     QCOMPARE(source->poseNext(s, clock), Generation::NoMoreTasks);
     QVERIFY(s.noMoreTasks);
     QCOMPARE(s.taskCounter, posed.size());
+    // A used-up list records nothing past its last task.
+    if (practice)
+        QCOMPARE(s.taskList[size_t(posed.size() + 1)].operand1, -1);
     QTEST(source->doneMessage(), "done");
     QTEST(s.range2Min, "range2MinAfter");
     QCOMPARE(source->startWarnings(s), QStringList());
