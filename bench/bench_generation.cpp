@@ -84,11 +84,11 @@ std::vector<Case>& allCases() {
                     for (int target : posedTargets) {
                         Case c{op, r1, r2, target, true, {}};
                         RunState& s = c.prepared;
-                        s.operation = operations[op].operation;
-                        s.range1Min = r1.min;
-                        s.range1Max = r1.max;
-                        s.range2Min = r2.min;
-                        s.range2Max = r2.max;
+                        s.settings.operation = operations[op].operation;
+                        s.settings.range1Min = r1.min;
+                        s.settings.range1Max = r1.max;
+                        s.settings.range2Min = r2.min;
+                        s.settings.range2Max = r2.max;
                         checkSubtractionRanges(s);
                         checkDivisionRanges(s);
                         c.acceptedRanges = s.subtractionRangesOk && s.divisionRangesOk;

@@ -30,12 +30,12 @@ bool RunController::savesPending() const {
     return (state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints;
 }
 
-bool RunController::start() {
+bool RunController::start(const RunSettings& settings) {
     if (active() || savesPending())
         return false;
     const std::optional<RunFields> fields =
         frontend_ ? frontend_->readyToStart() : std::optional<RunFields>(RunFields{});
-    return fields && begin(*fields, std::make_unique<RangeDraw>());
+    return fields && begin(settings, *fields, std::make_unique<RangeDraw>());
 }
 
 bool RunController::startPractice(const QString& participant, Operation operation,
@@ -49,29 +49,36 @@ bool RunController::startPracticeFrom(const QString& participant, Operation oper
                                       std::unique_ptr<TaskSource> source) {
     if (active() || !source || savesPending())
         return false;
-    const std::optional<RunFields> fields = frontend_
-                                                ? frontend_->readyToPractise(participant, operation)
-                                                : std::optional<RunFields>(RunFields{});
-    if (!fields)
+    std::optional<PracticeStart> practice;
+    if (frontend_) {
+        practice = frontend_->readyToPractise(participant, operation);
+    } else {
+        practice = PracticeStart{};
+        practice->settings.participantName = participant;
+        practice->settings.operation = operation;
+    }
+    if (!practice)
         return false;
-    begin(*fields, std::move(source));
+    begin(practice->settings, practice->fields, std::move(source));
     return active();
 }
 
-bool RunController::begin(const RunFields& fields, std::unique_ptr<TaskSource> source) {
+bool RunController::begin(const RunSettings& settings, const RunFields& fields,
+                          std::unique_ptr<TaskSource> source) {
+    state_.settings = settings;
     state_.subtractionRangesOk = true;
     state_.divisionRangesOk = true;
     state_.timeUp = false;
-    if (state_.timeLimit > 0)
-        state_.remainingSeconds = state_.timeLimit + 1;
+    if (state_.settings.timeLimit > 0)
+        state_.remainingSeconds = state_.settings.timeLimit + 1;
 
-    if (!state_.competitionMode) {
+    if (!state_.settings.competitionMode) {
         state_.competitionTag = QStringLiteral("-");
         for (const QString& warning : source->startWarnings(state_))
             emit notice(NoticeKind::Warning, warning);
     } else {
         state_.competitionTag =
-            capped(QString::number(state_.competitionNumber), competitionTagCapacity);
+            capped(QString::number(state_.settings.competitionNumber), competitionTagCapacity);
     }
     if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk)
         return false;
@@ -88,12 +95,15 @@ bool RunController::begin(const RunFields& fields, std::unique_ptr<TaskSource> s
     emit cleared();
     clearUsedPairs(state_);
     beginRunHistory(state_, clock_);
-    if (!poseTask())
+    const bool posed = poseTask();
+    if (state_.settings.range2Min != settings.range2Min)
+        emit settingsRaised(state_.settings);
+    if (!posed)
         return false; // the run has already ended
 
     state_.taskSolved = false;
     setPhase(Phase::AwaitingAnswer);
-    if (state_.timeLimit > 0)
+    if (state_.settings.timeLimit > 0)
         countdown_.start(1000);
     return true;
 }
@@ -129,7 +139,7 @@ RunController::AfterAnswer RunController::submitAnswer(const QString& text) {
     state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
     state_.resultsPending = true;
     state_.tasksPending = true;
-    if (hasRemainder(state_.operation)) {
+    if (hasRemainder(state_.settings.operation)) {
         setPhase(Phase::AwaitingRemainder);
         return AfterAnswer::RemainderAwaited;
     }

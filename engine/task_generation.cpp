@@ -24,30 +24,30 @@ Variant variantOf(Operation operation) {
 
 void drawPair(RunState& s, Variant variant) {
     Lcg& g = s.generator;
-    const qint32 r1 = s.range1Max - s.range1Min + 1;
-    const qint32 r2 = s.range2Max - s.range2Min + 1;
+    const qint32 r1 = s.settings.range1Max - s.settings.range1Min + 1;
+    const qint32 r2 = s.settings.range2Max - s.settings.range2Min + 1;
     switch (variant) {
     case Variant::SumOrProduct:
     case Variant::QuotientWithRemainder:
-        s.operand1 = s.range1Min + g.random(r1);
-        s.operand2 = s.range2Min + g.random(r2);
+        s.operand1 = s.settings.range1Min + g.random(r1);
+        s.operand2 = s.settings.range2Min + g.random(r2);
         break;
     case Variant::Difference:
-        s.operand1 = s.range1Min + g.random(r1);
+        s.operand1 = s.settings.range1Min + g.random(r1);
         // A small minuend limits the subtrahend, so the difference is never negative.
-        if (s.operand1 < s.range2Max)
-            s.operand2 = s.range2Min + g.random(s.operand1 - s.range2Min + 1);
+        if (s.operand1 < s.settings.range2Max)
+            s.operand2 = s.settings.range2Min + g.random(s.operand1 - s.settings.range2Min + 1);
         else
-            s.operand2 = s.range2Min + g.random(r2);
+            s.operand2 = s.settings.range2Min + g.random(r2);
         break;
     case Variant::Quotient: {
-        s.operand2 = s.range2Min + g.random(r2);
+        s.operand2 = s.settings.range2Min + g.random(r2);
         if (s.operand2 == 0)
-            s.operand2 = s.range2Min + g.random(r2) + 1;
+            s.operand2 = s.settings.range2Min + g.random(r2) + 1;
         // The multiplier is drawn from k1 .. k2 - 1: the dividend is always a multiple of the
         // divisor, and the largest multiple only comes from the search.
-        const qint32 k1 = s.range1Min / s.operand2;
-        const qint32 k2 = s.range1Max / s.operand2;
+        const qint32 k1 = s.settings.range1Min / s.operand2;
+        const qint32 k2 = s.settings.range1Max / s.operand2;
         s.operand1 = s.operand2 * (k1 + g.random(k2 - k1));
         break;
     }
@@ -71,7 +71,7 @@ bool fits(const RunState& s, Variant variant, qint32 p, qint32 q) {
 // becomes operand2 whether or not the search succeeded.
 bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
     s.operand1 = p;
-    for (qint32 q = s.range2Min; q <= s.range2Max; ++q) {
+    for (qint32 q = s.settings.range2Min; q <= s.settings.range2Max; ++q) {
         s.operand2 = q;
         if (variant == Variant::Quotient && q <= 0)
             continue;
@@ -93,9 +93,9 @@ void recordTask(RunState& s, OperandPair pair) {
     TaskRecord& task = s.taskList[s.taskCounter];
     task.operand1 = s.operand1;
     task.operand2 = s.operand2;
-    task.operation = operationText(s.operation);
-    task.result = correctResult(s.operation, s.operand1, s.operand2);
-    task.remainder = taskRemainder(s.operation, s.operand1, s.operand2);
+    task.operation = operationText(s.settings.operation);
+    task.result = correctResult(s.settings.operation, s.operand1, s.operand2);
+    task.remainder = taskRemainder(s.settings.operation, s.operand1, s.operand2);
 }
 
 Generation generateTask(RunState& s, const Clock& clock) {
@@ -106,9 +106,9 @@ Generation generateTask(RunState& s, const Clock& clock) {
         return Generation::NoMoreTasks;
     }
     s.generator.reseed(clock);
-    const Variant variant = variantOf(s.operation);
-    if (variant == Variant::QuotientWithRemainder && s.range2Min == 0)
-        s.range2Min = 1;
+    const Variant variant = variantOf(s.settings.operation);
+    if (variant == Variant::QuotientWithRemainder && s.settings.range2Min == 0)
+        s.settings.range2Min = 1;
 
     for (int draws = 1; draws <= randomDrawLimit; ++draws) {
         drawPair(s, variant);
@@ -117,7 +117,7 @@ Generation generateTask(RunState& s, const Clock& clock) {
     }
     if (pairUsed(s, s.operand1, s.operand2)) {
         bool found = searchSecondOperand(s, variant, s.operand1);
-        for (qint32 p = s.range1Min; !found && p <= s.range1Max; ++p)
+        for (qint32 p = s.settings.range1Min; !found && p <= s.settings.range1Max; ++p)
             found = searchSecondOperand(s, variant, p);
         if (!found)
             s.noMoreTasks = true;
@@ -139,18 +139,16 @@ bool taskPosable(const QString& operationText, qint64 p, qint64 q) {
     return operation && taskPosable(*operation, p, q);
 }
 
-QStringList checkSubtractionRanges(RunState& s) {
+QStringList subtractionRangeWarnings(const RunSettings& s) {
     QStringList warnings;
     if (s.operation != Operation::Subtract)
         return warnings;
-    if (s.range2Min > s.range1Min || s.range2Max > s.range1Max) {
+    if (s.range2Min > s.range1Min || s.range2Max > s.range1Max)
         warnings << subtractionRangeWarning;
-        s.subtractionRangesOk = false;
-    }
     return warnings;
 }
 
-QStringList checkDivisionRanges(RunState& s) {
+QStringList divisionRangeWarnings(const RunSettings& s) {
     QStringList warnings;
     if (s.operation != Operation::Divide)
         return warnings;
@@ -184,6 +182,18 @@ QStringList checkDivisionRanges(RunState& s) {
     }
     if (tooFewDividends)
         warnings << divisionRangesWarning;
+    return warnings;
+}
+
+QStringList checkSubtractionRanges(RunState& s) {
+    const QStringList warnings = subtractionRangeWarnings(s.settings);
+    if (!warnings.isEmpty())
+        s.subtractionRangesOk = false;
+    return warnings;
+}
+
+QStringList checkDivisionRanges(RunState& s) {
+    const QStringList warnings = divisionRangeWarnings(s.settings);
     if (!warnings.isEmpty())
         s.divisionRangesOk = false;
     return warnings;

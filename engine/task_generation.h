@@ -41,7 +41,10 @@ void recordTask(RunState& state, OperandPair pair);
 // neither divide by 0, overflow a result nor pose a task no answer can solve.
 bool taskPosable(const QString& operationText, qint64 operand1, qint64 operand2);
 
-// The range checks return the warnings to show, in order, and clear subtractionRangesOk or
-// divisionRangesOk when there is any. They never set a flag back to true.
+// The warnings about ranges that make no sense for a subtraction or a division, in order.
+QStringList subtractionRangeWarnings(const RunSettings& settings);
+QStringList divisionRangeWarnings(const RunSettings& settings);
+// The range checks of a run's settings: the warnings above; any clears subtractionRangesOk or
+// divisionRangesOk. They never set a flag back to true.
 QStringList checkSubtractionRanges(RunState& state);
 QStringList checkDivisionRanges(RunState& state);

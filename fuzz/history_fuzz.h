@@ -60,11 +60,11 @@ inline void practise(const QString& operation, const QList<OperandPair>& tasks) 
         qint64 monotonicMs() const override { return 0; }
     } clock;
     RunState state;
-    state.operation = operationFromText(operation).value_or(Operation::Add);
+    state.settings.operation = operationFromText(operation).value_or(Operation::Add);
     PracticeList source(tasks);
     while (source.poseNext(state, clock) == Generation::TaskPosed) {
-        state.answerText =
-            QString::number(correctResult(state.operation, state.operand1, state.operand2));
+        state.answerText = QString::number(
+            correctResult(state.settings.operation, state.operand1, state.operand2));
         state.givenRemainder = correctRemainder(state.operand1, state.operand2);
         if (!checkAnswer(state))
             std::abort();

@@ -101,6 +101,9 @@ void TForm1::connectParts() {
     });
 
     connect(taskArea_, &TaskArea::startClicked, settings_, &SettingsPanel::cancelPendingRangeCheck);
+    connect(taskArea_, &TaskArea::startClicked, this, [this] { run_.start(runSettings()); });
+    connect(&run_, &RunController::settingsRaised, settings_, &SettingsPanel::keepRaisedBounds);
+    settings_->followCompetitions(competition_);
     connect(taskArea_, &TaskArea::competitionStartClicked, competition_,
             &CompetitionPanel::startRequested);
     connect(taskArea_, &TaskArea::runBegun, this, [this] {
@@ -131,7 +134,6 @@ void TForm1::connectParts() {
     connect(competition_, &CompetitionPanel::modeSwitched, taskArea_, &TaskArea::showStartControl);
     connect(competition_, &CompetitionPanel::modeSwitched, menus_->speechMenu(),
             &SpeechMenu::competitionModeChanged);
-    connect(competition_, &CompetitionPanel::presetChosen, settings_, &SettingsPanel::applyPreset);
     connect(competition_, &CompetitionPanel::answerFieldsClosed, taskArea_,
             &TaskArea::closeAnswerFields);
     connect(competition_, &CompetitionPanel::nameEntryOpening, taskArea_,
@@ -142,7 +144,6 @@ void TForm1::connectParts() {
             [this](bool cancelled, const QString& enteredText) {
                 if (cancelled)
                     return;
-                state_.participantName = capped(enteredText, participantNameCapacity);
                 setWindowTitle(mainWindowTitle(enteredText));
             });
     connect(competition_, &CompetitionPanel::noticeRequested, this, [this](const QString& text) {
@@ -175,6 +176,10 @@ SpeechMenu* TForm1::speechMenu() const {
     return menus_->speechMenu();
 }
 
+const RunSettings& TForm1::runSettings() const {
+    return settings_->runSettings();
+}
+
 QPoint TForm1::messageAnchor() const {
     return taskArea_->messagePosition(10);
 }
@@ -186,7 +191,6 @@ QList<PointRect> TForm1::pointRectsOnScreen() const {
 // The program's initial condition, in the order the controls depend on each other.
 void TForm1::FormCreate() {
     state_.competitionChosen = false;
-    state_.competitionMode = false;
     state_.remainingTimeDisplayOn = true;
     competition_->startValues();
 
@@ -209,8 +213,7 @@ void TForm1::FormCreate() {
     applyStartScheme(pickStartScheme(state_.generator, platform_));
 
     settings_->startOperation();
-    state_.operation = Operation::Add;
-    taskArea_->showSign(operationSign(state_.operation));
+    taskArea_->showSign(operationSign(Operation::Add));
     taskArea_->showRemainderFields(false);
 
     lockSettings(false);
@@ -242,12 +245,7 @@ void TForm1::FormActivate() {
     if (double(settings_->width()) / double(frameGeometry().width()) <= 1.01)
         return;
     scalingHintOpen_ = true;
-    platform_.showMessage(
-        this, MessageKind::Warning, MessageButtons::Ok,
-        QStringLiteral("Falls Karten oder Buttons nicht sinnvoll plaziert\nzu sein scheinen, so "
-                       "verlassen Sie bitte dieses Programm,\nwechseln zu "
-                       "\n'Einstellungen/Systemsteuerung/Anzeige/Einstellungen/Schriftgrad/"
-                       "andere'\nund stellen dort 'Schriftgrad ... skalieren' auf 100%!"));
+    platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok, fontScalingHint);
     // The activation that follows the closing of this very box must not open it again, or the
     // child could never get past it.
     QTimer::singleShot(0, this, [this] { scalingHintOpen_ = false; });
@@ -320,19 +318,20 @@ void TForm1::message(MessageKind kind, const QString& text, int yOffset) {
 std::optional<RunFields> TForm1::readyToStart() {
     if (!settings_->timeFieldFit())
         return std::nullopt;
-    taskArea_->prepareForRun();
+    taskArea_->prepareForRun(runSettings());
     return settings_->runFields();
 }
 
 // The run belongs to the child chosen in the learning history, as a free run: another name goes,
 // and competition mode goes off as by the child's own click.
-std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Operation operation) {
+std::optional<PracticeStart> TForm1::readyToPractise(const QString& participant,
+                                                     Operation operation) {
     const QString before = settings_->name();
     if (before != participant)
         settings_->setName(participant);
     raise();
     activateWindow();
-    if (state_.competitionMode)
+    if (runSettings().competitionMode)
         competition_->switchMode();
     if (!settings_->timeFieldFit()) {
         // The last name stays, so nothing is saved under the other child's name.
@@ -341,8 +340,8 @@ std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Ope
         return std::nullopt;
     }
     // The operation as choosing it in the list would set it, without the range checks.
-    settings_->practiseOperation(operation);
-    taskArea_->showSign(operationSign(state_.operation));
-    taskArea_->prepareForRun();
-    return settings_->runFields();
+    const RunSettings settings = settings_->practiseOperation(operation);
+    taskArea_->showSign(operationSign(operation));
+    taskArea_->prepareForRun(settings);
+    return PracticeStart{settings, settings_->runFields()};
 }

@@ -94,10 +94,7 @@ void TaskArea::buildControls(int percent) {
     QPalette red = But_Start->palette();
     red.setColor(QPalette::ButtonText, QColor(0xFF, 0x00, 0x00));
     But_Start->setPalette(red);
-    connect(But_Start, &QPushButton::clicked, this, [this] {
-        emit startClicked();
-        run_.start();
-    });
+    connect(But_Start, &QPushButton::clicked, this, [this] { emit startClicked(); });
 
     But_Stop = new QPushButton(QStringLiteral("&Stopp"), this);
     But_Stop->setObjectName(QStringLiteral("But_Stop"));
@@ -272,10 +269,10 @@ void TaskArea::resetDisplay() {
         Edit_Rest->clear();
 }
 
-void TaskArea::prepareForRun() {
-    if (state_.timeLimit <= 0)
+void TaskArea::prepareForRun(const RunSettings& settings) {
+    if (settings.timeLimit <= 0)
         Panel_Grenze->setText(QStringLiteral(" "));
-    showRemainderFields(hasRemainder(state_.operation));
+    showRemainderFields(hasRemainder(settings.operation));
 }
 
 void TaskArea::showPointsDisplay() {

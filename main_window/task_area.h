@@ -49,7 +49,7 @@ public:
 
     // The display between runs and before one.
     void resetDisplay();
-    void prepareForRun();
+    void prepareForRun(const RunSettings& settings);
     void showPointsDisplay();
     void showRemainingTime();
     void hideStop();
@@ -72,7 +72,7 @@ public:
     void closeAnswerFieldsUnlessDone();
 
 signals:
-    // Start was clicked; the run is asked to start right after.
+    // Start was clicked; the main window starts the run with the settings in force.
     void startClicked();
     void competitionStartClicked();
     // The first task is on display and has the focus.

@@ -13,7 +13,7 @@
 namespace {
 
 void poseTask(RunState& s, const QString& sign, bool withRemainder, qint32 a, qint32 b) {
-    s.operation = operationOf(sign, withRemainder);
+    s.settings.operation = operationOf(sign, withRemainder);
     s.operand1 = a;
     s.operand2 = b;
     s.taskCounter = 1;
@@ -24,8 +24,8 @@ void poseTask(RunState& s, const QString& sign, bool withRemainder, qint32 a, qi
 
 // The parts of the state an answer check could touch.
 QList<qint64> snapshot(const RunState& s) {
-    QList<qint64> v{s.points,   s.taskSolved,     s.taskCounter, s.operand1,
-                    s.operand2, s.givenRemainder, s.range2Min,   s.noMoreTasks};
+    QList<qint64> v{s.points,   s.taskSolved,     s.taskCounter,        s.operand1,
+                    s.operand2, s.givenRemainder, s.settings.range2Min, s.noMoreTasks};
     for (const OperandPair& pair : s.usedPairs)
         v << pair.first << pair.second;
     for (const TaskRecord& t : s.taskList)

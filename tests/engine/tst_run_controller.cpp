@@ -17,7 +17,7 @@ struct Frontend : RunFrontend {
     int starts = 0;
     QString practiceParticipant;
     std::optional<Operation> practiceOperation;
-    RunState* state = nullptr;
+    const RunSettings* held = nullptr;
 
     std::optional<RunFields> readyToStart() override {
         ++starts;
@@ -25,20 +25,24 @@ struct Frontend : RunFrontend {
             return std::nullopt;
         return RunFields{QStringLiteral("5"), 1, 1};
     }
-    std::optional<RunFields> readyToPractise(const QString& participant,
-                                             Operation operation) override {
+    std::optional<PracticeStart> readyToPractise(const QString& participant,
+                                                 Operation operation) override {
         practiceParticipant = participant;
         practiceOperation = operation;
         if (!ready)
             return std::nullopt;
-        state->operation = operation;
-        return RunFields{QStringLiteral("0"), 1, 1};
+        PracticeStart practice{*held, RunFields{QStringLiteral("0"), 1, 1}};
+        practice.settings.participantName = participant;
+        practice.settings.operation = operation;
+        return practice;
     }
 };
 
 // A controller on a run state with a clock that stands still, and every signal it sends.
 struct Run {
     RunState state;
+    // The settings every start is given.
+    RunSettings settings;
     FixedClock clock;
     Frontend frontend;
     RunController run{state, clock};
@@ -50,7 +54,7 @@ struct Run {
     std::function<void()> whileNoticeOpen;
 
     Run() {
-        frontend.state = &state;
+        frontend.held = &settings;
         run.setFrontend(&frontend);
         QObject::connect(&run, &RunController::notice, [this](NoticeKind, const QString& text) {
             notices << text;
@@ -65,12 +69,15 @@ struct Run {
                          [this](RunController::Phase phase) { phases << phase; });
     }
     void ranges(qint32 min1, qint32 max1, qint32 min2, qint32 max2) {
-        state.range1Min = min1;
-        state.range1Max = max1;
-        state.range2Min = min2;
-        state.range2Max = max2;
+        settings.range1Min = min1;
+        settings.range1Max = max1;
+        settings.range2Min = min2;
+        settings.range2Max = max2;
     }
-    qint32 right() const { return correctResult(state.operation, state.operand1, state.operand2); }
+    bool start() { return run.start(settings); }
+    qint32 right() const {
+        return correctResult(state.settings.operation, state.operand1, state.operand2);
+    }
     RunController::AfterAnswer answer(qint32 value) {
         return run.submitAnswer(QString::number(value));
     }
@@ -114,12 +121,13 @@ void TestRunController::taskOrderForAFrozenClock() {
     QFETCH(QList<int>, bounds);
     const Operation op = *operationFromIndex(operation);
     Run r;
-    r.state.operation = op;
+    r.settings.operation = op;
     r.ranges(bounds[0], bounds[1], bounds[2], bounds[3]);
     RunState reference = r.state;
+    reference.settings = r.settings;
     clearUsedPairs(reference);
 
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     for (int task = 1; task <= 20; ++task) {
         QCOMPARE(generateTask(reference, r.clock), Generation::TaskPosed);
         QCOMPARE(r.state.taskCounter, task);
@@ -127,7 +135,7 @@ void TestRunController::taskOrderForAFrozenClock() {
                  OperandPair(reference.operand1, reference.operand2));
         QCOMPARE(r.state.taskList[size_t(task)].operation, operationText(op));
         r.answer(r.right());
-        if (hasRemainder(r.state.operation))
+        if (hasRemainder(r.state.settings.operation))
             r.run.submitRemainder(QString::number(r.state.operand1 % r.state.operand2));
     }
 }
@@ -159,10 +167,10 @@ void TestRunController::scoring() {
     QFETCH(QString, remainder);
     QFETCH(int, points);
     Run r;
-    r.state.operation = withRemainder ? Operation::DivideWithRemainder : Operation::Add;
+    r.settings.operation = withRemainder ? Operation::DivideWithRemainder : Operation::Add;
     r.ranges(50, 100, 5, 10);
     QSignalSpy scored(&r.run, &RunController::scored);
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     const qint32 rightRemainder = withRemainder ? r.state.operand1 % r.state.operand2 : 0;
     auto text = [](const QString& pattern, qint32 right) {
         QString t = pattern;
@@ -196,8 +204,8 @@ void TestRunController::scoring() {
 
 void TestRunController::countdown() {
     Run r;
-    r.state.timeLimit = 5;
-    QVERIFY(r.run.start());
+    r.settings.timeLimit = 5;
+    QVERIFY(r.start());
     QVERIFY(r.run.countdown()->isActive());
     QCOMPARE(r.run.countdown()->interval(), 1000);
     for (int i = 0; i < 5; ++i)
@@ -216,15 +224,15 @@ void TestRunController::countdown() {
 
     // Without a limit nothing counts down.
     r.state.resultsPending = r.state.tasksPending = false;
-    r.state.timeLimit = 0;
-    QVERIFY(r.run.start());
+    r.settings.timeLimit = 0;
+    QVERIFY(r.start());
     QVERIFY(!r.run.countdown()->isActive());
 }
 
 void TestRunController::theLimitEndsTheRun() {
     Run r;
     r.ranges(1000, 30000, 1000, 30000);
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     for (int task = 1; task <= taskLimit; ++task) {
         QCOMPARE(r.state.taskCounter, task);
         const auto after = r.answer(task % 4 == 0 ? r.right() + 1 : r.right());
@@ -263,7 +271,7 @@ void TestRunController::exhaustion() {
     Run r;
     r.ranges(0, 5, 0, 5);
     if (practice.isEmpty())
-        QVERIFY(r.run.start());
+        QVERIFY(r.start());
     else
         QVERIFY(r.run.startPractice("Mia", Operation::Add, practice));
     QSet<QPair<int, int>> posed;
@@ -296,7 +304,7 @@ void TestRunController::stop() {
     QFETCH(int, worked);
     Run r;
     r.state.workedTaskCount = -1;
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     for (int i = 0; i < answers; ++i)
         r.answer(i == 1 ? 999 : r.right());
     r.run.stop();
@@ -326,8 +334,8 @@ void TestRunController::timeOutWhileANoticeIsOpen() {
     QFETCH(bool, limit);
     Run r;
     limit ? r.ranges(1000, 30000, 1000, 30000) : r.ranges(0, 5, 0, 5);
-    r.state.timeLimit = 1200;
-    QVERIFY(r.run.start());
+    r.settings.timeLimit = 1200;
+    QVERIFY(r.start());
     const int tasks = limit ? taskLimit : 36;
     for (int task = 1; task < tasks; ++task)
         r.answer(r.right());
@@ -366,12 +374,12 @@ void TestRunController::startIsRefused() {
     if (why == "frontend")
         r.frontend.ready = false;
     if (why == "subtraction") {
-        r.state.operation = Operation::Subtract;
+        r.settings.operation = Operation::Subtract;
         r.ranges(0, 5, 10, 20);
     }
     if (why == "pending")
         r.state.resultsPending = true;
-    QVERIFY(!r.run.start());
+    QVERIFY(!r.start());
     QVERIFY(!r.run.active());
     QCOMPARE(r.state.taskCounter, 0);
     QCOMPARE(r.notices, notices);
@@ -383,9 +391,9 @@ void TestRunController::startIsRefused() {
     r.state.fewerSaveHints = true;
     r.state.timeFieldOk = true;
     r.frontend.ready = true;
-    r.state.competitionMode = true;
-    r.state.competitionNumber = 7;
-    QVERIFY(r.run.start());
+    r.settings.competitionMode = true;
+    r.settings.competitionNumber = 7;
+    QVERIFY(r.start());
     QCOMPARE(r.state.competitionTag, QString("7"));
 }
 
@@ -393,7 +401,7 @@ void TestRunController::practiceLists() {
     Run r;
     // Refused: no tasks; while a run is on; while the last run's data wait to be saved.
     QVERIFY(!r.run.startPractice("Mia", Operation::Multiply, {}));
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     QVERIFY(!r.run.startPractice("Mia", Operation::Multiply, {{1, 2}}));
     r.answer(r.right());
     r.answer(r.right());

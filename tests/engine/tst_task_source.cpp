@@ -42,11 +42,11 @@ void TestTaskSource::tasksInTurn() {
     QFETCH(QList<int>, bounds);
     QFETCH(QList<OperandPair>, posed);
     RunState s;
-    s.operation = Operation::DivideWithRemainder;
-    s.range1Min = bounds[0];
-    s.range1Max = bounds[1];
-    s.range2Min = bounds[2];
-    s.range2Max = bounds[3];
+    s.settings.operation = Operation::DivideWithRemainder;
+    s.settings.range1Min = bounds[0];
+    s.settings.range1Max = bounds[1];
+    s.settings.range2Min = bounds[2];
+    s.settings.range2Max = bounds[3];
     std::unique_ptr<TaskSource> source;
     if (practice)
         source = std::make_unique<PracticeList>(list);
@@ -84,7 +84,7 @@ void TestTaskSource::tasksInTurn() {
     if (practice)
         QCOMPARE(s.taskList[size_t(posed.size() + 1)].operand1, -1);
     QTEST(source->doneMessage(), "done");
-    QTEST(s.range2Min, "range2MinAfter");
+    QTEST(s.settings.range2Min, "range2MinAfter");
     QCOMPARE(source->startWarnings(s), QStringList());
 }
 

@@ -351,7 +351,7 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
 
     // The practice run as the engine poses and checks it.
     RunState state;
-    state.operation = Operation::Divide;
+    state.settings.operation = Operation::Divide;
     PracticeList source(practice);
     FixedClock clock;
     QCOMPARE(source.poseNext(state, clock), Generation::TaskPosed);

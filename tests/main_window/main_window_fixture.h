@@ -52,6 +52,9 @@ struct MainWindowFixture {
             qWarning("main window did not become active");
     }
 
+    // The settings in force: what the next run would get.
+    const RunSettings& settings() const { return form->runSettings(); }
+
     void chooseOperation(int item) {
         c->Verknuepfung->setCurrentIndex(item);
         emit c->Verknuepfung->activated(item);
@@ -66,7 +69,7 @@ struct MainWindowFixture {
     void stop() { QTest::mouseClick(c->But_Stop, Qt::LeftButton); }
 
     qint32 rightAnswer() const {
-        return correctResult(state.operation, state.operand1, state.operand2);
+        return correctResult(state.settings.operation, state.operand1, state.operand2);
     }
     void answer(const QString& text) {
         QTest::keyClicks(c->Eingabe_aufnehmen(), text);

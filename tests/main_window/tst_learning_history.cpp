@@ -26,8 +26,8 @@ struct HistoryFixture : MainWindowFixture {
     void answerTask(bool right, qint64 ms, const QString& remainderPrefix = "") {
         const qint32 a = state.operand1;
         const qint32 b = state.operand2;
-        const qint32 value = correctResult(state.operation, a, b) + (right ? 0 : 1);
-        const bool withRemainder = hasRemainder(state.operation);
+        const qint32 value = correctResult(state.settings.operation, a, b) + (right ? 0 : 1);
+        const bool withRemainder = hasRemainder(state.settings.operation);
         platform.monotonic += withRemainder ? ms / 2 : ms;
         answer(QString::number(value));
         if (withRemainder) {
@@ -129,7 +129,7 @@ void TestLearningHistory::practiceRun() {
     f.platform.clearMessages();
 
     f.practise(operation, tasks);
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
     QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[operationItem]);
     QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), operation.left(1));
     QVERIFY(f.c->But_Stop->isVisible());

@@ -38,7 +38,7 @@ void TestRunFlow::startUpState() {
     QCOMPARE(c.Edit_Zahl_2->currentText(), QString("0 .. 10"));
     QCOMPARE(c.Edit_Zeit->text(), QString("0"));
     QCOMPARE(c.Edit_Name->text(), QString("Werda ?"));
-    QCOMPARE(f.state.participantName, QString("Werda ?"));
+    QCOMPARE(f.settings().participantName, QString("Werda ?"));
     QCOMPARE(c.Panel_Zahl_1_zeigen->text(), QString("-----"));
     QCOMPARE(c.Panel_Zahl_2_zeigen->text(), QString("-----"));
     QCOMPARE(c.Panel_Verknuepfung_zeigen->text(), QString("+"));
@@ -52,9 +52,9 @@ void TestRunFlow::startUpState() {
     QVERIFY(!c.Eingabe_aufnehmen()->isEnabled());
     QVERIFY(!c.Edit_Rest->isVisible());
     QVERIFY(!c.Label_Rest->isVisible());
-    QCOMPARE(f.state.range1Min, 0);
-    QCOMPARE(f.state.range2Max, 10);
-    QCOMPARE(f.state.timeLimit, 0);
+    QCOMPARE(f.settings().range1Min, 0);
+    QCOMPARE(f.settings().range2Max, 10);
+    QCOMPARE(f.settings().timeLimit, 0);
     QVERIFY(f.state.timeFieldOk);
     for (const ClickablePanel* panel : c.Panel_W)
         QVERIFY(!panel->isEnabled());

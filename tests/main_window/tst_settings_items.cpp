@@ -48,7 +48,7 @@ void TestSettingsItems::itemTables() {
     QCOMPARE(rangeItems()[11].upperBound, 1000);
     QCOMPARE(operationItemIndex("Dividieren (:) m. Rest"), 4);
     QCOMPARE(operationItemIndex("dividieren (:)"), -1);
-    RunState s;
+    RunSettings s;
     applyOperationItem(s, 4);
     QCOMPARE(s.operation, Operation::DivideWithRemainder);
     applyOperationItem(s, 2);

@@ -72,7 +72,7 @@ struct ResultFixture : MainWindowFixture {
             QTest::keyClick(nameDialog.findChild<QLineEdit*>("Edit_Namen"), Qt::Key_Return);
         });
         click(c->Button_Wettb_starten);
-        return state.participantName == name;
+        return settings().participantName == name;
     }
 };
 
