@@ -78,9 +78,6 @@ struct RunState {
     bool timeFieldOk = true;
     bool resultsPending = false;
     bool tasksPending = false;
-    bool remainingTimeDisplayOn = true;
-    bool pointsDisplayOn = true;
-    bool pointRectsOn = true;
     bool fewerSaveHints = false;
     // The tasks are posed by ear alone ("Nur hören"); never in a competition.
     bool earOnly = false;

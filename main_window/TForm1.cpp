@@ -79,9 +79,10 @@ TForm1::~TForm1() = default;
 void TForm1::connectParts() {
     connect(menus_, &MainMenus::quitRequested, this, &QWidget::close);
     connect(menus_, &MainMenus::colourChosen, this, &TForm1::applyColour);
+    connect(menus_, &MainMenus::pointRectsSwitched, taskArea_, &TaskArea::setPointRectsOn);
     connect(menus_, &MainMenus::pointsDisplaySwitched, taskArea_, &TaskArea::showPointsDisplay);
     connect(menus_, &MainMenus::remainingTimeDisplaySwitched, taskArea_,
-            &TaskArea::showRemainingTime);
+            &TaskArea::setRemainingTimeDisplay);
     connect(menus_, &MainMenus::resultsViewerRequested, this, &TForm1::resultsViewerRequested);
     connect(menus_, &MainMenus::bestListViewerRequested, this, &TForm1::bestListViewerRequested);
     connect(menus_, &MainMenus::taskSetViewerRequested, this, &TForm1::taskSetViewerRequested);
@@ -191,7 +192,6 @@ QList<PointRect> TForm1::pointRectsOnScreen() const {
 // The program's initial condition, in the order the controls depend on each other.
 void TForm1::FormCreate() {
     state_.competitionChosen = false;
-    state_.remainingTimeDisplayOn = true;
     competition_->startValues();
 
     // The fonts are already at the scaled size; positions and sizes follow them now.
@@ -201,9 +201,7 @@ void TForm1::FormCreate() {
     taskArea_->layOut();
 
     taskArea_->resetDisplay();
-    state_.pointsDisplayOn = true;
-    taskArea_->showPointsDisplay();
-    state_.pointRectsOn = true;
+    taskArea_->showPointsDisplay(true);
 
     settings_->startValues();
     state_.timeFieldOk = true;

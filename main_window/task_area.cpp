@@ -251,13 +251,13 @@ void TaskArea::colourNumberControls(const QColor& colour, QPalette::ColorRole pa
 void TaskArea::showPoints(qint32 points, Rgb colour) {
     Panel_Punkte_zeigen->setText(QString::number(points));
     Label_Punkte->setText(pointsWord(points));
-    if (state_.pointRectsOn)
+    if (pointRectsOn_)
         addRect(points, colour);
 }
 
 void TaskArea::resetDisplay() {
-    Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
-    Label_Punkte->setVisible(state_.pointsDisplayOn);
+    Panel_Punkte_zeigen->setVisible(pointsDisplayOn_);
+    Label_Punkte->setVisible(pointsDisplayOn_);
     Panel_Punkte_zeigen->setText(QStringLiteral("0"));
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
     Label_Punkte->setText(QStringLiteral("Punkte"));
@@ -275,13 +275,19 @@ void TaskArea::prepareForRun(const RunSettings& settings) {
     showRemainderFields(hasRemainder(settings.operation));
 }
 
-void TaskArea::showPointsDisplay() {
-    Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
-    Label_Punkte->setVisible(state_.pointsDisplayOn);
+void TaskArea::showPointsDisplay(bool on) {
+    pointsDisplayOn_ = on;
+    Panel_Punkte_zeigen->setVisible(on);
+    Label_Punkte->setVisible(on);
+}
+
+void TaskArea::setRemainingTimeDisplay(bool on) {
+    remainingTimeDisplayOn_ = on;
+    showRemainingTime();
 }
 
 void TaskArea::showRemainingTime() {
-    if (state_.remainingTimeDisplayOn)
+    if (remainingTimeDisplayOn_)
         Panel_Grenze->setText(remainingTimeText(state_.remainingSeconds));
     else
         Panel_Grenze->clear();

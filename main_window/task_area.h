@@ -50,7 +50,11 @@ public:
     // The display between runs and before one.
     void resetDisplay();
     void prepareForRun(const RunSettings& settings);
-    void showPointsDisplay();
+    // The display switches of the menus: the points display, the remaining time, and whether
+    // points get rectangles from now on (the rectangles on screen stay).
+    void showPointsDisplay(bool on);
+    void setRemainingTimeDisplay(bool on);
+    void setPointRectsOn(bool on) { pointRectsOn_ = on; }
     void showRemainingTime();
     void hideStop();
     void focusStart();
@@ -82,6 +86,11 @@ signals:
     void runEnded();
 
 private:
+    // The display switches, as the menus set them.
+    bool pointRectsOn_ = true;
+    bool pointsDisplayOn_ = true;
+    bool remainingTimeDisplayOn_ = true;
+
     void buildControls(int percent);
     std::optional<PointRect> pointRectAt(qint32 points, Rgb colour) const;
     void setBackgroundColour(const QColor& colour);

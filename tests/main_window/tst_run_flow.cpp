@@ -212,7 +212,7 @@ void TestRunFlow::scoringAndPointsDisplay() {
     QCOMPARE(f.c->Label_Punkte->text(), QString("Punkte"));
 
     // Hidden points are still counted.
-    f.state.pointsDisplayOn = false;
+    f.c->PunkteAnzeigeaus1->trigger();
     f.stop();
     f.state.fewerSaveHints = true;
     f.start();
