@@ -27,7 +27,7 @@ RunController::RunController(RunState& state, const Clock& clock, QObject* paren
 }
 
 bool RunController::savesPending() const {
-    return (state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints;
+    return (state_.resultsPending || state_.tasksPending) && !fewerSaveHints_;
 }
 
 bool RunController::start(const RunSettings& settings) {

@@ -76,6 +76,8 @@ public:
     // The last run's data wait to be saved, so no new run starts (unless fewer save hints are
     // asked for).
     bool savesPending() const;
+    // Fewer save hints are asked for: unsaved data of the last run keep no run from starting.
+    void setFewerSaveHints(bool on) { fewerSaveHints_ = on; }
     QTimer* countdown() { return &countdown_; }
 
     // Start: a free or competition run with these settings. Returns whether it runs.
@@ -135,4 +137,5 @@ private:
     // The last posed task was answered (the 160th, or no further task could be made): a time-out
     // while the closing message is open must not count that task as unworked.
     bool allTasksAnswered_ = false;
+    bool fewerSaveHints_ = false;
 };

@@ -78,7 +78,6 @@ struct RunState {
     bool timeFieldOk = true;
     bool resultsPending = false;
     bool tasksPending = false;
-    bool fewerSaveHints = false;
     // The tasks are posed by ear alone ("Nur hören"); never in a competition.
     bool earOnly = false;
 

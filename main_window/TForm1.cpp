@@ -80,6 +80,7 @@ void TForm1::connectParts() {
     connect(menus_, &MainMenus::quitRequested, this, &QWidget::close);
     connect(menus_, &MainMenus::colourChosen, this, &TForm1::applyColour);
     connect(menus_, &MainMenus::pointRectsSwitched, taskArea_, &TaskArea::setPointRectsOn);
+    connect(menus_, &MainMenus::fewerSaveHintsSwitched, &run_, &RunController::setFewerSaveHints);
     connect(menus_, &MainMenus::pointsDisplaySwitched, taskArea_, &TaskArea::showPointsDisplay);
     connect(menus_, &MainMenus::remainingTimeDisplaySwitched, taskArea_,
             &TaskArea::setRemainingTimeDisplay);

@@ -175,7 +175,8 @@ void MainMenus::RestZeitAnzeigeaus1Click() {
 }
 
 void MainMenus::wenigerSpeichernHinweise1Click() {
-    wenigerSpeichernHinweise1->setText(toggleFewerSaveHints(state_.fewerSaveHints));
+    wenigerSpeichernHinweise1->setText(toggleFewerSaveHints(fewerSaveHints_));
+    emit fewerSaveHintsSwitched(fewerSaveHints_);
 }
 
 void MainMenus::RangNachWettbewerbClick() {

@@ -28,6 +28,7 @@ public:
     // The display switches as they stand.
     bool pointRectsOn() const { return pointRectsOn_; }
     bool pointsDisplayOn() const { return pointsDisplayOn_; }
+    bool fewerSaveHints() const { return fewerSaveHints_; }
     // "Datei", "Einstellungen", "Leistungen" and "Aufgaben"; they are shut while a run is on.
     void setMenusEnabled(bool enabled);
 
@@ -49,6 +50,8 @@ signals:
     void pointsDisplaySwitched(bool on);
     // "Rest-Zeit-Anzeige aus/ein".
     void remainingTimeDisplaySwitched(bool on);
+    // "weniger Speichern-Hinweise einblenden" and back: whether a run may start over unsaved data.
+    void fewerSaveHintsSwitched(bool on);
     void resultsViewerRequested();
     void bestListViewerRequested();
     void taskSetViewerRequested();
@@ -72,6 +75,7 @@ private:
     bool pointRectsOn_ = true;
     bool pointsDisplayOn_ = true;
     bool remainingTimeDisplayOn_ = true;
+    bool fewerSaveHints_ = false;
     QMenu* Datei1 = nullptr;
     QMenu* Einstellungen1 = nullptr;
     QMenu* Leistungen1 = nullptr;

@@ -388,7 +388,7 @@ void TestRunController::startIsRefused() {
 
     // Fewer save hints let a run start over unsaved data; in competition mode the ranges are
     // the preset's and are not checked.
-    r.state.fewerSaveHints = true;
+    r.run.setFewerSaveHints(true);
     r.state.timeFieldOk = true;
     r.frontend.ready = true;
     r.settings.competitionMode = true;

@@ -181,7 +181,7 @@ void TestLearningHistory::practiceRunRefused() {
     QVERIFY(!f.c->But_Stop->isVisible());
     QCOMPARE(f.run.taskSource(), nullptr);
     QVERIFY(f.platform.messages.isEmpty());
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.operand1, 1);

@@ -627,7 +627,7 @@ void TestMainWindowAppearance::fewerSaveHintsSwitch() {
     QVERIFY(!c.But_Stop->isVisible()); // pending data: Start does nothing
 
     item->trigger();
-    QVERIFY(f.state.fewerSaveHints);
+    QVERIFY(f.menus().fewerSaveHints());
     QCOMPARE(item->text(), QString("Alle Speichern-Hinweise einblenden"));
     f.start();
     QVERIFY(c.But_Stop->isVisible());
@@ -635,7 +635,7 @@ void TestMainWindowAppearance::fewerSaveHintsSwitch() {
     f.stop();
 
     item->trigger();
-    QVERIFY(!f.state.fewerSaveHints);
+    QVERIFY(!f.menus().fewerSaveHints());
     QCOMPARE(item->text(), QString("weniger Speichern-Hinweise einblenden"));
     f.start();
     QVERIFY(!c.But_Stop->isVisible());

@@ -214,7 +214,7 @@ void TestRunFlow::scoringAndPointsDisplay() {
     // Hidden points are still counted.
     f.c->PunkteAnzeigeaus1->trigger();
     f.stop();
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.start();
     QVERIFY(!f.c->Panel_Punkte_zeigen->isVisible());
     f.answerRight();
@@ -385,7 +385,7 @@ void TestRunFlow::startIgnoredWithPendingData() {
     f.start();
     QVERIFY(!f.c->But_Stop->isVisible()); // ignored without a word
     QVERIFY(f.platform.messages.isEmpty());
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.start();
     QVERIFY(f.c->But_Stop->isVisible());
 }

@@ -189,7 +189,7 @@ void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
     f.stop();
     // An addition run afterwards never poses 0 as second operand.
     f.chooseOperation(0);
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.start();
     QCOMPARE(f.settings().range2Min, 1);
     for (int i = 0; i < 60; ++i) {
