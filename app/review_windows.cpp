@@ -11,14 +11,15 @@
 #include "review/run_saving.h"
 
 struct ReviewWindows::RunWindows {
-    RunWindows(RunState& state, Platform& platform, const QString& dataFolder, TForm1* mainWindow)
-        : resultDialog(state, platform, dataFolder, mainWindow), nameDialog(platform, mainWindow) {
+    RunWindows(RunState& state, Platform& platform, TForm1* mainWindow)
+        : resultDialog(state, platform, mainWindow), saver(state), nameDialog(platform, mainWindow) {
         mainWindow->attachNameDialog(&nameDialog);
         // The viewers behind these items are made when one is chosen.
         mainWindow->attachReviewWindows();
     }
 
     TForm_Ergebnis_Meldung resultDialog;
+    RunSaver saver;
     TForm_Namensfenster nameDialog;
 };
 
@@ -42,7 +43,7 @@ ReviewWindows::~ReviewWindows() = default;
 
 ReviewWindows::RunWindows& ReviewWindows::runWindows() {
     if (!runWindows_)
-        runWindows_ = std::make_unique<RunWindows>(state_, platform_, dataFolder_, &mainWindow_);
+        runWindows_ = std::make_unique<RunWindows>(state_, platform_, &mainWindow_);
     return *runWindows_;
 }
 
@@ -82,8 +83,8 @@ void ReviewWindows::connect() {
                      [this] { taskSetWindows().taskSetViewer.printEmptyWorksheet(); });
     QObject::connect(
         &run_, &RunController::runEnded, &mainWindow_, [this](const RunResult& result) {
-            windUpRun(runWindows().resultDialog,
-                      {platform_, &mainWindow_, dataFolder_, mainWindow_.messageAnchor()}, state_,
-                      result);
+            RunWindows& made = runWindows();
+            windUpRun(made.resultDialog, made.saver,
+                      {platform_, &mainWindow_, dataFolder_, mainWindow_.messageAnchor()}, result);
         });
 }

@@ -21,11 +21,11 @@
 
 namespace {
 
-void startFreshRun(RunController& run, RunState& state) {
+void startFreshRun(RunController& run, RunState& state, const TForm1& form) {
     if (run.active())
         run.stop();
     state.resultsPending = state.tasksPending = false;
-    run.start();
+    run.start(form.runSettings());
 }
 
 // tasksPerRun stays below the number of different tasks the ranges allow, so every Return leads
@@ -42,14 +42,14 @@ void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
     form.findChild<QComboBox*>("Edit_Zahl_2")->setCurrentIndex(rangeItem);
     auto* answerField = form.findChild<QLineEdit*>("Eingabe_aufnehmen");
     auto* operand1 = form.findChild<QLabel*>("Panel_Zahl_1_zeigen");
-    startFreshRun(run, state);
+    startFreshRun(run, state, form);
 
     for (auto _ : bench) {
         bench.PauseTiming();
         if (state.taskCounter >= tasksPerRun)
-            startFreshRun(run, state);
-        answerField->setText(
-            QString::number(correctResult(state.operationSign, state.operand1, state.operand2)));
+            startFreshRun(run, state, form);
+        answerField->setText(QString::number(
+            correctResult(state.settings.operation, state.operand1, state.operand2)));
         QApplication::processEvents();
         const int before = state.taskCounter;
         bench.ResumeTiming();

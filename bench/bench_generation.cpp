@@ -44,17 +44,16 @@ QList<Range> rangeBounds() {
     return ranges;
 }
 
-struct Operation {
+struct OperationCase {
     const char* name;
-    const char* sign;
-    bool withRemainder;
+    Operation operation;
 };
 
-const Operation operations[] = {{"add", "+", false},
-                                {"sub", "-", false},
-                                {"mul", "*", false},
-                                {"div", ":", false},
-                                {"divrem", ":", true}};
+const OperationCase operations[] = {{"add", Operation::Add},
+                                    {"sub", Operation::Subtract},
+                                    {"mul", Operation::Multiply},
+                                    {"div", Operation::Divide},
+                                    {"divrem", Operation::DivideWithRemainder}};
 
 const int posedTargets[] = {0, 80, 159};
 
@@ -85,12 +84,11 @@ std::vector<Case>& allCases() {
                     for (int target : posedTargets) {
                         Case c{op, r1, r2, target, true, {}};
                         RunState& s = c.prepared;
-                        s.operationSign = operations[op].sign;
-                        s.withRemainder = operations[op].withRemainder;
-                        s.range1Min = r1.min;
-                        s.range1Max = r1.max;
-                        s.range2Min = r2.min;
-                        s.range2Max = r2.max;
+                        s.settings.operation = operations[op].operation;
+                        s.settings.range1Min = r1.min;
+                        s.settings.range1Max = r1.max;
+                        s.settings.range2Min = r2.min;
+                        s.settings.range2Max = r2.max;
                         checkSubtractionRanges(s);
                         checkDivisionRanges(s);
                         c.acceptedRanges = s.subtractionRangesOk && s.divisionRangesOk;

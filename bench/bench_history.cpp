@@ -9,6 +9,7 @@
 // the class overview and the child's worksheet.
 #include "bench/class_history.h"
 #include "bench/history_data.h"
+#include "engine/operation.h"
 #include "history/file/sqlite_history_store.h"
 #include "history/model/class_printouts.h"
 #include "history/model/history_stats.h"
@@ -169,7 +170,7 @@ BENCHMARK(BM_LoadBusiestChildAllOperations)->Unit(benchmark::kMillisecond);
 void BM_OpenWindowBusiestChild(benchmark::State& state) {
     FakePlatform platform;
     const int operationItem =
-        operationItemFor(history->busiest.operation.left(1), history->busiest.operation.size() > 1);
+        operationIndex(operationFromText(history->busiest.operation).value_or(Operation::Add));
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();

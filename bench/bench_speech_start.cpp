@@ -138,7 +138,7 @@ void taskToSpeech(benchmark::State& bench) {
     RunController run(state, clock);
     RunNarrator narrator(state, run, [&] { return output.voice(); });
     // The first phrase also waits for the voice to be ready; it is not timed.
-    run.start();
+    run.start(RunSettings{});
     run.stop();
     waitForSilence(service);
     if (!failures.isEmpty()) {
@@ -152,7 +152,7 @@ void taskToSpeech(benchmark::State& bench) {
         const qint64 before = service.soundBytes();
         QElapsedTimer timer;
         timer.start();
-        run.start();
+        run.start(RunSettings{});
         while (service.soundBytes() == before && timer.elapsed() < 5000) {
             QCoreApplication::processEvents();
             QThread::usleep(200);

@@ -6,6 +6,7 @@
 // answer. And how long that thread takes to know the server is away (the child's notice).
 
 #include "bench/history_data.h"
+#include "engine/operation.h"
 #include "history/history_recorder.h"
 #include "history/server/queued_history_store.h"
 #include "support/fake_platform.h"
@@ -27,7 +28,7 @@ inline void timeRunEnd(benchmark::State& state, QueuedHistoryStore& store) {
                                    QDateTime(QDate(2026, 12, 7), QTime(10, 0)), 40);
     RunResult result;
     result.participantName = run.participant;
-    result.operationSign = operationSign(run.operation);
+    result.operation = run.operation;
     result.startedAt = run.startedAt;
     result.answers = run.answers;
     result.workedTaskCount = qint32(run.answers.size());

@@ -2,7 +2,7 @@
 
 #include "common/clock.h"
 #include "common/text_codec.h"
-#include "engine/run_state.h"
+#include "storage/run_result.h"
 
 namespace {
 
@@ -57,29 +57,25 @@ QString rangeCode(int rangeItem) {
     return QString::number(rangeItem);
 }
 
-QString settingCode(const QString& operationSign, bool withRemainder, const QString& timeFieldText,
-                    int range1Item, int range2Item) {
-    QString code = capped(operationSign, settingCodeCapacity);
-    if (withRemainder)
-        code = capped(code + QLatin1Char('R'), settingCodeCapacity);
+QString settingCode(Operation operation, const QString& timeFieldText, int range1Item,
+                    int range2Item) {
+    QString code = capped(operationCode(operation), settingCodeCapacity);
     code = capped(code + timeFieldText, settingCodeCapacity);
     code = capped(code + rangeCode(range1Item), settingCodeCapacity);
     code = capped(code + rangeCode(range2Item), settingCodeCapacity);
     return code;
 }
 
-std::optional<BestListEntry> buildBestListEntry(const RunState& state, const QString& timeFieldText,
-                                                int range1Item, int range2Item,
-                                                const Clock& clock) {
-    if (!state.competitionChosen)
+std::optional<BestListEntry> buildBestListEntry(const RunResult& result, const Clock& clock) {
+    if (!result.competitionChosen)
         return std::nullopt;
     BestListEntry entry;
-    entry.settingCode = settingCode(state.operationSign, state.withRemainder, timeFieldText,
-                                    range1Item, range2Item);
-    entry.number = quint8(state.competitionNumber & 0xFF);
-    entry.name = capped(state.participantName, bestListNameCapacity);
+    entry.settingCode =
+        settingCode(result.operation, result.timeFieldText, result.range1Item, result.range2Item);
+    entry.number = quint8(result.competitionNumber & 0xFF);
+    entry.name = capped(result.participantName, bestListNameCapacity);
     entry.date = capped(shortDateText(clock), bestListDateCapacity);
     entry.time = capped(longTimeText(clock.localTime()), bestListTimeCapacity);
-    entry.points = quint8(state.points & 0xFF);
+    entry.points = quint8(result.points & 0xFF);
     return entry;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/operation.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -7,7 +9,7 @@
 #include <optional>
 
 class Clock;
-struct RunState;
+struct RunResult;
 
 inline constexpr int bestListRecordSize = 40;
 inline constexpr int bestListNameCapacity = 8;
@@ -50,13 +52,13 @@ bool sameParticipant(const BestListEntry& a, const BestListEntry& b);
 // item selected) gives an empty code.
 QString rangeCode(int rangeItem);
 
-// The settings of a run in at most 6 characters: the operation sign, "R" for division with
-// remainder, the time-field text and the two range codes. The text is cut to 6 characters after
-// each step, so a long time text pushes the range codes out ("+12010" for 120 s, ranges 10 and 5).
-QString settingCode(const QString& operationSign, bool withRemainder, const QString& timeFieldText,
-                    int range1Item, int range2Item);
+// The settings of a run in at most 6 characters: the operation's code (its sign, with "R" for
+// division with remainder), the time-field text and the two range codes. The text is cut to 6
+// characters after each step, so a long time text pushes the range codes out ("+12010" for 120 s,
+// ranges 10 and 5).
+QString settingCode(Operation operation, const QString& timeFieldText, int range1Item,
+                    int range2Item);
 
 // The entry of a finished competition run, dated by the clock. Nothing unless a competition was
 // chosen. The number and the points keep their low 8 bits, as the record holds one byte each.
-std::optional<BestListEntry> buildBestListEntry(const RunState& state, const QString& timeFieldText,
-                                                int range1Item, int range2Item, const Clock& clock);
+std::optional<BestListEntry> buildBestListEntry(const RunResult& result, const Clock& clock);

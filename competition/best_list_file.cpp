@@ -2,7 +2,7 @@
 
 #include "common/file_access.h"
 #include "competition/competition_presets.h"
-#include "engine/run_state.h"
+#include "storage/run_result.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,14 +145,12 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
     return notEntered;
 }
 
-BestListUpdate rankCompetitionRun(const QString& folder, const RunState& state,
-                                  const QString& timeFieldText, int range1Item, int range2Item,
+BestListUpdate rankCompetitionRun(const QString& folder, const RunResult& result,
                                   const Clock& clock, int lockTimeoutMs) {
-    if (!state.competitionChosen || state.points <= 0)
+    if (!result.competitionChosen || result.points <= 0)
         return quint8(0);
-    const std::optional<BestListEntry> entry =
-        buildBestListEntry(state, timeFieldText, range1Item, range2Item, clock);
+    const std::optional<BestListEntry> entry = buildBestListEntry(result, clock);
     if (!entry)
         return quint8(0);
-    return updateBestList(folder, state.competitionNumber, *entry, lockTimeoutMs);
+    return updateBestList(folder, result.competitionNumber, *entry, lockTimeoutMs);
 }

@@ -12,7 +12,7 @@
 
 class Clock;
 class QIODevice;
-struct RunState;
+struct RunResult;
 
 inline constexpr int bestListPlaces = 12;
 // The places and, after them, one reserve entry that is never shown.
@@ -56,6 +56,5 @@ BestListUpdate updateBestList(const QString& folder, int competitionNumber,
 // What the end of a competition run does with the best list: build the entry and rank it, but
 // only for a run in a chosen competition that scored points. Any other run touches no file and
 // gives rank 0.
-BestListUpdate rankCompetitionRun(const QString& folder, const RunState& state,
-                                  const QString& timeFieldText, int range1Item, int range2Item,
+BestListUpdate rankCompetitionRun(const QString& folder, const RunResult& result,
                                   const Clock& clock, int lockTimeoutMs = fileLockTimeoutMs);

@@ -18,13 +18,14 @@ void markTaskShown(RunState& state, const Clock& clock) {
 void recordAnswer(RunState& state, const Clock& clock, bool right, const QString& remainderText) {
     const qint64 now = clock.monotonicMs();
     const qint64 shown = state.taskShownAtMs;
-    const bool withRemainder = state.withRemainder && state.operationSign == QLatin1String(":");
+    const bool withRemainder = hasRemainder(state.settings.operation);
     AnsweredTask answer;
     answer.taskNo = state.taskCounter;
     answer.operand1 = state.operand1;
     answer.operand2 = state.operand2;
-    answer.correctResult = correctResult(state.operationSign, state.operand1, state.operand2);
-    answer.correctRemainder = withRemainder ? correctRemainder(state.operand1, state.operand2) : -1;
+    answer.correctResult = correctResult(state.settings.operation, state.operand1, state.operand2);
+    answer.correctRemainder =
+        taskRemainder(state.settings.operation, state.operand1, state.operand2);
     answer.givenAnswer = state.answerText;
     answer.givenRemainder = withRemainder ? remainderText : QString();
     answer.correct = right;

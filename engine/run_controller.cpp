@@ -12,9 +12,6 @@ const QString limitMessage =
     QStringLiteral("Jetzt kann ich nicht mehr! Das war zuviel !\nWenn Du aber noch Kondition "
                    "hast, wähle bitte \nneue Einstellungen !");
 
-const QString practiceDoneMessage =
-    QStringLiteral("Das waren alle Aufgaben zum Üben. Gut gemacht !");
-
 } // namespace
 
 RunController::RunController(RunState& state, const Clock& clock, QObject* parent)
@@ -30,57 +27,64 @@ RunController::RunController(RunState& state, const Clock& clock, QObject* paren
 }
 
 bool RunController::savesPending() const {
-    return (state_.resultsPending || state_.tasksPending) && !state_.fewerSaveHints;
+    return (state_.resultsPending || state_.tasksPending) && !fewerSaveHints_;
 }
 
-bool RunController::start() {
+bool RunController::start(const RunSettings& settings) {
     if (active() || savesPending())
         return false;
     const std::optional<RunFields> fields =
         frontend_ ? frontend_->readyToStart() : std::optional<RunFields>(RunFields{});
-    return fields && begin(*fields);
+    return fields && begin(settings, *fields, std::make_unique<RangeDraw>());
 }
 
 bool RunController::startPractice(const QString& participant, Operation operation,
                                   const QList<OperandPair>& tasks) {
-    if (active() || tasks.isEmpty() || savesPending())
+    if (tasks.isEmpty())
         return false;
-    const std::optional<RunFields> fields = frontend_
-                                                ? frontend_->readyToPractise(participant, operation)
-                                                : std::optional<RunFields>(RunFields{});
-    if (!fields)
+    return startPracticeFrom(participant, operation, std::make_unique<PracticeList>(tasks));
+}
+
+bool RunController::startPracticeFrom(const QString& participant, Operation operation,
+                                      std::unique_ptr<TaskSource> source) {
+    if (active() || !source || savesPending())
         return false;
-    state_.practiceTasks = tasks;
-    begin(*fields);
-    if (!active())
-        state_.practiceTasks.clear();
+    std::optional<PracticeStart> practice;
+    if (frontend_) {
+        practice = frontend_->readyToPractise(participant, operation);
+    } else {
+        practice = PracticeStart{};
+        practice->settings.participantName = participant;
+        practice->settings.operation = operation;
+    }
+    if (!practice)
+        return false;
+    begin(practice->settings, practice->fields, std::move(source));
     return active();
 }
 
-bool RunController::begin(const RunFields& fields) {
+bool RunController::begin(const RunSettings& settings, const RunFields& fields,
+                          std::unique_ptr<TaskSource> source) {
+    state_.settings = settings;
     state_.subtractionRangesOk = true;
     state_.divisionRangesOk = true;
     state_.timeUp = false;
-    if (state_.timeLimit > 0)
-        state_.remainingSeconds = state_.timeLimit + 1;
+    if (state_.settings.timeLimit > 0)
+        state_.remainingSeconds = state_.settings.timeLimit + 1;
 
-    if (!state_.competitionMode) {
+    if (!state_.settings.competitionMode) {
         state_.competitionTag = QStringLiteral("-");
-        // A practice run's tasks come from its list, not from the ranges.
-        if (state_.practiceTasks.isEmpty()) {
-            for (const QString& warning : checkSubtractionRanges(state_))
-                emit notice(NoticeKind::Warning, warning);
-            for (const QString& warning : checkDivisionRanges(state_))
-                emit notice(NoticeKind::Warning, warning);
-        }
+        for (const QString& warning : source->startWarnings(state_))
+            emit notice(NoticeKind::Warning, warning);
     } else {
         state_.competitionTag =
-            capped(QString::number(state_.competitionNumber), competitionTagCapacity);
+            capped(QString::number(state_.settings.competitionNumber), competitionTagCapacity);
     }
     if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk)
         return false;
 
     fields_ = fields;
+    source_ = std::move(source);
     setPhase(Phase::Starting);
     state_.noMoreTasks = false;
     allTasksAnswered_ = false;
@@ -91,21 +95,25 @@ bool RunController::begin(const RunFields& fields) {
     emit cleared();
     clearUsedPairs(state_);
     beginRunHistory(state_, clock_);
-    if (!poseTask())
+    const bool posed = poseTask();
+    if (state_.settings.range2Min != settings.range2Min)
+        emit settingsRaised(state_.settings);
+    if (!posed)
         return false; // the run has already ended
 
     state_.taskSolved = false;
     setPhase(Phase::AwaitingAnswer);
-    if (state_.timeLimit > 0)
+    if (state_.settings.timeLimit > 0)
         countdown_.start(1000);
     return true;
 }
 
 bool RunController::poseTask() {
-    if (generateTask(state_, clock_) == Generation::NoMoreTasks) {
+    if (!source_)
+        return false;
+    if (source_->poseNext(state_, clock_) == Generation::NoMoreTasks) {
         allTasksAnswered_ = true;
-        emit notice(NoticeKind::Information,
-                    state_.practiceTasks.isEmpty() ? noMoreTasksMessage : practiceDoneMessage);
+        emit notice(NoticeKind::Information, source_->doneMessage());
         end(RunEnd::AllTasksAnswered);
         return false;
     }
@@ -131,7 +139,7 @@ RunController::AfterAnswer RunController::submitAnswer(const QString& text) {
     state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
     state_.resultsPending = true;
     state_.tasksPending = true;
-    if (state_.withRemainder) {
+    if (hasRemainder(state_.settings.operation)) {
         setPhase(Phase::AwaitingRemainder);
         return AfterAnswer::RemainderAwaited;
     }
@@ -160,9 +168,8 @@ void RunController::score(const QString& remainderText) {
 
 RunController::AfterAnswer RunController::afterScoring() {
     // A practice list that ends with the 160th task ends with its own message, not the limit's.
-    const bool practiceUsedUp =
-        !state_.practiceTasks.isEmpty() && state_.taskCounter >= state_.practiceTasks.size();
-    if (state_.taskCounter == taskLimit && !practiceUsedUp) {
+    const bool usedUp = source_ && source_->usedUp(state_);
+    if (state_.taskCounter == taskLimit && !usedUp) {
         allTasksAnswered_ = true;
         emit notice(NoticeKind::Information, limitMessage);
         state_.limitReached = true;
@@ -202,14 +209,14 @@ void RunController::end(RunEnd how) {
     if (phase_ == Phase::Idle)
         return;
     // The next Start draws its tasks again.
-    const bool practiceRun = !state_.practiceTasks.isEmpty();
-    state_.practiceTasks.clear();
+    const std::unique_ptr<TaskSource> source = std::move(source_);
     setPhase(Phase::Idle);
     countdown_.stop();
 
     // A practice list of one task, answered, is a worked run too: the child's answer is kept.
-    const bool practiceOfOneDone = practiceRun && allTasksAnswered_ && state_.taskCounter == 1;
-    if (state_.taskCounter > 1 || practiceOfOneDone) {
+    const bool singleTaskDone =
+        source->singleTaskCounts() && allTasksAnswered_ && state_.taskCounter == 1;
+    if (state_.taskCounter > 1 || singleTaskDone) {
         state_.workedTaskCount =
             workedTasks(state_, allTasksAnswered_ ? RunEnd::AllTasksAnswered : how);
         emit runEnded(

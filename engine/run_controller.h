@@ -2,12 +2,15 @@
 
 #include "engine/answered_task.h"
 #include "engine/operation.h"
+#include "engine/run_settings.h"
 #include "engine/run_state.h"
+#include "engine/task_source.h"
 #include "storage/run_result.h"
 
 #include <QObject>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class Clock;
@@ -20,6 +23,13 @@ struct RunFields {
     int range2Item = -1;
 };
 
+// A practice run's settings (the participant and operation asked for, the rest as the settings
+// panel holds them) and the fields that show them.
+struct PracticeStart {
+    RunSettings settings;
+    RunFields fields;
+};
+
 // The screen that runs the controller. Before a run starts it gets the chance to check its
 // settings fields (and to tell the child what is wrong); a practice run first puts its
 // participant and operation into them.
@@ -27,17 +37,17 @@ class RunFrontend {
 public:
     virtual ~RunFrontend() = default;
     virtual std::optional<RunFields> readyToStart() = 0;
-    virtual std::optional<RunFields> readyToPractise(const QString& participant,
-                                                     Operation operation) = 0;
+    virtual std::optional<PracticeStart> readyToPractise(const QString& participant,
+                                                         Operation operation) = 0;
 };
 
 enum class NoticeKind { Information, Warning };
 
 // One run from Start to its result: poses the tasks, scores the answers, counts the time down
 // and ends the run. It is the only writer of the run's fields of the RunState; the settings
-// stay the settings panel's. Everything it has to show goes out as a signal, synchronously, so a
-// screen that shows a modal message for a notice sees the run go on (the countdown ticks) until
-// the message is closed.
+// are handed to it at each start and stay the settings panel's. Everything it has to show goes out
+// as a signal, synchronously, so a screen that shows a modal message for a notice sees the run go
+// on (the countdown ticks) until the message is closed.
 class RunController : public QObject {
     Q_OBJECT
 public:
@@ -66,14 +76,21 @@ public:
     // The last run's data wait to be saved, so no new run starts (unless fewer save hints are
     // asked for).
     bool savesPending() const;
+    // Fewer save hints are asked for: unsaved data of the last run keep no run from starting.
+    void setFewerSaveHints(bool on) { fewerSaveHints_ = on; }
     QTimer* countdown() { return &countdown_; }
 
-    // Start: a free or competition run with the settings in force. Returns whether it runs.
-    bool start();
+    // Start: a free or competition run with these settings. Returns whether it runs.
+    bool start(const RunSettings& settings);
     // A practice run of the given tasks, in order; refused while a run is on, for no tasks, and
     // as Start is while the last run's data wait to be saved.
     bool startPractice(const QString& participant, Operation operation,
                        const QList<OperandPair>& tasks);
+    // A practice run of the child and operation with the tasks the source gives.
+    bool startPracticeFrom(const QString& participant, Operation operation,
+                           std::unique_ptr<TaskSource> source);
+    // Where the running run's tasks come from; nothing between runs.
+    const TaskSource* taskSource() const { return source_.get(); }
     // The answer field's text has changed under the child's keys.
     void answerTyped(const QString& text);
     AfterAnswer submitAnswer(const QString& text);
@@ -90,6 +107,9 @@ signals:
     void scored(qint32 points);
     // Every checked answer, right or wrong, after scored.
     void answered(const AnsweredTask& task);
+    // Generation raised the lower bound of the second range (a division with remainder never
+    // divides by 0): the settings in force keep the raised bound.
+    void settingsRaised(const RunSettings& settings);
     // Seconds left; 0 when the time ran out.
     void remainingTime(qint32 seconds);
     void notice(NoticeKind kind, const QString& text);
@@ -98,7 +118,8 @@ signals:
     void runEnded(const RunResult& result);
 
 private:
-    bool begin(const RunFields& fields);
+    bool begin(const RunSettings& settings, const RunFields& fields,
+               std::unique_ptr<TaskSource> source);
     bool poseTask();
     void nextTask();
     void score(const QString& remainderText);
@@ -112,7 +133,9 @@ private:
     QTimer countdown_;
     Phase phase_ = Phase::Idle;
     RunFields fields_;
+    std::unique_ptr<TaskSource> source_;
     // The last posed task was answered (the 160th, or no further task could be made): a time-out
     // while the closing message is open must not count that task as unworked.
     bool allTasksAnswered_ = false;
+    bool fewerSaveHints_ = false;
 };

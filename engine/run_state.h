@@ -2,6 +2,8 @@
 
 #include "common/random.h"
 #include "engine/answered_task.h"
+#include "engine/operation.h"
+#include "engine/run_settings.h"
 
 #include <QDateTime>
 #include <QList>
@@ -15,7 +17,6 @@ inline constexpr int randomDrawLimit = 110; // random draws per task before the 
 // Capacities of the texts the run state holds.
 inline constexpr int participantNameCapacity = 12;
 inline constexpr int answerTextCapacity = 12;
-inline constexpr int operationTextCapacity = 4;
 inline constexpr int competitionTagCapacity = 4;
 
 // One task of a run. Element 1 of the task list also carries the header of a saved task set.
@@ -42,24 +43,18 @@ struct OperandPair {
     friend bool operator==(const OperandPair&, const OperandPair&) = default;
 };
 
-// Everything a run needs, in one record that lives as long as the program. The settings panel and
-// the competition presets write the settings; generation, checking and the run flow write the
+// Everything a run needs, in one record that lives as long as the program. The run controller
+// puts the settings of each run into it at Start; generation, checking and the run flow write the
 // rest; the result dialog and the files read it.
 struct RunState {
-    // Settings, changed only while no run is active.
-    QString operationSign = QStringLiteral("+");
-    bool withRemainder = false;
-    qint32 range1Min = 0;
-    qint32 range1Max = 10;
-    qint32 range2Min = 0;
-    qint32 range2Max = 10;
-    qint32 timeLimit = 0; // seconds, 0 = no limit
-    QString participantName = QStringLiteral("Werda ?");
+    // The settings of the run on display (or of the last one): a copy of what the settings panel
+    // held at Start. Generation raises range2Min of a division with remainder from 0 to 1; the
+    // controller hands that back to the panel (settingsRaised).
+    RunSettings settings;
 
-    // Competition settings.
-    bool competitionMode = false;
+    // The competition of the run: whether one is chosen (the name entered), its tag in the
+    // task-set and results files, and whether the best list shows the rank.
     bool competitionChosen = false;
-    qint32 competitionNumber = -1;
     QString competitionTag = QStringLiteral("-");
     bool showCompetitionRank = true;
 
@@ -83,12 +78,6 @@ struct RunState {
     bool timeFieldOk = true;
     bool resultsPending = false;
     bool tasksPending = false;
-    bool saveResultsChosen = false;
-    bool saveTasksChosen = false;
-    bool remainingTimeDisplayOn = true;
-    bool pointsDisplayOn = true;
-    bool pointRectsOn = true;
-    bool fewerSaveHints = false;
     // The tasks are posed by ear alone ("Nur hören"); never in a competition.
     bool earOnly = false;
 
@@ -104,10 +93,6 @@ struct RunState {
     QDateTime runStartedAt;
     qint64 taskShownAtMs = 0;
     QList<AnsweredTask> answeredTasks;
-
-    // A practice run takes its tasks from this list, in order, instead of drawing them; the
-    // run ends when the list is used up. Empty for every other run.
-    QList<OperandPair> practiceTasks;
 };
 
 void clearUsedPairs(RunState& state);

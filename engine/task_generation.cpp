@@ -1,49 +1,53 @@
 #include "engine/task_generation.h"
 
 #include "common/clock.h"
-#include "common/text_codec.h"
 #include "engine/answer_check.h"
-
-#include <limits>
 
 namespace {
 
 enum class Variant { SumOrProduct, Difference, Quotient, QuotientWithRemainder };
 
-Variant variantOf(const RunState& s) {
-    if (s.operationSign == QLatin1String("-"))
+Variant variantOf(Operation operation) {
+    switch (operation) {
+    case Operation::Subtract:
         return Variant::Difference;
-    if (s.operationSign == QLatin1String(":"))
-        return s.withRemainder ? Variant::QuotientWithRemainder : Variant::Quotient;
+    case Operation::Divide:
+        return Variant::Quotient;
+    case Operation::DivideWithRemainder:
+        return Variant::QuotientWithRemainder;
+    case Operation::Add:
+    case Operation::Multiply:
+        break;
+    }
     return Variant::SumOrProduct;
 }
 
 void drawPair(RunState& s, Variant variant) {
     Lcg& g = s.generator;
-    const qint32 r1 = s.range1Max - s.range1Min + 1;
-    const qint32 r2 = s.range2Max - s.range2Min + 1;
+    const qint32 r1 = s.settings.range1Max - s.settings.range1Min + 1;
+    const qint32 r2 = s.settings.range2Max - s.settings.range2Min + 1;
     switch (variant) {
     case Variant::SumOrProduct:
     case Variant::QuotientWithRemainder:
-        s.operand1 = s.range1Min + g.random(r1);
-        s.operand2 = s.range2Min + g.random(r2);
+        s.operand1 = s.settings.range1Min + g.random(r1);
+        s.operand2 = s.settings.range2Min + g.random(r2);
         break;
     case Variant::Difference:
-        s.operand1 = s.range1Min + g.random(r1);
+        s.operand1 = s.settings.range1Min + g.random(r1);
         // A small minuend limits the subtrahend, so the difference is never negative.
-        if (s.operand1 < s.range2Max)
-            s.operand2 = s.range2Min + g.random(s.operand1 - s.range2Min + 1);
+        if (s.operand1 < s.settings.range2Max)
+            s.operand2 = s.settings.range2Min + g.random(s.operand1 - s.settings.range2Min + 1);
         else
-            s.operand2 = s.range2Min + g.random(r2);
+            s.operand2 = s.settings.range2Min + g.random(r2);
         break;
     case Variant::Quotient: {
-        s.operand2 = s.range2Min + g.random(r2);
+        s.operand2 = s.settings.range2Min + g.random(r2);
         if (s.operand2 == 0)
-            s.operand2 = s.range2Min + g.random(r2) + 1;
+            s.operand2 = s.settings.range2Min + g.random(r2) + 1;
         // The multiplier is drawn from k1 .. k2 - 1: the dividend is always a multiple of the
         // divisor, and the largest multiple only comes from the search.
-        const qint32 k1 = s.range1Min / s.operand2;
-        const qint32 k2 = s.range1Max / s.operand2;
+        const qint32 k1 = s.settings.range1Min / s.operand2;
+        const qint32 k2 = s.settings.range1Max / s.operand2;
         s.operand1 = s.operand2 * (k1 + g.random(k2 - k1));
         break;
     }
@@ -67,7 +71,7 @@ bool fits(const RunState& s, Variant variant, qint32 p, qint32 q) {
 // becomes operand2 whether or not the search succeeded.
 bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
     s.operand1 = p;
-    for (qint32 q = s.range2Min; q <= s.range2Max; ++q) {
+    for (qint32 q = s.settings.range2Min; q <= s.settings.range2Max; ++q) {
         s.operand2 = q;
         if (variant == Variant::Quotient && q <= 0)
             continue;
@@ -79,40 +83,19 @@ bool searchSecondOperand(RunState& s, Variant variant, qint32 p) {
     return false;
 }
 
-// Records the pair in operand1 and operand2 as task taskCounter + 1.
-void recordTask(RunState& s) {
+} // namespace
+
+void recordTask(RunState& s, OperandPair pair) {
+    s.operand1 = pair.first;
+    s.operand2 = pair.second;
     s.taskCounter += 1;
     s.usedPairs[s.taskCounter] = {s.operand1, s.operand2};
     TaskRecord& task = s.taskList[s.taskCounter];
     task.operand1 = s.operand1;
     task.operand2 = s.operand2;
-    task.operation = operationText(s);
-    task.result = correctResult(s.operationSign, s.operand1, s.operand2);
-    task.remainder = s.withRemainder && s.operationSign == QLatin1String(":")
-                         ? correctRemainder(s.operand1, s.operand2)
-                         : -1;
-}
-
-// A practice run poses its list in order; nothing is drawn and the settings stay as they are.
-Generation posePracticeTask(RunState& s) {
-    if (s.taskCounter >= s.practiceTasks.size()) {
-        s.noMoreTasks = true;
-        return Generation::NoMoreTasks;
-    }
-    const OperandPair& next = s.practiceTasks[s.taskCounter];
-    s.operand1 = next.first;
-    s.operand2 = next.second;
-    recordTask(s);
-    s.taskSolved = false;
-    return Generation::TaskPosed;
-}
-
-} // namespace
-
-QString operationText(const RunState& state) {
-    if (state.operationSign == QLatin1String(":") && state.withRemainder)
-        return QStringLiteral(": R");
-    return capped(state.operationSign, operationTextCapacity);
+    task.operation = operationText(s.settings.operation);
+    task.result = correctResult(s.settings.operation, s.operand1, s.operand2);
+    task.remainder = taskRemainder(s.settings.operation, s.operand1, s.operand2);
 }
 
 Generation generateTask(RunState& s, const Clock& clock) {
@@ -122,12 +105,10 @@ Generation generateTask(RunState& s, const Clock& clock) {
         s.noMoreTasks = true;
         return Generation::NoMoreTasks;
     }
-    if (!s.practiceTasks.isEmpty())
-        return posePracticeTask(s);
     s.generator.reseed(clock);
-    const Variant variant = variantOf(s);
-    if (variant == Variant::QuotientWithRemainder && s.range2Min == 0)
-        s.range2Min = 1;
+    const Variant variant = variantOf(s.settings.operation);
+    if (variant == Variant::QuotientWithRemainder && s.settings.range2Min == 0)
+        s.settings.range2Min = 1;
 
     for (int draws = 1; draws <= randomDrawLimit; ++draws) {
         drawPair(s, variant);
@@ -136,13 +117,13 @@ Generation generateTask(RunState& s, const Clock& clock) {
     }
     if (pairUsed(s, s.operand1, s.operand2)) {
         bool found = searchSecondOperand(s, variant, s.operand1);
-        for (qint32 p = s.range1Min; !found && p <= s.range1Max; ++p)
+        for (qint32 p = s.settings.range1Min; !found && p <= s.settings.range1Max; ++p)
             found = searchSecondOperand(s, variant, p);
         if (!found)
             s.noMoreTasks = true;
     }
 
-    recordTask(s);
+    recordTask(s, {s.operand1, s.operand2});
 
     if (s.noMoreTasks) {
         // The pair just recorded is not a task of the run.
@@ -153,36 +134,23 @@ Generation generateTask(RunState& s, const Clock& clock) {
     return Generation::TaskPosed;
 }
 
-bool taskPosable(const QString& operation, qint64 p, qint64 q) {
-    // Within these bounds every result of the four operations fits an int.
-    static_assert(qint64(largestOperand) * largestOperand <= std::numeric_limits<qint32>::max());
-    if (p < 0 || p > largestOperand || q < 0 || q > largestOperand)
-        return false;
-    if (operation == QLatin1String("+") || operation == QLatin1String("*"))
-        return true;
-    if (operation == QLatin1String("-"))
-        return q <= p;
-    if (operation == QLatin1String(":"))
-        return q > 0 && p % q == 0;
-    if (operation == QLatin1String(": R"))
-        return q > 0;
-    return false;
+bool taskPosable(const QString& operationText, qint64 p, qint64 q) {
+    const std::optional<Operation> operation = operationFromText(operationText);
+    return operation && taskPosable(*operation, p, q);
 }
 
-QStringList checkSubtractionRanges(RunState& s) {
+QStringList subtractionRangeWarnings(const RunSettings& s) {
     QStringList warnings;
-    if (s.operationSign != QLatin1String("-"))
+    if (s.operation != Operation::Subtract)
         return warnings;
-    if (s.range2Min > s.range1Min || s.range2Max > s.range1Max) {
+    if (s.range2Min > s.range1Min || s.range2Max > s.range1Max)
         warnings << subtractionRangeWarning;
-        s.subtractionRangesOk = false;
-    }
     return warnings;
 }
 
-QStringList checkDivisionRanges(RunState& s) {
+QStringList divisionRangeWarnings(const RunSettings& s) {
     QStringList warnings;
-    if (s.operationSign != QLatin1String(":") || s.withRemainder)
+    if (s.operation != Operation::Divide)
         return warnings;
     if (s.range1Max == 5)
         warnings << dividendTooSmallWarning;
@@ -214,6 +182,18 @@ QStringList checkDivisionRanges(RunState& s) {
     }
     if (tooFewDividends)
         warnings << divisionRangesWarning;
+    return warnings;
+}
+
+QStringList checkSubtractionRanges(RunState& s) {
+    const QStringList warnings = subtractionRangeWarnings(s.settings);
+    if (!warnings.isEmpty())
+        s.subtractionRangesOk = false;
+    return warnings;
+}
+
+QStringList checkDivisionRanges(RunState& s) {
+    const QStringList warnings = divisionRangeWarnings(s.settings);
     if (!warnings.isEmpty())
         s.divisionRangesOk = false;
     return warnings;

@@ -30,26 +30,21 @@ enum class Generation { TaskPosed, NoMoreTasks };
 // When no free pair exists, noMoreTasks is set, taskCounter is taken back by one and
 // NoMoreTasks is returned; the caller tells the child and ends the run. For division with
 // remainder a range2Min of 0 is raised to 1 in the settings, and stays so.
-//
-// A practice run (practiceTasks not empty) draws nothing: task k is element k - 1 of the list,
-// recorded as a drawn task is. When the list is used up, noMoreTasks is set and NoMoreTasks
-// returned, taskCounter unchanged.
 Generation generateTask(RunState& state, const Clock& clock);
 
-// The largest operand any range of the settings allows; the smallest is 0.
-inline constexpr qint32 largestOperand = 30000;
+// Records the pair as task taskCounter + 1: the operands on display, usedPairs and taskList.
+void recordTask(RunState& state, OperandPair pair);
 
-// Whether the generator could pose this task under some setting: both operands from 0 to
-// largestOperand, a difference that is not negative, an exact quotient, a divisor above 0.
-// operation is "+", "-", "*", ":" or ": R"; any other is no task. Tasks that come from a file (a
-// practice list from the learning history) pass this before the engine computes with them, so a
-// crafted file can neither divide by 0, overflow a result nor pose a task no answer can solve.
-bool taskPosable(const QString& operation, qint64 operand1, qint64 operand2);
+// taskPosable (engine/operation.h) for an operation as a file or the server keeps it: "+", "-",
+// "*", ":" or ": R"; any other text is no task. Tasks that come from a file (a practice list from
+// the learning history) pass this before the engine computes with them, so a crafted file can
+// neither divide by 0, overflow a result nor pose a task no answer can solve.
+bool taskPosable(const QString& operationText, qint64 operand1, qint64 operand2);
 
-// The range checks return the warnings to show, in order, and clear subtractionRangesOk or
-// divisionRangesOk when there is any. They never set a flag back to true.
+// The warnings about ranges that make no sense for a subtraction or a division, in order.
+QStringList subtractionRangeWarnings(const RunSettings& settings);
+QStringList divisionRangeWarnings(const RunSettings& settings);
+// The range checks of a run's settings: the warnings above; any clears subtractionRangesOk or
+// divisionRangesOk. They never set a flag back to true.
 QStringList checkSubtractionRanges(RunState& state);
 QStringList checkDivisionRanges(RunState& state);
-
-// The operation text stored in a task record: "+", "-", "*", ":" or ": R".
-QString operationText(const RunState& state);

@@ -127,10 +127,9 @@ HistoryRun historyRun(const QString& name, const QString& operation, int day, in
         answer.operand1 =
             division ? divisor * (k % 9) + (operation.size() > 1 ? k % 3 : 0) : 10 + k;
         answer.operand2 = division ? divisor : k % 10;
-        answer.correctResult = correctResult(operation.left(1), answer.operand1, answer.operand2);
-        answer.correctRemainder = operation == QLatin1String(": R")
-                                      ? correctRemainder(answer.operand1, answer.operand2)
-                                      : -1;
+        const Operation known = operationFromText(operation).value_or(Operation::Add);
+        answer.correctResult = correctResult(known, answer.operand1, answer.operand2);
+        answer.correctRemainder = taskRemainder(known, answer.operand1, answer.operand2);
         answer.correct = k % 4 != 0;
         answer.givenAnswer = QString::number(answer.correctResult + (answer.correct ? 0 : 1));
         if (answer.correctRemainder >= 0)

@@ -6,7 +6,7 @@
 
 #include "common/clock.h"
 #include "engine/answer_check.h"
-#include "engine/task_generation.h"
+#include "engine/task_source.h"
 #include "history/file/sqlite_history_store.h"
 #include "history/model/class_printouts.h"
 #include "history/model/history_stats.h"
@@ -60,12 +60,11 @@ inline void practise(Operation operation, const QList<OperandPair>& tasks) {
         qint64 monotonicMs() const override { return 0; }
     } clock;
     RunState state;
-    state.withRemainder = operation == Operation::DivideWithRemainder;
-    state.operationSign = operationSign(operation);
-    state.practiceTasks = tasks;
-    while (generateTask(state, clock) == Generation::TaskPosed) {
-        state.answerText =
-            QString::number(correctResult(state.operationSign, state.operand1, state.operand2));
+    state.settings.operation = operation;
+    PracticeList source(tasks);
+    while (source.poseNext(state, clock) == Generation::TaskPosed) {
+        state.answerText = QString::number(
+            correctResult(state.settings.operation, state.operand1, state.operand2));
         state.givenRemainder = correctRemainder(state.operand1, state.operand2);
         if (!checkAnswer(state))
             std::abort();

@@ -79,9 +79,11 @@ TForm1::~TForm1() = default;
 void TForm1::connectParts() {
     connect(menus_, &MainMenus::quitRequested, this, &QWidget::close);
     connect(menus_, &MainMenus::colourChosen, this, &TForm1::applyColour);
+    connect(menus_, &MainMenus::pointRectsSwitched, taskArea_, &TaskArea::setPointRectsOn);
+    connect(menus_, &MainMenus::fewerSaveHintsSwitched, &run_, &RunController::setFewerSaveHints);
     connect(menus_, &MainMenus::pointsDisplaySwitched, taskArea_, &TaskArea::showPointsDisplay);
     connect(menus_, &MainMenus::remainingTimeDisplaySwitched, taskArea_,
-            &TaskArea::showRemainingTime);
+            &TaskArea::setRemainingTimeDisplay);
     connect(menus_, &MainMenus::resultsViewerRequested, this, &TForm1::resultsViewerRequested);
     connect(menus_, &MainMenus::bestListViewerRequested, this, &TForm1::bestListViewerRequested);
     connect(menus_, &MainMenus::taskSetViewerRequested, this, &TForm1::taskSetViewerRequested);
@@ -101,6 +103,9 @@ void TForm1::connectParts() {
     });
 
     connect(taskArea_, &TaskArea::startClicked, settings_, &SettingsPanel::cancelPendingRangeCheck);
+    connect(taskArea_, &TaskArea::startClicked, this, [this] { run_.start(runSettings()); });
+    connect(&run_, &RunController::settingsRaised, settings_, &SettingsPanel::keepRaisedBounds);
+    settings_->followCompetitions(competition_);
     connect(taskArea_, &TaskArea::competitionStartClicked, competition_,
             &CompetitionPanel::startRequested);
     connect(taskArea_, &TaskArea::runBegun, this, [this] {
@@ -131,7 +136,6 @@ void TForm1::connectParts() {
     connect(competition_, &CompetitionPanel::modeSwitched, taskArea_, &TaskArea::showStartControl);
     connect(competition_, &CompetitionPanel::modeSwitched, menus_->speechMenu(),
             &SpeechMenu::competitionModeChanged);
-    connect(competition_, &CompetitionPanel::presetChosen, settings_, &SettingsPanel::applyPreset);
     connect(competition_, &CompetitionPanel::answerFieldsClosed, taskArea_,
             &TaskArea::closeAnswerFields);
     connect(competition_, &CompetitionPanel::nameEntryOpening, taskArea_,
@@ -142,7 +146,6 @@ void TForm1::connectParts() {
             [this](bool cancelled, const QString& enteredText) {
                 if (cancelled)
                     return;
-                state_.participantName = capped(enteredText, participantNameCapacity);
                 setWindowTitle(mainWindowTitle(enteredText));
             });
     connect(competition_, &CompetitionPanel::noticeRequested, this, [this](const QString& text) {
@@ -175,6 +178,10 @@ SpeechMenu* TForm1::speechMenu() const {
     return menus_->speechMenu();
 }
 
+const RunSettings& TForm1::runSettings() const {
+    return settings_->runSettings();
+}
+
 QPoint TForm1::messageAnchor() const {
     return taskArea_->messagePosition(10);
 }
@@ -186,8 +193,6 @@ QList<PointRect> TForm1::pointRectsOnScreen() const {
 // The program's initial condition, in the order the controls depend on each other.
 void TForm1::FormCreate() {
     state_.competitionChosen = false;
-    state_.competitionMode = false;
-    state_.remainingTimeDisplayOn = true;
     competition_->startValues();
 
     // The fonts are already at the scaled size; positions and sizes follow them now.
@@ -197,9 +202,7 @@ void TForm1::FormCreate() {
     taskArea_->layOut();
 
     taskArea_->resetDisplay();
-    state_.pointsDisplayOn = true;
-    taskArea_->showPointsDisplay();
-    state_.pointRectsOn = true;
+    taskArea_->showPointsDisplay(true);
 
     settings_->startValues();
     state_.timeFieldOk = true;
@@ -209,9 +212,7 @@ void TForm1::FormCreate() {
     applyStartScheme(pickStartScheme(state_.generator, platform_));
 
     settings_->startOperation();
-    taskArea_->showSign(QStringLiteral("+"));
-    state_.operationSign = QStringLiteral("+");
-    state_.withRemainder = false;
+    taskArea_->showSign(operationSign(Operation::Add));
     taskArea_->showRemainderFields(false);
 
     lockSettings(false);
@@ -243,12 +244,7 @@ void TForm1::FormActivate() {
     if (double(settings_->width()) / double(frameGeometry().width()) <= 1.01)
         return;
     scalingHintOpen_ = true;
-    platform_.showMessage(
-        this, MessageKind::Warning, MessageButtons::Ok,
-        QStringLiteral("Falls Karten oder Buttons nicht sinnvoll plaziert\nzu sein scheinen, so "
-                       "verlassen Sie bitte dieses Programm,\nwechseln zu "
-                       "\n'Einstellungen/Systemsteuerung/Anzeige/Einstellungen/Schriftgrad/"
-                       "andere'\nund stellen dort 'Schriftgrad ... skalieren' auf 100%!"));
+    platform_.showMessage(this, MessageKind::Warning, MessageButtons::Ok, fontScalingHint);
     // The activation that follows the closing of this very box must not open it again, or the
     // child could never get past it.
     QTimer::singleShot(0, this, [this] { scalingHintOpen_ = false; });
@@ -321,19 +317,20 @@ void TForm1::message(MessageKind kind, const QString& text, int yOffset) {
 std::optional<RunFields> TForm1::readyToStart() {
     if (!settings_->timeFieldFit())
         return std::nullopt;
-    taskArea_->prepareForRun();
+    taskArea_->prepareForRun(runSettings());
     return settings_->runFields();
 }
 
 // The run belongs to the child chosen in the learning history, as a free run: another name goes,
 // and competition mode goes off as by the child's own click.
-std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Operation operation) {
+std::optional<PracticeStart> TForm1::readyToPractise(const QString& participant,
+                                                     Operation operation) {
     const QString before = settings_->name();
     if (before != participant)
         settings_->setName(participant);
     raise();
     activateWindow();
-    if (state_.competitionMode)
+    if (runSettings().competitionMode)
         competition_->switchMode();
     if (!settings_->timeFieldFit()) {
         // The last name stays, so nothing is saved under the other child's name.
@@ -342,8 +339,8 @@ std::optional<RunFields> TForm1::readyToPractise(const QString& participant, Ope
         return std::nullopt;
     }
     // The operation as choosing it in the list would set it, without the range checks.
-    settings_->practiseOperation(operation);
-    taskArea_->showSign(state_.operationSign);
-    taskArea_->prepareForRun();
-    return settings_->runFields();
+    const RunSettings settings = settings_->practiseOperation(operation);
+    taskArea_->showSign(operationSign(operation));
+    taskArea_->prepareForRun(settings);
+    return PracticeStart{settings, settings_->runFields()};
 }

@@ -46,6 +46,8 @@ public:
     SpeechMenu* speechMenu() const;
     // Percentage of its design size the window has on its screen.
     int scalePercent() const { return percent_; }
+    // The settings a run started now would get.
+    const RunSettings& runSettings() const;
     // Where messages that belong to the task stand: at the first operand, 10 pixels down.
     QPoint messageAnchor() const;
 
@@ -84,8 +86,8 @@ private:
 
     // What the settings say for a run about to start; nullopt keeps it from starting.
     std::optional<RunFields> readyToStart() override;
-    std::optional<RunFields> readyToPractise(const QString& participant,
-                                             Operation operation) override;
+    std::optional<PracticeStart> readyToPractise(const QString& participant,
+                                                 Operation operation) override;
 
     RunState& state_;
     RunController& run_;

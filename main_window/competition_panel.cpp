@@ -73,7 +73,7 @@ void CompetitionPanel::arrangeRightEdge(int gap, int clientWidth) {
 void CompetitionPanel::startValues() {
     Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
     state_.showCompetitionRank = true;
-    state_.competitionNumber = -1;
+    number_ = -1;
     state_.competitionTag = QStringLiteral("-");
 }
 
@@ -84,10 +84,10 @@ void CompetitionPanel::startLooks() {
 }
 
 void CompetitionPanel::switchMode() {
-    if (state_.competitionMode) {
-        state_.competitionMode = false;
+    if (mode_) {
+        mode_ = false;
         state_.competitionChosen = false;
-        state_.competitionNumber = -1;
+        number_ = -1;
         state_.competitionTag = QStringLiteral("-");
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe ein"));
         for (ClickablePanel* panel : Panel_W) {
@@ -97,13 +97,13 @@ void CompetitionPanel::switchMode() {
         setPanelsEnabled(false);
         emit settingsLocked(false);
     } else {
-        state_.competitionMode = true;
+        mode_ = true;
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe aus"));
         setPanelsEnabled(true);
         emit settingsLocked(true);
     }
     emit menusUnlocked();
-    emit modeSwitched(state_.competitionMode);
+    emit modeSwitched(mode_);
     // The focus stays on the switch, whose new caption a screen reader would not speak.
     if (!announcer_)
         announcer_ = new Announcer(settingsPanel_);
@@ -122,7 +122,7 @@ void CompetitionPanel::select(int n) {
     panel->setChecked(true);
     colourCaptions();
     emit settingsLocked(true);
-    state_.competitionNumber = n;
+    number_ = n;
     emit presetChosen(n);
 }
 
@@ -133,7 +133,7 @@ void CompetitionPanel::attachNameDialog(TForm_Namensfenster* dialog) {
 }
 
 void CompetitionPanel::startRequested() {
-    if (!state_.competitionMode || state_.competitionChosen) {
+    if (!mode_ || state_.competitionChosen) {
         emit nameEntryOpening();
         if (nameDialog_)
             nameDialog_->exec();
@@ -149,7 +149,7 @@ void CompetitionPanel::setPanelsEnabled(bool enabled) {
 }
 
 void CompetitionPanel::markChosen() {
-    const int n = state_.competitionNumber;
+    const int n = number_;
     if (n >= 1 && n <= 16)
         Panel_W[size_t(n - 1)]->setChecked(true);
     colourCaptions();

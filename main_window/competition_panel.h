@@ -66,6 +66,9 @@ private:
     void clearMarks();
 
     RunState& state_;
+    // Competition mode is on; the competition chosen in it (-1 for none).
+    bool mode_ = false;
+    int number_ = -1;
     QWidget* settingsPanel_;
     std::array<ClickablePanel*, 16> Panel_W{}; // Panel_W[0] is Panel_W1
     ClickablePanel* Panel_Wettbewerb_ini = nullptr;

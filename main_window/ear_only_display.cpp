@@ -41,7 +41,7 @@ void EarOnlyDisplay::answered(const AnsweredTask& task) {
     operand2_->setText(QString::number(task.operand2));
     solution_->setText(QStringLiteral("%1 %2 %3 = %4")
                            .arg(task.operand1)
-                           .arg(state_.operationSign)
+                           .arg(operationSign(state_.settings.operation))
                            .arg(task.operand2)
                            .arg(result));
     solution_->adjustSize();

@@ -158,24 +158,25 @@ void MainMenus::Info2Click() {
 }
 
 void MainMenus::Rechteckeaus1Click() {
-    Rechteckeaus1->setText(togglePointRects(state_.pointRectsOn));
+    Rechteckeaus1->setText(togglePointRects(pointRectsOn_));
+    emit pointRectsSwitched(pointRectsOn_);
 }
 
 void MainMenus::PunkteAnzeigeaus1Click() {
-    PunkteAnzeigeaus1->setText(togglePointsDisplay(state_.pointsDisplayOn));
-    emit pointsDisplaySwitched();
+    PunkteAnzeigeaus1->setText(togglePointsDisplay(pointsDisplayOn_));
+    emit pointsDisplaySwitched(pointsDisplayOn_);
 }
 
 void MainMenus::RestZeitAnzeigeaus1Click() {
-    state_.remainingTimeDisplayOn = !state_.remainingTimeDisplayOn;
-    emit remainingTimeDisplaySwitched();
-    RestZeitAnzeigeaus1->setText(state_.remainingTimeDisplayOn
-                                     ? QStringLiteral("Rest-Zeit-Anzeige aus")
-                                     : QStringLiteral("Rest-Zeit-Anzeige ein"));
+    remainingTimeDisplayOn_ = !remainingTimeDisplayOn_;
+    emit remainingTimeDisplaySwitched(remainingTimeDisplayOn_);
+    RestZeitAnzeigeaus1->setText(remainingTimeDisplayOn_ ? QStringLiteral("Rest-Zeit-Anzeige aus")
+                                                         : QStringLiteral("Rest-Zeit-Anzeige ein"));
 }
 
 void MainMenus::wenigerSpeichernHinweise1Click() {
-    wenigerSpeichernHinweise1->setText(toggleFewerSaveHints(state_.fewerSaveHints));
+    wenigerSpeichernHinweise1->setText(toggleFewerSaveHints(fewerSaveHints_));
+    emit fewerSaveHintsSwitched(fewerSaveHints_);
 }
 
 void MainMenus::RangNachWettbewerbClick() {

@@ -25,6 +25,10 @@ public:
     SpeechMenu* speechMenu() const { return speechMenu_; }
     // Whether finished runs go into the learning history (item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
+    // The display switches as they stand.
+    bool pointRectsOn() const { return pointRectsOn_; }
+    bool pointsDisplayOn() const { return pointsDisplayOn_; }
+    bool fewerSaveHints() const { return fewerSaveHints_; }
     // "Datei", "Einstellungen", "Leistungen" and "Aufgaben"; they are shut while a run is on.
     void setMenusEnabled(bool enabled);
 
@@ -40,10 +44,14 @@ signals:
     void quitRequested();
     // An item of a colour menu was chosen.
     void colourChosen(ColourTarget target, Rgb colour);
-    // "Punkte-Anzeige aus/ein": the run state says what is on now.
-    void pointsDisplaySwitched();
-    // "Rest-Zeit-Anzeige aus/ein": the run state says what is on now.
-    void remainingTimeDisplaySwitched();
+    // "Punkte-Rechtecke aus/ein": whether points get rectangles from now on.
+    void pointRectsSwitched(bool on);
+    // "Punkte-Anzeige aus/ein".
+    void pointsDisplaySwitched(bool on);
+    // "Rest-Zeit-Anzeige aus/ein".
+    void remainingTimeDisplaySwitched(bool on);
+    // "weniger Speichern-Hinweise einblenden" and back: whether a run may start over unsaved data.
+    void fewerSaveHintsSwitched(bool on);
     void resultsViewerRequested();
     void bestListViewerRequested();
     void taskSetViewerRequested();
@@ -63,6 +71,11 @@ private:
     void Info2Click();
 
     RunState& state_;
+    // The display switches of the settings menu; the task area follows them.
+    bool pointRectsOn_ = true;
+    bool pointsDisplayOn_ = true;
+    bool remainingTimeDisplayOn_ = true;
+    bool fewerSaveHints_ = false;
     QMenu* Datei1 = nullptr;
     QMenu* Einstellungen1 = nullptr;
     QMenu* Leistungen1 = nullptr;

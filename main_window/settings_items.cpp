@@ -1,7 +1,7 @@
 #include "main_window/settings_items.h"
 
 #include "engine/operation.h"
-#include "engine/run_state.h"
+#include "engine/run_settings.h"
 
 const QStringList& operationItems() {
     static const QStringList items = [] {
@@ -17,19 +17,11 @@ int operationItemIndex(const QString& text) {
     return int(operationItems().indexOf(text));
 }
 
-void applyOperationItem(RunState& state, int index) {
+void applyOperationItem(RunSettings& settings, int index) {
     const std::optional<Operation> operation = operationFromIndex(index);
     if (!operation)
         return;
-    state.operationSign = operationSign(*operation);
-    state.withRemainder = *operation == Operation::DivideWithRemainder;
-}
-
-int operationItemFor(const QString& operationSign, bool withRemainder) {
-    const std::optional<Operation> operation = operationFromText(
-        withRemainder && operationSign == QLatin1String(":") ? QStringLiteral(": R")
-                                                             : operationSign);
-    return operation ? operationIndex(*operation) : -1;
+    settings.operation = *operation;
 }
 
 const QList<RangeItem>& rangeItems() {

@@ -5,17 +5,14 @@
 
 #include <optional>
 
-struct RunState;
+struct RunSettings;
 
 // The five operations of the settings panel, in list order.
 const QStringList& operationItems();
 // Index of the item whose text equals text exactly, or -1.
 int operationItemIndex(const QString& text);
-// Sets operationSign and withRemainder from an operation item index (0..4).
-void applyOperationItem(RunState& state, int index);
-
-// The operation item for a sign and the remainder flag, or -1.
-int operationItemFor(const QString& operationSign, bool withRemainder);
+// Sets the operation from an operation item index (0..4); any other index changes nothing.
+void applyOperationItem(RunSettings& settings, int index);
 
 struct RangeItem {
     QString text;
@@ -48,6 +45,13 @@ inline const QString timeFieldExitHint =
     QStringLiteral("Gib bitte im 'Zeitfeld' eine natürliche Zahl n ein\nmit 0 <= n < 1201");
 
 inline constexpr qint32 maxTimeLimit = 1200;
+
+// The settings panel is wider than the window: the desktop's font scaling spoils the layout.
+inline const QString fontScalingHint =
+    QStringLiteral("Falls Karten oder Buttons nicht sinnvoll plaziert\nzu sein scheinen, so "
+                   "verlassen Sie bitte dieses Programm,\nwechseln zu "
+                   "\n'Einstellungen/Systemsteuerung/Anzeige/Einstellungen/Schriftgrad/"
+                   "andere'\nund stellen dort 'Schriftgrad ... skalieren' auf 100%!");
 
 // Whether every character is one of the digits 0..9 (true for an empty text). The answer, remainder
 // and time fields admit nothing else.

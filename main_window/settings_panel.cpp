@@ -3,6 +3,7 @@
 #include "common/text_codec.h"
 #include "competition/competition_presets.h"
 #include "engine/task_generation.h"
+#include "main_window/competition_panel.h"
 #include "main_window/digit_field.h"
 #include "main_window/settings_items.h"
 #include "main_window/widget_helpers.h"
@@ -166,10 +167,10 @@ void SettingsPanel::applyColour(ColourTarget target, Rgb colour) {
 }
 
 void SettingsPanel::startValues() {
-    state_.range1Min = 0;
-    state_.range1Max = 10;
-    state_.range2Min = 0;
-    state_.range2Max = 10;
+    settings_.range1Min = 0;
+    settings_.range1Max = 10;
+    settings_.range2Min = 0;
+    settings_.range2Max = 10;
     Edit_Zeit->setText(QStringLiteral("0"));
     Edit_Name->setText(QStringLiteral("Werda ?"));
     Edit_Zahl_1->setCurrentIndex(1);
@@ -198,6 +199,7 @@ void SettingsPanel::applyPreset(int n) {
     const std::optional<CompetitionPreset> preset = competitionPreset(n);
     if (!preset)
         return;
+    settings_.competitionNumber = n;
     showItem(Verknuepfung, preset->operationItem, operationItems()[preset->operationItem]);
     selectOperation();
     {
@@ -226,6 +228,26 @@ RunFields SettingsPanel::runFields() const {
     return RunFields{Edit_Zeit->text(), Edit_Zahl_1->currentIndex(), Edit_Zahl_2->currentIndex()};
 }
 
+void SettingsPanel::setCompetitionMode(bool on) {
+    settings_.competitionMode = on;
+    if (!on)
+        settings_.competitionNumber = -1;
+}
+
+void SettingsPanel::followCompetitions(const CompetitionPanel* panel) {
+    connect(panel, &CompetitionPanel::modeSwitched, this, &SettingsPanel::setCompetitionMode);
+    connect(panel, &CompetitionPanel::presetChosen, this, &SettingsPanel::applyPreset);
+    connect(panel, &CompetitionPanel::nameEntryClosed, this,
+            [this](bool cancelled, const QString& enteredText) {
+                if (!cancelled)
+                    setParticipant(enteredText);
+            });
+}
+
+void SettingsPanel::keepRaisedBounds(const RunSettings& raised) {
+    settings_.range2Min = raised.range2Min;
+}
+
 QString SettingsPanel::name() const {
     return Edit_Name->text();
 }
@@ -234,22 +256,23 @@ void SettingsPanel::setName(const QString& name) {
     Edit_Name->setText(name);
 }
 
-void SettingsPanel::practiseOperation(Operation operation) {
+RunSettings SettingsPanel::practiseOperation(Operation operation) {
     const int item = operationIndex(operation);
     showItem(Verknuepfung, item, operationItems()[item]);
-    applyOperationItem(state_, item);
-    emit operationChanged(state_.withRemainder);
+    applyOperationItem(settings_, item);
+    emit operationChanged(hasRemainder(settings_.operation));
+    return settings_;
 }
 
 void SettingsPanel::selectOperation() {
     const int index = operationItemIndex(Verknuepfung->currentText());
     if (index < 0)
         message(MessageKind::Information, operationListHint, 0);
-    applyOperationItem(state_, index);
+    applyOperationItem(settings_, index);
     if (index >= 0)
-        emit operationChanged(state_.withRemainder);
+        emit operationChanged(hasRemainder(settings_.operation));
     checkRangesWhenSettled();
-    emit taskWithdrawn(state_.operationSign);
+    emit taskWithdrawn(operationSign(settings_.operation));
 }
 
 // A text typed outside a list changes no setting. When the child leaves the box, it shows again
@@ -259,12 +282,12 @@ void SettingsPanel::showItemInForce(QComboBox* box) {
     if (box == Verknuepfung) {
         if (operationItemIndex(box->currentText()) >= 0)
             return;
-        item = operationItemFor(state_.operationSign, state_.withRemainder);
+        item = operationIndex(settings_.operation);
     } else {
         if (rangeItemIndex(box->currentText()) >= 0)
             return;
-        item = box == Edit_Zahl_1 ? rangeItemFor(state_.range1Min, state_.range1Max)
-                                  : rangeItemFor(state_.range2Min, state_.range2Max);
+        item = box == Edit_Zahl_1 ? rangeItemFor(settings_.range1Min, settings_.range1Max)
+                                  : rangeItemFor(settings_.range2Min, settings_.range2Max);
     }
     if (item < 0)
         return;
@@ -272,11 +295,11 @@ void SettingsPanel::showItemInForce(QComboBox* box) {
 }
 
 void SettingsPanel::selectRange1() {
-    applyRangeText(Edit_Zahl_1, state_.range1Min, state_.range1Max);
+    applyRangeText(Edit_Zahl_1, settings_.range1Min, settings_.range1Max);
 }
 
 void SettingsPanel::selectRange2() {
-    applyRangeText(Edit_Zahl_2, state_.range2Min, state_.range2Max);
+    applyRangeText(Edit_Zahl_2, settings_.range2Min, settings_.range2Max);
 }
 
 // A text outside the list keeps the bounds in force and tells the child to pick from the list.
@@ -292,12 +315,12 @@ void SettingsPanel::applyRangeText(const QComboBox* box, qint32& lowerBound, qin
 }
 
 void SettingsPanel::runRangeChecks() {
-    showRangeWarnings(checkSubtractionRanges(state_));
-    showRangeWarnings(checkDivisionRanges(state_));
+    showRangeWarnings(subtractionRangeWarnings(settings_));
+    showRangeWarnings(divisionRangeWarnings(settings_));
 }
 
 void SettingsPanel::checkRangesWhenSettled() {
-    if (state_.competitionMode)
+    if (settings_.competitionMode)
         return;
     if (walkingList_)
         rangeCheckDue_ = true;
@@ -313,7 +336,7 @@ void SettingsPanel::showRangeWarnings(const QStringList& warnings) {
 void SettingsPanel::Edit_ZeitChange() {
     const TimeFieldChange change = evaluateTimeFieldChange(Edit_Zeit->text());
     if (change.timeLimit)
-        state_.timeLimit = *change.timeLimit;
+        settings_.timeLimit = *change.timeLimit;
     if (change.warn)
         message(MessageKind::Warning, timeOutOfRangeWarning);
 }
@@ -330,7 +353,7 @@ void SettingsPanel::Edit_ZeitExit() {
 
 void SettingsPanel::Edit_NameChange() {
     emit nameChanged(Edit_Name->text());
-    state_.participantName = capped(Edit_Name->text(), participantNameCapacity);
+    settings_.participantName = capped(Edit_Name->text(), participantNameCapacity);
 }
 
 // A list box left with a text outside its list shows the item in force again. A message box or a

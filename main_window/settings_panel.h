@@ -1,20 +1,24 @@
 #pragma once
 
 #include "appearance/colours.h"
+#include "common/text_codec.h"
 #include "engine/operation.h"
 #include "engine/run_controller.h"
+#include "engine/run_settings.h"
 #include "platform/platform.h"
 
 #include <QFrame>
 
+class CompetitionPanel;
 class DigitField;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 
 // The settings panel below the task area: name, operation, the ranges of both operands and the
-// time limit. Each field puts what it holds into the run state as it changes, and warns where a
-// choice makes no sense; the competition panel is placed on it as well.
+// time limit. It keeps the RunSettings in force: each field puts what it holds into them as it
+// changes, and warns where a choice makes no sense; Start hands a copy to the run. The
+// competition panel is placed on it and tells it the mode and the competition chosen.
 class SettingsPanel : public QFrame {
     Q_OBJECT
 public:
@@ -43,10 +47,23 @@ public:
     // value that was never left); false keeps the run from starting.
     bool timeFieldFit();
     RunFields runFields() const;
+    // The settings a run started now would get.
+    const RunSettings& runSettings() const { return settings_; }
+    // The participant of a competition run: the name entered for it, not the name field's.
+    void setParticipant(const QString& name) {
+        settings_.participantName = capped(name, participantNameCapacity);
+    }
+    // Competition mode on or off; off forgets the competition chosen.
+    void setCompetitionMode(bool on);
+    // The competition panel says the mode, the competition chosen (its preset is put into the
+    // fields) and the name entered for a competition run.
+    void followCompetitions(const CompetitionPanel* panel);
+    // A run raised the lower bound of the second range; it stays until a range is chosen.
+    void keepRaisedBounds(const RunSettings& raised);
     QString name() const;
     void setName(const QString& name);
-    // The operation of a practice run, without the range checks.
-    void practiseOperation(Operation operation);
+    // The operation of a practice run, without the range checks; returns the settings then.
+    RunSettings practiseOperation(Operation operation);
 
 signals:
     void messageRequested(MessageKind kind, const QString& text, int yOffset);
@@ -76,6 +93,7 @@ private:
     }
 
     RunState& state_;
+    RunSettings settings_;
     QLabel* Label_Name = nullptr;
     QLineEdit* Edit_Name = nullptr;
     QLabel* Label_Rechenart = nullptr;

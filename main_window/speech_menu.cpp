@@ -90,7 +90,7 @@ SpeechRate SpeechMenu::rate() const {
 void SpeechMenu::refresh() {
     const bool on = readingAloud();
     Sprechtempo1->setEnabled(on);
-    NurHoeren1->setEnabled(on && !state_.competitionMode && !voiceUnavailable_);
+    NurHoeren1->setEnabled(on && !competitionMode_ && !voiceUnavailable_);
     Wiederholen1->setEnabled(on);
     const bool earOnly = NurHoeren1->isEnabled() && NurHoeren1->isChecked();
     if (earOnly != state_.earOnly) {

@@ -22,7 +22,10 @@ public:
     bool readingAloud() const;
     SpeechRate rate() const;
     // Competition mode was switched: "Nur hören" is locked while it is on.
-    void competitionModeChanged() { refresh(); }
+    void competitionModeChanged(bool on) {
+        competitionMode_ = on;
+        refresh();
+    }
     // The voice cannot speak: tasks that are only heard could not be solved, so "Nur hören" is
     // locked for the rest of the program run (the choice itself stays remembered).
     void voiceUnavailable();
@@ -40,6 +43,7 @@ private:
 
     RunState& state_;
     bool voiceUnavailable_ = false;
+    bool competitionMode_ = false;
     QAction* Vorlesen1 = nullptr;
     QMenu* Sprechtempo1 = nullptr;
     QAction* langsam1 = nullptr;

@@ -94,10 +94,7 @@ void TaskArea::buildControls(int percent) {
     QPalette red = But_Start->palette();
     red.setColor(QPalette::ButtonText, QColor(0xFF, 0x00, 0x00));
     But_Start->setPalette(red);
-    connect(But_Start, &QPushButton::clicked, this, [this] {
-        emit startClicked();
-        run_.start();
-    });
+    connect(But_Start, &QPushButton::clicked, this, [this] { emit startClicked(); });
 
     But_Stop = new QPushButton(QStringLiteral("&Stopp"), this);
     But_Stop->setObjectName(QStringLiteral("But_Stop"));
@@ -254,13 +251,13 @@ void TaskArea::colourNumberControls(const QColor& colour, QPalette::ColorRole pa
 void TaskArea::showPoints(qint32 points, Rgb colour) {
     Panel_Punkte_zeigen->setText(QString::number(points));
     Label_Punkte->setText(pointsWord(points));
-    if (state_.pointRectsOn)
+    if (pointRectsOn_)
         addRect(points, colour);
 }
 
 void TaskArea::resetDisplay() {
-    Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
-    Label_Punkte->setVisible(state_.pointsDisplayOn);
+    Panel_Punkte_zeigen->setVisible(pointsDisplayOn_);
+    Label_Punkte->setVisible(pointsDisplayOn_);
     Panel_Punkte_zeigen->setText(QStringLiteral("0"));
     Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
     Label_Punkte->setText(QStringLiteral("Punkte"));
@@ -272,19 +269,25 @@ void TaskArea::resetDisplay() {
         Edit_Rest->clear();
 }
 
-void TaskArea::prepareForRun() {
-    if (state_.timeLimit <= 0)
+void TaskArea::prepareForRun(const RunSettings& settings) {
+    if (settings.timeLimit <= 0)
         Panel_Grenze->setText(QStringLiteral(" "));
-    showRemainderFields(state_.withRemainder);
+    showRemainderFields(hasRemainder(settings.operation));
 }
 
-void TaskArea::showPointsDisplay() {
-    Panel_Punkte_zeigen->setVisible(state_.pointsDisplayOn);
-    Label_Punkte->setVisible(state_.pointsDisplayOn);
+void TaskArea::showPointsDisplay(bool on) {
+    pointsDisplayOn_ = on;
+    Panel_Punkte_zeigen->setVisible(on);
+    Label_Punkte->setVisible(on);
+}
+
+void TaskArea::setRemainingTimeDisplay(bool on) {
+    remainingTimeDisplayOn_ = on;
+    showRemainingTime();
 }
 
 void TaskArea::showRemainingTime() {
-    if (state_.remainingTimeDisplayOn)
+    if (remainingTimeDisplayOn_)
         Panel_Grenze->setText(remainingTimeText(state_.remainingSeconds));
     else
         Panel_Grenze->clear();

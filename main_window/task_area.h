@@ -49,8 +49,12 @@ public:
 
     // The display between runs and before one.
     void resetDisplay();
-    void prepareForRun();
-    void showPointsDisplay();
+    void prepareForRun(const RunSettings& settings);
+    // The display switches of the menus: the points display, the remaining time, and whether
+    // points get rectangles from now on (the rectangles on screen stay).
+    void showPointsDisplay(bool on);
+    void setRemainingTimeDisplay(bool on);
+    void setPointRectsOn(bool on) { pointRectsOn_ = on; }
     void showRemainingTime();
     void hideStop();
     void focusStart();
@@ -72,7 +76,7 @@ public:
     void closeAnswerFieldsUnlessDone();
 
 signals:
-    // Start was clicked; the run is asked to start right after.
+    // Start was clicked; the main window starts the run with the settings in force.
     void startClicked();
     void competitionStartClicked();
     // The first task is on display and has the focus.
@@ -82,6 +86,11 @@ signals:
     void runEnded();
 
 private:
+    // The display switches, as the menus set them.
+    bool pointRectsOn_ = true;
+    bool pointsDisplayOn_ = true;
+    bool remainingTimeDisplayOn_ = true;
+
     void buildControls(int percent);
     std::optional<PointRect> pointRectAt(qint32 points, Rgb colour) const;
     void setBackgroundColour(const QColor& colour);

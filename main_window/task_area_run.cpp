@@ -14,7 +14,7 @@ void TaskArea::showPhase(RunController::Phase phase) {
     switch (phase) {
     case RunController::Phase::Starting:
         // Enabled only once the run really begins: a remainder typed between runs has no task.
-        Edit_Rest->setEnabled(state_.withRemainder);
+        Edit_Rest->setEnabled(hasRemainder(state_.settings.operation));
         break;
     case RunController::Phase::AwaitingAnswer:
         if (before == RunController::Phase::Starting)
@@ -44,7 +44,7 @@ void TaskArea::runStopped() {
     emit runEnding();
     // The focus waits on the start control shown next. It must get there before the answer field
     // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
-    QPushButton* nextStart = state_.competitionMode ? Button_Wettb_starten : But_Start;
+    QPushButton* nextStart = state_.settings.competitionMode ? Button_Wettb_starten : But_Start;
     nextStart->show();
     nextStart->setFocus();
     emit runEnded();
@@ -52,7 +52,7 @@ void TaskArea::runStopped() {
     Label_Punkte->raise();
     But_Stop->hide();
     // In competition mode the competition button stands there instead (shown above).
-    if (!state_.competitionMode)
+    if (!state_.settings.competitionMode)
         But_Start->show();
 }
 
@@ -60,7 +60,7 @@ void TaskArea::runCleared() {
     resetDisplay();
     if (run_.active())
         return;
-    if (state_.competitionMode) {
+    if (state_.settings.competitionMode) {
         But_Start->hide();
         Button_Wettb_starten->show();
     }
@@ -114,7 +114,7 @@ void TaskArea::describeTask() {
         task = QStringLiteral("Aufgabe %1: %2 %3 %4 =")
                    .arg(state_.taskCounter)
                    .arg(state_.operand1)
-                   .arg(state_.operationSign)
+                   .arg(operationSign(state_.settings.operation))
                    .arg(state_.operand2);
     // Every change a screen reader has to take in delays its reading of the next task, so the
     // answer field that is about to give the focus to the other one keeps its task (the change

@@ -87,10 +87,9 @@ bool isReturn(const QKeyEvent* key) {
 
 } // namespace
 
-TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platform,
-                                               const QString& dataFolder, QWidget* parent)
+TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), state_(state),
-      platform_(platform), dataFolder_(dataFolder) {
+      platform_(platform) {
     setObjectName(QStringLiteral("Form_Ergebnis_Meldung"));
     setWindowTitle(QStringLiteral("Ergebnis-Meldung"));
     setFont(systemFont(13));
@@ -179,18 +178,21 @@ void TForm_Ergebnis_Meldung::FormCreate() {
     state_.showCompetitionRank = true;
 }
 
-void TForm_Ergebnis_Meldung::showResult(const RunResult& result) {
+SaveChoice TForm_Ergebnis_Meldung::showResult(const RunResult& result,
+                                              const BestListUpdate& place) {
     result_ = result;
     closeAllowed_ = false;
     bestListRank_ = 0;
+    choice_ = SaveChoice::Nothing;
     focusAfterActivation_ = nullptr;
     Panel_Sekunden->setText(timeLimitText(result.timeFieldText));
     FormShow();
-    // The place is taken once per run: activations may come never or several times.
-    rankRun();
+    // The place was taken once, before: activations may come never or several times.
+    reportBestList(place);
     setWindowState(windowState() | Qt::WindowMaximized);
     FormActivate();
     exec();
+    return choice_;
 }
 
 void TForm_Ergebnis_Meldung::FormShow() {
@@ -201,18 +203,9 @@ void TForm_Ergebnis_Meldung::FormShow() {
     But_zurueck->setVisible(competition);
 }
 
-void TForm_Ergebnis_Meldung::rankRun() {
+void TForm_Ergebnis_Meldung::reportBestList(const BestListUpdate& update) {
     if (!result_.competitionChosen || result_.points <= 0)
         return;
-    RunState run;
-    run.competitionChosen = true;
-    run.competitionNumber = result_.competitionNumber;
-    run.participantName = result_.participantName;
-    run.operationSign = result_.operationSign;
-    run.withRemainder = result_.withRemainder;
-    run.points = result_.points;
-    const BestListUpdate update = rankCompetitionRun(
-        dataFolder_, run, result_.timeFieldText, result_.range1Item, result_.range2Item, platform_);
     bestListRank_ = update ? *update : 0;
     if (!update && update.failure().kind != Failure::Kind::Busy) {
         platform_.showMessage(
@@ -326,7 +319,8 @@ bool TForm_Ergebnis_Meldung::confirmed(QPushButton* asking, const QString& quest
     return yes;
 }
 
-void TForm_Ergebnis_Meldung::closeWithChoice() {
+void TForm_Ergebnis_Meldung::closeWithChoice(SaveChoice choice) {
+    choice_ = choice;
     closeAllowed_ = true;
     accept();
 }
@@ -336,10 +330,7 @@ void TForm_Ergebnis_Meldung::But_Leistung_spClick() {
                    QStringLiteral("Willst Du wirklich nur Deine Leistungen und nicht die\nvon "
                                   "Dir bearbeiteten Aufgaben speichern?")))
         return;
-    state_.saveResultsChosen = true;
-    state_.saveTasksChosen = false;
-    state_.tasksPending = false;
-    closeWithChoice();
+    closeWithChoice(SaveChoice::Results);
 }
 
 void TForm_Ergebnis_Meldung::But_Aufgaben_spClick() {
@@ -347,16 +338,11 @@ void TForm_Ergebnis_Meldung::But_Aufgaben_spClick() {
                    QStringLiteral("Willst Du wirklich nur die von Dir bearbeiteten Aufgaben\nund "
                                   "nicht Deine Leistungen speichern?")))
         return;
-    state_.saveResultsChosen = false;
-    state_.saveTasksChosen = true;
-    state_.resultsPending = false;
-    closeWithChoice();
+    closeWithChoice(SaveChoice::Tasks);
 }
 
 void TForm_Ergebnis_Meldung::But_beides_spClick() {
-    state_.saveResultsChosen = true;
-    state_.saveTasksChosen = true;
-    closeWithChoice();
+    closeWithChoice(SaveChoice::Both);
 }
 
 void TForm_Ergebnis_Meldung::But_nichts_spClick() {
@@ -364,15 +350,11 @@ void TForm_Ergebnis_Meldung::But_nichts_spClick() {
                    QStringLiteral("Willst Du wirklich weder Deine Leistungen noch die\nvon Dir "
                                   "bearbeiteten Aufgaben speichern?")))
         return;
-    state_.saveResultsChosen = false;
-    state_.saveTasksChosen = false;
-    state_.resultsPending = false;
-    state_.tasksPending = false;
-    closeWithChoice();
+    closeWithChoice(SaveChoice::Nothing);
 }
 
 void TForm_Ergebnis_Meldung::But_zurueckClick() {
-    closeWithChoice();
+    closeWithChoice(SaveChoice::Both);
 }
 
 // Escape, Alt+F4 and the window manager all end here; only a choice lets the dialog close (closing

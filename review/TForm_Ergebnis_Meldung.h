@@ -1,5 +1,7 @@
 #pragma once
 
+#include "competition/best_list_file.h"
+#include "review/run_saving.h"
 #include "storage/run_result.h"
 
 #include <QDialog>
@@ -11,17 +13,19 @@ struct RunState;
 
 // The dialog at the end of a run in which more than one task was posed: it tells the child how
 // many tasks were worked in which time and how many were solved, announces a new best-list place
-// after a competition run and, after a free run, asks what to save. It writes only the two save
-// choices and the two pending flags of the run state; the saving is done after it has closed.
+// after a competition run and, after a free run, asks what to save. It returns the child's
+// choice and writes nothing; the saving is done after it has closed (review/run_saving.h).
 class TForm_Ergebnis_Meldung : public QDialog {
     Q_OBJECT
 public:
-    TForm_Ergebnis_Meldung(RunState& state, Platform& platform, const QString& dataFolder,
-                           QWidget* parent = nullptr);
+    // state: where the switch "Rang nach Wettbewerb nicht anzeigen" stands.
+    TForm_Ergebnis_Meldung(RunState& state, Platform& platform, QWidget* parent = nullptr);
 
-    // Shows the dialog modally for the run and returns once the child has made a choice (or,
-    // after a competition run, pressed "zurück").
-    void showResult(const RunResult& result);
+    // Shows the dialog modally for the run, with the best-list place the run has taken (and why
+    // it could take none), and returns the child's choice once it is made; after a competition
+    // run, "zurück" saves both.
+    SaveChoice showResult(const RunResult& result,
+                          const BestListUpdate& place = BestListUpdate(quint8(0)));
 
     // The best-list place the run reached: 0 none, 1..12 a place, 15 just below the places.
     quint8 bestListRank() const { return bestListRank_; }
@@ -58,7 +62,7 @@ private:
     void FormCreate();
     void FormShow();
     void FormActivate();
-    void rankRun();
+    void reportBestList(const BestListUpdate& place);
     void But_Leistung_spClick();
     void But_Aufgaben_spClick();
     void But_beides_spClick();
@@ -69,13 +73,13 @@ private:
     bool onlyWayBack() const;
     void fitToWidth();
     bool confirmed(QPushButton* asking, const QString& question);
-    void closeWithChoice();
+    void closeWithChoice(SaveChoice choice);
 
     RunState& state_;
     Platform& platform_;
-    QString dataFolder_;
     RunResult result_;
     quint8 bestListRank_ = 0;
+    SaveChoice choice_ = SaveChoice::Nothing;
     bool closeAllowed_ = false;
     QPushButton* focusAfterActivation_ = nullptr;
     int scalePercent_ = 100;

@@ -111,31 +111,39 @@ bool storeInChosenFile(const SaveContext& context, const QString& path,
 
 } // namespace
 
-void windUpRun(TForm_Ergebnis_Meldung& dialog, const SaveContext& context, RunState& state,
+void windUpRun(TForm_Ergebnis_Meldung& dialog, RunSaver& saver, const SaveContext& context,
                const RunResult& result) {
-    dialog.showResult(result);
-    saveChosenParts(context, state, result);
+    const SaveChoice choice = dialog.showResult(result, saver.rankInBestList(context, result));
+    saver.save(context, result, choice);
 }
 
-void saveChosenParts(const SaveContext& context, RunState& state, const RunResult& result) {
-    if (result.competitionChosen) {
-        state.saveResultsChosen = true;
-        state.saveTasksChosen = true;
-    }
-    if (state.saveResultsChosen) {
+BestListUpdate RunSaver::rankInBestList(const SaveContext& context, const RunResult& result) const {
+    return rankCompetitionRun(context.dataFolder, result, context.platform);
+}
+
+void RunSaver::save(const SaveContext& context, const RunResult& result, SaveChoice choice) {
+    if (result.competitionChosen)
+        choice = SaveChoice::Both;
+    const bool results = choice == SaveChoice::Results || choice == SaveChoice::Both;
+    const bool tasks = choice == SaveChoice::Tasks || choice == SaveChoice::Both;
+    if (!results)
+        state_.resultsPending = false;
+    if (!tasks)
+        state_.tasksPending = false;
+    if (results) {
         if (result.competitionChosen) {
-            saveResultsAuto(context, state, result);
+            saveResultsAuto(context, state_, result);
         } else {
-            saveResultsInteractive(context, state, result);
-            if (state.saveTasksChosen)
+            saveResultsInteractive(context, state_, result);
+            if (tasks)
                 say(context, MessageKind::Information, nowTheTasks);
         }
     }
-    if (state.saveTasksChosen) {
+    if (tasks) {
         if (result.competitionChosen)
-            saveTasksAuto(context, state, result);
+            saveTasksAuto(context, state_, result);
         else
-            saveTasksInteractive(context, state, result);
+            saveTasksInteractive(context, state_, result);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "competition/best_list_file.h"
 #include "storage/run_result.h"
 
 #include <QPoint>
@@ -21,13 +22,31 @@ struct SaveContext {
     std::optional<QPoint> fullFileQuestionAt;
 };
 
-// The end of a run after the main window has wound it up: the result dialog, then the saves.
-void windUpRun(TForm_Ergebnis_Meldung& dialog, const SaveContext& context, RunState& state,
-               const RunResult& result);
+// What the child chose to save in the result dialog. After a competition run it is everything.
+enum class SaveChoice { Nothing, Results, Tasks, Both };
 
-// The saves the end of a run performs once the result dialog has closed: in a competition run
-// both, without dialogs; otherwise what the child chose, each through its save dialog.
-void saveChosenParts(const SaveContext& context, RunState& state, const RunResult& result);
+// Everything a finished run leaves to be stored goes through here: its place in the best list,
+// then its results and its task set as the child chose. The run state's two pending flags say
+// which part still waits to be saved; a part the child did not choose is given up.
+class RunSaver {
+public:
+    explicit RunSaver(RunState& state) : state_(state) {}
+
+    // A competition run with points takes its place in its best list now, so that the result
+    // dialog can show the place; any other run changes no list.
+    BestListUpdate rankInBestList(const SaveContext& context, const RunResult& result) const;
+    // The parts chosen, each through its save dialog; after a competition run both, without
+    // dialogs, whatever the choice.
+    void save(const SaveContext& context, const RunResult& result, SaveChoice choice);
+
+private:
+    RunState& state_;
+};
+
+// The end of a run after the main window has wound it up: the best-list place, the result
+// dialog with the child's choice, then the saves.
+void windUpRun(TForm_Ergebnis_Meldung& dialog, RunSaver& saver, const SaveContext& context,
+               const RunResult& result);
 
 // Each flow returns only when its data are stored or their loss is confirmed, and clears its
 // pending flag then. In a competition run a failed save is reported and given up, so the next

@@ -2,22 +2,6 @@
 
 namespace {
 
-// The spoken operation, chosen once for every phrase.
-QString operationWords(Operation operation) {
-    switch (operation) {
-    case Operation::Add:
-        return QStringLiteral("plus");
-    case Operation::Subtract:
-        return QStringLiteral("minus");
-    case Operation::Multiply:
-        return QStringLiteral("mal");
-    case Operation::Divide:
-    case Operation::DivideWithRemainder:
-        return QStringLiteral("geteilt durch");
-    }
-    return {};
-}
-
 QString spokenTask(qint32 operand1, qint32 operand2, Operation operation) {
     return QStringLiteral("%1 %2 %3").arg(operand1).arg(operationWords(operation)).arg(operand2);
 }

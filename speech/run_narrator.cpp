@@ -14,17 +14,11 @@ RunNarrator::RunNarrator(const RunState& state, RunController& run, std::functio
     connect(&run, &RunController::runEnded, this, &RunNarrator::runEnded);
 }
 
-Operation RunNarrator::operation() const {
-    if (state_.withRemainder)
-        return Operation::DivideWithRemainder;
-    return operationFromText(state_.operationSign).value_or(Operation::Add);
-}
-
 void RunNarrator::taskPosed(qint32 number, qint32 operand1, qint32 operand2) {
     Speaker* voice = voice_();
     if (!voice)
         return;
-    const QString phrase = taskPhrase(number, operand1, operand2, operation());
+    const QString phrase = taskPhrase(number, operand1, operand2, state_.settings.operation);
     // A later task follows the word on the answer before it; the first has nothing to wait for.
     if (number == 1)
         voice->sayNow(phrase);
@@ -35,12 +29,12 @@ void RunNarrator::taskPosed(qint32 number, qint32 operand1, qint32 operand2) {
 void RunNarrator::answered(const AnsweredTask& task) {
     // A quick child answers before the task is read out: the rest of it is of no use any more.
     if (Speaker* voice = voice_())
-        voice->sayNow(feedbackPhrase(task, operation(), state_.competitionChosen));
+        voice->sayNow(feedbackPhrase(task, state_.settings.operation, state_.competitionChosen));
 }
 
 void RunNarrator::remainingTime(qint32 seconds) {
     Speaker* voice = voice_();
-    const std::optional<QString> phrase = timePhrase(seconds, state_.timeLimit);
+    const std::optional<QString> phrase = timePhrase(seconds, state_.settings.timeLimit);
     if (!voice || !phrase)
         return;
     // A warning is heard in time and in full; at the end, the time is up for what was being said.
@@ -71,6 +65,6 @@ void RunNarrator::runEnded(const RunResult& result) {
 void RunNarrator::repeatTask() {
     Speaker* voice = voice_();
     if (voice && run_.active() && state_.taskCounter >= 1)
-        voice->sayNow(
-            taskPhrase(state_.taskCounter, state_.operand1, state_.operand2, operation()));
+        voice->sayNow(taskPhrase(state_.taskCounter, state_.operand1, state_.operand2,
+                                 state_.settings.operation));
 }

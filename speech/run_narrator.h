@@ -27,7 +27,6 @@ private:
     void remainingTime(qint32 seconds);
     void notice(const QString& text);
     void runEnded(const RunResult& result);
-    Operation operation() const;
 
     const RunState& state_;
     RunController& run_;

@@ -75,11 +75,9 @@ ResultRecord buildResultRecord(const RunResult& result, const Clock& clock) {
     record.date = capped(shortDateText(clock), longTextCapacity);
     record.time = capped(longTimeText(clock.localTime()), longTextCapacity);
     record.timeLimitText = capped(timeLimitText(result.timeFieldText), timeLimitCapacity);
-    QString operation = result.operationSign;
-    if (result.withRemainder)
-        operation += QLatin1Char('R');
     record.operation =
-        capped(operation + QStringLiteral(" / ") + result.competitionTag, operationCapacity);
+        capped(operationCode(result.operation) + QStringLiteral(" / ") + result.competitionTag,
+               operationCapacity);
     record.range1Text = capped(rangeText(result.range1Min, result.range1Max), longTextCapacity);
     record.range2Text = capped(rangeText(result.range2Min, result.range2Max), longTextCapacity);
     record.taskCount = quint8(result.workedTaskCount & 0xFF);

@@ -5,17 +5,16 @@
 RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int range1Item,
                         int range2Item) {
     RunResult result;
-    result.participantName = state.participantName;
+    result.participantName = state.settings.participantName;
     result.timeFieldText = timeFieldText;
-    result.operationSign = state.operationSign;
-    result.withRemainder = state.withRemainder;
+    result.operation = state.settings.operation;
     result.competitionChosen = state.competitionChosen;
-    result.competitionNumber = state.competitionNumber;
+    result.competitionNumber = state.settings.competitionNumber;
     result.competitionTag = state.competitionTag;
-    result.range1Min = state.range1Min;
-    result.range1Max = state.range1Max;
-    result.range2Min = state.range2Min;
-    result.range2Max = state.range2Max;
+    result.range1Min = state.settings.range1Min;
+    result.range1Max = state.settings.range1Max;
+    result.range2Min = state.settings.range2Min;
+    result.range2Max = state.settings.range2Max;
     result.range1Item = range1Item;
     result.range2Item = range2Item;
     result.taskCounter = state.taskCounter;

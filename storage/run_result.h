@@ -11,8 +11,7 @@
 struct RunResult {
     QString participantName;
     QString timeFieldText; // the text of the time field as it stood at the end of the run
-    QString operationSign;
-    bool withRemainder = false;
+    Operation operation = Operation::Add;
     bool competitionChosen = false;
     qint32 competitionNumber = -1;
     QString competitionTag;

@@ -25,23 +25,14 @@ qint32 timeLimitSeconds(const QString& timeFieldText) {
 } // namespace
 
 bool answerPosable(Operation operation, qint64 operand1, qint64 operand2) {
-    // Made once: a class's quarter million answers are checked one by one.
-    static const std::array<QString, 5> texts{
-        operationText(Operation::Add), operationText(Operation::Subtract),
-        operationText(Operation::Multiply), operationText(Operation::Divide),
-        operationText(Operation::DivideWithRemainder)};
-    return taskPosable(texts[size_t(operation)], operand1, operand2);
+    return taskPosable(operation, operand1, operand2);
 }
 
 HistoryRun historyRunOf(const RunResult& result) {
     HistoryRun run;
     run.participant = result.participantName;
     run.startedAt = result.startedAt;
-    run.operation =
-        operationFromText(result.operationSign == QLatin1String(":") && result.withRemainder
-                              ? QStringLiteral(": R")
-                              : result.operationSign)
-            .value_or(Operation::Add);
+    run.operation = result.operation;
     run.range1 = rangeText(result.range1Min, result.range1Max);
     run.range2 = rangeText(result.range2Min, result.range2Max);
     run.timeLimit = timeLimitSeconds(result.timeFieldText);

@@ -2,9 +2,11 @@
 #include "competition/best_list_file.h"
 #include "competition/competition_presets.h"
 #include "engine/run_state.h"
+#include "storage/run_result.h"
 #include "support/failures.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -184,21 +186,23 @@ void TestBestList::settingCodes() {
     QFETCH(int, range1);
     QFETCH(int, range2);
     QFETCH(QString, code);
-    QCOMPARE(settingCode(sign, withRemainder, timeText, range1, range2), code);
+    QCOMPARE(settingCode(operationOf(sign, withRemainder), timeText, range1, range2), code);
 }
 
 void TestBestList::buildEntry() {
-    RunState state;
-    state.competitionChosen = true;
-    state.competitionNumber = 16;
-    state.participantName = QStringLiteral("Maximilian12");
-    state.points = 23;
-    state.operationSign = QStringLiteral(":");
-    state.withRemainder = true;
+    RunResult result;
+    result.competitionChosen = true;
+    result.competitionNumber = 16;
+    result.participantName = QStringLiteral("Maximilian12");
+    result.points = 23;
+    result.operation = Operation::DivideWithRemainder;
+    result.timeFieldText = "120";
+    result.range1Item = 8;
+    result.range2Item = 2;
     FixedClock clock;
     clock.local = QTime(9, 5, 3);
 
-    const std::optional<BestListEntry> entry = buildBestListEntry(state, "120", 8, 2, clock);
+    const std::optional<BestListEntry> entry = buildBestListEntry(result, clock);
     QVERIFY(entry);
     QCOMPARE(entry->number, quint8(16));
     QCOMPARE(entry->name, QStringLiteral("Maximili"));
@@ -207,8 +211,8 @@ void TestBestList::buildEntry() {
     QCOMPARE(entry->settingCode, QStringLiteral(":R1208"));
     QCOMPARE(entry->points, quint8(23));
 
-    state.competitionChosen = false;
-    QVERIFY(!buildBestListEntry(state, "120", 8, 2, clock));
+    result.competitionChosen = false;
+    QVERIFY(!buildBestListEntry(result, clock));
 }
 
 void TestBestList::ranking_data() {
@@ -441,14 +445,17 @@ void TestBestList::onlyScoringCompetitionRunsTouchTheList() {
     if (listExists)
         writeFile(path, old);
 
-    RunState state;
-    state.competitionChosen = chosen;
-    state.competitionNumber = 4;
-    state.participantName = QStringLiteral("Carl");
-    state.points = points;
-    state.operationSign = QStringLiteral(":");
+    RunResult result;
+    result.competitionChosen = chosen;
+    result.competitionNumber = 4;
+    result.participantName = QStringLiteral("Carl");
+    result.points = points;
+    result.operation = Operation::Divide;
+    result.timeFieldText = "90";
+    result.range1Item = 5;
+    result.range2Item = 1;
     FixedClock clock;
-    const BestListUpdate update = rankCompetitionRun(dir.path(), state, "90", 5, 1, clock);
+    const BestListUpdate update = rankCompetitionRun(dir.path(), result, clock);
     QCOMPARE(update.outcome(), Outcome());
     QCOMPARE(int(*update), rank);
 

@@ -1,8 +1,10 @@
 #include "engine/answer_check.h"
 #include "engine/answer_timing.h"
 #include "engine/run_state.h"
+#include "engine/task_generation.h"
 
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QTest>
 
@@ -11,8 +13,7 @@
 namespace {
 
 void poseTask(RunState& s, const QString& sign, bool withRemainder, qint32 a, qint32 b) {
-    s.operationSign = sign;
-    s.withRemainder = withRemainder;
+    s.settings.operation = operationOf(sign, withRemainder);
     s.operand1 = a;
     s.operand2 = b;
     s.taskCounter = 1;
@@ -23,8 +24,8 @@ void poseTask(RunState& s, const QString& sign, bool withRemainder, qint32 a, qi
 
 // The parts of the state an answer check could touch.
 QList<qint64> snapshot(const RunState& s) {
-    QList<qint64> v{s.points,   s.taskSolved,     s.taskCounter, s.operand1,
-                    s.operand2, s.givenRemainder, s.range2Min,   s.noMoreTasks};
+    QList<qint64> v{s.points,   s.taskSolved,     s.taskCounter,        s.operand1,
+                    s.operand2, s.givenRemainder, s.settings.range2Min, s.noMoreTasks};
     for (const OperandPair& pair : s.usedPairs)
         v << pair.first << pair.second;
     for (const TaskRecord& t : s.taskList)
@@ -46,6 +47,8 @@ private slots:
     void workedTaskCount();
     void answerTimes_data();
     void answerTimes();
+    void operationTraits_data();
+    void operationTraits();
 };
 
 void TestAnswerCheck::checkAnswer_data() {
@@ -218,6 +221,57 @@ void TestAnswerCheck::answerTimes() {
     QTEST(a.givenRemainder, "givenRemainder");
     QVERIFY(!a.correct);
     QTEST(a.answerMs, "answerMs");
+}
+
+void TestAnswerCheck::operationTraits_data() {
+    QTest::addColumn<Operation>("operation");
+    QTest::addColumn<QStringList>("texts"); // in files, sign, in records, in the list, spoken
+    QTest::addColumn<QList<int>>("task");   // operand1, operand2, result, remainder
+    QTest::addColumn<bool>("posable");
+    QTest::newRow("+") << Operation::Add << QStringList{"+", "+", "+", "Addieren (+)", "plus"}
+                       << QList<int>{30000, 30000, 60000, -1} << true;
+    QTest::newRow("-") << Operation::Subtract
+                       << QStringList{"-", "-", "-", "Subtrahieren (-)", "minus"}
+                       << QList<int>{5, 7, -2, -1} << false;
+    QTest::newRow("*") << Operation::Multiply
+                       << QStringList{"*", "*", "*", "Multiplizieren (*)", "mal"}
+                       << QList<int>{12, 3, 36, -1} << true;
+    QTest::newRow(":") << Operation::Divide
+                       << QStringList{":", ":", ":", "Dividieren (:)", "geteilt durch"}
+                       << QList<int>{17, 5, 3, -1} << false;
+    QTest::newRow(": by 0") << Operation::Divide
+                            << QStringList{":", ":", ":", "Dividieren (:)", "geteilt durch"}
+                            << QList<int>{17, 0, 0, -1} << false;
+    QTest::newRow(": R") << Operation::DivideWithRemainder
+                         << QStringList{": R", ":", ":R", "Dividieren (:) m. Rest", "geteilt durch"}
+                         << QList<int>{17, 5, 3, 2} << true;
+    QTest::newRow(": R by 0") << Operation::DivideWithRemainder
+                              << QStringList{": R", ":", ":R", "Dividieren (:) m. Rest",
+                                             "geteilt durch"}
+                              << QList<int>{17, 0, 0, 0} << false;
+}
+
+// Every text of an operation comes from its one row, and each text names it back.
+void TestAnswerCheck::operationTraits() {
+    QFETCH(Operation, operation);
+    QFETCH(QStringList, texts);
+    QFETCH(QList<int>, task);
+    QCOMPARE(
+        (QStringList{operationText(operation), operationSign(operation), operationCode(operation),
+                     operationName(operation), operationWords(operation)}),
+        texts);
+    QCOMPARE(operationFromText(texts[0]), std::optional(operation));
+    QCOMPARE(operationFromName(texts[3]), std::optional(operation));
+    QCOMPARE(operationFromIndex(operationIndex(operation)), std::optional(operation));
+    QCOMPARE(hasRemainder(operation), operation == Operation::DivideWithRemainder);
+    QCOMPARE(correctResult(operation, task[0], task[1]), task[2]);
+    QCOMPARE(taskRemainder(operation, task[0], task[1]), task[3]);
+    QTEST(taskPosable(operation, task[0], task[1]), "posable");
+    QCOMPARE(taskPosable(texts[0], task[0], task[1]), taskPosable(operation, task[0], task[1]));
+    // Past the largest operand no operation poses a task.
+    QVERIFY(!taskPosable(operation, largestOperand + 1, 1));
+    QVERIFY(!taskPosable(operation, 1, -1));
+    QCOMPARE(operationFromText(texts[0] + " "), std::nullopt);
 }
 
 QTEST_GUILESS_MAIN(TestAnswerCheck)

@@ -17,7 +17,7 @@ struct Frontend : RunFrontend {
     int starts = 0;
     QString practiceParticipant;
     std::optional<Operation> practiceOperation;
-    RunState* state = nullptr;
+    const RunSettings* held = nullptr;
 
     std::optional<RunFields> readyToStart() override {
         ++starts;
@@ -25,21 +25,24 @@ struct Frontend : RunFrontend {
             return std::nullopt;
         return RunFields{QStringLiteral("5"), 1, 1};
     }
-    std::optional<RunFields> readyToPractise(const QString& participant,
-                                             Operation operation) override {
+    std::optional<PracticeStart> readyToPractise(const QString& participant,
+                                                 Operation operation) override {
         practiceParticipant = participant;
         practiceOperation = operation;
         if (!ready)
             return std::nullopt;
-        state->operationSign = operationSign(operation);
-        state->withRemainder = operation == Operation::DivideWithRemainder;
-        return RunFields{QStringLiteral("0"), 1, 1};
+        PracticeStart practice{*held, RunFields{QStringLiteral("0"), 1, 1}};
+        practice.settings.participantName = participant;
+        practice.settings.operation = operation;
+        return practice;
     }
 };
 
 // A controller on a run state with a clock that stands still, and every signal it sends.
 struct Run {
     RunState state;
+    // The settings every start is given.
+    RunSettings settings;
     FixedClock clock;
     Frontend frontend;
     RunController run{state, clock};
@@ -51,7 +54,7 @@ struct Run {
     std::function<void()> whileNoticeOpen;
 
     Run() {
-        frontend.state = &state;
+        frontend.held = &settings;
         run.setFrontend(&frontend);
         QObject::connect(&run, &RunController::notice, [this](NoticeKind, const QString& text) {
             notices << text;
@@ -66,13 +69,14 @@ struct Run {
                          [this](RunController::Phase phase) { phases << phase; });
     }
     void ranges(qint32 min1, qint32 max1, qint32 min2, qint32 max2) {
-        state.range1Min = min1;
-        state.range1Max = max1;
-        state.range2Min = min2;
-        state.range2Max = max2;
+        settings.range1Min = min1;
+        settings.range1Max = max1;
+        settings.range2Min = min2;
+        settings.range2Max = max2;
     }
+    bool start() { return run.start(settings); }
     qint32 right() const {
-        return correctResult(state.operationSign, state.operand1, state.operand2);
+        return correctResult(state.settings.operation, state.operand1, state.operand2);
     }
     RunController::AfterAnswer answer(qint32 value) {
         return run.submitAnswer(QString::number(value));
@@ -117,13 +121,13 @@ void TestRunController::taskOrderForAFrozenClock() {
     QFETCH(QList<int>, bounds);
     const Operation op = *operationFromIndex(operation);
     Run r;
-    r.state.operationSign = operationSign(op);
-    r.state.withRemainder = op == Operation::DivideWithRemainder;
+    r.settings.operation = op;
     r.ranges(bounds[0], bounds[1], bounds[2], bounds[3]);
     RunState reference = r.state;
+    reference.settings = r.settings;
     clearUsedPairs(reference);
 
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     for (int task = 1; task <= 20; ++task) {
         QCOMPARE(generateTask(reference, r.clock), Generation::TaskPosed);
         QCOMPARE(r.state.taskCounter, task);
@@ -131,7 +135,7 @@ void TestRunController::taskOrderForAFrozenClock() {
                  OperandPair(reference.operand1, reference.operand2));
         QCOMPARE(r.state.taskList[size_t(task)].operation, operationText(op));
         r.answer(r.right());
-        if (r.state.withRemainder)
+        if (hasRemainder(r.state.settings.operation))
             r.run.submitRemainder(QString::number(r.state.operand1 % r.state.operand2));
     }
 }
@@ -163,11 +167,10 @@ void TestRunController::scoring() {
     QFETCH(QString, remainder);
     QFETCH(int, points);
     Run r;
-    r.state.operationSign = withRemainder ? QStringLiteral(":") : QStringLiteral("+");
-    r.state.withRemainder = withRemainder;
+    r.settings.operation = withRemainder ? Operation::DivideWithRemainder : Operation::Add;
     r.ranges(50, 100, 5, 10);
     QSignalSpy scored(&r.run, &RunController::scored);
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     const qint32 rightRemainder = withRemainder ? r.state.operand1 % r.state.operand2 : 0;
     auto text = [](const QString& pattern, qint32 right) {
         QString t = pattern;
@@ -201,8 +204,8 @@ void TestRunController::scoring() {
 
 void TestRunController::countdown() {
     Run r;
-    r.state.timeLimit = 5;
-    QVERIFY(r.run.start());
+    r.settings.timeLimit = 5;
+    QVERIFY(r.start());
     QVERIFY(r.run.countdown()->isActive());
     QCOMPARE(r.run.countdown()->interval(), 1000);
     for (int i = 0; i < 5; ++i)
@@ -221,15 +224,15 @@ void TestRunController::countdown() {
 
     // Without a limit nothing counts down.
     r.state.resultsPending = r.state.tasksPending = false;
-    r.state.timeLimit = 0;
-    QVERIFY(r.run.start());
+    r.settings.timeLimit = 0;
+    QVERIFY(r.start());
     QVERIFY(!r.run.countdown()->isActive());
 }
 
 void TestRunController::theLimitEndsTheRun() {
     Run r;
     r.ranges(1000, 30000, 1000, 30000);
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     for (int task = 1; task <= taskLimit; ++task) {
         QCOMPARE(r.state.taskCounter, task);
         const auto after = r.answer(task % 4 == 0 ? r.right() + 1 : r.right());
@@ -268,7 +271,7 @@ void TestRunController::exhaustion() {
     Run r;
     r.ranges(0, 5, 0, 5);
     if (practice.isEmpty())
-        QVERIFY(r.run.start());
+        QVERIFY(r.start());
     else
         QVERIFY(r.run.startPractice("Mia", Operation::Add, practice));
     QSet<QPair<int, int>> posed;
@@ -286,7 +289,7 @@ void TestRunController::exhaustion() {
     QCOMPARE(r.results.size(), 1);
     QCOMPARE(r.results[0].workedTaskCount, tasks);
     QCOMPARE(r.results[0].answers.size(), tasks);
-    QVERIFY(r.state.practiceTasks.isEmpty());
+    QCOMPARE(r.run.taskSource(), nullptr);
 }
 
 void TestRunController::stop_data() {
@@ -301,7 +304,7 @@ void TestRunController::stop() {
     QFETCH(int, worked);
     Run r;
     r.state.workedTaskCount = -1;
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     for (int i = 0; i < answers; ++i)
         r.answer(i == 1 ? 999 : r.right());
     r.run.stop();
@@ -331,8 +334,8 @@ void TestRunController::timeOutWhileANoticeIsOpen() {
     QFETCH(bool, limit);
     Run r;
     limit ? r.ranges(1000, 30000, 1000, 30000) : r.ranges(0, 5, 0, 5);
-    r.state.timeLimit = 1200;
-    QVERIFY(r.run.start());
+    r.settings.timeLimit = 1200;
+    QVERIFY(r.start());
     const int tasks = limit ? taskLimit : 36;
     for (int task = 1; task < tasks; ++task)
         r.answer(r.right());
@@ -371,12 +374,12 @@ void TestRunController::startIsRefused() {
     if (why == "frontend")
         r.frontend.ready = false;
     if (why == "subtraction") {
-        r.state.operationSign = QStringLiteral("-");
+        r.settings.operation = Operation::Subtract;
         r.ranges(0, 5, 10, 20);
     }
     if (why == "pending")
         r.state.resultsPending = true;
-    QVERIFY(!r.run.start());
+    QVERIFY(!r.start());
     QVERIFY(!r.run.active());
     QCOMPARE(r.state.taskCounter, 0);
     QCOMPARE(r.notices, notices);
@@ -385,12 +388,12 @@ void TestRunController::startIsRefused() {
 
     // Fewer save hints let a run start over unsaved data; in competition mode the ranges are
     // the preset's and are not checked.
-    r.state.fewerSaveHints = true;
+    r.run.setFewerSaveHints(true);
     r.state.timeFieldOk = true;
     r.frontend.ready = true;
-    r.state.competitionMode = true;
-    r.state.competitionNumber = 7;
-    QVERIFY(r.run.start());
+    r.settings.competitionMode = true;
+    r.settings.competitionNumber = 7;
+    QVERIFY(r.start());
     QCOMPARE(r.state.competitionTag, QString("7"));
 }
 
@@ -398,7 +401,7 @@ void TestRunController::practiceLists() {
     Run r;
     // Refused: no tasks; while a run is on; while the last run's data wait to be saved.
     QVERIFY(!r.run.startPractice("Mia", Operation::Multiply, {}));
-    QVERIFY(r.run.start());
+    QVERIFY(r.start());
     QVERIFY(!r.run.startPractice("Mia", Operation::Multiply, {{1, 2}}));
     r.answer(r.right());
     r.answer(r.right());
@@ -419,7 +422,7 @@ void TestRunController::practiceLists() {
     QCOMPARE(r.state.points, 1);
     r.run.stop();
     // The next Start draws again.
-    QVERIFY(r.state.practiceTasks.isEmpty());
+    QCOMPARE(r.run.taskSource(), nullptr);
     QCOMPARE(r.results.size(), 2);
     QCOMPARE(r.results[1].workedTaskCount, 1);
 
@@ -427,7 +430,7 @@ void TestRunController::practiceLists() {
     r.state.resultsPending = r.state.tasksPending = false;
     r.frontend.ready = false;
     QVERIFY(!r.run.startPractice("Mia", Operation::Add, {{1, 2}}));
-    QVERIFY(r.state.practiceTasks.isEmpty());
+    QCOMPARE(r.run.taskSource(), nullptr);
 
     // A list of 160 ends with its own message, not the limit's.
     r.frontend.ready = true;

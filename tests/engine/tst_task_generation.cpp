@@ -1,6 +1,7 @@
 #include "engine/task_generation.h"
 #include "main_window/settings_items.h"
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QSet>
 #include <QTest>
@@ -26,12 +27,11 @@ const int msPerDay = 24 * 60 * 60 * 1000;
 
 void setUp(RunState& s, const QString& sign, bool withRemainder, Range r1, Range r2) {
     s = RunState{};
-    s.operationSign = sign;
-    s.withRemainder = withRemainder;
-    s.range1Min = r1.min;
-    s.range1Max = r1.max;
-    s.range2Min = r2.min;
-    s.range2Max = r2.max;
+    s.settings.operation = operationOf(sign, withRemainder);
+    s.settings.range1Min = r1.min;
+    s.settings.range1Max = r1.max;
+    s.settings.range2Min = r2.min;
+    s.settings.range2Max = r2.max;
 }
 
 // Drives a run with a clock that starts at startMs and moves on by stepMs before every task
@@ -80,7 +80,6 @@ private slots:
     void rangeCheckMessages_data();
     void rangeCheckMessages();
     void rangeFlagsNeverSetBack();
-    void practiceTasksInOrder();
     void posableTasks_data();
     void posableTasks();
 };
@@ -397,7 +396,7 @@ void TestTaskGeneration::divisionWithRemainder() {
         setUp(s, ":", true, {0, range1Max}, {range2Min, range2Max});
         Driver driver(s, run * 4000037, run % 3);
         while (s.taskCounter < taskLimit && driver.generate() == Generation::TaskPosed) {
-            QCOMPARE(s.range2Min, divisorMin);
+            QCOMPARE(s.settings.range2Min, divisorMin);
             const TaskRecord& task = s.taskList[s.taskCounter];
             QVERIFY(task.operand2 >= divisorMin && task.operand2 <= range2Max);
             QVERIFY(task.operand1 >= 0 && task.operand1 <= range1Max);
@@ -411,8 +410,7 @@ void TestTaskGeneration::divisionWithRemainder() {
         QCOMPARE(posedPairs(s).size(), pairCount);
 
         // The next run adds, with the second range left as the division run left it.
-        s.operationSign = "+";
-        s.withRemainder = false;
+        s.settings.operation = Operation::Add;
         s.taskCounter = 0;
         s.noMoreTasks = false;
         clearUsedPairs(s);
@@ -420,7 +418,7 @@ void TestTaskGeneration::divisionWithRemainder() {
             QVERIFY(s.operand2 >= divisorMin);
             QCOMPARE(s.taskList[s.taskCounter].remainder, -1);
         }
-        QCOMPARE(s.range2Min, divisorMin);
+        QCOMPARE(s.settings.range2Min, divisorMin);
     }
 }
 
@@ -498,40 +496,16 @@ void TestTaskGeneration::rangeFlagsNeverSetBack() {
     RunState s;
     setUp(s, "-", false, {0, 10}, {5, 10});
     QCOMPARE(checkSubtractionRanges(s).size(), 1);
-    s.range2Min = 0;
+    s.settings.range2Min = 0;
     QVERIFY(checkSubtractionRanges(s).isEmpty());
     QVERIFY(!s.subtractionRangesOk);
 
     setUp(s, ":", false, {0, 5}, {0, 5});
     QCOMPARE(checkDivisionRanges(s).size(), 1);
-    s.range1Max = 100;
+    s.settings.range1Max = 100;
     QVERIFY(checkDivisionRanges(s).isEmpty());
     QVERIFY(!s.divisionRangesOk);
     QVERIFY(s.subtractionRangesOk);
-}
-
-// A practice run poses its list in order, recorded like drawn tasks, whatever the ranges; the
-// settings stay untouched and the end of the list is an exhausted range.
-void TestTaskGeneration::practiceTasksInOrder() {
-    RunState s;
-    setUp(s, ":", true, {0, 5}, {0, 5});
-    s.practiceTasks = {{17, 5}, {40, 7}, {17, 5}};
-    FixedClock clock;
-    for (int k = 1; k <= 3; ++k) {
-        QCOMPARE(generateTask(s, clock), Generation::TaskPosed);
-        QCOMPARE(s.taskCounter, k);
-        QCOMPARE(s.usedPairs[k], s.practiceTasks[k - 1]);
-        QCOMPARE(s.operand1, s.practiceTasks[k - 1].first);
-    }
-    QCOMPARE(s.taskList[2].operation, QString(": R"));
-    QCOMPARE(s.taskList[2].result, 5);
-    QCOMPARE(s.taskList[2].remainder, 5);
-    QCOMPARE(s.range2Min, 0);
-    QVERIFY(!s.noMoreTasks);
-    QCOMPARE(generateTask(s, clock), Generation::NoMoreTasks);
-    QVERIFY(s.noMoreTasks);
-    QCOMPARE(s.taskCounter, 3);
-    QCOMPARE(s.taskList[4].operand1, -1);
 }
 
 void TestTaskGeneration::posableTasks_data() {

@@ -1,6 +1,7 @@
 #include "history/model/history.h"
 #include "history/model/history_stats.h"
 #include "storage/run_result.h"
+#include "support/operations.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -95,7 +96,6 @@ void TestHistoryStats::historyRunOf_data() {
     QTest::newRow("zeros") << "*" << false << "000" << true << 3 << "*" << 0 << 3;
     QTest::newRow("empty field") << ":" << false << "" << true << 16 << ":" << 0 << 16;
     QTest::newRow("remainder") << ":" << true << "1200" << false << -1 << ": R" << 1200 << 0;
-    QTest::newRow("remainder flag on +") << "+" << true << "5" << false << -1 << "+" << 5 << 0;
     QTest::newRow("unreadable time") << "+" << false << "x" << true << -1 << "+" << 0 << 0;
 }
 
@@ -108,8 +108,7 @@ void TestHistoryStats::historyRunOf() {
     RunResult result;
     result.participantName = "Lea";
     result.startedAt = QDateTime(QDate(2026, 12, 6), QTime(17, 6, 29));
-    result.operationSign = sign;
-    result.withRemainder = withRemainder;
+    result.operation = operationOf(sign, withRemainder);
     result.timeFieldText = timeField;
     result.competitionChosen = chosen;
     result.competitionNumber = number;

@@ -330,7 +330,7 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
     QCOMPARE(requests.size(), 1);
     if (lastRunUnsaved) {
         QVERIFY(!f.run.active());
-        QCOMPARE(f.state.participantName, QString("Werda ?"));
+        QCOMPARE(f.settings().participantName, QString("Werda ?"));
         return;
     }
     QCOMPARE(f.c->Edit_Name->text(), QString("Mia"));

@@ -1,5 +1,5 @@
 #include "engine/answer_check.h"
-#include "engine/task_generation.h"
+#include "engine/task_source.h"
 #include "history/file/sqlite_history_store.h"
 #include "history/model/history_stats.h"
 #include "support/file_size_limit.h"
@@ -377,10 +377,10 @@ void TestSqliteHistoryStore::craftedRowsAreLeftOut() {
 
     // The practice run as the engine poses and checks it.
     RunState state;
-    state.operationSign = QStringLiteral(":");
-    state.practiceTasks = practice;
+    state.settings.operation = Operation::Divide;
+    PracticeList source(practice);
     FixedClock clock;
-    QCOMPARE(generateTask(state, clock), Generation::TaskPosed);
+    QCOMPARE(source.poseNext(state, clock), Generation::TaskPosed);
     state.answerText = QStringLiteral("4");
     QVERIFY(checkAnswer(state));
 

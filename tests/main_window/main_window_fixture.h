@@ -6,6 +6,7 @@
 #include "engine/run_state.h"
 #include "main_window/TForm1.h"
 #include "main_window/digit_field.h"
+#include "main_window/main_menus.h"
 #include "main_window/main_window_controls.h"
 #include "support/fake_platform.h"
 
@@ -52,6 +53,10 @@ struct MainWindowFixture {
             qWarning("main window did not become active");
     }
 
+    const MainMenus& menus() const { return *qobject_cast<const MainMenus*>(form->menuBar()); }
+    // The settings in force: what the next run would get.
+    const RunSettings& settings() const { return form->runSettings(); }
+
     void chooseOperation(int item) {
         c->Verknuepfung->setCurrentIndex(item);
         emit c->Verknuepfung->activated(item);
@@ -66,7 +71,7 @@ struct MainWindowFixture {
     void stop() { QTest::mouseClick(c->But_Stop, Qt::LeftButton); }
 
     qint32 rightAnswer() const {
-        return correctResult(state.operationSign, state.operand1, state.operand2);
+        return correctResult(state.settings.operation, state.operand1, state.operand2);
     }
     void answer(const QString& text) {
         QTest::keyClicks(c->Eingabe_aufnehmen(), text);

@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "support/operations.h"
 
 #include "appearance/caption_contrast.h"
 #include "competition/TForm_Namensfenster.h"
@@ -144,9 +145,9 @@ void TestCompetitionMode::startsWithCompetitionsOff() {
     CompetitionFixture f;
     QVERIFY(workingFolder != f.folder.path());
     QVERIFY(!QFileInfo::exists(QDir(workingFolder).filePath("W1.bli")));
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
     QVERIFY(!f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.settings().competitionNumber, -1);
     QCOMPARE(f.state.competitionTag, QString("-"));
     QVERIFY(f.state.showCompetitionRank);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
@@ -163,9 +164,9 @@ void TestCompetitionMode::startsWithCompetitionsOff() {
 void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     CompetitionFixture f;
     f.switchMode();
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     QVERIFY(!f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.settings().competitionNumber, -1);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe aus"));
     f.checkPanels(true, enabled);
     QVERIFY(f.settingsDisabled());
@@ -191,7 +192,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     QVERIFY(!f.state.competitionChosen);
 
     f.switchMode();
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe ein"));
     f.checkPanels(false, greyed);
     QVERIFY(f.settingsEnabled());
@@ -206,7 +207,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     f.switchMode();
     f.choose(7);
     QVERIFY(f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, 7);
+    QCOMPARE(f.settings().competitionNumber, 7);
     QCOMPARE(f.markedPanels(), QList<int>{7});
     f.checkPanels(true, enabled, 7);
     QVERIFY(f.settingsDisabled());
@@ -218,7 +219,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     QCOMPARE(f.markedPanels(), QList<int>{7});
     f.checkPanels(true, enabled, 7);
     f.choose(2);
-    QCOMPARE(f.state.competitionNumber, 2);
+    QCOMPARE(f.settings().competitionNumber, 2);
     QCOMPARE(f.markedPanels(), QList<int>{2});
     f.checkPanels(true, enabled, 2);
     QVERIFY(f.platform.messages.isEmpty());
@@ -226,7 +227,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     // Switching off takes the mark away and greys every panel.
     f.switchMode();
     QVERIFY(!f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.settings().competitionNumber, -1);
     QVERIFY(f.markedPanels().isEmpty());
     f.checkPanels(false, greyed);
 }
@@ -240,7 +241,7 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
     QVERIFY(f.enterName("Ben", false));
     QVERIFY(f.competitionButton()->isVisible());
     QVERIFY(!f.c->But_Start->isVisible());
-    QCOMPARE(f.state.participantName, QString("Werda ?"));
+    QCOMPARE(f.settings().participantName, QString("Werda ?"));
     QCOMPARE(f.form->windowTitle(), title);
     QVERIFY(f.state.competitionChosen);
     QCOMPARE(f.markedPanels(), QList<int>{3});
@@ -249,19 +250,19 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
     QVERIFY(f.enterName(name, true));
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
-    QCOMPARE(f.state.participantName, QString("Friederike A"));
+    QCOMPARE(f.settings().participantName, QString("Friederike A"));
     QCOMPARE(f.form->windowTitle(), titlePrefix + name);
     QVERIFY(f.platform.messages.isEmpty());
 
     // Another competition while named: its preset applies and the participant stays named.
     f.choose(14);
-    QCOMPARE(f.state.competitionNumber, 14);
-    QCOMPARE(f.state.operationSign, QString("-"));
-    QCOMPARE(f.state.timeLimit, 120);
+    QCOMPARE(f.settings().competitionNumber, 14);
+    QCOMPARE(f.settings().operation, Operation::Subtract);
+    QCOMPARE(f.settings().timeLimit, 120);
     QCOMPARE(f.markedPanels(), QList<int>{14});
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
-    QCOMPARE(f.state.participantName, QString("Friederike A"));
+    QCOMPARE(f.settings().participantName, QString("Friederike A"));
 }
 
 void TestCompetitionMode::competitionRunAndItsEnd() {
@@ -282,9 +283,9 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     QVERIFY(f.run.countdown()->isActive());
 
     QTest::mouseClick(f.c->But_Stop, Qt::LeftButton);
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     QVERIFY(f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, 7);
+    QCOMPARE(f.settings().competitionNumber, 7);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb aus"));
     QVERIFY(f.modeSwitch()->isEnabled());
     QCOMPARE(caption(f.modeSwitch()), f.look(enabled));
@@ -326,9 +327,9 @@ void TestCompetitionMode::switchOffFromNamedAllowsAFreeRun() {
     f.choose(16);
     QVERIFY(f.enterName("Ben", true));
     f.switchMode();
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
     QVERIFY(!f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.settings().competitionNumber, -1);
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
     QVERIFY(f.settingsEnabled());
@@ -350,12 +351,11 @@ void TestCompetitionMode::remainderFieldFollowsThePreset() {
     QVERIFY(f.c->Edit_Rest->isVisible());
     QVERIFY(!f.c->Edit_Rest->isEnabled());
     QVERIFY(f.c->Label_Rest->isVisible());
-    QVERIFY(f.state.withRemainder);
+    QCOMPARE(f.settings().operation, Operation::DivideWithRemainder);
     f.choose(4); // plain division
     QVERIFY(!f.c->Edit_Rest->isVisible());
     QVERIFY(!f.c->Label_Rest->isVisible());
-    QVERIFY(!f.state.withRemainder);
-    QCOMPARE(f.state.operationSign, QString(":"));
+    QCOMPARE(f.settings().operation, Operation::Divide);
 }
 
 void TestCompetitionMode::switchingOffKeepsThePresetEditable() {
@@ -370,9 +370,9 @@ void TestCompetitionMode::switchingOffKeepsThePresetEditable() {
     QVERIFY(f.settingsEnabled());
     // Editable means the child's changes take effect again.
     f.setTime("30");
-    QCOMPARE(f.state.timeLimit, 30);
+    QCOMPARE(f.settings().timeLimit, 30);
     f.c->Edit_Zahl_1->setCurrentIndex(12);
-    QCOMPARE(f.state.range1Max, 10000);
+    QCOMPARE(f.settings().range1Max, 10000);
 }
 
 void TestCompetitionMode::presetsFillTheSettings_data() {
@@ -425,18 +425,17 @@ void TestCompetitionMode::presetsFillTheSettings() {
     CompetitionFixture f;
     f.switchMode();
     f.choose(n);
-    QCOMPARE(f.state.competitionNumber, n);
+    QCOMPARE(f.settings().competitionNumber, n);
     QCOMPARE(f.c->Verknuepfung->currentText(), operation);
     QCOMPARE(f.c->Edit_Zahl_1->currentText(), range1);
     QCOMPARE(f.c->Edit_Zahl_2->currentText(), range2);
     QCOMPARE(f.c->Edit_Zeit->text(), QString::number(seconds));
     QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), sign);
-    QCOMPARE(f.state.operationSign, sign);
-    QCOMPARE(f.state.withRemainder, remainder);
-    QCOMPARE(
-        (QList<int>{f.state.range1Min, f.state.range1Max, f.state.range2Min, f.state.range2Max}),
-        bounds);
-    QCOMPARE(f.state.timeLimit, seconds);
+    QCOMPARE(f.settings().operation, operationOf(sign, remainder));
+    QCOMPARE((QList<int>{f.settings().range1Min, f.settings().range1Max, f.settings().range2Min,
+                         f.settings().range2Max}),
+             bounds);
+    QCOMPARE(f.settings().timeLimit, seconds);
     QVERIFY(f.settingsDisabled());
 
     // The run starts without a range check and names its competition.
@@ -462,7 +461,7 @@ void TestCompetitionMode::noRangeWarningWalkingThroughAllPresets() {
         order << n;
     for (int n : order) {
         f.choose(n);
-        QCOMPARE(f.state.competitionNumber, n);
+        QCOMPARE(f.settings().competitionNumber, n);
         QCOMPARE(f.markedPanels(), QList<int>{n});
     }
     QVERIFY(f.platform.messages.isEmpty());
@@ -481,7 +480,7 @@ void TestCompetitionMode::rankSwitch() {
     item->trigger();
     QVERIFY(f.state.showCompetitionRank);
     QCOMPARE(item->text(), QString("Rang nach Wettbewerb nicht anzeigen"));
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
 }
 
 // While competition mode is off the panels are disabled: a click on one changes nothing.
@@ -489,7 +488,7 @@ void TestCompetitionMode::disabledPanelsIgnoreClicksWhileOff() {
     CompetitionFixture f;
     f.choose(5);
     QVERIFY(!f.state.competitionChosen);
-    QCOMPARE(f.state.competitionNumber, -1);
+    QCOMPARE(f.settings().competitionNumber, -1);
     QVERIFY(f.markedPanels().isEmpty());
     QVERIFY(f.settingsEnabled());
     QCOMPARE(f.c->Verknuepfung->currentText(), QString("Addieren (+)"));
@@ -505,10 +504,10 @@ void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
     f.choose(1);
     f.switchMode();
     QVERIFY(f.c->But_Stop->isVisible());
-    QCOMPARE(f.state.competitionNumber, 7);
-    QCOMPARE(f.state.operationSign, QString("*"));
+    QCOMPARE(f.settings().competitionNumber, 7);
+    QCOMPARE(f.settings().operation, Operation::Multiply);
     QCOMPARE(f.markedPanels(), QList<int>{7});
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     QVERIFY(f.state.competitionChosen);
     QVERIFY(f.settingsDisabled());
     QVERIFY(!f.c->But_Start->isVisible());
@@ -539,7 +538,7 @@ void TestCompetitionMode::choicesAreSpoken() {
     CompetitionFixture f;
     f.modeSwitch()->setFocus();
     QTest::keyClick(f.modeSwitch(), Qt::Key_Space);
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     // The switch's new caption is announced while the focus stays on it.
     Announcer* announcer = f.form->findChild<Announcer*>();
     QVERIFY(announcer && announcer->isVisible());
@@ -548,13 +547,13 @@ void TestCompetitionMode::choicesAreSpoken() {
     QCOMPARE(notification->text(QAccessible::Name), QString("Wettbewerbe aus"));
     f.panel(3)->setFocus();
     QTest::keyClick(f.panel(3), Qt::Key_Space);
-    QCOMPARE(f.state.competitionNumber, 3);
+    QCOMPARE(f.settings().competitionNumber, 3);
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(f.panel(3));
     QVERIFY(a->state().checked);
     QCOMPARE(a->role(), QAccessible::RadioButton);
     QTest::keyClick(f.panel(3), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QCOMPARE(f.state.competitionNumber, 4);
+    QCOMPARE(f.settings().competitionNumber, 4);
     QVERIFY(!a->state().checked);
     QVERIFY(QAccessible::queryAccessibleInterface(f.panel(4))->state().checked);
 }

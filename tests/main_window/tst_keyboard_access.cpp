@@ -154,7 +154,7 @@ void TestKeyboardAccess::startChecksTheTimeFieldItself() {
     QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(time, Qt::Key_Backspace);
     QTest::mouseClick(f.c->Panel_Wettbewerb_ini, Qt::LeftButton);
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     QVERIFY(f.platform.messages.isEmpty());
     // Back to free practice, Start still finds the empty field.
     QTest::mouseClick(f.c->Panel_Wettbewerb_ini, Qt::LeftButton);
@@ -217,7 +217,7 @@ void TestKeyboardAccess::rangeChecksWaitForTheChosenOperation() {
     }
     QCOMPARE(warnings(), warningsInTheBox);
     QCOMPARE(box->currentText(), settledOn);
-    QCOMPARE(operationItemFor(f.state.operationSign, f.state.withRemainder), box->currentIndex());
+    QCOMPARE(operationIndex(f.settings().operation), box->currentIndex());
     QTest::keyClick(box, Qt::Key_Tab);
     QCOMPARE(warnings(), warningsAfterLeaving);
 }
@@ -229,7 +229,7 @@ void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
     ClickablePanel* modeSwitch = f.c->Panel_Wettbewerb_ini;
     QTest::mousePress(modeSwitch, Qt::LeftButton);
     QTest::mouseRelease(modeSwitch, Qt::LeftButton, {}, QPoint(modeSwitch->width() + 500, 5));
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
 
     auto doubleClick = [](QWidget* w) { // what a real double-click delivers
         QTest::mousePress(w, Qt::LeftButton);
@@ -238,14 +238,14 @@ void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
         QTest::mouseRelease(w, Qt::LeftButton);
     };
     doubleClick(modeSwitch);
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     QCOMPARE(modeSwitch->text(), QString("Wettbewerbe aus"));
 
     QTest::mousePress(f.c->Panel_W[2], Qt::LeftButton);
     QTest::mouseRelease(f.c->Panel_W[2], Qt::LeftButton, {}, QPoint(-200, 5));
     QVERIFY(!f.state.competitionChosen);
     doubleClick(f.c->Panel_W[2]);
-    QCOMPARE(f.state.competitionNumber, 3);
+    QCOMPARE(f.settings().competitionNumber, 3);
 }
 
 // Free practice and a competition with the keys alone; the focus frame follows the focus.
@@ -274,10 +274,10 @@ void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
     QVERIFY(tabTo(c.Panel_Wettbewerb_ini));
     QCOMPARE(marker->target(), c.Panel_Wettbewerb_ini);
     QTest::keyClick(focused(), Qt::Key_Space);
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
     QVERIFY(tabTo(c.Panel_W[1]));
     QTest::keyClick(focused(), Qt::Key_Space);
-    QCOMPARE(f.state.competitionNumber, 2);
+    QCOMPARE(f.settings().competitionNumber, 2);
     QVERIFY(tabTo(c.Button_Wettb_starten, Qt::Key_Backtab));
 
     QString focusInDialog;
@@ -291,7 +291,7 @@ void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
     });
     QTest::keyClick(focused(), Qt::Key_Return);
     QCOMPARE(focusInDialog, QString("Edit_Namen"));
-    QCOMPARE(f.state.participantName, QString("Ben"));
+    QCOMPARE(f.settings().participantName, QString("Ben"));
     QCOMPARE(w.focusWidget(), c.But_Start);
     QApplication::setActiveWindow(&w); // offscreen, closing the dialog does not reactivate it
     QTest::keyClick(focused(), Qt::Key_Return);
@@ -346,7 +346,7 @@ void TestKeyboardAccess::screenReaderNames() {
     QAccessible::queryAccessibleInterface(c.Panel_Wettbewerb_ini)
         ->actionInterface()
         ->doAction(QAccessibleActionInterface::pressAction());
-    QVERIFY(f.state.competitionMode);
+    QVERIFY(f.settings().competitionMode);
 }
 
 // Each new task arrives in the other of two answer fields at the same place, which takes the focus
@@ -390,11 +390,12 @@ void TestKeyboardAccess::eachTaskTakesTheFocusToAFreshField() {
             QCOMPARE(now->geometry(), place);
             QCOMPARE(now->text(), QString());
             QCOMPARE(accessible(now), QString("Ergebnis"));
-            QCOMPARE(accessible(now, QAccessible::Description), QString("Aufgabe %1: %2 %3 %4 =")
-                                                                    .arg(task)
-                                                                    .arg(f.state.operand1)
-                                                                    .arg(f.state.operationSign)
-                                                                    .arg(f.state.operand2));
+            QCOMPARE(accessible(now, QAccessible::Description),
+                     QString("Aufgabe %1: %2 %3 %4 =")
+                         .arg(task)
+                         .arg(f.state.operand1)
+                         .arg(operationSign(f.settings().operation))
+                         .arg(f.state.operand2));
             before = now;
         }
         QCOMPARE(f.state.points, 4);

@@ -26,8 +26,8 @@ struct HistoryFixture : MainWindowFixture {
     void answerTask(bool right, qint64 ms, const QString& remainderPrefix = "") {
         const qint32 a = state.operand1;
         const qint32 b = state.operand2;
-        const qint32 value = correctResult(state.operationSign, a, b) + (right ? 0 : 1);
-        const bool withRemainder = state.withRemainder;
+        const qint32 value = correctResult(state.settings.operation, a, b) + (right ? 0 : 1);
+        const bool withRemainder = hasRemainder(state.settings.operation);
         platform.monotonic += withRemainder ? ms / 2 : ms;
         answer(QString::number(value));
         if (withRemainder) {
@@ -83,7 +83,7 @@ void TestLearningHistory::answerTimes() {
     QCOMPARE(answers[0].taskNo, 1);
     QCOMPARE(answers[0].operand1, a);
     QCOMPARE(answers[0].operand2, b);
-    QCOMPARE(answers[0].correctResult, correctResult(f.result->operationSign, a, b));
+    QCOMPARE(answers[0].correctResult, correctResult(f.result->operation, a, b));
     QCOMPARE(answers[0].givenAnswer, QString::number(answers[0].correctResult));
     QCOMPARE(answers[0].correctRemainder, withRemainder ? correctRemainder(a, b) : -1);
     QCOMPARE(answers[0].givenRemainder,
@@ -129,7 +129,7 @@ void TestLearningHistory::practiceRun() {
     f.platform.clearMessages();
 
     f.practise(operation, tasks);
-    QVERIFY(!f.state.competitionMode);
+    QVERIFY(!f.settings().competitionMode);
     QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[operationItem]);
     QCOMPARE(f.c->Panel_Verknuepfung_zeigen->text(), operation.left(1));
     QVERIFY(f.c->But_Stop->isVisible());
@@ -147,12 +147,12 @@ void TestLearningHistory::practiceRun() {
     QVERIFY(!f.c->Eingabe_aufnehmen()->isEnabled());
     QVERIFY(f.result);
     // What the run holds is the controller's to test; here it is the window's run.
-    QCOMPARE(f.result->operationSign, operation.left(1));
+    QCOMPARE(std::optional(f.result->operation), operationFromText(operation));
     QCOMPARE(f.result->workedTaskCount, n);
     QCOMPARE(f.result->answers.size(), n);
 
     // The next Start draws from the ranges again.
-    QVERIFY(f.state.practiceTasks.isEmpty());
+    QCOMPARE(f.run.taskSource(), nullptr);
     f.state.resultsPending = f.state.tasksPending = false;
     f.chooseOperation(0);
     f.start();
@@ -170,7 +170,8 @@ void TestLearningHistory::practiceRunRefused() {
     f.start();
     const OperandPair posed{f.state.operand1, f.state.operand2};
     f.practise("*", {{1, 2}, {3, 4}});
-    QVERIFY(f.state.practiceTasks.isEmpty());
+    // The run goes on drawing from the ranges.
+    QVERIFY(dynamic_cast<const RangeDraw*>(f.run.taskSource()));
     QCOMPARE(f.state.usedPairs[1], posed);
     QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[0]);
     f.answerTask(true, 10);
@@ -178,9 +179,9 @@ void TestLearningHistory::practiceRunRefused() {
     QVERIFY(f.state.resultsPending);
     f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(!f.c->But_Stop->isVisible());
-    QVERIFY(f.state.practiceTasks.isEmpty());
+    QCOMPARE(f.run.taskSource(), nullptr);
     QVERIFY(f.platform.messages.isEmpty());
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.operand1, 1);

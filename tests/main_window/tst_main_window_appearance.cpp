@@ -557,7 +557,7 @@ void TestMainWindowAppearance::pointRectSwitch() {
     TForm1& w = *f.form;
     const MainWindowControls& c = *f.c;
     f.trigger("Rechteckeaus1");
-    QVERIFY(!f.state.pointRectsOn);
+    QVERIFY(!f.menus().pointRectsOn());
     QCOMPARE(c.Rechteckeaus1->text(), QString("Punkte-&Rechtecke ein"));
 
     f.start();
@@ -567,7 +567,7 @@ void TestMainWindowAppearance::pointRectSwitch() {
     QVERIFY(w.pointRectsOnScreen().isEmpty());
     // Switched on again (directly, the menu being locked): only new points get rectangles.
     f.trigger("Rechteckeaus1");
-    QVERIFY(f.state.pointRectsOn);
+    QVERIFY(f.menus().pointRectsOn());
     QCOMPARE(c.Rechteckeaus1->text(), QString("Punkte-&Rechtecke aus"));
     f.answerRight();
     QCOMPARE(w.pointRectsOnScreen(), QList<PointRect>{*f.expectedRect(3, toRgb(maroon))});
@@ -588,7 +588,7 @@ void TestMainWindowAppearance::pointsDisplaySwitch() {
     QVERIFY(c.Label_Punkte->isVisible());
 
     item->trigger();
-    QVERIFY(!f.state.pointsDisplayOn);
+    QVERIFY(!f.menus().pointsDisplayOn());
     QCOMPARE(item->text(), QString("&Punkte-Anzeige ein"));
     QVERIFY(!c.Panel_Punkte_zeigen->isVisible());
     QVERIFY(!c.Label_Punkte->isVisible());
@@ -602,7 +602,7 @@ void TestMainWindowAppearance::pointsDisplaySwitch() {
 
     // Switched on (directly, the menu being locked during the run): both at once, current count.
     item->trigger();
-    QVERIFY(f.state.pointsDisplayOn);
+    QVERIFY(f.menus().pointsDisplayOn());
     QCOMPARE(item->text(), QString("&Punkte-&Anzeige aus"));
     QVERIFY(c.Panel_Punkte_zeigen->isVisible());
     QVERIFY(c.Label_Punkte->isVisible());
@@ -627,7 +627,7 @@ void TestMainWindowAppearance::fewerSaveHintsSwitch() {
     QVERIFY(!c.But_Stop->isVisible()); // pending data: Start does nothing
 
     item->trigger();
-    QVERIFY(f.state.fewerSaveHints);
+    QVERIFY(f.menus().fewerSaveHints());
     QCOMPARE(item->text(), QString("Alle Speichern-Hinweise einblenden"));
     f.start();
     QVERIFY(c.But_Stop->isVisible());
@@ -635,7 +635,7 @@ void TestMainWindowAppearance::fewerSaveHintsSwitch() {
     f.stop();
 
     item->trigger();
-    QVERIFY(!f.state.fewerSaveHints);
+    QVERIFY(!f.menus().fewerSaveHints());
     QCOMPARE(item->text(), QString("weniger Speichern-Hinweise einblenden"));
     f.start();
     QVERIFY(!c.But_Stop->isVisible());

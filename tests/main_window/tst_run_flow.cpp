@@ -38,7 +38,7 @@ void TestRunFlow::startUpState() {
     QCOMPARE(c.Edit_Zahl_2->currentText(), QString("0 .. 10"));
     QCOMPARE(c.Edit_Zeit->text(), QString("0"));
     QCOMPARE(c.Edit_Name->text(), QString("Werda ?"));
-    QCOMPARE(f.state.participantName, QString("Werda ?"));
+    QCOMPARE(f.settings().participantName, QString("Werda ?"));
     QCOMPARE(c.Panel_Zahl_1_zeigen->text(), QString("-----"));
     QCOMPARE(c.Panel_Zahl_2_zeigen->text(), QString("-----"));
     QCOMPARE(c.Panel_Verknuepfung_zeigen->text(), QString("+"));
@@ -52,9 +52,9 @@ void TestRunFlow::startUpState() {
     QVERIFY(!c.Eingabe_aufnehmen()->isEnabled());
     QVERIFY(!c.Edit_Rest->isVisible());
     QVERIFY(!c.Label_Rest->isVisible());
-    QCOMPARE(f.state.range1Min, 0);
-    QCOMPARE(f.state.range2Max, 10);
-    QCOMPARE(f.state.timeLimit, 0);
+    QCOMPARE(f.settings().range1Min, 0);
+    QCOMPARE(f.settings().range2Max, 10);
+    QCOMPARE(f.settings().timeLimit, 0);
     QVERIFY(f.state.timeFieldOk);
     for (const ClickablePanel* panel : c.Panel_W)
         QVERIFY(!panel->isEnabled());
@@ -212,9 +212,9 @@ void TestRunFlow::scoringAndPointsDisplay() {
     QCOMPARE(f.c->Label_Punkte->text(), QString("Punkte"));
 
     // Hidden points are still counted.
-    f.state.pointsDisplayOn = false;
+    f.c->PunkteAnzeigeaus1->trigger();
     f.stop();
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.start();
     QVERIFY(!f.c->Panel_Punkte_zeigen->isVisible());
     f.answerRight();
@@ -385,7 +385,7 @@ void TestRunFlow::startIgnoredWithPendingData() {
     f.start();
     QVERIFY(!f.c->But_Stop->isVisible()); // ignored without a word
     QVERIFY(f.platform.messages.isEmpty());
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.start();
     QVERIFY(f.c->But_Stop->isVisible());
 }

@@ -48,15 +48,13 @@ void TestSettingsItems::itemTables() {
     QCOMPARE(rangeItems()[11].upperBound, 1000);
     QCOMPARE(operationItemIndex("Dividieren (:) m. Rest"), 4);
     QCOMPARE(operationItemIndex("dividieren (:)"), -1);
-    RunState s;
+    RunSettings s;
     applyOperationItem(s, 4);
-    QCOMPARE(s.operationSign, QString(":"));
-    QVERIFY(s.withRemainder);
+    QCOMPARE(s.operation, Operation::DivideWithRemainder);
     applyOperationItem(s, 2);
-    QCOMPARE(s.operationSign, QString("*"));
-    QVERIFY(!s.withRemainder);
+    QCOMPARE(s.operation, Operation::Multiply);
     applyOperationItem(s, -1); // no item: the operation stays
-    QCOMPARE(s.operationSign, QString("*"));
+    QCOMPARE(s.operation, Operation::Multiply);
     QCOMPARE(remainingTimeText(65),
              QString("   Rest-Zeit (min:sec):                           1 : 5"));
     QCOMPARE(remainingTimeText(1200),

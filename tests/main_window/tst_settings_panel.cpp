@@ -33,24 +33,24 @@ void TestSettingsPanel::typedRangeTextOutsideTheList() {
         QCOMPARE(m.kind, MessageKind::Information);
         QCOMPARE(m.topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 10)));
     }
-    QCOMPARE(f.state.range1Min, 0);
-    QCOMPARE(f.state.range1Max, 5);
+    QCOMPARE(f.settings().range1Min, 0);
+    QCOMPARE(f.settings().range1Max, 5);
 
     // A text outside the list keeps the bounds in force.
     f.platform.clearMessages();
     QTest::keyClicks(box->lineEdit(), "7");
     QCOMPARE(f.platform.messages.size(), 1);
-    QCOMPARE(f.state.range1Max, 5);
+    QCOMPARE(f.settings().range1Max, 5);
     // Leaving the box shows the range in force again, so the box tells what a run will use.
     f.c->Edit_Name->setFocus();
     QCOMPARE(box->currentText(), QString("0 .. 5"));
     QCOMPARE(f.platform.messages.size(), 1);
     // The thirteenth item with three dots is matched by its exact text.
     f.c->Edit_Zahl_2->setEditText("1 000 ... 30 000");
-    QCOMPARE(f.state.range2Min, 1000);
-    QCOMPARE(f.state.range2Max, 30000);
+    QCOMPARE(f.settings().range2Min, 1000);
+    QCOMPARE(f.settings().range2Max, 30000);
     f.c->Edit_Zahl_2->setEditText("1 000 .. 30 000");
-    QCOMPARE(f.state.range2Max, 30000);
+    QCOMPARE(f.settings().range2Max, 30000);
 }
 
 void TestSettingsPanel::typedOperationText() {
@@ -66,7 +66,7 @@ void TestSettingsPanel::typedOperationText() {
                      "Liste, Return wählt."));
     // The operation message sits at the panel's top edge without the 10 pixels.
     QCOMPARE(f.platform.messages[0].topLeft, f.c->Panel_Zahl_1_zeigen->mapToGlobal(QPoint(0, 0)));
-    QCOMPARE(f.state.operationSign, QString("+"));
+    QCOMPARE(f.settings().operation, Operation::Add);
     f.c->Verknuepfung->setFocus();
     f.c->Edit_Name->setFocus();
     QCOMPARE(f.c->Verknuepfung->currentText(), QString("Addieren (+)"));
@@ -81,7 +81,7 @@ void TestSettingsPanel::timeFieldOver1200() {
     QCOMPARE(f.platform.messageTexts(),
              QStringList{"Gib bitte eine Natürliche Zahl n ein mit 0 < n < 1201 !"});
     QCOMPARE(f.platform.messages[0].kind, MessageKind::Warning);
-    QCOMPARE(f.state.timeLimit, 150);
+    QCOMPARE(f.settings().timeLimit, 150);
     // Letters and a fifth digit never reach the field.
     QTest::keyClicks(time, "x9");
     QCOMPARE(time->text(), QString("1500"));
@@ -115,7 +115,7 @@ void TestSettingsPanel::emptyTimeFieldRefusesStart() {
     QLineEdit* time = f.c->Edit_Zeit;
     time->setFocus();
     time->clear();
-    QCOMPARE(f.state.timeLimit, 0);
+    QCOMPARE(f.settings().timeLimit, 0);
     f.c->Edit_Name->setFocus();
     QCOMPARE(f.platform.messages.size(), 1);
     QVERIFY(!f.state.timeFieldOk);
@@ -133,9 +133,9 @@ void TestSettingsPanel::emptyTimeFieldRefusesStart() {
 void TestSettingsPanel::timeFieldChangeTo0() {
     MainWindowFixture f;
     f.setTime("60");
-    QCOMPARE(f.state.timeLimit, 60);
+    QCOMPARE(f.settings().timeLimit, 60);
     f.setTime("0");
-    QCOMPARE(f.state.timeLimit, 0);
+    QCOMPARE(f.settings().timeLimit, 0);
     f.start();
     QVERIFY(!f.run.countdown()->isActive());
 }
@@ -179,7 +179,7 @@ void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
     f.chooseOperation(4);
     f.chooseRanges(6, 1); // 0 .. 100 : 0 .. 10
     f.start();
-    QCOMPARE(f.state.range2Min, 1);
+    QCOMPARE(f.settings().range2Min, 1);
     for (int i = 0; i < 20; ++i) {
         QVERIFY(f.state.operand2 >= 1);
         f.answer("1");
@@ -189,9 +189,9 @@ void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
     f.stop();
     // An addition run afterwards never poses 0 as second operand.
     f.chooseOperation(0);
-    f.state.fewerSaveHints = true;
+    f.c->wenigerSpeichernHinweise1->trigger();
     f.start();
-    QCOMPARE(f.state.range2Min, 1);
+    QCOMPARE(f.settings().range2Min, 1);
     for (int i = 0; i < 60; ++i) {
         QVERIFY(f.state.operand2 >= 1);
         f.answerRight();
@@ -200,7 +200,7 @@ void TestSettingsPanel::remainderRaiseStaysUntilRangeChosen() {
     // Choosing the range again restores its lower bound.
     f.c->Edit_Zahl_2->setCurrentIndex(0);
     f.c->Edit_Zahl_2->setCurrentIndex(1);
-    QCOMPARE(f.state.range2Min, 0);
+    QCOMPARE(f.settings().range2Min, 0);
 }
 
 void TestSettingsPanel::nameFollowsEveryKeystroke() {
@@ -209,7 +209,7 @@ void TestSettingsPanel::nameFollowsEveryKeystroke() {
     name->clear();
     QTest::keyClicks(name, "Lea");
     QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Lea"));
-    QCOMPARE(f.state.participantName, QString("Lea"));
+    QCOMPARE(f.settings().participantName, QString("Lea"));
     QTest::keyClicks(name, "-Sophie-Marie");
     QCOMPARE(name->text(), QString("Lea-Soph")); // eight characters at most
     QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Lea-Soph"));

@@ -23,15 +23,14 @@ namespace {
 // The main window with the result dialog and the name dialog connected as the program connects
 // them.
 struct ResultFixture : MainWindowFixture {
-    TForm_Ergebnis_Meldung dialog{state, platform, folder.path(), form.get()};
+    TForm_Ergebnis_Meldung dialog{state, platform, form.get()};
+    RunSaver saver{state};
     TForm_Namensfenster nameDialog{platform, form.get()};
 
     ResultFixture() {
         form->attachNameDialog(&nameDialog);
-        QObject::connect(&run, &RunController::runEnded, form.get(), [this](const RunResult& r) {
-            windUpRun(dialog, {platform, form.get(), folder.path(), form->messageAnchor()}, state,
-                      r);
-        });
+        QObject::connect(&run, &RunController::runEnded, form.get(),
+                         [this](const RunResult& r) { windUpRun(dialog, saver, context(), r); });
     }
 
     // Runs the action once the modal window is up; a watchdog ends a dialog that stays open, so
@@ -40,6 +39,11 @@ struct ResultFixture : MainWindowFixture {
         whenActive(window, std::move(action));
     }
     void onResultDialog(std::function<void()> action) { whenShown(&dialog, std::move(action)); }
+    SaveContext context() { return {platform, form.get(), folder.path(), form->messageAnchor()}; }
+    // The dialog for a run as the end of a run opens it: with the place the run has taken.
+    SaveChoice showResult(const RunResult& run) {
+        return dialog.showResult(run, saver.rankInBestList(context(), run));
+    }
 
     QString filePath(const QString& name) const { return folder.filePath(name); }
     QByteArray bytesOf(const QString& name) const {
@@ -68,7 +72,7 @@ struct ResultFixture : MainWindowFixture {
             QTest::keyClick(nameDialog.findChild<QLineEdit*>("Edit_Namen"), Qt::Key_Return);
         });
         click(c->Button_Wettb_starten);
-        return state.participantName == name;
+        return settings().participantName == name;
     }
 };
 
@@ -175,17 +179,15 @@ void TestResultDialog::freeRunShowsItsNumbersAndFourChoices() {
 void TestResultDialog::choicesWithTheirConfirmations_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("asks");
-    QTest::addColumn<bool>("results"); // saveResultsChosen after Yes
-    QTest::addColumn<bool>("tasks");
-    QTest::addColumn<bool>("resultsPending");
-    QTest::addColumn<bool>("tasksPending");
-    QTest::newRow("Leistung") << "But_Leistung_sp" << true << true << false << true << false;
-    QTest::newRow("Aufgaben") << "But_Aufgaben_sp" << true << false << true << false << true;
-    QTest::newRow("beides") << "But_beides_sp" << false << true << true << true << true;
-    QTest::newRow("nichts") << "But_nichts_sp" << true << false << false << false << false;
+    QTest::addColumn<SaveChoice>("choice"); // after Yes
+    QTest::newRow("Leistung") << "But_Leistung_sp" << true << SaveChoice::Results;
+    QTest::newRow("Aufgaben") << "But_Aufgaben_sp" << true << SaveChoice::Tasks;
+    QTest::newRow("beides") << "But_beides_sp" << false << SaveChoice::Both;
+    QTest::newRow("nichts") << "But_nichts_sp" << true << SaveChoice::Nothing;
 }
 
-// No leaves every flag and the dialog as they were; Yes sets the choice and closes.
+// No leaves the dialog as it was; Yes closes it with the choice. The dialog gives nothing up
+// itself: what the choice does to the pending data is the saver's (tst_run_saving).
 void TestResultDialog::choicesWithTheirConfirmations() {
     QFETCH(QString, button);
     QFETCH(bool, asks);
@@ -195,31 +197,21 @@ void TestResultDialog::choicesWithTheirConfirmations() {
     run.taskCounter = 4;
     run.workedTaskCount = 3;
     f.state.resultsPending = f.state.tasksPending = true;
-    f.state.saveResultsChosen = f.state.saveTasksChosen = false;
     bool stayedOpen = !asks;
     f.whenShown(&f.dialog, [&] {
         auto* b = f.dialog.findChild<QPushButton*>(button);
         if (asks) {
             f.platform.answerWith({MessageAnswer::No});
             f.click(b);
-            stayedOpen = f.dialog.isVisible() && f.state.resultsPending && f.state.tasksPending &&
-                         !f.state.saveResultsChosen && !f.state.saveTasksChosen &&
-                         f.dialog.focusWidget() == b;
+            stayedOpen = f.dialog.isVisible() && f.dialog.focusWidget() == b;
         }
         f.platform.answerWith({MessageAnswer::Yes});
         f.click(b);
     });
-    f.dialog.showResult(run);
+    QTEST(f.showResult(run), "choice");
     QVERIFY(stayedOpen);
     QCOMPARE(f.platform.messages.size(), asks ? 2 : 0);
-    QFETCH(bool, results);
-    QFETCH(bool, tasks);
-    QFETCH(bool, resultsPending);
-    QFETCH(bool, tasksPending);
-    QCOMPARE(f.state.saveResultsChosen, results);
-    QCOMPARE(f.state.saveTasksChosen, tasks);
-    QCOMPARE(f.state.resultsPending, resultsPending);
-    QCOMPARE(f.state.tasksPending, tasksPending);
+    QVERIFY(f.state.resultsPending && f.state.tasksPending);
 }
 
 // Return while the numbers have the focus, Escape and closing the window do nothing; Tab
@@ -240,11 +232,11 @@ void TestResultDialog::onlyAChoiceClosesTheDialog() {
         f.platform.answerWith({MessageAnswer::Yes});
         QTest::keyClick(f.dialog.focusWidget(), Qt::Key_Return);
     });
-    f.dialog.showResult(run);
+    const SaveChoice choice = f.showResult(run);
     QVERIFY(stayed);
     QVERIFY(!f.dialog.isVisible());
     QCOMPARE(f.platform.messages.size(), 1);
-    QVERIFY(f.state.saveResultsChosen && !f.state.saveTasksChosen);
+    QCOMPARE(choice, SaveChoice::Results);
 }
 
 void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
@@ -277,7 +269,7 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
             announcement = f.dialog.Label_Rang_neues_Meldung->text();
         f.click(f.dialog.But_zurueck);
     });
-    f.dialog.showResult(run);
+    f.showResult(run);
     QCOMPARE(announcement, QString("Clara, mit dieser Leistung stehst du jetzt auf\nPlatz 3\nder "
                                    "Bestenliste zum Wettbewerb W 7!"));
     QCOMPARE(readBestList(bestListPath(f.folder.path(), 7))->size(), bestListStoredRecords);
@@ -302,7 +294,7 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
             if (!closedByAltZ)
                 f.click(f.dialog.But_zurueck);
         });
-        f.dialog.showResult(run);
+        f.showResult(run);
         QVERIFY(active);
         QVERIFY(closedByAltZ);
         QVERIFY(hidden);
@@ -413,7 +405,7 @@ void TestResultDialog::competitionDialogClosesLikeZurueck() {
         if (!closed)
             f.click(f.dialog.But_zurueck);
     });
-    f.dialog.showResult(run);
+    f.showResult(run);
     QVERIFY(closed);
     QCOMPARE(focus, f.dialog.But_zurueck);
     QCOMPARE(sentence,
@@ -459,7 +451,7 @@ void TestResultDialog::rankAnnouncementShowsWhole() {
         needed = label->heightForWidth(shown.width());
         f.click(f.dialog.But_zurueck);
     });
-    f.dialog.showResult(run);
+    f.showResult(run);
     QCOMPARE(text, name + ", mit dieser Leistung stehst du jetzt auf\nPlatz 3\nder Bestenliste zum "
                           "Wettbewerb W 16!");
     QCOMPARE(shown.width(), client - 2 * shown.x());
@@ -490,7 +482,7 @@ void TestResultDialog::minimisedWindowsComeBack() {
         });
         f.click(f.dialog.But_beides_sp);
     });
-    f.dialog.showResult(run);
+    f.showResult(run);
     QVERIFY(arrived);
     QVERIFY(back);
 }
@@ -544,13 +536,13 @@ void TestResultDialog::focusReturnsToTheAskingButton() {
         afterTab = f.dialog.focusWidget();
         f.click(f.dialog.But_beides_sp);
     });
-    f.dialog.showResult(run);
+    const SaveChoice choice = f.showResult(run);
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY(!boxes.shown[0].stayedOpen);
     QCOMPARE(afterNo, asking);
     QCOMPARE(afterActivation, asking);
     QCOMPARE(afterTab->objectName(), next);
-    QVERIFY(f.state.saveResultsChosen && f.state.saveTasksChosen); // the last click chose
+    QCOMPARE(choice, SaveChoice::Both); // the last click chose
 }
 
 void TestResultDialog::keysInQuestionsKeepTheData_data() {

@@ -24,7 +24,7 @@ struct SaveFixture {
 
     SaveFixture() {
         run.participantName = "Timo";
-        run.operationSign = "+";
+        run.operation = Operation::Add;
         run.competitionTag = "-";
         run.taskCounter = 4;
         run.workedTaskCount = 3;
@@ -63,6 +63,8 @@ private slots:
     void failedSaveKeepsTheDataAndSaysWhy();
     void automaticResultsFilesAndTheWarning();
     void failedCompetitionSaveLetsTheNextChildStart();
+    void choiceDecidesWhatIsSaved_data();
+    void choiceDecidesWhatIsSaved();
 };
 
 void TestRunSaving::resultsFileFillsUpAndIsEmptiedOnRequest() {
@@ -183,8 +185,7 @@ void TestRunSaving::automaticResultsFilesAndTheWarning() {
     // Records 21 and 41 open the next file.
     for (int record = 1; record <= 41; ++record) {
         f.state.resultsPending = f.state.tasksPending = true;
-        f.state.saveResultsChosen = f.state.saveTasksChosen = false;
-        saveChosenParts(f.context, f.state, f.run);
+        RunSaver(f.state).save(f.context, f.run, SaveChoice::Nothing);
     }
     QCOMPARE(f.size("W.Erg"), 20 * resultRecordSize);
     QCOMPARE(f.size("Wa.Erg"), 20 * resultRecordSize);
@@ -210,7 +211,7 @@ void TestRunSaving::failedCompetitionSaveLetsTheNextChildStart() {
     SaveFixture f;
     f.run.competitionChosen = true;
     f.context.dataFolder = f.path("fehlt");
-    saveChosenParts(f.context, f.state, f.run);
+    RunSaver(f.state).save(f.context, f.run, SaveChoice::Nothing);
     QCOMPARE(f.platform.messages.size(), 2); // one for each file
     // No results file could be reached: the message names the folder where they belong.
     QVERIFY2(f.platform.messages[0].text.contains(QDir::toNativeSeparators(f.path("fehlt"))),
@@ -218,6 +219,42 @@ void TestRunSaving::failedCompetitionSaveLetsTheNextChildStart() {
     QVERIFY(f.platform.messages[1].text.contains("Timo.AGB"));
     QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
     QVERIFY(f.platform.fileRequests.isEmpty());
+}
+
+void TestRunSaving::choiceDecidesWhatIsSaved_data() {
+    QTest::addColumn<SaveChoice>("choice");
+    QTest::addColumn<QStringList>("dialogs"); // the save dialogs that open, in order
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("nothing") << SaveChoice::Nothing << QStringList{} << QStringList{};
+    QTest::newRow("results") << SaveChoice::Results << QStringList{"Leistungen speichern"}
+                             << QStringList{};
+    QTest::newRow("tasks") << SaveChoice::Tasks << QStringList{"Aufgaben speichern"}
+                           << QStringList{};
+    QTest::newRow("both") << SaveChoice::Both
+                          << QStringList{"Leistungen speichern", "Aufgaben speichern"}
+                          << QStringList{"Und jetzt zum Speichern der Aufgaben!"};
+}
+
+// After a free run each chosen part gets its save dialog; a part not chosen is given up without
+// a word, so neither keeps the next run from starting.
+void TestRunSaving::choiceDecidesWhatIsSaved() {
+    QFETCH(SaveChoice, choice);
+    QFETCH(QStringList, dialogs);
+    SaveFixture f;
+    QList<std::optional<QString>> files;
+    for (const QString& title : dialogs)
+        files << f.path(title.startsWith("Leistungen") ? "Timo.ERG" : "Timo.AGB");
+    f.platform.saveAs(files);
+    RunSaver saver(f.state);
+    saver.save(f.context, f.run, choice);
+    QStringList titles;
+    for (const FileDialogRequest& request : f.platform.fileRequests)
+        titles << request.title;
+    QCOMPARE(titles, dialogs);
+    QTEST(f.platform.messageTexts(), "messages");
+    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QCOMPARE(f.size("Timo.ERG") > 0, dialogs.contains("Leistungen speichern"));
+    QCOMPARE(f.size("Timo.AGB") > 0, dialogs.contains("Aufgaben speichern"));
 }
 
 QTEST_MAIN(TestRunSaving)

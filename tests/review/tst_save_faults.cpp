@@ -43,7 +43,7 @@ QByteArray oneResult() {
 RunResult competitionRun(const QString& name) {
     RunResult run;
     run.participantName = name;
-    run.operationSign = QStringLiteral("*");
+    run.operation = Operation::Multiply;
     run.competitionChosen = true;
     run.competitionNumber = 3;
     run.competitionTag = QStringLiteral("3");
@@ -140,7 +140,8 @@ void TestSaveFaults::endOfCompetitionRun() {
     RunState state;
     state.showCompetitionRank = true;
     state.resultsPending = state.tasksPending = true;
-    TForm_Ergebnis_Meldung dialog(state, platform, folder);
+    TForm_Ergebnis_Meldung dialog(state, platform);
+    RunSaver saver(state);
     auto* poll = new QTimer(&dialog);
     connect(poll, &QTimer::timeout, &dialog, [&] {
         if (dialog.isVisible())
@@ -151,7 +152,7 @@ void TestSaveFaults::endOfCompetitionRun() {
         std::unique_ptr<FileSizeLimit> fullDisk;
         if (fault == "disk full")
             fullDisk = std::make_unique<FileSizeLimit>(200);
-        windUpRun(dialog, SaveContext{platform, nullptr, folder, std::nullopt}, state,
+        windUpRun(dialog, saver, SaveContext{platform, nullptr, folder, std::nullopt},
                   competitionRun("Timo"));
     }
 

@@ -36,13 +36,16 @@ struct RecordingVoice : Voice {
     void setRate(SpeechRate) override {}
 };
 
+// Settings as a panel holds them; a practice run takes its participant and operation.
 struct PractiseGiven : RunFrontend {
-    RunState* state = nullptr;
+    RunSettings held;
     std::optional<RunFields> readyToStart() override { return RunFields{}; }
-    std::optional<RunFields> readyToPractise(const QString&, Operation operation) override {
-        state->operationSign = operationSign(operation);
-        state->withRemainder = operation == Operation::DivideWithRemainder;
-        return RunFields{};
+    std::optional<PracticeStart> readyToPractise(const QString& participant,
+                                                 Operation operation) override {
+        PracticeStart practice{held, {}};
+        practice.settings.participantName = participant;
+        practice.settings.operation = operation;
+        return practice;
     }
 };
 
@@ -114,18 +117,18 @@ void TestRunNarration::phrasesOfARun() {
     RunState state;
     FixedClock clock;
     PractiseGiven frontend;
-    frontend.state = &state;
     RunController run(state, clock);
     run.setFrontend(&frontend);
     ListeningSpeaker speaker;
     RunNarrator narrator(state, run, [&] { return &speaker; });
-    state.timeLimit = timeLimit;
+    RunSettings settings;
+    settings.timeLimit = frontend.held.timeLimit = timeLimit;
     if (competition) {
-        state.competitionMode = state.competitionChosen = true;
-        state.operationSign = operationSign(operation);
-        state.range1Min = state.range1Max = tasks.first().first;
-        state.range2Min = state.range2Max = tasks.first().second;
-        QVERIFY(run.start());
+        settings.competitionMode = state.competitionChosen = true;
+        settings.operation = operation;
+        settings.range1Min = settings.range1Max = tasks.first().first;
+        settings.range2Min = settings.range2Max = tasks.first().second;
+        QVERIFY(run.start(settings));
     } else {
         QVERIFY(run.startPractice(QStringLiteral("Mia"), operation, tasks));
     }

@@ -4,6 +4,7 @@
 #include "support/failures.h"
 #include "support/file_size_limit.h"
 #include "support/fixed_clock.h"
+#include "support/operations.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -105,15 +106,14 @@ void TestStorageResults::recordBytes() {
     QFETCH(QByteArray, bytes);
     RunState state;
     QFETCH(QString, name);
-    state.participantName = name;
-    state.operationSign = sign.left(1);
-    state.withRemainder = sign.endsWith('R');
+    state.settings.participantName = name;
+    state.settings.operation = operationOf(sign.left(1), sign.endsWith('R'));
     QFETCH(QString, tag);
     state.competitionTag = tag;
-    state.range1Min = numbers[0];
-    state.range1Max = numbers[1];
-    state.range2Min = numbers[2];
-    state.range2Max = numbers[3];
+    state.settings.range1Min = numbers[0];
+    state.settings.range1Max = numbers[1];
+    state.settings.range2Min = numbers[2];
+    state.settings.range2Max = numbers[3];
     state.workedTaskCount = numbers[4];
     state.points = numbers[5];
     QFETCH(QString, timeField);

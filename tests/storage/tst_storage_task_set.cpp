@@ -28,7 +28,7 @@ RunState stateWithTasks(int taskCounter, int worked) {
         state.taskList[k].operand1 = k;
     state.taskCounter = taskCounter;
     state.workedTaskCount = worked;
-    state.participantName = QStringLiteral("Alexander");
+    state.settings.participantName = QStringLiteral("Alexander");
     return state;
 }
 
@@ -56,7 +56,7 @@ private slots:
 
 void TestStorageTaskSet::recordBytes() {
     RunState state = stateWithTasks(1, 0);
-    state.participantName = QStringLiteral("Anna");
+    state.settings.participantName = QStringLiteral("Anna");
     state.points = 300;
     state.competitionTag = QStringLiteral("12");
     TaskRecord& task = state.taskList[1];
