@@ -12,7 +12,8 @@
 
 struct ReviewWindows::RunWindows {
     RunWindows(RunState& state, Platform& platform, TForm1* mainWindow)
-        : resultDialog(state, platform, mainWindow), saver(state), nameDialog(platform, mainWindow) {
+        : resultDialog(state, platform, mainWindow), saver(state),
+          nameDialog(platform, mainWindow) {
         mainWindow->attachNameDialog(&nameDialog);
         // The viewers behind these items are made when one is chosen.
         mainWindow->attachReviewWindows();
