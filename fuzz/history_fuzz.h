@@ -42,7 +42,7 @@ inline const QStringList& operations() {
 inline void checkTasks(const QList<HistoryRun>& runs) {
     for (const HistoryRun& run : runs) {
         for (const AnsweredTask& answer : run.answers) {
-            if (!answerPosable(run.operation, answer.operand1, answer.operand2))
+            if (!taskPosable(run.operation, answer.operand1, answer.operand2))
                 std::abort();
         }
     }

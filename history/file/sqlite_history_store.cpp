@@ -256,7 +256,7 @@ std::optional<AnsweredTask> posableAnswer(sqlite3_stmt* row, Operation operation
         return std::nullopt;
     const qint64 operand1 = sqlite3_column_int64(row, 2);
     const qint64 operand2 = sqlite3_column_int64(row, 3);
-    if (!answerPosable(operation, operand1, operand2))
+    if (!taskPosable(operation, operand1, operand2))
         return std::nullopt;
     AnsweredTask answer;
     answer.taskNo = sqlite3_column_int(row, 1);
@@ -1248,7 +1248,7 @@ Outcome SqliteHistoryStore::readAnswers(QSqlQuery& a, const QHash<qint64, qsizet
         const qint64 operand1 = a.value(2).toLongLong(&readOperand1);
         const qint64 operand2 = a.value(3).toLongLong(&readOperand2);
         if (!readOperand1 || !readOperand2 ||
-            !answerPosable(out[*found].operation, operand1, operand2))
+            !taskPosable(out[*found].operation, operand1, operand2))
             continue;
         AnsweredTask answer;
         answer.taskNo = a.value(1).toInt();

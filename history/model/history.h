@@ -44,10 +44,6 @@ struct HistoryRun {
     QList<AnsweredTask> answers;
 };
 
-// Whether the program could have posed the task in the operation: the stores leave out an answer
-// row that it could not.
-bool answerPosable(Operation operation, qint64 operand1, qint64 operand2);
-
 // The run as the history records it. Only runs with at least one answer are worth recording.
 HistoryRun historyRunOf(const RunResult& result);
 

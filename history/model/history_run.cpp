@@ -24,10 +24,6 @@ qint32 timeLimitSeconds(const QString& timeFieldText) {
 
 } // namespace
 
-bool answerPosable(Operation operation, qint64 operand1, qint64 operand2) {
-    return taskPosable(operation, operand1, operand2);
-}
-
 HistoryRun historyRunOf(const RunResult& result) {
     HistoryRun run;
     run.participant = result.participantName;

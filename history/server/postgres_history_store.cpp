@@ -156,7 +156,7 @@ void takeAnswers(const PGresult* r, const QHash<qint64, qsizetype>& indexOfRun, 
         const qint64 operand1 = number(r, row, 2);
         const qint64 operand2 = number(r, row, 3);
         HistoryRun& run = out[*found];
-        if (!answerPosable(run.operation, operand1, operand2))
+        if (!taskPosable(run.operation, operand1, operand2))
             continue;
         AnsweredTask a;
         a.taskNo = qint32(number(r, row, 1));
@@ -354,7 +354,7 @@ Outcome PostgresHistoryStore::readMissedTasks(const QList<qint64>& ids, const Ru
         const RunTotals& run = out.runs[*found];
         const qint64 operand1 = number(w.get(), row, 1);
         const qint64 operand2 = number(w.get(), row, 2);
-        if (!answerPosable(run.operation, operand1, operand2))
+        if (!taskPosable(run.operation, operand1, operand2))
             continue;
         ++missesOf[{run.participant, run.operation}]
                   [(quint64(quint32(operand1)) << 32) | quint32(operand2)];

@@ -690,9 +690,8 @@ Outcome ServerConnection::send(const HistoryRun& run, const QString& key, bool& 
     QStringList given, givenRemainder;
     // The sums count what a reader of the run will count: the tasks the program could pose.
     HistoryRun posed = run;
-    posed.answers.removeIf([&](const AnsweredTask& a) {
-        return !answerPosable(run.operation, a.operand1, a.operand2);
-    });
+    posed.answers.removeIf(
+        [&](const AnsweredTask& a) { return !taskPosable(run.operation, a.operand1, a.operand2); });
     const RunTotals totals = runTotalsOf(posed);
     for (const AnsweredTask& a : run.answers) {
         taskNo << a.taskNo;
