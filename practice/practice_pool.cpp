@@ -4,7 +4,6 @@
 #include "practice/practice_model.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <vector>
 
@@ -54,15 +53,31 @@ Pool buildPool(Operation operation) {
     return pool;
 }
 
-// Each pool is built once, on first use (the largest, + and -, in some tens of milliseconds).
+// Each pool is built once, on its first use: the large ones (+ and -) take some tens of
+// milliseconds, the others next to nothing.
 const Pool& poolOf(Operation operation) {
-    static const std::array<Pool, allOperations.size()> pools = [] {
-        std::array<Pool, allOperations.size()> built;
-        for (Operation op : allOperations)
-            built[operationIndex(op)] = buildPool(op);
-        return built;
-    }();
-    return pools[operationIndex(operation)];
+    switch (operation) {
+    case Operation::Add: {
+        static const Pool pool = buildPool(Operation::Add);
+        return pool;
+    }
+    case Operation::Subtract: {
+        static const Pool pool = buildPool(Operation::Subtract);
+        return pool;
+    }
+    case Operation::Multiply: {
+        static const Pool pool = buildPool(Operation::Multiply);
+        return pool;
+    }
+    case Operation::Divide: {
+        static const Pool pool = buildPool(Operation::Divide);
+        return pool;
+    }
+    case Operation::DivideWithRemainder:
+        break;
+    }
+    static const Pool pool = buildPool(Operation::DivideWithRemainder);
+    return pool;
 }
 
 // How far a task's learned difficulty may have moved from its prior and still be found: two
