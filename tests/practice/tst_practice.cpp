@@ -18,22 +18,17 @@ struct Integrated {
     double aboveZero;
 };
 Integrated integrateScore(double delta) {
-    const int n = 20000; // even
-    const double h = 2.0 / n;
+    const int n = 20000; // a multiple of 4: s = 0 ends a panel, so [0, 1] is a Simpson sum too
     double mass = 0, moment = 0, upper = 0;
     for (int i = 0; i <= n; ++i) {
-        const double s = -1 + i * h;
+        const double s = -1 + i * 2.0 / n;
         const double w = (i == 0 || i == n) ? 1 : (i % 2 ? 4 : 2);
-        const double f = w * std::exp(2 * delta * s);
-        mass += f;
-        moment += s * f;
+        const double f = std::exp(2 * delta * s);
+        mass += w * f;
+        moment += w * s * f;
+        upper += i > n / 2 ? w * f : i == n / 2 ? f : 0;
     }
-    for (int i = 0; i <= n; ++i) { // [0, 1] with the same step
-        const double s = i * h / 2;
-        const double w = (i == 0 || i == n) ? 1 : (i % 2 ? 4 : 2);
-        upper += w * std::exp(2 * delta * s) * (h / 2) / 3;
-    }
-    return {moment / mass, upper / (mass * h / 3)};
+    return {moment / mass, upper / mass};
 }
 
 // A child's rating after answers that settle it: forty tasks of the 1x1, right and quick or
@@ -41,10 +36,6 @@ Integrated integrateScore(double delta) {
 void settle(PracticeRatings& r, const QString& child, Operation op = Operation::Multiply) {
     for (int i = 0; i < 40; ++i)
         r.update({child, op, i % 10 + 1, i / 10 + 3, i % 3 != 0, i % 3 != 0 ? 3000 : 15000});
-}
-
-bool inPoolList(Operation op, const PracticeTask& t) {
-    return practicePool(op).contains(t);
 }
 
 } // namespace
@@ -213,11 +204,6 @@ void TestPractice::priorOrder() {
     QFETCH(Operation, harderOp);
     QVERIFY(priorDifficulty(op, easier[0], easier[1]) <
             priorDifficulty(harderOp, harder[0], harder[1]));
-    for (Operation o : {op, harderOp})
-        for (const QList<int>& t : {easier, harder}) {
-            const double band = taskBand(o, t[0], t[1]);
-            QVERIFY(band >= 1 && band <= 10);
-        }
 }
 
 // A child of Stufe k solves a task of band k three times in four: for every band of every
@@ -306,8 +292,7 @@ void TestPractice::choice() {
                 chooseTask(r, "Ada", op, target, recent, random);
             QVERIFY(task);
             QVERIFY(!recent.mid(std::max<qsizetype>(0, recent.size() - 10)).contains(*task));
-            QVERIFY(inPracticePool(op, task->operand1, task->operand2));
-            QVERIFY(taskPosable(op, task->operand1, task->operand2));
+            QVERIFY(inPracticePool(op, task->operand1, task->operand2)); // the pool's own test
             const double p =
                 successProbability(ability - r.difficulty(op, task->operand1, task->operand2));
             near += std::abs(p - targetSuccess(target)) <= 0.05 ? 1 : 0;
@@ -316,11 +301,6 @@ void TestPractice::choice() {
         }
     }
     QVERIFY2(near >= nearShare * choices, qPrintable(QString::number(double(near) / choices)));
-    if (practicePoolSize(op) < 1000) { // what inPracticePool says is also what the pool holds
-        Lcg random{7};
-        const std::optional<PracticeTask> task = chooseTask(r, "Ada", op, target, {}, random);
-        QVERIFY(task && inPoolList(op, *task));
-    }
     // A seed gives the same choices again.
     Lcg first{99}, second{99};
     QCOMPARE(chooseTask(r, "Ada", op, target, {}, first),
