@@ -123,7 +123,9 @@ double PracticeRatings::ability(const QString& participant, Operation operation)
 }
 
 double PracticeRatings::difficulty(Operation operation, qint32 operand1, qint32 operand2) const {
-    const auto found = tasks_.find(taskKey(operation, operand1, operand2));
+    const auto found = taskPosable(operation, operand1, operand2)
+                           ? tasks_.find(taskKey(operation, operand1, operand2))
+                           : tasks_.end();
     return found == tasks_.end() ? priorDifficulty(operation, operand1, operand2)
                                  : found->second.value;
 }
@@ -133,6 +135,8 @@ qint32 PracticeRatings::answersOf(const QString& participant, Operation operatio
 }
 
 qint32 PracticeRatings::answersOf(Operation operation, qint32 operand1, qint32 operand2) const {
+    if (!taskPosable(operation, operand1, operand2))
+        return 0;
     const auto found = tasks_.find(taskKey(operation, operand1, operand2));
     return found == tasks_.end() ? 0 : found->second.answers;
 }

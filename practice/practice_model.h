@@ -76,7 +76,8 @@ public:
 
     double ability(const QString& participant, Operation operation) const;
     double difficulty(Operation operation, qint32 operand1, qint32 operand2) const;
-    // How many answers are known of the child in the operation, or of the task.
+    // How many answers are known of the child in the operation, or of the task. A task the
+    // program could not pose has only its prior and no answers.
     qint32 answersOf(const QString& participant, Operation operation) const;
     qint32 answersOf(Operation operation, qint32 operand1, qint32 operand2) const;
 

@@ -106,7 +106,7 @@ Stretch stretchOf(const Pool& pool, double lowest, double highest) {
 bool inPracticePool(Operation operation, qint32 a, qint32 b) {
     switch (operation) {
     case Operation::Add:
-        return a >= 0 && b >= 0 && a + b <= 1000;
+        return a >= 0 && b >= 0 && qint64(a) + b <= 1000;
     case Operation::Subtract:
         return b >= 0 && b <= a && a <= 1000;
     case Operation::Multiply:
@@ -182,7 +182,8 @@ std::optional<PracticeTask> chooseTask(const PracticeRatings& ratings, const QSt
         const Stretch exact = stretchOf(pool, easiest, hardest);
         const Stretch wide = stretchOf(pool, easiest - learnedDrift, hardest + learnedDrift);
         // The tasks whose prior fits are looked at apart, so that in a long stretch of the pool
-        // (the many three-digit sums) the few that fit are not missed.
+        // (the many three-digit sums) the few that fit are not missed. A task may so be found
+        // twice, which leans the draw a little towards tasks whose prior fits.
         if (wide.size() > samplesPerStretch)
             look(exact, tolerance);
         look(wide, tolerance);

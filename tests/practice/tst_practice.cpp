@@ -131,6 +131,10 @@ void TestPractice::updateDirection() {
     QVERIFY(std::abs(taskStep) < std::abs(childStep));
     QCOMPARE(r.answersOf("Ada", Operation::Multiply), 41);
     QCOMPARE(r.answersOf(Operation::Multiply, 2, 2), 1);
+    // A task beyond what the program poses is not mistaken for one it rated.
+    QCOMPARE(r.answersOf(Operation::Multiply, 65536 + 2, 2), 0);
+    QCOMPARE(r.difficulty(Operation::Multiply, 65536 + 2, 2),
+             priorDifficulty(Operation::Multiply, 65536 + 2, 2));
     // Other children and operations are left alone.
     QCOMPARE(r.answersOf("Ben", Operation::Multiply), 0);
     QCOMPARE(r.ability("Ada", Operation::Add), PracticeRatings().ability("Ada", Operation::Add));
