@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "engine/operation.h"
 #include "history/model/history_stats.h"
+#include "history/model/practice_levels.h"
 
 #include <QHash>
 #include <QLocale>
@@ -162,7 +163,8 @@ RunPeriod periodOf(OverviewPeriod period, const QDate& today) {
 }
 
 QList<ChildFigures> classFigures(const ClassTotals& totals, const QStringList& names,
-                                 OverviewPeriod period, const QDate& today) {
+                                 OverviewPeriod period, const QDate& today,
+                                 const QHash<QString, double>& levels) {
     QHash<QString, QList<const RunTotals*>> runsOf;
     for (const RunTotals& run : totals.runs)
         runsOf[run.participant].append(&run);
@@ -171,8 +173,11 @@ QList<ChildFigures> classFigures(const ClassTotals& totals, const QStringList& n
         missedOf[task.participant].append(&task);
     QList<ChildFigures> rows;
     rows.reserve(names.size());
-    for (const QString& name : names)
+    for (const QString& name : names) {
         rows.append(figuresOf(name, runsOf.value(name), missedOf.value(name), period, today));
+        if (const auto level = levels.constFind(name); level != levels.cend())
+            rows.last().stufe = *level;
+    }
     return rows;
 }
 
@@ -295,6 +300,8 @@ QString overviewHeading(OverviewColumn column) {
         return QStringLiteral("Veränderung");
     case OverviewColumn::RightShare:
         return QStringLiteral("Richtig");
+    case OverviewColumn::Stufe:
+        return QStringLiteral("Stufe");
     case OverviewColumn::MostMissed:
         break;
     }
@@ -343,6 +350,8 @@ QString overviewCell(const ChildFigures& child, OverviewColumn column, CellForm 
         return child.rightShare
                    ? QString::number(qRound(*child.rightShare * 100.0)) + QStringLiteral(" %")
                    : none;
+    case OverviewColumn::Stufe:
+        return child.stufe ? stufeText(*child.stufe) : none;
     case OverviewColumn::MostMissed:
         if (child.mostMissed.isEmpty())
             return form == CellForm::Spoken ? QStringLiteral("keine") : QString();
@@ -367,6 +376,10 @@ std::optional<double> overviewNumber(const ChildFigures& child, OverviewColumn c
         return child.change ? std::optional<double>(shownChange(*child.change)) : std::nullopt;
     case OverviewColumn::RightShare:
         return child.rightShare;
+    case OverviewColumn::Stufe:
+        // As shown: children of one Stufe stand by their names.
+        return child.stufe ? std::optional<double>(double(std::lround(*child.stufe)))
+                           : std::nullopt;
     case OverviewColumn::MostMissed:
         return child.mostMisses;
     case OverviewColumn::Name:

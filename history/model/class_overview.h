@@ -3,6 +3,7 @@
 #include "history/model/history.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -38,12 +39,17 @@ struct ChildFigures {
     std::optional<double> rightShare; // of the answers in the period, 0..1
     QStringList mostMissed;           // the three tasks missed most often in the period
     qint32 mostMisses = 0;            // how often the first of them was missed
+    // The child's Stufe in the operation now, whatever the period (practice_levels.h); none over
+    // every operation and for a child without answers in it.
+    std::optional<double> stufe;
 };
 
 // One row for each name, in the order given, from the runs (any children, any order). The
-// period counts back from today: the last 7 or 30 days, today included.
+// period counts back from today: the last 7 or 30 days, today included. levels holds each
+// child's Stufe (currentLevels) when one operation is shown.
 QList<ChildFigures> classFigures(const ClassTotals& totals, const QStringList& names,
-                                 OverviewPeriod period, const QDate& today);
+                                 OverviewPeriod period, const QDate& today,
+                                 const QHash<QString, double>& levels = {});
 QList<ChildFigures> classFigures(const QList<HistoryRun>& runs, const QStringList& names,
                                  OverviewPeriod period, const QDate& today);
 // Whether a run that started then belongs to the period, and the period as a store is asked for
@@ -52,8 +58,18 @@ bool inPeriod(const QDateTime& startedAt, OverviewPeriod period, const QDate& to
 RunPeriod periodOf(OverviewPeriod period, const QDate& today);
 
 // The columns of the overview, in this order.
-enum class OverviewColumn { Name, Runs, Minutes, LastRun, Speed, Change, RightShare, MostMissed };
-inline constexpr int overviewColumnCount = 8;
+enum class OverviewColumn {
+    Name,
+    Runs,
+    Minutes,
+    LastRun,
+    Speed,
+    Change,
+    RightShare,
+    Stufe,
+    MostMissed
+};
+inline constexpr int overviewColumnCount = 9;
 QString overviewHeading(OverviewColumn column);
 
 // A cell as the screen shows it (the change with an arrow), as a screen reader says it (the arrow

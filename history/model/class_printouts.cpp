@@ -10,7 +10,7 @@ namespace {
 
 // The report's columns: where each starts across the page, in layout units. The last runs to
 // the right edge.
-constexpr int reportColumnX[overviewColumnCount] = {0, 420, 570, 770, 1020, 1380, 1710, 1880};
+constexpr int reportColumnX[overviewColumnCount] = {0, 420, 570, 740, 990, 1350, 1670, 1830, 1950};
 constexpr int reportRight = 2400;
 constexpr int reportFontHeight = 40;
 constexpr int reportRowPitch = 100;

@@ -5,6 +5,7 @@
 #include "common/file_access.h"
 #include "engine/operation.h"
 #include "history/model/class_printouts.h"
+#include "history/model/practice_levels.h"
 #include "history/windows/history_reader.h"
 #include "history/windows/history_widgets.h"
 #include "main_window/return_presses_button.h"
@@ -31,7 +32,7 @@
 
 namespace {
 
-// Wider than the other windows: eight columns side by side.
+// Wider than the other windows: nine columns side by side.
 constexpr int designWidth = 1024;
 constexpr int designHeight = 700;
 // Where a row keeps its place in the window's list of rows, and what a numeric column sorts by.
@@ -251,6 +252,7 @@ void TForm_Klassenuebersicht::reload() {
     reader_->read([this, operation, period, today](HistoryStore& store) -> HistoryReader::Finish {
         QStringList names;
         ClassTotals totals;
+        QHash<QString, double> levels;
         const Result<QStringList> readNames = store.participants();
         Outcome error = readNames.outcome();
         if (!error) {
@@ -261,7 +263,14 @@ void TForm_Klassenuebersicht::reload() {
                 totals = *std::move(read);
             }
         }
-        QList<ChildFigures> rows = classFigures(totals, names, period, today);
+        // The Stufe is one operation's: every answer of it is replayed, the whole class's.
+        if (!error && operation) {
+            LevelReplay replay(*operation);
+            error = replay.read(store);
+            if (!error)
+                levels = replay.currentLevels();
+        }
+        QList<ChildFigures> rows = classFigures(totals, names, period, today, levels);
         return [this, names, totals = std::move(totals), rows = std::move(rows), error, period] {
             shownPeriod_ = period;
             showLoaded(names, totals, rows, error);

@@ -93,12 +93,17 @@ void TForm_Lernverlauf::FormCreate() {
     Label_Status->setObjectName(QStringLiteral("Label_Status"));
     Label_Status->hide();
 
+    Label_Stufe = new QLabel(this);
+    Label_Stufe->setObjectName(QStringLiteral("Label_Stufe"));
+
     auto* choice = new QHBoxLayout;
     choice->addWidget(Label_Name);
     choice->addWidget(Auswahl_Name);
     choice->addSpacing(24);
     choice->addWidget(Label_Rechenart);
     choice->addWidget(Auswahl_Rechenart);
+    choice->addSpacing(24);
+    choice->addWidget(Label_Stufe);
     choice->addStretch(1);
 
     Reihe_Tempo = new QLineSeries;
@@ -107,9 +112,13 @@ void TForm_Lernverlauf::FormCreate() {
     Reihe_Richtig = new QLineSeries;
     Reihe_Richtig->setName(QStringLiteral("Anteil richtig (%)"));
     Reihe_Richtig->setPointsVisible(true);
+    Reihe_Stufe = new QLineSeries;
+    Reihe_Stufe->setName(QStringLiteral("Stufe"));
+    Reihe_Stufe->setPointsVisible(true);
     auto* chart = new QChart;
     chart->addSeries(Reihe_Tempo);
     chart->addSeries(Reihe_Richtig);
+    chart->addSeries(Reihe_Stufe);
     auto* dates = new QDateTimeAxis;
     dates->setFormat(QStringLiteral("dd.MM.yyyy"));
     dates->setTitleText(QStringLiteral("Tag"));
@@ -122,13 +131,24 @@ void TForm_Lernverlauf::FormCreate() {
     share->setTickCount(5);
     speed->setTickCount(5);
     share->setLabelFormat(QStringLiteral("%.0f"));
+    // The Stufe on a scale of its own, 1 to 10 as a child counts it; its grid would cross the
+    // others', so it has none.
+    auto* stufe = new QValueAxis;
+    stufe->setTitleText(Reihe_Stufe->name());
+    stufe->setRange(1, 10);
+    stufe->setTickCount(10);
+    stufe->setLabelFormat(QStringLiteral("%.0f"));
+    stufe->setGridLineVisible(false);
     chart->addAxis(dates, Qt::AlignBottom);
     chart->addAxis(speed, Qt::AlignLeft);
     chart->addAxis(share, Qt::AlignRight);
+    chart->addAxis(stufe, Qt::AlignRight);
     Reihe_Tempo->attachAxis(dates);
     Reihe_Tempo->attachAxis(speed);
     Reihe_Richtig->attachAxis(dates);
     Reihe_Richtig->attachAxis(share);
+    Reihe_Stufe->attachAxis(dates);
+    Reihe_Stufe->attachAxis(stufe);
     chart->legend()->setAlignment(Qt::AlignTop);
     Diagramm = new QChartView(chart, this);
     Diagramm->setObjectName(QStringLiteral("Diagramm"));
@@ -236,7 +256,7 @@ void TForm_Lernverlauf::FormCreate() {
     }
     // A run is a dot a child sees: less than half a line of text across.
     const QFontMetrics metrics(this->font());
-    for (QLineSeries* series : {Reihe_Tempo, Reihe_Richtig})
+    for (QLineSeries* series : {Reihe_Tempo, Reihe_Richtig, Reihe_Stufe})
         series->setMarkerSize(qMax<qreal>(7, metrics.height() * 0.4));
     // All ten rows of the times table show without scrolling; the chart gives up the room.
     const int row = metrics.height() + 6;
@@ -299,6 +319,12 @@ TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const
     shown.timesTable = tally.timesTable();
     for (const PracticeTask& task : tally.practiceTasks())
         shown.practice.append(task.operands);
+    // The Stufe comes from every child's answers of the operation, replayed here off the window's
+    // thread; they are held only as a few numbers each until then.
+    LevelReplay levels(operation);
+    error = levels.read(store);
+    if (!error)
+        shown.levels = levels.dailyLevels(name);
     return shown;
 }
 
@@ -386,6 +412,14 @@ void TForm_Lernverlauf::showChart() {
     }
     Reihe_Tempo->replace(speed);
     Reihe_Richtig->replace(share);
+    QList<QPointF> levels;
+    for (const LevelPoint& day : shown_.levels)
+        levels.append({qreal(day.at.toMSecsSinceEpoch()), day.stufe});
+    Reihe_Stufe->replace(levels);
+    const QString levelNow =
+        shown_.levels.isEmpty() ? QString() : stufeText(shown_.levels.last().stufe);
+    Label_Stufe->setText(levelNow.isEmpty() ? QString() : QStringLiteral("Stufe: ") + levelNow);
+    Label_Stufe->setVisible(!levelNow.isEmpty());
 
     QChart* chart = Diagramm->chart();
     // The date axis runs from midnight to midnight with a label on whole days only, so no date
@@ -415,11 +449,16 @@ void TForm_Lernverlauf::showChart() {
     }
     chart->setTitle(QString());
     const RunFigures latest = shown_.latest.value_or(figures.last());
-    setChartDescription(
+    QString description =
         QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
             .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
                  latest.startedAt.toString(QStringLiteral("HH:mm")),
-                 decimalText(latest.solvedPerMinute), percentText(latest.rightShare)));
+                 decimalText(latest.solvedPerMinute), percentText(latest.rightShare));
+    if (!levelNow.isEmpty())
+        description +=
+            QStringLiteral(" Stufe %1 am %2.")
+                .arg(levelNow, shown_.levels.last().at.toString(QStringLiteral("dd.MM.yyyy")));
+    setChartDescription(description);
 }
 
 // The view and its drawing area both report the focus; both carry the text.

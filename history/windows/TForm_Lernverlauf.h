@@ -3,6 +3,7 @@
 #include "engine/run_state.h"
 #include "history/model/history.h"
 #include "history/model/history_stats.h"
+#include "history/model/practice_levels.h"
 
 #include <QDialog>
 #include <QList>
@@ -21,9 +22,9 @@ class QPushButton;
 class QTableWidget;
 
 // The learning progress of one child in one operation: how fast and how sure the runs were over
-// time, which tasks go wrong or take long (for "*" the whole times table at a glance), the
-// answers as CSV for parents and teachers, and a practice run of the weak tasks. The window only
-// reads the history.
+// time, the child's Stufe day by day, which tasks go wrong or take long (for "*" the whole times
+// table at a glance), the answers as CSV for parents and teachers, and a practice run of the weak
+// tasks. The window only reads the history.
 class TForm_Lernverlauf : public QDialog {
     Q_OBJECT
 public:
@@ -54,6 +55,8 @@ public:
     QChartView* Diagramm = nullptr;
     QLineSeries* Reihe_Tempo = nullptr;
     QLineSeries* Reihe_Richtig = nullptr;
+    QLineSeries* Reihe_Stufe = nullptr; // the Stufe after the last run of each day
+    QLabel* Label_Stufe = nullptr;      // "Stufe: 4", the Stufe now
     QTableWidget* Einmaleins = nullptr;
     QLabel* Label_Legende = nullptr; // how the times table is coloured
     QTableWidget* Fehler_Liste = nullptr;
@@ -94,6 +97,7 @@ private:
         QList<TaskFigures> tasks;
         TimesTable timesTable{};
         QList<OperandPair> practice;
+        QList<LevelPoint> levels;
     };
     Shown shown_;
     bool namesPending_ = false;

@@ -1,4 +1,5 @@
 #include "history/file/sqlite_history_store.h"
+#include "history/model/practice_levels.h"
 #include "history/windows/TForm_Klassenuebersicht.h"
 #include "history/windows/history_widgets.h"
 #include "platform/printing.h"
@@ -107,6 +108,12 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QTest::keyClick(window.Auswahl_Rechenart, Qt::Key_Down);
     QCOMPARE(names(), QStringList({"Ben", "Mia", "Lea"}));
     QCOMPARE(table->item(2, int(OverviewColumn::Runs))->text(), QString("0"));
+    // The Stufe in "+" from everyone's answers of it; Lea has none.
+    const int stufe = int(OverviewColumn::Stufe);
+    const QHash<QString, double> levels =
+        currentLevels(*store.everyonesRuns(Operation::Add), Operation::Add);
+    QCOMPARE(table->item(1, stufe)->text(), stufeText(levels.value("Mia")));
+    QCOMPARE(accessibleCellText(table, 2, stufe), QString("keine Angabe"));
     const QRect mia = table->visualItemRect(table->item(1, 0));
     // What a real double-click delivers.
     QTest::mousePress(table->viewport(), Qt::LeftButton, {}, mia.center());
@@ -159,8 +166,8 @@ void TestKlassenuebersichtWindow::keysAndClicksReachEveryRow() {
     QCOMPARE(lines[0], "\xEF\xBB\xBFKlassenübersicht " + QDir(folder.path()).dirName().toUtf8() +
                            ";Zeitraum: 30 Tage;Rechenart: alle Rechenarten\r");
     QCOMPARE(lines[1], QByteArray("Name;Läufe;Minuten;Letzter Lauf;Aufgaben pro Minute;"
-                                  "Veränderung;Richtig;Häufigste Fehler\r"));
-    QCOMPARE(lines[2], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;7 * 8\r"));
+                                  "Veränderung;Richtig;Stufe;Häufigste Fehler\r"));
+    QCOMPARE(lines[2], QByteArray("Lea;6;0;06.12.2026;15,0;schneller um 6,4;86 %;–;7 * 8\r"));
     QVERIFY(lines[3].startsWith("Mia;2;") && lines[4].startsWith("Ben;1;"));
 }
 

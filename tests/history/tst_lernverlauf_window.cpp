@@ -139,9 +139,20 @@ void TestLernverlaufWindow::showsTheChosenFigures() {
                                     {qreal(second.toMSecsSinceEpoch()), 6.0}}));
     QCOMPARE(right.size(), 2);
     QCOMPARE(right[0].y(), 75.0);
+    // The Stufe after each day, from everyone's answers of the operation.
+    const QList<LevelPoint> days =
+        dailyLevels(*store.everyonesRuns(Operation::Add), "Mia", Operation::Add);
+    QCOMPARE(days.size(), 2);
+    QCOMPARE(window->Reihe_Stufe->points(),
+             (QList<QPointF>{{qreal(first.toMSecsSinceEpoch()), days[0].stufe},
+                             {qreal(second.toMSecsSinceEpoch()), days[1].stufe}}));
+    const QString now = stufeText(days[1].stufe);
+    QCOMPARE(window->Label_Stufe->text(), "Stufe: " + now);
     QCOMPARE(
         QAccessible::queryAccessibleInterface(window->Diagramm)->text(QAccessible::Description),
-        QString("Letzter Lauf am 08.12.2026 um 14:03: 6,0 Aufgaben pro Minute, 100 % richtig."));
+        QString("Letzter Lauf am 08.12.2026 um 14:03: 6,0 Aufgaben pro Minute, 100 % richtig. "
+                "Stufe %1 am 08.12.2026.")
+            .arg(now));
 
     QVERIFY(!window->Einmaleins->isVisible());
     QCOMPARE(window->Fehler_Liste->rowCount(), 1);
@@ -182,6 +193,8 @@ void TestLernverlaufWindow::showsTheChosenFigures() {
 
     QTest::keyClick(window->Auswahl_Rechenart, Qt::Key_Down);
     QCOMPARE(window->Reihe_Tempo->count(), 0);
+    QCOMPARE(window->Reihe_Stufe->count(), 0);
+    QVERIFY(!window->Label_Stufe->isVisible());
     QCOMPARE(window->Fehler_Liste->rowCount(), 0);
     QCOMPARE(window->Diagramm->accessibleDescription(),
              QString("Noch keine Läufe mit dieser Rechenart."));
