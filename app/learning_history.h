@@ -10,6 +10,7 @@ class Platform;
 class PrinterChoice;
 class RunController;
 class TForm1;
+struct RunResult;
 
 // The learning history in the data folder, or on the school's server that the settings name: the
 // recording of every finished run, the learning-progress window, the class overview and the copy
@@ -24,9 +25,10 @@ public:
     LearningHistory(const LearningHistory&) = delete;
     LearningHistory& operator=(const LearningHistory&) = delete;
 
-    // The recorder of ended runs and the menu items. The run goes into the history first, then
-    // the result dialog and the saves follow; a history that cannot be written changes neither.
-    // So this is connected before anything else of the program that handles a run's end.
+    // Keeps a finished run, while the main window's item "Lernverlauf aufzeichnen" is checked. The
+    // saves at the end of a run call it first (see RunSaver).
+    void record(const RunResult& result);
+    // The menu items of the history.
     void connect();
     // Runs that waited for the server since an earlier start are sent now, in the background.
     void sendWaitingRuns();

@@ -9,7 +9,7 @@
 #include <QAction>
 #include <QMenu>
 
-MainMenus::MainMenus(QWidget* window, RunState& state) : QMenuBar(window), state_(state) {
+MainMenus::MainMenus(QWidget* window) : QMenuBar(window) {
     Datei1 = addMenu(QStringLiteral("&Datei"));
     Datei1->setObjectName(QStringLiteral("Datei1"));
     Datei1->addSeparator();
@@ -106,7 +106,7 @@ void MainMenus::buildSettingsMenu(QWidget* window) {
     Lernverlaufaufzeichnen1->setObjectName(QStringLiteral("Lernverlaufaufzeichnen1"));
     Lernverlaufaufzeichnen1->setCheckable(true);
     Lernverlaufaufzeichnen1->setChecked(true);
-    speechMenu_ = new SpeechMenu(Einstellungen1, window, state_);
+    speechMenu_ = new SpeechMenu(Einstellungen1, window);
 }
 
 bool MainMenus::historyRecordingOn() const {
@@ -122,15 +122,6 @@ void MainMenus::attachReviewWindows() {
     for (QAction* item :
          {ffnen1, Best1, gespeichertenAufgabensatzzeigen1, einleeresAufgabenblattdrucken1})
         item->setEnabled(true);
-}
-
-void MainMenus::attachInformationWindows(TForm_Info* info, TForm_Hilfe* help) {
-    infoWindow_ = info;
-    helpWindow_ = help;
-    makeInfoWindow_ = nullptr;
-    makeHelpWindow_ = nullptr;
-    Info2->setEnabled(info != nullptr);
-    Hilfe1->setEnabled(help != nullptr);
 }
 
 void MainMenus::attachInformationWindows(std::function<TForm_Info*()> info,
@@ -180,8 +171,9 @@ void MainMenus::wenigerSpeichernHinweise1Click() {
 }
 
 void MainMenus::RangNachWettbewerbClick() {
-    state_.showCompetitionRank = !state_.showCompetitionRank;
-    RangNachWettbewerb->setText(state_.showCompetitionRank
+    competitionRankShown_ = !competitionRankShown_;
+    emit competitionRankSwitched(competitionRankShown_);
+    RangNachWettbewerb->setText(competitionRankShown_
                                     ? QStringLiteral("Rang nach Wettbewerb nicht anzeigen")
                                     : QStringLiteral("Rang nach Wettbewerb anzeigen"));
 }

@@ -22,7 +22,7 @@ class QLineEdit;
 class SettingsPanel : public QFrame {
     Q_OBJECT
 public:
-    SettingsPanel(QWidget* parent, RunState& state);
+    explicit SettingsPanel(QWidget* parent);
 
     // The fields in the order Tab passes them.
     QList<QWidget*> tabOrder() const;
@@ -46,6 +46,8 @@ public:
     // Before a run: the time field is checked as leaving it would (it may still hold an unfit
     // value that was never left); false keeps the run from starting.
     bool timeFieldFit();
+    // The time field was last left with a value a run can take.
+    bool timeFieldOk() const { return timeFieldOk_; }
     RunFields runFields() const;
     // The settings a run started now would get.
     const RunSettings& runSettings() const { return settings_; }
@@ -92,8 +94,8 @@ private:
         emit messageRequested(kind, text, yOffset);
     }
 
-    RunState& state_;
     RunSettings settings_;
+    bool timeFieldOk_ = true;
     QLabel* Label_Name = nullptr;
     QLineEdit* Edit_Name = nullptr;
     QLabel* Label_Rechenart = nullptr;

@@ -26,8 +26,7 @@ QAction* checkable(QMenu* menu, const QString& caption, const char* name) {
 
 } // namespace
 
-SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window, RunState& state)
-    : QObject(window), state_(state) {
+SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window) : QObject(window) {
     const QSettings settings = programSettings();
     menu->addSeparator();
     menu->setToolTipsVisible(true);
@@ -93,8 +92,8 @@ void SpeechMenu::refresh() {
     NurHoeren1->setEnabled(on && !competitionMode_ && !voiceUnavailable_);
     Wiederholen1->setEnabled(on);
     const bool earOnly = NurHoeren1->isEnabled() && NurHoeren1->isChecked();
-    if (earOnly != state_.earOnly) {
-        state_.earOnly = earOnly;
+    if (earOnly != earOnly_) {
+        earOnly_ = earOnly;
         emit earOnlyChanged(earOnly);
     }
 }
