@@ -50,6 +50,10 @@ void LearningHistory::record(const RunResult& result) {
         recording().recorder.record(result);
 }
 
+Result<QList<HistoryRun>> LearningHistory::everyonesRuns(Operation operation) {
+    return recording().store->everyonesRuns(operation);
+}
+
 void LearningHistory::connect() {
     QObject::connect(&mainWindow_.menus(), &MainMenus::historyViewerRequested, &mainWindow_,
                      [this] {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "common/failure.h"
+#include "engine/operation.h"
+
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -10,6 +14,7 @@ class Platform;
 class PrinterChoice;
 class RunController;
 class TForm1;
+struct HistoryRun;
 struct RunResult;
 
 // The learning history in the data folder, or on the school's server that the settings name: the
@@ -30,6 +35,9 @@ public:
     void record(const RunResult& result);
     // The menu items of the history.
     void connect();
+    // Every child's runs of the operation, oldest first, with their answers (for the ratings of
+    // "Üben nach Maß").
+    Result<QList<HistoryRun>> everyonesRuns(Operation operation);
     // Runs that waited for the server since an earlier start are sent now, in the background.
     void sendWaitingRuns();
 

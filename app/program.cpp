@@ -13,7 +13,8 @@ Program::Program(Platform& platform, const QString& dataFolder)
       mainWindow_(run_, platform), information_(mainWindow_),
       review_(run_, platform, printers_, dataFolder, mainWindow_,
               [this](const RunResult& result) { history_.record(result); }),
-      history_(run_, platform, printers_, dataFolder, mainWindow_) {
+      history_(run_, platform, printers_, dataFolder, mainWindow_),
+      adaptive_(run_, mainWindow_, history_) {
     scaleStandardWindows(mainWindow_.scalePercent());
     FocusMarker::frameFocusInEveryWindow();
 }
@@ -25,6 +26,7 @@ void Program::connectFeatures() {
     readingAloud_.connect(mainWindow_, platform_);
     information_.connect();
     history_.connect();
+    adaptive_.connect();
     review_.connect();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/adaptive_practice.h"
 #include "app/information_windows.h"
 #include "app/learning_history.h"
 #include "app/reading_aloud.h"
@@ -44,4 +45,5 @@ private:
     InformationWindows information_;
     ReviewWindows review_;
     LearningHistory history_;
+    AdaptivePractice adaptive_;
 };

@@ -217,6 +217,7 @@ void RunController::end(RunEnd how) {
         RunResult result =
             makeRunResult(state_, fields_.timeFieldText, fields_.range1Item, fields_.range2Item);
         result.byEar = earOnly_ && !state_.settings.competitionChosen();
+        source->completeResult(result);
         emit runEnded(result);
     } else {
         // Nothing was worked (a remainder may have been missing): nothing is left to save.

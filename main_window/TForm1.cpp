@@ -4,6 +4,7 @@
 #include "common/random.h"
 #include "common/text_codec.h"
 #include "common/window_scale.h"
+#include "main_window/adaptive_practice_menu.h"
 #include "main_window/competition_panel.h"
 #include "main_window/main_menus.h"
 #include "main_window/settings_items.h"
@@ -103,6 +104,7 @@ void TForm1::connectParts() {
     connect(taskArea_, &TaskArea::startClicked, this, [this] { run_.start(runSettings()); });
     connect(&run_, &RunController::settingsRaised, settings_, &SettingsPanel::keepRaisedBounds);
     settings_->followCompetitions(competition_);
+    settings_->followRun(run_);
     connect(taskArea_, &TaskArea::competitionStartClicked, competition_,
             &CompetitionPanel::startRequested);
     connect(taskArea_, &TaskArea::runBegun, this, [this] {
@@ -133,6 +135,8 @@ void TForm1::connectParts() {
     connect(competition_, &CompetitionPanel::modeSwitched, taskArea_, &TaskArea::showStartControl);
     connect(competition_, &CompetitionPanel::modeSwitched, menus_->speechMenu(),
             &SpeechMenu::competitionModeChanged);
+    connect(competition_, &CompetitionPanel::modeSwitched, menus_->adaptivePracticeMenu(),
+            &AdaptivePracticeMenu::competitionModeChanged);
     connect(competition_, &CompetitionPanel::answerFieldsClosed, taskArea_,
             &TaskArea::closeAnswerFields);
     connect(competition_, &CompetitionPanel::nameEntryOpening, taskArea_,

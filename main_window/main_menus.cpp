@@ -3,7 +3,7 @@
 #include "appearance/display_switches.h"
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
-#include "engine/run_state.h"
+#include "main_window/adaptive_practice_menu.h"
 #include "main_window/speech_menu.h"
 
 #include <QAction>
@@ -43,6 +43,7 @@ MainMenus::MainMenus(QWidget* window) : QMenuBar(window) {
     einleeresAufgabenblattdrucken1 =
         Aufgaben1->addAction(QStringLiteral("ein l&eeres Aufgabenblatt drucken"));
     einleeresAufgabenblattdrucken1->setObjectName(QStringLiteral("einleeresAufgabenblattdrucken1"));
+    adaptivePracticeMenu_ = new AdaptivePracticeMenu(Aufgaben1, this);
 
     Info1 = addMenu(QStringLiteral("&Info"));
     Info1->setObjectName(QStringLiteral("Info1"));

@@ -8,6 +8,7 @@
 
 class QAction;
 class QMenu;
+class AdaptivePracticeMenu;
 class SpeechMenu;
 class TForm_Hilfe;
 class TForm_Info;
@@ -22,6 +23,7 @@ public:
     explicit MainMenus(QWidget* window);
 
     SpeechMenu* speechMenu() const { return speechMenu_; }
+    AdaptivePracticeMenu* adaptivePracticeMenu() const { return adaptivePracticeMenu_; }
     // Whether finished runs go into the learning history (item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
     // The display switches as they stand.
@@ -99,6 +101,7 @@ private:
     QAction* Info2 = nullptr;
     QAction* Hilfe1 = nullptr;
     SpeechMenu* speechMenu_ = nullptr;
+    AdaptivePracticeMenu* adaptivePracticeMenu_ = nullptr;
     TForm_Info* infoWindow_ = nullptr;
     TForm_Hilfe* helpWindow_ = nullptr;
     std::function<TForm_Info*()> makeInfoWindow_;

@@ -235,6 +235,23 @@ void SettingsPanel::setCompetitionMode(bool on) {
         settings_.competitionNumber = -1;
 }
 
+void SettingsPanel::followRun(const RunController& run) {
+    connect(&run, &RunController::phaseChanged, this, [this, &run](RunController::Phase phase) {
+        const QString text = run.taskSource() ? run.taskSource()->rangesText() : QString();
+        if (phase == RunController::Phase::Starting && !text.isEmpty()) {
+            rangeTextsBeforeRun_.emplace(Edit_Zahl_1->currentText(), Edit_Zahl_2->currentText());
+            for (QComboBox* box : {Edit_Zahl_1, Edit_Zahl_2}) {
+                const QSignalBlocker block(box);
+                box->setEditText(text);
+            }
+        } else if (phase == RunController::Phase::Idle && rangeTextsBeforeRun_) {
+            showItem(Edit_Zahl_1, Edit_Zahl_1->currentIndex(), rangeTextsBeforeRun_->first);
+            showItem(Edit_Zahl_2, Edit_Zahl_2->currentIndex(), rangeTextsBeforeRun_->second);
+            rangeTextsBeforeRun_.reset();
+        }
+    });
+}
+
 void SettingsPanel::followCompetitions(const CompetitionPanel* panel) {
     connect(panel, &CompetitionPanel::modeSwitched, this, &SettingsPanel::setCompetitionMode);
     connect(panel, &CompetitionPanel::presetChosen, this, &SettingsPanel::applyPreset);

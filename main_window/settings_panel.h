@@ -9,6 +9,9 @@
 
 #include <QFrame>
 
+#include <optional>
+#include <utility>
+
 class CompetitionPanel;
 class DigitField;
 class QComboBox;
@@ -60,6 +63,8 @@ public:
     // The competition panel says the mode, the competition chosen (its preset is put into the
     // fields) and the name entered for a competition run.
     void followCompetitions(const CompetitionPanel* panel);
+    // A run whose tasks do not come from the ranges shows so in their fields while it lasts.
+    void followRun(const RunController& run);
     // A run raised the lower bound of the second range; it stays until a range is chosen.
     void keepRaisedBounds(const RunSettings& raised);
     QString name() const;
@@ -111,4 +116,6 @@ private:
     // raises no warning.
     bool walkingList_ = false;
     bool rangeCheckDue_ = false;
+    // What the range fields showed before a run put its own text there.
+    std::optional<std::pair<QString, QString>> rangeTextsBeforeRun_;
 };
