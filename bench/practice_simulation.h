@@ -38,7 +38,24 @@ struct Truth {
     double noise = 0.3;
     double hardFactExtra = 0.75;
 
+    // The fact of the 1x1 a factor past it is worked out from: 7 of 70 and of 17.
+    static qint32 factOf(qint32 factor) {
+        while (factor > 10)
+            factor = factor % 10 == 0 ? factor / 10 : factor % 10;
+        return factor;
+    }
+
+    // A product worked out from a hard fact is hard by it too: 70 * 8 and 17 * 8 as 7 * 8, and
+    // the divisions that undo them.
     static bool hardFact(Operation operation, qint32 a, qint32 b) {
+        if (operation == Operation::Multiply)
+            return hardFactOfTable(operation, factOf(a), factOf(b));
+        if (operation == Operation::Divide && b > 0 && a % b == 0)
+            return hardFactOfTable(operation, factOf(a / b) * b, b);
+        return hardFactOfTable(operation, a, b);
+    }
+
+    static bool hardFactOfTable(Operation operation, qint32 a, qint32 b) {
         auto pair = [&](qint32 x, qint32 y) { return (a == x && b == y) || (a == y && b == x); };
         switch (operation) {
         case Operation::Add:
@@ -250,7 +267,9 @@ inline Figures simulate(const Setup& setup) {
     for (const Child& child : children) {
         int right = 0;
         for (int i = 0; i < 100; ++i) {
-            const int a = operand(rng), b = operand(rng);
+            // A division's free run divides a product of the ranges by one of its factors.
+            const int first = operand(rng), b = operand(rng);
+            const int a = setup.operation == Operation::Divide ? first * b : first;
             right += simulatedAnswer(child.ability - truth.difficulty(setup.operation, a, b), rng)
                              .correct
                          ? 1

@@ -48,12 +48,38 @@ double rowRank(qint64 factor) {
 }
 
 // Either row may be used to find the product; the easier one is what most children reach for.
-double multiplicationBand(qint64 a, qint64 b) {
+double timesTableBand(qint64 a, qint64 b) {
     if (a == 0 || b == 0)
         return 1;
     const double easier = std::min(rowRank(a), rowRank(b));
     const double harder = std::max(rowRank(a), rowRank(b));
     return 1 + 0.6 * easier + 0.4 * harder;
+}
+
+// Past the 1x1 a product is worked out in the head from facts of the 1x1: 70 * 8 as 7 * 8 with a
+// zero appended, 17 * 8 as 10 * 8 and 7 * 8 added. Such a task stands above the hardest fact it
+// uses: the zeros one band and half a band for each, splitting a two-digit number two and a half
+// bands, a carry when the two parts are added half a band more. Times 0 and times 1 keep the rule
+// of the 1x1; what is not worked out that way (two factors past ten, a number past 99 after its
+// zeros) is band 10.
+double multiplicationBand(qint64 a, qint64 b) {
+    if (std::min(a, b) <= 1 || std::max(a, b) <= 10)
+        return timesTableBand(a, b);
+    int zeros = 0;
+    for (qint64* factor : {&a, &b}) {
+        for (; *factor % 10 == 0; *factor /= 10)
+            ++zeros;
+    }
+    const double zeroSteps = zeros == 0 ? 0 : 1 + 0.5 * zeros;
+    const qint64 digit = std::min(a, b), number = std::max(a, b);
+    if (number <= 10)
+        return timesTableBand(digit, number) + zeroSteps;
+    if (digit > 9 || number > 99)
+        return 10;
+    const qint64 tens = number / 10, units = number % 10;
+    const bool carry = (tens * digit) % 10 + (units * digit) / 10 >= 10;
+    return std::max(timesTableBand(tens, digit), timesTableBand(units, digit)) + 2.5 +
+           (carry ? 0.5 : 0) + zeroSteps;
 }
 
 double unclampedBand(Operation operation, qint64 a, qint64 b) {
@@ -67,7 +93,9 @@ double unclampedBand(Operation operation, qint64 a, qint64 b) {
     case Operation::Divide:
         return b == 0 ? 10 : multiplicationBand(a / b, b) + 0.5;
     case Operation::DivideWithRemainder:
-        return b == 0 ? 10 : multiplicationBand(a / b, b) + 1 + (a % b != 0 ? 1.5 : 0);
+        // Its quotients past 10 (up to 100 : 2) keep the rows of the 1x1: what a Stufe means here
+        // stays as it was.
+        return b == 0 ? 10 : timesTableBand(a / b, b) + 1 + (a % b != 0 ? 1.5 : 0);
     }
     return 10;
 }

@@ -43,9 +43,15 @@ double deltaForSuccess(double p);
 //   +  1: sum up to 10; 2-3: up to 20 (3 when crossing the ten); 4-7: up to 100; 6-10: up to 1000,
 //      one band more for each column both numbers fill and for each carry;
 //   -  as the addition that undoes it, half a band harder;
-//   *  by the rows of both factors, the easier one weighing more: x1, x10, x2, x5 easy, x7, x8
-//   hard; :  as the multiplication it undoes, half a band harder; :R as the division, one band
-//   harder, and a remainder one and a half bands more.
+//   *  in the 1x1 by the rows of both factors, the easier one weighing more: x1, x10, x2, x5
+//      easy, x7, x8 hard; past the 1x1 above the hardest fact of the 1x1 it is worked out from:
+//      tens times a digit (70*8 from 7*8) one and a half bands, a two-digit number times a digit
+//      (17*8 from 10*8 and 7*8) two and a half and half a band more for a carry;
+//   :  as the multiplication it undoes, half a band harder;
+//   :R by the rows of the 1x1 alone (a quotient past 10 counts as the hardest row), one band
+//      above the division, and a remainder one and a half bands more.
+// The scale ends at band 10, where the hardest facts of the 1x1 already stand: a task worked out
+// from one of them (17*8, 70*8) shares band 10 with it, and the answers tell the two apart.
 double taskBand(Operation operation, qint32 operand1, qint32 operand2);
 // The difficulty a task starts with before anyone has answered it: its band on the rating scale.
 double priorDifficulty(Operation operation, qint32 operand1, qint32 operand2);

@@ -16,6 +16,17 @@ struct PoolTask {
 };
 using Pool = std::vector<PoolTask>;
 
+// The numbers past the 1x1 that grade 3 and 4 multiply by a digit in the head: the tens 20..90
+// and 11..25.
+bool widerFactor(qint64 n) {
+    return (n >= 11 && n <= 25) || (n >= 20 && n <= 90 && n % 10 == 0);
+}
+
+// The digits the wider factors are multiplied by: times 0 and times 1 are one rule each.
+bool widerDigit(qint64 n) {
+    return n >= 2 && n <= 9;
+}
+
 Pool buildPool(Operation operation) {
     Pool pool;
     auto add = [&](int a, int b) {
@@ -36,11 +47,21 @@ Pool buildPool(Operation operation) {
         for (int a = 0; a <= 10; ++a)
             for (int b = 0; b <= 10; ++b)
                 add(a, b);
+        for (int n = 11; n <= 90; ++n) {
+            for (int digit = 2; widerFactor(n) && widerDigit(digit); ++digit) {
+                add(n, digit);
+                add(digit, n);
+            }
+        }
         break;
     case Operation::Divide:
         for (int quotient = 0; quotient <= 10; ++quotient)
             for (int divisor = 1; divisor <= 10; ++divisor)
                 add(quotient * divisor, divisor);
+        for (int quotient = 11; quotient <= 90; ++quotient) {
+            for (int divisor = 2; widerFactor(quotient) && widerDigit(divisor); ++divisor)
+                add(quotient * divisor, divisor);
+        }
         break;
     case Operation::DivideWithRemainder:
         for (int divisor = 2; divisor <= 10; ++divisor)
@@ -110,9 +131,11 @@ bool inPracticePool(Operation operation, qint32 a, qint32 b) {
     case Operation::Subtract:
         return b >= 0 && b <= a && a <= 1000;
     case Operation::Multiply:
-        return a >= 0 && a <= 10 && b >= 0 && b <= 10;
+        return (a >= 0 && a <= 10 && b >= 0 && b <= 10) || (widerFactor(a) && widerDigit(b)) ||
+               (widerDigit(a) && widerFactor(b));
     case Operation::Divide:
-        return b >= 1 && b <= 10 && a >= 0 && a % b == 0 && a / b <= 10;
+        return (b >= 1 && b <= 10 && a >= 0 && a % b == 0 && a / b <= 10) ||
+               (widerDigit(b) && a >= 0 && a % b == 0 && widerFactor(a / b));
     case Operation::DivideWithRemainder:
         return b >= 2 && b <= 10 && a >= b && a <= 100;
     }

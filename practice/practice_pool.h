@@ -13,9 +13,14 @@ class PracticeRatings;
 // The tasks adaptive practice poses, per operation, wide enough for a primary school:
 //   +  both numbers 0..1000 with a sum up to 1000;
 //   -  0..1000 minus a number not above it;
-//   *  the 1x1, 1..10 times 1..10 (times 0 is one rule, not ten facts, and would crowd the easy
-//   end); :  the 1x1 backwards, a product of 1..10 times 1..10 by one of its factors; :R a dividend
-//   up to 100 by a divisor 2..10, the quotient at least 1, the remainder 0 included.
+//   *  the 1x1, 0..10 times 0..10, and what grade 3 and 4 multiply in the head past it: the
+//      tens 20..90 and the numbers 11..25 times a digit 2..9, either way round (70*8, 8*70,
+//      17*8, 8*17; 20*1 or 25*0 would be one rule, not a new fact);
+//   :  the 1x1 backwards, a product of 0..10 times 1..10 by its factor 1..10, and those products
+//      of a tens 20..90 or of 11..25 by their digit 2..9 (560:8, 136:8; dividing by the two-digit
+//      number is written work, not Kopfrechnen);
+//   :R a dividend up to 100 by a divisor 2..10, the quotient at least 1, the remainder 0
+//      included.
 // Every task of the pool is posable (taskPosable).
 struct PracticeTask {
     qint32 operand1 = 0;

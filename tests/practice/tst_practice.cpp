@@ -196,7 +196,12 @@ void TestPractice::priorOrder_data() {
     row("2*5 before 7*8", Operation::Multiply, {2, 5}, {7, 8});
     row("x10 before x7", Operation::Multiply, {10, 6}, {7, 6});
     row("x0 before x2", Operation::Multiply, {0, 9}, {2, 9});
+    row("2*7 before 20*7", Operation::Multiply, {2, 7}, {20, 7});
+    row("4*7 before 14*7", Operation::Multiply, {4, 7}, {14, 7});
+    row("the x10 row before tens times a digit", Operation::Multiply, {10, 2}, {20, 2});
+    row("15*4 before 25*4, which carries", Operation::Multiply, {4, 15}, {25, 4});
     row("20:10 before 56:8", Operation::Divide, {20, 10}, {56, 8});
+    row("21:7 before 210:7", Operation::Divide, {21, 7}, {210, 7});
     row("remainder 0 before 2", Operation::DivideWithRemainder, {15, 5}, {17, 5});
     row("beyond the 1x1", Operation::DivideWithRemainder, {40, 4}, {100, 2});
 }
@@ -234,8 +239,9 @@ void TestPractice::poolHoldsWhatItSays_data() {
     QTest::addColumn<int>("operand2Max");
     QTest::newRow("+") << Operation::Add << qsizetype(1001 * 1002 / 2) << 1010 << 1010;
     QTest::newRow("-") << Operation::Subtract << qsizetype(1001 * 1002 / 2) << 1010 << 1010;
-    QTest::newRow("*") << Operation::Multiply << qsizetype(11 * 11) << 12 << 12;
-    QTest::newRow(":") << Operation::Divide << qsizetype(11 * 10) << 110 << 12;
+    // Past the 1x1: 20..90 and 11..25, 22 numbers, times 2..9; * either way round.
+    QTest::newRow("*") << Operation::Multiply << qsizetype(11 * 11 + 2 * 22 * 8) << 100 << 100;
+    QTest::newRow(":") << Operation::Divide << qsizetype(11 * 10 + 22 * 8) << 1000 << 30;
     QTest::newRow(":R") << Operation::DivideWithRemainder << qsizetype(9 * 101 - (2 + 10) * 9 / 2)
                         << 110 << 12;
 }
@@ -268,14 +274,22 @@ void TestPractice::choice_data() {
     QTest::addColumn<Target>("target");
     QTest::addColumn<double>("stufe");     // right and quick answers lift the child this far first
     QTest::addColumn<double>("nearShare"); // of choices within 5 % of the target, at least
-    QTest::newRow("+ new child mittel") << Operation::Add << Target::Medium << 2.0 << 0.95;
-    QTest::newRow("+ Stufe 5 leicht") << Operation::Add << Target::Easy << 5.0 << 0.95;
-    QTest::newRow("+ Stufe 7 schwer") << Operation::Add << Target::Hard << 7.0 << 0.95;
-    QTest::newRow("- Stufe 6 mittel") << Operation::Subtract << Target::Medium << 6.0 << 0.95;
-    QTest::newRow("* Stufe 5 mittel") << Operation::Multiply << Target::Medium << 5.0 << 0.7;
+    QTest::addColumn<int>("factorMax");    // of * and : the largest factor met, or -1: not checked
+    QTest::newRow("+ new child mittel") << Operation::Add << Target::Medium << 2.0 << 0.95 << -1;
+    QTest::newRow("+ Stufe 5 leicht") << Operation::Add << Target::Easy << 5.0 << 0.95 << -1;
+    QTest::newRow("+ Stufe 7 schwer") << Operation::Add << Target::Hard << 7.0 << 0.95 << -1;
+    QTest::newRow("- Stufe 6 mittel") << Operation::Subtract << Target::Medium << 6.0 << 0.95 << -1;
+    // A new child meets the 1x1 first, not what is worked out from it. (The few easiest facts
+    // cannot all lie near the target, so here only the factors are checked.)
+    QTest::newRow("* new child mittel")
+        << Operation::Multiply << Target::Medium << 2.0 << 0.0 << 10;
+    QTest::newRow(": new child schwer") << Operation::Divide << Target::Hard << 2.0 << 0.0 << 10;
+    QTest::newRow("* Stufe 5 mittel") << Operation::Multiply << Target::Medium << 5.0 << 0.7 << -1;
+    QTest::newRow("* Stufe 9 mittel") << Operation::Multiply << Target::Medium << 9.0 << 0.8 << -1;
     QTest::newRow(":R Stufe 4 schwer")
-        << Operation::DivideWithRemainder << Target::Hard << 4.0 << 0.8;
-    QTest::newRow("* far beyond the pool") << Operation::Multiply << Target::Hard << 16.0 << 0.0;
+        << Operation::DivideWithRemainder << Target::Hard << 4.0 << 0.8 << -1;
+    QTest::newRow("* far beyond the pool")
+        << Operation::Multiply << Target::Hard << 16.0 << 0.0 << -1;
 }
 
 void TestPractice::choice() {
@@ -283,6 +297,7 @@ void TestPractice::choice() {
     QFETCH(Target, target);
     QFETCH(double, stufe);
     QFETCH(double, nearShare);
+    QFETCH(int, factorMax);
     PracticeRatings r;
     for (int i = 0; i < 5000 && r.ability("Ada", op) < abilityOfStufe(stufe); ++i)
         r.update({"Ada", op, op == Operation::Subtract ? 90 : 9, 8, true, i % 2 ? 0 : 500});
@@ -297,6 +312,11 @@ void TestPractice::choice() {
             QVERIFY(task);
             QVERIFY(!recent.mid(std::max<qsizetype>(0, recent.size() - 10)).contains(*task));
             QVERIFY(inPracticePool(op, task->operand1, task->operand2)); // the pool's own test
+            if (factorMax >= 0) {
+                const int factor =
+                    op == Operation::Divide ? task->operand1 / task->operand2 : task->operand1;
+                QVERIFY(std::max(factor, int(task->operand2)) <= factorMax);
+            }
             const double p =
                 successProbability(ability - r.difficulty(op, task->operand1, task->operand2));
             near += std::abs(p - targetSuccess(target)) <= 0.05 ? 1 : 0;
