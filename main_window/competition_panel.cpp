@@ -3,7 +3,6 @@
 #include "appearance/caption_contrast.h"
 #include "competition/TForm_Namensfenster.h"
 #include "competition/competition_presets.h"
-#include "engine/run_state.h"
 #include "main_window/settings_items.h"
 #include "main_window/widget_helpers.h"
 #include "platform/announcer.h"

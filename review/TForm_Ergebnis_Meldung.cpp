@@ -1,7 +1,6 @@
 #include "review/TForm_Ergebnis_Meldung.h"
 
 #include "competition/best_list_file.h"
-#include "engine/run_state.h"
 #include "platform/platform.h"
 #include "platform/window_scaling.h"
 
