@@ -14,8 +14,8 @@ class TForm_Hilfe;
 class TForm_Info;
 
 // The main window's menu bar: "Datei", "Einstellungen" with the colour menus, the display
-// switches, reading aloud and "Üben nach Maß", "Leistungen", "Aufgaben", "Info" and "Hilfe". The
-// menus keep their switches and tell every change by a signal.
+// switches and reading aloud, "Leistungen", "Aufgaben" with "Üben nach Maß", "Info" and "Hilfe".
+// The menus keep their switches and tell every change by a signal.
 class MainMenus : public QMenuBar {
     Q_OBJECT
 public:
