@@ -254,7 +254,8 @@ void TestMainWindowAppearance::menuBarAndSettingsMenu() {
         itemList(c.Aufgaben1),
         (QStringList{"gespeichertenAufgabensatzzeigen1|gespeicherten Aufgabensatz "
                      "&zeigen/ drucken",
-                     "-", "einleeresAufgabenblattdrucken1|ein l&eeres Aufgabenblatt drucken"}));
+                     "-", "einleeresAufgabenblattdrucken1|ein l&eeres Aufgabenblatt drucken", "-",
+                     "UebenNachMass1|Üben nach &Maß", "|&Schwierigkeit beim Üben nach Maß"}));
     QCOMPARE(itemList(c.Info1), (QStringList{"Info2|&Info"}));
 
     // "&Einstellungen": the six colour submenus, then the switches.
