@@ -30,7 +30,7 @@ Generation AdaptiveChoice::poseNext(RunState& state, const Clock& clock) {
         seeded_ = true;
     }
     takeNewAnswers(state);
-    const std::optional<PracticeTask> task =
+    const std::optional<PoolTask> task =
         chooseTask(ratings_, participant_, operation_, target_, posed_, random_);
     if (!task) {
         state.noMoreTasks = true;
@@ -46,12 +46,14 @@ void AdaptiveChoice::completeResult(RunResult& result) const {
     result.adaptive = true;
     if (posed_.isEmpty())
         return;
-    const auto [least1, most1] = std::minmax_element(
-        posed_.begin(), posed_.end(),
-        [](const PracticeTask& a, const PracticeTask& b) { return a.operand1 < b.operand1; });
-    const auto [least2, most2] = std::minmax_element(
-        posed_.begin(), posed_.end(),
-        [](const PracticeTask& a, const PracticeTask& b) { return a.operand2 < b.operand2; });
+    const auto [least1, most1] =
+        std::minmax_element(posed_.begin(), posed_.end(), [](const PoolTask& a, const PoolTask& b) {
+            return a.operand1 < b.operand1;
+        });
+    const auto [least2, most2] =
+        std::minmax_element(posed_.begin(), posed_.end(), [](const PoolTask& a, const PoolTask& b) {
+            return a.operand2 < b.operand2;
+        });
     result.range1Min = least1->operand1;
     result.range1Max = most1->operand1;
     result.range2Min = least2->operand2;

@@ -36,7 +36,7 @@ private:
     QString participant_;
     Operation operation_;
     Target target_;
-    QList<PracticeTask> posed_;
+    QList<PoolTask> posed_;
     qsizetype answersTaken_ = 0;
     Lcg random_;
     bool seeded_ = false;
