@@ -7,6 +7,7 @@
 #include "history/history_module.h"
 #include "history/history_recorder.h"
 #include "main_window/TForm1.h"
+#include "main_window/main_menus.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -43,17 +44,25 @@ LearningHistory::Recording& LearningHistory::recording() {
     return *recording_;
 }
 
+void LearningHistory::record(const RunResult& result) {
+    // The store is made at the first run that is recorded.
+    if (mainWindow_.historyRecordingOn())
+        recording().recorder.record(result);
+}
+
+Result<QList<HistoryRun>> LearningHistory::everyonesRuns(Operation operation) {
+    return recording().store->everyonesRuns(operation);
+}
+
 void LearningHistory::connect() {
-    recordEndedRuns(
-        run_, [this] { return mainWindow_.historyRecordingOn(); },
-        [this]() -> HistoryRecorder& { return recording().recorder; });
-    QObject::connect(&mainWindow_, &TForm1::historyViewerRequested, &mainWindow_, [this] {
-        if (HistoryViewer* viewer = progressViewer())
-            viewer->openFromMainMenu();
-    });
-    QObject::connect(&mainWindow_, &TForm1::classOverviewRequested, &mainWindow_,
+    QObject::connect(&mainWindow_.menus(), &MainMenus::historyViewerRequested, &mainWindow_,
+                     [this] {
+                         if (HistoryViewer* viewer = progressViewer())
+                             viewer->openFromMainMenu();
+                     });
+    QObject::connect(&mainWindow_.menus(), &MainMenus::classOverviewRequested, &mainWindow_,
                      [this] { openClassOverview(); });
-    QObject::connect(&mainWindow_, &TForm1::historyTransferRequested, &mainWindow_,
+    QObject::connect(&mainWindow_.menus(), &MainMenus::historyTransferRequested, &mainWindow_,
                      [this] { transferFile(); });
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "common/failure.h"
+#include "engine/operation.h"
+
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -10,6 +14,8 @@ class Platform;
 class PrinterChoice;
 class RunController;
 class TForm1;
+struct HistoryRun;
+struct RunResult;
 
 // The learning history in the data folder, or on the school's server that the settings name: the
 // recording of every finished run, the learning-progress window, the class overview and the copy
@@ -24,10 +30,14 @@ public:
     LearningHistory(const LearningHistory&) = delete;
     LearningHistory& operator=(const LearningHistory&) = delete;
 
-    // The recorder of ended runs and the menu items. The run goes into the history first, then
-    // the result dialog and the saves follow; a history that cannot be written changes neither.
-    // So this is connected before anything else of the program that handles a run's end.
+    // Keeps a finished run, while the main window's item "Lernverlauf aufzeichnen" is checked. The
+    // saves at the end of a run call it first (see RunSaver).
+    void record(const RunResult& result);
+    // The menu items of the history.
     void connect();
+    // Every child's runs of the operation, oldest first, with their answers (for the ratings of
+    // "Üben nach Maß").
+    Result<QList<HistoryRun>> everyonesRuns(Operation operation);
     // Runs that waited for the server since an earlier start are sent now, in the background.
     void sendWaitingRuns();
 

@@ -29,8 +29,8 @@ QByteArrayList commandLineBytes(int argc, char* argv[]) {
 QString folderFault(const DataFolderChoice& chosen) {
     if (!chosen.fault.isEmpty())
         return chosen.fault;
-    const QString reason = dataFolderFault(chosen.folder);
-    return reason.isEmpty() ? QString() : unusableDataFolderMessage(chosen, reason);
+    const Outcome fault = dataFolderFault(chosen.folder);
+    return fault ? unusableDataFolderMessage(chosen, fault->reason) : QString();
 }
 
 // The program cannot work in its data folder: it says why and ends with exit code 2.

@@ -9,10 +9,12 @@
 #include <QApplication>
 
 Program::Program(Platform& platform, const QString& dataFolder)
-    : platform_(platform), dataFolder_(dataFolder), run_(state_, platform),
-      readingAloud_(state_, run_), mainWindow_(state_, run_, platform), information_(mainWindow_),
-      review_(state_, run_, platform, printers_, dataFolder, mainWindow_),
-      history_(run_, platform, printers_, dataFolder, mainWindow_) {
+    : platform_(platform), dataFolder_(dataFolder), run_(platform), readingAloud_(run_),
+      mainWindow_(run_, platform), information_(mainWindow_),
+      review_(run_, platform, printers_, dataFolder, mainWindow_,
+              [this](const RunResult& result) { history_.record(result); }),
+      history_(run_, platform, printers_, dataFolder, mainWindow_),
+      adaptive_(run_, mainWindow_, history_) {
     scaleStandardWindows(mainWindow_.scalePercent());
     FocusMarker::frameFocusInEveryWindow();
 }
@@ -24,6 +26,7 @@ void Program::connectFeatures() {
     readingAloud_.connect(mainWindow_, platform_);
     information_.connect();
     history_.connect();
+    adaptive_.connect();
     review_.connect();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/adaptive_practice.h"
 #include "app/information_windows.h"
 #include "app/learning_history.h"
 #include "app/reading_aloud.h"
 #include "app/review_windows.h"
 #include "engine/run_controller.h"
-#include "engine/run_state.h"
 #include "main_window/TForm1.h"
 #include "platform/printing.h"
 
@@ -27,8 +27,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     TForm1& mainWindow() { return mainWindow_; }
-    // Connects every feature to the main window and the run, in the order the run's end must be
-    // handled: the history first, then the result dialog and the saves.
+    // Connects every feature to the main window and the run.
     void connectFeatures();
     // Shows the main window; the windows and modules it does not need follow its first frame.
     void show();
@@ -37,7 +36,6 @@ private:
     Platform& platform_;
     // The data folder is chosen once, in main: every window gets it from there.
     const QString dataFolder_;
-    RunState state_;
     RunController run_;
     // Every printout goes to the printer chosen last, whichever window chose it.
     PrinterChoice printers_;
@@ -47,4 +45,5 @@ private:
     InformationWindows information_;
     ReviewWindows review_;
     LearningHistory history_;
+    AdaptivePractice adaptive_;
 };

@@ -6,8 +6,8 @@
 
 #include <QTimer>
 
-ReadingAloud::ReadingAloud(RunState& state, RunController& run)
-    : narrator_(state, run, [this] { return speaker(); }) {}
+ReadingAloud::ReadingAloud(const RunController& run)
+    : narrator_(run, [this] { return speaker(); }) {}
 
 Speaker* ReadingAloud::speaker() {
     return menu_ && output_ && menu_->readingAloud() ? output_->voice() : nullptr;

@@ -9,7 +9,6 @@ class Platform;
 class RunController;
 class SpeechMenu;
 class TForm1;
-struct RunState;
 
 // Reading aloud: the narrator follows every run from the start, and hears each of the run's
 // signals before the windows do, so that a message of the run is read while its box is open
@@ -17,7 +16,7 @@ struct RunState;
 // The voice, and Qt's speech library with it, is loaded only once reading aloud is on.
 class ReadingAloud {
 public:
-    ReadingAloud(RunState& state, RunController& run);
+    explicit ReadingAloud(const RunController& run);
     ReadingAloud(const ReadingAloud&) = delete;
     ReadingAloud& operator=(const ReadingAloud&) = delete;
 

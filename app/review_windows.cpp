@@ -4,6 +4,7 @@
 #include "competition/TForm_Namensfenster.h"
 #include "engine/run_controller.h"
 #include "main_window/TForm1.h"
+#include "main_window/main_menus.h"
 #include "review/TForm_Aufgaben.h"
 #include "review/TForm_Drucken.h"
 #include "review/TForm_Ergebnis_Meldung.h"
@@ -11,10 +12,14 @@
 #include "review/run_saving.h"
 
 struct ReviewWindows::RunWindows {
-    RunWindows(RunState& state, Platform& platform, TForm1* mainWindow)
-        : resultDialog(state, platform, mainWindow), saver(state),
+    RunWindows(RunController& run, Platform& platform, TForm1* mainWindow,
+               std::function<void(const RunResult&)> recordInHistory)
+        : resultDialog(platform, mainWindow), saver(run.pendingSaves(), std::move(recordInHistory)),
           nameDialog(platform, mainWindow) {
         mainWindow->attachNameDialog(&nameDialog);
+        resultDialog.setCompetitionRankShown(mainWindow->menus().competitionRankShown());
+        QObject::connect(&mainWindow->menus(), &MainMenus::competitionRankSwitched, &resultDialog,
+                         &TForm_Ergebnis_Meldung::setCompetitionRankShown);
         // The viewers behind these items are made when one is chosen.
         mainWindow->attachReviewWindows();
     }
@@ -35,16 +40,17 @@ struct ReviewWindows::TaskSetWindows {
     TForm_Drucken printOptions;
 };
 
-ReviewWindows::ReviewWindows(RunState& state, RunController& run, Platform& platform,
-                             PrinterChoice& printers, const QString& dataFolder, TForm1& mainWindow)
-    : state_(state), run_(run), platform_(platform), printers_(printers), dataFolder_(dataFolder),
-      mainWindow_(mainWindow) {}
+ReviewWindows::ReviewWindows(RunController& run, Platform& platform, PrinterChoice& printers,
+                             const QString& dataFolder, TForm1& mainWindow,
+                             std::function<void(const RunResult&)> recordInHistory)
+    : run_(run), platform_(platform), printers_(printers), dataFolder_(dataFolder),
+      mainWindow_(mainWindow), recordInHistory_(std::move(recordInHistory)) {}
 
 ReviewWindows::~ReviewWindows() = default;
 
 ReviewWindows::RunWindows& ReviewWindows::runWindows() {
     if (!runWindows_)
-        runWindows_ = std::make_unique<RunWindows>(state_, platform_, &mainWindow_);
+        runWindows_ = std::make_unique<RunWindows>(run_, platform_, &mainWindow_, recordInHistory_);
     return *runWindows_;
 }
 
@@ -74,13 +80,13 @@ void ReviewWindows::create() {
 }
 
 void ReviewWindows::connect() {
-    QObject::connect(&mainWindow_, &TForm1::resultsViewerRequested, &mainWindow_,
+    QObject::connect(&mainWindow_.menus(), &MainMenus::resultsViewerRequested, &mainWindow_,
                      [this] { resultsViewer().openFromMainMenu(); });
-    QObject::connect(&mainWindow_, &TForm1::bestListViewerRequested, &mainWindow_,
+    QObject::connect(&mainWindow_.menus(), &MainMenus::bestListViewerRequested, &mainWindow_,
                      [this] { bestListViewer().openFromMainMenu(); });
-    QObject::connect(&mainWindow_, &TForm1::taskSetViewerRequested, &mainWindow_,
+    QObject::connect(&mainWindow_.menus(), &MainMenus::taskSetViewerRequested, &mainWindow_,
                      [this] { taskSetWindows().taskSetViewer.openFromMainMenu(); });
-    QObject::connect(&mainWindow_, &TForm1::emptyWorksheetRequested, &mainWindow_,
+    QObject::connect(&mainWindow_.menus(), &MainMenus::emptyWorksheetRequested, &mainWindow_,
                      [this] { taskSetWindows().taskSetViewer.printEmptyWorksheet(); });
     QObject::connect(
         &run_, &RunController::runEnded, &mainWindow_, [this](const RunResult& result) {

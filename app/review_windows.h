@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Platform;
@@ -10,7 +11,7 @@ class RunController;
 class TForm1;
 class TForm_Bestenlisten;
 class TForm_Ergebnisse;
-struct RunState;
+struct RunResult;
 
 // The windows that only a menu item, a finished run or the competition button opens: the results
 // viewer, the result dialog, the task-set viewer with its print options, the name dialog and the
@@ -20,8 +21,10 @@ struct RunState;
 // only when a menu item first asks for it, since many sessions never open one.
 class ReviewWindows {
 public:
-    ReviewWindows(RunState& state, RunController& run, Platform& platform, PrinterChoice& printers,
-                  const QString& dataFolder, TForm1& mainWindow);
+    // recordInHistory keeps each finished run in the learning history, before the result dialog.
+    ReviewWindows(RunController& run, Platform& platform, PrinterChoice& printers,
+                  const QString& dataFolder, TForm1& mainWindow,
+                  std::function<void(const RunResult&)> recordInHistory);
     ~ReviewWindows();
     ReviewWindows(const ReviewWindows&) = delete;
     ReviewWindows& operator=(const ReviewWindows&) = delete;
@@ -40,12 +43,12 @@ private:
     TForm_Ergebnisse& resultsViewer();
     TForm_Bestenlisten& bestListViewer();
 
-    RunState& state_;
     RunController& run_;
     Platform& platform_;
     PrinterChoice& printers_;
     const QString dataFolder_;
     TForm1& mainWindow_;
+    std::function<void(const RunResult&)> recordInHistory_;
     std::unique_ptr<RunWindows> runWindows_;
     std::unique_ptr<TForm_Ergebnisse> resultsViewer_;
     std::unique_ptr<TaskSetWindows> taskSetWindows_;

@@ -21,33 +21,33 @@
 
 namespace {
 
-void startFreshRun(RunController& run, RunState& state, const TForm1& form) {
+void startFreshRun(RunController& run, const TForm1& form) {
     if (run.active())
         run.stop();
-    state.resultsPending = state.tasksPending = false;
+    run.pendingSaves() = {};
     run.start(form.runSettings());
 }
 
 // tasksPerRun stays below the number of different tasks the ranges allow, so every Return leads
 // to a new task rather than to the end of the run.
 void returnToNextTask(benchmark::State& bench, int rangeItem, int tasksPerRun) {
-    RunState state;
     FakePlatform platform;
     platform.utcStepMs = 3;
-    RunController run(state, platform);
-    TForm1 form(state, run, platform);
+    RunController run(platform);
+    const RunState& state = run.state();
+    TForm1 form(run, platform);
     form.show();
     QApplication::processEvents();
     form.findChild<QComboBox*>("Edit_Zahl_1")->setCurrentIndex(rangeItem);
     form.findChild<QComboBox*>("Edit_Zahl_2")->setCurrentIndex(rangeItem);
     auto* answerField = form.findChild<QLineEdit*>("Eingabe_aufnehmen");
     auto* operand1 = form.findChild<QLabel*>("Panel_Zahl_1_zeigen");
-    startFreshRun(run, state, form);
+    startFreshRun(run, form);
 
     for (auto _ : bench) {
         bench.PauseTiming();
         if (state.taskCounter >= tasksPerRun)
-            startFreshRun(run, state, form);
+            startFreshRun(run, form);
         answerField->setText(QString::number(
             correctResult(state.settings.operation, state.operand1, state.operand2)));
         QApplication::processEvents();

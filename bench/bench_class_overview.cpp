@@ -9,6 +9,7 @@
 #include "history/model/class_printouts.h"
 #include "history/windows/history_widgets.h"
 #include "platform/printing.h"
+#include "practice/adaptive_choice.h"
 #include "support/fake_platform.h"
 
 #include <benchmark/benchmark.h>
@@ -55,6 +56,28 @@ void BM_OpenOverviewOneOperation(benchmark::State& state) {
     openOverview(state, int(OverviewPeriod::Everything), operationIndex(Operation::Multiply) + 1);
 }
 BENCHMARK(BM_OpenOverviewOneOperation)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// "Üben nach Maß" for a child of the class, as the program starts it: every run of the operation
+// read from the file and replayed into the ratings, before the first task can be chosen.
+void BM_AdaptivePracticeStart(benchmark::State& state) {
+    SqliteHistoryStore store(historyPath);
+    qsizetype answers = 0;
+    for (auto _ : state) {
+        const Result<QList<HistoryRun>> runs = store.everyonesRuns(Operation::Multiply);
+        if (!runs) {
+            state.SkipWithError("the history could not be read");
+            break;
+        }
+        answers = 0;
+        for (const HistoryRun& run : *runs)
+            answers += run.answers.size();
+        const auto choice =
+            adaptiveChoiceFor(*runs, childName(3), Operation::Multiply, Target::Medium);
+        benchmark::DoNotOptimize(choice.get());
+    }
+    state.counters["answers"] = double(answers);
+}
+BENCHMARK(BM_AdaptivePracticeStart)->Unit(benchmark::kMillisecond);
 
 // From every child's runs in memory (as the overview holds them) to the PDF file of 30 pages.
 void BM_ThirtyMistakeSheetsToPdf(benchmark::State& state) {

@@ -57,12 +57,12 @@ void BM_ChooseTask(benchmark::State& state) {
     const PracticeRatings& ratings = trainedRatings();
     const Operation operation = Operation(state.range(0));
     Lcg random{12345};
-    QList<PracticeTask> recent;
+    QList<PoolTask> recent;
     int child = 0;
     for (auto _ : state) {
         const QString name = QStringLiteral("Kind %1").arg(child % 30 + 1);
         const Target target = Target(child % 3);
-        const std::optional<PracticeTask> task =
+        const std::optional<PoolTask> task =
             chooseTask(ratings, name, operation, target, recent, random);
         benchmark::DoNotOptimize(task);
         recent.append(*task);

@@ -133,10 +133,9 @@ void taskToSpeech(benchmark::State& bench) {
     }
     QStringList failures;
     SpeechOutput output([&](const QString& why) { failures << why; }, loadModule);
-    RunState state;
     FixedClock clock;
-    RunController run(state, clock);
-    RunNarrator narrator(state, run, [&] { return output.voice(); });
+    RunController run(clock);
+    RunNarrator narrator(run, [&] { return output.voice(); });
     // The first phrase also waits for the voice to be ready; it is not timed.
     run.start(RunSettings{});
     run.stop();

@@ -204,11 +204,11 @@ inline Figures simulate(const Setup& setup) {
     for (int sitting = 0; sitting < setup.sittings; ++sitting) {
         for (size_t first = 0; first < children.size(); first += size_t(setup.classSize)) {
             const size_t last = std::min(children.size(), first + size_t(setup.classSize));
-            std::vector<QList<PracticeTask>> recent(last - first);
+            std::vector<QList<PoolTask>> recent(last - first);
             for (int round = 0; round < setup.answersPerSitting; ++round) {
                 for (size_t c = first; c < last; ++c) {
                     const Child& child = children[c];
-                    const std::optional<PracticeTask> task =
+                    const std::optional<PoolTask> task =
                         chooseTask(ratings, child.name, setup.operation, setup.target,
                                    recent[c - first], choice);
                     if (!task)
@@ -287,7 +287,7 @@ inline QList<HistoryRun> classHistory(int children, int answersEach, quint64 see
     const Truth truth{seed};
     const std::vector<Child> kids = simulatedChildren(children, seed);
     std::mt19937_64 rng(seed);
-    std::vector<QList<PracticeTask>> pools;
+    std::vector<QList<PoolTask>> pools;
     for (Operation op : allOperations)
         pools.push_back(practicePool(op));
     QList<HistoryRun> runs;
@@ -299,9 +299,9 @@ inline QList<HistoryRun> classHistory(int children, int answersEach, quint64 see
             run.participant = child.name;
             run.operation = allOperations[size_t(r) % allOperations.size()];
             run.startedAt = start.addSecs(qint64(runs.size()) * 60);
-            const QList<PracticeTask>& pool = pools[size_t(operationIndex(run.operation))];
+            const QList<PoolTask>& pool = pools[size_t(operationIndex(run.operation))];
             for (int i = 0; i < runLength; ++i) {
-                const PracticeTask t = pool[qsizetype(rng() % quint64(pool.size()))];
+                const PoolTask t = pool[qsizetype(rng() % quint64(pool.size()))];
                 const SimAnswer a = simulatedAnswer(
                     child.ability - truth.difficulty(run.operation, t.operand1, t.operand2), rng);
                 AnsweredTask answered;

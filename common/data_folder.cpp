@@ -92,29 +92,34 @@ DataFolderChoice chooseDataFolder(const QByteArrayList& arguments, const Setting
     return choice;
 }
 
-QString dataFolderFault(const QString& folder) {
+Outcome dataFolderFault(const QString& folder) {
+    const auto io = [](const QString& reason) { return Failure{Failure::Kind::Io, reason}; };
+    const auto notAFolder = [](const QString& reason) {
+        return Failure{Failure::Kind::Refused, reason};
+    };
     const QByteArray name = QFile::encodeName(folder);
     struct stat info {};
     if (::stat(name.constData(), &info) != 0) {
         switch (errno) {
         case ENOENT:
-            return QStringLiteral("Den Ordner gibt es nicht.");
+            return io(QStringLiteral("Den Ordner gibt es nicht."));
         case ENOTDIR:
-            return QStringLiteral("Ein Teil des Pfads ist eine Datei, kein Ordner.");
+            return io(QStringLiteral("Ein Teil des Pfads ist eine Datei, kein Ordner."));
         case EACCES:
-            return QStringLiteral("Kalumbrixtor darf den Ordner nicht öffnen.");
+            return io(QStringLiteral("Kalumbrixtor darf den Ordner nicht öffnen."));
         case ELOOP:
-            return QStringLiteral("Der Pfad führt über Verknüpfungen im Kreis.");
+            return io(QStringLiteral("Der Pfad führt über Verknüpfungen im Kreis."));
         default:
-            return reasonForError(errno, false);
+            return io(reasonForError(errno, false));
         }
     }
     if (S_ISREG(info.st_mode))
-        return QStringLiteral("Der Pfad nennt eine Datei, keinen Ordner.");
+        return notAFolder(QStringLiteral("Der Pfad nennt eine Datei, keinen Ordner."));
     if (S_ISFIFO(info.st_mode))
-        return QStringLiteral("Der Pfad nennt eine Pipe (FIFO), keinen Ordner.");
+        return notAFolder(QStringLiteral("Der Pfad nennt eine Pipe (FIFO), keinen Ordner."));
     if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("Der Pfad nennt ein Gerät oder etwas anderes, keinen Ordner.");
+        return notAFolder(
+            QStringLiteral("Der Pfad nennt ein Gerät oder etwas anderes, keinen Ordner."));
     // The kernel's own folders show the system's state and take no files.
     struct statfs system {};
     if (::statfs(name.constData(), &system) == 0) {
@@ -127,13 +132,14 @@ QString dataFolderFault(const QString& folder) {
         case TRACEFS_MAGIC:
         case SECURITYFS_MAGIC:
         case DEVPTS_SUPER_MAGIC:
-            return QStringLiteral("Der Ordner gehört zum Betriebssystem (wie /proc und /sys): Er "
-                                  "zeigt dessen Zustand und nimmt keine Dateien auf.");
+            return notAFolder(
+                QStringLiteral("Der Ordner gehört zum Betriebssystem (wie /proc und /sys): Er "
+                               "zeigt dessen Zustand und nimmt keine Dateien auf."));
         default:
             break;
         }
     }
-    return QString();
+    return std::nullopt;
 }
 
 QString unusableDataFolderMessage(const DataFolderChoice& choice, const QString& reason) {

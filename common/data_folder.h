@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/failure.h"
 #include "common/program_settings.h"
 
 #include <QByteArrayList>
@@ -25,9 +26,10 @@ struct DataFolderChoice {
 DataFolderChoice chooseDataFolder(const QByteArrayList& arguments, const SettingValue& setting,
                                   const QByteArray& startFolder, const QString& home);
 
-// Why the object at folder cannot be the data folder (nothing there, a file, a pipe, a folder of
-// the system's that holds no files), as a German sentence; empty when it is a folder.
-QString dataFolderFault(const QString& folder);
+// Why the object at folder cannot be the data folder: it cannot be reached (Io: nothing there, no
+// permission), or it is no folder for files (Refused: a file, a pipe, a folder of the system's that
+// holds no files). Nothing when it is a folder.
+Outcome dataFolderFault(const QString& folder);
 
 // The message for a data folder in which the best lists cannot be created, for reason.
 QString unusableDataFolderMessage(const DataFolderChoice& choice, const QString& reason);

@@ -14,20 +14,16 @@ const QString limitMessage =
 
 } // namespace
 
-RunController::RunController(RunState& state, const Clock& clock, QObject* parent)
-    : QObject(parent), state_(state), clock_(clock) {
+RunController::RunController(const Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {
     countdown_.setObjectName(QStringLiteral("Timer3"));
     countdown_.setInterval(1000);
     connect(&countdown_, &QTimer::timeout, this, &RunController::tick);
     clearUsedPairs(state_);
     clearTaskList(state_);
-    state_.noMoreTasks = false;
-    state_.taskSolved = false;
-    state_.points = 0;
 }
 
 bool RunController::savesPending() const {
-    return (state_.resultsPending || state_.tasksPending) && !fewerSaveHints_;
+    return pending_.any() && !fewerSaveHints_;
 }
 
 bool RunController::start(const RunSettings& settings) {
@@ -80,7 +76,7 @@ bool RunController::begin(const RunSettings& settings, const RunFields& fields,
         state_.competitionTag =
             capped(QString::number(state_.settings.competitionNumber), competitionTagCapacity);
     }
-    if (!state_.subtractionRangesOk || !state_.divisionRangesOk || !state_.timeFieldOk)
+    if (!state_.subtractionRangesOk || !state_.divisionRangesOk)
         return false;
 
     fields_ = fields;
@@ -137,8 +133,7 @@ RunController::AfterAnswer RunController::submitAnswer(const QString& text) {
     // The answer is taken as it is now, never from an older copy.
     state_.answerText = capped(text, answerTextCapacity);
     state_.taskList[size_t(state_.taskCounter)].givenAnswer = text.toInt();
-    state_.resultsPending = true;
-    state_.tasksPending = true;
+    pending_ = {true, true};
     if (hasRemainder(state_.settings.operation)) {
         setPhase(Phase::AwaitingRemainder);
         return AfterAnswer::RemainderAwaited;
@@ -219,12 +214,14 @@ void RunController::end(RunEnd how) {
     if (state_.taskCounter > 1 || singleTaskDone) {
         state_.workedTaskCount =
             workedTasks(state_, allTasksAnswered_ ? RunEnd::AllTasksAnswered : how);
-        emit runEnded(
-            makeRunResult(state_, fields_.timeFieldText, fields_.range1Item, fields_.range2Item));
+        RunResult result =
+            makeRunResult(state_, fields_.timeFieldText, fields_.range1Item, fields_.range2Item);
+        result.byEar = earOnly_ && !state_.settings.competitionChosen();
+        source->completeResult(result);
+        emit runEnded(result);
     } else {
         // Nothing was worked (a remainder may have been missing): nothing is left to save.
-        state_.resultsPending = false;
-        state_.tasksPending = false;
+        pending_ = {};
     }
 
     state_.taskCounter = 0;

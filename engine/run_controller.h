@@ -43,11 +43,20 @@ public:
 
 enum class NoticeKind { Information, Warning };
 
+// What of the last run still waits to be saved: its results, its task set. An answer makes both
+// wait; the saves at the end of the run clear what they stored or what the child gave up.
+struct PendingSaves {
+    bool results = false;
+    bool tasks = false;
+    bool any() const { return results || tasks; }
+};
+
 // One run from Start to its result: poses the tasks, scores the answers, counts the time down
-// and ends the run. It is the only writer of the run's fields of the RunState; the settings
-// are handed to it at each start and stay the settings panel's. Everything it has to show goes out
-// as a signal, synchronously, so a screen that shows a modal message for a notice sees the run go
-// on (the countdown ticks) until the message is closed.
+// and ends the run. The run's working record (RunState) is its own: the settings are handed to it
+// at each start and stay the settings panel's, and the figures of the run (task number, points,
+// time left, how it ended) are read from it and told by its signals. Everything it has to show goes
+// out as a signal, synchronously, so a screen that shows a modal message for a notice sees the run
+// go on (the countdown ticks) until the message is closed.
 class RunController : public QObject {
     Q_OBJECT
 public:
@@ -67,7 +76,7 @@ public:
         LimitReached,     // scored; that was the last task a run may have, the run ended
     };
 
-    RunController(RunState& state, const Clock& clock, QObject* parent = nullptr);
+    explicit RunController(const Clock& clock, QObject* parent = nullptr);
 
     void setFrontend(RunFrontend* frontend) { frontend_ = frontend; }
 
@@ -76,8 +85,26 @@ public:
     // The last run's data wait to be saved, so no new run starts (unless fewer save hints are
     // asked for).
     bool savesPending() const;
+    // What of the last run waits to be saved; the saves clear it.
+    PendingSaves& pendingSaves() { return pending_; }
+    const PendingSaves& pendingSaves() const { return pending_; }
     // Fewer save hints are asked for: unsaved data of the last run keep no run from starting.
     void setFewerSaveHints(bool on) { fewerSaveHints_ = on; }
+    // "Nur hören" is on: a free run's result says its tasks were heard, not seen.
+    void setEarOnly(bool on) { earOnly_ = on; }
+
+    // The run on display, or the last one: its settings (as generation may have raised them), the
+    // number and operands of the task on display (0 between runs), the seconds left, and how the
+    // last task came to an end.
+    const RunSettings& settings() const { return state_.settings; }
+    qint32 taskNumber() const { return state_.taskCounter; }
+    OperandPair task() const { return {state_.operand1, state_.operand2}; }
+    qint32 remainingSeconds() const { return state_.remainingSeconds; }
+    bool timeUp() const { return state_.timeUp; }
+    // No further task could be made, or a practice list was used up.
+    bool noMoreTasks() const { return state_.noMoreTasks; }
+    // The whole working record, read-only, for the engine's tests and benchmarks.
+    const RunState& state() const { return state_; }
     QTimer* countdown() { return &countdown_; }
 
     // Start: a free or competition run with these settings. Returns whether it runs.
@@ -127,7 +154,7 @@ private:
     void end(RunEnd how);
     void setPhase(Phase phase);
 
-    RunState& state_;
+    RunState state_;
     const Clock& clock_;
     RunFrontend* frontend_ = nullptr;
     QTimer countdown_;
@@ -138,4 +165,6 @@ private:
     // while the closing message is open must not count that task as unworked.
     bool allTasksAnswered_ = false;
     bool fewerSaveHints_ = false;
+    bool earOnly_ = false;
+    PendingSaves pending_;
 };

@@ -17,4 +17,7 @@ struct RunSettings {
     qint32 timeLimit = 0; // seconds, 0 = no limit
     bool competitionMode = false;
     qint32 competitionNumber = -1; // the competition chosen, -1 for none
+
+    // One of the competitions is chosen (competition mode, its panel clicked).
+    bool competitionChosen() const { return competitionMode && competitionNumber >= 1; }
 };

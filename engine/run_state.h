@@ -43,20 +43,17 @@ struct OperandPair {
     friend bool operator==(const OperandPair&, const OperandPair&) = default;
 };
 
-// Everything a run needs, in one record that lives as long as the program. The run controller
-// puts the settings of each run into it at Start; generation, checking and the run flow write the
-// rest; the result dialog and the files read it.
+// The working record of a run: its settings, the task on display, its figures and its task list.
+// It is the run controller's alone; generation and checking work on it for the controller, and the
+// rest of the program learns of the run from the controller's signals and its RunResult.
 struct RunState {
     // The settings of the run on display (or of the last one): a copy of what the settings panel
     // held at Start. Generation raises range2Min of a division with remainder from 0 to 1; the
     // controller hands that back to the panel (settingsRaised).
     RunSettings settings;
 
-    // The competition of the run: whether one is chosen (the name entered), its tag in the
-    // task-set and results files, and whether the best list shows the rank.
-    bool competitionChosen = false;
+    // The competition's tag in the task-set and results files; "-" for a free run.
     QString competitionTag = QStringLiteral("-");
-    bool showCompetitionRank = true;
 
     // The run and the task on display.
     qint32 taskCounter = 0;
@@ -75,11 +72,6 @@ struct RunState {
     bool noMoreTasks = false;
     bool subtractionRangesOk = true;
     bool divisionRangesOk = true;
-    bool timeFieldOk = true;
-    bool resultsPending = false;
-    bool tasksPending = false;
-    // The tasks are posed by ear alone ("Nur hören"); never in a competition.
-    bool earOnly = false;
 
     // Entry k (1..160) holds the operands of task k; entry 0 is unused.
     std::array<OperandPair, taskLimit + 1> usedPairs{};

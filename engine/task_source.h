@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class Clock;
+struct RunResult;
 
 // Where the tasks of a run come from. The run controller asks for one task after another and
 // leaves the rest of the run (scoring, time, the end) to itself; a new way of choosing tasks is
@@ -27,6 +28,11 @@ public:
     virtual bool usedUp(const RunState&) const { return false; }
     // Whether a run of a single task counts as worked once that task is answered.
     virtual bool singleTaskCounts() const { return false; }
+    // What the settings panel shows in place of both ranges while the run lasts, for a source
+    // that does not draw from them; empty: the ranges stay on view.
+    virtual QString rangesText() const { return {}; }
+    // What the source has to add to the result of its run when the run ends.
+    virtual void completeResult(RunResult&) const {}
 };
 
 // The tasks a free or competition run draws from the ranges of its settings.

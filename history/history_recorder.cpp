@@ -1,6 +1,5 @@
 #include "history/history_recorder.h"
 
-#include "engine/run_controller.h"
 #include "platform/platform.h"
 
 HistoryRecorder::HistoryRecorder(HistoryStore& store, Platform& platform, QWidget* parent)
@@ -35,14 +34,4 @@ void HistoryRecorder::record(const RunResult& result) {
                           QStringLiteral("Der Lernverlauf kann nicht aufgezeichnet werden:\n%1\n%2"
                                          "\n\nKalumbrixtor arbeitet ohne Lernverlauf weiter.")
                               .arg(store_.location(), error->reason));
-}
-
-void recordEndedRuns(RunController& run, std::function<bool()> recordingOn,
-                     std::function<HistoryRecorder&()> recorder) {
-    QObject::connect(&run, &RunController::runEnded, &run,
-                     [recordingOn = std::move(recordingOn),
-                      recorder = std::move(recorder)](const RunResult& result) {
-                         if (recordingOn())
-                             recorder().record(result);
-                     });
 }

@@ -10,7 +10,6 @@
 class HistoryStore;
 class Platform;
 class QWidget;
-class RunController;
 
 // Writes every finished run with answers into the learning history. The history is an extra:
 // when it cannot be written, the child is told once and the program goes on without it, so a
@@ -37,10 +36,3 @@ private:
     QWidget* parent_;
     bool givenUp_ = false;
 };
-
-// Records each run the controller ends while recordingOn says so (the main window's menu item
-// "Lernverlauf aufzeichnen"). The recorder is asked for only then, so it can be made at the first
-// run that needs it. Connect this before anything else that handles the end of a run: the run is
-// then in the history before the result dialog opens.
-void recordEndedRuns(RunController& run, std::function<bool()> recordingOn,
-                     std::function<HistoryRecorder&()> recorder);

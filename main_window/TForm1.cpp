@@ -1,9 +1,10 @@
 #include "main_window/TForm1.h"
 
 #include "appearance/focus_marker.h"
+#include "common/random.h"
 #include "common/text_codec.h"
 #include "common/window_scale.h"
-#include "engine/run_state.h"
+#include "main_window/adaptive_practice_menu.h"
 #include "main_window/competition_panel.h"
 #include "main_window/main_menus.h"
 #include "main_window/settings_items.h"
@@ -24,8 +25,8 @@ constexpr int designClientHeight = 434;
 
 } // namespace
 
-TForm1::TForm1(RunState& state, RunController& run, Platform& platform, QWidget* parent)
-    : QMainWindow(parent), state_(state), run_(run), platform_(platform) {
+TForm1::TForm1(RunController& run, Platform& platform, QWidget* parent)
+    : QMainWindow(parent), run_(run), platform_(platform) {
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -35,7 +36,7 @@ TForm1::TForm1(RunState& state, RunController& run, Platform& platform, QWidget*
     // and then at another costs twice, and the start of the program waits for it. So the menu
     // bar is measured at the percentage the screen gives the window without it, and only a
     // window that then does not fit on the screen gets a smaller one.
-    menus_ = new MainMenus(this, state_);
+    menus_ = new MainMenus(this);
     setMenuBar(menus_);
     const QFont baseFont = designFont(QStringLiteral("Arial"), 13);
     percent_ = screenScalePercent(screen(), QSize(designClientWidth, designClientHeight));
@@ -48,15 +49,15 @@ TForm1::TForm1(RunState& state, RunController& run, Platform& platform, QWidget*
         setFont(scaledFont(baseFont, percent_));
     }
 
-    taskArea_ = new TaskArea(this, state_, run_, percent_);
+    taskArea_ = new TaskArea(this, run_, percent_);
     setCentralWidget(taskArea_);
     connect(taskArea_, &PointRectArea::resized, this, [this] {
         taskArea_->layOut();
         arrangeControls();
     });
-    settings_ = new SettingsPanel(taskArea_, state_);
+    settings_ = new SettingsPanel(taskArea_);
     taskArea_->setBottomPanel(settings_);
-    competition_ = new CompetitionPanel(settings_, state_, percent_);
+    competition_ = new CompetitionPanel(settings_, percent_);
 
     // Tab goes from the start controls through the task area and the settings to the competition
     // switch and then the sixteen competitions; disabled and hidden controls are passed over.
@@ -84,15 +85,12 @@ void TForm1::connectParts() {
     connect(menus_, &MainMenus::pointsDisplaySwitched, taskArea_, &TaskArea::showPointsDisplay);
     connect(menus_, &MainMenus::remainingTimeDisplaySwitched, taskArea_,
             &TaskArea::setRemainingTimeDisplay);
-    connect(menus_, &MainMenus::resultsViewerRequested, this, &TForm1::resultsViewerRequested);
-    connect(menus_, &MainMenus::bestListViewerRequested, this, &TForm1::bestListViewerRequested);
-    connect(menus_, &MainMenus::taskSetViewerRequested, this, &TForm1::taskSetViewerRequested);
-    connect(menus_, &MainMenus::emptyWorksheetRequested, this, &TForm1::emptyWorksheetRequested);
-    connect(menus_, &MainMenus::historyViewerRequested, this, &TForm1::historyViewerRequested);
-    connect(menus_, &MainMenus::classOverviewRequested, this, &TForm1::classOverviewRequested);
-    connect(menus_, &MainMenus::historyTransferRequested, this, &TForm1::historyTransferRequested);
-    connect(menus_->speechMenu(), &SpeechMenu::earOnlyChanged, taskArea_,
-            &TaskArea::earOnlyChanged);
+    const auto earOnly = [this](bool on) {
+        taskArea_->earOnlyChanged(on);
+        run_.setEarOnly(on);
+    };
+    connect(menus_->speechMenu(), &SpeechMenu::earOnlyChanged, this, earOnly);
+    earOnly(menus_->speechMenu()->earOnly()); // it may be on since the last program run
 
     run_.setFrontend(this);
     connect(&run_, &RunController::scored, taskArea_,
@@ -106,6 +104,7 @@ void TForm1::connectParts() {
     connect(taskArea_, &TaskArea::startClicked, this, [this] { run_.start(runSettings()); });
     connect(&run_, &RunController::settingsRaised, settings_, &SettingsPanel::keepRaisedBounds);
     settings_->followCompetitions(competition_);
+    settings_->followRun(run_);
     connect(taskArea_, &TaskArea::competitionStartClicked, competition_,
             &CompetitionPanel::startRequested);
     connect(taskArea_, &TaskArea::runBegun, this, [this] {
@@ -136,6 +135,8 @@ void TForm1::connectParts() {
     connect(competition_, &CompetitionPanel::modeSwitched, taskArea_, &TaskArea::showStartControl);
     connect(competition_, &CompetitionPanel::modeSwitched, menus_->speechMenu(),
             &SpeechMenu::competitionModeChanged);
+    connect(competition_, &CompetitionPanel::modeSwitched, menus_->adaptivePracticeMenu(),
+            &AdaptivePracticeMenu::competitionModeChanged);
     connect(competition_, &CompetitionPanel::answerFieldsClosed, taskArea_,
             &TaskArea::closeAnswerFields);
     connect(competition_, &CompetitionPanel::nameEntryOpening, taskArea_,
@@ -155,10 +156,6 @@ void TForm1::connectParts() {
 
 void TForm1::attachNameDialog(TForm_Namensfenster* dialog) {
     competition_->attachNameDialog(dialog);
-}
-
-void TForm1::attachInformationWindows(TForm_Info* info, TForm_Hilfe* help) {
-    menus_->attachInformationWindows(info, help);
 }
 
 void TForm1::attachInformationWindows(std::function<TForm_Info*()> info,
@@ -192,7 +189,6 @@ QList<PointRect> TForm1::pointRectsOnScreen() const {
 
 // The program's initial condition, in the order the controls depend on each other.
 void TForm1::FormCreate() {
-    state_.competitionChosen = false;
     competition_->startValues();
 
     // The fonts are already at the scaled size; positions and sizes follow them now.
@@ -205,11 +201,11 @@ void TForm1::FormCreate() {
     taskArea_->showPointsDisplay(true);
 
     settings_->startValues();
-    state_.timeFieldOk = true;
     taskArea_->hideStop();
     arrangeControls();
 
-    applyStartScheme(pickStartScheme(state_.generator, platform_));
+    Lcg generator;
+    applyStartScheme(pickStartScheme(generator, platform_));
 
     settings_->startOperation();
     taskArea_->showSign(operationSign(Operation::Add));
@@ -257,7 +253,7 @@ bool TForm1::event(QEvent* e) {
 }
 
 void TForm1::closeEvent(QCloseEvent* e) {
-    if (state_.resultsPending || state_.tasksPending) {
+    if (run_.pendingSaves().any()) {
         // OK gives the last run up: Cancel is the default.
         const MessageAnswer answer = platform_.showMessage(
             this, MessageKind::Warning, MessageButtons::OkCancel,

@@ -27,14 +27,13 @@ class TForm_Namensfenster;
 class TForm1 : public QMainWindow, private RunFrontend {
     Q_OBJECT
 public:
-    TForm1(RunState& state, RunController& run, Platform& platform, QWidget* parent = nullptr);
+    TForm1(RunController& run, Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The windows that are created after the main window and opened from it.
     void attachNameDialog(TForm_Namensfenster* dialog);
-    void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
-    // The same for windows made only when needed: both items are enabled at once, and each asks
-    // for its window through the given function when it is first chosen.
+    // The about box and the help window, made only when needed: an item is enabled when its
+    // function is given, and asks for its window through it when it is first chosen.
     void attachInformationWindows(std::function<TForm_Info*()> info,
                                   std::function<TForm_Hilfe*()> help);
     // Enables the menu items that open the viewers; the items then send the signals below.
@@ -42,7 +41,9 @@ public:
 
     // Whether finished runs go into the learning history (menu item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
-    // The items of reading aloud in the settings menu.
+    // The menu bar, whose items the other windows' features connect to (viewers, history, the
+    // result dialog's switch), and the items of reading aloud in its settings menu.
+    MainMenus& menus() const { return *menus_; }
     SpeechMenu* speechMenu() const;
     // Percentage of its design size the window has on its screen.
     int scalePercent() const { return percent_; }
@@ -56,18 +57,6 @@ public:
     Rgb pointRectColour;
     // The rectangles as they are painted now, computed from the window's present size.
     QList<PointRect> pointRectsOnScreen() const;
-
-signals:
-    // Menu items: "gespeicherte Leistungen  &zeigen/ drucken", "&Bestenlisten zu den
-    // Wettbewerben", "gespeicherten Aufgabensatz &zeigen/ drucken", "ein l&eeres Aufgabenblatt
-    // drucken", "&Lernverlauf zeigen", "&Klassenübersicht", "Lernverlauf &übertragen ...".
-    void resultsViewerRequested();
-    void bestListViewerRequested();
-    void taskSetViewerRequested();
-    void emptyWorksheetRequested();
-    void historyViewerRequested();
-    void classOverviewRequested();
-    void historyTransferRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -89,7 +78,6 @@ private:
     std::optional<PracticeStart> readyToPractise(const QString& participant,
                                                  Operation operation) override;
 
-    RunState& state_;
     RunController& run_;
     Platform& platform_;
     // Percentage of the design size the window has on its screen, and its design height with

@@ -3,7 +3,6 @@
 #include "appearance/caption_contrast.h"
 #include "competition/TForm_Namensfenster.h"
 #include "competition/competition_presets.h"
-#include "engine/run_state.h"
 #include "main_window/settings_items.h"
 #include "main_window/widget_helpers.h"
 #include "platform/announcer.h"
@@ -25,8 +24,8 @@ QString competitionDescription(int n) {
 
 } // namespace
 
-CompetitionPanel::CompetitionPanel(QWidget* settingsPanel, RunState& state, int percent)
-    : QObject(settingsPanel), state_(state), settingsPanel_(settingsPanel) {
+CompetitionPanel::CompetitionPanel(QWidget* settingsPanel, int percent)
+    : QObject(settingsPanel), settingsPanel_(settingsPanel) {
     const QFont boldFont = scaledFont(designFont(QStringLiteral("Arial"), 13, true), percent);
     for (int i = 0; i < 16; ++i) {
         const QString caption = QStringLiteral("W %1").arg(i + 1);
@@ -72,9 +71,7 @@ void CompetitionPanel::arrangeRightEdge(int gap, int clientWidth) {
 
 void CompetitionPanel::startValues() {
     Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
-    state_.showCompetitionRank = true;
     number_ = -1;
-    state_.competitionTag = QStringLiteral("-");
 }
 
 void CompetitionPanel::startLooks() {
@@ -86,9 +83,7 @@ void CompetitionPanel::startLooks() {
 void CompetitionPanel::switchMode() {
     if (mode_) {
         mode_ = false;
-        state_.competitionChosen = false;
         number_ = -1;
-        state_.competitionTag = QStringLiteral("-");
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerbe ein"));
         for (ClickablePanel* panel : Panel_W) {
             panel->setFrameShadow(QFrame::Raised);
@@ -113,7 +108,7 @@ void CompetitionPanel::switchMode() {
 void CompetitionPanel::select(int n) {
     if (!competitionPreset(n))
         return;
-    state_.competitionChosen = true;
+    number_ = n;
     clearMarks();
     // Checked before the preset fills the settings: a screen reader hears the choice first, before
     // the settings' texts change.
@@ -122,7 +117,6 @@ void CompetitionPanel::select(int n) {
     panel->setChecked(true);
     colourCaptions();
     emit settingsLocked(true);
-    number_ = n;
     emit presetChosen(n);
 }
 
@@ -133,7 +127,7 @@ void CompetitionPanel::attachNameDialog(TForm_Namensfenster* dialog) {
 }
 
 void CompetitionPanel::startRequested() {
-    if (!mode_ || state_.competitionChosen) {
+    if (!mode_ || chosen()) {
         emit nameEntryOpening();
         if (nameDialog_)
             nameDialog_->exec();
@@ -184,7 +178,7 @@ void CompetitionPanel::colourCaptions() {
 
 void CompetitionPanel::showDuringRun() {
     setPanelsEnabled(false);
-    if (state_.competitionChosen)
+    if (chosen())
         markChosen();
     Panel_Wettbewerb_ini->setEnabled(false);
     colourCaptions();
@@ -193,7 +187,7 @@ void CompetitionPanel::showDuringRun() {
 // After a competition run the settings stay the preset's and the answer fields stay shut until
 // the next competition starts.
 void CompetitionPanel::showAfterRun() {
-    if (!state_.competitionChosen) {
+    if (!chosen()) {
         emit settingsLocked(false);
         Panel_Wettbewerb_ini->setText(QStringLiteral("Wettbewerb ein"));
     } else {
@@ -203,7 +197,7 @@ void CompetitionPanel::showAfterRun() {
     }
     Panel_Wettbewerb_ini->setEnabled(true);
     colourCaptions();
-    if (state_.competitionChosen) {
+    if (chosen()) {
         emit answerFieldsClosed();
         markChosen();
     }

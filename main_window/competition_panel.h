@@ -9,7 +9,6 @@
 
 class Announcer;
 class TForm_Namensfenster;
-struct RunState;
 
 // The competitions on the settings panel: the switch for competition mode and the sixteen
 // competition panels, each filling the settings with its preset. The panels stand on the
@@ -19,7 +18,7 @@ class CompetitionPanel : public QObject {
     Q_OBJECT
 public:
     // settingsPanel: where the panels stand and whose colour their captions stand out from.
-    CompetitionPanel(QWidget* settingsPanel, RunState& state, int percent);
+    CompetitionPanel(QWidget* settingsPanel, int percent);
 
     // The switch and the sixteen panels in the order Tab passes them.
     QList<QWidget*> tabOrder() const;
@@ -64,8 +63,8 @@ private:
     void setPanelsEnabled(bool enabled);
     void markChosen();
     void clearMarks();
+    bool chosen() const { return number_ >= 1; }
 
-    RunState& state_;
     // Competition mode is on; the competition chosen in it (-1 for none).
     bool mode_ = false;
     int number_ = -1;

@@ -6,10 +6,9 @@ namespace {
 const QString hidden = QStringLiteral("?");
 }
 
-EarOnlyDisplay::EarOnlyDisplay(const RunState& state, RunController& run, QLabel* operand1,
-                               QLabel* operand2, QLabel* solution)
-    : QObject(solution), state_(state), operand1_(operand1), operand2_(operand2),
-      solution_(solution) {
+EarOnlyDisplay::EarOnlyDisplay(const RunController& run, QLabel* operand1, QLabel* operand2,
+                               QLabel* solution)
+    : QObject(solution), run_(run), operand1_(operand1), operand2_(operand2), solution_(solution) {
     reveal_.setSingleShot(true);
     reveal_.setInterval(revealMs);
     connect(&reveal_, &QTimer::timeout, this, &EarOnlyDisplay::cover);
@@ -18,8 +17,12 @@ EarOnlyDisplay::EarOnlyDisplay(const RunState& state, RunController& run, QLabel
     connect(&run, &RunController::cleared, this, &EarOnlyDisplay::cleared);
 }
 
+bool EarOnlyDisplay::covering() const {
+    return on_ && !run_.settings().competitionChosen();
+}
+
 void EarOnlyDisplay::taskPosed() {
-    if (!state_.earOnly || state_.competitionChosen)
+    if (!covering())
         return;
     // The task answered a moment ago is still on view; the new one is covered when it goes.
     if (reveal_.isActive()) {
@@ -31,7 +34,7 @@ void EarOnlyDisplay::taskPosed() {
 }
 
 void EarOnlyDisplay::answered(const AnsweredTask& task) {
-    if (!state_.earOnly || state_.competitionChosen)
+    if (!covering())
         return;
     shown_ = task;
     QString result = QString::number(task.correctResult);
@@ -41,7 +44,7 @@ void EarOnlyDisplay::answered(const AnsweredTask& task) {
     operand2_->setText(QString::number(task.operand2));
     solution_->setText(QStringLiteral("%1 %2 %3 = %4")
                            .arg(task.operand1)
-                           .arg(operationSign(state_.settings.operation))
+                           .arg(operationSign(run_.settings().operation))
                            .arg(task.operand2)
                            .arg(result));
     solution_->adjustSize();
@@ -51,19 +54,20 @@ void EarOnlyDisplay::answered(const AnsweredTask& task) {
 
 void EarOnlyDisplay::cover() {
     solution_->hide();
-    if (state_.taskCounter >= 1 && state_.earOnly) {
+    if (run_.taskNumber() >= 1 && on_) {
         operand1_->setText(hidden);
         operand2_->setText(hidden);
     }
 }
 
 void EarOnlyDisplay::earOnlyChanged(bool on) {
-    if (on || state_.taskCounter < 1)
+    on_ = on;
+    if (on || run_.taskNumber() < 1)
         return;
     reveal_.stop();
     solution_->hide();
-    operand1_->setText(QString::number(state_.operand1));
-    operand2_->setText(QString::number(state_.operand2));
+    operand1_->setText(QString::number(run_.task().first));
+    operand2_->setText(QString::number(run_.task().second));
 }
 
 void EarOnlyDisplay::cleared() {

@@ -17,10 +17,9 @@ public:
     static constexpr int revealMs = 2000;
 
     // Connects after the window's own display of the run, whose operands it covers.
-    EarOnlyDisplay(const RunState& state, RunController& run, QLabel* operand1, QLabel* operand2,
-                   QLabel* solution);
+    EarOnlyDisplay(const RunController& run, QLabel* operand1, QLabel* operand2, QLabel* solution);
 
-    // Off in the middle of a task: the task is shown as it would be without "Nur hören".
+    // "Nur hören" on or off; off in the middle of a task shows the task as it would be without.
     void earOnlyChanged(bool on);
 
 private:
@@ -29,7 +28,11 @@ private:
     void cover();
     void cleared();
 
-    const RunState& state_;
+    // The tasks are covered: "Nur hören" is on and the run is no competition.
+    bool covering() const;
+
+    const RunController& run_;
+    bool on_ = false;
     QLabel* operand1_;
     QLabel* operand2_;
     QLabel* solution_;

@@ -3,13 +3,13 @@
 #include "appearance/display_switches.h"
 #include "appearance/hilfe.h"
 #include "appearance/info.h"
-#include "engine/run_state.h"
+#include "main_window/adaptive_practice_menu.h"
 #include "main_window/speech_menu.h"
 
 #include <QAction>
 #include <QMenu>
 
-MainMenus::MainMenus(QWidget* window, RunState& state) : QMenuBar(window), state_(state) {
+MainMenus::MainMenus(QWidget* window) : QMenuBar(window) {
     Datei1 = addMenu(QStringLiteral("&Datei"));
     Datei1->setObjectName(QStringLiteral("Datei1"));
     Datei1->addSeparator();
@@ -43,6 +43,7 @@ MainMenus::MainMenus(QWidget* window, RunState& state) : QMenuBar(window), state
     einleeresAufgabenblattdrucken1 =
         Aufgaben1->addAction(QStringLiteral("ein l&eeres Aufgabenblatt drucken"));
     einleeresAufgabenblattdrucken1->setObjectName(QStringLiteral("einleeresAufgabenblattdrucken1"));
+    adaptivePracticeMenu_ = new AdaptivePracticeMenu(Aufgaben1, this);
 
     Info1 = addMenu(QStringLiteral("&Info"));
     Info1->setObjectName(QStringLiteral("Info1"));
@@ -106,7 +107,7 @@ void MainMenus::buildSettingsMenu(QWidget* window) {
     Lernverlaufaufzeichnen1->setObjectName(QStringLiteral("Lernverlaufaufzeichnen1"));
     Lernverlaufaufzeichnen1->setCheckable(true);
     Lernverlaufaufzeichnen1->setChecked(true);
-    speechMenu_ = new SpeechMenu(Einstellungen1, window, state_);
+    speechMenu_ = new SpeechMenu(Einstellungen1, window);
 }
 
 bool MainMenus::historyRecordingOn() const {
@@ -122,15 +123,6 @@ void MainMenus::attachReviewWindows() {
     for (QAction* item :
          {ffnen1, Best1, gespeichertenAufgabensatzzeigen1, einleeresAufgabenblattdrucken1})
         item->setEnabled(true);
-}
-
-void MainMenus::attachInformationWindows(TForm_Info* info, TForm_Hilfe* help) {
-    infoWindow_ = info;
-    helpWindow_ = help;
-    makeInfoWindow_ = nullptr;
-    makeHelpWindow_ = nullptr;
-    Info2->setEnabled(info != nullptr);
-    Hilfe1->setEnabled(help != nullptr);
 }
 
 void MainMenus::attachInformationWindows(std::function<TForm_Info*()> info,
@@ -180,8 +172,9 @@ void MainMenus::wenigerSpeichernHinweise1Click() {
 }
 
 void MainMenus::RangNachWettbewerbClick() {
-    state_.showCompetitionRank = !state_.showCompetitionRank;
-    RangNachWettbewerb->setText(state_.showCompetitionRank
+    competitionRankShown_ = !competitionRankShown_;
+    emit competitionRankSwitched(competitionRankShown_);
+    RangNachWettbewerb->setText(competitionRankShown_
                                     ? QStringLiteral("Rang nach Wettbewerb nicht anzeigen")
                                     : QStringLiteral("Rang nach Wettbewerb anzeigen"));
 }

@@ -8,35 +8,36 @@
 
 class QAction;
 class QMenu;
+class AdaptivePracticeMenu;
 class SpeechMenu;
 class TForm_Hilfe;
 class TForm_Info;
-struct RunState;
 
 // The main window's menu bar: "Datei", "Einstellungen" with the colour menus, the display
-// switches and reading aloud, "Leistungen", "Aufgaben", "Info" and "Hilfe". The switches that
-// only change the run state are handled here; the others are told by signals.
+// switches and reading aloud, "Leistungen", "Aufgaben" with "Üben nach Maß", "Info" and "Hilfe".
+// The menus keep their switches and tell every change by a signal.
 class MainMenus : public QMenuBar {
     Q_OBJECT
 public:
     // window: the main window, where the key that repeats a task works.
-    MainMenus(QWidget* window, RunState& state);
+    explicit MainMenus(QWidget* window);
 
     SpeechMenu* speechMenu() const { return speechMenu_; }
+    AdaptivePracticeMenu* adaptivePracticeMenu() const { return adaptivePracticeMenu_; }
     // Whether finished runs go into the learning history (item "Lernverlauf aufzeichnen").
     bool historyRecordingOn() const;
     // The display switches as they stand.
     bool pointRectsOn() const { return pointRectsOn_; }
     bool pointsDisplayOn() const { return pointsDisplayOn_; }
     bool fewerSaveHints() const { return fewerSaveHints_; }
+    bool competitionRankShown() const { return competitionRankShown_; }
     // "Datei", "Einstellungen", "Leistungen" and "Aufgaben"; they are shut while a run is on.
     void setMenusEnabled(bool enabled);
 
     // Enables the items that open the viewers; the items then send the signals below.
     void attachReviewWindows();
-    void attachInformationWindows(TForm_Info* info, TForm_Hilfe* help);
-    // The same for windows made only when needed: both items are enabled at once, and each asks
-    // for its window through the given function when it is first chosen.
+    // The about box and the help window, made only when needed: an item is enabled when its
+    // function is given, and asks for its window through it when it is first chosen.
     void attachInformationWindows(std::function<TForm_Info*()> info,
                                   std::function<TForm_Hilfe*()> help);
 
@@ -52,6 +53,8 @@ signals:
     void remainingTimeDisplaySwitched(bool on);
     // "weniger Speichern-Hinweise einblenden" and back: whether a run may start over unsaved data.
     void fewerSaveHintsSwitched(bool on);
+    // "Rang nach Wettbewerb nicht anzeigen" and back: whether the result dialog names the place.
+    void competitionRankSwitched(bool shown);
     void resultsViewerRequested();
     void bestListViewerRequested();
     void taskSetViewerRequested();
@@ -70,12 +73,12 @@ private:
     void Hilfe1Click();
     void Info2Click();
 
-    RunState& state_;
     // The display switches of the settings menu; the task area follows them.
     bool pointRectsOn_ = true;
     bool pointsDisplayOn_ = true;
     bool remainingTimeDisplayOn_ = true;
     bool fewerSaveHints_ = false;
+    bool competitionRankShown_ = true;
     QMenu* Datei1 = nullptr;
     QMenu* Einstellungen1 = nullptr;
     QMenu* Leistungen1 = nullptr;
@@ -98,6 +101,7 @@ private:
     QAction* Info2 = nullptr;
     QAction* Hilfe1 = nullptr;
     SpeechMenu* speechMenu_ = nullptr;
+    AdaptivePracticeMenu* adaptivePracticeMenu_ = nullptr;
     TForm_Info* infoWindow_ = nullptr;
     TForm_Hilfe* helpWindow_ = nullptr;
     std::function<TForm_Info*()> makeInfoWindow_;

@@ -45,7 +45,7 @@ void showItem(QComboBox* box, int item, const QString& text) {
 
 } // namespace
 
-SettingsPanel::SettingsPanel(QWidget* parent, RunState& state) : QFrame(parent), state_(state) {
+SettingsPanel::SettingsPanel(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Panel_Einstellungen"));
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setAutoFillBackground(true);
@@ -172,6 +172,7 @@ void SettingsPanel::startValues() {
     settings_.range2Min = 0;
     settings_.range2Max = 10;
     Edit_Zeit->setText(QStringLiteral("0"));
+    timeFieldOk_ = true;
     Edit_Name->setText(QStringLiteral("Werda ?"));
     Edit_Zahl_1->setCurrentIndex(1);
     Edit_Zahl_1->setEditText(rangeItems()[1].text);
@@ -209,7 +210,7 @@ void SettingsPanel::applyPreset(int n) {
     Edit_ZeitChange();
     // The preset's time is always fit, even when the field was last left with an unfit value:
     // the locked field could never be left again to put that right.
-    state_.timeFieldOk = true;
+    timeFieldOk_ = true;
     showItem(Edit_Zahl_1, preset->range1Item, rangeItems()[preset->range1Item].text);
     selectRange1();
     showItem(Edit_Zahl_2, preset->range2Item, rangeItems()[preset->range2Item].text);
@@ -221,7 +222,7 @@ bool SettingsPanel::timeFieldFit() {
     if (!Edit_Zeit->isEnabled())
         return true;
     Edit_ZeitExit();
-    return state_.timeFieldOk;
+    return timeFieldOk_;
 }
 
 RunFields SettingsPanel::runFields() const {
@@ -232,6 +233,23 @@ void SettingsPanel::setCompetitionMode(bool on) {
     settings_.competitionMode = on;
     if (!on)
         settings_.competitionNumber = -1;
+}
+
+void SettingsPanel::followRun(const RunController& run) {
+    connect(&run, &RunController::phaseChanged, this, [this, &run](RunController::Phase phase) {
+        const QString text = run.taskSource() ? run.taskSource()->rangesText() : QString();
+        if (phase == RunController::Phase::Starting && !text.isEmpty()) {
+            rangeTextsBeforeRun_.emplace(Edit_Zahl_1->currentText(), Edit_Zahl_2->currentText());
+            for (QComboBox* box : {Edit_Zahl_1, Edit_Zahl_2}) {
+                const QSignalBlocker block(box);
+                box->setEditText(text);
+            }
+        } else if (phase == RunController::Phase::Idle && rangeTextsBeforeRun_) {
+            showItem(Edit_Zahl_1, Edit_Zahl_1->currentIndex(), rangeTextsBeforeRun_->first);
+            showItem(Edit_Zahl_2, Edit_Zahl_2->currentIndex(), rangeTextsBeforeRun_->second);
+            rangeTextsBeforeRun_.reset();
+        }
+    });
 }
 
 void SettingsPanel::followCompetitions(const CompetitionPanel* panel) {
@@ -343,11 +361,11 @@ void SettingsPanel::Edit_ZeitChange() {
 
 void SettingsPanel::Edit_ZeitExit() {
     if (!timeFieldAcceptable(Edit_Zeit->text())) {
-        state_.timeFieldOk = false;
+        timeFieldOk_ = false;
         message(MessageKind::Information, timeFieldExitHint);
         Edit_Zeit->setFocus();
     } else {
-        state_.timeFieldOk = true;
+        timeFieldOk_ = true;
     }
 }
 

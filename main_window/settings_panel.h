@@ -9,6 +9,9 @@
 
 #include <QFrame>
 
+#include <optional>
+#include <utility>
+
 class CompetitionPanel;
 class DigitField;
 class QComboBox;
@@ -22,7 +25,7 @@ class QLineEdit;
 class SettingsPanel : public QFrame {
     Q_OBJECT
 public:
-    SettingsPanel(QWidget* parent, RunState& state);
+    explicit SettingsPanel(QWidget* parent);
 
     // The fields in the order Tab passes them.
     QList<QWidget*> tabOrder() const;
@@ -46,6 +49,8 @@ public:
     // Before a run: the time field is checked as leaving it would (it may still hold an unfit
     // value that was never left); false keeps the run from starting.
     bool timeFieldFit();
+    // The time field was last left with a value a run can take.
+    bool timeFieldOk() const { return timeFieldOk_; }
     RunFields runFields() const;
     // The settings a run started now would get.
     const RunSettings& runSettings() const { return settings_; }
@@ -58,6 +63,8 @@ public:
     // The competition panel says the mode, the competition chosen (its preset is put into the
     // fields) and the name entered for a competition run.
     void followCompetitions(const CompetitionPanel* panel);
+    // A run whose tasks do not come from the ranges shows so in their fields while it lasts.
+    void followRun(const RunController& run);
     // A run raised the lower bound of the second range; it stays until a range is chosen.
     void keepRaisedBounds(const RunSettings& raised);
     QString name() const;
@@ -92,8 +99,8 @@ private:
         emit messageRequested(kind, text, yOffset);
     }
 
-    RunState& state_;
     RunSettings settings_;
+    bool timeFieldOk_ = true;
     QLabel* Label_Name = nullptr;
     QLineEdit* Edit_Name = nullptr;
     QLabel* Label_Rechenart = nullptr;
@@ -109,4 +116,6 @@ private:
     // raises no warning.
     bool walkingList_ = false;
     bool rangeCheckDue_ = false;
+    // What the range fields showed before a run put its own text there.
+    std::optional<std::pair<QString, QString>> rangeTextsBeforeRun_;
 };

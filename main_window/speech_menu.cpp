@@ -1,6 +1,6 @@
 #include "main_window/speech_menu.h"
 
-#include "engine/run_state.h"
+#include "main_window/widget_helpers.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -13,25 +13,13 @@ const QString readingKey = QStringLiteral("Vorlesen/an");
 const QString rateKey = QStringLiteral("Vorlesen/Tempo");
 const QString earOnlyKey = QStringLiteral("Vorlesen/NurHoeren");
 
-QSettings programSettings() {
-    return QSettings(QStringLiteral("Kalumbrixtor"), QStringLiteral("Kalumbrixtor"));
-}
-
-QAction* checkable(QMenu* menu, const QString& caption, const char* name) {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(QString::fromLatin1(name));
-    item->setCheckable(true);
-    return item;
-}
-
 } // namespace
 
-SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window, RunState& state)
-    : QObject(window), state_(state) {
+SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window) : QObject(window) {
     const QSettings settings = programSettings();
     menu->addSeparator();
     menu->setToolTipsVisible(true);
-    Vorlesen1 = checkable(menu, QStringLiteral("&Vorlesen"), "Vorlesen1");
+    Vorlesen1 = checkableItem(menu, QStringLiteral("&Vorlesen"), "Vorlesen1");
     Vorlesen1->setToolTip(
         QStringLiteral("Liest jede Aufgabe, ob sie richtig war, die Rest-Zeit und "
                        "das Ergebnis vor. F5 oder Strg+R liest die Aufgabe noch "
@@ -41,9 +29,9 @@ SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window, RunState& state)
     Sprechtempo1 = menu->addMenu(QStringLiteral("Sprech&tempo"));
     Sprechtempo1->setObjectName(QStringLiteral("Sprechtempo1"));
     auto* rates = new QActionGroup(this);
-    langsam1 = checkable(Sprechtempo1, QStringLiteral("&langsam"), "langsam1");
-    normal1 = checkable(Sprechtempo1, QStringLiteral("&normal"), "normal1");
-    schnell1 = checkable(Sprechtempo1, QStringLiteral("&schnell"), "schnell1");
+    langsam1 = checkableItem(Sprechtempo1, QStringLiteral("&langsam"), "langsam1");
+    normal1 = checkableItem(Sprechtempo1, QStringLiteral("&normal"), "normal1");
+    schnell1 = checkableItem(Sprechtempo1, QStringLiteral("&schnell"), "schnell1");
     const QString rateSetting = settings.value(rateKey).toString();
     for (QAction* item : {langsam1, normal1, schnell1}) {
         rates->addAction(item);
@@ -52,7 +40,7 @@ SpeechMenu::SpeechMenu(QMenu* menu, QWidget* window, RunState& state)
     if (!rates->checkedAction())
         normal1->setChecked(true);
 
-    NurHoeren1 = checkable(menu, QStringLiteral("&Nur hören"), "NurHoeren1");
+    NurHoeren1 = checkableItem(menu, QStringLiteral("&Nur hören"), "NurHoeren1");
     NurHoeren1->setToolTip(QStringLiteral("Die Zahlen erscheinen erst nach der Antwort: Die "
                                           "Aufgabe wird nur vorgelesen. Nicht bei Wettbewerben."));
     NurHoeren1->setChecked(settings.value(earOnlyKey, false).toBool());
@@ -93,8 +81,8 @@ void SpeechMenu::refresh() {
     NurHoeren1->setEnabled(on && !competitionMode_ && !voiceUnavailable_);
     Wiederholen1->setEnabled(on);
     const bool earOnly = NurHoeren1->isEnabled() && NurHoeren1->isChecked();
-    if (earOnly != state_.earOnly) {
-        state_.earOnly = earOnly;
+    if (earOnly != earOnly_) {
+        earOnly_ = earOnly;
         emit earOnlyChanged(earOnly);
     }
 }

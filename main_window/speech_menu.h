@@ -7,20 +7,20 @@
 class QAction;
 class QMenu;
 class QWidget;
-struct RunState;
 
 // The items of reading aloud in the settings menu, remembered in the program's settings across
 // starts: "&Vorlesen", its speaking rate, "&Nur hören" (which needs it and is no way to take part
-// in a competition), and the key that reads the task once more. They keep the run state's
-// earOnly in step with what is chosen.
+// in a competition), and the key that reads the task once more. "Nur hören" applies while its item
+// is checked and enabled; earOnlyChanged tells each change.
 class SpeechMenu : public QObject {
     Q_OBJECT
 public:
     // The items go at the end of menu; the repeat key works anywhere in window.
-    SpeechMenu(QMenu* menu, QWidget* window, RunState& state);
+    SpeechMenu(QMenu* menu, QWidget* window);
 
     bool readingAloud() const;
     SpeechRate rate() const;
+    bool earOnly() const { return earOnly_; }
     // Competition mode was switched: "Nur hören" is locked while it is on.
     void competitionModeChanged(bool on) {
         competitionMode_ = on;
@@ -37,11 +37,11 @@ signals:
     void earOnlyChanged(bool on);
 
 private:
-    // Enables the items that apply now and puts the run state's earOnly in step.
+    // Enables the items that apply now and puts earOnly in step.
     void refresh();
     void chosen();
 
-    RunState& state_;
+    bool earOnly_ = false;
     bool voiceUnavailable_ = false;
     bool competitionMode_ = false;
     QAction* Vorlesen1 = nullptr;

@@ -42,10 +42,10 @@ QFont serifDigitFont() {
 
 } // namespace
 
-TaskArea::TaskArea(QWidget* parent, RunState& state, RunController& run, int percent)
+TaskArea::TaskArea(QWidget* parent, RunController& run, int percent)
     : PointRectArea(parent,
                     [this](qint32 points, Rgb colour) { return pointRectAt(points, colour); }),
-      state_(state), run_(run) {
+      run_(run) {
     setObjectName(QStringLiteral("clientArea"));
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -64,8 +64,7 @@ TaskArea::TaskArea(QWidget* parent, RunState& state, RunController& run, int per
     }
     connect(Edit_Rest, &DigitField::submitted, this, &TaskArea::remainderSubmitted);
     // Connected after the display of the run above, whose operands it covers.
-    earOnly_ =
-        new EarOnlyDisplay(state_, run_, Panel_Zahl_1_zeigen, Panel_Zahl_2_zeigen, Label_Loesung);
+    earOnly_ = new EarOnlyDisplay(run_, Panel_Zahl_1_zeigen, Panel_Zahl_2_zeigen, Label_Loesung);
 }
 
 void TaskArea::buildControls(int percent) {
@@ -150,7 +149,7 @@ DigitField* TaskArea::makeAnswerField(const char* name) {
     field->setAccessibleName(QStringLiteral("Ergebnis"));
     field->takeReturnAndEscape();
     // Once the time is up, the keys go on to the next control.
-    field->passKeysOnWhile([this] { return state_.timeUp; });
+    field->passKeysOnWhile([this] { return run_.timeUp(); });
     return field;
 }
 
@@ -259,7 +258,7 @@ void TaskArea::resetDisplay() {
     Panel_Punkte_zeigen->setVisible(pointsDisplayOn_);
     Label_Punkte->setVisible(pointsDisplayOn_);
     Panel_Punkte_zeigen->setText(QStringLiteral("0"));
-    Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
+    Panel_Aufgaben_Nr_zeigen->setText(QString::number(run_.taskNumber()));
     Label_Punkte->setText(QStringLiteral("Punkte"));
     Panel_Zahl_1_zeigen->setText(noTaskShown);
     Panel_Zahl_2_zeigen->setText(noTaskShown);
@@ -288,7 +287,7 @@ void TaskArea::setRemainingTimeDisplay(bool on) {
 
 void TaskArea::showRemainingTime() {
     if (remainingTimeDisplayOn_)
-        Panel_Grenze->setText(remainingTimeText(state_.remainingSeconds));
+        Panel_Grenze->setText(remainingTimeText(run_.remainingSeconds()));
     else
         Panel_Grenze->clear();
 }
@@ -354,7 +353,7 @@ void TaskArea::closeAnswerFields() {
 }
 
 void TaskArea::closeAnswerFieldsUnlessDone() {
-    if (!state_.noMoreTasks) {
+    if (!run_.noMoreTasks()) {
         Eingabe_aufnehmen->setEnabled(false);
         if (Edit_Rest->isVisible())
             Edit_Rest->setEnabled(false);

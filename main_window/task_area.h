@@ -20,7 +20,7 @@ class TaskArea : public PointRectArea {
     Q_OBJECT
 public:
     // percent: the window's size on its screen in percent of its design size, for the fonts.
-    TaskArea(QWidget* parent, RunState& state, RunController& run, int percent);
+    TaskArea(QWidget* parent, RunController& run, int percent);
 
     // Where messages that belong to the task stand: at the first operand, yOffset pixels down.
     QPoint messagePosition(int yOffset) const;
@@ -110,7 +110,6 @@ private:
     void answerLeft();
     void remainderSubmitted(const QString& text);
 
-    RunState& state_;
     RunController& run_;
     RunController::Phase shownPhase_ = RunController::Phase::Idle;
 

@@ -14,7 +14,7 @@ void TaskArea::showPhase(RunController::Phase phase) {
     switch (phase) {
     case RunController::Phase::Starting:
         // Enabled only once the run really begins: a remainder typed between runs has no task.
-        Edit_Rest->setEnabled(hasRemainder(state_.settings.operation));
+        Edit_Rest->setEnabled(hasRemainder(run_.settings().operation));
         break;
     case RunController::Phase::AwaitingAnswer:
         if (before == RunController::Phase::Starting)
@@ -35,7 +35,7 @@ void TaskArea::runStarted() {
     Eingabe_aufnehmen->setEnabled(true);
     Eingabe_aufnehmen->setFocus();
     emit runBegun();
-    Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
+    Panel_Aufgaben_Nr_zeigen->setText(QString::number(run_.taskNumber()));
     But_Stop->show();
     But_Start->hide();
 }
@@ -44,7 +44,7 @@ void TaskArea::runStopped() {
     emit runEnding();
     // The focus waits on the start control shown next. It must get there before the answer field
     // is disabled, or Qt hands it on to the name field and the child's next keys replace the name.
-    QPushButton* nextStart = state_.settings.competitionMode ? Button_Wettb_starten : But_Start;
+    QPushButton* nextStart = run_.settings().competitionMode ? Button_Wettb_starten : But_Start;
     nextStart->show();
     nextStart->setFocus();
     emit runEnded();
@@ -52,7 +52,7 @@ void TaskArea::runStopped() {
     Label_Punkte->raise();
     But_Stop->hide();
     // In competition mode the competition button stands there instead (shown above).
-    if (!state_.settings.competitionMode)
+    if (!run_.settings().competitionMode)
         But_Start->show();
 }
 
@@ -60,7 +60,7 @@ void TaskArea::runCleared() {
     resetDisplay();
     if (run_.active())
         return;
-    if (state_.settings.competitionMode) {
+    if (run_.settings().competitionMode) {
         But_Start->hide();
         Button_Wettb_starten->show();
     }
@@ -69,19 +69,19 @@ void TaskArea::runCleared() {
 }
 
 void TaskArea::showTask() {
-    Panel_Zahl_1_zeigen->setText(QString::number(state_.operand1));
-    Panel_Zahl_2_zeigen->setText(QString::number(state_.operand2));
+    Panel_Zahl_1_zeigen->setText(QString::number(run_.task().first));
+    Panel_Zahl_2_zeigen->setText(QString::number(run_.task().second));
     describeTask();
 }
 
 // After an answer: the next task, or the end of the run when none was left.
 void TaskArea::showNextTask() {
-    Panel_Aufgaben_Nr_zeigen->setText(QString::number(state_.taskCounter));
+    Panel_Aufgaben_Nr_zeigen->setText(QString::number(run_.taskNumber()));
     // A run that ended has already put the focus on Start.
     if (run_.active())
         turnAnswerField();
     Eingabe_aufnehmen->clear();
-    if (state_.noMoreTasks) {
+    if (run_.noMoreTasks()) {
         Eingabe_aufnehmen->setEnabled(false);
         if (Edit_Rest->isVisible())
             Edit_Rest->setEnabled(false);
@@ -110,12 +110,12 @@ void TaskArea::turnAnswerField() {
 // The answer field carries the task on display, so a screen reader says what is to be solved.
 void TaskArea::describeTask() {
     QString task;
-    if (state_.taskCounter >= 1)
+    if (run_.taskNumber() >= 1)
         task = QStringLiteral("Aufgabe %1: %2 %3 %4 =")
-                   .arg(state_.taskCounter)
-                   .arg(state_.operand1)
-                   .arg(operationSign(state_.settings.operation))
-                   .arg(state_.operand2);
+                   .arg(run_.taskNumber())
+                   .arg(run_.task().first)
+                   .arg(operationSign(run_.settings().operation))
+                   .arg(run_.task().second);
     // Every change a screen reader has to take in delays its reading of the next task, so the
     // answer field that is about to give the focus to the other one keeps its task (the change
     // would not be read there), and so does a hidden remainder field.

@@ -1,6 +1,8 @@
 #include "main_window/widget_helpers.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 
 QColor toQColor(Rgb rgb) {
     return QColor(rgb.r, rgb.g, rgb.b);
@@ -52,4 +54,15 @@ void setCaptionColour(QWidget* widget, const QColor& colour) {
     p.setColor(QPalette::WindowText, colour);
     p.setColor(QPalette::Disabled, QPalette::WindowText, colour);
     widget->setPalette(p);
+}
+
+QSettings programSettings() {
+    return QSettings(QStringLiteral("Kalumbrixtor"), QStringLiteral("Kalumbrixtor"));
+}
+
+QAction* checkableItem(QMenu* menu, const QString& caption, const char* name) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    item->setCheckable(true);
+    return item;
 }

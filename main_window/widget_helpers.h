@@ -5,8 +5,11 @@
 #include <QColor>
 #include <QFont>
 #include <QPalette>
+#include <QSettings>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QWidget;
 
 // Small pieces shared by the parts of the main window.
@@ -27,3 +30,8 @@ void setRoleColour(QWidget* widget, const QColor& colour, QPalette::ColorRole ro
 
 // The text colour of a caption, the same whether the widget is enabled or not.
 void setCaptionColour(QWidget* widget, const QColor& colour);
+
+// The settings the menus remember across starts of the program.
+QSettings programSettings();
+// A checkable item at the end of menu, found by its objectName name.
+QAction* checkableItem(QMenu* menu, const QString& caption, const char* name);

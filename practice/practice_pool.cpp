@@ -9,12 +9,12 @@
 
 namespace {
 
-struct PoolTask {
+struct PooledTask {
     quint16 operand1;
     quint16 operand2;
     float prior; // the task's prior difficulty: the pool is sorted by it
 };
-using Pool = std::vector<PoolTask>;
+using Pool = std::vector<PooledTask>;
 
 // The numbers past the 1x1 that grade 3 and 4 multiply by a digit in the head: the tens 20..90
 // and 11..25.
@@ -70,7 +70,7 @@ Pool buildPool(Operation operation) {
         break;
     }
     std::stable_sort(pool.begin(), pool.end(),
-                     [](const PoolTask& x, const PoolTask& y) { return x.prior < y.prior; });
+                     [](const PooledTask& x, const PooledTask& y) { return x.prior < y.prior; });
     return pool;
 }
 
@@ -116,9 +116,9 @@ struct Stretch {
 
 Stretch stretchOf(const Pool& pool, double lowest, double highest) {
     const auto first = std::lower_bound(pool.begin(), pool.end(), lowest,
-                                        [](const PoolTask& t, double d) { return t.prior < d; });
+                                        [](const PooledTask& t, double d) { return t.prior < d; });
     const auto last = std::upper_bound(first, pool.end(), highest,
-                                       [](double d, const PoolTask& t) { return d < t.prior; });
+                                       [](double d, const PooledTask& t) { return d < t.prior; });
     return {first - pool.begin(), last - pool.begin()};
 }
 
@@ -146,9 +146,9 @@ qsizetype practicePoolSize(Operation operation) {
     return qsizetype(poolOf(operation).size());
 }
 
-QList<PracticeTask> practicePool(Operation operation) {
-    QList<PracticeTask> tasks;
-    for (const PoolTask& t : poolOf(operation))
+QList<PoolTask> practicePool(Operation operation) {
+    QList<PoolTask> tasks;
+    for (const PooledTask& t : poolOf(operation))
         tasks.append({t.operand1, t.operand2});
     return tasks;
 }
@@ -165,18 +165,18 @@ double targetSuccess(Target target) {
     return 0.75;
 }
 
-std::optional<PracticeTask> chooseTask(const PracticeRatings& ratings, const QString& participant,
-                                       Operation operation, Target target,
-                                       const QList<PracticeTask>& recent, Lcg& random) {
+std::optional<PoolTask> chooseTask(const PracticeRatings& ratings, const QString& participant,
+                                   Operation operation, Target target,
+                                   const QList<PoolTask>& recent, Lcg& random) {
     const Pool& pool = poolOf(operation);
     const double ability = ratings.ability(participant, operation);
     const double wanted = targetSuccess(target);
-    const QList<PracticeTask> avoided =
+    const QList<PoolTask> avoided =
         recent.mid(std::max<qsizetype>(0, recent.size() - recentTasksAvoided));
-    auto isRecent = [&](const PoolTask& t) {
-        return avoided.contains(PracticeTask{t.operand1, t.operand2});
+    auto isRecent = [&](const PooledTask& t) {
+        return avoided.contains(PoolTask{t.operand1, t.operand2});
     };
-    auto success = [&](const PoolTask& t) {
+    auto success = [&](const PooledTask& t) {
         return successProbability(ability - ratings.difficulty(operation, t.operand1, t.operand2));
     };
     // The difficulty at which the child succeeds with chance p.
@@ -184,8 +184,8 @@ std::optional<PracticeTask> chooseTask(const PracticeRatings& ratings, const QSt
         return ability - deltaForSuccess(std::clamp(p, 0.001, 0.999));
     };
 
-    std::vector<const PoolTask*> fitting;
-    auto consider = [&](const PoolTask& t, double tolerance) {
+    std::vector<const PooledTask*> fitting;
+    auto consider = [&](const PooledTask& t, double tolerance) {
         if (std::abs(success(t) - wanted) <= tolerance && !isRecent(t))
             fitting.push_back(&t);
     };
@@ -211,8 +211,8 @@ std::optional<PracticeTask> chooseTask(const PracticeRatings& ratings, const QSt
             look(exact, tolerance);
         look(wide, tolerance);
         if (!fitting.empty()) {
-            const PoolTask* chosen = fitting[random.random(qint32(fitting.size()))];
-            return PracticeTask{chosen->operand1, chosen->operand2};
+            const PooledTask* chosen = fitting[random.random(qint32(fitting.size()))];
+            return PoolTask{chosen->operand1, chosen->operand2};
         }
     }
     // Nothing fits even loosely (a child far beyond either end of the pool): the task nearest to
@@ -222,14 +222,14 @@ std::optional<PracticeTask> chooseTask(const PracticeRatings& ratings, const QSt
         std::max<qsizetype>(0, centre - 2 * samplesPerStretch),
         std::min<qsizetype>(qsizetype(pool.size()), centre + 2 * samplesPerStretch)};
     for (Stretch s : {nearby, Stretch{0, qsizetype(pool.size())}}) {
-        const PoolTask* nearest = nullptr;
+        const PooledTask* nearest = nullptr;
         for (qsizetype i = s.begin; i < s.end; ++i) {
             if (!isRecent(pool[i]) && (!nearest || std::abs(success(pool[i]) - wanted) <
                                                        std::abs(success(*nearest) - wanted)))
                 nearest = &pool[i];
         }
         if (nearest)
-            return PracticeTask{nearest->operand1, nearest->operand2};
+            return PoolTask{nearest->operand1, nearest->operand2};
     }
     return std::nullopt;
 }

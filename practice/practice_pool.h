@@ -22,16 +22,16 @@ class PracticeRatings;
 //   :R a dividend up to 100 by a divisor 2..10, the quotient at least 1, the remainder 0
 //      included.
 // Every task of the pool is posable (taskPosable).
-struct PracticeTask {
+struct PoolTask {
     qint32 operand1 = 0;
     qint32 operand2 = 0;
-    bool operator==(const PracticeTask&) const = default;
+    bool operator==(const PoolTask&) const = default;
 };
 
 bool inPracticePool(Operation operation, qint32 operand1, qint32 operand2);
 qsizetype practicePoolSize(Operation operation);
 // The tasks of the pool, easiest first by their prior difficulty.
-QList<PracticeTask> practicePool(Operation operation);
+QList<PoolTask> practicePool(Operation operation);
 
 // How often the child should be right: "leicht" 90 %, "mittel" 75 %, "schwer" 60 %.
 enum class Target { Easy, Medium, Hard };
@@ -45,6 +45,6 @@ inline constexpr qsizetype recentTasksAvoided = 10;
 // far, oldest first). When none fits, the tolerance widens step by step to 40 %; past that the
 // task nearest to the target is taken. Nothing only when the pool holds no task outside recent.
 // The random draws come from random, so a seed gives the same choices again.
-std::optional<PracticeTask> chooseTask(const PracticeRatings& ratings, const QString& participant,
-                                       Operation operation, Target target,
-                                       const QList<PracticeTask>& recent, Lcg& random);
+std::optional<PoolTask> chooseTask(const PracticeRatings& ratings, const QString& participant,
+                                   Operation operation, Target target,
+                                   const QList<PoolTask>& recent, Lcg& random);

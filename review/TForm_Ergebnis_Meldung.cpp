@@ -1,7 +1,6 @@
 #include "review/TForm_Ergebnis_Meldung.h"
 
 #include "competition/best_list_file.h"
-#include "engine/run_state.h"
 #include "platform/platform.h"
 #include "platform/window_scaling.h"
 
@@ -87,8 +86,8 @@ bool isReturn(const QKeyEvent* key) {
 
 } // namespace
 
-TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platform, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), state_(state),
+TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(Platform& platform, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       platform_(platform) {
     setObjectName(QStringLiteral("Form_Ergebnis_Meldung"));
     setWindowTitle(QStringLiteral("Ergebnis-Meldung"));
@@ -175,7 +174,6 @@ TForm_Ergebnis_Meldung::TForm_Ergebnis_Meldung(RunState& state, Platform& platfo
 
 void TForm_Ergebnis_Meldung::FormCreate() {
     scalePercent_ = scaleWindowToScreen(this);
-    state_.showCompetitionRank = true;
 }
 
 SaveChoice TForm_Ergebnis_Meldung::showResult(const RunResult& result,
@@ -247,7 +245,7 @@ void TForm_Ergebnis_Meldung::FormActivate() {
     focus->setFocus(Qt::OtherFocusReason);
 
     if (result_.competitionChosen && result_.points > 0 && bestListRank_ >= 1 &&
-        bestListRank_ <= bestListPlaces && state_.showCompetitionRank) {
+        bestListRank_ <= bestListPlaces && rankShown_) {
         Label_Rang_neues_Meldung->setText(
             result_.participantName + QStringLiteral(", mit dieser Leistung stehst du jetzt auf") +
             QStringLiteral("\nPlatz ") + QString::number(bestListRank_) +

@@ -9,7 +9,6 @@
 class Platform;
 class QLabel;
 class QPushButton;
-struct RunState;
 
 // The dialog at the end of a run in which more than one task was posed: it tells the child how
 // many tasks were worked in which time and how many were solved, announces a new best-list place
@@ -18,8 +17,11 @@ struct RunState;
 class TForm_Ergebnis_Meldung : public QDialog {
     Q_OBJECT
 public:
-    // state: where the switch "Rang nach Wettbewerb nicht anzeigen" stands.
-    TForm_Ergebnis_Meldung(RunState& state, Platform& platform, QWidget* parent = nullptr);
+    TForm_Ergebnis_Meldung(Platform& platform, QWidget* parent = nullptr);
+
+    // The menu switch "Rang nach Wettbewerb nicht anzeigen": whether a competition run's place in
+    // its best list is named.
+    void setCompetitionRankShown(bool shown) { rankShown_ = shown; }
 
     // Shows the dialog modally for the run, with the best-list place the run has taken (and why
     // it could take none), and returns the child's choice once it is made; after a competition
@@ -75,7 +77,7 @@ private:
     bool confirmed(QPushButton* asking, const QString& question);
     void closeWithChoice(SaveChoice choice);
 
-    RunState& state_;
+    bool rankShown_ = true;
     Platform& platform_;
     RunResult result_;
     quint8 bestListRank_ = 0;

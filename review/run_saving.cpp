@@ -1,6 +1,5 @@
 #include "review/run_saving.h"
 
-#include "engine/run_state.h"
 #include "platform/platform.h"
 #include "review/TForm_Ergebnis_Meldung.h"
 #include "storage/result_record.h"
@@ -113,6 +112,7 @@ bool storeInChosenFile(const SaveContext& context, const QString& path,
 
 void windUpRun(TForm_Ergebnis_Meldung& dialog, RunSaver& saver, const SaveContext& context,
                const RunResult& result) {
+    saver.recordInHistory(result);
     const SaveChoice choice = dialog.showResult(result, saver.rankInBestList(context, result));
     saver.save(context, result, choice);
 }
@@ -121,58 +121,64 @@ BestListUpdate RunSaver::rankInBestList(const SaveContext& context, const RunRes
     return rankCompetitionRun(context.dataFolder, result, context.platform);
 }
 
+void RunSaver::recordInHistory(const RunResult& result) {
+    if (recordInHistory_)
+        recordInHistory_(result);
+}
+
 void RunSaver::save(const SaveContext& context, const RunResult& result, SaveChoice choice) {
     if (result.competitionChosen)
         choice = SaveChoice::Both;
     const bool results = choice == SaveChoice::Results || choice == SaveChoice::Both;
     const bool tasks = choice == SaveChoice::Tasks || choice == SaveChoice::Both;
     if (!results)
-        state_.resultsPending = false;
+        pending_.results = false;
     if (!tasks)
-        state_.tasksPending = false;
+        pending_.tasks = false;
     if (results) {
         if (result.competitionChosen) {
-            saveResultsAuto(context, state_, result);
+            saveResultsAuto(context, pending_, result);
         } else {
-            saveResultsInteractive(context, state_, result);
+            saveResultsInteractive(context, pending_, result);
             if (tasks)
                 say(context, MessageKind::Information, nowTheTasks);
         }
     }
     if (tasks) {
         if (result.competitionChosen)
-            saveTasksAuto(context, state_, result);
+            saveTasksAuto(context, pending_, result);
         else
-            saveTasksInteractive(context, state_, result);
+            saveTasksInteractive(context, pending_, result);
     }
 }
 
-void saveResultsInteractive(const SaveContext& context, RunState& state, const RunResult& result) {
-    if (result.taskCounter == 0 || !state.resultsPending) {
+void saveResultsInteractive(const SaveContext& context, PendingSaves& pending,
+                            const RunResult& result) {
+    if (result.taskCounter == 0 || !pending.results) {
         say(context, MessageKind::Information, noDataMessage);
         return;
     }
-    while (state.resultsPending) {
+    while (pending.results) {
         const std::optional<QString> path =
             askForFile(context, QStringLiteral("Leistungen speichern"), QStringLiteral("ERG"),
                        resultsFilter, false);
         if (!path) {
             if (giveUpConfirmed(context, resultsLossWarning))
-                state.resultsPending = false;
+                pending.results = false;
             continue;
         }
         // Dated when it is stored, not when the run ended.
         if (storeInChosenFile(context, *path, buildResultRecord(result, context.platform)))
-            state.resultsPending = false;
+            pending.results = false;
     }
 }
 
-void saveResultsAuto(const SaveContext& context, RunState& state, const RunResult& result) {
-    if (result.taskCounter == 0 || !state.resultsPending)
+void saveResultsAuto(const SaveContext& context, PendingSaves& pending, const RunResult& result) {
+    if (result.taskCounter == 0 || !pending.results)
         return;
     // There is no dialog to try again with: a failure is reported and the record given up, so
     // that the next child can start.
-    state.resultsPending = false;
+    pending.results = false;
     const AutomaticStore stored =
         storeAutomaticResultRecord(context.dataFolder, buildResultRecord(result, context.platform));
     if (stored.path.isEmpty()) {
@@ -192,30 +198,31 @@ void saveResultsAuto(const SaveContext& context, RunState& state, const RunResul
         say(context, MessageKind::Warning, tooManyFilesWarning);
 }
 
-void saveTasksInteractive(const SaveContext& context, RunState& state, const RunResult& result) {
-    if (result.taskCounter == 0 || !state.tasksPending)
+void saveTasksInteractive(const SaveContext& context, PendingSaves& pending,
+                          const RunResult& result) {
+    if (result.taskCounter == 0 || !pending.tasks)
         return;
-    while (state.tasksPending) {
+    while (pending.tasks) {
         const std::optional<QString> path =
             askForFile(context, QStringLiteral("Aufgaben speichern"), QStringLiteral("AGB"),
                        taskSetFilter, true);
         if (!path) {
             if (giveUpConfirmed(context, tasksLossWarning))
-                state.tasksPending = false;
+                pending.tasks = false;
             continue;
         }
         const Outcome failed = writeTaskSet(*path, taskSetToSave(result, context.platform));
         if (!failed)
-            state.tasksPending = false;
+            pending.tasks = false;
         else
             reportFailure(context, QStringLiteral("Die Aufgaben"), *path, failed->reason, true);
     }
 }
 
-void saveTasksAuto(const SaveContext& context, RunState& state, const RunResult& result) {
-    if (result.taskCounter == 0 || !state.tasksPending)
+void saveTasksAuto(const SaveContext& context, PendingSaves& pending, const RunResult& result) {
+    if (result.taskCounter == 0 || !pending.tasks)
         return;
-    state.tasksPending = false;
+    pending.tasks = false;
     // The participant's latest competition run replaces the earlier one, without asking.
     const QString path =
         QDir(context.dataFolder).filePath(automaticTaskSetName(result.participantName));

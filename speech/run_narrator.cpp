@@ -3,9 +3,8 @@
 #include "platform/speaker.h"
 #include "speech/phrases.h"
 
-RunNarrator::RunNarrator(const RunState& state, RunController& run, std::function<Speaker*()> voice,
-                         QObject* parent)
-    : QObject(parent), state_(state), run_(run), voice_(std::move(voice)) {
+RunNarrator::RunNarrator(const RunController& run, std::function<Speaker*()> voice, QObject* parent)
+    : QObject(parent), run_(run), voice_(std::move(voice)) {
     connect(&run, &RunController::taskPosed, this, &RunNarrator::taskPosed);
     connect(&run, &RunController::answered, this, &RunNarrator::answered);
     connect(&run, &RunController::remainingTime, this, &RunNarrator::remainingTime);
@@ -18,7 +17,7 @@ void RunNarrator::taskPosed(qint32 number, qint32 operand1, qint32 operand2) {
     Speaker* voice = voice_();
     if (!voice)
         return;
-    const QString phrase = taskPhrase(number, operand1, operand2, state_.settings.operation);
+    const QString phrase = taskPhrase(number, operand1, operand2, run_.settings().operation);
     // A later task follows the word on the answer before it; the first has nothing to wait for.
     if (number == 1)
         voice->sayNow(phrase);
@@ -29,12 +28,13 @@ void RunNarrator::taskPosed(qint32 number, qint32 operand1, qint32 operand2) {
 void RunNarrator::answered(const AnsweredTask& task) {
     // A quick child answers before the task is read out: the rest of it is of no use any more.
     if (Speaker* voice = voice_())
-        voice->sayNow(feedbackPhrase(task, state_.settings.operation, state_.competitionChosen));
+        voice->sayNow(
+            feedbackPhrase(task, run_.settings().operation, run_.settings().competitionChosen()));
 }
 
 void RunNarrator::remainingTime(qint32 seconds) {
     Speaker* voice = voice_();
-    const std::optional<QString> phrase = timePhrase(seconds, state_.settings.timeLimit);
+    const std::optional<QString> phrase = timePhrase(seconds, run_.settings().timeLimit);
     if (!voice || !phrase)
         return;
     // A warning is heard in time and in full; at the end, the time is up for what was being said.
@@ -56,7 +56,7 @@ void RunNarrator::runEnded(const RunResult& result) {
         return;
     const QString phrase = endPhrase(result.workedTaskCount, result.points);
     // After "Die Zeit ist um." the result follows; after Stop the task that was being read goes.
-    if (state_.timeUp)
+    if (run_.timeUp())
         voice->say(phrase);
     else
         voice->sayNow(phrase);
@@ -64,7 +64,7 @@ void RunNarrator::runEnded(const RunResult& result) {
 
 void RunNarrator::repeatTask() {
     Speaker* voice = voice_();
-    if (voice && run_.active() && state_.taskCounter >= 1)
-        voice->sayNow(taskPhrase(state_.taskCounter, state_.operand1, state_.operand2,
-                                 state_.settings.operation));
+    if (voice && run_.active() && run_.taskNumber() >= 1)
+        voice->sayNow(taskPhrase(run_.taskNumber(), run_.task().first, run_.task().second,
+                                 run_.settings().operation));
 }

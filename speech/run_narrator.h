@@ -15,7 +15,7 @@ class RunNarrator : public QObject {
     Q_OBJECT
 public:
     // voice() gives the speaker in use, or nullptr while nothing is read aloud.
-    RunNarrator(const RunState& state, RunController& run, std::function<Speaker*()> voice,
+    RunNarrator(const RunController& run, std::function<Speaker*()> voice,
                 QObject* parent = nullptr);
 
     // The task on display once more, cutting off whatever is being said; nothing between runs.
@@ -28,7 +28,6 @@ private:
     void notice(const QString& text);
     void runEnded(const RunResult& result);
 
-    const RunState& state_;
-    RunController& run_;
+    const RunController& run_;
     std::function<Speaker*()> voice_;
 };

@@ -8,7 +8,7 @@ RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int
     result.participantName = state.settings.participantName;
     result.timeFieldText = timeFieldText;
     result.operation = state.settings.operation;
-    result.competitionChosen = state.competitionChosen;
+    result.competitionChosen = state.settings.competitionChosen();
     result.competitionNumber = state.settings.competitionNumber;
     result.competitionTag = state.competitionTag;
     result.range1Min = state.settings.range1Min;
@@ -20,7 +20,6 @@ RunResult makeRunResult(const RunState& state, const QString& timeFieldText, int
     result.taskCounter = state.taskCounter;
     result.workedTaskCount = state.workedTaskCount;
     result.points = state.points;
-    result.byEar = state.earOnly && !state.competitionChosen;
     result.startedAt = state.runStartedAt;
     result.answers = state.answeredTasks;
 

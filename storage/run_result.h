@@ -24,7 +24,8 @@ struct RunResult {
     qint32 taskCounter = 0; // tasks posed, the one on display included
     qint32 workedTaskCount = 0;
     qint32 points = 0;
-    bool byEar = false; // the tasks were heard, not seen
+    bool byEar = false;    // the tasks were heard, not seen
+    bool adaptive = false; // the tasks were chosen to fit the child ("Üben nach Maß")
     // The records a task set of this run holds: elements 1..N of the task list, with
     // N = workedTaskCount + 1, at most 160. Header fields are filled in when the set is saved.
     QList<TaskRecord> tasks;

@@ -119,11 +119,13 @@ QString notNull(const QString& text) {
     return text.isNull() ? QStringLiteral("") : text;
 }
 
-// A file of the first version has no by_ear column: its runs were all seen.
-QString runColumns(int version) {
+// A file of the first version has no by_ear column: its runs were all seen. A file without the
+// column adaptive (made or only written by an earlier version) holds no run fitted to the child.
+QString runColumns(int version, bool adaptiveColumn) {
     return QStringLiteral("id, participant, started_at, operation, range1, range2, time_limit, "
-                          "competition, tasks_worked, points, %1")
-        .arg(version >= 2 ? QStringLiteral("by_ear") : QStringLiteral("0"));
+                          "competition, tasks_worked, points, %1, %2")
+        .arg(version >= 2 ? QStringLiteral("by_ear") : QStringLiteral("0"),
+             adaptiveColumn ? QStringLiteral("adaptive") : QStringLiteral("0"));
 }
 
 // The columns of an answer that every reader takes; the typed answer follows where it is read.
@@ -212,6 +214,7 @@ std::optional<HistoryRun> runOf(const QSqlQuery& q) {
     run.tasksWorked = q.value(8).toInt();
     run.points = q.value(9).toInt();
     run.byEar = q.value(10).toInt() != 0;
+    run.adaptive = q.value(11).toInt() != 0;
     return run;
 }
 
@@ -497,11 +500,12 @@ void SqliteHistoryStore::close() {
     access_ = Access::Closed;
 }
 
-Outcome SqliteHistoryStore::content(Content& what, int& version) {
+Outcome SqliteHistoryStore::content(Content& what, Layout& layout) {
     QSqlQuery q(db_);
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
         return reasonFor(q.lastError(), false);
-    version = q.value(0).toInt();
+    layout = Layout{q.value(0).toInt(), false};
+    const int version = layout.version;
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
         return reasonFor(q.lastError(), false);
     QStringList tables;
@@ -514,6 +518,14 @@ Outcome SqliteHistoryStore::content(Content& what, int& version) {
         what = Content::History;
     else
         what = Content::Foreign;
+    if (what != Content::History)
+        return std::nullopt;
+    if (!q.exec(QStringLiteral("PRAGMA table_info(runs)")))
+        return reasonFor(q.lastError(), false);
+    while (q.next())
+        layout.adaptiveColumn |= q.value(1).toString() == QLatin1String("adaptive");
+    if (q.lastError().isValid())
+        return reasonFor(q.lastError(), false);
     return std::nullopt;
 }
 
@@ -522,7 +534,7 @@ Outcome SqliteHistoryStore::createSchema() {
         QStringLiteral("CREATE TABLE runs (id INTEGER PRIMARY KEY, participant TEXT, started_at "
                        "TEXT, operation TEXT, range1 TEXT, range2 TEXT, time_limit INTEGER, "
                        "competition INTEGER, tasks_worked INTEGER, points INTEGER, "
-                       "by_ear INTEGER NOT NULL DEFAULT 0)"),
+                       "by_ear INTEGER NOT NULL DEFAULT 0, adaptive INTEGER NOT NULL DEFAULT 0)"),
         QStringLiteral("CREATE TABLE answers (run_id INTEGER, task_no INTEGER, operand1 INTEGER, "
                        "operand2 INTEGER, correct_result INTEGER, correct_remainder INTEGER, "
                        "given_answer TEXT, given_remainder TEXT, correct INTEGER, "
@@ -550,26 +562,34 @@ Outcome SqliteHistoryStore::record(const HistoryRun& run) {
     if (!transaction.begin(sqlError))
         return reasonFor(sqlError, true);
     Content what = Content::Empty;
-    int version = 0;
-    if (Outcome error = content(what, version))
+    Layout layout;
+    if (Outcome error = content(what, layout))
         return error;
     // A file someone else made, or one whose later layout this program does not know, keeps
     // what it holds.
     if (what == Content::Foreign)
         return notHistory;
-    if (version > schemaVersion)
+    if (layout.version > schemaVersion)
         return newerVersion;
     if (what == Content::Empty)
         if (Outcome error = createSchema())
             return error;
     // A file of the first version gains the column in the same transaction as the run.
-    if (what == Content::History && version == 1) {
+    if (what == Content::History && layout.version == 1) {
         QSqlQuery migrate(db_);
         for (const QString& statement :
              {QStringLiteral("ALTER TABLE runs ADD COLUMN by_ear INTEGER NOT NULL DEFAULT 0"),
               QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion)})
             if (!migrate.exec(statement))
                 return reasonFor(migrate.lastError(), true);
+    }
+    // So does a file without the column adaptive. The version stays: an earlier program names
+    // the columns it writes, so its runs get 0, and it reads past the column.
+    if (what == Content::History && !layout.adaptiveColumn) {
+        QSqlQuery migrate(db_);
+        if (!migrate.exec(
+                QStringLiteral("ALTER TABLE runs ADD COLUMN adaptive INTEGER NOT NULL DEFAULT 0")))
+            return reasonFor(migrate.lastError(), true);
     }
 
     // A new file keeps sums from its first run on; a file whose sums reach up to its last run
@@ -592,10 +612,11 @@ Outcome SqliteHistoryStore::record(const HistoryRun& run) {
     }
 
     QSqlQuery insertRun(db_);
-    if (!insertRun.prepare(QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
-                                          "range1, range2, time_limit, competition, "
-                                          "tasks_worked, points, by_ear) VALUES (?, ?, ?, ?, ?, ?, "
-                                          "?, ?, ?, ?)")))
+    if (!insertRun.prepare(
+            QStringLiteral("INSERT INTO runs (participant, started_at, operation, "
+                           "range1, range2, time_limit, competition, "
+                           "tasks_worked, points, by_ear, adaptive) VALUES (?, ?, ?, "
+                           "?, ?, ?, ?, ?, ?, ?, ?)")))
         return reasonFor(insertRun.lastError(), true);
     insertRun.addBindValue(run.participant);
     insertRun.addBindValue(run.startedAt.toLocalTime().toString(QLatin1String(startedAtFormat)));
@@ -607,6 +628,7 @@ Outcome SqliteHistoryStore::record(const HistoryRun& run) {
     insertRun.addBindValue(run.tasksWorked);
     insertRun.addBindValue(run.points);
     insertRun.addBindValue(run.byEar ? 1 : 0);
+    insertRun.addBindValue(run.adaptive ? 1 : 0);
     if (!insertRun.exec())
         return reasonFor(insertRun.lastError(), true);
     const qint64 runId = insertRun.lastInsertId().toLongLong();
@@ -645,7 +667,7 @@ Outcome SqliteHistoryStore::record(const HistoryRun& run) {
 }
 
 // A file that is not there yet, or a history without runs, is nothing to read but no fault.
-Outcome SqliteHistoryStore::openForReading(bool& readable, int& version) {
+Outcome SqliteHistoryStore::openForReading(bool& readable, Layout& layout) {
     readable = false;
     if (Outcome error = checkFile())
         return error;
@@ -654,7 +676,7 @@ Outcome SqliteHistoryStore::openForReading(bool& readable, int& version) {
     if (Outcome error = open(Access::Read))
         return error;
     Content what = Content::Empty;
-    if (Outcome error = content(what, version))
+    if (Outcome error = content(what, layout))
         return error;
     if (what == Content::Foreign)
         return notHistory;
@@ -686,8 +708,8 @@ Result<ClassTotals> SqliteHistoryStore::classTotals(std::optional<Operation> ope
 Outcome SqliteHistoryStore::readParticipants(QStringList& names) {
     names.clear();
     bool readable = false;
-    int version = 0;
-    if (Outcome error = openForReading(readable, version); error || !readable)
+    Layout layout;
+    if (Outcome error = openForReading(readable, layout); error || !readable)
         return error;
 
     QSqlQuery q(db_);
@@ -704,8 +726,8 @@ Outcome SqliteHistoryStore::readRuns(const QString& participant, std::optional<O
                                      QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
-    int version = 0;
-    if (Outcome error = openForReading(readable, version); error || !readable)
+    Layout layout;
+    if (Outcome error = openForReading(readable, layout); error || !readable)
         return error;
 
     const bool allOperations = !operation;
@@ -717,7 +739,7 @@ Outcome SqliteHistoryStore::readRuns(const QString& participant, std::optional<O
     // that the check below sees what the rows hold and not what a damaged index says of them.
     if (!q.prepare(QStringLiteral("SELECT %1 FROM runs WHERE id IN (SELECT r.id FROM runs r WHERE "
                                   "%2) ORDER BY started_at, id")
-                       .arg(runColumns(version), filter)))
+                       .arg(runColumns(layout.version, layout.adaptiveColumn), filter)))
         return reasonFor(q.lastError(), false);
     q.addBindValue(participant);
     if (!allOperations)
@@ -765,8 +787,8 @@ Outcome SqliteHistoryStore::readClassTotals(std::optional<Operation> operation,
                                             const RunPeriod& inPeriod, ClassTotals& out) {
     out = {};
     bool readable = false;
-    int version = 0;
-    if (Outcome error = openForReading(readable, version); error || !readable)
+    Layout layout;
+    if (Outcome error = openForReading(readable, layout); error || !readable)
         return error;
     // The runs first, then every answer in the order of the file, added up as it passes: the
     // class's answers are never held.
@@ -849,8 +871,8 @@ Outcome SqliteHistoryStore::visitRuns(const QString* participant,
                                       std::optional<Operation> operation,
                                       const std::function<void(const HistoryRun&)>& visit) {
     bool readable = false;
-    int version = 0;
-    if (Outcome error = openForReading(readable, version); error || !readable)
+    Layout layout;
+    if (Outcome error = openForReading(readable, layout); error || !readable)
         return error;
     sqlite3* connection = handle();
     if (!connection)
@@ -868,7 +890,7 @@ Outcome SqliteHistoryStore::visitRuns(const QString* participant,
     const int runCode = prepareStatement(
         connection,
         QStringLiteral("SELECT %1 FROM runs %2 ORDER BY %3")
-            .arg(runColumns(version),
+            .arg(runColumns(layout.version, layout.adaptiveColumn),
                  conditions.isEmpty()
                      ? QString()
                      : QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")),
@@ -913,6 +935,7 @@ Outcome SqliteHistoryStore::visitRuns(const QString* participant,
         run.tasksWorked = sqlite3_column_int(runStatement, 8);
         run.points = sqlite3_column_int(runStatement, 9);
         run.byEar = sqlite3_column_int(runStatement, 10) != 0;
+        run.adaptive = sqlite3_column_int(runStatement, 11) != 0;
         // As runs() does: a row that says otherwise than the index is left out.
         if ((participant && run.participant != *participant) ||
             (!allOperations && run.operation != operation))
@@ -929,8 +952,8 @@ Outcome SqliteHistoryStore::visitRuns(const QString* participant,
 Outcome SqliteHistoryStore::tallyRuns(const QString& participant, Operation operation,
                                       HistoryTally& tally) {
     bool readable = false;
-    int version = 0;
-    if (Outcome error = openForReading(readable, version); error || !readable)
+    Layout layout;
+    if (Outcome error = openForReading(readable, layout); error || !readable)
         return error;
     {
         std::optional<qint64> summedTo;
@@ -938,14 +961,14 @@ Outcome SqliteHistoryStore::tallyRuns(const QString& participant, Operation oper
         sqlite3* connection = handle();
         // Runs without sums (a file of before, or runs an earlier version added) are summed
         // first; where that fails the sums still serve the children they are complete for.
-        if (connection && !fillFailed_ && version <= schemaVersion &&
+        if (connection && !fillFailed_ && layout.version <= schemaVersion &&
             history_sums::summedTo(connection, summedTo) == SQLITE_OK) {
             QSqlQuery last(db_);
             if (last.exec(QStringLiteral("SELECT coalesce(max(id), 0) FROM runs")) && last.next())
                 lastRun = last.value(0).toLongLong();
             if (!summedTo || *summedTo < lastRun) {
                 fillFailed_ = !fillSums();
-                if (Outcome error = openForReading(readable, version); error || !readable)
+                if (Outcome error = openForReading(readable, layout); error || !readable)
                     return error;
             }
         }
@@ -964,8 +987,8 @@ bool SqliteHistoryStore::fillSums() {
     if (!transaction.begin(sqlError))
         return false;
     Content what = Content::Empty;
-    int version = 0;
-    if (content(what, version) || what != Content::History || version > schemaVersion)
+    Layout layout;
+    if (content(what, layout) || what != Content::History || layout.version > schemaVersion)
         return false;
     sqlite3* connection = handle();
     std::optional<qint64> summedTo;
@@ -1151,15 +1174,15 @@ Outcome SqliteHistoryStore::readEveryonesRuns(std::optional<Operation> operation
                                               QList<HistoryRun>& out) {
     out.clear();
     bool readable = false;
-    int version = 0;
-    if (Outcome error = openForReading(readable, version); error || !readable)
+    Layout layout;
+    if (Outcome error = openForReading(readable, layout); error || !readable)
         return error;
 
     const bool allOperations = !operation;
     QSqlQuery q(db_);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT %1 FROM runs %2 ORDER BY started_at, id")
-                       .arg(runColumns(version),
+                       .arg(runColumns(layout.version, layout.adaptiveColumn),
                             allOperations ? QString() : QStringLiteral("WHERE operation = ?"))))
         return reasonFor(q.lastError(), false);
     if (!allOperations)

@@ -46,6 +46,12 @@ public:
 private:
     enum class Access { Closed, Read, Write };
     enum class Content { Empty, History, Foreign };
+    // What the file's runs table holds. A column added without a new version number (an earlier
+    // program reads and writes such a file as before) is looked up in the table itself.
+    struct Layout {
+        int version = 0;
+        bool adaptiveColumn = false;
+    };
 
     bool inMemory() const;
     // Checks the file and the files SQLite keeps beside it before SQLite sees them: each must be
@@ -55,8 +61,8 @@ private:
     Outcome open(Access wanted);
     Outcome checkOpenedFile();
     void close();
-    Outcome content(Content& what, int& version);
-    Outcome openForReading(bool& readable, int& version);
+    Outcome content(Content& what, Layout& layout);
+    Outcome openForReading(bool& readable, Layout& layout);
     Outcome createSchema();
     // The readers above, each filling what it read in.
     Outcome readParticipants(QStringList& names);

@@ -41,6 +41,9 @@ struct HistoryRun {
     qint32 tasksWorked = 0;
     qint32 points = 0;
     bool byEar = false; // the tasks were only heard ("Nur hören")
+    // The tasks were chosen to fit the child ("Üben nach Maß"): the figures and a teacher can
+    // tell such a run from one of ranges the child set.
+    bool adaptive = false;
     QList<AnsweredTask> answers;
 };
 

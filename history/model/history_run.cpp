@@ -37,6 +37,7 @@ HistoryRun historyRunOf(const RunResult& result) {
     run.tasksWorked = result.workedTaskCount;
     run.points = result.points;
     run.byEar = result.byEar;
+    run.adaptive = result.adaptive;
     run.answers = result.answers;
     return run;
 }

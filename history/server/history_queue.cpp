@@ -34,7 +34,12 @@ QByteArray packedRun(const HistoryRun& run) {
     out.setVersion(QDataStream::Qt_6_4);
     out << entryFormat << run.participant << run.startedAt << operationText(run.operation)
         << run.range1 << run.range2 << run.timeLimit << run.competition << run.tasksWorked
-        << run.points << run.byEar << qint32(run.answers.size());
+        << run.points << run.byEar;
+    // Only a run fitted to the child carries the mark: every other run packs as before, so its
+    // copy keeps the key an earlier version gave it, and an earlier version reads its entry.
+    if (run.adaptive)
+        out << run.adaptive;
+    out << qint32(run.answers.size());
     for (const AnsweredTask& a : run.answers)
         out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
             << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
@@ -43,9 +48,13 @@ QByteArray packedRun(const HistoryRun& run) {
 
 namespace {
 
-// Entries written before the run learnt byEar carry the same format number without that field:
-// an entry is read in the layout whose fields take up its bytes exactly.
-bool unpackedAs(const QByteArray& bytes, bool withByEar, HistoryRun& out) {
+// Entries written before the run learnt byEar carry the same format number without that field,
+// and only an adaptive run's entry carries that mark: an entry is read in the layout whose fields
+// take up its bytes exactly. The mark, where there is one, is true; read in that place, an entry
+// without it shows the first byte of its count of answers, which is 0.
+enum class Layout { ByEarAndAdaptive, ByEar, Neither };
+
+bool unpackedAs(const QByteArray& bytes, Layout layout, HistoryRun& out) {
     QDataStream in(bytes);
     in.setVersion(QDataStream::Qt_6_4);
     qint32 format = 0;
@@ -62,8 +71,13 @@ bool unpackedAs(const QByteArray& bytes, bool withByEar, HistoryRun& out) {
     if (!known)
         return false;
     run.operation = *known;
-    if (withByEar)
+    if (layout != Layout::Neither)
         in >> run.byEar;
+    if (layout == Layout::ByEarAndAdaptive) {
+        in >> run.adaptive;
+        if (!run.adaptive)
+            return false;
+    }
     in >> answers;
     if (in.status() != QDataStream::Ok || answers < 0 || answers > 1000)
         return false;
@@ -80,7 +94,8 @@ bool unpackedAs(const QByteArray& bytes, bool withByEar, HistoryRun& out) {
 }
 
 bool unpacked(const QByteArray& bytes, HistoryRun& run) {
-    return unpackedAs(bytes, true, run) || unpackedAs(bytes, false, run);
+    return unpackedAs(bytes, Layout::ByEarAndAdaptive, run) ||
+           unpackedAs(bytes, Layout::ByEar, run) || unpackedAs(bytes, Layout::Neither, run);
 }
 
 // SQLite's primary result code of a failed call (the driver gives the extended one).

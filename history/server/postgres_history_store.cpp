@@ -87,6 +87,7 @@ std::optional<HistoryRun> runOf(const PGresult* r, int row) {
     run.tasksWorked = qint32(number(r, row, 8));
     run.points = qint32(number(r, row, 9));
     run.byEar = number(r, row, 10) != 0;
+    run.adaptive = number(r, row, 11) != 0;
     return run;
 }
 

@@ -328,13 +328,18 @@ void TestHostileFolder::dataFolderFaults() {
     QTemporaryDir dir;
     QVERIFY(QFile(dir.filePath("Liste.txt")).open(QIODevice::WriteOnly));
     QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("Rohr")).constData(), 0600), 0);
-    QCOMPARE(dataFolderFault(dir.path()), QString());
-    QCOMPARE(dataFolderFault(dir.filePath("fehlt")), "Den Ordner gibt es nicht.");
+    using Kind = Failure::Kind;
+    const auto failed = [](Kind kind, const char* reason) {
+        return Outcome{Failure{kind, QString::fromUtf8(reason)}};
+    };
+    QCOMPARE(dataFolderFault(dir.path()), Outcome{});
+    QCOMPARE(dataFolderFault(dir.filePath("fehlt")), failed(Kind::Io, "Den Ordner gibt es nicht."));
     QCOMPARE(dataFolderFault(dir.filePath("Liste.txt")),
-             "Der Pfad nennt eine Datei, keinen Ordner.");
+             failed(Kind::Refused, "Der Pfad nennt eine Datei, keinen Ordner."));
     QCOMPARE(dataFolderFault(dir.filePath("Rohr")),
-             "Der Pfad nennt eine Pipe (FIFO), keinen Ordner.");
-    QVERIFY(dataFolderFault("/proc").startsWith("Der Ordner gehört zum Betriebssystem"));
+             failed(Kind::Refused, "Der Pfad nennt eine Pipe (FIFO), keinen Ordner."));
+    QCOMPARE(dataFolderFault("/proc")->kind, Kind::Refused);
+    QVERIFY(dataFolderFault("/proc")->reason.startsWith("Der Ordner gehört zum Betriebssystem"));
     // The same message for a name Qt cannot read back on every way; a huge value is cut short.
     const auto fault = [](const QByteArrayList& arguments, const QByteArray& setting) {
         return chooseDataFolder(arguments, {setting, "/u/K.conf"}, "/", "/").fault;
@@ -347,7 +352,7 @@ void TestHostileFolder::dataFolderFaults() {
     QVERIFY(fault({"k"}, "/" + QByteArray(1 << 20, 'a')).startsWith("Der Pfad des Ordners\n/aa"));
     const DataFolderChoice set =
         chooseDataFolder({"k"}, {"Liste.txt", "/u/K.conf"}, QFile::encodeName(dir.path()), "/");
-    QVERIFY(unusableDataFolderMessage(set, dataFolderFault(set.folder))
+    QVERIFY(unusableDataFolderMessage(set, dataFolderFault(set.folder)->reason)
                 .contains("Liste.txt\n(eingestellt als Datenordner in /u/K.conf)\nnicht angelegt "
                           "werden.\nDer Pfad nennt eine Datei"));
 }

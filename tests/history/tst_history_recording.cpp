@@ -2,6 +2,7 @@
 #include "history/history_module.h"
 #include "history/history_recorder.h"
 #include "main_window/main_window_fixture.h"
+#include "review/run_saving.h"
 #include "support/fake_history_store.h"
 #include "support/file_size_limit.h"
 
@@ -15,17 +16,15 @@
 
 namespace {
 
-// The main window with the recording wired as the program wires it, and in place of the result
-// dialog and the saves a handler that counts the ends of runs and clears what they would save.
+// The main window with the recording wired as the program wires it: the saves keep each run in
+// the history while the menu item says so. In place of the result dialog and the other saves, a
+// handler counts the ends of runs and clears what they would save.
 struct RecordingFixture : MainWindowFixture {
     explicit RecordingFixture(HistoryStore& store) : recorder(store, platform, form.get()) {
-        recordEndedRuns(
-            run, [this] { return form->historyRecordingOn(); },
-            [this]() -> HistoryRecorder& { return recorder; });
-        QObject::connect(&run, &RunController::runEnded, form.get(), [this] {
+        QObject::connect(&run, &RunController::runEnded, form.get(), [this](const RunResult& r) {
+            saver.recordInHistory(r);
             messagesAtRunEnds << platform.messages.size();
-            state.resultsPending = false;
-            state.tasksPending = false;
+            pending = {};
         });
     }
 
@@ -45,6 +44,10 @@ struct RecordingFixture : MainWindowFixture {
     }
 
     HistoryRecorder recorder;
+    RunSaver saver{pending, [this](const RunResult& r) {
+                       if (form->historyRecordingOn())
+                           recorder.record(r);
+                   }};
     QList<qsizetype> messagesAtRunEnds;
 };
 
@@ -71,7 +74,7 @@ void TestHistoryRecording::menuItems() {
     QVERIFY(c.Lernverlaufaufzeichnen1->isCheckable());
     QVERIFY(w.historyRecordingOn());
 
-    QSignalSpy viewerRequests(&w, &TForm1::historyViewerRequested);
+    QSignalSpy viewerRequests(&w.menus(), &MainMenus::historyViewerRequested);
     f.chooseFromMenu(Qt::Key_L, Qt::Key_L);
     QCOMPARE(viewerRequests.size(), 1);
 

@@ -182,7 +182,8 @@ void TestHistoryStores::recordAndReadBack() {
     const QString odd = QStringLiteral("Änne O'Brien; \"Ü\" -- DROP {a,b} \\");
     HistoryRun late = makeRun(odd, Operation::DivideWithRemainder, morning.addSecs(3600), 160);
     late.byEar = true;
-    const HistoryRun early = makeRun(odd, Operation::Add, morning, 3);
+    HistoryRun early = makeRun(odd, Operation::Add, morning, 3);
+    early.adaptive = true;
     const HistoryRun other =
         makeRun(QStringLiteral("zoe"), Operation::DivideWithRemainder, morning, 2);
     {
@@ -551,6 +552,7 @@ void TestHistoryStores::olderServerDatabases_data() {
     QTest::newRow("first version") << 1 << false;
     QTest::newRow("first version, by_ear made with it") << 1 << true;
     QTest::newRow("second version, raised from the first") << 2 << false;
+    QTest::newRow("third version, without adaptive") << 3 << true;
 }
 
 // A database an earlier program made, with a run it recorded, is brought up to date step by step
@@ -594,6 +596,7 @@ void TestHistoryStores::olderServerDatabases() {
                              local.filePath(QStringLiteral("Warteschlange.sqlite")));
     HistoryRun heard = makeRun(QStringLiteral("Neu"), Operation::Multiply, morning, 4);
     heard.byEar = true;
+    heard.adaptive = true;
     QCOMPARE(store.record(heard), Outcome());
     QCOMPARE(store.sendWaiting(), Outcome());
     QCOMPARE(store.takeNotice(), QString());
@@ -628,8 +631,9 @@ bool rawSql(const QString& file, const QString& sql, const QVariant& value = {})
 } // namespace
 
 // The queue on this computer: runs left there by an earlier program run are sent at the start,
-// also one written before runs knew "Nur hören"; a damaged queue is set aside under a name the
-// message gives, and a new one takes the runs.
+// also one written before runs knew "Nur hören", and one fitted to the child keeps its mark; a run
+// without the mark is kept as the previous version kept it. A damaged queue is set aside under a
+// name the message gives, and a new one takes the runs.
 void TestHistoryStores::queueOnThisComputer() {
     const Watchdog watchdog(60);
     QTemporaryDir local;
@@ -637,17 +641,27 @@ void TestHistoryStores::queueOnThisComputer() {
     const QString queueFile = local.filePath(QStringLiteral("Warteschlange.sqlite"));
     const HistoryRun old =
         makeRun(QStringLiteral("Alt"), Operation::DivideWithRemainder, morning, 3);
-    QByteArray oldLayout;
-    QDataStream out(&oldLayout, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_4);
-    out << qint32(1) << old.participant << old.startedAt << operationText(old.operation)
-        << old.range1 << old.range2 << old.timeLimit << old.competition << old.tasksWorked
-        << old.points << qint32(old.answers.size());
-    for (const AnsweredTask& a : old.answers)
-        out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
-            << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
+    const auto earlierLayout = [](const HistoryRun& run, bool withByEar) {
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_6_4);
+        out << qint32(1) << run.participant << run.startedAt << operationText(run.operation)
+            << run.range1 << run.range2 << run.timeLimit << run.competition << run.tasksWorked
+            << run.points;
+        if (withByEar)
+            out << run.byEar;
+        out << qint32(run.answers.size());
+        for (const AnsweredTask& a : run.answers)
+            out << a.taskNo << a.operand1 << a.operand2 << a.correctResult << a.correctRemainder
+                << a.givenAnswer << a.givenRemainder << a.correct << a.answerMs;
+        return bytes;
+    };
+    const QByteArray oldLayout = earlierLayout(old, false);
     HistoryRun heard = makeRun(QStringLiteral("Neu"), Operation::Add, morning, 2);
     heard.byEar = true;
+    QCOMPARE(packedRun(heard), earlierLayout(heard, true));
+    HistoryRun fitted = makeRun(QStringLiteral("Ida"), Operation::Multiply, morning, 1);
+    fitted.adaptive = true;
     QVERIFY(rawSql(queueFile, QStringLiteral("CREATE TABLE waiting (seq INTEGER PRIMARY KEY "
                                              "AUTOINCREMENT, run_key TEXT NOT NULL UNIQUE, run "
                                              "BLOB NOT NULL)")));
@@ -655,14 +669,17 @@ void TestHistoryStores::queueOnThisComputer() {
                    QStringLiteral("INSERT INTO waiting (run_key, run) VALUES ('alt', ?)"),
                    oldLayout));
     QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("neu"), heard), Outcome());
+    QCOMPARE(HistoryQueue(queueFile).add(QStringLiteral("ida"), fitted), Outcome());
     {
         QueuedHistoryStore store(PostgresHistoryStore::factory(server_.uri(database)), queueFile);
-        QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(arrivals(database), QStringLiteral("Alt/3,Neu/2,Ida/1"), 15000);
         QList<HistoryRun> got;
         QCOMPARE(filled(store.runs(QStringLiteral("Alt"), std::nullopt), got), Outcome());
         QCOMPARE(described(got), described({old}));
         QCOMPARE(filled(store.runs(QStringLiteral("Neu"), std::nullopt), got), Outcome());
         QCOMPARE(described(got), described({heard}));
+        QCOMPARE(filled(store.runs(QStringLiteral("Ida"), std::nullopt), got), Outcome());
+        QCOMPARE(described(got), described({fitted}));
         QCOMPARE(store.waiting(), 0);
     }
 
@@ -688,8 +705,8 @@ void TestHistoryStores::queueOnThisComputer() {
                  .arg(queueFile, local.filePath(aside[0])));
     QStringList names;
     QCOMPARE(filled(store.participants(), names), Outcome());
-    QCOMPARE(names,
-             QStringList({QStringLiteral("Alt"), QStringLiteral("Neu"), QStringLiteral("Zoe")}));
+    QCOMPARE(names, QStringList({QStringLiteral("Alt"), QStringLiteral("Ida"),
+                                 QStringLiteral("Neu"), QStringLiteral("Zoe")}));
     QCOMPARE(store.waiting(), 0);
 }
 

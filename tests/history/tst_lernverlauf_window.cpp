@@ -317,7 +317,7 @@ void TestLernverlaufWindow::practisesTheMissedTasks() {
     QFETCH(bool, byMouse);
     QFETCH(bool, lastRunUnsaved);
     MainWindowFixture f;
-    f.state.resultsPending = lastRunUnsaved;
+    f.pending.results = lastRunUnsaved;
     connect(window, &TForm_Lernverlauf::practiceRequested, f.form.get(),
             [&](const QString& name, Operation operation, const QList<OperandPair>& tasks) {
                 f.run.startPractice(name, operation, tasks);

@@ -116,6 +116,8 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
     RemoteSide side;
     side.held = true;
     std::thread letGo;
+    HistoryRun carl = makeRun(QStringLiteral("Carl"), Operation::Multiply, morning, 3);
+    carl.adaptive = true;
     {
         QueuedHistoryStore store(connectTo(side), queueFile);
         QCOMPARE(store.location(), QStringLiteral("postgresql://lehrer@schule/kl"));
@@ -142,8 +144,7 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
             side.held = true;
             side.refusal = QStringLiteral("Der Server antwortet nicht.");
         }
-        QCOMPARE(store.record(makeRun(QStringLiteral("Carl"), Operation::Multiply, morning, 3)),
-                 Outcome());
+        QCOMPARE(store.record(carl), Outcome());
         letGo = std::thread([&] {
             QThread::msleep(100);
             side.letGo();
@@ -155,6 +156,9 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
     QueuedHistoryStore next(connectTo(side), queueFile);
     QCOMPARE(next.sendWaiting(), Outcome());
     QCOMPARE(arrivals(side), QStringLiteral("Anna,Bert,Carl"));
+    // The run kept its mark in the file: its tasks were fitted to the child.
+    QCOMPARE(described({side.runs.last()}), described({carl}));
+    QVERIFY(!side.runs[0].adaptive && !side.runs[1].adaptive);
     QCOMPARE(next.waiting(), 0);
 }
 

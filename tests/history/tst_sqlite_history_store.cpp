@@ -57,7 +57,8 @@ const QDateTime morning(QDate(2026, 12, 8), QTime(9, 3, 12));
 class TestSqliteHistoryStore : public QObject {
     Q_OBJECT
 private slots:
-    void versionOneFileIsMigrated();
+    void earlierFilesAreWritten_data();
+    void earlierFilesAreWritten();
     void failedInsertLeavesNothing();
     void faults_data();
     void faults();
@@ -69,36 +70,57 @@ private slots:
     void sumsShowWhatTheAnswersShow();
 };
 
-// A history written by the first version (runs without by_ear) is read as it is, all its runs
-// seen, and the next recorded run adds the column without changing what was there.
-void TestSqliteHistoryStore::versionOneFileIsMigrated() {
+enum class Earlier { VersionOne, VersionTwo };
+
+void TestSqliteHistoryStore::earlierFilesAreWritten_data() {
+    QTest::addColumn<Earlier>("kind");
+    QTest::addColumn<int>("version"); // as the file says before it is written
+    QTest::newRow("first version") << Earlier::VersionOne << 1;
+    QTest::newRow("second version, without adaptive") << Earlier::VersionTwo << 2;
+}
+
+// A history written by an earlier version (the first: runs without by_ear; the second: without
+// adaptive) is read as it is, none of its runs fitted to the child, and the next recorded run adds
+// the missing columns without changing what was there or the version the second one writes.
+void TestSqliteHistoryStore::earlierFilesAreWritten() {
+    QFETCH(Earlier, kind);
+    QFETCH(int, version);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Lernverlauf.sqlite"));
-    QVERIFY(QFile::copy(QStringLiteral(KALU_HISTORY_DATA_DIR "/Lernverlauf_v1.sqlite"), path));
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-    const QStringList before{
-        QStringLiteral("Mia|2026-11-29T10:15:00|*|0 .. 10|0 .. 10|60|0|2|1|gesehen"
-                       " [1 7 8 56 -1 56  1 2100] [2 6 4 24 -1 25  0 3400]")};
-    HistoryRun heard = makeRun(QStringLiteral("Mia"), Operation::Multiply, morning, 2);
-    heard.byEar = true;
+    QStringList before{QStringLiteral("Mia|2026-11-29T10:15:00|*|0 .. 10|0 .. 10|60|0|2|1|gesehen"
+                                      " [1 7 8 56 -1 56  1 2100] [2 6 4 24 -1 25  0 3400]")};
+    if (kind == Earlier::VersionOne) {
+        QVERIFY(QFile::copy(QStringLiteral(KALU_HISTORY_DATA_DIR "/Lernverlauf_v1.sqlite"), path));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    } else {
+        HistoryRun heard = makeRun(QStringLiteral("Mia"), Operation::Add, morning.addDays(-1), 1);
+        heard.byEar = true;
+        QCOMPARE(SqliteHistoryStore(path).record(heard), Outcome());
+        QVERIFY(RawConnection(path).exec(QStringLiteral("ALTER TABLE runs DROP COLUMN adaptive")));
+        before = described({heard});
+    }
+    HistoryRun fitted = makeRun(QStringLiteral("Mia"), Operation::Multiply, morning, 2);
+    fitted.byEar = fitted.adaptive = true;
     QList<HistoryRun> got;
     {
         SqliteHistoryStore store(path);
         QCOMPARE(filled(store.runs(QStringLiteral("Mia"), std::nullopt), got), Outcome());
         QCOMPARE(described(got), before);
-        QCOMPARE(filled(store.everyonesRuns(Operation::DivideWithRemainder), got), Outcome());
-        QCOMPARE(got.size(), 1);
-        QVERIFY(!got.first().byEar);
+        if (kind == Earlier::VersionOne) {
+            QCOMPARE(filled(store.everyonesRuns(Operation::DivideWithRemainder), got), Outcome());
+            QCOMPARE(got.size(), 1);
+            QVERIFY(!got.first().byEar && !got.first().adaptive);
+        }
     }
-    QCOMPARE(RawConnection(path).value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(RawConnection(path).value(QStringLiteral("PRAGMA user_version")).toInt(), version);
     SqliteHistoryStore store(path);
-    QCOMPARE(store.record(heard), Outcome());
+    QCOMPARE(store.record(fitted), Outcome());
     QCOMPARE(filled(store.runs(QStringLiteral("Mia"), std::nullopt), got), Outcome());
-    QCOMPARE(described(got), before + described({heard}));
+    QCOMPARE(described(got), before + described({fitted}));
     const RawConnection raw(path);
     QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 2);
     // The start of a run as local time in a text that sorts.
-    QCOMPARE(raw.value(QStringLiteral("SELECT started_at FROM runs ORDER BY id DESC LIMIT 1")),
+    QCOMPARE(raw.value(QStringLiteral("SELECT started_at FROM runs WHERE adaptive = 1")),
              QVariant(QStringLiteral("2026-12-08T09:03:12")));
 }
 

@@ -8,6 +8,7 @@
 #include "main_window/digit_field.h"
 #include "main_window/main_menus.h"
 #include "main_window/main_window_controls.h"
+#include "main_window/settings_panel.h"
 #include "support/fake_platform.h"
 
 #include <QComboBox>
@@ -21,14 +22,16 @@
 
 #include <memory>
 
-// A main window on the offscreen screen with its own run state, run controller and data folder
+// A main window on the offscreen screen with its own run controller and data folder
 // (with the best lists in it), and a fake platform whose clock moves on a few milliseconds at
 // every reading, as a real one would between tasks.
 struct MainWindowFixture {
     QTemporaryDir folder;
-    RunState state;
     FakePlatform platform;
-    RunController run{state, platform};
+    RunController run{platform};
+    // The run's working record and what of the last run waits to be saved.
+    const RunState& state = run.state();
+    PendingSaves& pending = run.pendingSaves();
     std::unique_ptr<TForm1> form;
     // Its controls, found by name.
     std::unique_ptr<MainWindowControls> c;
@@ -43,7 +46,7 @@ struct MainWindowFixture {
         // The best lists are there as the program's start-up makes them.
         if (ensureBestListFiles(folder.path()))
             qWarning("best lists not made");
-        form = std::make_unique<TForm1>(state, run, platform);
+        form = std::make_unique<TForm1>(run, platform);
         c = std::make_unique<MainWindowControls>(*form);
         platform.utcStepMs = 7;
         form->show();
@@ -56,6 +59,7 @@ struct MainWindowFixture {
     const MainMenus& menus() const { return *qobject_cast<const MainMenus*>(form->menuBar()); }
     // The settings in force: what the next run would get.
     const RunSettings& settings() const { return form->runSettings(); }
+    bool timeFieldOk() const { return form->findChild<SettingsPanel*>()->timeFieldOk(); }
 
     void chooseOperation(int item) {
         c->Verknuepfung->setCurrentIndex(item);

@@ -146,10 +146,10 @@ void TestCompetitionMode::startsWithCompetitionsOff() {
     QVERIFY(workingFolder != f.folder.path());
     QVERIFY(!QFileInfo::exists(QDir(workingFolder).filePath("W1.bli")));
     QVERIFY(!f.settings().competitionMode);
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, -1);
     QCOMPARE(f.state.competitionTag, QString("-"));
-    QVERIFY(f.state.showCompetitionRank);
+    QVERIFY(f.form->menus().competitionRankShown());
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb ein"));
     QVERIFY(f.modeSwitch()->isEnabled());
     QCOMPARE(caption(f.modeSwitch()), f.look(enabled));
@@ -165,7 +165,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     CompetitionFixture f;
     f.switchMode();
     QVERIFY(f.settings().competitionMode);
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, -1);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe aus"));
     f.checkPanels(true, enabled);
@@ -189,7 +189,7 @@ void TestCompetitionMode::switchOnAndOffWithoutChoice() {
     QCOMPARE(closed.size(), 0);
     QVERIFY(f.competitionButton()->isVisible());
     QVERIFY(!f.c->But_Start->isVisible());
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
 
     f.switchMode();
     QVERIFY(!f.settings().competitionMode);
@@ -206,7 +206,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
     CompetitionFixture f;
     f.switchMode();
     f.choose(7);
-    QVERIFY(f.state.competitionChosen);
+    QVERIFY(f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, 7);
     QCOMPARE(f.markedPanels(), QList<int>{7});
     f.checkPanels(true, enabled, 7);
@@ -226,7 +226,7 @@ void TestCompetitionMode::choosingMarksExactlyOnePanel() {
 
     // Switching off takes the mark away and greys every panel.
     f.switchMode();
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, -1);
     QVERIFY(f.markedPanels().isEmpty());
     f.checkPanels(false, greyed);
@@ -243,7 +243,7 @@ void TestCompetitionMode::nameDialogCancelAndOk() {
     QVERIFY(!f.c->But_Start->isVisible());
     QCOMPARE(f.settings().participantName, QString("Werda ?"));
     QCOMPARE(f.form->windowTitle(), title);
-    QVERIFY(f.state.competitionChosen);
+    QVERIFY(f.settings().competitionChosen());
     QCOMPARE(f.markedPanels(), QList<int>{3});
 
     const QString name("Friederike Annabella");
@@ -284,7 +284,7 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
 
     QTest::mouseClick(f.c->But_Stop, Qt::LeftButton);
     QVERIFY(f.settings().competitionMode);
-    QVERIFY(f.state.competitionChosen);
+    QVERIFY(f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, 7);
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerb aus"));
     QVERIFY(f.modeSwitch()->isEnabled());
@@ -308,7 +308,6 @@ void TestCompetitionMode::competitionRunAndItsEnd() {
     // Off by the switch, then a free run ends with the singular caption.
     f.switchMode();
     QCOMPARE(f.modeSwitch()->text(), QString("Wettbewerbe ein"));
-    QCOMPARE(f.state.competitionTag, QString("-"));
     f.start();
     QCOMPARE(f.state.competitionTag, QString("-"));
     f.checkPanels(false, greyed);
@@ -328,7 +327,7 @@ void TestCompetitionMode::switchOffFromNamedAllowsAFreeRun() {
     QVERIFY(f.enterName("Ben", true));
     f.switchMode();
     QVERIFY(!f.settings().competitionMode);
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, -1);
     QVERIFY(f.c->But_Start->isVisible());
     QVERIFY(!f.competitionButton()->isVisible());
@@ -475,10 +474,10 @@ void TestCompetitionMode::rankSwitch() {
     QVERIFY(item);
     QCOMPARE(item->text(), QString("Rang nach Wettbewerb nicht anzeigen"));
     item->trigger();
-    QVERIFY(!f.state.showCompetitionRank);
+    QVERIFY(!f.form->menus().competitionRankShown());
     QCOMPARE(item->text(), QString("Rang nach Wettbewerb anzeigen"));
     item->trigger();
-    QVERIFY(f.state.showCompetitionRank);
+    QVERIFY(f.form->menus().competitionRankShown());
     QCOMPARE(item->text(), QString("Rang nach Wettbewerb nicht anzeigen"));
     QVERIFY(!f.settings().competitionMode);
 }
@@ -487,7 +486,7 @@ void TestCompetitionMode::rankSwitch() {
 void TestCompetitionMode::disabledPanelsIgnoreClicksWhileOff() {
     CompetitionFixture f;
     f.choose(5);
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
     QCOMPARE(f.settings().competitionNumber, -1);
     QVERIFY(f.markedPanels().isEmpty());
     QVERIFY(f.settingsEnabled());
@@ -508,7 +507,7 @@ void TestCompetitionMode::disabledPanelsAndSwitchIgnoreClicksDuringARun() {
     QCOMPARE(f.settings().operation, Operation::Multiply);
     QCOMPARE(f.markedPanels(), QList<int>{7});
     QVERIFY(f.settings().competitionMode);
-    QVERIFY(f.state.competitionChosen);
+    QVERIFY(f.settings().competitionChosen());
     QVERIFY(f.settingsDisabled());
     QVERIFY(!f.c->But_Start->isVisible());
 }

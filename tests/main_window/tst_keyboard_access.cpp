@@ -105,7 +105,7 @@ void TestKeyboardAccess::endOfRunFocusesTheStartControl() {
         QTest::keyClicks(focused(), "12");
         QCOMPARE(f.c->Edit_Name->text(), QString("Werda ?"));
         QCOMPARE(f.form->windowTitle(), QString("    Deverizozov mit   Werda ?"));
-        f.state.resultsPending = f.state.tasksPending = false;
+        f.pending.results = f.pending.tasks = false;
     };
     f.start();
     f.answerRight();
@@ -243,7 +243,7 @@ void TestKeyboardAccess::panelClicksNeedPressAndReleaseInside() {
 
     QTest::mousePress(f.c->Panel_W[2], Qt::LeftButton);
     QTest::mouseRelease(f.c->Panel_W[2], Qt::LeftButton, {}, QPoint(-200, 5));
-    QVERIFY(!f.state.competitionChosen);
+    QVERIFY(!f.settings().competitionChosen());
     doubleClick(f.c->Panel_W[2]);
     QCOMPARE(f.settings().competitionNumber, 3);
 }
@@ -269,7 +269,7 @@ void TestKeyboardAccess::keyboardOnlyRunAndCompetition() {
     QCOMPARE(f.state.points, 2);
     altS(focused());
     QCOMPARE(focused(), c.But_Start);
-    f.state.resultsPending = f.state.tasksPending = false;
+    f.pending.results = f.pending.tasks = false;
 
     QVERIFY(tabTo(c.Panel_Wettbewerb_ini));
     QCOMPARE(marker->target(), c.Panel_Wettbewerb_ini);
@@ -403,7 +403,7 @@ void TestKeyboardAccess::eachTaskTakesTheFocusToAFreshField() {
         QCOMPARE(f.c->Eingabe_aufnehmen()->text(), QString("7"));
         altS(focused());
         QCOMPARE(focused(), f.c->But_Start);
-        f.state.resultsPending = f.state.tasksPending = false;
+        f.pending.results = f.pending.tasks = false;
     }
 }
 

@@ -95,7 +95,7 @@ void TestLearningHistory::answerTimes() {
     QCOMPARE(answers[1].answerMs, qint64(800));
 
     // The next run starts its own history.
-    f.state.resultsPending = f.state.tasksPending = false;
+    f.pending.results = f.pending.tasks = false;
     f.start();
     f.answerTask(true, 300);
     f.stop();
@@ -153,7 +153,7 @@ void TestLearningHistory::practiceRun() {
 
     // The next Start draws from the ranges again.
     QCOMPARE(f.run.taskSource(), nullptr);
-    f.state.resultsPending = f.state.tasksPending = false;
+    f.pending.results = f.pending.tasks = false;
     f.chooseOperation(0);
     f.start();
     QCOMPARE(f.state.taskCounter, 1);
@@ -176,7 +176,7 @@ void TestLearningHistory::practiceRunRefused() {
     QCOMPARE(f.c->Verknuepfung->currentText(), operationItems()[0]);
     f.answerTask(true, 10);
     f.stop();
-    QVERIFY(f.state.resultsPending);
+    QVERIFY(f.pending.results);
     f.practise("*", {{1, 2}, {3, 4}});
     QVERIFY(!f.c->But_Stop->isVisible());
     QCOMPARE(f.run.taskSource(), nullptr);

@@ -48,12 +48,12 @@ void TestReadingAloudMenu::menuRemembersAndShowsTasksByEar() {
     choose(*f, Qt::Key_V);
     QVERIFY(reading->isChecked() && earOnly->isEnabled());
     choose(*f, Qt::Key_N);
-    QVERIFY(f->state.earOnly);
+    QVERIFY(f->form->speechMenu()->earOnly());
     // Competitions are never by ear.
     QTest::mouseClick(f->c->Panel_Wettbewerb_ini, Qt::LeftButton);
-    QVERIFY(!earOnly->isEnabled() && !f->state.earOnly);
+    QVERIFY(!earOnly->isEnabled() && !f->form->speechMenu()->earOnly());
     QTest::mouseClick(f->c->Panel_Wettbewerb_ini, Qt::LeftButton);
-    QVERIFY(f->state.earOnly);
+    QVERIFY(f->form->speechMenu()->earOnly());
 
     f->start();
     QCOMPARE(f->c->Panel_Zahl_1_zeigen->text(), QStringLiteral("?"));
@@ -74,7 +74,7 @@ void TestReadingAloudMenu::menuRemembersAndShowsTasksByEar() {
     // Without a voice a task that is only heard cannot be solved: it is shown.
     f->form->speechMenu()->voiceUnavailable();
     QCOMPARE(f->c->Panel_Zahl_1_zeigen->text(), QString::number(f->state.operand1));
-    QVERIFY(!earOnly->isEnabled() && !f->state.earOnly);
+    QVERIFY(!earOnly->isEnabled() && !f->form->speechMenu()->earOnly());
     f->stop();
     QCOMPARE(f->c->Panel_Zahl_1_zeigen->text(), noTaskShown);
 
@@ -83,7 +83,7 @@ void TestReadingAloudMenu::menuRemembersAndShowsTasksByEar() {
     MainWindowFixture again;
     QVERIFY(again.c->find<QAction>(QStringLiteral("Vorlesen1"))->isChecked());
     QVERIFY(again.c->find<QAction>(QStringLiteral("NurHoeren1"))->isChecked());
-    QVERIFY(again.state.earOnly);
+    QVERIFY(again.form->speechMenu()->earOnly());
 }
 
 QTEST_MAIN(TestReadingAloudMenu)

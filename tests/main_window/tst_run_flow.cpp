@@ -55,7 +55,7 @@ void TestRunFlow::startUpState() {
     QCOMPARE(f.settings().range1Min, 0);
     QCOMPARE(f.settings().range2Max, 10);
     QCOMPARE(f.settings().timeLimit, 0);
-    QVERIFY(f.state.timeFieldOk);
+    QVERIFY(f.timeFieldOk());
     for (const ClickablePanel* panel : c.Panel_W)
         QVERIFY(!panel->isEnabled());
     // The settings panel spans the client area, so the scaling hint never shows.
@@ -115,7 +115,7 @@ void TestRunFlow::countdownAndTimeOut() {
     QVERIFY(f.c->But_Start->isVisible());
 
     // 75 seconds start at 1 : 15; 65 seconds show 1 : 5 without a leading zero.
-    f.state.resultsPending = f.state.tasksPending = false;
+    f.pending.results = f.pending.tasks = false;
     f.setTime("75");
     f.start();
     f.run.tick();
@@ -151,7 +151,8 @@ void TestRunFlow::timeOutWhileARunMessageIsOpen() {
     const int tasks = 36;
     for (int task = 1; task < tasks; ++task)
         f.answerRight();
-    f.state.remainingSeconds = 1;
+    while (f.run.remainingSeconds() > 1)
+        f.run.tick();
     std::unique_ptr<RealBoxes> boxes;
     if (realBox) {
         installGermanTranslation();
@@ -239,7 +240,7 @@ void TestRunFlow::divisionWithRemainderMovesTheFocus() {
     f.setTime("0");
     f.c->Edit_Zeit->setFocus();
     f.c->Edit_Name->setFocus();
-    QVERIFY(f.state.timeFieldOk);
+    QVERIFY(f.timeFieldOk());
 
     f.chooseRanges(8, 2); // 50 .. 100 : 5 .. 10
     f.start();

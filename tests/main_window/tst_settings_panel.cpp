@@ -93,7 +93,7 @@ void TestSettingsPanel::timeFieldOver1200() {
              QStringList{"Gib bitte im 'Zeitfeld' eine natürliche Zahl n ein\nmit 0 <= n < 1201"});
     QCOMPARE(f.platform.messages[0].kind, MessageKind::Information);
     QVERIFY(time->hasFocus());
-    QVERIFY(!f.state.timeFieldOk);
+    QVERIFY(!f.timeFieldOk());
 
     // Start does nothing while the field is unfit.
     f.start();
@@ -104,7 +104,7 @@ void TestSettingsPanel::timeFieldOver1200() {
     time->selectAll();
     QTest::keyClicks(time, "120");
     f.c->Edit_Name->setFocus();
-    QVERIFY(f.state.timeFieldOk);
+    QVERIFY(f.timeFieldOk());
     f.start();
     QVERIFY(f.c->But_Stop->isVisible());
     QCOMPARE(f.state.remainingSeconds, 121);
@@ -118,7 +118,7 @@ void TestSettingsPanel::emptyTimeFieldRefusesStart() {
     QCOMPARE(f.settings().timeLimit, 0);
     f.c->Edit_Name->setFocus();
     QCOMPARE(f.platform.messages.size(), 1);
-    QVERIFY(!f.state.timeFieldOk);
+    QVERIFY(!f.timeFieldOk());
     f.start();
     QVERIFY(!f.c->But_Stop->isVisible());
     // Pasted text with a letter is refused by the field itself.

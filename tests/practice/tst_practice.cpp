@@ -219,7 +219,7 @@ void TestPractice::priorOrder() {
 // operation, and the Stufe is read back from the ability.
 void TestPractice::stufeMeansBandAt75() {
     for (Operation op : allOperations) {
-        for (const PracticeTask& t : practicePool(op)) {
+        for (const PoolTask& t : practicePool(op)) {
             const double band = taskBand(op, t.operand1, t.operand2);
             const double p = successProbability(abilityOfStufe(band) -
                                                 priorDifficulty(op, t.operand1, t.operand2));
@@ -251,12 +251,12 @@ void TestPractice::poolHoldsWhatItSays() {
     QFETCH(qsizetype, size);
     QFETCH(int, operand1Max);
     QFETCH(int, operand2Max);
-    const QList<PracticeTask> pool = practicePool(op);
+    const QList<PoolTask> pool = practicePool(op);
     QCOMPARE(pool.size(), size);
     QCOMPARE(practicePoolSize(op), size);
     std::set<std::pair<int, int>> tasks;
     double lastPrior = -1e9;
-    for (const PracticeTask& t : pool) {
+    for (const PoolTask& t : pool) {
         QVERIFY(taskPosable(op, t.operand1, t.operand2));
         tasks.insert({t.operand1, t.operand2});
         const double prior = priorDifficulty(op, t.operand1, t.operand2);
@@ -305,10 +305,9 @@ void TestPractice::choice() {
     int near = 0, choices = 0;
     for (quint32 seed = 1; seed <= 60; ++seed) {
         Lcg random{seed * 2654435761u};
-        QList<PracticeTask> recent;
+        QList<PoolTask> recent;
         for (int i = 0; i < 30; ++i) {
-            const std::optional<PracticeTask> task =
-                chooseTask(r, "Ada", op, target, recent, random);
+            const std::optional<PoolTask> task = chooseTask(r, "Ada", op, target, recent, random);
             QVERIFY(task);
             QVERIFY(!recent.mid(std::max<qsizetype>(0, recent.size() - 10)).contains(*task));
             QVERIFY(inPracticePool(op, task->operand1, task->operand2)); // the pool's own test

@@ -23,8 +23,8 @@ namespace {
 // The main window with the result dialog and the name dialog connected as the program connects
 // them.
 struct ResultFixture : MainWindowFixture {
-    TForm_Ergebnis_Meldung dialog{state, platform, form.get()};
-    RunSaver saver{state};
+    TForm_Ergebnis_Meldung dialog{platform, form.get()};
+    RunSaver saver{pending};
     TForm_Namensfenster nameDialog{platform, form.get()};
 
     ResultFixture() {
@@ -170,7 +170,7 @@ void TestResultDialog::freeRunShowsItsNumbersAndFourChoices() {
     });
     QVERIFY(checked);
     QVERIFY(!f.dialog.isVisible());
-    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QVERIFY(!f.pending.results && !f.pending.tasks);
     // Nothing pending: the next run starts.
     f.start();
     QVERIFY(f.c->But_Stop->isVisible());
@@ -196,7 +196,7 @@ void TestResultDialog::choicesWithTheirConfirmations() {
     run.participantName = "Mia";
     run.taskCounter = 4;
     run.workedTaskCount = 3;
-    f.state.resultsPending = f.state.tasksPending = true;
+    f.pending.results = f.pending.tasks = true;
     bool stayedOpen = !asks;
     f.whenShown(&f.dialog, [&] {
         auto* b = f.dialog.findChild<QPushButton*>(button);
@@ -211,7 +211,7 @@ void TestResultDialog::choicesWithTheirConfirmations() {
     QTEST(f.showResult(run), "choice");
     QVERIFY(stayedOpen);
     QCOMPARE(f.platform.messages.size(), asks ? 2 : 0);
-    QVERIFY(f.state.resultsPending && f.state.tasksPending);
+    QVERIFY(f.pending.results && f.pending.tasks);
 }
 
 // Return while the numbers have the focus, Escape and closing the window do nothing; Tab
@@ -277,7 +277,7 @@ void TestResultDialog::competitionRunRanksOnceAndAnnounces() {
 
     // Announcement switched off: hidden although a place was reached; no points: no ranking.
     for (bool switchedOff : {true, false}) {
-        f.state.showCompetitionRank = !switchedOff;
+        f.dialog.setCompetitionRankShown(!switchedOff);
         run.participantName = switchedOff ? "Dora" : "Emil";
         run.points = switchedOff ? 60 : 0;
         const QByteArray before = f.bytesOf("W7.bli");
@@ -335,7 +335,7 @@ void TestResultDialog::freeRunSavedEndToEnd() {
         QCOMPARE(t.operand1, f.state.taskList[size_t(k + 1)].operand1);
         QCOMPARE(t.givenAnswer, f.state.taskList[size_t(k + 1)].givenAnswer);
     }
-    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QVERIFY(!f.pending.results && !f.pending.tasks);
     f.start();
     QVERIFY(f.c->But_Stop->isVisible());
 }
@@ -354,7 +354,7 @@ void TestResultDialog::competitionRunsSaveWithoutDialogs() {
         f.onResultDialog([&] { QTest::mouseClick(f.dialog.But_zurueck, Qt::LeftButton); });
         f.stop();
         QVERIFY(f.platform.fileRequests.isEmpty());
-        QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+        QVERIFY(!f.pending.results && !f.pending.tasks);
         QCOMPARE(f.bytesOf(child + ".AGB").size(), (child == "Nora" ? 4 : 3) * taskRecordSize);
         QVERIFY(f.c->Button_Wettb_starten->isVisible());
     }
@@ -519,7 +519,7 @@ void TestResultDialog::focusReturnsToTheAskingButton() {
                                                : RealBoxes::click(QMessageBox::No));
     RunResult run;
     run.taskCounter = 4;
-    f.state.resultsPending = f.state.tasksPending = true;
+    f.pending.results = f.pending.tasks = true;
     auto* asking = f.dialog.findChild<QPushButton*>(button);
     QWidget* afterNo = nullptr;
     QWidget* afterActivation = nullptr;
@@ -578,7 +578,7 @@ void TestResultDialog::keysInQuestionsKeepTheData() {
     bool stayedAfterNichts = false;
     f.freeRun(3, 1, [&] {
         f.click(f.dialog.But_nichts_sp);
-        stayedAfterNichts = f.dialog.isVisible() && f.state.resultsPending && f.state.tasksPending;
+        stayedAfterNichts = f.dialog.isVisible() && f.pending.results && f.pending.tasks;
         f.click(f.dialog.But_beides_sp);
     });
     QVERIFY(stayedAfterNichts);
@@ -588,7 +588,7 @@ void TestResultDialog::keysInQuestionsKeepTheData() {
     QCOMPARE(f.platform.fileRequests.size(), 5);
 
     // Data pending again: the close query keeps the program open.
-    f.state.resultsPending = true;
+    f.pending.results = true;
     QVERIFY(!f.form->close());
     QVERIFY(f.form->isVisible());
 

@@ -1,4 +1,4 @@
-#include "engine/run_state.h"
+#include "engine/run_controller.h"
 #include "platform/printing.h"
 #include "review/TForm_Aufgaben.h"
 #include "review/TForm_Ergebnisse.h"
@@ -18,7 +18,7 @@ namespace {
 struct SaveFixture {
     QTemporaryDir folder;
     FakePlatform platform;
-    RunState state;
+    PendingSaves pending;
     RunResult run;
     SaveContext context{platform, nullptr, folder.path(), QPoint(150, 148)};
 
@@ -30,7 +30,7 @@ struct SaveFixture {
         run.workedTaskCount = 3;
         run.points = 2;
         run.tasks = QList<TaskRecord>(4);
-        state.resultsPending = state.tasksPending = true;
+        pending.results = pending.tasks = true;
     }
     QString path(const QString& name) const { return folder.filePath(name); }
     qint64 size(const QString& name) const { return QFileInfo(path(name)).size(); }
@@ -41,8 +41,8 @@ struct SaveFixture {
             file.write(encodeResultRecord(ResultRecord{}));
     }
     void saveResults() {
-        state.resultsPending = true;
-        saveResultsInteractive(context, state, run);
+        pending.results = true;
+        saveResultsInteractive(context, pending, run);
     }
 };
 
@@ -88,7 +88,7 @@ void TestRunSaving::resultsFileFillsUpAndIsEmptiedOnRequest() {
     QVERIFY(f.platform.messages[0].text.startsWith("Die gewählte Leistungs-Datei kann keinen"));
     QCOMPARE(f.platform.messages[0].topLeft, std::optional<QPoint>(QPoint(150, 148)));
     QCOMPARE(f.size("Klasse.ERG"), resultRecordSize);
-    QVERIFY(!f.state.resultsPending);
+    QVERIFY(!f.pending.results);
 
     // A file that is not made of whole records is never appended to.
     QFile odd(f.path("fremd.ERG"));
@@ -119,16 +119,16 @@ void TestRunSaving::cancellingTheDialog() {
     f.platform.saveAs({std::nullopt, f.path(name)});
     f.platform.answerWith({giveUp ? MessageAnswer::Ok : MessageAnswer::Cancel});
     if (tasks)
-        saveTasksInteractive(f.context, f.state, f.run);
+        saveTasksInteractive(f.context, f.pending, f.run);
     else
-        saveResultsInteractive(f.context, f.state, f.run);
+        saveResultsInteractive(f.context, f.pending, f.run);
     QCOMPARE(f.platform.messageTexts(), QStringList{tasks ? tasksLoss : resultsLoss});
     QCOMPARE(f.platform.fileRequests.size(), giveUp ? 1 : 2);
     QCOMPARE(QFile::exists(f.path(name)), !giveUp);
     if (!giveUp)
         QCOMPARE(f.size(name), tasks ? 4 * taskRecordSize : resultRecordSize);
-    QVERIFY(!(tasks ? f.state.tasksPending : f.state.resultsPending));
-    QVERIFY(tasks ? f.state.resultsPending : f.state.tasksPending); // the other stays
+    QVERIFY(!(tasks ? f.pending.tasks : f.pending.results));
+    QVERIFY(tasks ? f.pending.results : f.pending.tasks); // the other stays
 }
 
 // Files of every spelling the viewers open (W.Erg, Klasse.erg, ...) are listed when saving too.
@@ -140,8 +140,8 @@ void TestRunSaving::saveDialogsListWhatOpenDialogsList() {
     resultsViewer.openFromMainMenu();
     taskSetViewer.openFromMainMenu();
     f.platform.saveAs({f.path("Timo.ERG"), f.path("Timo.AGB")});
-    saveResultsInteractive(f.context, f.state, f.run);
-    saveTasksInteractive(f.context, f.state, f.run);
+    saveResultsInteractive(f.context, f.pending, f.run);
+    saveTasksInteractive(f.context, f.pending, f.run);
     const QList<FileDialogRequest>& asked = f.platform.fileRequests;
     QCOMPARE(asked.size(), 4);
     QCOMPARE(asked[2].filter, asked[0].filter);
@@ -160,13 +160,13 @@ void TestRunSaving::failedSaveKeepsTheDataAndSaysWhy() {
         pendingDuringMessage = *pending;
     };
     for (const QString& name : {QString("Ordner.ERG"), QString("Ordner.AGB")}) {
-        pending = name.endsWith("ERG") ? &f.state.resultsPending : &f.state.tasksPending;
+        pending = name.endsWith("ERG") ? &f.pending.results : &f.pending.tasks;
         f.platform.clearMessages();
         f.platform.saveAs({f.path(name), f.path("gut" + name.right(4))});
         if (name.endsWith("ERG"))
-            saveResultsInteractive(f.context, f.state, f.run);
+            saveResultsInteractive(f.context, f.pending, f.run);
         else
-            saveTasksInteractive(f.context, f.state, f.run);
+            saveTasksInteractive(f.context, f.pending, f.run);
         QCOMPARE(f.platform.messages.size(), 1);
         const QString text = f.platform.messages[0].text;
         QVERIFY2(text.contains(QDir::toNativeSeparators(f.path(name))), qPrintable(text));
@@ -174,7 +174,7 @@ void TestRunSaving::failedSaveKeepsTheDataAndSaysWhy() {
         QVERIFY(pendingDuringMessage);
         QVERIFY(QFileInfo(f.path("gut" + name.right(4))).size() > 0);
     }
-    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QVERIFY(!f.pending.results && !f.pending.tasks);
 }
 
 // Full files are passed over; from the sixth numbered series on the children are warned.
@@ -184,8 +184,8 @@ void TestRunSaving::automaticResultsFilesAndTheWarning() {
     f.run.competitionTag = "3";
     // Records 21 and 41 open the next file.
     for (int record = 1; record <= 41; ++record) {
-        f.state.resultsPending = f.state.tasksPending = true;
-        RunSaver(f.state).save(f.context, f.run, SaveChoice::Nothing);
+        f.pending.results = f.pending.tasks = true;
+        RunSaver(f.pending).save(f.context, f.run, SaveChoice::Nothing);
     }
     QCOMPARE(f.size("W.Erg"), 20 * resultRecordSize);
     QCOMPARE(f.size("Wa.Erg"), 20 * resultRecordSize);
@@ -200,8 +200,8 @@ void TestRunSaving::automaticResultsFilesAndTheWarning() {
         base = nextAutomaticBase(base, counter);
     }
     QCOMPARE(base, QString("W6a"));
-    f.state.resultsPending = true;
-    saveResultsAuto(f.context, f.state, f.run);
+    f.pending.results = true;
+    saveResultsAuto(f.context, f.pending, f.run);
     QCOMPARE(f.size("W6a.Erg"), resultRecordSize);
     QCOMPARE(f.platform.messages.size(), 1);
     QVERIFY(f.platform.messages[0].text.startsWith("Liebe Kopfrechner,\n"));
@@ -211,13 +211,13 @@ void TestRunSaving::failedCompetitionSaveLetsTheNextChildStart() {
     SaveFixture f;
     f.run.competitionChosen = true;
     f.context.dataFolder = f.path("fehlt");
-    RunSaver(f.state).save(f.context, f.run, SaveChoice::Nothing);
+    RunSaver(f.pending).save(f.context, f.run, SaveChoice::Nothing);
     QCOMPARE(f.platform.messages.size(), 2); // one for each file
     // No results file could be reached: the message names the folder where they belong.
     QVERIFY2(f.platform.messages[0].text.contains(QDir::toNativeSeparators(f.path("fehlt"))),
              qPrintable(f.platform.messages[0].text));
     QVERIFY(f.platform.messages[1].text.contains("Timo.AGB"));
-    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QVERIFY(!f.pending.results && !f.pending.tasks);
     QVERIFY(f.platform.fileRequests.isEmpty());
 }
 
@@ -245,14 +245,14 @@ void TestRunSaving::choiceDecidesWhatIsSaved() {
     for (const QString& title : dialogs)
         files << f.path(title.startsWith("Leistungen") ? "Timo.ERG" : "Timo.AGB");
     f.platform.saveAs(files);
-    RunSaver saver(f.state);
+    RunSaver saver(f.pending);
     saver.save(f.context, f.run, choice);
     QStringList titles;
     for (const FileDialogRequest& request : f.platform.fileRequests)
         titles << request.title;
     QCOMPARE(titles, dialogs);
     QTEST(f.platform.messageTexts(), "messages");
-    QVERIFY(!f.state.resultsPending && !f.state.tasksPending);
+    QVERIFY(!f.pending.results && !f.pending.tasks);
     QCOMPARE(f.size("Timo.ERG") > 0, dialogs.contains("Leistungen speichern"));
     QCOMPARE(f.size("Timo.AGB") > 0, dialogs.contains("Aufgaben speichern"));
 }

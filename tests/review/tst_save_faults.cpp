@@ -5,7 +5,7 @@
 #include "bad_files.h"
 
 #include "competition/best_list_file.h"
-#include "engine/run_state.h"
+#include "engine/run_controller.h"
 #include "review/TForm_Ergebnis_Meldung.h"
 #include "review/run_saving.h"
 #include "storage/results_file.h"
@@ -137,11 +137,9 @@ void TestSaveFaults::endOfCompetitionRun() {
     const auto before = snapshot(root.path());
 
     FakePlatform platform;
-    RunState state;
-    state.showCompetitionRank = true;
-    state.resultsPending = state.tasksPending = true;
-    TForm_Ergebnis_Meldung dialog(state, platform);
-    RunSaver saver(state);
+    PendingSaves pending{true, true};
+    TForm_Ergebnis_Meldung dialog(platform);
+    RunSaver saver(pending);
     auto* poll = new QTimer(&dialog);
     connect(poll, &QTimer::timeout, &dialog, [&] {
         if (dialog.isVisible())
@@ -160,7 +158,7 @@ void TestSaveFaults::endOfCompetitionRun() {
     QCOMPARE(shown.size(), messages.size());
     for (int i = 0; i < messages.size(); ++i)
         QVERIFY2(shown[i].contains(messages[i]), qPrintable(shown[i]));
-    QVERIFY(!state.resultsPending && !state.tasksPending);
+    QVERIFY(!pending.results && !pending.tasks);
 
     const auto after = snapshot(root.path());
     for (auto it = before.begin(); it != before.end(); ++it) {
@@ -230,8 +228,7 @@ void TestSaveFaults::chosenResultsFile() {
     const auto before = snapshot(root.path());
 
     FakePlatform platform;
-    RunState state;
-    state.resultsPending = true;
+    PendingSaves pending{true, false};
     RunResult run = competitionRun("Timo");
     run.competitionChosen = false;
     platform.saveAs({path, std::nullopt});
@@ -241,7 +238,7 @@ void TestSaveFaults::chosenResultsFile() {
         std::unique_ptr<FileSizeLimit> fullDisk;
         if (fault == "disk full")
             fullDisk = std::make_unique<FileSizeLimit>(200);
-        saveResultsInteractive(SaveContext{platform, nullptr, root.path(), std::nullopt}, state,
+        saveResultsInteractive(SaveContext{platform, nullptr, root.path(), std::nullopt}, pending,
                                run);
     }
     const QStringList shown = platform.messageTexts();
@@ -249,7 +246,7 @@ void TestSaveFaults::chosenResultsFile() {
     QVERIFY2(shown[0].contains(message), qPrintable(shown[0]));
     QVERIFY(shown[1].startsWith("Wenn Du jetzt 'OK' anclickst"));
     QCOMPARE(platform.fileRequests.size(), 2);
-    QVERIFY(!state.resultsPending);
+    QVERIFY(!pending.results);
     QCOMPARE(snapshot(root.path()), before);
 }
 

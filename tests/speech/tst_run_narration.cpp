@@ -114,17 +114,17 @@ void TestRunNarration::phrasesOfARun() {
     QFETCH(QStringList, steps);
     QFETCH(QStringList, expected);
 
-    RunState state;
     FixedClock clock;
     PractiseGiven frontend;
-    RunController run(state, clock);
+    RunController run(clock);
     run.setFrontend(&frontend);
     ListeningSpeaker speaker;
-    RunNarrator narrator(state, run, [&] { return &speaker; });
+    RunNarrator narrator(run, [&] { return &speaker; });
     RunSettings settings;
     settings.timeLimit = frontend.held.timeLimit = timeLimit;
     if (competition) {
-        settings.competitionMode = state.competitionChosen = true;
+        settings.competitionMode = true;
+        settings.competitionNumber = 1;
         settings.operation = operation;
         settings.range1Min = settings.range1Max = tasks.first().first;
         settings.range2Min = settings.range2Max = tasks.first().second;

@@ -29,6 +29,7 @@ inline HistoryRun makeRun(const QString& participant, Operation operation, const
                    answerCount,
                    0,
                    false,
+                   false,
                    {}};
     for (int i = 1; i <= answerCount; ++i) {
         const bool right = i % 3 != 0;
@@ -54,6 +55,8 @@ inline QStringList described(const QList<HistoryRun>& runs) {
                            .arg(r.tasksWorked)
                            .arg(r.points);
         line += r.byEar ? QStringLiteral("|gehört") : QStringLiteral("|gesehen");
+        if (r.adaptive)
+            line += QStringLiteral("|nach Maß");
         for (const AnsweredTask& a : r.answers)
             line += QStringLiteral(" [%1 %2 %3 %4 %5 %6 %7 %8 %9]")
                         .arg(a.taskNo)
