@@ -295,6 +295,7 @@ bool TForm_Lernverlauf::loading() const {
 }
 
 void TForm_Lernverlauf::showLoading() {
+    figuresPending_ = true;
     const QString loadingText = QStringLiteral("Der Lernverlauf wird geladen …");
     Label_Status->setText(loadingText);
     Label_Status->show();
@@ -319,13 +320,23 @@ TForm_Lernverlauf::Shown TForm_Lernverlauf::readShown(HistoryStore& store, const
     shown.timesTable = tally.timesTable();
     for (const PracticeTask& task : tally.practiceTasks())
         shown.practice.append(task.operands);
-    // The Stufe comes from every child's answers of the operation, replayed here off the window's
-    // thread; they are held only as a few numbers each until then.
-    LevelReplay levels(operation);
-    error = levels.read(store);
-    if (!error)
-        shown.levels = levels.dailyLevels(name);
     return shown;
+}
+
+void TForm_Lernverlauf::readLevels(const QString& name, Operation operation) {
+    if (name.isEmpty())
+        return;
+    // The Stufe comes from every child's answers of the operation, replayed off the window's
+    // thread; they are held only as a few numbers each until then.
+    reader_->read([this, name, operation](HistoryStore& store) -> HistoryReader::Finish {
+        LevelReplay levels(operation);
+        if (levels.read(store))
+            return {};
+        return [this, points = levels.dailyLevels(name)] {
+            shown_.levels = points;
+            showChart();
+        };
+    });
 }
 
 void TForm_Lernverlauf::reload() {
@@ -353,11 +364,14 @@ void TForm_Lernverlauf::reload() {
             if (!name.isEmpty())
                 lastChosenName_ = name;
             showShown(shown, error);
+            if (!error)
+                readLevels(name, operation);
         };
     });
 }
 
 void TForm_Lernverlauf::showShown(const Shown& shown, const Outcome& error) {
+    figuresPending_ = false;
     shown_ = error ? Shown() : shown;
     Label_Status->hide();
     Auswahl_Name->setAccessibleDescription(QString());
@@ -384,7 +398,11 @@ void TForm_Lernverlauf::Auswahl_RechenartChange() {
     reader_->read([this, name, operation](HistoryStore& store) -> HistoryReader::Finish {
         Outcome error;
         Shown shown = readShown(store, name, operation, error);
-        return [this, shown = std::move(shown), error] { showShown(shown, error); };
+        return [this, name, operation, shown = std::move(shown), error] {
+            showShown(shown, error);
+            if (!error)
+                readLevels(name, operation);
+        };
     });
 }
 
@@ -530,8 +548,11 @@ void TForm_Lernverlauf::But_CSVClick() {
         const Result<QList<HistoryRun>> all = store.runs(name, std::nullopt);
         const Outcome error = all.outcome();
         const QByteArray csv = all ? answersCsv(*all) : QByteArray();
-        return [this, path, csv, error] {
+        return [this, name, path, csv, error] {
             showShown(shown_, std::nullopt);
+            // The export may have taken the place of the Stufe's reading.
+            if (shown_.levels.isEmpty())
+                readLevels(name, chosenOperation());
             if (error) {
                 storeFailed(error->reason);
                 return;

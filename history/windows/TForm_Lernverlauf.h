@@ -41,8 +41,11 @@ public:
     // The names and the chosen child's figures, read afresh; what openFromMainMenu shows. A
     // history file is read on a thread of its own: the window says it is loading meanwhile.
     void reload();
-    // Whether the window waits for the history.
+    // Whether the window waits for the history: for the chosen child's figures, or for the Stufe
+    // that follows them (it is worked out from every child's answers and can take longer).
     bool loading() const;
+    // Whether the figures, the chart and the tables are still to come.
+    bool figuresLoading() const { return figuresPending_; }
 
     // At most this many points on the chart; a longer history shares points between runs.
     static constexpr qsizetype chartPoints = 2000;
@@ -101,11 +104,15 @@ private:
     };
     Shown shown_;
     bool namesPending_ = false;
+    bool figuresPending_ = false;
 
     void showLoading();
     // What the window shows of the child's runs of the operation, read one by one.
     static Shown readShown(HistoryStore& store, const QString& name, Operation operation,
                            Outcome& error);
     void showShown(const Shown& shown, const Outcome& error);
+    // The Stufe line and label for the child and operation on display, read after the figures so
+    // that they never wait for it. A history that cannot give it leaves them out.
+    void readLevels(const QString& name, Operation operation);
     QString lastChosenName_;
 };
