@@ -353,7 +353,7 @@ void TForm_Lernverlauf::reload() {
         Shown shown;
         if (!error)
             shown = readShown(store, name, operation, error);
-        return [this, names, name, shown = std::move(shown), error] {
+        return [this, names, name, operation, shown = std::move(shown), error] {
             namesPending_ = false;
             {
                 const QSignalBlocker blocker(Auswahl_Name);
