@@ -30,17 +30,28 @@ AdaptivePracticeMenu::AdaptivePracticeMenu(QMenu* menu, QObject* parent) : QObje
                                     QStringLiteral("&mittel (3 von 4 richtig)"), "NachMassMittel1");
     NachMassSchwer1 = checkableItem(
         SchwierigkeitNachMass1, QStringLiteral("&schwer (6 von 10 richtig)"), "NachMassSchwer1");
-    const QString remembered = programSettings().value(targetKey).toString();
     for (QAction* item : {NachMassLeicht1, NachMassMittel1, NachMassSchwer1}) {
         targets->addAction(item);
-        item->setChecked(item->text().remove(QLatin1Char('&')).startsWith(remembered + ' '));
         connect(item, &QAction::triggered, this, &AdaptivePracticeMenu::targetChosen);
     }
-    if (!targets->checkedAction())
+    // The remembered choice is read when it is first needed, not while the window is made.
+    connect(SchwierigkeitNachMass1, &QMenu::aboutToShow, this,
+            &AdaptivePracticeMenu::readRememberedTarget);
+}
+
+void AdaptivePracticeMenu::readRememberedTarget() const {
+    if (targetRead_)
+        return;
+    targetRead_ = true;
+    const QString remembered = programSettings().value(targetKey).toString();
+    for (QAction* item : {NachMassLeicht1, NachMassMittel1, NachMassSchwer1})
+        item->setChecked(item->text().remove(QLatin1Char('&')).startsWith(remembered + ' '));
+    if (!NachMassLeicht1->isChecked() && !NachMassSchwer1->isChecked())
         NachMassMittel1->setChecked(true);
 }
 
 Target AdaptivePracticeMenu::target() const {
+    readRememberedTarget();
     return NachMassLeicht1->isChecked()   ? Target::Easy
            : NachMassSchwer1->isChecked() ? Target::Hard
                                           : Target::Medium;
@@ -51,6 +62,8 @@ void AdaptivePracticeMenu::competitionModeChanged(bool on) {
 }
 
 void AdaptivePracticeMenu::targetChosen() {
+    // The item just chosen is the choice now, whatever was remembered.
+    targetRead_ = true;
     programSettings().setValue(targetKey, target() == Target::Easy   ? QStringLiteral("leicht")
                                           : target() == Target::Hard ? QStringLiteral("schwer")
                                                                      : QStringLiteral("mittel"));

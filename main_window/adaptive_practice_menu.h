@@ -5,7 +5,6 @@
 #include <QObject>
 
 class QAction;
-class QActionGroup;
 class QMenu;
 
 // "Üben nach Maß" in the menu Aufgaben: the entry that starts it for the child and operation of
@@ -25,10 +24,12 @@ signals:
 
 private:
     void targetChosen();
+    void readRememberedTarget() const;
 
     QAction* UebenNachMass1 = nullptr;
     QMenu* SchwierigkeitNachMass1 = nullptr;
     QAction* NachMassLeicht1 = nullptr;
     QAction* NachMassMittel1 = nullptr;
     QAction* NachMassSchwer1 = nullptr;
+    mutable bool targetRead_ = false;
 };
