@@ -59,3 +59,41 @@ TimesTableCells timesTableCells(const TimesTable& table, Operation operation) {
     }
     return cells;
 }
+
+ChartScale chartScale(const QList<RunFigures>& figures, const QDate& today) {
+    constexpr qint64 maxDateSteps = 8;
+    const QDate firstDay = figures.isEmpty() ? today : figures.first().startedAt.date();
+    const QDate lastDay = figures.isEmpty() ? firstDay : figures.last().startedAt.date();
+    ChartScale scale;
+    scale.from = firstDay;
+    scale.days = firstDay.daysTo(lastDay) + 1;
+    if (scale.days < 3) {
+        scale.from = scale.from.addDays(-1);
+        scale.days += 2;
+    }
+    scale.step = (scale.days + maxDateSteps - 1) / maxDateSteps;
+    scale.days = (scale.days + scale.step - 1) / scale.step * scale.step;
+    double top = 0;
+    for (const RunFigures& run : figures)
+        top = qMax(top, run.solvedPerMinute);
+    scale.speedTop = 4 * qMax(1.0, std::ceil(top / 4.0));
+    return scale;
+}
+
+QString chartDescription(const RunFigures& latest, const QList<LevelPoint>& levels) {
+    QString description =
+        QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
+            .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
+                 latest.startedAt.toString(QStringLiteral("HH:mm")),
+                 decimalText(latest.solvedPerMinute), percentText(latest.rightShare));
+    if (!levels.isEmpty())
+        description += QStringLiteral(" Stufe %1 am %2.")
+                           .arg(stufeText(levels.last().stufe),
+                                levels.last().at.toString(QStringLiteral("dd.MM.yyyy")));
+    return description;
+}
+
+QString levelLabel(const QList<LevelPoint>& levels) {
+    return levels.isEmpty() ? QString()
+                            : QStringLiteral("Stufe: ") + stufeText(levels.last().stufe);
+}

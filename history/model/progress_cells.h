@@ -1,6 +1,9 @@
 #pragma once
 
 #include "history/model/history_stats.h"
+#include "history/model/practice_levels.h"
+
+#include <QDate>
 
 #include <QString>
 
@@ -27,3 +30,21 @@ struct TimesTableCell {
 };
 using TimesTableCells = std::array<std::array<TimesTableCell, 10>, 10>;
 TimesTableCells timesTableCells(const TimesTable& table, Operation operation);
+
+// The chart's axes for the runs shown. The date axis runs from midnight to midnight with a label
+// on whole days only, at most eight of them, so no date appears twice; a single day still gets a
+// day on either side. The speed axis has four whole steps, so its grid lines meet those of the
+// share axis at 25 % each.
+struct ChartScale {
+    QDate from;
+    qint64 days = 0; // from from's midnight on
+    qint64 step = 1; // days between two labels
+    double speedTop = 4;
+};
+ChartScale chartScale(const QList<RunFigures>& figures, const QDate& today);
+
+// What the chart says to a screen reader: the last run's figures and, when the child has one, the
+// Stufe of its last day ("... 100 % richtig. Stufe 4 am 08.12.2026.").
+QString chartDescription(const RunFigures& latest, const QList<LevelPoint>& levels);
+// "Stufe: 4" beside the choices; empty without a Stufe.
+QString levelLabel(const QList<LevelPoint>& levels);

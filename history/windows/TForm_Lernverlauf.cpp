@@ -29,14 +29,12 @@
 #include <QValueAxis>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 constexpr int designWidth = 800;
 constexpr int designHeight = 600;
 constexpr int listLength = 10;
-constexpr qint64 maxDateSteps = 8;
 
 // A table that Tab leaves at once; the arrow keys move through the cells, which a screen reader
 // reads one by one.
@@ -420,44 +418,26 @@ void TForm_Lernverlauf::showFigures() {
 
 void TForm_Lernverlauf::showChart() {
     const QList<RunFigures>& figures = shown_.points;
-    QList<QPointF> speed, share;
-    double top = 0;
+    QList<QPointF> speed, share, levels;
     for (const RunFigures& run : figures) {
         const qreal x = qreal(run.startedAt.toMSecsSinceEpoch());
         speed.append({x, run.solvedPerMinute});
         share.append({x, run.rightShare * 100.0});
-        top = qMax(top, run.solvedPerMinute);
     }
-    Reihe_Tempo->replace(speed);
-    Reihe_Richtig->replace(share);
-    QList<QPointF> levels;
     for (const LevelPoint& day : shown_.levels)
         levels.append({qreal(day.at.toMSecsSinceEpoch()), day.stufe});
+    Reihe_Tempo->replace(speed);
+    Reihe_Richtig->replace(share);
     Reihe_Stufe->replace(levels);
-    const QString levelNow =
-        shown_.levels.isEmpty() ? QString() : stufeText(shown_.levels.last().stufe);
-    Label_Stufe->setText(levelNow.isEmpty() ? QString() : QStringLiteral("Stufe: ") + levelNow);
-    Label_Stufe->setVisible(!levelNow.isEmpty());
+    Label_Stufe->setText(levelLabel(shown_.levels));
+    Label_Stufe->setVisible(!shown_.levels.isEmpty());
 
     QChart* chart = Diagramm->chart();
-    // The date axis runs from midnight to midnight with a label on whole days only, so no date
-    // appears twice; a single run still gets a day on either side.
-    const QDate firstDay = figures.isEmpty() ? platform_.today() : figures.first().startedAt.date();
-    const QDate lastDay = figures.isEmpty() ? firstDay : figures.last().startedAt.date();
-    QDate from = firstDay;
-    qint64 days = firstDay.daysTo(lastDay) + 1;
-    if (days < 3) {
-        from = from.addDays(-1);
-        days += 2;
-    }
-    const qint64 step = (days + maxDateSteps - 1) / maxDateSteps;
-    days = (days + step - 1) / step * step;
+    const ChartScale scale = chartScale(figures, platform_.today());
     auto* dates = static_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).first());
-    dates->setRange(from.startOfDay(), from.addDays(days).startOfDay());
-    dates->setTickCount(int(days / step) + 1);
-    // Four whole steps on the left, so its grid lines meet those of the right axis at 25 % each.
-    const double speedStep = qMax(1.0, std::ceil(top / 4.0));
-    chart->axes(Qt::Vertical).first()->setRange(0, 4 * speedStep);
+    dates->setRange(scale.from.startOfDay(), scale.from.addDays(scale.days).startOfDay());
+    dates->setTickCount(int(scale.days / scale.step) + 1);
+    chart->axes(Qt::Vertical).first()->setRange(0, scale.speedTop);
 
     if (figures.isEmpty()) {
         const QString calm = QStringLiteral("Noch keine Läufe mit dieser Rechenart.");
@@ -466,17 +446,7 @@ void TForm_Lernverlauf::showChart() {
         return;
     }
     chart->setTitle(QString());
-    const RunFigures latest = shown_.latest.value_or(figures.last());
-    QString description =
-        QStringLiteral("Letzter Lauf am %1 um %2: %3 Aufgaben pro Minute, %4 richtig.")
-            .arg(latest.startedAt.toString(QStringLiteral("dd.MM.yyyy")),
-                 latest.startedAt.toString(QStringLiteral("HH:mm")),
-                 decimalText(latest.solvedPerMinute), percentText(latest.rightShare));
-    if (!levelNow.isEmpty())
-        description +=
-            QStringLiteral(" Stufe %1 am %2.")
-                .arg(levelNow, shown_.levels.last().at.toString(QStringLiteral("dd.MM.yyyy")));
-    setChartDescription(description);
+    setChartDescription(chartDescription(shown_.latest.value_or(figures.last()), shown_.levels));
 }
 
 // The view and its drawing area both report the focus; both carry the text.
