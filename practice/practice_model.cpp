@@ -210,11 +210,6 @@ void PracticeRatings::update(const PracticeAnswer& answer) {
     ++task->second.answers;
 }
 
-void PracticeRatings::replay(const QList<PracticeAnswer>& answers) {
-    for (const PracticeAnswer& answer : answers)
-        update(answer);
-}
-
 quint64 PracticeRatings::taskKey(Operation operation, qint32 operand1, qint32 operand2) {
     // Posable operands are 0..largestOperand and fit 16 bits each.
     return (quint64(operation) << 32) | (quint64(quint16(operand1)) << 16) | quint16(operand2);

@@ -98,8 +98,6 @@ public:
     // difficulty -= K_task(n_task) settled(n_child) (S - E). A task the program could not pose
     // (taskPosable) is left out.
     void update(const PracticeAnswer& answer);
-    // Takes the answers in order, as update does one by one.
-    void replay(const QList<PracticeAnswer>& answers);
 
 private:
     struct Rating {

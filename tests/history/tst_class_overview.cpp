@@ -199,17 +199,19 @@ void TestClassOverview::levels() {
     const QList<LevelPoint> line = dailyLevels(runs, "Mia", Operation::Add);
     // Each day's point is where the model had Mia after her last run of that day.
     PracticeRatings ratings;
-    const QList<AbilityPoint> progress = replayWithProgress(ratings, runs, "Mia", Operation::Add);
+    QHash<QDate, LevelPoint> lastOfDay;
+    for (const HistoryRun& run : runs) {
+        replayRun(ratings, run);
+        if (run.participant == "Mia")
+            lastOfDay.insert(run.startedAt.date(),
+                             {run.startedAt, stufeOf(ratings.ability("Mia", Operation::Add))});
+    }
     QList<int> lineDays;
     for (const LevelPoint& point : line) {
         lineDays << int(point.at.date().daysTo(today));
-        std::optional<AbilityPoint> lastOfDay;
-        for (const AbilityPoint& after : progress)
-            if (after.startedAt.date() == point.at.date())
-                lastOfDay = after;
-        QVERIFY(lastOfDay);
-        QCOMPARE(point.at, lastOfDay->startedAt);
-        QCOMPARE(point.stufe, lastOfDay->stufe);
+        QVERIFY(lastOfDay.contains(point.at.date()));
+        QCOMPARE(point.at, lastOfDay.value(point.at.date()).at);
+        QCOMPARE(point.stufe, lastOfDay.value(point.at.date()).stufe);
     }
     QCOMPARE(lineDays, days);
     for (qsizetype k = 1; k < line.size(); ++k)
