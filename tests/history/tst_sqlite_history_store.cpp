@@ -559,12 +559,10 @@ void TestSqliteHistoryStore::sumsShowWhatTheAnswersShow() {
         }
     }
     // Another program in the middle of writing: reading goes on, writing waits.
-    std::optional<QSqlDatabase> writer;
+    std::optional<RawConnection> writer;
     if (kind == SumsCase::Busy) {
-        writer = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
-        writer->setDatabaseName(path);
-        QVERIFY(writer->open());
-        QVERIFY(QSqlQuery(*writer).exec(QStringLiteral("BEGIN IMMEDIATE")));
+        writer.emplace(path);
+        QVERIFY(writer->exec(QStringLiteral("BEGIN IMMEDIATE")));
     }
     const QByteArray before = contents(path);
 
@@ -607,9 +605,7 @@ void TestSqliteHistoryStore::sumsShowWhatTheAnswersShow() {
     }
     if (writer) {
         QCOMPARE(contents(path), before);
-        writer->close();
         writer.reset();
-        QSqlDatabase::removeDatabase(QStringLiteral("writer"));
     }
     {
         const RawConnection raw(path);
