@@ -3,7 +3,6 @@
 #include "history/server/queued_history_store.h"
 #include "support/history_runs.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -116,8 +115,6 @@ void TestQueuedHistoryStore::recordingNeverWaitsForTheRemoteStore() {
         QVERIFY(inTheWay.open(QIODevice::WriteOnly));
     }
     const QString queueFile = local.filePath(QStringLiteral("Lernverlauf/Warteschlange.sqlite"));
-    if (!folderBlocked)
-        QVERIFY(QDir(local.path()).mkdir(QStringLiteral("Lernverlauf")));
     RemoteSide side;
     side.held = true;
     std::thread letGo;
